@@ -15,7 +15,7 @@ class String;
 
 class FormatArg {
  public:
-  enum class Kind : uint8_t { Int, UInt, Double, CStr, Str, Obj, Ptr };
+  enum class Kind : uint8_t { Int, UInt, Double, CStr, Str, Obj, Ptr, U16Str };
   template <class T> requires(std::is_integral_v<T> && std::is_signed_v<T>)
   FormatArg(T v) : kind_(Kind::Int), size_(sizeof(T)) { i_ = v; }
   template <class T> requires(std::is_integral_v<T> && std::is_unsigned_v<T>)
@@ -24,8 +24,10 @@ class FormatArg {
   FormatArg(T v) : FormatArg(static_cast<std::underlying_type_t<T>>(v)) {}
   FormatArg(double v) : kind_(Kind::Double) { d_ = v; }
   FormatArg(float v) : kind_(Kind::Double) { d_ = v; }
+  FormatArg(long double v) : kind_(Kind::Double) { d_ = static_cast<double>(v); }
   FormatArg(const char* s) : kind_(Kind::CStr) { s_ = s; }
   FormatArg(const String& s) : kind_(Kind::Str) { str_ = &s; }
+  FormatArg(const char16_t* s) : kind_(Kind::U16Str) { w_ = s; }  // zero-terminated UTF-16
   FormatArg(const Object* o) : kind_(Kind::Obj) { o_ = o; }
   template <class T> requires std::is_base_of_v<Object, T>
   FormatArg(const std::shared_ptr<T>& o) : kind_(Kind::Obj) { o_ = o.get(); }
@@ -41,6 +43,7 @@ class FormatArg {
   double d() const { return d_; }
   const char* cstr() const { return s_; }
   const String& str() const { return *str_; }
+  const char16_t* u16str() const { return w_; }
   const Object* obj() const { return o_; }
   const void* ptr() const { return p_; }
 
@@ -53,6 +56,7 @@ class FormatArg {
     double d_;
     const char* s_;
     const String* str_;
+    const char16_t* w_;
     const Object* o_;
     const void* p_;
   };

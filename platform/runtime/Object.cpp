@@ -77,6 +77,10 @@ bool Object::conformsToProtocol(std::string_view protocol) const {
   return getClass()->conformsToProtocol(protocol);
 }
 
+Value Object::performSelector(Selector s, const std::vector<Value>& args) {
+  return getClass()->invoke(this, s, args);
+}
+
 String Object::description() const {
   return String::format("<%@: %p>", className(), static_cast<const void*>(this));
 }

@@ -75,6 +75,9 @@ class Object : public std::enable_shared_from_this<Object> {
   bool respondsToSelector(Selector s) const;
   bool respondsToSelector(std::string_view name) const { return respondsToSelector(Selector::named(name)); }
   bool conformsToProtocol(std::string_view protocol) const;
+  /// Calls a registered method by selector (target-action, optional hooks); raises
+  /// "unrecognized selector" when the class has none.
+  Value performSelector(Selector s, const std::vector<Value>& args = {});
 
   // Identity, equality, description
   virtual bool isEqual(const Object* other) const { return this == other; }

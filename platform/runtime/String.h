@@ -78,7 +78,8 @@ class String {
   String substringToIndex(size_t to) const { return substring(0, to); }
   String substringFromIndex(size_t from) const { return substring(from); }
 
-  // Comparison (ordinal by UTF-16 unit unless options say otherwise)
+  // Comparison: ordinal by UTF-16 unit; compare() without LiteralSearch also treats
+  // canonically equivalent text ("é" and "e" + U+0301) as equal, as search does.
   bool operator==(const String& o) const;
   bool operator==(const char* utf8) const { return *this == String(utf8); }
   std::strong_ordering operator<=>(const String& o) const;
@@ -130,7 +131,8 @@ class String {
   void setLength(size_t n);  // truncates, or pads with zero units
   char16_t* mutableData();   // unique buffer, valid until the next change
 
-  // Composed character sequences (grapheme clusters) in UTF-16 units
+  // Composed character sequences (grapheme clusters) in UTF-16 units; an index at or past
+  // the end answers the empty range at the end.
   Range rangeOfComposedCharacterSequenceAtIndex(size_t i) const;
   Range rangeOfComposedCharacterSequencesForRange(Range r) const;
   void enumerateComposedCharacterSequences(Range r,

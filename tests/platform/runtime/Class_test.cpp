@@ -98,6 +98,8 @@ TEST(Class, MethodsEncodingsAndInvocation) {
   widget->invoke(w.get(), rt::sel("bump:"), {rt::Value::of<int64_t>(5)});
   EXPECT_EQ(w->count, 5);
   EXPECT_EQ(widget->invoke(w.get(), rt::sel("version")).intValue(), 7);
+  w->performSelector(rt::sel("bump:"), {rt::Value::of<int64_t>(2)});
+  EXPECT_EQ(w->count, 7);
   EXPECT_THROW(widget->invoke(w.get(), rt::sel("fly")), rt::Exception);
 
   EXPECT_TRUE(w->respondsToSelector("bump:"));
