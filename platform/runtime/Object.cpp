@@ -150,7 +150,8 @@ void Object::setValueForKey(const Id& value, const String& key) {
 
 Id Object::valueForKeyPath(const String& keyPath) const {
   size_t dot = keyPath.rangeOfString(".").location;
-  if (dot == NotFound) return valueForKey(keyPath);
+  // Collection operators ("@sum.views") take the rest of the path themselves.
+  if (dot == NotFound || (keyPath.length() > 0 && keyPath[0] == u'@')) return valueForKey(keyPath);
   Id first = valueForKey(keyPath.substring(0, dot));
   return first ? first->valueForKeyPath(keyPath.substring(dot + 1)) : nullptr;
 }

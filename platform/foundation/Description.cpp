@@ -1,0 +1,56 @@
+#include "platform/foundation/Description.h"
+
+#include "platform/foundation/Array.h"
+#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/Set.h"
+#include "platform/foundation/StringObject.h"
+
+namespace fd {
+
+String indentation(unsigned level) {
+  String s;
+  for (unsigned i = 0; i < level; ++i) s.append("    ");
+  return s;
+}
+
+String quotedIfNeeded(const String& s) {
+  bool plain = !s.isEmpty();
+  for (char16_t c : s.view()) {
+    if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9'))) {
+      plain = false;
+      break;
+    }
+  }
+  if (plain) return s;
+  std::string out = "\"";
+  static const char* hex = "0123456789abcdef";
+  for (char16_t c : s.view()) {
+    switch (c) {
+      case u'"': out += "\\\""; break;
+      case u'\\': out += "\\\\"; break;
+      case u'\n': out += "\\n"; break;
+      case u'\t': out += "\\t"; break;
+      case u'\r': out += "\\r"; break;
+      default:
+        if (c < 0x20 || c >= 0x7f) {
+          out += "\\U";
+          for (int shift = 12; shift >= 0; shift -= 4) out += hex[(c >> shift) & 15];
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  out += '"';
+  return String(out);
+}
+
+String nestedDescription(const Id& o, unsigned level) {
+  if (!o) return "(null)";
+  if (auto* a = dynamic_cast<const Array*>(o.get())) return a->descriptionWithIndent(level);
+  if (auto* d = dynamic_cast<const Dictionary*>(o.get())) return d->descriptionWithIndent(level);
+  if (auto* s = dynamic_cast<const Set*>(o.get())) return s->descriptionWithIndent(level);
+  if (auto* s = dynamic_cast<const StringObject*>(o.get())) return quotedIfNeeded(s->string());
+  return quotedIfNeeded(o->description());
+}
+
+}  // namespace fd

@@ -1,0 +1,7 @@
+#include "platform/foundation/ManagedObject.h"
+
+namespace fd {
+
+RT_IMPLEMENT_PLATFORM(ManagedObject) {}
+
+}  // namespace fd
