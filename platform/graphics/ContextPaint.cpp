@@ -1,0 +1,500 @@
+// Painting: fills, strokes, gradients, images, shadows and transparency layers.
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "platform/graphics/CairoPathKeeper.h"
+#include "platform/graphics/Context.h"
+#include "platform/graphics/Image.h"
+
+namespace gfx {
+
+namespace {
+
+cairo_operator_t operatorFor(BlendMode m) {
+  switch (m) {
+    case BlendMode::Normal: return CAIRO_OPERATOR_OVER;
+    case BlendMode::Multiply: return CAIRO_OPERATOR_MULTIPLY;
+    case BlendMode::Screen: return CAIRO_OPERATOR_SCREEN;
+    case BlendMode::Overlay: return CAIRO_OPERATOR_OVERLAY;
+    case BlendMode::Darken: return CAIRO_OPERATOR_DARKEN;
+    case BlendMode::Lighten: return CAIRO_OPERATOR_LIGHTEN;
+    case BlendMode::ColorDodge: return CAIRO_OPERATOR_COLOR_DODGE;
+    case BlendMode::ColorBurn: return CAIRO_OPERATOR_COLOR_BURN;
+    case BlendMode::SoftLight: return CAIRO_OPERATOR_SOFT_LIGHT;
+    case BlendMode::HardLight: return CAIRO_OPERATOR_HARD_LIGHT;
+    case BlendMode::Difference: return CAIRO_OPERATOR_DIFFERENCE;
+    case BlendMode::Exclusion: return CAIRO_OPERATOR_EXCLUSION;
+    case BlendMode::Hue: return CAIRO_OPERATOR_HSL_HUE;
+    case BlendMode::Saturation: return CAIRO_OPERATOR_HSL_SATURATION;
+    case BlendMode::Color: return CAIRO_OPERATOR_HSL_COLOR;
+    case BlendMode::Luminosity: return CAIRO_OPERATOR_HSL_LUMINOSITY;
+    case BlendMode::Clear: return CAIRO_OPERATOR_CLEAR;
+    case BlendMode::Copy: return CAIRO_OPERATOR_SOURCE;
+    case BlendMode::SourceIn: return CAIRO_OPERATOR_IN;
+    case BlendMode::SourceOut: return CAIRO_OPERATOR_OUT;
+    case BlendMode::SourceAtop: return CAIRO_OPERATOR_ATOP;
+    case BlendMode::DestinationOver: return CAIRO_OPERATOR_DEST_OVER;
+    case BlendMode::DestinationIn: return CAIRO_OPERATOR_DEST_IN;
+    case BlendMode::DestinationOut: return CAIRO_OPERATOR_DEST_OUT;
+    case BlendMode::DestinationAtop: return CAIRO_OPERATOR_DEST_ATOP;
+    case BlendMode::XOR: return CAIRO_OPERATOR_XOR;
+    case BlendMode::PlusLighter: return CAIRO_OPERATOR_ADD;
+    case BlendMode::PlusDarker: return CAIRO_OPERATOR_OVER;  // composited by hand, see plusDarker()
+  }
+  return CAIRO_OPERATOR_OVER;
+}
+
+// Cairo clears outside the shape for these; the platform leaves the destination alone there,
+// so they are drawn as "clip to the shape, then paint".
+bool unbounded(cairo_operator_t op) {
+  return op == CAIRO_OPERATOR_IN || op == CAIRO_OPERATOR_OUT || op == CAIRO_OPERATOR_DEST_IN ||
+         op == CAIRO_OPERATOR_DEST_ATOP;
+}
+
+// Three box passes over an 8-bit alpha plane approximate a Gaussian.
+void blurAlpha(uint8_t* data, int w, int h, int stride, int radius) {
+  if (radius < 1) return;
+  std::vector<uint8_t> tmp(static_cast<size_t>(std::max(w, h)));
+  int window = 2 * radius + 1;
+  for (int pass = 0; pass < 3; ++pass) {
+    for (int y = 0; y < h; ++y) {
+      uint8_t* row = data + static_cast<size_t>(y) * stride;
+      int sum = 0;
+      for (int i = -radius; i <= radius; ++i) sum += row[std::clamp(i, 0, w - 1)];
+      for (int x = 0; x < w; ++x) {
+        tmp[x] = static_cast<uint8_t>((sum + window / 2) / window);
+        sum += row[std::min(x + radius + 1, w - 1)] - row[std::max(x - radius, 0)];
+      }
+      std::memcpy(row, tmp.data(), static_cast<size_t>(w));
+    }
+    for (int x = 0; x < w; ++x) {
+      int sum = 0;
+      for (int i = -radius; i <= radius; ++i) sum += data[static_cast<size_t>(std::clamp(i, 0, h - 1)) * stride + x];
+      for (int y = 0; y < h; ++y) {
+        tmp[y] = static_cast<uint8_t>((sum + window / 2) / window);
+        sum += data[static_cast<size_t>(std::min(y + radius + 1, h - 1)) * stride + x] -
+               data[static_cast<size_t>(std::max(y - radius, 0)) * stride + x];
+      }
+      for (int y = 0; y < h; ++y) data[static_cast<size_t>(y) * stride + x] = tmp[y];
+    }
+  }
+}
+
+}  // namespace
+
+void Context::applySource(cairo_t* cr, const Color* color, double extraAlpha) const {
+  if (color && color->patternImage() && color->patternImage()->CGImage()) {
+    const auto& image = color->patternImage();
+    cairo_pattern_t* p = cairo_pattern_create_for_surface(image->CGImage()->cairoSurface());
+    cairo_pattern_set_extend(p, CAIRO_EXTEND_REPEAT);
+    cairo_matrix_t m;
+    cairo_matrix_init_scale(&m, image->scale(), image->scale());
+    cairo_pattern_set_matrix(p, &m);
+    cairo_set_source(cr, p);
+    cairo_pattern_destroy(p);
+    return;
+  }
+  double v[4] = {0, 0, 0, 1};
+  if (color) color->rgba(v);
+  cairo_set_source_rgba(cr, v[0], v[1], v[2], std::clamp(v[3], 0.0, 1.0) * extraAlpha);
+}
+
+void Context::drawShadow(cairo_pattern_t* content) {
+  const Shadow& sh = state().shadow;
+  // Offsets and blur are in default user space: scaled, and y-up unless the context is
+  // y-down from the start.
+  bool yDown = kind_ == Kind::Image || (kind_ == Kind::PDF && pdfFlipped_);
+  double dx = sh.offset.width * scale_, dy = (yDown ? sh.offset.height : -sh.offset.height) * scale_;
+  int w = kind_ == Kind::PDF ? static_cast<int>(std::ceil(mediaBox_.size.width)) : static_cast<int>(format_.width);
+  int h = kind_ == Kind::PDF ? static_cast<int>(std::ceil(deviceHeight_)) : static_cast<int>(format_.height);
+  cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
+  cairo_t* m = cairo_create(mask);
+  cairo_matrix_t mat;
+  cairo_get_matrix(cr_, &mat);
+  cairo_set_matrix(m, &mat);
+  cairo_set_source(m, content);
+  cairo_paint(m);
+  cairo_destroy(m);
+  cairo_surface_flush(mask);
+  blurAlpha(cairo_image_surface_get_data(mask), w, h, cairo_image_surface_get_stride(mask),
+            static_cast<int>(std::lround(sh.blur * scale_ / 2)));
+  cairo_surface_mark_dirty(mask);
+  cairo_save(cr_);
+  cairo_identity_matrix(cr_);
+  cairo_set_source_rgba(cr_, sh.rgba[0], sh.rgba[1], sh.rgba[2], sh.rgba[3]);
+  cairo_mask_surface(cr_, mask, dx, dy);
+  cairo_restore(cr_);
+  cairo_surface_destroy(mask);
+}
+
+// Cairo has no plus-darker: the drawing is rendered apart and combined with the destination
+// pixel by pixel (premultiplied: a = min(1, Sa + Da), c = max(0, a - (Da - Dc) - (Sa - Sc))),
+// then put back through the clip.
+void Context::plusDarker(const Draw& draw) {
+  int w = static_cast<int>(format_.width), h = static_cast<int>(format_.height);
+  cairo_push_group(cr_);
+  cairo_set_operator(cr_, CAIRO_OPERATOR_OVER);
+  draw(cr_, true);
+  cairo_pattern_t* content = cairo_pop_group(cr_);
+  cairo_surface_t* src = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+  cairo_t* c = cairo_create(src);
+  cairo_matrix_t mat;
+  cairo_get_matrix(cr_, &mat);
+  cairo_set_matrix(c, &mat);
+  cairo_set_source(c, content);
+  cairo_paint(c);
+  cairo_destroy(c);
+  cairo_pattern_destroy(content);
+  cairo_surface_flush(src);
+  cairo_surface_flush(surface_);
+  bool opaqueDest = cairo_image_surface_get_format(surface_) == CAIRO_FORMAT_RGB24;
+  uint8_t* sp = cairo_image_surface_get_data(src);
+  const uint8_t* dp = cairo_image_surface_get_data(surface_);
+  int ss = cairo_image_surface_get_stride(src), ds = cairo_image_surface_get_stride(surface_);
+  for (int y = 0; y < h; ++y) {
+    auto* srow = reinterpret_cast<uint32_t*>(sp + static_cast<size_t>(y) * ss);
+    auto* drow = reinterpret_cast<const uint32_t*>(dp + static_cast<size_t>(y) * ds);
+    for (int x = 0; x < w; ++x) {
+      uint32_t S = srow[x], D = drow[x] | (opaqueDest ? 0xFF000000u : 0);
+      int sa = int(S >> 24), da = int(D >> 24);
+      int ra = std::min(255, sa + da);
+      uint32_t out = uint32_t(ra) << 24;
+      for (int shift = 0; shift < 24; shift += 8) {
+        int sc = int((S >> shift) & 0xFF), dc = int((D >> shift) & 0xFF);
+        out |= uint32_t(std::clamp(ra - (da - dc) - (sa - sc), 0, ra)) << shift;
+      }
+      srow[x] = out;
+    }
+  }
+  cairo_surface_mark_dirty(src);
+  cairo_save(cr_);
+  cairo_identity_matrix(cr_);
+  cairo_set_operator(cr_, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_surface(cr_, src, 0, 0);
+  cairo_paint(cr_);
+  cairo_restore(cr_);
+  cairo_surface_destroy(src);
+}
+
+void Context::paint(const Draw& draw) {
+  const GState& s = state();
+  if (s.degenerate || !cr_) return;
+  cairo_operator_t op = operatorFor(s.blend);
+  if (s.blend == BlendMode::PlusDarker && kind_ != Kind::PDF && layers_.empty()) {
+    plusDarker(draw);
+  } else if (s.shadow.on) {
+    cairo_push_group(cr_);
+    cairo_set_operator(cr_, CAIRO_OPERATOR_OVER);
+    draw(cr_, true);
+    cairo_pattern_t* content = cairo_pop_group(cr_);
+    cairo_set_operator(cr_, op);
+    drawShadow(content);
+    cairo_set_source(cr_, content);
+    cairo_paint(cr_);
+    cairo_pattern_destroy(content);
+  } else {
+    cairo_set_operator(cr_, op);
+    draw(cr_, !unbounded(op));
+  }
+  cairo_set_operator(cr_, CAIRO_OPERATOR_OVER);
+  syncOut();
+}
+
+void Context::fillCurrentPath(bool evenOdd) {
+  const GState& s = state();
+  Ref<Color> fill = s.fill;
+  double alpha = s.alpha;
+  paint([&](cairo_t* cr, bool bounded) {
+    cairo_set_fill_rule(cr, evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+    if (bounded && !fill->patternImage()) {
+      applySource(cr, fill.get(), alpha);
+      cairo_fill_preserve(cr);
+    } else {
+      cairo_save(cr);
+      cairo_clip_preserve(cr);
+      applySource(cr, fill.get(), 1);
+      cairo_paint_with_alpha(cr, alpha);
+      cairo_restore(cr);
+    }
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+  });
+}
+
+void Context::strokeCurrentPath() {
+  const GState& s = state();
+  Ref<Color> stroke = s.stroke;
+  double alpha = s.alpha;
+  double width = s.lineWidth;
+  if (width == 0) {
+    // Hairlines: one device pixel whatever the transform.
+    double dx = 1, dy = 0;
+    cairo_device_to_user_distance(cr_, &dx, &dy);
+    width = std::hypot(dx, dy);
+  }
+  paint([&](cairo_t* cr, bool bounded) {
+    cairo_set_line_width(cr, width);
+    if (bounded && !stroke->patternImage()) {
+      applySource(cr, stroke.get(), alpha);
+      cairo_stroke_preserve(cr);
+    } else {
+      auto outline = copyPath()->copyByStrokingPath(width, s.cap, s.join, s.miterLimit);
+      cairo_save(cr);
+      CairoPathKeeper keep(cr);
+      appendPath(*outline, false);
+      cairo_clip(cr);
+      applySource(cr, stroke.get(), 1);
+      cairo_paint_with_alpha(cr, alpha);
+      cairo_restore(cr);
+    }
+    cairo_set_line_width(cr, s.lineWidth);
+  });
+}
+
+void Context::fillPath() {
+  log("fillPath");
+  fillCurrentPath(false);
+  cairo_new_path(cr_);
+}
+void Context::eoFillPath() {
+  log("eoFillPath");
+  fillCurrentPath(true);
+  cairo_new_path(cr_);
+}
+void Context::strokePath() {
+  log("strokePath");
+  strokeCurrentPath();
+  cairo_new_path(cr_);
+}
+
+void Context::drawPath(PathDrawingMode mode) {
+  log("drawPath", {static_cast<double>(mode)});
+  switch (mode) {
+    case PathDrawingMode::Fill: fillCurrentPath(false); break;
+    case PathDrawingMode::EOFill: fillCurrentPath(true); break;
+    case PathDrawingMode::Stroke: strokeCurrentPath(); break;
+    case PathDrawingMode::FillStroke:
+      fillCurrentPath(false);
+      strokeCurrentPath();
+      break;
+    case PathDrawingMode::EOFillStroke:
+      fillCurrentPath(true);
+      strokeCurrentPath();
+      break;
+  }
+  cairo_new_path(cr_);
+}
+
+void Context::fillRect(const Rect& rect) {
+  log("fillRect", {rect.origin.x, rect.origin.y, rect.size.width, rect.size.height});
+  fillRects({rect});
+}
+
+void Context::fillRects(const std::vector<Rect>& rects) {
+  if (rects.size() != 1) log("fillRects", {static_cast<double>(rects.size())});
+  Quiet q(this);
+  CairoPathKeeper keep(cr_);
+  for (const auto& r : rects) addRect(r);
+  fillCurrentPath(false);
+}
+
+void Context::strokeRect(const Rect& rect) {
+  log("strokeRect", {rect.origin.x, rect.origin.y, rect.size.width, rect.size.height});
+  Quiet q(this);
+  CairoPathKeeper keep(cr_);
+  addRect(rect);
+  strokeCurrentPath();
+}
+
+void Context::strokeRectWithWidth(const Rect& rect, double width) {
+  log("strokeRectWithWidth", {rect.origin.x, rect.origin.y, rect.size.width, rect.size.height, width});
+  Quiet q(this);
+  cairo_save(cr_);
+  states_.push_back(states_.back());
+  setLineWidth(width);
+  strokeRect(rect);
+  states_.pop_back();
+  cairo_restore(cr_);
+}
+
+void Context::fillEllipseInRect(const Rect& rect) {
+  log("fillEllipseInRect", {rect.origin.x, rect.origin.y, rect.size.width, rect.size.height});
+  Quiet q(this);
+  CairoPathKeeper keep(cr_);
+  addEllipseInRect(rect);
+  fillCurrentPath(false);
+}
+
+void Context::strokeEllipseInRect(const Rect& rect) {
+  log("strokeEllipseInRect", {rect.origin.x, rect.origin.y, rect.size.width, rect.size.height});
+  Quiet q(this);
+  CairoPathKeeper keep(cr_);
+  addEllipseInRect(rect);
+  strokeCurrentPath();
+}
+
+void Context::strokeLineSegments(const std::vector<Point>& points) {
+  log("strokeLineSegments", {static_cast<double>(points.size())});
+  CairoPathKeeper keep(cr_);
+  for (size_t i = 0; i + 1 < points.size(); i += 2) {
+    cairo_move_to(cr_, points[i].x, points[i].y);
+    cairo_line_to(cr_, points[i + 1].x, points[i + 1].y);
+  }
+  strokeCurrentPath();
+}
+
+void Context::clearRect(const Rect& rect) {
+  log("clearRect", {rect.origin.x, rect.origin.y, rect.size.width, rect.size.height});
+  if (state().degenerate) return;
+  CairoPathKeeper keep(cr_);
+  Rect r = RectStandardize(rect);
+  if (RectIsNull(r)) return;
+  cairo_save(cr_);
+  cairo_rectangle(cr_, r.origin.x, r.origin.y, r.size.width, r.size.height);
+  cairo_clip(cr_);
+  if (opaque_) {
+    cairo_set_operator(cr_, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_rgba(cr_, 0, 0, 0, 1);
+  } else {
+    cairo_set_operator(cr_, CAIRO_OPERATOR_CLEAR);
+  }
+  cairo_paint(cr_);
+  cairo_restore(cr_);
+  syncOut();
+}
+
+void Context::drawGradient(cairo_pattern_t* pattern, const Gradient& g, uint32_t options, Point start, Point end,
+                           bool linear) {
+  for (const auto& stop : g.stops())
+    cairo_pattern_add_color_stop_rgba(pattern, stop.location, stop.rgba[0], stop.rgba[1], stop.rgba[2], stop.rgba[3]);
+  bool before = options & GradientDrawsBeforeStartLocation, after = options & GradientDrawsAfterEndLocation;
+  cairo_pattern_set_extend(pattern, before || after ? CAIRO_EXTEND_PAD : CAIRO_EXTEND_NONE);
+  double alpha = state().alpha;
+  paint([&](cairo_t* cr, bool) {
+    cairo_save(cr);
+    CairoPathKeeper keep(cr);
+    if (linear && before != after) {
+      // Only one side extends: cut the plane at the other end, across the axis.
+      double x1, y1, x2, y2;
+      cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
+      double reach = std::hypot(x2 - x1, y2 - y1) + std::hypot(end.x - start.x, end.y - start.y) +
+                     std::hypot(start.x - x1, start.y - y1) + 1;
+      double len = std::hypot(end.x - start.x, end.y - start.y);
+      if (len > 0) {
+        double ux = (end.x - start.x) / len, uy = (end.y - start.y) / len;
+        Point base = after ? start : end;
+        double dir = after ? 1 : -1;
+        double px = -uy * reach, py = ux * reach;
+        cairo_move_to(cr, base.x + px, base.y + py);
+        cairo_line_to(cr, base.x - px, base.y - py);
+        cairo_line_to(cr, base.x - px + dir * ux * reach, base.y - py + dir * uy * reach);
+        cairo_line_to(cr, base.x + px + dir * ux * reach, base.y + py + dir * uy * reach);
+        cairo_close_path(cr);
+        cairo_clip(cr);
+      }
+    }
+    cairo_set_source(cr, pattern);
+    cairo_paint_with_alpha(cr, alpha);
+    cairo_restore(cr);
+  });
+}
+
+void Context::drawLinearGradient(const Gradient& g, Point start, Point end, uint32_t options) {
+  log("drawLinearGradient", {start.x, start.y, end.x, end.y, static_cast<double>(options)});
+  cairo_pattern_t* p = cairo_pattern_create_linear(start.x, start.y, end.x, end.y);
+  drawGradient(p, g, options, start, end, true);
+  cairo_pattern_destroy(p);
+}
+
+void Context::drawRadialGradient(const Gradient& g, Point startCenter, double startRadius, Point endCenter,
+                                 double endRadius, uint32_t options) {
+  log("drawRadialGradient",
+      {startCenter.x, startCenter.y, startRadius, endCenter.x, endCenter.y, endRadius, static_cast<double>(options)});
+  cairo_pattern_t* p =
+      cairo_pattern_create_radial(startCenter.x, startCenter.y, startRadius, endCenter.x, endCenter.y, endRadius);
+  drawGradient(p, g, options, startCenter, endCenter, false);
+  cairo_pattern_destroy(p);
+}
+
+void Context::drawImage(const Rect& rect, const BitmapImage& image) {
+  log("drawImage", {rect.origin.x, rect.origin.y, rect.size.width, rect.size.height});
+  Rect r = RectStandardize(rect);
+  if (RectIsEmpty(r)) return;
+  double w = static_cast<double>(image.width()), h = static_cast<double>(image.height());
+  AffineTransform t{r.size.width / w, 0, 0, -r.size.height / h, r.origin.x, r.origin.y + r.size.height};
+  Quiet q(this);
+  drawBitmap(image, RectMake(0, 0, w, h), t);
+}
+
+void Context::drawBitmap(const BitmapImage& image, const Rect& source, const AffineTransform& pixelToUser) {
+  log("drawBitmap", {source.origin.x, source.origin.y, source.size.width, source.size.height});
+  if (!AffineTransformIsInvertible(pixelToUser) || RectIsEmpty(source)) return;
+  cairo_surface_t* surface = image.cairoSurface();
+  if (!surface) return;
+  cairo_filter_t filter = CAIRO_FILTER_GOOD;
+  switch (state().interpolation) {
+    case InterpolationQuality::None: filter = CAIRO_FILTER_NEAREST; break;
+    case InterpolationQuality::Low: filter = CAIRO_FILTER_BILINEAR; break;
+    case InterpolationQuality::High: filter = CAIRO_FILTER_BEST; break;
+    default: break;
+  }
+  if (!image.shouldInterpolate()) filter = CAIRO_FILTER_NEAREST;
+  double alpha = state().alpha;
+  CairoPathKeeper keep(cr_);
+  paint([&](cairo_t* cr, bool) {
+    cairo_save(cr);
+    cairo_matrix_t m = {pixelToUser.a, pixelToUser.b, pixelToUser.c, pixelToUser.d, pixelToUser.tx, pixelToUser.ty};
+    cairo_transform(cr, &m);
+    cairo_rectangle(cr, source.origin.x, source.origin.y, source.size.width, source.size.height);
+    cairo_clip(cr);
+    cairo_pattern_t* p = cairo_pattern_create_for_surface(surface);
+    cairo_pattern_set_filter(p, filter);
+    cairo_pattern_set_extend(p, CAIRO_EXTEND_PAD);
+    cairo_set_source(cr, p);
+    cairo_paint_with_alpha(cr, alpha);
+    cairo_pattern_destroy(p);
+    cairo_restore(cr);
+  });
+}
+
+void Context::beginTransparencyLayer() {
+  log("beginTransparencyLayer");
+  layers_.push_back({states_.size()});
+  cairo_push_group(cr_);
+  GState inner = states_.back();
+  inner.alpha = 1;
+  inner.blend = BlendMode::Normal;
+  inner.shadow = Shadow{};
+  states_.push_back(inner);
+}
+
+void Context::beginTransparencyLayerWithRect(const Rect& rect) {
+  log("beginTransparencyLayerWithRect", {rect.origin.x, rect.origin.y, rect.size.width, rect.size.height});
+  Quiet q(this);
+  beginTransparencyLayer();
+}
+
+void Context::endTransparencyLayer() {
+  log("endTransparencyLayer");
+  if (layers_.empty()) return;
+  size_t depth = layers_.back().depth;
+  while (states_.size() > depth + 1) {
+    cairo_restore(cr_);
+    states_.pop_back();
+  }
+  states_.pop_back();
+  layers_.pop_back();
+  cairo_pattern_t* content = cairo_pop_group(cr_);
+  double alpha = state().alpha;
+  CairoPathKeeper keep(cr_);
+  paint([&](cairo_t* cr, bool) {
+    cairo_set_source(cr, content);
+    cairo_paint_with_alpha(cr, alpha);
+  });
+  cairo_pattern_destroy(content);
+}
+
+}  // namespace gfx
