@@ -193,12 +193,19 @@ class Writer {
     return plist_new_uint(static_cast<uint64_t>(n.integerValue()));
   }
 
-  // The format library keeps whole seconds only.
+  // The format library holds seconds and microseconds in 32-bit fields; XML keeps whole
+  // seconds only, binary keeps the microseconds.
   plist_t date(const Date& d) {
-    double t = std::round(d.timeIntervalSinceReferenceDate());
-    if (!(t >= std::numeric_limits<int32_t>::min() && t <= std::numeric_limits<int32_t>::max()))
+    double t = d.timeIntervalSinceReferenceDate();
+    double sec = std::floor(t);
+    if (!(sec >= std::numeric_limits<int32_t>::min() && sec <= std::numeric_limits<int32_t>::max()))
       return fail("Property list invalid for format: " + std::to_string(format_) + " (date out of range)");
-    return plist_new_date(static_cast<int32_t>(t), 0);
+    auto usec = static_cast<int32_t>(std::lround((t - sec) * 1e6));
+    if (usec >= 1000000) {
+      sec += 1;
+      usec -= 1000000;
+    }
+    return plist_new_date(static_cast<int32_t>(sec), usec);
   }
 
   plist_t array(const Array& a, unsigned depth) {

@@ -151,21 +151,21 @@ Property& Class::addProperty(Property p) {
   return stored;
 }
 
-const Property* Class::propertyNamed(std::string_view name) const {
+const Property* Class::propertyNamed(const String& name) const {
   {
-    std::lock_guard lock(mutex_);
-    auto it = propertyCache_.find(std::string(name));
+    std::shared_lock lock(cacheMutex_);
+    auto it = propertyCache_.find(name);
     if (it != propertyCache_.end()) return it->second;
   }
   const Property* found = nullptr;
   for (const Class* c = this; c && !found; c = c->super_)
     for (const Property* p : c->propertyList_)
-      if (p->name.utf8() == name) {
+      if (p->name == name) {
         found = p;
         break;
       }
-  std::lock_guard lock(mutex_);
-  propertyCache_.emplace(std::string(name), found);
+  std::unique_lock lock(cacheMutex_);
+  propertyCache_.emplace(name, found);
   return found;
 }
 
@@ -283,7 +283,9 @@ Id Class::slot(const void* key) const {
 }
 
 PropertyBuilder& PropertyBuilder::attributes(std::string_view flags) {
-  p_.attributes = detail::attributeString(p_.typeEncoding, std::string(flags), "_" + p_.name.utf8());
+  std::string ivar = "_";
+  ivar += p_.name.utf8();
+  p_.attributes = detail::attributeString(p_.typeEncoding, std::string(flags), ivar);
   return *this;
 }
 

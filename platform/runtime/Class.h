@@ -5,6 +5,7 @@
 #include <functional>
 #include <initializer_list>
 #include <mutex>
+#include <shared_mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -72,7 +73,7 @@ class Class final : public Object {
 
   // Properties: own ones in declaration order; lookup walks the superclass chain.
   const std::vector<const Property*>& properties() const { return propertyList_; }
-  const Property* propertyNamed(std::string_view name) const;
+  const Property* propertyNamed(const String& name) const;
   const std::vector<Ivar>& ivars() const { return ivars_; }
   // Methods: own ones; class methods live on the metaclass.
   std::vector<const Method*> methods() const;
@@ -122,6 +123,7 @@ class Class final : public Object {
   void setPlatform(bool p) { platform_ = p; }
   Method* ownMethod(Selector s);
   void addOwnMethod(Selector s, Imp imp, std::string types);
+  Class* mutableMetaclass() const { return meta_; }
 
  private:
   const Class* rootMeta() const;
@@ -141,8 +143,10 @@ class Class final : public Object {
   std::vector<std::string> protocols_;
   std::vector<std::pair<String, std::vector<String>>> dependents_;
   std::vector<String> manualKeys_;
-  mutable std::mutex mutex_;  // guards methods (exchange, add), slots and the lookup cache
-  mutable std::unordered_map<std::string, const Property*> propertyCache_;
+  mutable std::mutex mutex_;  // guards the slots
+  // Key-value coding looks properties up on every call: readers share the lock.
+  mutable std::shared_mutex cacheMutex_;
+  mutable std::unordered_map<String, const Property*> propertyCache_;
   mutable std::unordered_map<const void*, Id> slots_;
 };
 
@@ -215,7 +219,15 @@ template <class X> class ClassBuilder {
   /// A class method (registered on the metaclass); `self` is the class object.
   template <class R, class... A> void classMethod(const char* selector, R (*fn)(A...)) {
     Imp imp = makeImp<R, A...>([fn](Object*, auto&&... a) -> R { return fn(a...); });
-    const_cast<Class*>(c_.metaclass())->addOwnMethod(Selector::named(selector), std::move(imp), types<R, A...>());
+    c_.mutableMetaclass()->addOwnMethod(Selector::named(selector), std::move(imp), types<R, A...>());
+  }
+  /// Methods given as raw implementations with their full type encodings (for hooks that
+  /// capture state); see methodTypeEncoding.
+  void methodImp(const char* selector, Imp imp, std::string types) {
+    c_.addOwnMethod(Selector::named(selector), std::move(imp), std::move(types));
+  }
+  void classMethodImp(const char* selector, Imp imp, std::string types) {
+    c_.mutableMetaclass()->addOwnMethod(Selector::named(selector), std::move(imp), std::move(types));
   }
 
   void protocol(const char* name) { c_.addProtocol(name); }
@@ -234,7 +246,8 @@ template <class X> class ClassBuilder {
   PropertyBuilder add(Property p, bool weak) {
     p.owner = &c_;
     std::string flags = detail::defaultFlags(p.typeEncoding, !p.set, weak);
-    std::string ivar = "_" + p.name.utf8();
+    std::string ivar = "_";
+    ivar += p.name.utf8();
     p.attributes = detail::attributeString(p.typeEncoding, flags, ivar);
     p.getter = Selector::named(p.name.utf8());
     if (p.set) p.setter = Selector::named(detail::setterNameFor(p.name.utf8()));

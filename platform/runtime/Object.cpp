@@ -99,8 +99,8 @@ Id Object::mutableCopy() const {
 
 Id Object::valueForKey(const String& key) const {
   const Class* cls = getClass();
+  if (const Property* p = cls->propertyNamed(key)) return boxForKVC(p->get(*this));
   std::string k = key.utf8();
-  if (const Property* p = cls->propertyNamed(k)) return boxForKVC(p->get(*this));
   if (!k.empty()) {
     std::string cap = k;
     cap[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(cap[0])));
@@ -115,14 +115,13 @@ Id Object::valueForKey(const String& key) const {
 
 void Object::setValueForKey(const Id& value, const String& key) {
   const Class* cls = getClass();
-  std::string k = key.utf8();
-  const Property* p = cls->propertyNamed(k);
+  const Property* p = cls->propertyNamed(key);
   const Method* setter = nullptr;
   std::string enc;
   if (p && p->set) {
     enc = p->typeEncoding;
-  } else if (!p && !k.empty()) {
-    std::string name = detail::setterNameFor(k);
+  } else if (!p && !key.isEmpty()) {
+    std::string name = detail::setterNameFor(key.utf8());
     setter = cls->instanceMethod(Selector::named(name));
     if (setter && setter->argumentCount() == 3) enc = setter->argumentType(2);
     else setter = nullptr;

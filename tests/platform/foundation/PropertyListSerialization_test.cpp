@@ -68,8 +68,9 @@ TEST(PropertyListSerialization, RoundTripsInBothFormats) {
     EXPECT_EQ(rt::as<Number>(back->objectForKey("count"))->integerValue(), -42);
     EXPECT_DOUBLE_EQ(rt::as<Date>(back->objectForKey("when"))->timeIntervalSinceReferenceDate(), 123456789);
   }
-  // Dates before the reference date survive too.
-  auto precise = Array::create({Date::dateWithTimeIntervalSinceReferenceDate(-86400 * 365)});
+  // Dates before the reference date survive too, and binary lists keep fractions of a second.
+  auto precise = Array::create({Date::dateWithTimeIntervalSinceReferenceDate(-86400 * 365),
+                                Date::dateWithTimeIntervalSinceReferenceDate(1234.25)});
   Ref<Data> data = PropertyListSerialization::dataWithPropertyList(precise, PropertyListBinaryFormat, 0, nullptr);
   auto back = rt::as<Array>(readBack(data));
   ASSERT_TRUE(back);
