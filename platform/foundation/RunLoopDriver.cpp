@@ -1,0 +1,95 @@
+#include "platform/foundation/RunLoopDriver.h"
+
+#include <algorithm>
+
+#include "platform/dispatch/Clock.h"
+#include "platform/dispatch/MainQueue.h"
+#include "platform/dispatch/TimerThread.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/RunLoopObserver.h"
+
+namespace fd {
+
+namespace {
+String modeOr(const String& mode) { return mode.isEmpty() ? String(NSDefaultRunLoopMode) : mode; }
+
+Ref<RunLoop> mainLoop() {
+  if (!dispatch::isMainThread()) rt::raise(rt::InternalInconsistencyException, "the run-loop driver runs on the main thread only");
+  return RunLoop::mainRunLoop();
+}
+
+dispatch::VirtualClock& virtualClock() {
+  auto* vc = dynamic_cast<dispatch::VirtualClock*>(&dispatch::clock());
+  if (!vc) rt::raise(rt::InternalInconsistencyException, "advancing time needs a virtual clock");
+  return *vc;
+}
+}  // namespace
+
+std::shared_ptr<dispatch::VirtualClock> RunLoopDriver::useVirtualClock() {
+  auto c = std::make_shared<dispatch::VirtualClock>();
+  dispatch::setClock(c);
+  return c;
+}
+
+void RunLoopDriver::reset() {
+  mainLoop()->removeAll();
+  dispatch::setClock(nullptr);
+}
+
+size_t RunLoopDriver::runOneTurn(const String& mode) {
+  auto loop = mainLoop();
+  String m = modeOr(mode);
+  loop->notifyObservers(m, RunLoopEntry);
+  loop->notifyObservers(m, RunLoopBeforeTimers);
+  loop->notifyObservers(m, RunLoopBeforeSources);
+  size_t ran = loop->serviceOnce(m);
+  loop->notifyObservers(m, RunLoopBeforeWaiting);
+  loop->notifyObservers(m, RunLoopAfterWaiting);
+  loop->notifyObservers(m, RunLoopExit);
+  return ran;
+}
+
+size_t RunLoopDriver::runUntilIdle(const String& mode, size_t maxTurns) {
+  size_t turns = 0;
+  while (turns < maxTurns) {
+    ++turns;
+    if (runOneTurn(mode) == 0) break;
+  }
+  return turns;
+}
+
+void RunLoopDriver::advance(double seconds, const String& mode) {
+  auto loop = mainLoop();
+  auto& vc = virtualClock();
+  String m = modeOr(mode);
+  double target = dispatch::uptime() + std::max(0.0, seconds);
+  runUntilIdle(m);
+  for (;;) {
+    double next = loop->nextDeadline(m);
+    if (next > target) break;
+    double now = dispatch::uptime();
+    if (next > now) vc.advance(next - now);
+    runUntilIdle(m);
+  }
+  double now = dispatch::uptime();
+  if (target > now) vc.advance(target - now);
+  runUntilIdle(m);
+}
+
+bool RunLoopDriver::runUntil(const std::function<bool()>& done, double timeoutSeconds, const String& mode) {
+  auto loop = mainLoop();
+  String m = modeOr(mode);
+  double end = dispatch::realUptime() + timeoutSeconds;
+  for (;;) {
+    uint64_t seen = loop->wakeSequence();
+    if (done()) return true;
+    double left = end - dispatch::realUptime();
+    if (left <= 0) return done();
+    if (runOneTurn(m) > 0) continue;
+    // Idle: sleep until something is queued for the main thread; short slices also catch
+    // conditions that workers satisfy without waking the loop.
+    loop->waitForWakeUp(seen, std::min(left, 0.005));
+  }
+}
+
+}  // namespace fd
