@@ -1,0 +1,176 @@
+#include "platform/graphics/codecs/PngCodec.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstring>
+
+#include "platform/graphics/codecs/PixelRows.h"
+
+namespace gfx::codecs {
+
+namespace {
+
+uint32_t be32(const uint8_t* p) { return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3]; }
+
+// Where the progressive reader's callbacks write.
+struct ReadState {
+  Raster* out = nullptr;
+  bool interlaced = false;
+  std::vector<uint8_t> rgba;  // whole image, interlaced files only
+  uint32_t lastRow = 0;
+  bool haveRows = false;
+  bool failed = false;
+};
+
+void onError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void onWarning(png_structp, png_const_charp) {}
+
+void onInfo(png_structp png, png_infop info) {
+  auto* st = static_cast<ReadState*>(png_get_progressive_ptr(png));
+  png_uint_32 w = 0, h = 0;
+  int depth = 0, color = 0, interlace = 0;
+  png_get_IHDR(png, info, &w, &h, &depth, &color, &interlace, nullptr, nullptr);
+  if (w == 0 || h == 0 || uint64_t(w) * h > kMaxPixels) png_error(png, "image too large");
+  png_set_expand(png);
+  png_set_strip_16(png);
+  png_set_gray_to_rgb(png);
+  png_set_add_alpha(png, 0xff, PNG_FILLER_AFTER);
+  st->interlaced = interlace != PNG_INTERLACE_NONE;
+  if (st->interlaced) {
+    png_set_interlace_handling(png);
+    st->rgba.assign(size_t(w) * h * 4, 0);
+  }
+  png_read_update_info(png, info);
+  if (png_get_rowbytes(png, info) != size_t(w) * 4) png_error(png, "unexpected row layout");
+  st->out->reset(w, h);
+}
+
+void onRow(png_structp png, png_bytep row, png_uint_32 y, int pass) {
+  auto* st = static_cast<ReadState*>(png_get_progressive_ptr(png));
+  if (!row || y >= st->out->height) return;
+  if (st->interlaced) {
+    png_progressive_combine_row(png, st->rgba.data() + size_t(y) * st->out->width * 4, row);
+    (void)pass;
+  } else {
+    rgbaToPremultipliedARGB(row, st->out->row(y), st->out->width);
+  }
+  st->lastRow = y;
+  st->haveRows = true;
+}
+
+void onEnd(png_structp, png_infop) {}
+
+bool runReader(const uint8_t* data, size_t size, ReadState& st) {
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onError, onWarning);
+  if (!png) return false;
+  png_infop info = png_create_info_struct(png);
+  if (!info) {
+    png_destroy_read_struct(&png, nullptr, nullptr);
+    return false;
+  }
+  if (setjmp(png_jmpbuf(png))) {
+    st.failed = true;
+  } else {
+    png_set_progressive_read_fn(png, &st, onInfo, onRow, onEnd);
+    png_process_data(png, info, const_cast<uint8_t*>(data), size);
+  }
+  png_destroy_read_struct(&png, &info, nullptr);
+  return true;
+}
+
+class PngDecoder final : public Decoder {
+ public:
+  PngDecoder(const uint8_t* d, size_t n) : data_(d), size_(n) {}
+
+  bool readInfo(ImageInfo& info) override {
+    if (size_ < 33 || std::memcmp(data_, "\x89PNG\r\n\x1a\n", 8) != 0 || std::memcmp(data_ + 12, "IHDR", 4) != 0)
+      return false;
+    FrameInfo f;
+    f.width = be32(data_ + 16);
+    f.height = be32(data_ + 20);
+    if (f.width == 0 || f.height == 0) return false;
+    uint8_t depth = data_[24], color = data_[25];
+    info.interlaced = data_[28] != 0;
+    info.depth = depth;
+    info.model = (color == 0 || color == 4) ? ColorModel::Gray : ColorModel::RGB;
+    f.hasAlpha = (color & 4) != 0;
+    // Walk the chunks for transparency and resolution.
+    size_t p = 8;
+    while (p + 12 <= size_) {
+      uint32_t len = be32(data_ + p);
+      const uint8_t* type = data_ + p + 4;
+      if (len > size_ - p - 12) break;
+      if (std::memcmp(type, "tRNS", 4) == 0) f.hasAlpha = true;
+      if (std::memcmp(type, "pHYs", 4) == 0 && len == 9 && data_[p + 16] == 1) {
+        info.dpiX = be32(data_ + p + 8) * 0.0254;
+        info.dpiY = be32(data_ + p + 12) * 0.0254;
+      }
+      if (std::memcmp(type, "IDAT", 4) == 0 || std::memcmp(type, "IEND", 4) == 0) break;
+      p += size_t(len) + 12;
+    }
+    info.frames = {f};
+    return true;
+  }
+
+  bool decode(size_t index, Raster& out) override {
+    if (index != 0) return false;
+    ReadState st;
+    st.out = &out;
+    out = Raster();
+    runReader(data_, size_, st);
+    if (out.height == 0 || !st.haveRows) return false;
+    if (st.interlaced) {
+      rgbaToPremultipliedARGB(st.rgba.data(), out.pixels.data(), out.pixels.size());
+      out.rows = out.height;
+    } else {
+      out.rows = st.lastRow + 1;
+    }
+    return true;
+  }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+};
+
+void writeToVector(png_structp png, png_bytep bytes, png_size_t n) {
+  auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+  out->insert(out->end(), bytes, bytes + n);
+}
+void flushNothing(png_structp) {}
+
+}  // namespace
+
+std::unique_ptr<Decoder> makePngDecoder(const uint8_t* data, size_t size, bool) {
+  return std::make_unique<PngDecoder>(data, size);
+}
+
+bool encodePng(const std::vector<EncodeFrame>& frames, const EncodeOptions&, std::vector<uint8_t>& out) {
+  if (frames.empty() || !frames[0].raster || frames[0].raster->width == 0 || frames[0].raster->height == 0)
+    return false;
+  const Raster& r = *frames[0].raster;
+  const bool opaque = allOpaque(r.pixels.data(), r.pixels.size());
+  const int channels = opaque ? 3 : 4;
+  std::vector<uint8_t> row(size_t(r.width) * channels);
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, onError, onWarning);
+  if (!png) return false;
+  png_infop info = png_create_info_struct(png);
+  volatile bool ok = false;
+  if (info && !setjmp(png_jmpbuf(png))) {
+    png_set_write_fn(png, &out, writeToVector, flushNothing);
+    png_set_IHDR(png, info, r.width, r.height, 8, opaque ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGBA,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (uint32_t y = 0; y < r.height; ++y) {
+      premultipliedARGBToRGBA(r.pixels.data() + size_t(y) * r.width, row.data(), r.width, opaque);
+      png_write_row(png, row.data());
+    }
+    png_write_end(png, info);
+    ok = true;
+  }
+  png_destroy_write_struct(&png, info ? &info : nullptr);
+  return ok;
+}
+
+}  // namespace gfx::codecs

@@ -1,0 +1,140 @@
+// Growing, truncated and corrupt inputs.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "platform/graphics/ImageSource.h"
+#include "tests/platform/graphics/CodecSamples.h"
+
+using namespace codec_samples;
+using gfx::ImageSource;
+
+namespace {
+
+struct Sample {
+  const char* type;
+  bool alpha;
+};
+
+Ref<fd::Data> sampleData(const Sample& s, uint32_t w, uint32_t h) {
+  return encode(s.type, {patternBitmap(w, h, s.alpha)});
+}
+
+class Incremental : public ::testing::TestWithParam<Sample> {};
+
+TEST_P(Incremental, ByteByByteGivesFullSizeFramesThatEndComplete) {
+  const uint32_t w = 24, h = 20;
+  auto data = sampleData(GetParam(), w, h);
+  ASSERT_TRUE(data);
+  auto whole = ImageSource::createWithData(data)->createImageAtIndex(0);
+  ASSERT_TRUE(whole);
+  auto source = ImageSource::createIncremental();
+  EXPECT_EQ(source->status(), gfx::kCGImageStatusReadingHeader);
+  bool sawPartial = false;
+  for (size_t n = 1; n < data->length(); ++n) {
+    source->updateData(prefix(data, n), false);
+    auto image = source->createImageAtIndex(0);
+    if (!image) continue;
+    EXPECT_EQ(source->status(), gfx::kCGImageStatusIncomplete);
+    ASSERT_EQ(image->width(), w);
+    ASSERT_EQ(image->height(), h);
+    // The bottom-right pixel stays clear until the last rows arrive.
+    if ((image->pixel(w - 1, h - 1) >> 24) == 0) sawPartial = true;
+  }
+  EXPECT_TRUE(sawPartial);
+  source->updateData(data, true);
+  EXPECT_EQ(source->status(), gfx::kCGImageStatusComplete);
+  auto final = source->createImageAtIndex(0);
+  ASSERT_TRUE(final);
+  EXPECT_EQ(final->pixel(w - 1, h - 1), whole->pixel(w - 1, h - 1));
+  EXPECT_EQ(final->pixel(3, 5), whole->pixel(3, 5));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, Incremental,
+                         ::testing::Values(Sample{gfx::kUTTypePNG, true}, Sample{gfx::kUTTypeJPEG, false},
+                                           Sample{gfx::kUTTypeGIF, false}, Sample{gfx::kUTTypeWebP, true}));
+
+class Truncated : public ::testing::TestWithParam<Sample> {};
+
+TEST_P(Truncated, AFileCutShortGivesTheRowsItHolds) {
+  const uint32_t w = 32, h = 64;
+  auto data = sampleData(GetParam(), w, h);
+  ASSERT_TRUE(data);
+  auto expected = ImageSource::createWithData(data)->createImageAtIndex(0);
+  bool sawShort = false;
+  for (size_t cut : {data->length() * 2 / 3, data->length() * 9 / 10}) {
+    auto source = ImageSource::createWithData(prefix(data, cut));
+    auto image = source->createImageAtIndex(0);
+    if (!image) continue;
+    EXPECT_EQ(image->width(), w);
+    EXPECT_LE(image->height(), h);
+    if (image->height() < h) sawShort = true;
+    // The rows that are there are the real ones.
+    EXPECT_EQ(image->pixel(5, 0), expected->pixel(5, 0));
+  }
+  EXPECT_TRUE(sawShort) << GetParam().type;
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, Truncated,
+                         ::testing::Values(Sample{gfx::kUTTypePNG, true}, Sample{gfx::kUTTypeJPEG, false},
+                                           Sample{gfx::kUTTypeGIF, false}, Sample{gfx::kUTTypeWebP, false}));
+
+TEST(Incremental, ProgressiveJpegShowsItsFirstScansWhileGrowing) {
+  if (!haveTool("jpegtran")) GTEST_SKIP() << "jpegtran not installed";
+  TempDir dir;
+  writeFile(dir.file("b.jpg"), *encode(gfx::kUTTypeJPEG, {patternBitmap(48, 48, false)}));
+  ASSERT_TRUE(run("jpegtran -progressive -outfile " + dir.file("p.jpg") + " " + dir.file("b.jpg")));
+  auto data = readFile(dir.file("p.jpg"));
+  auto source = ImageSource::createIncremental();
+  // Past the first scans but before the end, the whole frame has colour (a coarse version).
+  source->updateData(prefix(data, data->length() * 3 / 4), false);
+  auto image = source->createImageAtIndex(0);
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->height(), 48u);
+  EXPECT_EQ(image->pixel(47, 47) >> 24, 0xffu);
+}
+
+TEST(Incremental, GrowingGifReportsTheFramesSeenSoFar) {
+  auto data = encode(gfx::kUTTypeGIF, {solidBitmap(4, 4, 0xffff0000u), solidBitmap(4, 4, 0xff00ff00u),
+                                       solidBitmap(4, 4, 0xff0000ffu)});
+  auto source = ImageSource::createIncremental();
+  size_t lastCount = 0;
+  for (size_t n = 1; n <= data->length(); ++n) {
+    source->updateData(prefix(data, n), n == data->length());
+    size_t c = source->count();
+    EXPECT_GE(c, lastCount);
+    lastCount = c;
+  }
+  EXPECT_EQ(lastCount, 3u);
+  EXPECT_EQ(source->createImageAtIndex(2)->pixel(1, 1), 0xff0000ffu);
+}
+
+class Corrupt : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(Corrupt, DamagedBytesNeverCrash) {
+  auto data = encode(GetParam(), {patternBitmap(16, 16, true), patternBitmap(32, 32, false)});
+  if (!data) data = encode(GetParam(), {patternBitmap(16, 16, true)});
+  ASSERT_TRUE(data);
+  std::mt19937 rng(1234);
+  for (int round = 0; round < 200; ++round) {
+    std::vector<uint8_t> bytes = data->vector();
+    int flips = 1 + int(rng() % 8);
+    for (int i = 0; i < flips; ++i) bytes[rng() % bytes.size()] ^= uint8_t(1 + rng() % 255);
+    if (round % 5 == 0) bytes.resize(rng() % bytes.size());
+    auto source = ImageSource::createWithData(fd::Data::create(std::move(bytes)));
+    if (!source) continue;
+    for (size_t i = 0; i < std::min<size_t>(source->count(), 3); ++i) {
+      source->copyPropertiesAtIndex(i);
+      if (auto image = source->createImageAtIndex(i)) {
+        EXPECT_GT(image->width(), 0u);
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, Corrupt,
+                         ::testing::Values(gfx::kUTTypePNG, gfx::kUTTypeJPEG, gfx::kUTTypeGIF, gfx::kUTTypeWebP,
+                                           gfx::kUTTypeBMP, gfx::kUTTypeICO, gfx::kUTTypeTIFF, gfx::kUTTypeJPEG2000,
+                                           gfx::kUTTypeAppleICNS));
+
+}  // namespace
