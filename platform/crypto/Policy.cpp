@@ -1,0 +1,7 @@
+#include "platform/crypto/Policy.h"
+
+namespace crypto {
+
+RT_IMPLEMENT_PLATFORM(Policy) {}
+
+}  // namespace crypto

@@ -1,0 +1,79 @@
+#pragma once
+// The transfer engine under URL loading: one thread running a libcurl multi handle. Jobs are
+// added and cancelled from any thread; their callbacks run on the loader thread, so clients
+// hand results over to their own threads.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+typedef struct x509_store_ctx_st X509_STORE_CTX;
+
+namespace fd {
+
+struct URLLoadJob {
+  using Headers = std::vector<std::pair<std::string, std::string>>;
+
+  // What to send
+  std::string url;
+  std::string method = "GET";
+  Headers headers;
+  std::vector<uint8_t> body;
+  /// Pulled as the transfer needs bytes: fills up to `max`, answers the count, 0 at the end,
+  /// -1 on error. Used instead of `body` when set.
+  std::function<int64_t(uint8_t* buffer, size_t max)> bodyReader;
+  int64_t bodyLength = -1;  // for a reader: -1 sends chunked
+  /// Seconds without any progress before the job fails as timed out.
+  double idleTimeout = 60;
+  std::string user, password;  // HTTP authentication when `user` is set
+  bool decodeContent = true;   // gzip/deflate bodies decoded
+
+  // Callbacks, on the loader thread
+  /// The final header block: status, version ("HTTP/1.1"), fields as received.
+  std::function<void(long status, const std::string& version, const Headers& headers)> onResponse;
+  std::function<void(const char* bytes, size_t length)> onData;
+  std::function<void(int64_t sent, int64_t total)> onSent;
+  /// The server's chain during the handshake (DER, leaf first); answers whether to go on. May
+  /// block; `ctx` allows running the default verification.
+  std::function<bool(const std::vector<std::vector<uint8_t>>& chain, X509_STORE_CTX* ctx)> onTrust;
+  /// The end: 0 on success, else the transfer library's code, with its message. Not called for
+  /// cancelled jobs.
+  std::function<void(int code, const std::string& message)> onComplete;
+
+  std::atomic<bool> cancelled{false};
+  /// Set when onTrust refused the server.
+  std::atomic<bool> trustRefused{false};
+};
+
+/// Result codes used for conditions the loader detects itself.
+inline constexpr int kURLLoadIdleTimeout = 28;  // same value as the library's time-out
+
+/// The NSURLErrorDomain code for a transfer result code (0 for success).
+int64_t urlErrorCodeForLoadResult(int code);
+
+class URLLoader {
+ public:
+  /// The process's loader, started on first use and never stopped.
+  static URLLoader& shared();
+
+  void start(std::shared_ptr<URLLoadJob> job);
+  /// The job's callbacks stop at once (those running finish); the transfer is dropped.
+  void cancel(const std::shared_ptr<URLLoadJob>& job);
+  /// On the loader thread: runs `f` once the current round of transfer work is done, so that
+  /// several results from one round wake their client once. Elsewhere: runs it now.
+  static void atEndOfRound(std::function<void()> f);
+  /// Runs default verification (the system anchors, and the host name when given) inside an
+  /// onTrust callback.
+  static bool verifyDefault(X509_STORE_CTX* ctx, const std::string& host);
+
+  struct Impl;
+
+ private:
+  URLLoader();
+  Impl* impl_;
+};
+
+}  // namespace fd
