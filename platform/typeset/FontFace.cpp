@@ -1,0 +1,209 @@
+#include "platform/typeset/FontFace.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+#include FT_TRUETYPE_TABLES_H
+#include FT_TRUETYPE_TAGS_H
+#include FT_SFNT_NAMES_H
+#include <hb-ot.h>
+#include <hb.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace typeset {
+
+namespace {
+
+// FreeType allows one library per thread set; creating and freeing faces is serialised here.
+std::mutex& libraryMutex() {
+  static std::mutex m;
+  return m;
+}
+
+FT_Library library() {
+  static FT_Library lib = [] {
+    FT_Library l = nullptr;
+    FT_Init_FreeType(&l);
+    return l;
+  }();
+  return lib;
+}
+
+struct OutlineSink {
+  Ref<gfx::MutablePath> path;
+  bool open = false;
+};
+
+int moveTo(const FT_Vector* to, void* user) {
+  auto* s = static_cast<OutlineSink*>(user);
+  if (s->open) s->path->closeSubpath();
+  s->path->moveToPoint(to->x, to->y);
+  s->open = true;
+  return 0;
+}
+int lineTo(const FT_Vector* to, void* user) {
+  static_cast<OutlineSink*>(user)->path->addLineToPoint(to->x, to->y);
+  return 0;
+}
+int conicTo(const FT_Vector* c, const FT_Vector* to, void* user) {
+  static_cast<OutlineSink*>(user)->path->addQuadCurveToPoint(c->x, c->y, to->x, to->y);
+  return 0;
+}
+int cubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* user) {
+  static_cast<OutlineSink*>(user)->path->addCurveToPoint(c1->x, c1->y, c2->x, c2->y, to->x, to->y);
+  return 0;
+}
+
+}  // namespace
+
+std::shared_ptr<FontFace> FontFace::openFile(const std::string& path, int index) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return nullptr;
+  std::vector<uint8_t> bytes;
+  uint8_t buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
+  std::fclose(f);
+  auto face = openData(std::move(bytes), index);
+  if (face) face->path_ = path;
+  return face;
+}
+
+std::shared_ptr<FontFace> FontFace::openData(std::vector<uint8_t> bytes, int index) {
+  if (bytes.empty() || index < 0) return nullptr;
+  std::shared_ptr<FontFace> face(new FontFace());
+  face->bytes_ = std::move(bytes);
+  face->index_ = index;
+  if (!face->setUp()) return nullptr;
+  return face;
+}
+
+bool FontFace::setUp() {
+  {
+    std::lock_guard lock(libraryMutex());
+    if (FT_New_Memory_Face(library(), bytes_.data(), static_cast<FT_Long>(bytes_.size()), index_, &ft_) != 0) {
+      ft_ = nullptr;
+      return false;
+    }
+  }
+  if (!(ft_->face_flags & FT_FACE_FLAG_SCALABLE)) return false;
+  family_ = ft_->family_name ? ft_->family_name : "";
+  style_ = ft_->style_name ? ft_->style_name : "";
+  const char* ps = FT_Get_Postscript_Name(ft_);
+  postScriptName_ = ps ? ps : family_;
+  upem_ = ft_->units_per_EM ? ft_->units_per_EM : 1000;
+  ascender_ = ft_->ascender;
+  descender_ = ft_->descender;
+  lineGap_ = std::max<double>(0, ft_->height - (ft_->ascender - ft_->descender));
+  underlinePosition_ = ft_->underline_position;
+  underlineThickness_ = ft_->underline_thickness ? ft_->underline_thickness : upem_ / 20;
+  glyphCount_ = static_cast<size_t>(ft_->num_glyphs);
+  italic_ = (ft_->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
+  monospace_ = FT_IS_FIXED_WIDTH(ft_);
+  color_ = FT_HAS_COLOR(ft_);
+  weightClass_ = (ft_->style_flags & FT_STYLE_FLAG_BOLD) ? 700 : 400;
+  if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(ft_, FT_SFNT_OS2)); os2 && os2->version != 0xFFFF) {
+    if (os2->usWeightClass >= 100 && os2->usWeightClass <= 1000) weightClass_ = os2->usWeightClass;
+    if (os2->version >= 2) {
+      capHeight_ = os2->sCapHeight;
+      xHeight_ = os2->sxHeight;
+    }
+  }
+  if (auto* post = static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(ft_, FT_SFNT_POST)); post && post->isFixedPitch)
+    monospace_ = true;
+
+  hb_blob_t* blob = hb_blob_create(reinterpret_cast<const char*>(bytes_.data()), static_cast<unsigned>(bytes_.size()),
+                                   HB_MEMORY_MODE_READONLY, nullptr, nullptr);
+  hb_face_t* hface = hb_face_create(blob, static_cast<unsigned>(index_));
+  hb_blob_destroy(blob);
+  hb_ = hb_font_create(hface);
+  hb_face_destroy(hface);
+  hb_font_set_scale(hb_, static_cast<int>(upem_), static_cast<int>(upem_));
+  hb_font_make_immutable(hb_);
+  coverage_.reset(new std::atomic<uint8_t>[0x10000]());
+
+  // Fonts without OS/2 version 2 fields: measure the glyphs that define them.
+  if (capHeight_ <= 0) capHeight_ = glyphBounds(glyphFor(U'H')).size.height;
+  if (xHeight_ <= 0) xHeight_ = glyphBounds(glyphFor(U'x')).size.height;
+  if (capHeight_ <= 0) capHeight_ = ascender_ * 0.7;
+  if (xHeight_ <= 0) xHeight_ = ascender_ * 0.5;
+  return true;
+}
+
+FontFace::~FontFace() {
+  if (hb_) hb_font_destroy(hb_);
+  if (ft_) {
+    std::lock_guard lock(libraryMutex());
+    FT_Done_Face(ft_);
+  }
+}
+
+std::string FontFace::fullName() const {
+  if (style_.empty() || style_ == "Regular" || style_ == "Book") return family_;
+  return family_ + " " + style_;
+}
+
+uint32_t FontFace::glyphFor(char32_t cp) const {
+  hb_codepoint_t g = 0;
+  if (!hb_font_get_nominal_glyph(hb_, cp, &g)) return 0;
+  return g;
+}
+
+bool FontFace::covers(char32_t cp) const {
+  if (cp >= 0x10000) return glyphFor(cp) != 0;
+  uint8_t known = coverage_[cp].load(std::memory_order_relaxed);
+  if (known) return known == 1;
+  bool has = glyphFor(cp) != 0;
+  coverage_[cp].store(has ? 1 : 2, std::memory_order_relaxed);
+  return has;
+}
+
+double FontFace::horizontalAdvance(uint32_t glyph) const { return hb_font_get_glyph_h_advance(hb_, glyph); }
+
+double FontFace::verticalAdvance(uint32_t glyph) const { return -hb_font_get_glyph_v_advance(hb_, glyph); }
+
+gfx::Rect FontFace::glyphBounds(uint32_t glyph) const {
+  hb_glyph_extents_t e{};
+  if (!hb_font_get_glyph_extents(hb_, glyph, &e) || e.width == 0 || e.height == 0) return gfx::RectZero;
+  return gfx::RectMake(e.x_bearing, e.y_bearing + e.height, e.width, -e.height);
+}
+
+Ref<gfx::Path> FontFace::outline(uint32_t glyph) const {
+  std::lock_guard lock(mutex_);
+  if (auto it = outlines_.find(glyph); it != outlines_.end()) return it->second;
+  OutlineSink sink{gfx::MutablePath::create()};
+  if (FT_Load_Glyph(ft_, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_BITMAP) == 0 &&
+      ft_->glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
+    FT_Outline_Funcs funcs{moveTo, lineTo, conicTo, cubicTo, 0, 0};
+    FT_Outline_Decompose(&ft_->glyph->outline, &funcs, &sink);
+    if (sink.open) sink.path->closeSubpath();
+  }
+  Ref<gfx::Path> p = sink.path;
+  outlines_.emplace(glyph, p);
+  return p;
+}
+
+std::vector<uint32_t> FontFace::tableTags() const {
+  std::lock_guard lock(mutex_);
+  std::vector<uint32_t> tags;
+  FT_ULong count = 0;
+  if (FT_Sfnt_Table_Info(ft_, 0, nullptr, &count) != 0) return tags;
+  for (FT_UInt i = 0; i < count; ++i) {
+    FT_ULong tag = 0, length = 0;
+    if (FT_Sfnt_Table_Info(ft_, i, &tag, &length) == 0) tags.push_back(static_cast<uint32_t>(tag));
+  }
+  return tags;
+}
+
+std::vector<uint8_t> FontFace::tableData(uint32_t tag) const {
+  std::lock_guard lock(mutex_);
+  FT_ULong length = 0;
+  if (FT_Load_Sfnt_Table(ft_, tag, 0, nullptr, &length) != 0 || length == 0) return {};
+  std::vector<uint8_t> out(length);
+  if (FT_Load_Sfnt_Table(ft_, tag, 0, out.data(), &length) != 0) return {};
+  return out;
+}
+
+}  // namespace typeset

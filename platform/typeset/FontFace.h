@@ -1,0 +1,93 @@
+#pragma once
+// One loaded font face: FreeType for outlines and tables, HarfBuzz for shaping and advances.
+// Faces are shared by every font object of any size made from them; sizes only scale the
+// face's unit metrics.
+#include <cstdint>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/graphics/Path.h"
+
+typedef struct hb_font_t hb_font_t;
+typedef struct FT_FaceRec_* FT_Face;
+
+namespace typeset {
+
+class FontFace {
+ public:
+  /// Opens face `index` of a font file; null when the file is missing or not a font.
+  static std::shared_ptr<FontFace> openFile(const std::string& path, int index);
+  /// Opens face `index` of font bytes held in memory; null when they are not a font.
+  static std::shared_ptr<FontFace> openData(std::vector<uint8_t> bytes, int index);
+  ~FontFace();
+  FontFace(const FontFace&) = delete;
+  FontFace& operator=(const FontFace&) = delete;
+
+  const std::string& path() const { return path_; }
+  int index() const { return index_; }
+  const std::string& family() const { return family_; }
+  const std::string& style() const { return style_; }
+  const std::string& postScriptName() const { return postScriptName_; }
+  std::string fullName() const;
+  bool isBold() const { return weightClass_ >= 600; }
+  bool isItalic() const { return italic_; }
+  bool isMonospace() const { return monospace_; }
+  bool hasColorGlyphs() const { return color_; }
+  /// OS/2 weight class, 100..900.
+  int weightClass() const { return weightClass_; }
+
+  // Metrics in font units; descender is negative, as the font stores it.
+  double unitsPerEm() const { return upem_; }
+  double ascender() const { return ascender_; }
+  double descender() const { return descender_; }
+  double lineGap() const { return lineGap_; }
+  double capHeight() const { return capHeight_; }
+  double xHeight() const { return xHeight_; }
+  double underlinePosition() const { return underlinePosition_; }
+  double underlineThickness() const { return underlineThickness_; }
+  size_t glyphCount() const { return glyphCount_; }
+
+  hb_font_t* hbFont() const { return hb_; }
+  /// The glyph for a code point, 0 when the face lacks it.
+  uint32_t glyphFor(char32_t cp) const;
+  /// Whether the face maps `cp`; answers for the basic plane are remembered.
+  bool covers(char32_t cp) const;
+  double horizontalAdvance(uint32_t glyph) const;
+  double verticalAdvance(uint32_t glyph) const;
+  /// Ink box in font units, y-up; empty for blank glyphs.
+  gfx::Rect glyphBounds(uint32_t glyph) const;
+  /// The glyph's outline in font units, y-up, origin on the baseline; cached.
+  Ref<gfx::Path> outline(uint32_t glyph) const;
+
+  /// sfnt table tags and a copy of one table (empty when absent).
+  std::vector<uint32_t> tableTags() const;
+  std::vector<uint8_t> tableData(uint32_t tag) const;
+
+ private:
+  FontFace() = default;
+  bool setUp();
+
+  std::string path_;
+  int index_ = 0;
+  std::vector<uint8_t> bytes_;  // backing store of in-memory faces
+  std::string family_, style_, postScriptName_;
+  int weightClass_ = 400;
+  bool italic_ = false, monospace_ = false, color_ = false;
+  double upem_ = 1000, ascender_ = 0, descender_ = 0, lineGap_ = 0, capHeight_ = 0, xHeight_ = 0;
+  double underlinePosition_ = 0, underlineThickness_ = 0;
+  size_t glyphCount_ = 0;
+  FT_Face ft_ = nullptr;
+  hb_font_t* hb_ = nullptr;
+  mutable std::mutex mutex_;  // guards the FreeType face and the outline cache
+  mutable std::unordered_map<uint32_t, Ref<gfx::Path>> outlines_;
+  // 0 unknown, 1 covered, 2 missing; racing writers store the same answer.
+  mutable std::unique_ptr<std::atomic<uint8_t>[]> coverage_;
+};
+
+using FaceRef = std::shared_ptr<FontFace>;
+
+}  // namespace typeset

@@ -1,0 +1,341 @@
+#include "platform/typeset/Line.h"
+
+#include <unicode/ubidi.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace typeset {
+
+RT_IMPLEMENT_PLATFORM(Line) {
+  c.property("glyphCount", &Line::glyphCount);
+  c.property("width", &Line::width);
+}
+
+namespace {
+
+bool isSpaceUnit(char16_t c) { return isWhiteSpace(c); }
+
+// Where the trailing white space of `range` begins.
+size_t trailingStart(const ShapedText& t, Range range) {
+  size_t i = range.end();
+  while (i > range.location && isSpaceUnit(t.text[i - 1])) --i;
+  return i;
+}
+
+}  // namespace
+
+Ref<Line> Line::createWithAttributedString(const AttributedString& string) {
+  return create(ShapedText::build(string), Range{0, string.length()});
+}
+
+Ref<Line> Line::create(std::shared_ptr<const ShapedText> text, Range range) {
+  auto line = rt::make<Line>();
+  size_t len = text->length();
+  range.location = std::min<uint64_t>(range.location, len);
+  range.length = std::min<uint64_t>(range.length, len - range.location);
+  line->range_ = range;
+  size_t probe = range.location < len ? range.location : (len ? len - 1 : 0);
+  line->rtl_ = text->paragraphIsRightToLeft(probe);
+
+  std::vector<Ref<Run>> logical;
+  std::vector<UBiDiLevel> levels;
+  for (size_t k = range.length ? text->itemAt(range.location) : text->items.size();
+       k < text->items.size() && text->items[k].start < range.end(); ++k) {
+    const ShapedItem& item = text->items[k];
+    uint32_t lo = std::max<uint32_t>(item.start, static_cast<uint32_t>(range.location));
+    uint32_t hi = std::min<uint32_t>(item.end, static_cast<uint32_t>(range.end()));
+    if (hi <= lo) continue;
+    auto run = rt::make<Run>();
+    run->text_ = text;
+    run->style_ = &text->styles[item.style];
+    run->font_ = item.font;
+    // Glyphs of the sub-range: a contiguous slice, found by cluster (ascending for
+    // left-to-right items, descending for right-to-left ones).
+    const auto& gs = item.glyphs;
+    size_t first = 0, last = gs.size();
+    if (lo != item.start || hi != item.end) {
+      if (!item.rightToLeft()) {
+        first = static_cast<size_t>(std::lower_bound(gs.begin(), gs.end(), lo, [](const ShapedGlyph& g, uint32_t v) { return g.cluster < v; }) - gs.begin());
+        last = static_cast<size_t>(std::lower_bound(gs.begin() + static_cast<ptrdiff_t>(first), gs.end(), hi, [](const ShapedGlyph& g, uint32_t v) { return g.cluster < v; }) - gs.begin());
+      } else {
+        first = static_cast<size_t>(std::lower_bound(gs.begin(), gs.end(), hi, [](const ShapedGlyph& g, uint32_t v) { return g.cluster >= v; }) - gs.begin());
+        last = static_cast<size_t>(std::lower_bound(gs.begin() + static_cast<ptrdiff_t>(first), gs.end(), lo, [](const ShapedGlyph& g, uint32_t v) { return g.cluster >= v; }) - gs.begin());
+      }
+    }
+    size_t n = last > first ? last - first : 0;
+    run->glyphs_.resize(n);
+    run->advances_.resize(n);
+    run->stringIndices_.resize(n);
+    run->offsets_.resize(n);
+    for (size_t out = 0; out < n; ++out) {
+      const ShapedGlyph& g = gs[first + out];
+      run->glyphs_[out] = static_cast<Glyph>(g.glyph);
+      run->advances_[out] = {g.advance, 0};
+      run->stringIndices_[out] = g.cluster;
+      run->offsets_[out] = {g.xOffset, g.yOffset};
+    }
+    if (run->glyphs_.empty()) continue;
+    run->positions_.resize(run->glyphs_.size());
+    run->stringRange_ = Range{lo, hi - lo};
+    run->level_ = item.level;
+    run->ascent_ = item.ascent;
+    run->descent_ = item.descent;
+    run->leading_ = item.leading;
+    const RunStyle& st = *run->style_;
+    run->baselineShift_ = st.baselineOffset + st.superscript * st.font->pointSize() / 3;
+    bool rtl = item.rightToLeft();
+    if (rtl) run->status_ |= RunStatusRightToLeft;
+    for (size_t g = 1; g < run->stringIndices_.size(); ++g)
+      if (rtl ? run->stringIndices_[g] > run->stringIndices_[g - 1] : run->stringIndices_[g] < run->stringIndices_[g - 1]) {
+        run->status_ |= RunStatusNonMonotonic;
+        break;
+      }
+    logical.push_back(std::move(run));
+    levels.push_back(item.level);
+  }
+  bool mixed = std::any_of(levels.begin(), levels.end(), [](UBiDiLevel l) { return l != 0; });
+  if (mixed && logical.size() > 1) {
+    std::vector<int32_t> map(logical.size());
+    ubidi_reorderVisual(levels.data(), static_cast<int32_t>(levels.size()), map.data());
+    for (int32_t v : map) line->runs_.push_back(logical[static_cast<size_t>(v)]);
+  } else {
+    line->runs_ = std::move(logical);
+  }
+  line->text_ = std::move(text);
+  line->layOut();
+  for (size_t i = range.end(), stop = trailingStart(*line->text_, range); i > stop; --i)
+    line->trailingWhitespace_ += line->text_->advances[i - 1];
+  if (line->runs_.empty() && line->text_) {
+    const Font& f = *line->text_->styleAt(probe).font;
+    line->ascent_ = f.ascent();
+    line->descent_ = f.descent();
+    line->leading_ = f.leading();
+  }
+  return line;
+}
+
+void Line::layOut() {
+  double x = 0;
+  ascent_ = descent_ = leading_ = 0;
+  for (const auto& run : runs_) {
+    for (size_t k = 0; k < run->glyphs_.size(); ++k) {
+      run->positions_[k] = {x + run->offsets_[k].x, run->offsets_[k].y + run->baselineShift_};
+      x += run->advances_[k].width;
+    }
+    ascent_ = std::max(ascent_, run->ascent_ + run->baselineShift_);
+    descent_ = std::max(descent_, run->descent_ - run->baselineShift_);
+    leading_ = std::max(leading_, run->leading_);
+  }
+  width_ = x;
+}
+
+size_t Line::glyphCount() const {
+  size_t n = 0;
+  for (const auto& r : runs_) n += r->glyphCount();
+  return n;
+}
+
+double Line::typographicBounds(double* ascent, double* descent, double* leading) const {
+  if (ascent) *ascent = ascent_;
+  if (descent) *descent = descent_;
+  if (leading) *leading = leading_;
+  return width_;
+}
+
+gfx::Rect Line::imageBounds() const {
+  gfx::Rect u = gfx::RectNull;
+  for (const auto& r : runs_) u = gfx::RectUnion(u, r->imageBounds(Range{0, 0}));
+  return u;
+}
+
+double Line::offsetForStringIndex(int64_t index, double* secondaryOffset) const {
+  double result = 0;
+  if (index < static_cast<int64_t>(range_.location)) {
+    result = rtl_ ? width_ : 0;
+  } else if (index >= static_cast<int64_t>(range_.end())) {
+    result = rtl_ ? 0 : width_;
+  } else {
+    bool found = false;
+    for (const auto& run : runs_) {
+      if (!run->stringRange_.contains(static_cast<uint64_t>(index))) continue;
+      bool rtl = run->isRightToLeft();
+      // The glyph of the nearest cluster at or before `index`.
+      int64_t best = -1;
+      for (size_t k = 0; k < run->glyphs_.size(); ++k) {
+        int64_t c = run->stringIndices_[k];
+        if (c > index) continue;
+        if (best < 0 || c > run->stringIndices_[static_cast<size_t>(best)]) best = static_cast<int64_t>(k);
+      }
+      if (best < 0) best = 0;
+      size_t k = static_cast<size_t>(best);
+      double pen = run->positions_[k].x - run->offsets_[k].x;
+      if (rtl) {
+        // Leading edge of a right-to-left cluster is its right side; glyphs of one cluster are adjacent.
+        double right = pen + run->advances_[k].width;
+        for (size_t j = k; j-- > 0 && run->stringIndices_[j] == run->stringIndices_[k];)
+          right = run->positions_[j].x - run->offsets_[j].x + run->advances_[j].width;
+        result = right;
+      } else {
+        result = pen;
+      }
+      found = true;
+      break;
+    }
+    if (!found) result = rtl_ ? 0 : width_;
+  }
+  if (secondaryOffset) *secondaryOffset = result;
+  return result;
+}
+
+int64_t Line::stringIndexForPosition(gfx::Point position) const {
+  double x = position.x;
+  int64_t start = static_cast<int64_t>(range_.location), end = static_cast<int64_t>(range_.end());
+  if (runs_.empty()) return start;
+  if (x <= 0) return rtl_ ? end : start;
+  if (x >= width_) return rtl_ ? start : end;
+  for (const auto& run : runs_) {
+    bool rtl = run->isRightToLeft();
+    for (size_t k = 0; k < run->glyphs_.size(); ++k) {
+      double pen = run->positions_[k].x - run->offsets_[k].x;
+      double adv = run->advances_[k].width;
+      if (x < pen || x >= pen + adv) continue;
+      int64_t c = run->stringIndices_[k];
+      int64_t next = static_cast<int64_t>(run->stringRange_.end());
+      for (int64_t s : run->stringIndices_)
+        if (s > c && s < next) next = s;
+      bool firstHalf = x < pen + adv / 2;
+      return (firstHalf != rtl) ? c : next;
+    }
+  }
+  return end;
+}
+
+double Line::penOffsetForFlush(double flushFactor, double flushWidth) const {
+  double f = std::clamp(flushFactor, 0.0, 1.0);
+  double w = width_ - trailingWhitespace_;
+  return w < flushWidth ? (flushWidth - w) * f : 0;
+}
+
+Ref<Line> Line::sliceLogical(Range range) const { return create(text_, range); }
+
+Ref<Line> Line::join(const std::vector<Ref<Line>>& parts, Range range, bool rtl) {
+  auto line = rt::make<Line>();
+  std::vector<Ref<Line>> ordered = parts;
+  if (rtl) std::reverse(ordered.begin(), ordered.end());
+  for (const auto& p : ordered) {
+    if (!p) continue;
+    if (!line->text_) line->text_ = p->text_;
+    for (const auto& r : p->runs_) line->runs_.push_back(r->clone());
+  }
+  line->range_ = range;
+  line->rtl_ = rtl;
+  line->layOut();
+  return line;
+}
+
+Ref<Line> Line::createTruncatedLine(double width, TruncationType type, const Ref<Line>& token) const {
+  if (width_ - trailingWhitespace_ <= width + 1e-9) return create(text_, range_);
+  double tokenWidth = token ? token->width() : 0;
+  if (tokenWidth > width) return nullptr;
+  double avail = width - tokenWidth;
+  const ShapedText& t = *text_;
+  size_t visibleEnd = trailingStart(t, range_);
+  auto clusterWidth = [&](Range r) {
+    double w = 0;
+    for (uint64_t i = r.location; i < r.end(); ++i) w += t.advances[i];
+    return w;
+  };
+  // Longest prefix of whole clusters that fits in `limit`.
+  auto prefixEnd = [&](double limit, double* used) {
+    size_t i = range_.location, cut = i;
+    double w = 0;
+    while (i < visibleEnd) {
+      Range r = t.text.rangeOfComposedCharacterSequenceAtIndex(i);
+      double cw = clusterWidth(r);
+      if (w + cw > limit + 1e-9) break;
+      w += cw;
+      i = r.end();
+      cut = i;
+    }
+    while (cut > range_.location && isSpaceUnit(t.text[cut - 1])) --cut;
+    if (used) *used = clusterWidth(Range{range_.location, cut - range_.location});
+    return cut;
+  };
+  auto suffixStart = [&](double limit, size_t floor) {
+    size_t i = visibleEnd, begin = i;
+    double w = 0;
+    while (i > floor) {
+      Range r = t.text.rangeOfComposedCharacterSequenceAtIndex(i - 1);
+      double cw = clusterWidth(r);
+      if (w + cw > limit + 1e-9) break;
+      w += cw;
+      i = r.location;
+      begin = i;
+    }
+    while (begin < visibleEnd && isSpaceUnit(t.text[begin])) ++begin;
+    return begin;
+  };
+  std::vector<Ref<Line>> parts;
+  switch (type) {
+    case TruncationType::End: {
+      size_t cut = prefixEnd(avail, nullptr);
+      parts = {sliceLogical(Range{range_.location, cut - range_.location}), token};
+      break;
+    }
+    case TruncationType::Start: {
+      size_t begin = suffixStart(avail, range_.location);
+      parts = {token, sliceLogical(Range{begin, visibleEnd - begin})};
+      break;
+    }
+    case TruncationType::Middle: {
+      double used = 0;
+      size_t cut = prefixEnd(avail / 2, &used);
+      size_t begin = suffixStart(avail - used, cut);
+      parts = {sliceLogical(Range{range_.location, cut - range_.location}), token,
+               sliceLogical(Range{begin, visibleEnd - begin})};
+      break;
+    }
+  }
+  return join(parts, range_, rtl_);
+}
+
+Ref<Line> Line::createJustifiedLine(double factor, double width) const {
+  if (factor <= 0 || runs_.empty()) return nullptr;
+  double content = width_ - trailingWhitespace_;
+  double extra = (width - content) * std::min(factor, 1.0);
+  if (extra <= 0) return nullptr;
+  auto line = rt::make<Line>();
+  line->text_ = text_;
+  line->range_ = range_;
+  line->rtl_ = rtl_;
+  for (const auto& r : runs_) line->runs_.push_back(r->clone());
+  size_t contentEnd = trailingStart(*text_, range_);
+  auto stretchable = [&](bool spacesOnly) {
+    std::vector<std::pair<Run*, size_t>> out;
+    for (const auto& r : line->runs_)
+      for (size_t k = 0; k < r->glyphs_.size(); ++k) {
+        auto c = static_cast<size_t>(r->stringIndices_[k]);
+        if (c >= contentEnd || r->advances_[k].width == 0) continue;
+        if (!spacesOnly || isWhiteSpace(text_->text[c])) out.push_back({r.get(), k});
+      }
+    return out;
+  };
+  auto targets = stretchable(true);
+  if (targets.empty()) {
+    targets = stretchable(false);
+    if (!targets.empty()) targets.pop_back();  // no space after the last glyph
+  }
+  if (targets.empty()) return nullptr;
+  double each = extra / static_cast<double>(targets.size());
+  for (auto& [run, k] : targets) run->advances_[k].width += each;
+  line->layOut();
+  line->trailingWhitespace_ = trailingWhitespace_;
+  return line;
+}
+
+void Line::draw(gfx::Context& context, gfx::Point origin) const {
+  for (const auto& r : runs_) r->draw(context, Range{0, 0}, origin);
+}
+
+}  // namespace typeset

@@ -1,0 +1,80 @@
+#pragma once
+// Glyph runs: glyphs of one font, style and direction within a line, with positions relative
+// to the line's origin (baseline, left end), advances and the UTF-16 index of each glyph.
+#include <vector>
+
+#include "platform/graphics/Context.h"
+#include "platform/typeset/ShapedText.h"
+
+namespace typeset {
+
+/// Run status bits, with the platform's values.
+enum RunStatus : uint32_t {
+  RunStatusNoStatus = 0,
+  RunStatusRightToLeft = 1u << 0,
+  RunStatusNonMonotonic = 1u << 1,
+  RunStatusHasNonIdentityMatrix = 1u << 2,
+};
+
+/// How glyphs are painted.
+enum class TextDrawingMode : int32_t { Fill = 0, Stroke = 1, FillStroke = 2, Invisible = 3 };
+
+class Line;
+
+class Run : public rt::Object {
+  RT_CLASS_NAMED(Run, rt::Object, "CTRun")
+ public:
+  size_t glyphCount() const { return glyphs_.size(); }
+  const std::vector<Glyph>& glyphs() const { return glyphs_; }
+  const std::vector<gfx::Point>& positions() const { return positions_; }
+  const std::vector<gfx::Size>& advances() const { return advances_; }
+  const std::vector<int64_t>& stringIndices() const { return stringIndices_; }
+  Range stringRange() const { return stringRange_; }
+  const Ref<fd::Dictionary>& attributes() const { return style_->attributes; }
+  /// The font the glyphs are drawn with (a fallback font when the attributes' one lacks them).
+  const Ref<Font>& font() const { return font_; }
+  uint32_t status() const { return status_; }
+  bool isRightToLeft() const { return status_ & RunStatusRightToLeft; }
+  /// Glyphs in vertical forms: advances run down the column, glyphs stand upright in it.
+  bool isVertical() const { return style_->vertical; }
+  const Ref<RunDelegate>& delegate() const { return style_->delegate; }
+  const Ref<RubyAnnotation>& rubyAnnotation() const { return style_->ruby; }
+  const RunStyle& style() const { return *style_; }
+  gfx::AffineTransform textMatrix() const { return gfx::AffineTransformIdentity; }
+
+  /// Width of the glyphs in `range` (length 0: all), with the run's ascent, descent and leading.
+  double typographicBounds(Range range, double* ascent, double* descent, double* leading) const;
+  double width() const { return typographicBounds(Range{0, 0}, nullptr, nullptr, nullptr); }
+  double ascent() const { return ascent_; }
+  double descent() const { return descent_; }
+  /// Ink bounds of the glyphs in `range` (length 0: all), relative to the line origin.
+  gfx::Rect imageBounds(Range range) const;
+  /// The outlines of the glyphs in `range`, placed as drawn, transformed by `t` when given.
+  Ref<gfx::Path> glyphPath(Range range, const gfx::AffineTransform* t = nullptr) const;
+
+  /// Draws the glyphs in `range` (length 0: all) with the line origin at `origin` of a y-up
+  /// user space, in the run's colours, stroke, underline and strikethrough.
+  void draw(gfx::Context& context, Range range, gfx::Point origin = {},
+            TextDrawingMode mode = TextDrawingMode::Fill) const;
+
+ private:
+  friend class Line;
+  Ref<Run> clone() const;
+  gfx::AffineTransform glyphTransform(size_t i) const;
+
+  std::shared_ptr<const ShapedText> text_;  // keeps the style alive
+  const RunStyle* style_ = nullptr;
+  Ref<Font> font_;
+  std::vector<Glyph> glyphs_;
+  std::vector<gfx::Point> positions_;
+  std::vector<gfx::Size> advances_;
+  std::vector<int64_t> stringIndices_;
+  std::vector<gfx::Point> offsets_;  // shaping offsets, already in positions_
+  Range stringRange_;
+  uint32_t status_ = 0;
+  uint8_t level_ = 0;
+  double baselineShift_ = 0;
+  double ascent_ = 0, descent_ = 0, leading_ = 0;
+};
+
+}  // namespace typeset

@@ -1,0 +1,272 @@
+#include "platform/typeset/ShapedText.h"
+
+#include <hb.h>
+#include <unicode/ubidi.h>
+#include <unicode/uchar.h>
+
+#include <algorithm>
+
+#include "platform/typeset/FontCatalog.h"
+
+namespace typeset {
+
+size_t paragraphEnd(const String& text, size_t index) {
+  const char16_t* d = text.data();
+  size_t n = text.length();
+  for (size_t i = index; i < n; ++i) {
+    if (!isLineSeparator(d[i])) continue;
+    if (d[i] == u'\r' && i + 1 < n && d[i + 1] == u'\n') return i + 2;
+    return i + 1;
+  }
+  return n;
+}
+
+size_t ShapedText::itemAt(size_t index) const {
+  auto it = std::upper_bound(items.begin(), items.end(), index,
+                             [](size_t i, const ShapedItem& item) { return i < item.start; });
+  return it == items.begin() ? 0 : static_cast<size_t>(it - items.begin()) - 1;
+}
+
+size_t ShapedText::paragraphEndAt(size_t index) const {
+  auto it = std::upper_bound(paragraphEnds.begin(), paragraphEnds.end(), index);
+  return it == paragraphEnds.end() ? length() : *it;
+}
+
+const RunStyle& ShapedText::styleAt(size_t index) const {
+  auto it = std::upper_bound(styleStarts.begin(), styleStarts.end(), index);
+  size_t i = it == styleStarts.begin() ? 0 : static_cast<size_t>(it - styleStarts.begin()) - 1;
+  return styles[i];
+}
+
+namespace {
+
+// Characters that stay in the font of what precedes them: marks, joiners, variation
+// selectors, controls and separators.
+bool staysWithPrevious(char32_t cp) {
+  if (cp < 0x300) return cp < 0x20 || cp == 0x7F || cp == 0x85;
+  if ((cp >= 0x3400 && cp <= 0x9FFF) || (cp >= 0xAC00 && cp <= 0xD7A3)) return false;
+  if (cp < 0x20 || cp == 0x7F || cp == 0x85 || cp == 0x200C || cp == 0x200D || cp == 0x2028 || cp == 0x2029) return true;
+  if ((cp >= 0xFE00 && cp <= 0xFE0F) || (cp >= 0xE0100 && cp <= 0xE01EF) || (cp >= 0x1F3FB && cp <= 0x1F3FF)) return true;
+  int8_t t = u_charType(cp);
+  return t == U_NON_SPACING_MARK || t == U_ENCLOSING_MARK || t == U_COMBINING_SPACING_MARK;
+}
+
+// Units that can start right-to-left text: Hebrew to NKo and their presentation forms, the
+// RTL marks and embeddings, and the surrogates of the right-to-left supplementary blocks.
+bool mayBeRightToLeft(char16_t c) {
+  return (c >= 0x0590 && c <= 0x08FF) || (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFF) || c == 0x200F ||
+         c == 0x202B || c == 0x202E || c == 0x2067 || c == 0xD802 || c == 0xD803 || c == 0xD83A || c == 0xD83B;
+}
+
+void computeLevels(ShapedText& t) {
+  size_t n = t.length();
+  t.levels.assign(n, 0);
+  t.paragraphLevels.assign(n, 0);
+  const char16_t* d = t.text.data();
+  bool anyRTL = false;
+  for (size_t i = 0; i < n && !anyRTL; ++i) anyRTL = mayBeRightToLeft(d[i]);
+  for (size_t start = 0; start < n;) {
+    size_t end = paragraphEnd(t.text, start);
+    t.paragraphEnds.push_back(static_cast<uint32_t>(end));
+    WritingDirection dir = t.styleAt(start).paragraphStyle().baseWritingDirection();
+    if (!anyRTL && dir != WritingDirection::RightToLeft) {
+      start = end;
+      continue;
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    UBiDi* bidi = ubidi_openSized(static_cast<int32_t>(end - start), 0, &status);
+    UBiDiLevel para = dir == WritingDirection::RightToLeft ? 1 : dir == WritingDirection::LeftToRight ? 0 : UBIDI_DEFAULT_LTR;
+    ubidi_setPara(bidi, reinterpret_cast<const UChar*>(d + start), static_cast<int32_t>(end - start), para, nullptr, &status);
+    if (U_SUCCESS(status)) {
+      const UBiDiLevel* lv = ubidi_getLevels(bidi, &status);
+      UBiDiLevel base = ubidi_getParaLevel(bidi);
+      if (U_SUCCESS(status) && lv) {
+        for (size_t i = start; i < end; ++i) {
+          t.levels[i] = lv[i - start];
+          t.paragraphLevels[i] = base;
+        }
+      }
+    }
+    ubidi_close(bidi);
+    start = end;
+  }
+}
+
+// The script of a code point, with the common Latin and ideograph cases answered directly.
+hb_script_t scriptOf(hb_unicode_funcs_t* unicode, char32_t cp) {
+  if (cp < 0x80) return ((cp | 0x20) >= 'a' && (cp | 0x20) <= 'z') ? HB_SCRIPT_LATIN : HB_SCRIPT_COMMON;
+  if ((cp >= 0x4E00 && cp <= 0x9FFF) || (cp >= 0x3400 && cp <= 0x4DBF)) return HB_SCRIPT_HAN;
+  return hb_unicode_script(unicode, cp);
+}
+
+struct Itemiser {
+  explicit Itemiser(ShapedText& text) : t(text) {}
+  ShapedText& t;
+  hb_unicode_funcs_t* unicode = hb_unicode_funcs_get_default();
+  std::vector<hb_script_t> scripts;  // per item
+
+  void run() {
+    const char16_t* d = t.text.data();
+    size_t n = t.length();
+    size_t styleIndex = 0;
+    FaceRef lastFallback;
+    Ref<Font> lastFallbackFont;  // one font object per fallback face and size
+    for (size_t i = 0; i < n;) {
+      char32_t cp = d[i];
+      size_t units = 1;
+      if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < n && d[i + 1] >= 0xDC00 && d[i + 1] < 0xE000) {
+        cp = 0x10000 + ((cp - 0xD800) << 10) + (d[i + 1] - 0xDC00);
+        units = 2;
+      }
+      while (styleIndex + 1 < t.styleStarts.size() && t.styleStarts[styleIndex + 1] <= i) ++styleIndex;
+      const RunStyle& style = t.styles[styleIndex];
+      ShapedItem* cur = t.items.empty() ? nullptr : &t.items.back();
+      bool sameStyle = cur && cur->style == styleIndex && cur->level == t.levels[i] && !style.delegate;
+      // Face: the style's, or a fallback for characters it lacks. Raw pointers keep the
+      // per-character path free of reference counting.
+      const FontFace* styleFace = style.font->face().get();
+      const FontFace* face;
+      bool stays = staysWithPrevious(cp);
+      if (sameStyle && stays) {
+        face = cur->font->face().get();
+      } else if (style.delegate || stays || styleFace->covers(cp)) {
+        face = styleFace;
+      } else if (lastFallback && lastFallback->covers(cp)) {
+        face = lastFallback.get();
+      } else if (FaceRef f = FontCatalog::shared().fallback(style.font->face(), cp)) {
+        lastFallback = f;
+        face = f.get();
+      } else {
+        face = styleFace;
+      }
+      hb_script_t script = scriptOf(unicode, cp);
+      bool neutral = script == HB_SCRIPT_COMMON || script == HB_SCRIPT_INHERITED || script == HB_SCRIPT_UNKNOWN;
+      bool split = !sameStyle || cur->font->face().get() != face ||
+                   (!neutral && scripts.back() != HB_SCRIPT_COMMON && scripts.back() != script);
+      if (split) {
+        ShapedItem item;
+        item.start = static_cast<uint32_t>(i);
+        item.level = t.levels[i];
+        item.style = static_cast<uint32_t>(styleIndex);
+        if (face == styleFace)
+          item.font = style.font;
+        else if (cur && cur->font->face().get() == face && cur->font->pointSize() == style.font->pointSize())
+          item.font = cur->font;
+        else if (lastFallbackFont && lastFallbackFont->face() == lastFallback &&
+                 lastFallbackFont->pointSize() == style.font->pointSize())
+          item.font = lastFallbackFont;
+        else
+          item.font = lastFallbackFont = Font::create(lastFallback, style.font->pointSize());
+        t.items.push_back(std::move(item));
+        scripts.push_back(neutral ? HB_SCRIPT_COMMON : script);
+      } else if (!neutral && scripts.back() == HB_SCRIPT_COMMON) {
+        scripts.back() = script;
+      }
+      i += units;
+      t.items.back().end = static_cast<uint32_t>(i);
+    }
+  }
+};
+
+void shapeItems(ShapedText& t, const std::vector<hb_script_t>& scripts) {
+  hb_buffer_t* buf = hb_buffer_create();
+  const char16_t* d = t.text.data();
+  t.advances.assign(t.length(), 0);
+  for (size_t k = 0; k < t.items.size(); ++k) {
+    ShapedItem& item = t.items[k];
+    const RunStyle& style = t.styles[item.style];
+    const Font& font = *item.font;
+    double scale = font.scale();
+    hb_buffer_clear_contents(buf);
+    hb_buffer_add_utf16(buf, reinterpret_cast<const uint16_t*>(d), static_cast<int>(t.length()), item.start,
+                        static_cast<int>(item.end - item.start));
+    hb_buffer_set_direction(buf, style.vertical ? HB_DIRECTION_TTB : item.rightToLeft() ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
+    hb_buffer_set_script(buf, scripts[k] == HB_SCRIPT_COMMON ? HB_SCRIPT_LATIN : scripts[k]);
+    if (!style.language.isEmpty()) {
+      std::string lang = style.language.utf8();
+      hb_buffer_set_language(buf, hb_language_from_string(lang.c_str(), static_cast<int>(lang.size())));
+    } else {
+      hb_buffer_guess_segment_properties(buf);
+    }
+    hb_feature_t features[3];
+    unsigned nf = 0;
+    if (style.ligature == 0) {
+      hb_feature_from_string("liga=0", -1, &features[nf++]);
+      hb_feature_from_string("clig=0", -1, &features[nf++]);
+    } else if (style.ligature >= 2) {
+      hb_feature_from_string("dlig=1", -1, &features[nf++]);
+    }
+    if (font.hasMonospacedDigits()) hb_feature_from_string("tnum=1", -1, &features[nf++]);
+    hb_shape(font.face()->hbFont(), buf, nf ? features : nullptr, nf);
+    unsigned count = 0;
+    hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buf, &count);
+    hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buf, &count);
+    item.glyphs.resize(count);
+    for (unsigned g = 0; g < count; ++g) {
+      ShapedGlyph& sg = item.glyphs[g];
+      sg.glyph = info[g].codepoint;
+      sg.cluster = info[g].cluster;
+      if (style.vertical) {
+        sg.advance = -pos[g].y_advance * scale;
+        sg.xOffset = -pos[g].y_offset * scale;
+        sg.yOffset = pos[g].x_offset * scale;
+      } else {
+        sg.advance = pos[g].x_advance * scale;
+        sg.xOffset = pos[g].x_offset * scale;
+        sg.yOffset = pos[g].y_offset * scale;
+      }
+      char16_t c = d[sg.cluster];
+      if (c < 0x20 || c == 0x85 || c == 0x2028 || c == 0x2029) sg.advance = 0;  // separators and tabs take no room
+      else if (style.kern != 0 && sg.advance != 0) sg.advance += style.kern;
+    }
+    if (style.delegate) {
+      // The placeholder's size comes from its delegate: one width per character.
+      uint32_t lastCluster = UINT32_MAX;
+      for (auto& sg : item.glyphs) {
+        sg.advance = sg.cluster != lastCluster ? style.delegate->width() : 0;
+        lastCluster = sg.cluster;
+        sg.xOffset = sg.yOffset = 0;
+      }
+      item.ascent = style.delegate->ascent();
+      item.descent = style.delegate->descent();
+      item.leading = 0;
+    } else {
+      item.ascent = font.ascent();
+      item.descent = font.descent();
+      item.leading = font.leading();
+      if (style.ruby) {
+        // Room above the base for the annotation line.
+        double rubySize = font.pointSize() * style.ruby->sizeFactor();
+        item.ascent += (font.ascent() + font.descent()) * rubySize / std::max(font.pointSize(), 1e-9);
+      }
+    }
+    for (const auto& sg : item.glyphs) t.advances[sg.cluster] += sg.advance;
+  }
+  hb_buffer_destroy(buf);
+}
+
+}  // namespace
+
+std::shared_ptr<const ShapedText> ShapedText::build(const AttributedString& string) {
+  auto t = std::make_shared<ShapedText>();
+  t->text = string.string();
+  if (t->length() == 0) {
+    t->styles.push_back(RunStyle::from(nullptr));
+    t->styleStarts.push_back(0);
+    return t;
+  }
+  string.enumerateAttributes(Range{0, string.length()}, AttributedStringEnumerationLongestEffectiveRangeNotRequired,
+                             [&](const AttributedString::Attributes& attrs, Range r, bool&) {
+                               if (!t->styles.empty() && t->styles.back().attributes == attrs) return;
+                               t->styles.push_back(RunStyle::from(attrs));
+                               t->styleStarts.push_back(static_cast<uint32_t>(r.location));
+                             });
+  computeLevels(*t);
+  t->items.reserve(t->length() / 16 + 4);
+  Itemiser itemiser(*t);
+  itemiser.run();
+  shapeItems(*t, itemiser.scripts);
+  return t;
+}
+
+}  // namespace typeset

@@ -1,0 +1,65 @@
+#pragma once
+// A whole attributed string itemised and shaped once: bidi levels, items of one style, level,
+// script and (fallback) font, their glyphs, and per-character advances for line breaking.
+// Lines are cut out of it without shaping again.
+#include <memory>
+#include <vector>
+
+#include "platform/typeset/AttributedString.h"
+#include "platform/typeset/RunStyle.h"
+
+namespace typeset {
+
+struct ShapedGlyph {
+  uint32_t glyph = 0;
+  uint32_t cluster = 0;  // UTF-16 index of the cluster's first unit
+  double advance = 0;
+  double xOffset = 0, yOffset = 0;
+};
+
+struct ShapedItem {
+  uint32_t start = 0, end = 0;  // UTF-16 range
+  uint8_t level = 0;            // bidi embedding level; odd is right-to-left
+  uint32_t style = 0;           // index into ShapedText::styles
+  Ref<Font> font;               // the font actually used (after fallback)
+  double ascent = 0, descent = 0, leading = 0;
+  std::vector<ShapedGlyph> glyphs;  // visual order, left to right
+  bool rightToLeft() const { return level & 1; }
+};
+
+class ShapedText {
+ public:
+  static std::shared_ptr<const ShapedText> build(const AttributedString& string);
+
+  String text;
+  std::vector<RunStyle> styles;
+  std::vector<uint32_t> styleStarts;  // ascending; styles[i] covers [styleStarts[i], styleStarts[i+1])
+  std::vector<ShapedItem> items;      // logical order
+  std::vector<double> advances;       // per UTF-16 unit: width of the cluster starting there
+  std::vector<uint8_t> levels;        // per UTF-16 unit
+  std::vector<uint8_t> paragraphLevels;  // per UTF-16 unit: the base level of its paragraph
+  std::vector<uint32_t> paragraphEnds;   // ascending; each just past a separator, the last = length
+
+  size_t length() const { return text.length(); }
+  size_t itemAt(size_t index) const;
+  const RunStyle& styleAt(size_t index) const;
+  /// End of the paragraph holding `index` (just past its separator).
+  size_t paragraphEndAt(size_t index) const;
+  bool paragraphIsRightToLeft(size_t index) const { return index < length() && (paragraphLevels[index] & 1); }
+};
+
+/// Hard line and paragraph separators: LF, CR, NEL, U+2028, U+2029.
+inline bool isLineSeparator(char16_t c) {
+  return c == u'\n' || c == u'\r' || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
+/// White space by the Unicode property (separators included).
+inline bool isWhiteSpace(char16_t c) {
+  if (c <= 0x20) return c == 0x20 || (c >= 0x09 && c <= 0x0D);
+  if (c < 0x85) return false;
+  return c == 0x85 || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
+         c == 0x202F || c == 0x205F || c == 0x3000;
+}
+/// End of the paragraph that holds `index` (just past its separator; CR LF counts as one).
+size_t paragraphEnd(const String& text, size_t index);
+
+}  // namespace typeset

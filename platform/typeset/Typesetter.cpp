@@ -1,0 +1,132 @@
+#include "platform/typeset/Typesetter.h"
+
+#include <unicode/ubrk.h>
+
+#include <mutex>
+
+namespace typeset {
+
+RT_IMPLEMENT_PLATFORM(Typesetter) {}
+
+// ICU iterators are stateful: one per typesetter, used under a lock.
+struct Typesetter::Breaker {
+  std::mutex mutex;
+  UBreakIterator* line = nullptr;
+  ~Breaker() {
+    if (line) ubrk_close(line);
+  }
+};
+
+namespace {
+constexpr double kSlack = 1e-6;
+// Unified ideographs (and extension A): line break class ID.
+bool isIdeograph(char16_t c) { return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF); }
+bool isAsciiAlnum(char16_t c) { return (c >= u'0' && c <= u'9') || ((c | 0x20) >= u'a' && (c | 0x20) <= u'z'); }
+}  // namespace
+
+void Typesetter::init(const AttributedString& string) {
+  text_ = ShapedText::build(string);
+  breaker_ = std::make_shared<Breaker>();
+  // Opening an iterator loads its rules; cloning a prototype is much cheaper.
+  static UBreakIterator* prototype = [] {
+    UErrorCode st = U_ZERO_ERROR;
+    UBreakIterator* bi = ubrk_open(UBRK_LINE, "", nullptr, 0, &st);
+    return U_SUCCESS(st) ? bi : nullptr;
+  }();
+  static std::mutex prototypeMutex;
+  UErrorCode status = U_ZERO_ERROR;
+  {
+    std::lock_guard lock(prototypeMutex);
+    breaker_->line = prototype ? ubrk_clone(prototype, &status) : nullptr;
+  }
+  if (breaker_->line) ubrk_setText(breaker_->line, reinterpret_cast<const UChar*>(text_->text.data()),
+                                   static_cast<int32_t>(text_->length()), &status);
+  if (U_FAILURE(status) && breaker_->line) {
+    ubrk_close(breaker_->line);
+    breaker_->line = nullptr;
+  }
+}
+
+size_t Typesetter::clusterFit(size_t start, size_t limit, double width) const {
+  const ShapedText& t = *text_;
+  size_t i = start, fit = start;
+  double w = 0;
+  while (i < limit) {
+    Range r = t.text.rangeOfComposedCharacterSequenceAtIndex(i);
+    double cw = 0;
+    for (uint64_t k = r.location; k < r.end(); ++k) cw += t.advances[k];
+    bool space = isWhiteSpace(t.text[i]);
+    if (!space && w + cw > width + kSlack) break;
+    w += cw;
+    i = static_cast<size_t>(r.end());
+    fit = i;
+    if (isLineSeparator(t.text[r.location])) {
+      if (t.text[r.location] == u'\r' && i < limit && t.text[i] == u'\n') fit = ++i;
+      break;
+    }
+  }
+  if (fit == start && start < limit) fit = static_cast<size_t>(t.text.rangeOfComposedCharacterSequenceAtIndex(start).end());
+  return fit - start;
+}
+
+size_t Typesetter::suggestClusterBreak(size_t start, double width) const {
+  if (start >= length()) return 0;
+  return clusterFit(start, text_->paragraphEndAt(start), width);
+}
+
+size_t Typesetter::suggestLineBreak(size_t start, double width) const {
+  size_t n = length();
+  if (start >= n) return 0;
+  const ShapedText& t = *text_;
+  size_t paraEnd = t.paragraphEndAt(start);
+  // The first character that no longer fits; white space never overflows a line.
+  double w = 0;
+  size_t overflow = paraEnd;
+  for (size_t i = start; i < paraEnd; ++i) {
+    w += t.advances[i];
+    if (w > width + kSlack && !isWhiteSpace(t.text[i])) {
+      overflow = i;
+      break;
+    }
+  }
+  if (overflow == paraEnd) return paraEnd - start;
+  // Between two ideographs the rules always allow a break; the iterator is not needed.
+  if (overflow > start && isIdeograph(t.text[overflow - 1]) && isIdeograph(t.text[overflow])) return overflow - start;
+  // Inside a word of ASCII letters and digits there is no opportunity; after the spaces before
+  // it there is one, unless an opening bracket precedes those spaces.
+  if (isAsciiAlnum(t.text[overflow])) {
+    size_t word = overflow;
+    while (word > start && isAsciiAlnum(t.text[word - 1])) --word;
+    size_t spaces = word;
+    while (spaces > start && t.text[spaces - 1] == u' ') --spaces;
+    if (spaces < word && spaces > start) {
+      char16_t before = t.text[spaces - 1];
+      if (before != u'(' && before != u'[' && before != u'{') return word - start;
+    }
+  }
+  if (!breaker_->line) return clusterFit(start, paraEnd, width);
+  // The last opportunity at or before the overflowing character.
+  int32_t b;
+  {
+    std::lock_guard lock(breaker_->mutex);
+    b = ubrk_preceding(breaker_->line, static_cast<int32_t>(overflow) + 1);
+  }
+  if (b == UBRK_DONE || static_cast<size_t>(b) <= start) {
+    // A single word wider than the line: break it by clusters.
+    int32_t next;
+    {
+      std::lock_guard lock(breaker_->mutex);
+      next = ubrk_following(breaker_->line, static_cast<int32_t>(overflow));
+    }
+    size_t wordEnd = next == UBRK_DONE ? paraEnd : std::min<size_t>(paraEnd, static_cast<size_t>(next));
+    return clusterFit(start, wordEnd, width);
+  }
+  return static_cast<size_t>(b) - start;
+}
+
+Ref<Line> Typesetter::createLine(Range range) const {
+  if (range.length == 0) range.length = range.location < length() ? length() - range.location : 0;
+  return Line::create(text_, range);
+}
+
+}  // namespace typeset

@@ -1,0 +1,35 @@
+#pragma once
+// The typesetter: an attributed string shaped once, cut into lines at the break
+// opportunities of the line break rules (or at character clusters), with hard breaks honoured.
+#include <memory>
+
+#include "platform/typeset/Line.h"
+
+namespace typeset {
+
+class Typesetter : public rt::Object {
+  RT_CLASS_NAMED(Typesetter, rt::Object, "CTTypesetter")
+ public:
+  void init(const AttributedString& string);
+  static Ref<Typesetter> create(const AttributedString& string) { return rt::make<Typesetter>(string); }
+
+  /// How many characters from `start` fit in `width` when breaking at word boundaries (a
+  /// word wider than the whole width is broken by clusters). Always at least one cluster;
+  /// a hard break ends the line after the separator.
+  size_t suggestLineBreak(size_t start, double width) const;
+  /// The same, breaking at any character cluster.
+  size_t suggestClusterBreak(size_t start, double width) const;
+  /// The line of the characters in `range` (length 0: to the end).
+  Ref<Line> createLine(Range range) const;
+
+  const std::shared_ptr<const ShapedText>& shapedText() const { return text_; }
+  size_t length() const { return text_->length(); }
+
+ private:
+  size_t clusterFit(size_t start, size_t limit, double width) const;
+  std::shared_ptr<const ShapedText> text_;
+  struct Breaker;
+  std::shared_ptr<Breaker> breaker_;
+};
+
+}  // namespace typeset
