@@ -1,0 +1,14 @@
+#pragma once
+// The web pages the data set points to: published articles ("/web/article/ID.html"),
+// navigation channels ("/web/channel/ID.html") and video pages ("/web/video/ID.html").
+#include <optional>
+#include <string>
+
+#include "tools/sample-service/service/Catalog.h"
+
+namespace sample {
+
+/// The HTML of `path` (the part after "/web/"), or nullopt when it names nothing.
+std::optional<std::string> webPage(const Catalog& catalog, const std::string& path);
+
+}  // namespace sample
