@@ -70,14 +70,15 @@ class Object : public std::enable_shared_from_this<Object> {
   Ref<const Object> self() const { return shared_from_this(); }
 
   // Kind and capability
-  bool isKindOfClass(const Class* c) const;
+  // Kind and capability are virtual so that proxies can answer for their targets.
+  virtual bool isKindOfClass(const Class* c) const;
   bool isMemberOfClass(const Class* c) const;
-  bool respondsToSelector(Selector s) const;
+  virtual bool respondsToSelector(Selector s) const;
   bool respondsToSelector(std::string_view name) const { return respondsToSelector(Selector::named(name)); }
-  bool conformsToProtocol(std::string_view protocol) const;
+  virtual bool conformsToProtocol(std::string_view protocol) const;
   /// Calls a registered method by selector (target-action, optional hooks); raises
   /// "unrecognized selector" when the class has none.
-  Value performSelector(Selector s, const std::vector<Value>& args = {});
+  virtual Value performSelector(Selector s, const std::vector<Value>& args = {});
 
   // Identity, equality, description
   virtual bool isEqual(const Object* other) const { return this == other; }

@@ -55,7 +55,8 @@ class Value {
 
   /// Boxes any encodable C++ value.
   template <class T> static Value of(const T& v);
-  /// Unboxes to T; numbers convert between kinds; a kind mismatch answers false.
+  /// Unboxes to T; numbers convert between kinds; the empty value gives T's zero; a kind
+  /// mismatch answers false.
   template <class T> bool get(T& out) const;
 
   Kind kind() const { return kind_; }
@@ -116,6 +117,11 @@ template <class T> Value Value::of(const T& v) {
 
 template <class T> bool Value::get(T& out) const {
   using U = std::remove_cv_t<T>;
+  // The empty value unboxes to the zero of any type (what a message to nobody answers).
+  if (kind_ == Kind::Void) {
+    out = U{};
+    return true;
+  }
   if constexpr (std::is_same_v<U, bool>) {
     if (!isNumeric()) return false;
     out = boolValue();
