@@ -404,34 +404,22 @@ namespace {
 gfx::Point apply(gfx::Point p, const gfx::Transform3D& t) { return gfx::PointApplyTransform3D(p, t); }
 }  // namespace
 
+// The other end of a conversion: the given view, else this view's window, else the top of
+// its tree.
+gfx::Transform3D View::referenceTransform(const View* view) const {
+  if (view) return view->transformToScreen();
+  if (auto w = window()) return w->transformToScreen();
+  const View* top = this;
+  while (auto s = top->superview_.lock()) top = s.get();
+  return top->transformToScreen();
+}
+
 gfx::Point View::convertPointToView(gfx::Point p, const View* view) const {
-  gfx::Transform3D mine = transformToScreen();
-  gfx::Transform3D theirs;
-  if (view) {
-    theirs = view->transformToScreen();
-  } else if (auto w = window()) {
-    theirs = w->transformToScreen();
-  } else {
-    const View* top = this;
-    while (auto s = top->superview_.lock()) top = s.get();
-    theirs = top->transformToScreen();
-  }
-  return apply(p, gfx::Transform3DConcat(mine, gfx::Transform3DInvert(theirs)));
+  return apply(p, gfx::Transform3DConcat(transformToScreen(), gfx::Transform3DInvert(referenceTransform(view))));
 }
 
 gfx::Point View::convertPointFromView(gfx::Point p, const View* view) const {
-  gfx::Transform3D mine = transformToScreen();
-  gfx::Transform3D theirs;
-  if (view) {
-    theirs = view->transformToScreen();
-  } else if (auto w = window()) {
-    theirs = w->transformToScreen();
-  } else {
-    const View* top = this;
-    while (auto s = top->superview_.lock()) top = s.get();
-    theirs = top->transformToScreen();
-  }
-  return apply(p, gfx::Transform3DConcat(theirs, gfx::Transform3DInvert(mine)));
+  return apply(p, gfx::Transform3DConcat(referenceTransform(view), gfx::Transform3DInvert(transformToScreen())));
 }
 
 namespace {

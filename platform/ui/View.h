@@ -185,6 +185,7 @@ class View : public Responder, public LayerDelegate, public fd::Coding {
   /// Screen-space transform helpers shared with windows: receiver's points into the space of
   /// the top of its tree's container (the screen for windows).
   gfx::Transform3D transformToScreen() const;
+  gfx::Transform3D referenceTransform(const View* view) const;
 
   // ---- keyed coding of the view's own state and its subviews
   void encodeWithCoder(fd::KeyedArchiver& coder) const override;
