@@ -1,0 +1,662 @@
+#include "platform/foundation/URLSession.h"
+
+#include <strings.h>
+
+#include <filesystem>
+
+#include "platform/foundation/CachedURLResponse.h"
+#include "platform/foundation/Data.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/HTTPCookieStorage.h"
+#include "platform/foundation/OperationQueue.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/Stream.h"
+#include "platform/foundation/URL.h"
+#include "platform/foundation/URLCache.h"
+#include "platform/foundation/URLError.h"
+#include "platform/foundation/URLLoader.h"
+#include "platform/foundation/URLResponse.h"
+#include "platform/foundation/UUID.h"
+
+namespace fd {
+
+RT_IMPLEMENT_PLATFORM(URLSessionDelegate) {}
+RT_IMPLEMENT_PLATFORM(URLSessionTask) {}
+RT_IMPLEMENT_PLATFORM(URLSessionDataTask) {}
+RT_IMPLEMENT_PLATFORM(URLSessionUploadTask) {}
+RT_IMPLEMENT_PLATFORM(URLSessionDownloadTask) {}
+RT_IMPLEMENT_PLATFORM(URLSession) {}
+
+void URLSessionDelegate::implement(rt::Class& cls, std::initializer_list<const char*> selectors) {
+  for (const char* s : selectors)
+    cls.addOwnMethod(rt::Selector::named(s), [](Object*, const std::vector<rt::Value>&) { return rt::Value(); }, "v");
+}
+
+namespace {
+
+struct HookSlot {
+  std::mutex mutex;
+  URLSessionTask::ResumeSuspendHook hook;
+};
+
+HookSlot& hookSlot() {
+  static HookSlot slot;
+  return slot;
+}
+
+void runHook(URLSessionTask& task, bool resuming, URLSessionTaskState before) {
+  URLSessionTask::ResumeSuspendHook hook;
+  {
+    std::lock_guard lock(hookSlot().mutex);
+    hook = hookSlot().hook;
+  }
+  if (hook) hook(task, resuming, before);
+}
+
+bool isHTTPScheme(const String& scheme) {
+  std::string s = scheme.utf8();
+  return strcasecmp(s.c_str(), "http") == 0 || strcasecmp(s.c_str(), "https") == 0;
+}
+
+}  // namespace
+
+// MARK: - Task
+
+void URLSessionTask::setResumeSuspendHook(ResumeSuspendHook hook) {
+  std::lock_guard lock(hookSlot().mutex);
+  hookSlot().hook = std::move(hook);
+}
+
+URLSessionTask::~URLSessionTask() {
+  if (job_) URLLoader::shared().cancel(job_);
+  if (downloadFile_) std::fclose(downloadFile_);
+  if (!downloadPath_.empty()) std::remove(downloadPath_.c_str());
+}
+
+void URLSessionTask::setUp(const Ref<URLSession>& session, uint64_t identifier, Ref<URLRequest> request,
+                           CompletionHandler completion) {
+  session_ = session;
+  identifier_ = identifier;
+  request_ = std::move(request);
+  current_ = request_;
+  completion_ = std::move(completion);
+  hasCompletion_ = static_cast<bool>(completion_);
+  if (auto body = request_->HTTPBody()) {
+    expectedToSend_ = static_cast<int64_t>(body->length());
+  } else if (request_->HTTPBodyStream()) {
+    expectedToSend_ = -1;
+  }
+}
+
+String URLSessionTask::taskDescription() const {
+  std::lock_guard lock(mutex_);
+  return description_;
+}
+
+void URLSessionTask::setTaskDescription(const String& description) {
+  std::lock_guard lock(mutex_);
+  description_ = description;
+}
+
+URLSessionTaskState URLSessionTask::state() const {
+  std::lock_guard lock(mutex_);
+  return state_;
+}
+
+Ref<URLRequest> URLSessionTask::currentRequest() const {
+  std::lock_guard lock(mutex_);
+  return current_ ? current_ : request_;
+}
+
+Ref<URLResponse> URLSessionTask::response() const {
+  std::lock_guard lock(mutex_);
+  return response_;
+}
+
+Ref<Error> URLSessionTask::error() const {
+  std::lock_guard lock(mutex_);
+  return error_;
+}
+
+void URLSessionTask::resume() {
+  runHook(*this, true, state());
+  std::unique_lock lock(mutex_);
+  if (state_ != URLSessionTaskState::Suspended) return;
+  state_ = URLSessionTaskState::Running;
+  if (started_) {
+    flushHeld();
+    return;
+  }
+  started_ = true;
+  lock.unlock();
+  start();
+}
+
+void URLSessionTask::suspend() {
+  runHook(*this, false, state());
+  std::lock_guard lock(mutex_);
+  if (state_ == URLSessionTaskState::Running) state_ = URLSessionTaskState::Suspended;
+}
+
+void URLSessionTask::cancel() {
+  std::shared_ptr<URLLoadJob> job;
+  {
+    std::lock_guard lock(mutex_);
+    // A completion still held back (suspended, or waiting for a disposition) is replaced.
+    if (state_ == URLSessionTaskState::Canceling || state_ == URLSessionTaskState::Completed || finishQueued_) return;
+    state_ = URLSessionTaskState::Canceling;
+    job = job_;
+  }
+  if (job) URLLoader::shared().cancel(job);
+  complete(makeURLError(NSURLErrorCancelled, request_->URL()), true);
+}
+
+void URLSessionTask::start() {
+  auto session = session_.lock();
+  Ref<URL> url = current_->URL();
+  if (!url) return complete(makeURLError(NSURLErrorBadURL, nullptr));
+  if (!isHTTPScheme(url->scheme())) return complete(makeURLError(NSURLErrorUnsupportedURL, url));
+
+  if (download_) {
+    downloadPath_ = (NSTemporaryDirectory() + String("download-") + UUID::create()->UUIDString() + String(".tmp")).utf8();
+    downloadFile_ = std::fopen(downloadPath_.c_str(), "wb");
+    if (!downloadFile_) {
+      downloadPath_.clear();
+      return complete(makeURLError(NSURLErrorCannotCreateFile, url));
+    }
+  }
+  std::string method = current_->HTTPMethod().utf8();
+  bool isGet = method.empty() || strcasecmp(method.c_str(), "GET") == 0;
+  Ref<URLCache> cache = session && isGet && !bodyFile_ ? session->configuration_->URLCache() : nullptr;
+  if (cache) {
+    if (auto hit = cache->usableResponseForRequest(current_)) return serveCached(hit);
+    if (current_->cachePolicy() == URLRequestCachePolicy::ReturnCacheDataDontLoad)
+      return complete(makeURLError(NSURLErrorResourceUnavailable, url));
+    if (current_->cachePolicy() == URLRequestCachePolicy::ReloadIgnoringLocalAndRemoteCacheData) cache = nullptr;
+  }
+  // The whole body, kept for the cache while the transfer runs.
+  auto stored = cache ? std::make_shared<std::vector<uint8_t>>() : nullptr;
+
+  // A redirect seen in this transfer, followed once it ends.
+  struct Hop {
+    Ref<URL> target;
+    long status = 0;
+  };
+  auto hop = std::make_shared<Hop>();
+  auto job = std::make_shared<URLLoadJob>();
+  job->url = url->absoluteString().utf8();
+  job->method = current_->HTTPMethod().isEmpty() ? "GET" : current_->HTTPMethod().utf8();
+  for (auto& [k, v] : current_->headerFields()) {
+    // Fields that could split the header block are dropped, never sent.
+    if (!isValidHeaderName(k) || !isValidHeaderValue(v)) continue;
+    job->headers.emplace_back(k.utf8(), v.utf8());
+  }
+  Ref<URLSessionConfiguration> config = session ? session->configuration_ : nullptr;
+  Ref<HTTPCookieStorage> jar;
+  if (config && config->HTTPShouldSetCookies() && current_->HTTPShouldHandleCookies()) jar = config->HTTPCookieStorage();
+  if (jar && !current_->valueForHTTPHeaderField("Cookie")) {
+    for (auto& [k, v] : HTTPCookie::requestHeaderFieldsWithCookies(jar->cookiesForURL(url)))
+      job->headers.emplace_back(k.utf8(), v.utf8());
+  }
+  Ref<InputStream> stream;
+  if (bodyFile_) {
+    std::error_code ec;
+    auto size = std::filesystem::file_size(bodyFile_->utf8(), ec);
+    stream = ec ? nullptr : InputStream::inputStreamWithFileAtPath(*bodyFile_);
+    if (!stream) return complete(makeURLError(NSURLErrorFileDoesNotExist, url));
+    job->bodyLength = static_cast<int64_t>(size);
+    expectedToSend_ = job->bodyLength;
+  } else if (auto body = current_->HTTPBody()) {
+    job->body = body->vector();
+  } else {
+    stream = current_->HTTPBodyStream();
+    if (stream) {
+      if (auto length = current_->valueForHTTPHeaderField("Content-Length")) {
+        job->bodyLength = std::strtoll(length->utf8().c_str(), nullptr, 10);
+        std::erase_if(job->headers, [](auto& h) { return strcasecmp(h.first.c_str(), "Content-Length") == 0; });
+      }
+    }
+  }
+  if (stream) {
+    // Pulled on the loader thread as the transfer needs bytes, never read whole.
+    job->bodyReader = [stream](uint8_t* buffer, size_t max) -> int64_t {
+      if (stream->streamStatus() == StreamStatus::NotOpen) stream->open();
+      if (stream->streamStatus() == StreamStatus::AtEnd) return 0;
+      return stream->read(buffer, max);
+    };
+  }
+  double timeout = current_->timeoutInterval();
+  job->idleTimeout = timeout > 0 ? timeout : kDefaultURLRequestTimeout;
+
+  Weak<URLSessionTask> weak = selfRef();
+  job->onResponse = [weak, url, jar, hop](long status, const std::string& version, const URLLoadJob::Headers& headers) {
+    auto self = weak.lock();
+    if (!self) return;
+    HTTPHeaderList list;
+    for (auto& [k, v] : headers) list.emplace_back(String(k.c_str()), String(v.c_str()));
+    if (jar) jar->setCookies(HTTPCookie::cookiesWithResponseHeaderFields(list, url));
+    if (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) {
+      for (auto& [k, v] : list) {
+        if (strcasecmp(k.utf8().c_str(), "Location") != 0) continue;
+        hop->target = URL::URLWithString(v, url);
+        hop->status = status;
+        break;
+      }
+      // Followed, not delivered: the next response is the one the client sees.
+      if (hop->target) return;
+    }
+    auto response = HTTPURLResponse::create(url, status, String(version.c_str()), std::move(list));
+    self->expectedToReceive_ = response->expectedContentLength();
+    self->receiveResponse(response);
+  };
+  job->onData = [weak, stored, hop](const char* bytes, size_t length) {
+    if (hop->target) return;
+    if (stored) stored->insert(stored->end(), bytes, bytes + length);
+    if (auto self = weak.lock()) self->receiveData(bytes, length);
+  };
+  if (session && session->responds(URLSessionDelegate::kDidSendBodyData)) {
+    job->onSent = [weak](int64_t sent, int64_t total) {
+      auto self = weak.lock();
+      if (!self) return;
+      int64_t delta = sent - self->sent_.exchange(sent);
+      if (delta <= 0) return;
+      auto session = self->session_.lock();
+      if (!session) return;
+      self->deliver([self, session, delta, sent, total] {
+        if (auto d = session->delegate()) d->didSendBodyData(session, self, delta, sent, total);
+      });
+    };
+  } else {
+    job->onSent = [weak](int64_t sent, int64_t) {
+      if (auto self = weak.lock()) self->sent_ = sent;
+    };
+  }
+  job->onComplete = [weak, url, cache, stored, hop, sent = current_](int code, const std::string&) {
+    auto self = weak.lock();
+    if (!self) return;
+    if (code == 0 && hop->target) return self->redirect(hop->target, hop->status);
+    if (code == 0 && cache) {
+      auto response = self->response();
+      auto session = self->session_.lock();
+      if (URLCache::isStorable(response)) {
+        auto proposed = rt::make<CachedURLResponse>(response, Data::create(std::move(*stored)));
+        if (session && !self->hasCompletion_ && !self->download_ &&
+            session->responds(URLSessionDelegate::kWillCacheResponse)) {
+          // The delegate decides on its queue, before it hears of the completion.
+          self->deliver([self, session, proposed, cache, sent] {
+            auto d = session->delegate();
+            if (!d) return cache->storeCachedResponse(proposed, sent);
+            d->willCacheResponse(session, std::static_pointer_cast<URLSessionDataTask>(self), proposed,
+                                 [cache, sent](Ref<CachedURLResponse> chosen) {
+                                   if (chosen) cache->storeCachedResponse(chosen, sent);
+                                 });
+          });
+        } else {
+          cache->storeCachedResponse(proposed, sent);
+        }
+      }
+    }
+    self->complete(code == 0 ? nullptr : makeURLError(urlErrorCodeForLoadResult(code), url));
+  };
+  {
+    std::lock_guard lock(mutex_);
+    if (closed_) return;
+    job_ = job;
+  }
+  URLLoader::shared().start(job);
+}
+
+void URLSessionTask::redirect(const Ref<URL>& target, long status) {
+  constexpr int kMaxRedirects = 16;
+  auto next = std::dynamic_pointer_cast<MutableURLRequest>(current_->mutableCopy());
+  next->setURL(target);
+  std::string method = next->HTTPMethod().utf8();
+  // 303, and 301/302 after a POST, go on as a GET without the body.
+  if (status == 303 || ((status == 301 || status == 302) && strcasecmp(method.c_str(), "POST") == 0)) {
+    next->setHTTPMethod("GET");
+    next->setHTTPBody(nullptr);
+    next->setValueForHTTPHeaderField(std::nullopt, "Content-Type");
+    next->setValueForHTTPHeaderField(std::nullopt, "Content-Length");
+    bodyFile_.reset();
+  }
+  bool tooMany = false;
+  {
+    std::lock_guard lock(mutex_);
+    if (closed_) return;
+    job_.reset();
+    tooMany = ++redirects_ > kMaxRedirects;
+    if (!tooMany) {
+      current_ = next;
+      // A download starts a new file for the new response.
+      if (downloadFile_) std::fclose(downloadFile_);
+      downloadFile_ = nullptr;
+      if (!downloadPath_.empty()) std::remove(downloadPath_.c_str());
+      downloadPath_.clear();
+    }
+  }
+  if (tooMany) return complete(makeURLError(NSURLErrorHTTPTooManyRedirects, target));
+  received_ = 0;
+  expectedToReceive_ = -1;
+  start();
+}
+
+void URLSessionTask::receiveData(const char* bytes, size_t length) {
+  received_ += static_cast<int64_t>(length);
+  if (download_) {
+    {
+      std::lock_guard lock(mutex_);
+      if (!downloadFile_ || std::fwrite(bytes, 1, length, downloadFile_) != length) return;
+    }
+    auto session = session_.lock();
+    if (hasCompletion_ || !session || !session->responds(URLSessionDelegate::kDidWriteData)) return;
+    deliver([self = selfRef(), session, length, total = received_.load(), expected = expectedToReceive_.load()] {
+      if (auto d = session->delegate())
+        d->didWriteData(session, std::static_pointer_cast<URLSessionDownloadTask>(self),
+                        static_cast<int64_t>(length), total, expected);
+    });
+    return;
+  }
+  if (hasCompletion_) {
+    std::lock_guard lock(mutex_);
+    if (!collected_) collected_ = MutableData::create();
+    std::static_pointer_cast<MutableData>(collected_)->appendBytes(bytes, length);
+    return;
+  }
+  auto session = session_.lock();
+  if (!session || !session->responds(URLSessionDelegate::kDidReceiveData)) return;
+  auto data = Data::create(bytes, length);
+  deliver([self = selfRef(), session, data] {
+    if (auto d = session->delegate())
+      d->didReceiveData(session, std::static_pointer_cast<URLSessionDataTask>(self), data);
+  });
+}
+
+void URLSessionTask::serveCached(const Ref<CachedURLResponse>& cached) {
+  auto data = cached->data() ? cached->data() : Data::create();
+  expectedToReceive_ = cached->response()->expectedContentLength();
+  receiveResponse(cached->response());
+  if (data->length() > 0) receiveData(reinterpret_cast<const char*>(data->bytes()), data->length());
+  complete(nullptr);
+}
+
+void URLSessionTask::deliver(std::function<void()> f, bool thenAwaitDisposition) {
+  std::lock_guard lock(mutex_);
+  if (closed_) return;
+  if (state_ == URLSessionTaskState::Suspended || awaitingDisposition_ || !held_.empty()) {
+    held_.push_back(std::move(f));
+  } else if (auto session = session_.lock()) {
+    session->queue_->addOperationWithBlock(std::move(f));
+  }
+  if (thenAwaitDisposition) awaitingDisposition_ = true;
+}
+
+void URLSessionTask::flushHeld() {
+  auto session = session_.lock();
+  if (!session) return held_.clear();
+  if (state_ == URLSessionTaskState::Suspended || awaitingDisposition_) return;
+  auto held = std::move(held_);
+  held_.clear();
+  for (auto& f : held) session->queue_->addOperationWithBlock(std::move(f));
+  if (closed_) finishQueued_ = true;  // it was the last one held
+}
+
+void URLSessionTask::receiveResponse(const Ref<URLResponse>& response) {
+  {
+    std::lock_guard lock(mutex_);
+    response_ = response;
+  }
+  auto session = session_.lock();
+  if (hasCompletion_ || !session || !session->responds(URLSessionDelegate::kDidReceiveResponse)) return;
+  auto self = selfRef();
+  // Later deliveries wait for the answer, so the delegate decides before any data arrives.
+  deliver(
+      [self, session, response] {
+        auto d = session->delegate();
+        if (!d) return self->answerDisposition(URLSessionResponseDisposition::Allow);
+        auto answered = std::make_shared<std::atomic<bool>>(false);
+        d->didReceiveResponse(session, std::static_pointer_cast<URLSessionDataTask>(self), response,
+                              [self, answered](URLSessionResponseDisposition disposition) {
+                                if (answered->exchange(true)) return;
+                                self->answerDisposition(disposition);
+                              });
+      },
+      true);
+}
+
+void URLSessionTask::answerDisposition(URLSessionResponseDisposition d) {
+  if (d != URLSessionResponseDisposition::Allow) return cancel();
+  std::lock_guard lock(mutex_);
+  awaitingDisposition_ = false;
+  flushHeld();
+}
+
+void URLSessionTask::complete(Ref<Error> error, bool cancelled) {
+  auto session = session_.lock();
+  auto self = selfRef();
+  auto finish = [self, session, error] {
+    Ref<Data> data;
+    Ref<URLResponse> response;
+    {
+      std::lock_guard lock(self->mutex_);
+      self->state_ = URLSessionTaskState::Completed;
+      self->error_ = error;
+      data = error ? nullptr : (self->collected_ ? self->collected_ : Data::create());
+      response = self->response_;
+      self->job_.reset();
+    }
+    if (self->download_) {
+      self->finishDownload(session, response, error);
+    } else if (self->hasCompletion_) {
+      auto completion = std::move(self->completion_);
+      self->completion_ = nullptr;
+      completion(data, response, error);
+    } else if (session && session->responds(URLSessionDelegate::kDidCompleteWithError)) {
+      if (auto d = session->delegate()) d->didCompleteWithError(session, self, error);
+    }
+    if (session) session->taskCompleted(self.get());
+  };
+  std::lock_guard lock(mutex_);
+  if (closed_ && (!cancelled || finishQueued_)) return;
+  closed_ = true;
+  if (!session) {
+    state_ = URLSessionTaskState::Completed;
+    error_ = error;
+    held_.clear();
+    return;
+  }
+  if (cancelled) {
+    // Nothing that was held back reaches the delegate after a cancel.
+    held_.clear();
+    awaitingDisposition_ = false;
+  }
+  if (cancelled || (state_ != URLSessionTaskState::Suspended && !awaitingDisposition_ && held_.empty())) {
+    finishQueued_ = true;
+    session->queue_->addOperationWithBlock(std::move(finish));
+  } else {
+    held_.push_back(std::move(finish));
+  }
+}
+
+void URLSessionTask::finishDownload(const Ref<URLSession>& session, const Ref<URLResponse>& response,
+                                    const Ref<Error>& error) {
+  std::string path;
+  {
+    std::lock_guard lock(mutex_);
+    if (downloadFile_) std::fclose(downloadFile_);
+    downloadFile_ = nullptr;
+    path = std::move(downloadPath_);
+    downloadPath_.clear();
+  }
+  Ref<URL> location = !error && !path.empty() ? URL::fileURLWithPath(String(path.c_str())) : nullptr;
+  auto self = std::static_pointer_cast<URLSessionDownloadTask>(selfRef());
+  if (hasCompletion_) {
+    auto completion = std::move(downloadCompletion_);
+    downloadCompletion_ = nullptr;
+    completion(location, response, error);
+  } else if (session) {
+    auto d = session->delegate();
+    if (d && location && session->responds(URLSessionDelegate::kDidFinishDownloadingToURL))
+      d->didFinishDownloadingToURL(session, self, location);
+    if (d && session->responds(URLSessionDelegate::kDidCompleteWithError)) d->didCompleteWithError(session, self, error);
+  }
+  // Whatever the client did not move away goes now.
+  if (!path.empty()) std::remove(path.c_str());
+}
+
+// MARK: - Session
+
+Ref<URLSession> URLSession::sessionWithConfiguration(const Ref<URLSessionConfiguration>& configuration,
+                                                     const Ref<URLSessionDelegate>& delegate,
+                                                     const Ref<OperationQueue>& queue) {
+  auto s = rt::make<URLSession>();
+  s->configuration_ = configuration ? configuration->copyConfiguration() : URLSessionConfiguration::defaultSessionConfiguration();
+  s->delegate_ = delegate;
+  s->queue_ = queue;
+  if (!s->queue_) {
+    s->queue_ = OperationQueue::create("URLSession delegate queue");
+    s->queue_->setMaxConcurrentOperationCount(1);
+  }
+  return s;
+}
+
+String URLSession::sessionDescription() const {
+  std::lock_guard lock(mutex_);
+  return description_;
+}
+
+void URLSession::setSessionDescription(const String& description) {
+  std::lock_guard lock(mutex_);
+  description_ = description;
+}
+
+bool URLSession::isInvalidated() const {
+  std::lock_guard lock(mutex_);
+  return invalidated_;
+}
+
+Ref<URLSessionDelegate> URLSession::delegate() const {
+  std::lock_guard lock(mutex_);
+  return delegate_.lock();
+}
+
+bool URLSession::responds(const char* selector) const {
+  auto d = delegate();
+  return d && d->respondsToSelector(selector);
+}
+
+Ref<URLRequest> URLSession::prepared(const Ref<URLRequest>& request) const {
+  if (!request) rt::raise("NSInvalidArgumentException", "A task needs a request");
+  auto m = std::dynamic_pointer_cast<MutableURLRequest>(request->mutableCopy());
+  for (auto& [k, v] : configuration_->HTTPAdditionalHeaders())
+    if (!m->valueForHTTPHeaderField(k)) m->setValueForHTTPHeaderField(v, k);
+  if (request->timeoutInterval() == kDefaultURLRequestTimeout)
+    m->setTimeoutInterval(configuration_->timeoutIntervalForRequest());
+  return m;
+}
+
+template <class T>
+Ref<T> URLSession::makeTask(const Ref<URLRequest>& request, URLSessionTask::CompletionHandler completion) {
+  auto task = rt::make<T>();
+  std::lock_guard lock(mutex_);
+  if (invalidating_ || invalidated_)
+    rt::raise("NSGenericException", "Task created in a session that has been invalidated");
+  task->setUp(selfRef(), nextIdentifier_++, request, std::move(completion));
+  tasks_.push_back(task);
+  return task;
+}
+
+Ref<URLSessionDataTask> URLSession::dataTaskWithRequest(const Ref<URLRequest>& request,
+                                                        URLSessionTask::CompletionHandler completion) {
+  return makeTask<URLSessionDataTask>(prepared(request), std::move(completion));
+}
+
+Ref<URLSessionUploadTask> URLSession::uploadTaskWithRequest(const Ref<URLRequest>& request, const Ref<Data>& body,
+                                                            URLSessionTask::CompletionHandler completion) {
+  auto m = std::static_pointer_cast<MutableURLRequest>(prepared(request));
+  m->setHTTPBody(body ? body : Data::create());
+  return makeTask<URLSessionUploadTask>(m, std::move(completion));
+}
+
+Ref<URLSessionUploadTask> URLSession::uploadTaskWithRequest(const Ref<URLRequest>& request, const String& filePath,
+                                                            URLSessionTask::CompletionHandler completion) {
+  auto m = std::static_pointer_cast<MutableURLRequest>(prepared(request));
+  m->setHTTPBody(nullptr);
+  m->setHTTPBodyStream(nullptr);
+  auto task = makeTask<URLSessionUploadTask>(m, std::move(completion));
+  task->bodyFile_ = filePath;
+  return task;
+}
+
+Ref<URLSessionUploadTask> URLSession::uploadTaskWithStreamedRequest(const Ref<URLRequest>& request) {
+  return makeTask<URLSessionUploadTask>(prepared(request), nullptr);
+}
+
+Ref<URLSessionDownloadTask> URLSession::downloadTaskWithRequest(const Ref<URLRequest>& request,
+                                                                URLSessionTask::DownloadCompletionHandler completion) {
+  auto task = makeTask<URLSessionDownloadTask>(prepared(request), nullptr);
+  task->download_ = true;
+  task->hasCompletion_ = static_cast<bool>(completion);
+  task->downloadCompletion_ = std::move(completion);
+  return task;
+}
+
+void URLSession::getTasksWithCompletionHandler(TasksHandler handler) {
+  std::vector<Ref<URLSessionDataTask>> data;
+  std::vector<Ref<URLSessionUploadTask>> upload;
+  std::vector<Ref<URLSessionDownloadTask>> download;
+  {
+    std::lock_guard lock(mutex_);
+    for (auto& t : tasks_) {
+      if (t->state() == URLSessionTaskState::Completed) continue;
+      if (auto u = std::dynamic_pointer_cast<URLSessionUploadTask>(t)) {
+        upload.push_back(u);
+      } else if (auto d = std::dynamic_pointer_cast<URLSessionDataTask>(t)) {
+        data.push_back(d);
+      } else if (auto l = std::dynamic_pointer_cast<URLSessionDownloadTask>(t)) {
+        download.push_back(l);
+      }
+    }
+  }
+  queue_->addOperationWithBlock(
+      [handler = std::move(handler), data, upload, download] { handler(data, upload, download); });
+}
+
+void URLSession::finishTasksAndInvalidate() {
+  std::lock_guard lock(mutex_);
+  invalidating_ = true;
+  invalidateIfDone();
+}
+
+void URLSession::invalidateAndCancel() {
+  std::vector<Ref<URLSessionTask>> tasks;
+  {
+    std::lock_guard lock(mutex_);
+    invalidating_ = true;
+    tasks = tasks_;
+  }
+  for (auto& t : tasks) t->cancel();
+  std::lock_guard lock(mutex_);
+  invalidateIfDone();
+}
+
+void URLSession::taskCompleted(URLSessionTask* task) {
+  std::lock_guard lock(mutex_);
+  std::erase_if(tasks_, [task](const Ref<URLSessionTask>& t) { return t.get() == task; });
+  invalidateIfDone();
+}
+
+void URLSession::invalidateIfDone() {
+  if (!invalidating_ || invalidated_ || !tasks_.empty()) return;
+  invalidated_ = true;
+  auto self = selfRef();
+  queue_->addOperationWithBlock([self] {
+    auto d = self->delegate();
+    if (d && d->respondsToSelector(URLSessionDelegate::kDidBecomeInvalidWithError))
+      d->didBecomeInvalidWithError(self, nullptr);
+    // The session lets go of its delegate once invalid.
+    std::lock_guard lock(self->mutex_);
+    self->delegate_.reset();
+  });
+}
+
+}  // namespace fd
