@@ -15,6 +15,8 @@ struct Sample {
   const char* type;
   bool alpha;
 };
+// Readable, stable test names: the format and whether it carries alpha.
+void PrintTo(const Sample& s, std::ostream* os) { *os << s.type << (s.alpha ? " with alpha" : " opaque"); }
 
 Ref<fd::Data> sampleData(const Sample& s, uint32_t w, uint32_t h) {
   return encode(s.type, {patternBitmap(w, h, s.alpha)});

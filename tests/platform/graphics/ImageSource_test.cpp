@@ -30,6 +30,9 @@ struct RoundTrip {
   double meanTolerance;  // average one
 };
 
+// Readable, stable test names: the format and whether it carries alpha.
+void PrintTo(const RoundTrip& c, std::ostream* os) { *os << c.type << (c.alpha ? " with alpha" : " opaque"); }
+
 class ImageSourceRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
 
 TEST_P(ImageSourceRoundTrip, DecodesWhatTheEncoderWrote) {
