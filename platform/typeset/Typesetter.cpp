@@ -21,6 +21,9 @@ namespace {
 constexpr double kSlack = 1e-6;
 // Unified ideographs (and extension A): line break class ID.
 bool isIdeograph(char16_t c) { return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF); }
+// Full-width comma, stops and exclamation/question marks: they never start a line, and a line
+// may always start after them.
+bool isCjkClosing(char16_t c) { return c == 0x3001 || c == 0x3002 || c == 0xFF0C || c == 0xFF01 || c == 0xFF1F; }
 bool isAsciiAlnum(char16_t c) { return (c >= u'0' && c <= u'9') || ((c | 0x20) >= u'a' && (c | 0x20) <= u'z'); }
 }  // namespace
 
@@ -90,8 +93,22 @@ size_t Typesetter::suggestLineBreak(size_t start, double width) const {
     }
   }
   if (overflow == paraEnd) return paraEnd - start;
-  // Between two ideographs the rules always allow a break; the iterator is not needed.
-  if (overflow > start && isIdeograph(t.text[overflow - 1]) && isIdeograph(t.text[overflow])) return overflow - start;
+  // Before an ideograph the rules allow a break after another ideograph, after closing
+  // punctuation and after spaces that follow no opening bracket; the iterator is not needed.
+  if (overflow > start && isIdeograph(t.text[overflow])) {
+    char16_t before = t.text[overflow - 1];
+    if (isIdeograph(before) || isCjkClosing(before)) return overflow - start;
+    size_t spaces = overflow;
+    while (spaces > start && t.text[spaces - 1] == u' ') --spaces;
+    if (spaces < overflow && spaces > start) {
+      char16_t c = t.text[spaces - 1];
+      if (isAsciiAlnum(c) || c == u'.' || c == u',' || isIdeograph(c) || isCjkClosing(c)) return overflow - start;
+    }
+  }
+  // Closing punctuation after two ideographs moves to the next line with the last of them.
+  if (overflow > start + 1 && isCjkClosing(t.text[overflow]) && isIdeograph(t.text[overflow - 1]) &&
+      isIdeograph(t.text[overflow - 2]))
+    return overflow - 1 - start;
   // Inside a word of ASCII letters and digits there is no opportunity; after the spaces before
   // it there is one, unless an opening bracket precedes those spaces.
   if (isAsciiAlnum(t.text[overflow])) {
@@ -103,6 +120,7 @@ size_t Typesetter::suggestLineBreak(size_t start, double width) const {
       char16_t before = t.text[spaces - 1];
       if (before != u'(' && before != u'[' && before != u'{') return word - start;
     }
+    if (spaces == word && word > start && isCjkClosing(t.text[word - 1])) return word - start;
   }
   if (!breaker_->line) return clusterFit(start, paraEnd, width);
   // The last opportunity at or before the overflowing character.

@@ -35,6 +35,7 @@ TEST(LineBreaking, GreedyBreaksAtIcuOpportunities) {
       u"市政府周二召开会议，讨论沿河新建自行车道的计划，并听取了居民的意见。",
       u"Mixed 中文 and English text, with numbers like 2024 and 3.14 in between 文字。",
       u"Supercalifragilisticexpialidocious is long; so is 中华人民共和国国务院新闻办公室.",
+      u"居民表示欢迎，也有人担心噪音。Read more at 08:00. 市民可以查询信息！Officials said 2.4 million, 新的计划？Yes 好。",
   };
   for (double width : {80.0, 150.0, 260.0}) {
     for (const char16_t* p : paragraphs) {
