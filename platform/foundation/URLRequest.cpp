@@ -5,6 +5,8 @@
 
 #include "platform/foundation/Data.h"
 #include "platform/foundation/Dictionary.h"
+#include "platform/foundation/KeyedArchiver.h"
+#include "platform/foundation/KeyedUnarchiver.h"
 #include "platform/foundation/StringObject.h"
 #include "platform/foundation/URL.h"
 
@@ -17,6 +19,8 @@ RT_IMPLEMENT_PLATFORM(URLRequest) {
   c.property("HTTPShouldHandleCookies", &URLRequest::HTTPShouldHandleCookies);
   c.protocol("NSCopying");
   c.protocol("NSMutableCopying");
+  c.protocol("NSCoding");
+  c.protocol("NSSecureCoding");
 }
 
 RT_IMPLEMENT_PLATFORM(MutableURLRequest) {}
@@ -61,6 +65,74 @@ bool URLRequest::isEqual(const Object* other) const {
 }
 
 size_t URLRequest::hash() const { return url_ ? url_->hash() : 0; }
+
+void encodeHeaderList(KeyedArchiver& coder, const HTTPHeaderList& headers, const String& prefix) {
+  coder.encodeInteger(static_cast<int64_t>(headers.size()), prefix + String("Count"));
+  for (size_t i = 0; i < headers.size(); ++i) {
+    String n = prefix + String::format(".%lld.", static_cast<long long>(i));
+    coder.encodeObject(StringObject::create(headers[i].first), n + String("name"));
+    coder.encodeObject(StringObject::create(headers[i].second), n + String("value"));
+  }
+}
+
+bool decodeHeaderList(KeyedUnarchiver& coder, HTTPHeaderList& headers, const String& prefix) {
+  int64_t count = coder.decodeInteger(prefix + String("Count"));
+  if (count < 0 || count > 10000) return false;
+  headers.clear();
+  for (int64_t i = 0; i < count; ++i) {
+    String n = prefix + String::format(".%lld.", static_cast<long long>(i));
+    auto name = coder.decodeObjectOfClass<StringObject>(n + String("name"));
+    auto value = coder.decodeObjectOfClass<StringObject>(n + String("value"));
+    if (!name || !value) return false;
+    headers.emplace_back(name->string(), value->string());
+  }
+  return true;
+}
+
+void URLRequest::encodeWithCoder(KeyedArchiver& coder) const {
+  coder.encodeObject(url_, "URL");
+  coder.encodeObject(mainDocumentURL_, "mainDocumentURL");
+  coder.encodeInteger(static_cast<int64_t>(cachePolicy_), "cachePolicy");
+  coder.encodeDouble(timeout_, "timeoutInterval");
+  coder.encodeObject(StringObject::create(method_), "HTTPMethod");
+  encodeHeaderList(coder, headers_, "header");
+  coder.encodeObject(body_, "HTTPBody");
+  coder.encodeBool(handleCookies_, "HTTPShouldHandleCookies");
+  coder.encodeBool(pipelining_, "HTTPShouldUsePipelining");
+  coder.encodeBool(cellular_, "allowsCellularAccess");
+  coder.encodeInteger(static_cast<int64_t>(serviceType_), "networkServiceType");
+}
+
+bool URLRequest::initWithCoder(KeyedUnarchiver& coder) {
+  url_ = coder.decodeObjectOfClass<fd::URL>("URL");
+  mainDocumentURL_ = coder.decodeObjectOfClass<fd::URL>("mainDocumentURL");
+  int64_t policy = coder.decodeInteger("cachePolicy");
+  if (policy < 0 || policy > static_cast<int64_t>(URLRequestCachePolicy::ReloadRevalidatingCacheData)) return false;
+  cachePolicy_ = static_cast<URLRequestCachePolicy>(policy);
+  timeout_ = coder.decodeDouble("timeoutInterval");
+  auto method = coder.decodeObjectOfClass<StringObject>("HTTPMethod");
+  if (!method) return false;
+  method_ = method->string();
+  if (!decodeHeaderList(coder, headers_, "header")) return false;
+  body_ = coder.decodeObjectOfClass<Data>("HTTPBody");
+  bodyStream_ = nullptr;
+  handleCookies_ = coder.decodeBool("HTTPShouldHandleCookies");
+  pipelining_ = coder.decodeBool("HTTPShouldUsePipelining");
+  cellular_ = coder.decodeBool("allowsCellularAccess");
+  int64_t service = coder.decodeInteger("networkServiceType");
+  switch (static_cast<URLRequestNetworkServiceType>(service)) {
+    case URLRequestNetworkServiceType::Default:
+    case URLRequestNetworkServiceType::VoIP:
+    case URLRequestNetworkServiceType::Video:
+    case URLRequestNetworkServiceType::Background:
+    case URLRequestNetworkServiceType::Voice:
+    case URLRequestNetworkServiceType::ResponsiveData:
+    case URLRequestNetworkServiceType::CallSignaling:
+      serviceType_ = static_cast<URLRequestNetworkServiceType>(service);
+      return true;
+  }
+  return false;
+}
 
 void URLRequest::copyFrom(const URLRequest& o) {
   url_ = o.url_;

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/foundation/Coding.h"
 #include "platform/foundation/Types.h"
 
 namespace fd {
@@ -40,7 +41,7 @@ inline constexpr double kDefaultURLRequestTimeout = 60.0;
 
 using HTTPHeaderList = std::vector<std::pair<String, String>>;
 
-class URLRequest : public Object {
+class URLRequest : public Object, public Coding {
   RT_CLASS_NAMED(URLRequest, Object, "NSURLRequest")
  public:
   void init() {}
@@ -75,6 +76,10 @@ class URLRequest : public Object {
   size_t hash() const override;
   Id copy() const override;
   Id mutableCopy() const override;
+
+  /// A body stream is not archived: it cannot be read back.
+  void encodeWithCoder(KeyedArchiver& coder) const override;
+  bool initWithCoder(KeyedUnarchiver& coder) override;
 
   /// Takes every setting of `other` (copies share bodies, as immutable data is shared).
   void copyFrom(const URLRequest& other);
@@ -122,6 +127,11 @@ class MutableURLRequest : public URLRequest {
 
   Id copy() const override;
 };
+
+/// Archives header fields in order, names as given, under keys starting with `prefix`.
+void encodeHeaderList(KeyedArchiver& coder, const HTTPHeaderList& headers, const String& prefix);
+/// Reads what encodeHeaderList wrote; false when it is missing or damaged.
+bool decodeHeaderList(KeyedUnarchiver& coder, HTTPHeaderList& headers, const String& prefix);
 
 /// True when `value` may go on the wire as a header value (no CR, LF or NUL).
 bool isValidHeaderValue(const String& value);

@@ -4,6 +4,8 @@
 #include <cstdlib>
 
 #include "platform/foundation/Dictionary.h"
+#include "platform/foundation/KeyedArchiver.h"
+#include "platform/foundation/KeyedUnarchiver.h"
 #include "platform/foundation/StringObject.h"
 #include "platform/foundation/URL.h"
 
@@ -13,6 +15,8 @@ RT_IMPLEMENT_PLATFORM(URLResponse) {
   c.property("URL", &URLResponse::URL);
   c.property("expectedContentLength", &URLResponse::expectedContentLength);
   c.protocol("NSCopying");
+  c.protocol("NSCoding");
+  c.protocol("NSSecureCoding");
 }
 
 RT_IMPLEMENT_PLATFORM(HTTPURLResponse) { c.property("statusCode", &HTTPURLResponse::statusCode); }
@@ -31,6 +35,41 @@ String URLResponse::suggestedFilename() const {
     if (!last.isEmpty() && last != "/") return last;
   }
   return "Unknown";
+}
+
+void URLResponse::encodeWithCoder(KeyedArchiver& coder) const {
+  coder.encodeObject(url_, "URL");
+  if (mimeType_) coder.encodeObject(StringObject::create(*mimeType_), "MIMEType");
+  coder.encodeInteger(expectedLength_, "expectedContentLength");
+  if (textEncoding_) coder.encodeObject(StringObject::create(*textEncoding_), "textEncodingName");
+}
+
+bool URLResponse::initWithCoder(KeyedUnarchiver& coder) {
+  url_ = coder.decodeObjectOfClass<fd::URL>("URL");
+  auto mime = coder.decodeObjectOfClass<StringObject>("MIMEType");
+  mimeType_ = mime ? std::optional<String>(mime->string()) : std::nullopt;
+  expectedLength_ = coder.containsValueForKey("expectedContentLength") ? coder.decodeInteger("expectedContentLength")
+                                                                       : NSURLResponseUnknownLength;
+  if (expectedLength_ < NSURLResponseUnknownLength) return false;
+  auto encoding = coder.decodeObjectOfClass<StringObject>("textEncodingName");
+  textEncoding_ = encoding ? std::optional<String>(encoding->string()) : std::nullopt;
+  return true;
+}
+
+void HTTPURLResponse::encodeWithCoder(KeyedArchiver& coder) const {
+  URLResponse::encodeWithCoder(coder);
+  coder.encodeInteger(status_, "statusCode");
+  if (version_) coder.encodeObject(StringObject::create(*version_), "HTTPVersion");
+  encodeHeaderList(coder, headers_, "header");
+}
+
+bool HTTPURLResponse::initWithCoder(KeyedUnarchiver& coder) {
+  if (!URLResponse::initWithCoder(coder)) return false;
+  status_ = coder.decodeInteger("statusCode");
+  if (status_ < 100 || status_ > 999) return false;
+  auto version = coder.decodeObjectOfClass<StringObject>("HTTPVersion");
+  version_ = version ? std::optional<String>(version->string()) : std::nullopt;
+  return decodeHeaderList(coder, headers_, "header");
 }
 
 String URLResponse::description() const {

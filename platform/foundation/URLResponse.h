@@ -10,7 +10,7 @@ namespace fd {
 /// The expected content length when the server did not say.
 inline constexpr int64_t NSURLResponseUnknownLength = -1;
 
-class URLResponse : public Object {
+class URLResponse : public Object, public Coding {
   RT_CLASS_NAMED(URLResponse, Object, "NSURLResponse")
  public:
   void init() {}
@@ -27,6 +27,9 @@ class URLResponse : public Object {
   String description() const override;
   Id copy() const override { return std::const_pointer_cast<Object>(self()); }
 
+  void encodeWithCoder(KeyedArchiver& coder) const override;
+  bool initWithCoder(KeyedUnarchiver& coder) override;
+
  protected:
   Ref<fd::URL> url_;
   std::optional<String> mimeType_;
@@ -37,6 +40,7 @@ class URLResponse : public Object {
 class HTTPURLResponse : public URLResponse {
   RT_CLASS_NAMED(HTTPURLResponse, URLResponse, "NSHTTPURLResponse")
  public:
+  void init() {}
   /// MIME type, encoding and length come from Content-Type and Content-Length (the length is
   /// unknown for bodies with a content encoding).
   void init(Ref<fd::URL> url, int64_t statusCode, std::optional<String> httpVersion, HTTPHeaderList headers);
@@ -53,6 +57,9 @@ class HTTPURLResponse : public URLResponse {
 
   /// The reason phrase for a status code, lower-case as the system gives it ("not found").
   static String localizedStringForStatusCode(int64_t statusCode);
+
+  void encodeWithCoder(KeyedArchiver& coder) const override;
+  bool initWithCoder(KeyedUnarchiver& coder) override;
 
  private:
   int64_t status_ = 0;

@@ -21,7 +21,11 @@
 namespace fd {
 
 RT_IMPLEMENT_PLATFORM(URLSessionDelegate) {}
-RT_IMPLEMENT_PLATFORM(URLSessionTask) {}
+RT_IMPLEMENT_PLATFORM(URLSessionTask) {
+  c.property("state", &URLSessionTask::state);
+  c.property("countOfBytesReceived", &URLSessionTask::countOfBytesReceived);
+  c.property("countOfBytesSent", &URLSessionTask::countOfBytesSent);
+}
 RT_IMPLEMENT_PLATFORM(URLSessionDataTask) {}
 RT_IMPLEMENT_PLATFORM(URLSessionUploadTask) {}
 RT_IMPLEMENT_PLATFORM(URLSessionDownloadTask) {}
@@ -118,35 +122,61 @@ Ref<Error> URLSessionTask::error() const {
   return error_;
 }
 
+bool URLSessionTask::moveTo(URLSessionTaskState to, const std::function<bool()>& allowed) {
+  std::lock_guard transition(transitionMutex_);
+  {
+    std::lock_guard lock(mutex_);
+    if (!allowed()) return false;
+  }
+  bool notify = hasObservers() && automaticallyNotifiesObserversForKey("state");
+  if (notify) willChangeValueForKey("state");
+  {
+    std::lock_guard lock(mutex_);
+    state_ = to;
+  }
+  if (notify) didChangeValueForKey("state");
+  return true;
+}
+
+int64_t URLSessionTask::updateCount(const char* key, std::atomic<int64_t>& slot, int64_t value) {
+  if (slot.load() == value || !hasObservers() || !automaticallyNotifiesObserversForKey(key)) return slot.exchange(value);
+  String k(key);
+  willChangeValueForKey(k);
+  int64_t old = slot.exchange(value);
+  didChangeValueForKey(k);
+  return old;
+}
+
 void URLSessionTask::resume() {
   runHook(*this, true, state());
-  std::unique_lock lock(mutex_);
-  if (state_ != URLSessionTaskState::Suspended) return;
-  state_ = URLSessionTaskState::Running;
-  if (started_) {
-    flushHeld();
+  bool first = false;
+  if (!moveTo(URLSessionTaskState::Running, [&] {
+        if (state_ != URLSessionTaskState::Suspended) return false;
+        first = !started_;
+        started_ = true;
+        return true;
+      }))
     return;
-  }
-  started_ = true;
-  lock.unlock();
-  start();
+  if (first) return start();
+  std::lock_guard lock(mutex_);
+  flushHeld();
 }
 
 void URLSessionTask::suspend() {
   runHook(*this, false, state());
-  std::lock_guard lock(mutex_);
-  if (state_ == URLSessionTaskState::Running) state_ = URLSessionTaskState::Suspended;
+  moveTo(URLSessionTaskState::Suspended, [&] { return state_ == URLSessionTaskState::Running; });
 }
 
 void URLSessionTask::cancel() {
   std::shared_ptr<URLLoadJob> job;
-  {
-    std::lock_guard lock(mutex_);
-    // A completion still held back (suspended, or waiting for a disposition) is replaced.
-    if (state_ == URLSessionTaskState::Canceling || state_ == URLSessionTaskState::Completed || finishQueued_) return;
-    state_ = URLSessionTaskState::Canceling;
-    job = job_;
-  }
+  // A completion still held back (suspended, or waiting for a disposition) is replaced.
+  if (!moveTo(URLSessionTaskState::Canceling, [&] {
+        if (state_ == URLSessionTaskState::Canceling || state_ == URLSessionTaskState::Completed || finishQueued_)
+          return false;
+        job = job_;
+        return true;
+      }))
+    return;
   if (job) URLLoader::shared().cancel(job);
   complete(makeURLError(NSURLErrorCancelled, request_->URL()), true);
 }
@@ -258,7 +288,7 @@ void URLSessionTask::start() {
     job->onSent = [weak](int64_t sent, int64_t total) {
       auto self = weak.lock();
       if (!self) return;
-      int64_t delta = sent - self->sent_.exchange(sent);
+      int64_t delta = sent - self->updateCount("countOfBytesSent", self->sent_, sent);
       if (delta <= 0) return;
       auto session = self->session_.lock();
       if (!session) return;
@@ -268,7 +298,7 @@ void URLSessionTask::start() {
     };
   } else {
     job->onSent = [weak](int64_t sent, int64_t) {
-      if (auto self = weak.lock()) self->sent_ = sent;
+      if (auto self = weak.lock()) self->updateCount("countOfBytesSent", self->sent_, sent);
     };
   }
   job->onComplete = [weak, url, cache, stored, hop, sent = current_](int code, const std::string&) {
@@ -335,13 +365,13 @@ void URLSessionTask::redirect(const Ref<URL>& target, long status) {
     }
   }
   if (tooMany) return complete(makeURLError(NSURLErrorHTTPTooManyRedirects, target));
-  received_ = 0;
+  updateCount("countOfBytesReceived", received_, 0);
   expectedToReceive_ = -1;
   start();
 }
 
 void URLSessionTask::receiveData(const char* bytes, size_t length) {
-  received_ += static_cast<int64_t>(length);
+  updateCount("countOfBytesReceived", received_, received_ + static_cast<int64_t>(length));
   if (download_) {
     {
       std::lock_guard lock(mutex_);
@@ -438,12 +468,12 @@ void URLSessionTask::complete(Ref<Error> error, bool cancelled) {
     Ref<URLResponse> response;
     {
       std::lock_guard lock(self->mutex_);
-      self->state_ = URLSessionTaskState::Completed;
       self->error_ = error;
       data = error ? nullptr : (self->collected_ ? self->collected_ : Data::create());
       response = self->response_;
       self->job_.reset();
     }
+    self->moveTo(URLSessionTaskState::Completed, [] { return true; });
     if (self->download_) {
       self->finishDownload(session, response, error);
     } else if (self->hasCompletion_) {
@@ -455,13 +485,14 @@ void URLSessionTask::complete(Ref<Error> error, bool cancelled) {
     }
     if (session) session->taskCompleted(self.get());
   };
-  std::lock_guard lock(mutex_);
+  std::unique_lock lock(mutex_);
   if (closed_ && (!cancelled || finishQueued_)) return;
   closed_ = true;
   if (!session) {
-    state_ = URLSessionTaskState::Completed;
     error_ = error;
     held_.clear();
+    lock.unlock();
+    moveTo(URLSessionTaskState::Completed, [] { return true; });
     return;
   }
   if (cancelled) {

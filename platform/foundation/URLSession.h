@@ -130,6 +130,11 @@ class URLSessionTask : public Object {
   /// response disposition. Runs nothing once the task completed.
   void deliver(std::function<void()> f, bool thenAwaitDisposition = false);
   void flushHeld();  // mutex_ held
+  /// Moves to `to` when `allowed` (run with mutex_ held) agrees, telling observers of "state"
+  /// outside mutex_ so that they may query the task. Never called with mutex_ held.
+  bool moveTo(URLSessionTaskState to, const std::function<bool()>& allowed);
+  /// Stores a byte count, telling observers of `key`; answers the previous count.
+  int64_t updateCount(const char* key, std::atomic<int64_t>& slot, int64_t value);
   void receiveResponse(const Ref<URLResponse>& response);
   /// Counts the bytes, then keeps them for the completion handler or hands them to the delegate.
   void receiveData(const char* bytes, size_t length);
@@ -154,6 +159,9 @@ class URLSessionTask : public Object {
   std::string downloadPath_;
   FILE* downloadFile_ = nullptr;
   mutable std::mutex mutex_;
+  // Serialises state changes with their notifications; re-entered by observers that act on
+  // the task.
+  std::recursive_mutex transitionMutex_;
   String description_;
   URLSessionTaskState state_ = URLSessionTaskState::Suspended;
   bool started_ = false;
