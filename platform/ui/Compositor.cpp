@@ -92,18 +92,26 @@ void drawContents(cairo_t* cr, const Layer& l) {
   gfx::Rect dest = contentsFrameForGravity(l.contentsGravity(), points, l.bounds());
   if (dest.size.width <= 0 || dest.size.height <= 0) return;
   cairo_save(cr);
-  cairo_rectangle(cr, dest.origin.x, dest.origin.y, dest.size.width, dest.size.height);
-  cairo_clip(cr);
   cairo_translate(cr, dest.origin.x, dest.origin.y);
   cairo_scale(cr, dest.size.width / src.size.width, dest.size.height / src.size.height);
   cairo_translate(cr, -src.origin.x, -src.origin.y);
+  // A backing store shown pixel for pixel lands on whole device pixels: a sub-pixel offset
+  // would resample every pixel of it on every frame.
+  cairo_matrix_t device;
+  cairo_get_matrix(cr, &device);
+  if (std::abs(device.xx - 1) < 1e-9 && std::abs(device.yy - 1) < 1e-9 && device.xy == 0 && device.yx == 0) {
+    device.x0 = std::round(device.x0);
+    device.y0 = std::round(device.y0);
+    cairo_set_matrix(cr, &device);
+  }
+  cairo_rectangle(cr, src.origin.x, src.origin.y, src.size.width, src.size.height);
   cairo_pattern_t* p = cairo_pattern_create_for_surface(surface);
   bool magnify = dest.size.width > src.size.width;
   const rt::String& filter = magnify ? l.magnificationFilter() : l.minificationFilter();
   cairo_pattern_set_filter(p, filter == kCAFilterNearest ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
   cairo_pattern_set_extend(p, CAIRO_EXTEND_PAD);
   cairo_set_source(cr, p);
-  cairo_paint(cr);
+  cairo_fill(cr);
   cairo_pattern_destroy(p);
   cairo_restore(cr);
 }

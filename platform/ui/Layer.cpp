@@ -255,14 +255,19 @@ void Layer::display() {
   if (!ctx) return;
   ctx->translateCTM(-bounds_.origin.x, -bounds_.origin.y);
   gfx::pushContext(ctx);
+  drewNothing_ = false;
   drawInContext(*ctx);
   gfx::popContext();
+  // Contents given from outside (an image view's picture) stay when there is nothing to draw.
+  if (drewNothing_) return;
   contents_ = ctx->makeImage();
   setNeedsComposite();
 }
 
 void Layer::drawInContext(gfx::Context& context) {
-  if (auto d = delegate_.lock()) d->drawLayerInContext(*this, context);
+  // Only the base implementation can tell that nobody drew; subclasses that draw override it.
+  auto d = delegate_.lock();
+  drewNothing_ = !d || !d->drawLayerInContext(*this, context);
 }
 
 void Layer::renderInContext(gfx::Context& context) { renderLayerTree(*this, context); }

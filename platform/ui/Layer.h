@@ -257,6 +257,7 @@ class Layer : public rt::Object {
   }
 
  private:
+  bool drewNothing_ = false;  // set by the base drawInContext when no delegate drew
   struct AnimationEntry {
     rt::String key;
     Ref<Animation> animation;
