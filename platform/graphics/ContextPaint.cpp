@@ -103,6 +103,21 @@ void Context::applySource(cairo_t* cr, const Color* color, double extraAlpha) co
   cairo_set_source_rgba(cr, v[0], v[1], v[2], std::clamp(v[3], 0.0, 1.0) * extraAlpha);
 }
 
+// Paints `content` under the current matrix into a new image surface of the device's size,
+// for the effects Cairo cannot apply in place.
+static cairo_surface_t* renderApart(cairo_t* cr, cairo_pattern_t* content, cairo_format_t format, int w, int h) {
+  cairo_surface_t* out = cairo_image_surface_create(format, w, h);
+  cairo_t* c = cairo_create(out);
+  cairo_matrix_t mat;
+  cairo_get_matrix(cr, &mat);
+  cairo_set_matrix(c, &mat);
+  cairo_set_source(c, content);
+  cairo_paint(c);
+  cairo_destroy(c);
+  cairo_surface_flush(out);
+  return out;
+}
+
 void Context::drawShadow(cairo_pattern_t* content) {
   const Shadow& sh = state().shadow;
   // Offsets and blur are in default user space: scaled, and y-up unless the context is
@@ -111,15 +126,7 @@ void Context::drawShadow(cairo_pattern_t* content) {
   double dx = sh.offset.width * scale_, dy = (yDown ? sh.offset.height : -sh.offset.height) * scale_;
   int w = kind_ == Kind::PDF ? static_cast<int>(std::ceil(mediaBox_.size.width)) : static_cast<int>(format_.width);
   int h = kind_ == Kind::PDF ? static_cast<int>(std::ceil(deviceHeight_)) : static_cast<int>(format_.height);
-  cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
-  cairo_t* m = cairo_create(mask);
-  cairo_matrix_t mat;
-  cairo_get_matrix(cr_, &mat);
-  cairo_set_matrix(m, &mat);
-  cairo_set_source(m, content);
-  cairo_paint(m);
-  cairo_destroy(m);
-  cairo_surface_flush(mask);
+  cairo_surface_t* mask = renderApart(cr_, content, CAIRO_FORMAT_A8, w, h);
   blurAlpha(cairo_image_surface_get_data(mask), w, h, cairo_image_surface_get_stride(mask),
             static_cast<int>(std::lround(sh.blur * scale_ / 2)));
   cairo_surface_mark_dirty(mask);
@@ -140,16 +147,8 @@ void Context::plusDarker(const Draw& draw) {
   cairo_set_operator(cr_, CAIRO_OPERATOR_OVER);
   draw(cr_, true);
   cairo_pattern_t* content = cairo_pop_group(cr_);
-  cairo_surface_t* src = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-  cairo_t* c = cairo_create(src);
-  cairo_matrix_t mat;
-  cairo_get_matrix(cr_, &mat);
-  cairo_set_matrix(c, &mat);
-  cairo_set_source(c, content);
-  cairo_paint(c);
-  cairo_destroy(c);
+  cairo_surface_t* src = renderApart(cr_, content, CAIRO_FORMAT_ARGB32, w, h);
   cairo_pattern_destroy(content);
-  cairo_surface_flush(src);
   cairo_surface_flush(surface_);
   bool opaqueDest = cairo_image_surface_get_format(surface_) == CAIRO_FORMAT_RGB24;
   uint8_t* sp = cairo_image_surface_get_data(src);
