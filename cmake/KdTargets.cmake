@@ -7,6 +7,8 @@
 # Include paths are rooted at the repository top ("platform/runtime/Object.h").
 function(kd_library name dir)
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/*.cpp")
+  # A folder's program entry point belongs to its executable, not to its library.
+  list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
   if(NOT srcs)
     # A folder whose sources are still to come: headers only.
     add_library(${name} INTERFACE)
