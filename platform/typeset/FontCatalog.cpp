@@ -50,6 +50,8 @@ struct FontCatalog::State {
   std::map<std::pair<const FontFace*, char32_t>, FaceRef> fallbacks;
   std::map<std::tuple<std::string, int, bool, bool, bool>, FaceRef> matches;
   std::vector<FaceRef> registered;
+  FaceRef emoji;
+  bool emojiLooked = false;
   std::unordered_map<std::string, FaceRef> registeredFiles;
 
   FaceRef open(const std::string& path, int index) {
@@ -145,6 +147,28 @@ FaceRef FontCatalog::systemFace(int weight, bool italic) {
   r.weight = weight;
   r.italic = italic;
   return match(r, false);
+}
+
+FaceRef FontCatalog::colorEmojiFace() {
+  std::lock_guard lock(state_->mutex);
+  if (state_->emojiLooked) return state_->emoji;
+  state_->emojiLooked = true;
+  FcPattern* pat = FcPatternCreate();
+  FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>("emoji"));
+  FcPatternAddBool(pat, FC_COLOR, FcTrue);
+  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+  FcDefaultSubstitute(pat);
+  FcResult result;
+  if (FcPattern* m = FcFontMatch(nullptr, pat, &result)) {
+    FcBool color = FcFalse;
+    if (FcPatternGetBool(m, FC_COLOR, 0, &color) == FcResultMatch && color) {
+      FaceRef face = state_->openMatch(m);
+      if (face && face->hasColorGlyphs()) state_->emoji = face;
+    }
+    FcPatternDestroy(m);
+  }
+  FcPatternDestroy(pat);
+  return state_->emoji;
 }
 
 FaceRef FontCatalog::fallback(const FaceRef& base, char32_t cp) {

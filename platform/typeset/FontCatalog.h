@@ -35,6 +35,8 @@ class FontCatalog {
   /// PostScript name is the one asked for (so callers can fall back), otherwise the best
   /// match fontconfig offers.
   FaceRef match(const FaceRequest& request, bool exactName);
+  /// The installed colour emoji face, null when there is none; looked up once.
+  FaceRef colorEmojiFace();
   /// The system face for a weight and slant.
   FaceRef systemFace(int weight, bool italic);
   /// A face that draws `cp`, preferring `base`; `base` itself when it covers it, null when

@@ -8,6 +8,7 @@
 #include FT_SFNT_NAMES_H
 #include <hb-ot.h>
 #include <hb.h>
+#include <cairo.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -88,7 +89,9 @@ bool FontFace::setUp() {
       return false;
     }
   }
-  if (!(ft_->face_flags & FT_FACE_FLAG_SCALABLE)) return false;
+  // Colour emoji faces may hold only bitmap strikes; they are scaled from their nearest strike.
+  bitmapOnly_ = !(ft_->face_flags & FT_FACE_FLAG_SCALABLE);
+  if (bitmapOnly_ && !(FT_HAS_COLOR(ft_) && FT_HAS_FIXED_SIZES(ft_))) return false;
   family_ = ft_->family_name ? ft_->family_name : "";
   style_ = ft_->style_name ? ft_->style_name : "";
   const char* ps = FT_Get_Postscript_Name(ft_);
@@ -118,10 +121,21 @@ bool FontFace::setUp() {
                                    HB_MEMORY_MODE_READONLY, nullptr, nullptr);
   hb_face_t* hface = hb_face_create(blob, static_cast<unsigned>(index_));
   hb_blob_destroy(blob);
+  if (!ft_->units_per_EM) upem_ = hb_face_get_upem(hface);
   hb_ = hb_font_create(hface);
   hb_face_destroy(hface);
   hb_font_set_scale(hb_, static_cast<int>(upem_), static_cast<int>(upem_));
   hb_font_make_immutable(hb_);
+  if (bitmapOnly_) {
+    // FreeType reports no metrics for strike-only faces; the horizontal header has them.
+    hb_position_t v = 0;
+    if (hb_ot_metrics_get_position(hb_, HB_OT_METRICS_TAG_HORIZONTAL_ASCENDER, &v)) ascender_ = v;
+    if (hb_ot_metrics_get_position(hb_, HB_OT_METRICS_TAG_HORIZONTAL_DESCENDER, &v)) descender_ = v;
+    if (hb_ot_metrics_get_position(hb_, HB_OT_METRICS_TAG_HORIZONTAL_LINE_GAP, &v)) lineGap_ = std::max(0, v);
+    if (!underlineThickness_ || !ft_->underline_thickness) underlineThickness_ = upem_ / 20;
+    if (ascender_ <= 0) ascender_ = upem_ * 0.95;
+    if (descender_ >= 0) descender_ = -upem_ * 0.25;
+  }
   coverage_.reset(new std::atomic<uint8_t>[0x10000]());
 
   // Fonts without OS/2 version 2 fields: measure the glyphs that define them.
@@ -183,6 +197,40 @@ Ref<gfx::Path> FontFace::outline(uint32_t glyph) const {
   Ref<gfx::Path> p = sink.path;
   outlines_.emplace(glyph, p);
   return p;
+}
+
+const FontFace::ColorGlyph* FontFace::colorGlyph(uint32_t glyph) const {
+  if (!color_) return nullptr;
+  std::lock_guard lock(mutex_);
+  if (auto it = colorGlyphs_.find(glyph); it != colorGlyphs_.end()) return it->second.image ? &it->second : nullptr;
+  ColorGlyph out;
+  if (FT_HAS_FIXED_SIZES(ft_)) {
+    // The largest strike: glyphs are scaled down from it when drawn.
+    int best = 0;
+    for (int i = 1; i < ft_->num_fixed_sizes; ++i)
+      if (ft_->available_sizes[i].y_ppem > ft_->available_sizes[best].y_ppem) best = i;
+    if (FT_Select_Size(ft_, best) == 0 && FT_Load_Glyph(ft_, glyph, FT_LOAD_COLOR) == 0 &&
+        ft_->glyph->format == FT_GLYPH_FORMAT_BITMAP && ft_->glyph->bitmap.pixel_mode == FT_PIXEL_MODE_BGRA) {
+      const FT_Bitmap& bm = ft_->glyph->bitmap;
+      // FreeType's BGRA is premultiplied, byte for byte Cairo's native 32-bit layout.
+      cairo_surface_t* surface =
+          cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(bm.width), static_cast<int>(bm.rows));
+      if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
+        cairo_surface_flush(surface);
+        uint8_t* dst = cairo_image_surface_get_data(surface);
+        int stride = cairo_image_surface_get_stride(surface);
+        for (unsigned y = 0; y < bm.rows; ++y)
+          std::copy_n(bm.buffer + static_cast<ptrdiff_t>(y) * bm.pitch, bm.width * 4, dst + static_cast<ptrdiff_t>(y) * stride);
+        cairo_surface_mark_dirty(surface);
+      }
+      out.image = gfx::BitmapImage::createWithSurface(surface);
+      out.left = ft_->glyph->bitmap_left;
+      out.top = ft_->glyph->bitmap_top;
+      out.ppem = ft_->available_sizes[best].y_ppem / 64.0;
+    }
+  }
+  auto [it, inserted] = colorGlyphs_.emplace(glyph, std::move(out));
+  return it->second.image ? &it->second : nullptr;
 }
 
 std::vector<uint32_t> FontFace::tableTags() const {

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Path.h"
 
 typedef struct hb_font_t hb_font_t;
@@ -63,6 +64,15 @@ class FontFace {
   /// The glyph's outline in font units, y-up, origin on the baseline; cached.
   Ref<gfx::Path> outline(uint32_t glyph) const;
 
+  /// A colour glyph's picture at the face's largest strike: `left`/`top` place its top-left
+  /// corner from the pen position in pixels of that strike, `ppem` is the strike's size.
+  struct ColorGlyph {
+    Ref<gfx::BitmapImage> image;
+    double left = 0, top = 0, ppem = 0;
+  };
+  /// Null for glyphs without a colour picture (and for faces without colour glyphs).
+  const ColorGlyph* colorGlyph(uint32_t glyph) const;
+
   /// sfnt table tags and a copy of one table (empty when absent).
   std::vector<uint32_t> tableTags() const;
   std::vector<uint8_t> tableData(uint32_t tag) const;
@@ -76,7 +86,7 @@ class FontFace {
   std::vector<uint8_t> bytes_;  // backing store of in-memory faces
   std::string family_, style_, postScriptName_;
   int weightClass_ = 400;
-  bool italic_ = false, monospace_ = false, color_ = false;
+  bool italic_ = false, monospace_ = false, color_ = false, bitmapOnly_ = false;
   double upem_ = 1000, ascender_ = 0, descender_ = 0, lineGap_ = 0, capHeight_ = 0, xHeight_ = 0;
   double underlinePosition_ = 0, underlineThickness_ = 0;
   size_t glyphCount_ = 0;
@@ -84,6 +94,7 @@ class FontFace {
   hb_font_t* hb_ = nullptr;
   mutable std::mutex mutex_;  // guards the FreeType face and the outline cache
   mutable std::unordered_map<uint32_t, Ref<gfx::Path>> outlines_;
+  mutable std::unordered_map<uint32_t, ColorGlyph> colorGlyphs_;
   // 0 unknown, 1 covered, 2 missing; racing writers store the same answer.
   mutable std::unique_ptr<std::atomic<uint8_t>[]> coverage_;
 };

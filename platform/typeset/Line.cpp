@@ -29,8 +29,9 @@ Ref<Line> Line::createWithAttributedString(const AttributedString& string) {
   return create(ShapedText::build(string), Range{0, string.length()});
 }
 
-Ref<Line> Line::create(std::shared_ptr<const ShapedText> text, Range range) {
+Ref<Line> Line::create(std::shared_ptr<const ShapedText> text, Range range, double offset) {
   auto line = rt::make<Line>();
+  line->offset_ = offset;
   size_t len = text->length();
   range.location = std::min<uint64_t>(range.location, len);
   range.length = std::min<uint64_t>(range.length, len - range.location);
@@ -118,8 +119,19 @@ Ref<Line> Line::create(std::shared_ptr<const ShapedText> text, Range range) {
 void Line::layOut() {
   double x = 0;
   ascent_ = descent_ = leading_ = 0;
+  // Tabs reach the stops of left-to-right paragraphs; elsewhere they keep their own width.
+  // A run may come from another text (a truncation token): its indices are into that text.
   for (const auto& run : runs_) {
+    const ShapedText* tabText = !rtl_ && !run->isVertical() ? run->text_.get() : nullptr;
+    size_t textEnd = run->text_ == text_ ? range_.end() : run->stringRange_.end();
     for (size_t k = 0; k < run->glyphs_.size(); ++k) {
+      if (tabText && tabText->text[static_cast<size_t>(run->stringIndices_[k])] == u'\t') {
+        size_t i = static_cast<size_t>(run->stringIndices_[k]);
+        double following = 0;
+        for (size_t j = i + 1; j < textEnd && tabText->text[j] != u'\t' && !isLineSeparator(tabText->text[j]); ++j)
+          following += tabText->advances[j];
+        run->advances_[k].width = tabText->tabAdvance(i, offset_ + x, following);
+      }
       run->positions_[k] = {x + run->offsets_[k].x, run->offsets_[k].y + run->baselineShift_};
       x += run->advances_[k].width;
     }
@@ -217,7 +229,7 @@ double Line::penOffsetForFlush(double flushFactor, double flushWidth) const {
   return w < flushWidth ? (flushWidth - w) * f : 0;
 }
 
-Ref<Line> Line::sliceLogical(Range range) const { return create(text_, range); }
+Ref<Line> Line::sliceLogical(Range range) const { return create(text_, range, offset_); }
 
 Ref<Line> Line::join(const std::vector<Ref<Line>>& parts, Range range, bool rtl) {
   auto line = rt::make<Line>();
@@ -225,7 +237,10 @@ Ref<Line> Line::join(const std::vector<Ref<Line>>& parts, Range range, bool rtl)
   if (rtl) std::reverse(ordered.begin(), ordered.end());
   for (const auto& p : ordered) {
     if (!p) continue;
-    if (!line->text_) line->text_ = p->text_;
+    if (!line->text_) {
+      line->text_ = p->text_;
+      line->offset_ = p->offset_;
+    }
     for (const auto& r : p->runs_) line->runs_.push_back(r->clone());
   }
   line->range_ = range;
@@ -308,6 +323,7 @@ Ref<Line> Line::createJustifiedLine(double factor, double width) const {
   auto line = rt::make<Line>();
   line->text_ = text_;
   line->range_ = range_;
+  line->offset_ = offset_;
   line->rtl_ = rtl_;
   for (const auto& r : runs_) line->runs_.push_back(r->clone());
   size_t contentEnd = trailingStart(*text_, range_);
@@ -316,7 +332,8 @@ Ref<Line> Line::createJustifiedLine(double factor, double width) const {
     for (const auto& r : line->runs_)
       for (size_t k = 0; k < r->glyphs_.size(); ++k) {
         auto c = static_cast<size_t>(r->stringIndices_[k]);
-        if (c >= contentEnd || r->advances_[k].width == 0) continue;
+        // Tabs keep to their stops.
+        if (c >= contentEnd || r->advances_[k].width == 0 || text_->text[c] == u'\t') continue;
         if (!spacesOnly || isWhiteSpace(text_->text[c])) out.push_back({r.get(), k});
       }
     return out;

@@ -16,8 +16,9 @@ class Line : public rt::Object {
  public:
   /// One line of the whole string, however long.
   static Ref<Line> createWithAttributedString(const AttributedString& string);
-  /// The characters in `range` of shaped text (used by the typesetter).
-  static Ref<Line> create(std::shared_ptr<const ShapedText> text, Range range);
+  /// The characters in `range` of shaped text (used by the typesetter). `offset` is where the
+  /// line starts from its paragraph's leading edge (its indent); tab stops count from there.
+  static Ref<Line> create(std::shared_ptr<const ShapedText> text, Range range, double offset = 0);
 
   const std::vector<Ref<Run>>& glyphRuns() const { return runs_; }
   Range stringRange() const { return range_; }
@@ -57,6 +58,7 @@ class Line : public rt::Object {
   std::shared_ptr<const ShapedText> text_;
   std::vector<Ref<Run>> runs_;
   Range range_;
+  double offset_ = 0;
   bool rtl_ = false;
   double width_ = 0, ascent_ = 0, descent_ = 0, leading_ = 0, trailingWhitespace_ = 0;
 };

@@ -96,6 +96,18 @@ Ref<gfx::Path> Run::glyphPath(Range range, const gfx::AffineTransform* t) const 
   return path;
 }
 
+void Run::drawColorGlyphs(gfx::Context& ctx, Range r) const {
+  const FontFace& face = *font_->face();
+  for (uint64_t i = r.location; i < r.end(); ++i) {
+    const FontFace::ColorGlyph* cg = face.colorGlyph(glyphs_[i]);
+    if (!cg) continue;
+    double s = font_->pointSize() / cg->ppem;
+    double w = static_cast<double>(cg->image->width()) * s, h = static_cast<double>(cg->image->height()) * s;
+    // y-up: the picture's top edge sits `top` strike pixels above the baseline.
+    ctx.drawImage(gfx::RectMake(positions_[i].x + cg->left * s, positions_[i].y + cg->top * s - h, w, h), *cg->image);
+  }
+}
+
 void Run::draw(gfx::Context& ctx, Range range, gfx::Point origin, TextDrawingMode mode) const {
   if (style_->delegate || mode == TextDrawingMode::Invisible) return;
   Range r = clampRange(range, glyphs_.size());
@@ -122,6 +134,7 @@ void Run::draw(gfx::Context& ctx, Range range, gfx::Point origin, TextDrawingMod
     stroke = true;
     fill = style_->strokeWidth < 0;
   }
+  if (fill && font_->face()->hasColorGlyphs()) drawColorGlyphs(ctx, r);
   auto path = glyphPath(r);
   if (!path->isEmpty()) {
     if (fill) {

@@ -61,6 +61,7 @@ class Run : public rt::Object {
   friend class Line;
   Ref<Run> clone() const;
   gfx::AffineTransform glyphTransform(size_t i) const;
+  void drawColorGlyphs(gfx::Context& context, Range range) const;
 
   std::shared_ptr<const ShapedText> text_;  // keeps the style alive
   const RunStyle* style_ = nullptr;

@@ -1,5 +1,8 @@
 #pragma once
 // The layout-relevant facts of one attribute dictionary, read once per attribute run.
+#include <vector>
+
+#include "platform/foundation/Array.h"
 #include "platform/foundation/Dictionary.h"
 #include "platform/graphics/Color.h"
 #include "platform/typeset/Font.h"
@@ -27,6 +30,8 @@ struct RunStyle {
   int64_t strikethrough = 0;
   bool vertical = false;
   String language;
+  // Nested embeddings and overrides, outermost first: bit 0 right-to-left, bit 1 override.
+  std::vector<uint8_t> writingDirection;
   Ref<RunDelegate> delegate;
   Ref<RubyAnnotation> ruby;
 

@@ -5,6 +5,7 @@
 #include <unicode/uchar.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/typeset/FontCatalog.h"
 
@@ -38,6 +39,30 @@ const RunStyle& ShapedText::styleAt(size_t index) const {
   return styles[i];
 }
 
+double ShapedText::tabAdvance(size_t index, double x, double following) const {
+  const RunStyle& style = styleAt(index);
+  const ParagraphStyle& ps = style.paragraphStyle();
+  constexpr double kEpsilon = 1e-6;
+  double stop = -1;
+  TextAlignment alignment = TextAlignment::Left;
+  // Stops are kept in the order given; the nearest one past the pen wins.
+  for (const auto& tab : ps.tabStops())
+    if (tab->location() > x + kEpsilon && (stop < 0 || tab->location() < stop)) {
+      stop = tab->location();
+      alignment = tab->alignment();
+    }
+  if (stop < 0) {
+    double interval = ps.defaultTabInterval();
+    // Without stops or an interval a tab is as wide as a quarter em, like a space.
+    if (interval <= 0) return style.font->pointSize() / 4;
+    stop = (std::floor((x + kEpsilon) / interval) + 1) * interval;
+  }
+  double advance = stop - x;
+  if (alignment == TextAlignment::Right) advance -= following;
+  else if (alignment == TextAlignment::Center) advance -= following / 2;
+  return std::max(0.0, advance);
+}
+
 namespace {
 
 // Characters that stay in the font of what precedes them: marks, joiners, variation
@@ -51,11 +76,41 @@ bool staysWithPrevious(char32_t cp) {
   return t == U_NON_SPACING_MARK || t == U_ENCLOSING_MARK || t == U_COMBINING_SPACING_MARK;
 }
 
+// Emoji shown as pictures by default, or asked for as pictures by a following U+FE0F.
+bool wantsColorEmoji(char32_t cp, const char16_t* d, size_t next, size_t n) {
+  if (cp < 0x2000) return false;
+  if (next < n && d[next] == 0xFE0E) return false;
+  if (next < n && d[next] == 0xFE0F) return u_hasBinaryProperty(cp, UCHAR_EMOJI);
+  return u_hasBinaryProperty(cp, UCHAR_EMOJI_PRESENTATION);
+}
+
 // Units that can start right-to-left text: Hebrew to NKo and their presentation forms, the
 // RTL marks and embeddings, and the surrogates of the right-to-left supplementary blocks.
 bool mayBeRightToLeft(char16_t c) {
   return (c >= 0x0590 && c <= 0x08FF) || (c >= 0xFB1D && c <= 0xFDFF) || (c >= 0xFE70 && c <= 0xFEFF) || c == 0x200F ||
          c == 0x202B || c == 0x202E || c == 0x2067 || c == 0xD802 || c == 0xD803 || c == 0xD83A || c == 0xD83B;
+}
+
+// Explicit levels for the embeddings and overrides of the writing-direction attribute, in
+// the form the bidi algorithm takes them; empty when the paragraph has none.
+std::vector<UBiDiLevel> explicitLevels(const ShapedText& t, size_t start, size_t end, UBiDiLevel base) {
+  std::vector<UBiDiLevel> out;
+  for (size_t i = start; i < end; ++i) {
+    const auto& dirs = t.styleAt(i).writingDirection;
+    if (dirs.empty() && out.empty()) continue;
+    if (out.empty()) out.assign(end - start, base);
+    UBiDiLevel level = base;
+    bool override = false;
+    for (uint8_t d : dirs) {
+      // The next odd level for right-to-left, the next even one for left-to-right.
+      UBiDiLevel next = (d & 1) ? ((level + 1) | 1) : ((level + 2) & ~1);
+      if (next > UBIDI_MAX_EXPLICIT_LEVEL) break;
+      level = next;
+      override = d & 2;
+    }
+    out[i - start] = override ? (level | UBIDI_LEVEL_OVERRIDE) : level;
+  }
+  return out;
 }
 
 void computeLevels(ShapedText& t) {
@@ -65,18 +120,27 @@ void computeLevels(ShapedText& t) {
   const char16_t* d = t.text.data();
   bool anyRTL = false;
   for (size_t i = 0; i < n && !anyRTL; ++i) anyRTL = mayBeRightToLeft(d[i]);
+  bool anyExplicit = std::any_of(t.styles.begin(), t.styles.end(), [](const RunStyle& s) { return !s.writingDirection.empty(); });
   for (size_t start = 0; start < n;) {
     size_t end = paragraphEnd(t.text, start);
     t.paragraphEnds.push_back(static_cast<uint32_t>(end));
     WritingDirection dir = t.styleAt(start).paragraphStyle().baseWritingDirection();
-    if (!anyRTL && dir != WritingDirection::RightToLeft) {
+    if (!anyRTL && !anyExplicit && dir != WritingDirection::RightToLeft) {
       start = end;
       continue;
     }
-    UErrorCode status = U_ZERO_ERROR;
-    UBiDi* bidi = ubidi_openSized(static_cast<int32_t>(end - start), 0, &status);
+    const UChar* text = reinterpret_cast<const UChar*>(d + start);
+    auto length = static_cast<int32_t>(end - start);
     UBiDiLevel para = dir == WritingDirection::RightToLeft ? 1 : dir == WritingDirection::LeftToRight ? 0 : UBIDI_DEFAULT_LTR;
-    ubidi_setPara(bidi, reinterpret_cast<const UChar*>(d + start), static_cast<int32_t>(end - start), para, nullptr, &status);
+    std::vector<UBiDiLevel> explicitLevels_;
+    if (anyExplicit) {
+      // Explicit levels need a known paragraph level.
+      if (para == UBIDI_DEFAULT_LTR) para = ubidi_getBaseDirection(text, length) == UBIDI_RTL ? 1 : 0;
+      explicitLevels_ = explicitLevels(t, start, end, para);
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    UBiDi* bidi = ubidi_openSized(length, 0, &status);
+    ubidi_setPara(bidi, text, length, para, explicitLevels_.empty() ? nullptr : explicitLevels_.data(), &status);
     if (U_SUCCESS(status)) {
       const UBiDiLevel* lv = ubidi_getLevels(bidi, &status);
       UBiDiLevel base = ubidi_getParaLevel(bidi);
@@ -110,6 +174,7 @@ struct Itemiser {
     size_t n = t.length();
     size_t styleIndex = 0;
     FaceRef lastFallback;
+    FaceRef emoji;
     Ref<Font> lastFallbackFont;  // one font object per fallback face and size
     for (size_t i = 0; i < n;) {
       char32_t cp = d[i];
@@ -129,6 +194,10 @@ struct Itemiser {
       bool stays = staysWithPrevious(cp);
       if (sameStyle && stays) {
         face = cur->font->face().get();
+      } else if (!style.delegate && !stays && wantsColorEmoji(cp, d, i + units, n) &&
+                 (emoji || (emoji = FontCatalog::shared().colorEmojiFace())) && emoji->covers(cp)) {
+        face = emoji.get();
+        lastFallback = emoji;
       } else if (style.delegate || stays || styleFace->covers(cp)) {
         face = styleFace;
       } else if (lastFallback && lastFallback->covers(cp)) {

@@ -45,6 +45,10 @@ class ShapedText {
   const RunStyle& styleAt(size_t index) const;
   /// End of the paragraph holding `index` (just past its separator).
   size_t paragraphEndAt(size_t index) const;
+  /// The advance of the tab at `index` whose pen stands at `x` from the paragraph's leading
+  /// edge, to the next stop of its paragraph style. `following` is the width of the text after
+  /// the tab up to the next tab or the line's end, which right and centred stops align.
+  double tabAdvance(size_t index, double x, double following = 0) const;
   bool paragraphIsRightToLeft(size_t index) const { return index < length() && (paragraphLevels[index] & 1); }
 };
 

@@ -77,11 +77,11 @@ TextLayoutResult layOutText(const Typesetter& ts, Range range, const LayoutOptio
       if (oneLine)
         count = paraEnd - pos;
       else if (mode == LineBreakMode::ByCharWrapping)
-        count = ts.suggestClusterBreak(pos, width);
+        count = ts.suggestClusterBreak(pos, width, indent);
       else
-        count = ts.suggestLineBreak(pos, width);
+        count = ts.suggestLineBreak(pos, width, indent);
       count = std::max<size_t>(1, std::min(count, end - pos));
-      Ref<Line> line = ts.createLine(Range{pos, count});
+      Ref<Line> line = ts.createLine(Range{pos, count}, indent);
       double h = lineHeightFor(line->ascent(), line->descent(), line->leading(), ps, o.includeLeading);
       if (top + h > limit + kSlack && !result.lines.empty()) {
         stop = true;
@@ -94,7 +94,7 @@ TextLayoutResult layOutText(const Typesetter& ts, Range range, const LayoutOptio
       } else if (o.truncateLastLine && lastVisible && textRemains) {
         // The rest of the paragraph is set on this line and cut to the width with a token.
         size_t rest = paraEnd - pos;
-        Ref<Line> full = ts.createLine(Range{pos, rest});
+        Ref<Line> full = ts.createLine(Range{pos, rest}, indent);
         LineBreakMode m = truncating(mode) ? mode : LineBreakMode::ByTruncatingTail;
         if (auto cut = full->createTruncatedLine(width, truncationFor(m), truncationToken(text, paraEnd - 1))) {
           line = cut;

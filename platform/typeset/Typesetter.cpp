@@ -50,14 +50,21 @@ void Typesetter::init(const AttributedString& string) {
   }
 }
 
-size_t Typesetter::clusterFit(size_t start, size_t limit, double width) const {
+// A unit's width at pen position `x`; tabs of left-to-right paragraphs reach their stop.
+double Typesetter::advanceAt(size_t index, double x, double offset) const {
+  const ShapedText& t = *text_;
+  if (t.text[index] != u'\t' || t.paragraphIsRightToLeft(index) || t.styleAt(index).vertical) return t.advances[index];
+  return t.tabAdvance(index, offset + x);
+}
+
+size_t Typesetter::clusterFit(size_t start, size_t limit, double width, double offset) const {
   const ShapedText& t = *text_;
   size_t i = start, fit = start;
   double w = 0;
   while (i < limit) {
     Range r = t.text.rangeOfComposedCharacterSequenceAtIndex(i);
     double cw = 0;
-    for (uint64_t k = r.location; k < r.end(); ++k) cw += t.advances[k];
+    for (uint64_t k = r.location; k < r.end(); ++k) cw += advanceAt(k, w + cw, offset);
     bool space = isWhiteSpace(t.text[i]);
     if (!space && w + cw > width + kSlack) break;
     w += cw;
@@ -72,12 +79,12 @@ size_t Typesetter::clusterFit(size_t start, size_t limit, double width) const {
   return fit - start;
 }
 
-size_t Typesetter::suggestClusterBreak(size_t start, double width) const {
+size_t Typesetter::suggestClusterBreak(size_t start, double width, double offset) const {
   if (start >= length()) return 0;
-  return clusterFit(start, text_->paragraphEndAt(start), width);
+  return clusterFit(start, text_->paragraphEndAt(start), width, offset);
 }
 
-size_t Typesetter::suggestLineBreak(size_t start, double width) const {
+size_t Typesetter::suggestLineBreak(size_t start, double width, double offset) const {
   size_t n = length();
   if (start >= n) return 0;
   const ShapedText& t = *text_;
@@ -86,7 +93,7 @@ size_t Typesetter::suggestLineBreak(size_t start, double width) const {
   double w = 0;
   size_t overflow = paraEnd;
   for (size_t i = start; i < paraEnd; ++i) {
-    w += t.advances[i];
+    w += t.text[i] == u'\t' ? advanceAt(i, w, offset) : t.advances[i];
     if (w > width + kSlack && !isWhiteSpace(t.text[i])) {
       overflow = i;
       break;
@@ -122,7 +129,7 @@ size_t Typesetter::suggestLineBreak(size_t start, double width) const {
     }
     if (spaces == word && word > start && isCjkClosing(t.text[word - 1])) return word - start;
   }
-  if (!breaker_->line) return clusterFit(start, paraEnd, width);
+  if (!breaker_->line) return clusterFit(start, paraEnd, width, offset);
   // The last opportunity at or before the overflowing character.
   int32_t b;
   {
@@ -137,14 +144,14 @@ size_t Typesetter::suggestLineBreak(size_t start, double width) const {
       next = ubrk_following(breaker_->line, static_cast<int32_t>(overflow));
     }
     size_t wordEnd = next == UBRK_DONE ? paraEnd : std::min<size_t>(paraEnd, static_cast<size_t>(next));
-    return clusterFit(start, wordEnd, width);
+    return clusterFit(start, wordEnd, width, offset);
   }
   return static_cast<size_t>(b) - start;
 }
 
-Ref<Line> Typesetter::createLine(Range range) const {
+Ref<Line> Typesetter::createLine(Range range, double offset) const {
   if (range.length == 0) range.length = range.location < length() ? length() - range.location : 0;
-  return Line::create(text_, range);
+  return Line::create(text_, range, offset);
 }
 
 }  // namespace typeset

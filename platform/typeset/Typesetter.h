@@ -16,17 +16,20 @@ class Typesetter : public rt::Object {
   /// How many characters from `start` fit in `width` when breaking at word boundaries (a
   /// word wider than the whole width is broken by clusters). Always at least one cluster;
   /// a hard break ends the line after the separator.
-  size_t suggestLineBreak(size_t start, double width) const;
+  /// `offset` is where the line starts from its paragraph's leading edge (tab stops count
+  /// from there).
+  size_t suggestLineBreak(size_t start, double width, double offset = 0) const;
   /// The same, breaking at any character cluster.
-  size_t suggestClusterBreak(size_t start, double width) const;
-  /// The line of the characters in `range` (length 0: to the end).
-  Ref<Line> createLine(Range range) const;
+  size_t suggestClusterBreak(size_t start, double width, double offset = 0) const;
+  /// The line of the characters in `range` (length 0: to the end) starting at `offset`.
+  Ref<Line> createLine(Range range, double offset = 0) const;
 
   const std::shared_ptr<const ShapedText>& shapedText() const { return text_; }
   size_t length() const { return text_->length(); }
 
  private:
-  size_t clusterFit(size_t start, size_t limit, double width) const;
+  size_t clusterFit(size_t start, size_t limit, double width, double offset) const;
+  double advanceAt(size_t index, double x, double offset) const;
   std::shared_ptr<const ShapedText> text_;
   struct Breaker;
   std::shared_ptr<Breaker> breaker_;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/typeset/Line.h"
 #include "platform/typeset/StringDrawing.h"
 #include "tests/platform/typeset/TypesetSupport.h"
 
@@ -103,4 +104,34 @@ TEST(StringDrawing, DrawInRectInksTheRectInAYDownContext) {
     for (size_t y = 10; y < 10 + static_cast<size_t>(f->ascent() + f->descent()); ++y)
       if (ctx->pixelAt(x, y) >> 24) topInk = true;
   EXPECT_TRUE(topInk);
+}
+
+TEST(StringDrawing, EmojiFallsBackToAColourFaceAndDrawsInColour) {
+  // The Latin face has a plain smiley of its own; emoji presentation still asks for colour,
+  // and U+FE0E asks for the plain one.
+  auto f = latin(24);
+  auto colourRuns = [&](const rt::String& s) {
+    int n = 0;
+    auto line = Line::createWithAttributedString(*text(s, f));
+    for (const auto& run : line->glyphRuns())
+      n += (run->font()->symbolicTraits() & FontTraitColorGlyphs) != 0;
+    return n;
+  };
+  EXPECT_EQ(colourRuns(u"a\U0001F600b"), 1);
+  EXPECT_EQ(colourRuns(u"a\U0001F600\uFE0Eb"), 0);
+  EXPECT_FALSE(f->symbolicTraits() & FontTraitColorGlyphs);
+
+  auto ctx = gfx::Context::createForImage({120, 40}, false, 1);
+  ASSERT_TRUE(ctx);
+  auto attrs = fd::Dictionary::withStrings({{FontAttributeName, f}, {ForegroundColorAttributeName, gfx::Color::blackColor()}});
+  drawInRect(rt::String(u"a\U0001F600b"), *ctx, gfx::RectMake(0, 0, 120, 40), attrs);
+  // Black text ink is grey at most; the face's yellow shows only if the picture was drawn.
+  int coloured = 0;
+  for (size_t y = 0; y < 40; ++y)
+    for (size_t x = 0; x < 120; ++x) {
+      uint32_t p = ctx->pixelAt(x, y);
+      int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+      if ((p >> 24) > 200 && r > 150 && g > 100 && b < 80) ++coloured;
+    }
+  EXPECT_GT(coloured, 50);
 }
