@@ -315,6 +315,13 @@ Ref<Line> Line::createTruncatedLine(double width, TruncationType type, const Ref
   return join(parts, range_, rtl_);
 }
 
+Ref<Line> Line::createLineAppending(const Ref<Line>& tail) const {
+  auto self = std::const_pointer_cast<Line>(std::static_pointer_cast<const Line>(this->self()));
+  auto line = join({self, tail}, range_, rtl_);
+  line->trailingWhitespace_ = 0;
+  return line;
+}
+
 Ref<Line> Line::createJustifiedLine(double factor, double width) const {
   if (factor <= 0 || runs_.empty()) return nullptr;
   double content = width_ - trailingWhitespace_;

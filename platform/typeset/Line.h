@@ -42,6 +42,8 @@ class Line : public rt::Object {
   /// The line cut to `width` with `token` in place of what is cut away; this line again when
   /// it fits; null when not even the token fits.
   Ref<Line> createTruncatedLine(double width, TruncationType type, const Ref<Line>& token) const;
+  /// This line followed by `tail` (a hyphen, say), keeping this line's string range.
+  Ref<Line> createLineAppending(const Ref<Line>& tail) const;
   /// The line stretched to `width` (factor 1 full, less than 1 partial); null when it cannot be.
   Ref<Line> createJustifiedLine(double factor, double width) const;
 

@@ -4,6 +4,8 @@
 
 #include <mutex>
 
+#include "platform/typeset/Hyphenator.h"
+
 namespace typeset {
 
 RT_IMPLEMENT_PLATFORM(Typesetter) {}
@@ -85,6 +87,37 @@ size_t Typesetter::suggestClusterBreak(size_t start, double width, double offset
 }
 
 size_t Typesetter::suggestLineBreak(size_t start, double width, double offset) const {
+  return hyphenatedBreak(start, wordBreak(start, width, offset), width);
+}
+
+// A break inside the next word, at a hyphenation point, when the line broken before that word
+// is filled to less than the paragraph's hyphenation factor.
+size_t Typesetter::hyphenatedBreak(size_t start, size_t count, double width) const {
+  const ShapedText& t = *text_;
+  size_t end = start + count, n = length();
+  if (end >= n || end == start || !isHyphenatableLetter(t.text[end]) || isHyphenatableLetter(t.text[end - 1]))
+    return count;
+  const RunStyle& style = t.styleAt(end);
+  float factor = t.styleAt(start).paragraphStyle().hyphenationFactor();
+  if (factor <= 0 || width <= 0) return count;
+  double pen = 0;
+  for (size_t i = start; i < end; ++i) pen += t.advances[i];
+  double visible = pen;
+  for (size_t i = end; i > start && isWhiteSpace(t.text[i - 1]); --i) visible -= t.advances[i - 1];
+  if (visible / width >= factor) return count;
+  size_t wordEnd = end;
+  while (wordEnd < n && isHyphenatableLetter(t.text[wordEnd])) ++wordEnd;
+  auto points = hyphenationPoints(t.text.substring(end, wordEnd - end), style.language);
+  double hyphen = style.font->advanceForGlyph(style.font->glyphForCharacter(U'-'));
+  for (size_t k = points.size(); k-- > 0;) {
+    double w = pen + hyphen;
+    for (size_t i = end; i < end + points[k]; ++i) w += t.advances[i];
+    if (w <= width + kSlack) return end + points[k] - start;
+  }
+  return count;
+}
+
+size_t Typesetter::wordBreak(size_t start, double width, double offset) const {
   size_t n = length();
   if (start >= n) return 0;
   const ShapedText& t = *text_;
@@ -151,7 +184,16 @@ size_t Typesetter::suggestLineBreak(size_t start, double width, double offset) c
 
 Ref<Line> Typesetter::createLine(Range range, double offset) const {
   if (range.length == 0) range.length = range.location < length() ? length() - range.location : 0;
-  return Line::create(text_, range, offset);
+  Ref<Line> line = Line::create(text_, range, offset);
+  // A line that ends inside a word of a hyphenating paragraph shows the hyphen.
+  const ShapedText& t = *text_;
+  size_t end = range.end();
+  if (end > range.location && end < length() && isHyphenatableLetter(t.text[end - 1]) &&
+      isHyphenatableLetter(t.text[end]) && t.styleAt(range.location).paragraphStyle().hyphenationFactor() > 0) {
+    auto hyphen = AttributedString::create(String(u"-"), t.styleAt(end - 1).attributes);
+    line = line->createLineAppending(Line::createWithAttributedString(*hyphen));
+  }
+  return line;
 }
 
 }  // namespace typeset

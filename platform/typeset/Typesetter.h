@@ -30,6 +30,8 @@ class Typesetter : public rt::Object {
  private:
   size_t clusterFit(size_t start, size_t limit, double width, double offset) const;
   double advanceAt(size_t index, double x, double offset) const;
+  size_t wordBreak(size_t start, double width, double offset) const;
+  size_t hyphenatedBreak(size_t start, size_t count, double width) const;
   std::shared_ptr<const ShapedText> text_;
   struct Breaker;
   std::shared_ptr<Breaker> breaker_;

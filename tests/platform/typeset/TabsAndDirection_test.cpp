@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Array.h"
 #include "platform/foundation/Number.h"
+#include "platform/typeset/Hyphenator.h"
 #include "platform/typeset/Line.h"
 #include "platform/typeset/Typesetter.h"
 #include "tests/platform/typeset/TypesetSupport.h"
@@ -88,4 +89,37 @@ TEST(WritingDirection, EmbeddingsAndOverridesSetTheLevels) {
   ASSERT_EQ(line->glyphRuns().size(), 1u);
   EXPECT_TRUE(line->glyphRuns()[0]->isRightToLeft());
   EXPECT_GT(line->offsetForStringIndex(0), line->offsetForStringIndex(2));
+}
+
+TEST(Hyphenation, PointsFromTheSystemPatterns) {
+  auto points = hyphenationPoints(u"hyphenation", u"en-US");
+  ASSERT_FALSE(points.empty());
+  for (size_t p : points) {
+    EXPECT_GE(p, 2u);
+    EXPECT_LE(p + 2, 11u);
+  }
+  EXPECT_NE(std::find(points.begin(), points.end(), 2u), points.end());  // hy-phen-ation
+  EXPECT_TRUE(hyphenationPoints(u"中文字符", u"en").empty());
+  EXPECT_TRUE(hyphenationPoints(u"word2vec", u"en").empty());
+  EXPECT_TRUE(hyphenationPoints(u"hyphenation", u"xx").empty());
+}
+
+TEST(Hyphenation, LinesBreakInsideWordsOnlyWhenTheFactorAsks) {
+  auto lineOf = [](float factor) {
+    auto style = rt::as<MutableParagraphStyle>(ParagraphStyle::defaultParagraphStyle()->mutableCopy());
+    style->setHyphenationFactor(factor);
+    auto ts = Typesetter::create(*withStyle(u"a representation", style));
+    double w = width(u"a representa");  // room for "a " and part of the long word only
+    size_t n = ts->suggestLineBreak(0, w);
+    return std::make_pair(n, ts->createLine(Range{0, n}));
+  };
+  auto [plain, plainLine] = lineOf(0);
+  EXPECT_EQ(plain, 2u);  // before the word
+  auto [hyph, hyphLine] = lineOf(1);
+  EXPECT_GT(hyph, 2u);
+  EXPECT_LT(hyph, 16u);
+  // The hyphen is drawn after the cut: one glyph more than the characters of the line.
+  EXPECT_EQ(hyphLine->glyphCount(), hyph + 1);
+  EXPECT_EQ(hyphLine->stringRange().length, hyph);
+  EXPECT_LE(hyphLine->width(), width(u"a representa") + 1e-6);
 }
