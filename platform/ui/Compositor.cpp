@@ -145,46 +145,170 @@ void drawShadow(cairo_t* cr, const Layer& l) {
   cairo_restore(cr);
 }
 
-void drawTree(cairo_t* cr, gfx::Context& ctx, Layer& model, const cairo_matrix_t* place);
+// ---- where layers land, in frame pixels
 
-void drawSublayers(cairo_t* cr, gfx::Context& ctx, Layer& model, const Layer& look) {
-  if (model.sublayers().empty()) return;
+// The layers below `model` in drawing order.
+std::vector<Ref<Layer>> sortedSublayers(const Layer& model) {
   std::vector<Ref<Layer>> subs = model.sublayers();
   std::stable_sort(subs.begin(), subs.end(), [](const Ref<Layer>& a, const Ref<Layer>& b) {
     return a->zPosition() < b->zPosition();
   });
-  bool hasSublayerTransform = !gfx::Transform3DIsIdentity(look.sublayerTransform());
-  gfx::Transform3D around;
-  if (hasSublayerTransform) {
-    gfx::Rect b = look.bounds();
-    around = aroundPoint(look.sublayerTransform(), b.origin.x + look.anchorPoint().x * b.size.width,
-                         b.origin.y + look.anchorPoint().y * b.size.height, look.anchorPointZ());
+  return subs;
+}
+
+const Layer& lookOf(const Layer& model, Ref<Layer>& keep) {
+  if (model.hasAnimations()) keep = model.presentationLayer();
+  return keep ? *keep : model;
+}
+
+// Maps the sublayer's bounds space into its parent's (`look`); false when it cannot be drawn.
+bool placeSublayer(const Layer& look, const Layer& subLook, cairo_matrix_t* m) {
+  if (gfx::Transform3DIsIdentity(look.sublayerTransform())) return toAffine(placement(subLook), subLook.bounds(), m);
+  gfx::Rect b = look.bounds();
+  auto around = aroundPoint(look.sublayerTransform(), b.origin.x + look.anchorPoint().x * b.size.width,
+                            b.origin.y + look.anchorPoint().y * b.size.height, look.anchorPointZ());
+  return toAffine(gfx::Transform3DConcat(placement(subLook), around), subLook.bounds(), m);
+}
+
+// The device box of `r` drawn with `m`.
+gfx::Rect deviceBox(const gfx::Rect& r, const cairo_matrix_t& m) {
+  double xs[4] = {r.origin.x, r.origin.x + r.size.width, r.origin.x, r.origin.x + r.size.width};
+  double ys[4] = {r.origin.y, r.origin.y, r.origin.y + r.size.height, r.origin.y + r.size.height};
+  double x0 = HUGE_VAL, y0 = HUGE_VAL, x1 = -HUGE_VAL, y1 = -HUGE_VAL;
+  for (int i = 0; i < 4; ++i) {
+    cairo_matrix_transform_point(&m, &xs[i], &ys[i]);
+    x0 = std::min(x0, xs[i]);
+    y0 = std::min(y0, ys[i]);
+    x1 = std::max(x1, xs[i]);
+    y1 = std::max(y1, ys[i]);
   }
-  for (auto& s : subs) {
-    // The sublayer's own placement is read from its presentation state inside drawTree.
-    if (!hasSublayerTransform) {
-      drawTree(cr, ctx, *s, nullptr);
+  return gfx::RectMake(x0, y0, x1 - x0, y1 - y0);
+}
+
+// What a layer draws of its own (not its sublayers), in its bounds coordinates.
+gfx::Rect ownExtent(const Layer& l) {
+  gfx::Rect r = gfx::RectUnion(l.bounds(), l.ownDrawingExtent());
+  if (l.contents() && !l.masksToBounds()) {
+    double imageScale = 0;
+    if (const gfx::BitmapImage* bitmap = bitmapOf(l.contents(), &imageScale)) {
+      double scale = l.contentsScale() > 0 ? l.contentsScale() : 1;
+      gfx::Rect unit = l.contentsRect();
+      gfx::Size points{unit.size.width * static_cast<double>(bitmap->width()) / scale,
+                       unit.size.height * static_cast<double>(bitmap->height()) / scale};
+      r = gfx::RectUnion(r, contentsFrameForGravity(l.contentsGravity(), points, l.bounds()));
+    }
+  }
+  if (l.shadowOpacity() > 0 && l.shadowColor()) {
+    gfx::Rect shape = l.shadowPath() ? gfx::RectUnion(r, l.shadowPath()->boundingBox()) : r;
+    double grow = std::ceil(std::min(l.shadowRadius(), 12.0)) + 1;
+    shape = gfx::RectOffset(gfx::RectInset(shape, -grow, -grow), l.shadowOffset().width, l.shadowOffset().height);
+    r = gfx::RectUnion(r, shape);
+  }
+  return r;
+}
+
+// Where `model` and everything below it would land now, drawn with `m`.
+gfx::Rect measureTree(const Layer& model, const cairo_matrix_t& m) {
+  Ref<Layer> keep;
+  const Layer& l = lookOf(model, keep);
+  if (l.isHidden() || l.opacity() <= 0) return gfx::RectNull;
+  gfx::Rect area = deviceBox(ownExtent(l), m);
+  if (l.masksToBounds()) return area;  // sublayers are clipped to the bounds
+  for (const auto& s : model.sublayers()) {
+    Ref<Layer> keepSub;
+    cairo_matrix_t sm, total;
+    if (!placeSublayer(l, lookOf(*s, keepSub), &sm)) continue;
+    cairo_matrix_multiply(&total, &sm, &m);
+    area = gfx::RectUnion(area, measureTree(*s, total));
+  }
+  return area;
+}
+
+// Adds to `damage` what changed below `model`: for each layer that changed itself, where its
+// tree was drawn last and where it lands now.
+void collectDamage(const Layer& model, const cairo_matrix_t& m, cairo_region_t* damage) {
+  if (!model.needsComposite()) return;
+  auto add = [&](const gfx::Rect& r) {
+    if (gfx::RectIsNull(r) || gfx::RectIsEmpty(r)) return;
+    gfx::Rect out = gfx::RectIntegral(gfx::RectInset(r, -1, -1));
+    cairo_rectangle_int_t box{static_cast<int>(out.origin.x), static_cast<int>(out.origin.y),
+                              static_cast<int>(out.size.width), static_cast<int>(out.size.height)};
+    cairo_region_union_rectangle(damage, &box);
+  };
+  add(model.vacatedArea());
+  if (model.isDamaged()) {
+    add(model.compositedArea());
+    add(measureTree(model, m));
+    return;
+  }
+  Ref<Layer> keep;
+  const Layer& l = lookOf(model, keep);
+  for (const auto& s : model.sublayers()) {
+    Ref<Layer> keepSub;
+    cairo_matrix_t sm, total;
+    if (!placeSublayer(l, lookOf(*s, keepSub), &sm)) continue;
+    cairo_matrix_multiply(&total, &sm, &m);
+    collectDamage(*s, total, damage);
+  }
+}
+
+// ---- drawing
+
+struct DrawPass {
+  cairo_t* cr;
+  gfx::Context& ctx;
+  const cairo_rectangle_int_t* clip;  // the damaged area's extents; null when drawing everything
+};
+
+void drawTree(DrawPass& pass, Layer& model, const cairo_matrix_t* place, bool insideDamage);
+
+void drawSublayers(DrawPass& pass, Layer& model, const Layer& look, bool insideDamage) {
+  if (model.sublayers().empty()) return;
+  for (auto& s : sortedSublayers(model)) {
+    // The sublayer's placement comes from its presentation state.
+    Ref<Layer> keep;
+    cairo_matrix_t m;
+    if (!placeSublayer(look, lookOf(*s, keep), &m)) {
+      s->setCompositedArea(gfx::RectNull);
       continue;
     }
-    Ref<Layer> p = s->hasAnimations() ? s->presentationLayer() : s;
-    cairo_matrix_t m;
-    if (!toAffine(gfx::Transform3DConcat(placement(*p), around), p->bounds(), &m)) continue;
-    drawTree(cr, ctx, *s, &m);
+    drawTree(pass, *s, &m, insideDamage);
   }
 }
 
 // Draws `model` (its presentation state when animating) with `place` mapping its bounds
-// coordinates into the current space; null means "its own placement".
-void drawTree(cairo_t* cr, gfx::Context& ctx, Layer& model, const cairo_matrix_t* place) {
+// coordinates into the current space; null means "its own placement". Trees that did not
+// change, under ancestors that did not change, and that lie outside the damaged area keep
+// their pixels and are skipped.
+void drawTree(DrawPass& pass, Layer& model, const cairo_matrix_t* place, bool insideDamage) {
+  cairo_t* cr = pass.cr;
+  insideDamage = insideDamage || model.isDamaged();
+  if (pass.clip && !insideDamage && !model.needsComposite()) {
+    const gfx::Rect& was = model.compositedArea();
+    if (gfx::RectIsNull(was)) return;
+    const cairo_rectangle_int_t& c = *pass.clip;
+    if (was.origin.x >= c.x + c.width || was.origin.y >= c.y + c.height || was.origin.x + was.size.width <= c.x ||
+        was.origin.y + was.size.height <= c.y)
+      return;
+  }
   model.displayIfNeeded();
   Ref<Layer> shown = model.hasAnimations() ? model.presentationLayer() : nullptr;
   const Layer& l = shown ? *shown : model;
-  if (l.isHidden() || l.opacity() <= 0) return;
+  if (l.isHidden() || l.opacity() <= 0) {
+    model.setCompositedArea(gfx::RectNull);
+    return;
+  }
   cairo_matrix_t m;
   if (place) m = *place;
-  else if (!toAffine(placement(l), l.bounds(), &m)) return;
+  else if (!toAffine(placement(l), l.bounds(), &m)) {
+    model.setCompositedArea(gfx::RectNull);
+    return;
+  }
   cairo_save(cr);
   cairo_transform(cr, &m);
+  cairo_matrix_t device;
+  cairo_get_matrix(cr, &device);
+  gfx::Rect area = deviceBox(ownExtent(l), device);
   drawShadow(cr, l);
   bool group = l.opacity() < 1 || l.mask();
   if (group) cairo_push_group(cr);
@@ -207,8 +331,10 @@ void drawTree(cairo_t* cr, gfx::Context& ctx, Layer& model, const cairo_matrix_t
       drawContents(cr, l);
     }
   }
-  l.renderOwnContent(ctx);
-  drawSublayers(cr, ctx, model, l);
+  l.renderOwnContent(pass.ctx);
+  drawSublayers(pass, model, l, insideDamage);
+  if (!l.masksToBounds())
+    for (const auto& s : model.sublayers()) area = gfx::RectUnion(area, s->compositedArea());
   cairo_restore(cr);
   if (l.borderWidth() > 0 && l.borderColor()) {
     gfx::Rect r = gfx::RectInset(l.bounds(), l.borderWidth() / 2, l.borderWidth() / 2);
@@ -223,7 +349,8 @@ void drawTree(cairo_t* cr, gfx::Context& ctx, Layer& model, const cairo_matrix_t
     cairo_pattern_t* content = cairo_pop_group(cr);
     if (l.mask()) {
       cairo_push_group(cr);
-      drawTree(cr, ctx, *l.mask(), nullptr);
+      DrawPass maskPass{cr, pass.ctx, nullptr};
+      drawTree(maskPass, *l.mask(), nullptr, true);
       cairo_pattern_t* mask = cairo_pop_group(cr);
       cairo_push_group(cr);
       cairo_set_source(cr, content);
@@ -237,6 +364,7 @@ void drawTree(cairo_t* cr, gfx::Context& ctx, Layer& model, const cairo_matrix_t
     cairo_pattern_destroy(content);
   }
   cairo_restore(cr);
+  model.setCompositedArea(area);
 }
 
 }  // namespace
@@ -250,7 +378,8 @@ void renderLayerTree(Layer& layer, gfx::Context& context) {
   cairo_matrix_init_translate(&m, 0, 0);
   (void)b;
   cairo_save(cr);
-  drawTree(cr, context, layer, &m);
+  DrawPass pass{cr, context, nullptr};
+  drawTree(pass, layer, &m, true);
   cairo_restore(cr);
 }
 
@@ -281,23 +410,67 @@ bool Compositor::render(const std::vector<Ref<Layer>>& roots) {
     ids.push_back(r.get());
     dirty = dirty || r->needsComposite();
   }
-  if (!dirty && ids == lastRoots_) return false;
+  bool sameRoots = ids == lastRoots_;
+  if (!dirty && sameRoots) return false;
   lastRoots_ = ids;
   if (!context_) return false;
   cairo_t* cr = context_->cairo();
   for (auto& r : roots) r->layoutIfNeeded();
+
+  // Only what changed is drawn again: the damaged area is the old and new places of every
+  // layer that changed itself. A new frame, other roots or damage over most of the frame
+  // redraw everything.
+  cairo_matrix_t base;
+  cairo_get_matrix(cr, &base);
+  cairo_rectangle_int_t frame{0, 0, static_cast<int>(pixelWidth()), static_cast<int>(pixelHeight())};
+  cairo_region_t* damage = cairo_region_create();
+  bool full = frames_ == 0 || !sameRoots;
+  if (!full) {
+    for (auto& r : roots) {
+      Ref<Layer> keep;
+      const Layer& look = lookOf(*r, keep);
+      cairo_matrix_t m, total;
+      if (!toAffine(placement(look), look.bounds(), &m)) continue;
+      cairo_matrix_multiply(&total, &m, &base);
+      collectDamage(*r, total, damage);
+    }
+    cairo_region_intersect_rectangle(damage, &frame);
+    cairo_rectangle_int_t extents;
+    cairo_region_get_extents(damage, &extents);
+    full = static_cast<double>(extents.width) * extents.height > 0.6 * frame.width * frame.height;
+  }
+  if (full) {
+    cairo_region_destroy(damage);
+    damage = cairo_region_create_rectangle(&frame);
+  }
+  cairo_region_get_extents(damage, &lastDamage_);
+
+  cairo_save(cr);
+  if (!full) {
+    cairo_identity_matrix(cr);
+    for (int i = 0, n = cairo_region_num_rectangles(damage); i < n; ++i) {
+      cairo_rectangle_int_t box;
+      cairo_region_get_rectangle(damage, i, &box);
+      cairo_rectangle(cr, box.x, box.y, box.width, box.height);
+    }
+    cairo_clip(cr);
+    cairo_set_matrix(cr, &base);
+  }
   cairo_save(cr);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   if (clear_) setColor(cr, *clear_);
   else cairo_set_source_rgba(cr, 0, 0, 0, 0);
   cairo_paint(cr);
   cairo_restore(cr);
+  DrawPass pass{cr, *context_, full ? nullptr : &lastDamage_};
   for (auto& r : roots) {
     cairo_save(cr);
-    drawTree(cr, *context_, *r, nullptr);
+    drawTree(pass, *r, nullptr, full);
     cairo_restore(cr);
     r->clearNeedsComposite();
   }
+  cairo_restore(cr);
+  cairo_region_destroy(damage);
   cairo_surface_flush(cairo_get_target(cr));
   ++frames_;
   return true;

@@ -2,6 +2,8 @@
 // Draws layer trees with Cairo: backing stores (contents) cached on the layers until they need
 // display, transforms (3D projected to 2D), opacity, masks, clipping, rounded corners,
 // borders and shadows. A compositor owns the frame image of one window.
+#include <cairo.h>
+
 #include <cstdint>
 #include <vector>
 
@@ -42,6 +44,11 @@ class Compositor {
   Ref<gfx::BitmapImage> image() const;
   /// Writes the frame as a PNG file; false on failure.
   bool writePNG(const rt::String& path) const;
+  /// The pixels the last frame drew (the damaged area's extents; the whole frame when it
+  /// drew everything).
+  gfx::Rect lastDrawnArea() const {
+    return gfx::RectMake(lastDamage_.x, lastDamage_.y, lastDamage_.width, lastDamage_.height);
+  }
   /// Frames actually drawn so far.
   uint64_t framesDrawn() const { return frames_; }
   /// The colour under everything (transparent when null).
@@ -54,6 +61,7 @@ class Compositor {
   Ref<gfx::Color> clear_;
   uint64_t frames_ = 0;
   std::vector<Layer*> lastRoots_;
+  cairo_rectangle_int_t lastDamage_{0, 0, 0, 0};
 };
 
 }  // namespace ui

@@ -167,7 +167,7 @@ void Layer::attach(const Ref<Layer>& layer, size_t index) {
   sublayers_.insert(sublayers_.begin() + static_cast<std::ptrdiff_t>(index), layer);
   layer->superlayer_ = std::static_pointer_cast<Layer>(shared_from_this());
   layer->setNeedsComposite();
-  setNeedsComposite();
+  markNeedsComposite();
   setNeedsLayout();
 }
 
@@ -175,8 +175,9 @@ void Layer::detachChild(const Layer* layer) {
   auto it = std::find_if(sublayers_.begin(), sublayers_.end(), [&](const Ref<Layer>& l) { return l.get() == layer; });
   if (it == sublayers_.end()) return;
   (*it)->superlayer_.reset();
+  vacatedArea_ = gfx::RectUnion(vacatedArea_, (*it)->compositedArea_);
   sublayers_.erase(it);
-  setNeedsComposite();
+  markNeedsComposite();
 }
 
 void Layer::setSublayers(std::vector<Ref<Layer>> layers) {
@@ -216,8 +217,11 @@ void Layer::removeFromSuperlayer() {
 void Layer::removeAllSublayers() {
   auto old = std::move(sublayers_);
   sublayers_.clear();
-  for (auto& l : old) l->superlayer_.reset();
-  setNeedsComposite();
+  for (auto& l : old) {
+    l->superlayer_.reset();
+    vacatedArea_ = gfx::RectUnion(vacatedArea_, l->compositedArea_);
+  }
+  markNeedsComposite();
 }
 bool Layer::isDescendantOf(const Layer* ancestor) const {
   for (auto s = superlayer(); s; s = s->superlayer())
@@ -293,6 +297,11 @@ void Layer::layoutSublayers() {
 
 void Layer::setNeedsComposite() {
   if (presentation_) return;
+  damaged_ = true;
+  markNeedsComposite();
+}
+void Layer::markNeedsComposite() {
+  if (presentation_) return;
   for (Layer* l = this; l;) {
     l->needsComposite_ = true;
     auto s = l->superlayer_.lock();
@@ -302,6 +311,8 @@ void Layer::setNeedsComposite() {
 }
 void Layer::clearNeedsComposite() {
   needsComposite_ = false;
+  damaged_ = false;
+  vacatedArea_ = gfx::RectNull;
   for (auto& s : sublayers_) s->clearNeedsComposite();
   if (mask_) mask_->clearNeedsComposite();
 }

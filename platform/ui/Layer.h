@@ -236,6 +236,18 @@ class Layer : public rt::Object {
   void clearNeedsComposite();
   /// Marks the layer and its ancestors as changed.
   void setNeedsComposite();
+  /// True when this layer itself changed since the last composite (its ancestors are marked
+  /// by needsComposite only).
+  bool isDamaged() const { return damaged_; }
+  /// Where sublayers removed since the last composite were drawn, in frame pixels.
+  const gfx::Rect& vacatedArea() const { return vacatedArea_; }
+  /// What the layer draws of its own, in its bounds coordinates, beyond its bounds, contents
+  /// and shadow (the compositor adds those): a shape's stroked path, say. Empty by default.
+  virtual gfx::Rect ownDrawingExtent() const { return gfx::RectNull; }
+  /// Where the compositor last drew this layer with everything below it, in frame pixels;
+  /// null before the first frame that drew it or while hidden.
+  const gfx::Rect& compositedArea() const { return compositedArea_; }
+  void setCompositedArea(const gfx::Rect& r) { compositedArea_ = r; }
 
   /// Copies the model state of `other` (same class or a superclass) into the receiver.
   virtual void copyStateFrom(const Layer& other);
@@ -287,6 +299,10 @@ class Layer : public rt::Object {
   bool needsDisplay_ = false;
   bool needsLayout_ = false;
   bool needsComposite_ = true;
+  bool damaged_ = true;
+  gfx::Rect compositedArea_ = gfx::RectNull;
+  gfx::Rect vacatedArea_ = gfx::RectNull;
+  void markNeedsComposite();  // this layer and its ancestors, without damaging this one
   double rasterizationScale_ = 1;
   Ref<Layer> mask_;
   double cornerRadius_ = 0;

@@ -54,8 +54,35 @@ double bezierSlope(double t, double p1, double p2) {
 }
 }  // namespace
 
+Ref<MediaTimingFunction> MediaTimingFunction::springFunction(double dampingRatio, double initialVelocity) {
+  auto f = rt::make<MediaTimingFunction>();
+  f->spring_ = true;
+  // An undamped spring never settles; a little damping keeps the motion inside the duration.
+  f->damping_ = std::clamp(dampingRatio, 0.05, 1.0);
+  f->velocity_ = initialVelocity;
+  return f;
+}
+
+double MediaTimingFunction::springValue(double t) const {
+  if (t >= 1) return 1;
+  // Distance left to the target, y(0) = 1, y'(0) = -velocity; the natural frequency makes the
+  // envelope fall to a thousandth at t = 1, so the motion is settled when the time is up.
+  constexpr double kSettle = 6.907755;  // ln(1000)
+  double y;
+  if (damping_ >= 1) {
+    double w = kSettle + 2.33;  // e^-wt (1 + wt) reaches 1/1000 near wt = 9.23
+    y = std::exp(-w * t) * (1 + (w - velocity_) * t);
+  } else {
+    double w = kSettle / damping_;
+    double wd = w * std::sqrt(1 - damping_ * damping_);
+    y = std::exp(-damping_ * w * t) * (std::cos(wd * t) + (damping_ * w - velocity_) / wd * std::sin(wd * t));
+  }
+  return 1 - y;
+}
+
 double MediaTimingFunction::evaluate(double x) const {
   x = std::clamp(x, 0.0, 1.0);
+  if (spring_) return springValue(x);
   if (c_[0] == c_[1] && c_[2] == c_[3]) return x;
   // Solve bezierX(t) = x: Newton steps, then bisection if they stall.
   double t = x;
@@ -79,7 +106,7 @@ double MediaTimingFunction::evaluate(double x) const {
 
 bool MediaTimingFunction::isEqual(const rt::Object* other) const {
   auto* o = dynamic_cast<const MediaTimingFunction*>(other);
-  return o && o->c_ == c_;
+  return o && o->c_ == c_ && o->spring_ == spring_ && o->damping_ == damping_ && o->velocity_ == velocity_;
 }
 
 rt::String MediaTimingFunction::description() const {

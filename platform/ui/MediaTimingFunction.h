@@ -19,6 +19,10 @@ class MediaTimingFunction : public rt::Object {
   /// One of the named curves; an unknown name yields null.
   static Ref<MediaTimingFunction> functionWithName(const rt::String& name);
   static Ref<MediaTimingFunction> functionWithControlPoints(float c1x, float c1y, float c2x, float c2y);
+  /// A damped spring released towards 1 that settles by t = 1: `dampingRatio` 1 is critical
+  /// (no overshoot), lower ratios oscillate; `initialVelocity` is in whole distances per whole
+  /// duration, negative moving away first.
+  static Ref<MediaTimingFunction> springFunction(double dampingRatio, double initialVelocity);
 
   /// Control point 0...3 (0 is (0, 0), 3 is (1, 1)); other indexes leave `values` untouched.
   void getControlPointAtIndex(size_t index, float values[2]) const;
@@ -30,7 +34,11 @@ class MediaTimingFunction : public rt::Object {
   rt::String description() const override;
 
  private:
+  double springValue(double t) const;
+
   std::array<float, 4> c_{0, 0, 1, 1};
+  bool spring_ = false;
+  double damping_ = 1, velocity_ = 0;
 };
 
 }  // namespace ui

@@ -98,6 +98,13 @@ void appendPartial(cairo_t* cr, const gfx::Path& path, double start, double end)
 
 }  // namespace
 
+gfx::Rect ShapeLayer::ownDrawingExtent() const {
+  if (!path_ || path_->isEmpty()) return gfx::RectNull;
+  // Miter joins may reach out by the limit times half the line width.
+  double reach = strokeColor_ ? lineWidth_ / 2 * std::max(1.0, lineJoin_ == "miter" ? miterLimit_ : 1.0) : 0;
+  return gfx::RectInset(path_->boundingBox(), -reach - 1, -reach - 1);
+}
+
 void ShapeLayer::renderOwnContent(gfx::Context& context) const {
   cairo_t* cr = context.cairo();
   if (!cr || !path_ || path_->isEmpty()) return;

@@ -39,6 +39,7 @@ class ShapeLayer : public Layer {
   void setFillRule(rt::String r);
 
   void renderOwnContent(gfx::Context& context) const override;
+  gfx::Rect ownDrawingExtent() const override;
   void copyStateFrom(const Layer& other) override;
 
  private:

@@ -102,12 +102,8 @@ void ViewAnimation::animate(double duration, double delay, uint64_t options, Blo
 
 void ViewAnimation::animateWithSpring(double duration, double delay, double damping, double velocity, uint64_t options,
                                       Block animations, Completion completion) {
-  // A damped spring drawn as a curve that overshoots by more the less it is damped and
-  // leaves faster the higher the initial velocity.
-  double d = std::clamp(damping, 0.0, 1.0);
-  float overshoot = float(1.0 + (1.0 - d) * 0.5);
-  float lift = float(std::clamp(0.3 + velocity * 0.1, 0.0, 1.0));
-  auto curve = MediaTimingFunction::functionWithControlPoints(0.2f, lift * overshoot, 0.4f, overshoot);
+  // The velocity is in distances per second; the curve takes it per whole duration.
+  auto curve = MediaTimingFunction::springFunction(damping, velocity * duration);
   run(duration, delay, options, curve, std::move(animations), std::move(completion));
 }
 

@@ -32,7 +32,9 @@ class ViewAnimation {
 
   static void animate(double duration, Block animations, Completion completion = nullptr);
   static void animate(double duration, double delay, uint64_t options, Block animations, Completion completion);
-  /// A spring: lower damping overshoots more; the velocity is accepted for the curve's start.
+  /// A damped spring settling within `duration`: damping 1 does not overshoot, lower damping
+  /// oscillates; `velocity` is the initial speed in whole distances per second. The curve
+  /// options do not apply to a spring.
   static void animateWithSpring(double duration, double delay, double damping, double velocity, uint64_t options,
                                 Block animations, Completion completion);
   /// Runs `block` with no animation, even inside an animation block.

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 
 #include "platform/foundation/RunLoopDriver.h"
 #include "platform/graphics/ImageContext.h"
@@ -219,4 +220,75 @@ TEST_F(CompositorTest, ShadowFallsAtItsOffset) {
   EXPECT_EQ(c.pixelAt(60, 60), 0xff000000u);  // shadow beyond the card
   EXPECT_EQ(c.pixelAt(20, 20), kWhite);      // the card covers its own shadow
   EXPECT_EQ(c.pixelAt(80, 20), kWhite);
+}
+
+TEST_F(CompositorTest, ChangedFramesDrawOnlyTheDamageAndMatchAFullRedraw) {
+  Transaction::setDisableActions(true);  // changes land at once; no implicit animations
+  auto root = colored(gfx::RectMake(0, 0, 100, 100), gfx::Color::whiteColor());
+  std::vector<Ref<Layer>> cells;
+  for (int i = 0; i < 16; ++i) {
+    auto cell = colored(gfx::RectMake((i % 4) * 25 + 2, (i / 4) * 25 + 2, 20, 20),
+                        gfx::Color::colorWithRed(i / 16.0, 0.5, 1 - i / 16.0, 1));
+    cell->setCornerRadius(i % 3 == 0 ? 6 : 0);
+    if (i % 5 == 0) {
+      cell->setShadowOpacity(0.5);
+      cell->setShadowColor(gfx::Color::blackColor());
+      cell->setShadowOffset({2, 3});
+      cell->setShadowRadius(2);
+    }
+    cell->addSublayer(colored(gfx::RectMake(4, 4, 8, 8), gfx::Color::redColor()));
+    root->addSublayer(cell);
+    cells.push_back(cell);
+  }
+  auto shape = ShapeLayer::layer();
+  shape->setFrame(gfx::RectMake(60, 60, 0, 0));  // the path reaches far beyond the bounds
+  auto path = gfx::MutablePath::create();
+  path->addEllipseInRect(gfx::RectMake(-20, -20, 30, 30));
+  shape->setPath(path);
+  shape->setStrokeColor(gfx::Color::blackColor());
+  shape->setLineWidth(3);
+  root->addSublayer(shape);
+
+  Compositor incremental({100, 100}, 2);
+  incremental.render(*root);
+  struct Step {
+    const char* name;
+    std::function<void()> change;
+    double maxDrawnFraction;  // of the frame's pixels
+  };
+  const Step steps[] = {
+      {"recolour one cell", [&] { cells[5]->setBackgroundColor(gfx::Color::greenColor()); }, 0.1},
+      {"move a cell", [&] { cells[6]->setPosition({80, 12}); }, 0.3},
+      {"hide a cell with a shadow", [&] { cells[10]->setHidden(true); }, 0.1},
+      {"move a sublayer out of its cell", [&] { cells[1]->sublayers()[0]->setPosition({-10, 30}); }, 0.2},
+      {"remove a cell", [&] { cells[3]->removeFromSuperlayer(); }, 0.1},
+      {"add a cell", [&] { root->addSublayer(colored(gfx::RectMake(40, 40, 10, 10), gfx::Color::blackColor())); }, 0.1},
+      {"move a cell to another parent", [&] { cells[0]->addSublayer(cells[15]); }, 0.6},
+      // Stroked paths count their widest possible miter joins.
+      {"move the shape", [&] { shape->setPosition({70, 65}); }, 0.6},
+      {"rotate a cell", [&] { cells[12]->setAffineTransform(gfx::AffineTransformMakeRotation(0.5)); }, 0.2},
+  };
+  double framePixels = 200.0 * 200.0;
+  for (const auto& step : steps) {
+    step.change();
+    ASSERT_TRUE(incremental.render(*root)) << step.name;
+    gfx::Rect drawn = incremental.lastDrawnArea();
+    EXPECT_LE(drawn.size.width * drawn.size.height, step.maxDrawnFraction * framePixels) << step.name;
+    Compositor fresh({100, 100}, 2);
+    fresh.render(*root);
+    int differing = 0;
+    for (size_t y = 0; y < 200; ++y)
+      for (size_t x = 0; x < 200; ++x)
+        for (int shift = 0; shift < 32; shift += 8) {
+          // Clipped drawing may round an antialiased edge by one step.
+          int a = static_cast<int>((incremental.pixelAt(x, y) >> shift) & 0xFF);
+          int b = static_cast<int>((fresh.pixelAt(x, y) >> shift) & 0xFF);
+          if (std::abs(a - b) > 2) {
+            ++differing;
+            break;
+          }
+        }
+    EXPECT_EQ(differing, 0) << step.name;
+  }
+  Transaction::setDisableActions(false);
 }

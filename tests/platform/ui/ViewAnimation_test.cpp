@@ -4,6 +4,7 @@
 
 #include "platform/foundation/RunLoopDriver.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/MediaTimingFunction.h"
 #include "platform/ui/View.h"
 
 using namespace ui;
@@ -94,7 +95,47 @@ TEST_F(ViewAnimationTest, SpringsSettleOnTheTargetAndComplete) {
   std::optional<bool> finished;
   ViewAnimation::animateWithSpring(0.7, 0, 0.3, 0.3, ViewAnimationOptionBeginFromCurrentState,
                                    [&] { view->setCenter({250, 50}); }, [&](bool f) { finished = f; });
-  fd::RunLoopDriver::advance(0.8);
+  // From x 50 to 250: a damping of 0.3 carries the view past the target before it settles.
+  double furthest = 0;
+  for (int frame = 0; frame < 42; ++frame) {
+    fd::RunLoopDriver::advance(1.0 / 60);
+    furthest = std::max(furthest, view->layer()->presentationLayer()->position().x);
+  }
+  EXPECT_GT(furthest, 260);
+  fd::RunLoopDriver::advance(0.1);
   EXPECT_TRUE(finished.value_or(false));
   EXPECT_EQ(view->layer()->presentationLayer()->position().x, 250);
+}
+
+TEST(SpringTiming, DampingAndVelocityShapeTheCurve) {
+  struct Case {
+    const char* name;
+    double damping, velocity;
+    double minValue, maxValue;  // the range the curve covers over the duration
+  };
+  const Case cases[] = {
+      {"critical: no overshoot", 1.0, 0, 0, 1},
+      {"light damping overshoots", 0.3, 0.3, 0, 1.4},
+      {"negative velocity backs off first", 0.5, -20, -0.6, 1.3},
+  };
+  for (const auto& c : cases) {
+    auto f = MediaTimingFunction::springFunction(c.damping, c.velocity);
+    double lo = 1, hi = 0;
+    for (int i = 0; i <= 1000; ++i) {
+      double v = f->evaluate(i / 1000.0);
+      lo = std::min(lo, v);
+      hi = std::max(hi, v);
+    }
+    EXPECT_EQ(f->evaluate(0), 0) << c.name;
+    EXPECT_EQ(f->evaluate(1), 1) << c.name;
+    EXPECT_NEAR(f->evaluate(0.97), 1, 0.01) << c.name;  // settled before the time is up
+    EXPECT_GE(lo, c.minValue - 1e-9) << c.name;
+    EXPECT_LE(hi, c.maxValue + 1e-9) << c.name;
+    if (c.damping < 1) {
+      EXPECT_GT(hi, 1.01) << c.name;
+    }
+    if (c.velocity < 0) {
+      EXPECT_LT(lo, -0.05) << c.name;
+    }
+  }
 }
