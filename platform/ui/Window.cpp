@@ -6,6 +6,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/ViewController.h"
 
 namespace ui {
 
@@ -56,8 +57,12 @@ void Window::makeKeyAndVisible() {
 
 void Window::setHidden(bool hidden) {
   if (hidden == isHidden()) return;
+  auto root = rootController();
+  if (root) root->beginAppearanceTransition(!hidden, false);
   View::setHidden(hidden);
   if (!hidden) layoutIfNeeded();
+  if (root) root->endAppearanceTransition();
+  if (root && !hidden) ViewController::updateStatusBarAppearance(std::static_pointer_cast<Window>(self()));
   post(hidden ? UIWindowDidBecomeHiddenNotification : UIWindowDidBecomeVisibleNotification, this);
   if (hidden && isKeyWindow()) Application::sharedApplication()->setKeyWindow(nullptr);
 }
@@ -72,6 +77,22 @@ void Window::setRootViewController(const rt::Id& controller, const Ref<View>& ro
     insertSubviewAtIndex(rootView_, 0);
   }
 }
+
+void Window::setRootController(const Ref<ViewController>& controller) {
+  auto old = rootController();
+  if (old == controller && controller) return;
+  bool shown = !isHidden();
+  if (old && shown) old->beginAppearanceTransition(false, false);
+  if (controller && shown) controller->beginAppearanceTransition(true, false);
+  setRootViewController(rt::Id(controller), controller ? controller->view() : nullptr);
+  if (old && shown) old->endAppearanceTransition();
+  if (controller && shown) {
+    controller->endAppearanceTransition();
+    ViewController::updateStatusBarAppearance(std::static_pointer_cast<Window>(self()));
+  }
+}
+
+Ref<ViewController> Window::rootController() const { return rt::as<ViewController>(root_); }
 
 Ref<Screen> Window::screen() const { return Screen::mainScreen(); }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Windows: the top of a view tree, placed on the screen by its frame. A window routes the
 // touches that land in it to the hit view and the gesture recognisers along the way.
+#include <concepts>
 #include <cstdint>
 #include <memory>
 
@@ -10,6 +11,7 @@
 namespace ui {
 
 class Screen;
+class ViewController;
 
 using WindowLevel = double;
 inline constexpr WindowLevel WindowLevelNormal = 0;
@@ -43,6 +45,16 @@ class Window : public View {
   const rt::Id& rootViewController() const { return root_; }
   void setRootViewController(const rt::Id& controller, const Ref<View>& rootView = nullptr);
   Ref<View> rootView() const { return rootView_; }
+  /// A real controller as the root: its view fills the window, and it appears and disappears
+  /// with the window.
+  template <class T>
+    requires std::derived_from<T, ViewController>
+  void setRootViewController(const Ref<T>& controller) {
+    setRootController(controller);
+  }
+  void setRootController(const Ref<ViewController>& controller);
+  /// The root when it is a view controller, else null.
+  Ref<ViewController> rootController() const;
 
   /// The screen the window shows on (the main one; there is no other here).
   Ref<Screen> screen() const;

@@ -247,6 +247,10 @@ TEST_F(SampleServiceContent, WebPagesBehindTheAddresses) {
   EXPECT_EQ(page->status, 200);
   EXPECT_EQ(page->get_header_value("Content-Type").rfind("text/html", 0), 0u);
   EXPECT_NE(page->body.find(stringAt(item, "docTitle")), std::string::npos);
+  auto radio = service().client().Get("/web/radio.html");
+  ASSERT_TRUE(radio);
+  EXPECT_EQ(radio->status, 200);
+  EXPECT_NE(radio->body.find("907调频"), std::string::npos);
   for (const char* missing : {"/web/article/1.html", "/web/channel/11.html", "/web/nothing"}) {
     auto r = service().client().Get(missing);
     ASSERT_TRUE(r);

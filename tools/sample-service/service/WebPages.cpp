@@ -22,6 +22,12 @@ std::string idIn(const std::string& path, const std::string& prefix) {
 }  // namespace
 
 std::optional<std::string> webPage(const Catalog& catalog, const std::string& path) {
+  if (path == "radio.html") {
+    // The district station's live programme: a player and today's schedule.
+    return page("907调频", "<audio controls src=\"/web/radio/live.mp3\"></audio>"
+                            "<ul><li>07:00 早间新闻</li><li>09:00 城区生活</li><li>12:00 午间资讯</li>"
+                            "<li>18:00 交通广播</li><li>21:00 夜听音乐</li></ul>");
+  }
   if (auto id = idIn(path, "article/"); !id.empty()) {
     const auto* a = catalog.articleById(id);
     if (!a) return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
 // The web pages the data set points to: published articles ("/web/article/ID.html"),
-// navigation channels ("/web/channel/ID.html") and video pages ("/web/video/ID.html").
+// navigation channels ("/web/channel/ID.html"), video pages ("/web/video/ID.html") and the
+// radio programme ("/web/radio.html").
 #include <optional>
 #include <string>
 
