@@ -79,8 +79,11 @@ bool staysWithPrevious(char32_t cp) {
 // Emoji shown as pictures by default, or asked for as pictures by a following U+FE0F.
 bool wantsColorEmoji(char32_t cp, const char16_t* d, size_t next, size_t n) {
   if (cp < 0x2000) return false;
-  if (next < n && d[next] == 0xFE0E) return false;
   if (next < n && d[next] == 0xFE0F) return u_hasBinaryProperty(cp, UCHAR_EMOJI);
+  // Between the symbol blocks and the emoji planes (CJK, Hangul, forms) nothing is shown as
+  // a picture by default; the common text skips the property lookup.
+  if (cp >= 0x2C00 && cp < 0x1F000) return false;
+  if (next < n && d[next] == 0xFE0E) return false;
   return u_hasBinaryProperty(cp, UCHAR_EMOJI_PRESENTATION);
 }
 
