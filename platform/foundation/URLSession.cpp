@@ -1,18 +1,27 @@
 #include "platform/foundation/URLSession.h"
 
 #include <strings.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 
 #include "platform/foundation/CachedURLResponse.h"
 #include "platform/foundation/Data.h"
+#include "platform/foundation/Dictionary.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/HTTPCookieStorage.h"
+#include "platform/foundation/Number.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/PropertyListSerialization.h"
 #include "platform/foundation/Stream.h"
+#include "platform/foundation/StringObject.h"
 #include "platform/foundation/URL.h"
+#include "platform/foundation/URLAuthenticationChallenge.h"
 #include "platform/foundation/URLCache.h"
+#include "platform/foundation/URLCredential.h"
 #include "platform/foundation/URLError.h"
 #include "platform/foundation/URLLoader.h"
 #include "platform/foundation/URLResponse.h"
@@ -20,11 +29,23 @@
 
 namespace fd {
 
+/// A response that ended a transfer without being delivered: a redirect to follow, or an
+/// authentication demand to put to the delegate, with its body.
+struct URLSessionTaskHop {
+  Ref<URL> target;
+  long status = 0;
+  bool auth = false;
+  Ref<HTTPURLResponse> response;
+  std::vector<uint8_t> body;
+};
+
 RT_IMPLEMENT_PLATFORM(URLSessionDelegate) {}
 RT_IMPLEMENT_PLATFORM(URLSessionTask) {
   c.property("state", &URLSessionTask::state);
   c.property("countOfBytesReceived", &URLSessionTask::countOfBytesReceived);
   c.property("countOfBytesSent", &URLSessionTask::countOfBytesSent);
+  c.property("originalRequest", &URLSessionTask::originalRequest);
+  c.property("currentRequest", &URLSessionTask::currentRequest);
 }
 RT_IMPLEMENT_PLATFORM(URLSessionDataTask) {}
 RT_IMPLEMENT_PLATFORM(URLSessionUploadTask) {}
@@ -55,6 +76,19 @@ void runHook(URLSessionTask& task, bool resuming, URLSessionTaskState before) {
     hook = hookSlot().hook;
   }
   if (hook) hook(task, resuming, before);
+}
+
+std::optional<String> realmOf(const String& challenge) {
+  std::string s = challenge.utf8();
+  size_t at = s.find("realm=");
+  if (at == std::string::npos) return std::nullopt;
+  at += 6;
+  if (at < s.size() && s[at] == '"') {
+    size_t end = s.find('"', at + 1);
+    return String(s.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1).c_str());
+  }
+  size_t end = s.find_first_of(", ", at);
+  return String(s.substr(at, end == std::string::npos ? std::string::npos : end - at).c_str());
 }
 
 bool isHTTPScheme(const String& scheme) {
@@ -184,15 +218,27 @@ void URLSessionTask::cancel() {
 void URLSessionTask::start() {
   auto session = session_.lock();
   Ref<URL> url = current_->URL();
+  if (resumeDataInvalid_) return complete(makeURLError(NSURLErrorCannotOpenFile, url));
   if (!url) return complete(makeURLError(NSURLErrorBadURL, nullptr));
   if (!isHTTPScheme(url->scheme())) return complete(makeURLError(NSURLErrorUnsupportedURL, url));
 
+  const int64_t resumeFrom = download_ && !downloadPath_.empty() ? resumeOffset_ : 0;
   if (download_) {
-    downloadPath_ = (NSTemporaryDirectory() + String("download-") + UUID::create()->UUIDString() + String(".tmp")).utf8();
-    downloadFile_ = std::fopen(downloadPath_.c_str(), "wb");
-    if (!downloadFile_) {
-      downloadPath_.clear();
-      return complete(makeURLError(NSURLErrorCannotCreateFile, url));
+    if (resumeFrom > 0) {
+      // The partial file of the cancelled download; the response decides what is kept.
+      downloadFile_ = std::fopen(downloadPath_.c_str(), "r+b");
+      if (!downloadFile_) {
+        downloadPath_.clear();
+        return complete(makeURLError(NSURLErrorCannotOpenFile, url));
+      }
+    } else {
+      downloadPath_ =
+          (NSTemporaryDirectory() + String("download-") + UUID::create()->UUIDString() + String(".tmp")).utf8();
+      downloadFile_ = std::fopen(downloadPath_.c_str(), "wb");
+      if (!downloadFile_) {
+        downloadPath_.clear();
+        return complete(makeURLError(NSURLErrorCannotCreateFile, url));
+      }
     }
   }
   std::string method = current_->HTTPMethod().utf8();
@@ -207,12 +253,10 @@ void URLSessionTask::start() {
   // The whole body, kept for the cache while the transfer runs.
   auto stored = cache ? std::make_shared<std::vector<uint8_t>>() : nullptr;
 
-  // A redirect seen in this transfer, followed once it ends.
-  struct Hop {
-    Ref<URL> target;
-    long status = 0;
-  };
-  auto hop = std::make_shared<Hop>();
+  // A redirect or authentication demand seen in this transfer, dealt with once it ends.
+  auto hop = std::make_shared<URLSessionTaskHop>();
+  const bool sessionHearsTrust = session && session->responds(URLSessionDelegate::kDidReceiveChallenge);
+  const bool taskHearsChallenges = session && session->responds(URLSessionDelegate::kTaskDidReceiveChallenge);
   auto job = std::make_shared<URLLoadJob>();
   job->url = url->absoluteString().utf8();
   job->method = current_->HTTPMethod().isEmpty() ? "GET" : current_->HTTPMethod().utf8();
@@ -220,6 +264,10 @@ void URLSessionTask::start() {
     // Fields that could split the header block are dropped, never sent.
     if (!isValidHeaderName(k) || !isValidHeaderValue(v)) continue;
     job->headers.emplace_back(k.utf8(), v.utf8());
+  }
+  if (resumeFrom > 0) {
+    job->headers.emplace_back("Range", "bytes=" + std::to_string(resumeFrom) + "-");
+    if (!resumeValidator_.isEmpty()) job->headers.emplace_back("If-Range", resumeValidator_.utf8());
   }
   Ref<URLSessionConfiguration> config = session ? session->configuration_ : nullptr;
   Ref<HTTPCookieStorage> jar;
@@ -259,28 +307,40 @@ void URLSessionTask::start() {
   job->idleTimeout = timeout > 0 ? timeout : kDefaultURLRequestTimeout;
 
   Weak<URLSessionTask> weak = selfRef();
-  job->onResponse = [weak, url, jar, hop](long status, const std::string& version, const URLLoadJob::Headers& headers) {
+  if (credential_ && credential_->user()) {
+    job->user = credential_->user()->utf8();
+    job->password = credential_->password().value_or(String()).utf8();
+  }
+  job->onResponse = [weak, url, jar, hop, taskHearsChallenges, resumeFrom](
+                        long status, const std::string& version, const URLLoadJob::Headers& headers) {
     auto self = weak.lock();
     if (!self) return;
     HTTPHeaderList list;
     for (auto& [k, v] : headers) list.emplace_back(String(k.c_str()), String(v.c_str()));
     if (jar) jar->setCookies(HTTPCookie::cookiesWithResponseHeaderFields(list, url));
-    if (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) {
-      for (auto& [k, v] : list) {
-        if (strcasecmp(k.utf8().c_str(), "Location") != 0) continue;
-        hop->target = URL::URLWithString(v, url);
-        hop->status = status;
-        break;
-      }
-      // Followed, not delivered: the next response is the one the client sees.
-      if (hop->target) return;
-    }
     auto response = HTTPURLResponse::create(url, status, String(version.c_str()), std::move(list));
+    if (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) {
+      if (auto location = response->valueForHTTPHeaderField("Location")) {
+        hop->target = URL::URLWithString(*location, url);
+        hop->status = status;
+      }
+    } else if (status == 401 && taskHearsChallenges && response->valueForHTTPHeaderField("WWW-Authenticate")) {
+      hop->auth = true;
+    }
+    // Held back: the delegate (or the redirect) decides what the client sees.
+    if (hop->target || hop->auth) {
+      hop->response = response;
+      return;
+    }
     self->expectedToReceive_ = response->expectedContentLength();
+    if (resumeFrom > 0) self->resumeDownloadAt(response, resumeFrom);
     self->receiveResponse(response);
   };
   job->onData = [weak, stored, hop](const char* bytes, size_t length) {
-    if (hop->target) return;
+    if (hop->target || hop->auth) {
+      hop->body.insert(hop->body.end(), bytes, bytes + length);
+      return;
+    }
     if (stored) stored->insert(stored->end(), bytes, bytes + length);
     if (auto self = weak.lock()) self->receiveData(bytes, length);
   };
@@ -301,10 +361,48 @@ void URLSessionTask::start() {
       if (auto self = weak.lock()) self->updateCount("countOfBytesSent", self->sent_, sent);
     };
   }
-  job->onComplete = [weak, url, cache, stored, hop, sent = current_](int code, const std::string&) {
+  // Server trust goes to the delegate when it asked to hear of challenges.
+  auto refusedByDelegate = std::make_shared<std::atomic<bool>>(false);
+  if (url->scheme().lowercaseString() == "https" && (sessionHearsTrust || taskHearsChallenges)) {
+    job->onTrust = [weak, url, sessionHearsTrust, refusedByDelegate, limit = job->idleTimeout](
+                       const std::vector<std::vector<uint8_t>>& chain, X509_STORE_CTX* ctx) {
+      String host = url->host().value_or(String());
+      auto self = weak.lock();
+      auto session = self ? self->session_.lock() : nullptr;
+      if (!session) return URLLoader::verifyDefault(ctx, host.utf8());
+      std::vector<Ref<Data>> certificates;
+      for (auto& der : chain) certificates.push_back(Data::create(der.data(), der.size()));
+      auto space = rt::make<URLProtectionSpace>(host, url->port().value_or(443), String("https"), std::nullopt,
+                                                String(NSURLAuthenticationMethodServerTrust));
+      space->setServerTrust(makeServerTrust(certificates, host), certificates);
+      auto challenge = rt::make<URLAuthenticationChallenge>(space, 0, nullptr, std::weak_ptr<URLAuthenticationChallengeSender>());
+      auto answer = self->askServerTrust(session, challenge, sessionHearsTrust, limit);
+      if (!answer) return false;
+      switch (answer->first) {
+        case URLSessionAuthChallengeDisposition::UseCredential:
+          if (answer->second && answer->second->isForTrust()) return true;
+          return URLLoader::verifyDefault(ctx, host.utf8());
+        case URLSessionAuthChallengeDisposition::PerformDefaultHandling:
+        case URLSessionAuthChallengeDisposition::RejectProtectionSpace:
+          return URLLoader::verifyDefault(ctx, host.utf8());
+        case URLSessionAuthChallengeDisposition::CancelAuthenticationChallenge:
+          refusedByDelegate->store(true);
+          return false;
+      }
+      return false;
+    };
+  }
+  job->onComplete = [weak, url, cache, stored, hop, refusedByDelegate, jobRef = job.get(), sent = current_](
+                        int code, const std::string&) {
     auto self = weak.lock();
     if (!self) return;
-    if (code == 0 && hop->target) return self->redirect(hop->target, hop->status);
+    if (code == 0 && hop->target) return self->redirect(hop);
+    if (code == 0 && hop->auth) return self->challengeHTTP(hop);
+    if (code != 0 && jobRef->trustRefused.load()) {
+      return self->complete(makeURLError(refusedByDelegate->load() ? NSURLErrorCancelled
+                                                                    : NSURLErrorServerCertificateUntrusted,
+                                         url));
+    }
     if (code == 0 && cache) {
       auto response = self->response();
       auto session = self->session_.lock();
@@ -336,8 +434,24 @@ void URLSessionTask::start() {
   URLLoader::shared().start(job);
 }
 
-void URLSessionTask::redirect(const Ref<URL>& target, long status) {
-  constexpr int kMaxRedirects = 16;
+void URLSessionTask::redirect(const std::shared_ptr<URLSessionTaskHop>& hop) {
+  auto next = redirectedRequest(hop->target, hop->status);
+  auto session = session_.lock();
+  if (!session || !session->responds(URLSessionDelegate::kWillPerformHTTPRedirection)) return followRedirect(next);
+  auto self = selfRef();
+  deliver([self, session, hop, next] {
+    auto d = session->delegate();
+    if (!d) return self->followRedirect(next);
+    auto answered = std::make_shared<std::atomic<bool>>(false);
+    d->willPerformHTTPRedirection(session, self, hop->response, next, [self, hop, answered](Ref<URLRequest> chosen) {
+      if (answered->exchange(true)) return;
+      if (chosen) self->followRedirect(chosen);
+      else self->deliverHeld(hop);
+    });
+  });
+}
+
+Ref<URLRequest> URLSessionTask::redirectedRequest(const Ref<URL>& target, long status) {
   auto next = std::dynamic_pointer_cast<MutableURLRequest>(current_->mutableCopy());
   next->setURL(target);
   std::string method = next->HTTPMethod().utf8();
@@ -349,6 +463,38 @@ void URLSessionTask::redirect(const Ref<URL>& target, long status) {
     next->setValueForHTTPHeaderField(std::nullopt, "Content-Length");
     bodyFile_.reset();
   }
+  return next;
+}
+
+void URLSessionTask::withFreshBody(const Ref<URLRequest>& request, std::function<void(Ref<URLRequest>)> go) {
+  auto stream = request->HTTPBodyStream();
+  if (!stream || stream->streamStatus() == StreamStatus::NotOpen) return go(request);
+  auto session = session_.lock();
+  auto fail = [self = selfRef(), url = request->URL()] {
+    self->complete(makeURLError(NSURLErrorRequestBodyStreamExhausted, url));
+  };
+  if (!session || !session->responds(URLSessionDelegate::kNeedNewBodyStream)) return fail();
+  auto self = selfRef();
+  deliver([self, session, request, go, fail] {
+    auto d = session->delegate();
+    if (!d) return fail();
+    auto answered = std::make_shared<std::atomic<bool>>(false);
+    d->needNewBodyStream(session, self, [request, go, fail, answered](Ref<InputStream> fresh) {
+      if (answered->exchange(true)) return;
+      if (!fresh) return fail();
+      auto m = std::dynamic_pointer_cast<MutableURLRequest>(request->mutableCopy());
+      m->setHTTPBodyStream(fresh);
+      go(m);
+    });
+  });
+}
+
+void URLSessionTask::followRedirect(const Ref<URLRequest>& chosen) {
+  withFreshBody(chosen, [self = selfRef()](Ref<URLRequest> next) { self->sendRedirected(next); });
+}
+
+void URLSessionTask::sendRedirected(const Ref<URLRequest>& next) {
+  constexpr int kMaxRedirects = 16;
   bool tooMany = false;
   {
     std::lock_guard lock(mutex_);
@@ -364,10 +510,180 @@ void URLSessionTask::redirect(const Ref<URL>& target, long status) {
       downloadPath_.clear();
     }
   }
-  if (tooMany) return complete(makeURLError(NSURLErrorHTTPTooManyRedirects, target));
+  if (tooMany) return complete(makeURLError(NSURLErrorHTTPTooManyRedirects, next->URL()));
   updateCount("countOfBytesReceived", received_, 0);
   expectedToReceive_ = -1;
   start();
+}
+
+void URLSessionTask::resumeDownloadAt(const Ref<HTTPURLResponse>& response, int64_t askedOffset) {
+  int64_t offset = 0;
+  if (response->statusCode() == 206) {
+    // "bytes <first>-<last>/<total>": the rest is usable only if it starts where we stopped.
+    std::string range = response->valueForHTTPHeaderField("Content-Range").value_or(String()).utf8();
+    long long first = -1;
+    if (std::sscanf(range.c_str(), "bytes %lld-", &first) == 1 && first == askedOffset) offset = askedOffset;
+  }
+  {
+    std::lock_guard lock(mutex_);
+    resumeOffset_ = 0;
+    if (downloadFile_) {
+      std::fflush(downloadFile_);
+      if (::ftruncate(fileno(downloadFile_), offset) != 0) offset = 0;
+      std::fseek(downloadFile_, offset, SEEK_SET);
+    }
+  }
+  updateCount("countOfBytesReceived", received_, offset);
+  int64_t length = response->expectedContentLength();
+  expectedToReceive_ = length >= 0 ? offset + length : -1;
+  auto session = session_.lock();
+  if (hasCompletion_ || !session || !session->responds(URLSessionDelegate::kDidResumeAtOffset)) return;
+  deliver([self = selfRef(), session, offset, expected = expectedToReceive_.load()] {
+    if (auto d = session->delegate())
+      d->didResumeAtOffset(session, std::static_pointer_cast<URLSessionDownloadTask>(self), offset, expected);
+  });
+}
+
+void URLSessionDownloadTask::cancelByProducingResumeData(std::function<void(Ref<Data>)> handler) {
+  Ref<Data> resumeData;
+  {
+    std::lock_guard lock(mutex_);
+    auto http = rt::as<HTTPURLResponse>(response_);
+    std::optional<String> validator;
+    if (http) validator = http->valueForHTTPHeaderField("ETag");
+    if (http && !validator) validator = http->valueForHTTPHeaderField("Last-Modified");
+    std::string method = current_->HTTPMethod().utf8();
+    bool isGet = method.empty() || strcasecmp(method.c_str(), "GET") == 0;
+    long written = downloadFile_ ? (std::fflush(downloadFile_), std::ftell(downloadFile_)) : 0;
+    if (!closed_ && isGet && validator && written > 0 &&
+        (http->statusCode() == 200 || http->statusCode() == 206)) {
+      std::fclose(downloadFile_);
+      downloadFile_ = nullptr;
+      auto info = Dictionary::withStrings({
+          {"NSURLSessionDownloadURL", StringObject::create(current_->URL()->absoluteString())},
+          {"NSURLSessionResumeBytesReceived", Number::numberWithLongLong(written)},
+          {"NSURLSessionResumeInfoLocalPath", StringObject::create(String(downloadPath_.c_str()))},
+          {"NSURLSessionResumeEntityTag", StringObject::create(*validator)},
+      });
+      resumeData = PropertyListSerialization::dataWithPropertyList(info, PropertyListXMLFormat, 0, nullptr);
+      // The partial file now belongs to the resume data.
+      downloadPath_.clear();
+    }
+  }
+  cancel();
+  if (!handler) return;
+  if (auto session = session_.lock()) {
+    session->queue_->addOperationWithBlock([handler, resumeData] { handler(resumeData); });
+  } else {
+    handler(resumeData);
+  }
+}
+
+void URLSessionTask::deliverHeld(const std::shared_ptr<URLSessionTaskHop>& hop) {
+  {
+    std::lock_guard lock(mutex_);
+    if (closed_) return;
+    job_.reset();
+  }
+  updateCount("countOfBytesReceived", received_, 0);
+  expectedToReceive_ = hop->response->expectedContentLength();
+  receiveResponse(hop->response);
+  if (!hop->body.empty()) receiveData(reinterpret_cast<const char*>(hop->body.data()), hop->body.size());
+  complete(nullptr);
+}
+
+void URLSessionTask::challengeHTTP(const std::shared_ptr<URLSessionTaskHop>& hop) {
+  auto session = session_.lock();
+  if (!session) return deliverHeld(hop);
+  auto url = hop->response->URL();
+  String header = hop->response->valueForHTTPHeaderField("WWW-Authenticate").value_or(String());
+  String lower = header.lowercaseString();
+  const char* method = lower.hasPrefix("basic")    ? NSURLAuthenticationMethodHTTPBasic
+                       : lower.hasPrefix("digest") ? NSURLAuthenticationMethodHTTPDigest
+                                                   : NSURLAuthenticationMethodDefault;
+  String scheme = url->scheme().lowercaseString();
+  auto space = rt::make<URLProtectionSpace>(url->host().value_or(String()),
+                                            url->port().value_or(scheme == "https" ? 443 : 80), scheme,
+                                            realmOf(header), String(method));
+  int64_t failures = 0;
+  {
+    std::lock_guard lock(mutex_);
+    failures = authFailures_;
+  }
+  auto challenge = rt::make<URLAuthenticationChallenge>(space, failures, hop->response,
+                                                        std::weak_ptr<URLAuthenticationChallengeSender>());
+  auto self = selfRef();
+  deliver([self, session, hop, challenge] {
+    auto answered = std::make_shared<std::atomic<bool>>(false);
+    auto handler = [self, hop, answered](URLSessionAuthChallengeDisposition disposition, Ref<URLCredential> credential) {
+      if (answered->exchange(true)) return;
+      switch (disposition) {
+        case URLSessionAuthChallengeDisposition::UseCredential:
+          if (credential && credential->user()) {
+            {
+              std::lock_guard lock(self->mutex_);
+              if (self->closed_) return;
+              self->credential_ = credential;
+              ++self->authFailures_;
+              self->job_.reset();
+            }
+            return self->withFreshBody(self->currentRequest(), [self](Ref<URLRequest> request) {
+              {
+                std::lock_guard lock(self->mutex_);
+                if (self->closed_) return;
+                self->current_ = request;
+              }
+              self->updateCount("countOfBytesReceived", self->received_, 0);
+              self->start();
+            });
+          }
+          return self->deliverHeld(hop);
+        case URLSessionAuthChallengeDisposition::PerformDefaultHandling:
+        case URLSessionAuthChallengeDisposition::RejectProtectionSpace:
+          return self->deliverHeld(hop);
+        case URLSessionAuthChallengeDisposition::CancelAuthenticationChallenge:
+          return self->complete(makeURLError(NSURLErrorCancelled, hop->response->URL()));
+      }
+    };
+    auto d = session->delegate();
+    if (!d) return handler(URLSessionAuthChallengeDisposition::PerformDefaultHandling, nullptr);
+    d->taskDidReceiveChallenge(session, self, challenge, handler);
+  });
+}
+
+std::optional<std::pair<URLSessionAuthChallengeDisposition, Ref<URLCredential>>> URLSessionTask::askServerTrust(
+    const Ref<URLSession>& session, const Ref<URLAuthenticationChallenge>& challenge, bool sessionLevel,
+    double seconds) {
+  struct Wait {
+    std::mutex mutex;
+    std::condition_variable cv;
+    std::optional<std::pair<URLSessionAuthChallengeDisposition, Ref<URLCredential>>> answer;
+  };
+  auto wait = std::make_shared<Wait>();
+  URLSessionDelegate::ChallengeHandler handler = [wait](URLSessionAuthChallengeDisposition d, Ref<URLCredential> c) {
+    std::lock_guard lock(wait->mutex);
+    if (wait->answer) return;
+    wait->answer.emplace(d, std::move(c));
+    wait->cv.notify_all();
+  };
+  auto self = selfRef();
+  // Straight onto the delegate queue: the handshake cannot wait for a resume.
+  session->queue_->addOperationWithBlock([self, session, challenge, sessionLevel, handler] {
+    auto d = session->delegate();
+    if (!d) return handler(URLSessionAuthChallengeDisposition::PerformDefaultHandling, nullptr);
+    if (sessionLevel) d->didReceiveChallenge(session, challenge, handler);
+    else d->taskDidReceiveChallenge(session, self, challenge, handler);
+  });
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  std::unique_lock lock(wait->mutex);
+  while (!wait->answer && std::chrono::steady_clock::now() < deadline) {
+    {
+      std::lock_guard taskLock(mutex_);
+      if (closed_) break;
+    }
+    wait->cv.wait_for(lock, std::chrono::milliseconds(50));
+  }
+  return wait->answer;
 }
 
 void URLSessionTask::receiveData(const char* bytes, size_t length) {
@@ -628,6 +944,34 @@ Ref<URLSessionDownloadTask> URLSession::downloadTaskWithRequest(const Ref<URLReq
   task->download_ = true;
   task->hasCompletion_ = static_cast<bool>(completion);
   task->downloadCompletion_ = std::move(completion);
+  return task;
+}
+
+Ref<URLSessionDownloadTask> URLSession::downloadTaskWithResumeData(
+    const Ref<Data>& resumeData, URLSessionTask::DownloadCompletionHandler completion) {
+  Ref<Dictionary> info;
+  if (resumeData) {
+    info = rt::as<Dictionary>(PropertyListSerialization::propertyListWithData(resumeData, 0, nullptr, nullptr));
+  }
+  auto text = [&](const char* key) -> std::optional<String> {
+    auto s = info ? rt::as<StringObject>(info->objectForKey(key)) : nullptr;
+    return s ? std::optional<String>(s->string()) : std::nullopt;
+  };
+  auto urlText = text("NSURLSessionDownloadURL");
+  auto path = text("NSURLSessionResumeInfoLocalPath");
+  auto bytes = info ? rt::as<Number>(info->objectForKey("NSURLSessionResumeBytesReceived")) : nullptr;
+  Ref<URL> url = urlText ? URL::URLWithString(*urlText) : nullptr;
+  auto task = makeTask<URLSessionDownloadTask>(prepared(URLRequest::requestWithURL(url)), nullptr);
+  task->download_ = true;
+  task->hasCompletion_ = static_cast<bool>(completion);
+  task->downloadCompletion_ = std::move(completion);
+  if (!url || !path || !bytes || bytes->longLongValue() <= 0) {
+    task->resumeDataInvalid_ = true;
+  } else {
+    task->downloadPath_ = path->utf8();
+    task->resumeOffset_ = bytes->longLongValue();
+    task->resumeValidator_ = text("NSURLSessionResumeEntityTag").value_or(String());
+  }
   return task;
 }
 

@@ -18,7 +18,11 @@ namespace fd {
 class CachedURLResponse;
 class Data;
 class Error;
+class HTTPURLResponse;
+class InputStream;
 class OperationQueue;
+class URLAuthenticationChallenge;
+class URLCredential;
 class URLResponse;
 class URLSession;
 class URLSessionDataTask;
@@ -27,9 +31,16 @@ class URL;
 class URLSessionTask;
 class URLSessionUploadTask;
 struct URLLoadJob;
+struct URLSessionTaskHop;
 
 enum class URLSessionTaskState : int64_t { Running = 0, Suspended = 1, Canceling = 2, Completed = 3 };
 enum class URLSessionResponseDisposition : int64_t { Cancel = 0, Allow = 1 };
+enum class URLSessionAuthChallengeDisposition : int64_t {
+  UseCredential = 0,
+  PerformDefaultHandling = 1,
+  CancelAuthenticationChallenge = 2,
+  RejectProtectionSpace = 3,
+};
 
 /// The delegate. Every operation is optional: a subclass registers the selectors it implements
 /// with `implement` (in its class description); the session calls only those and applies its
@@ -47,6 +58,12 @@ class URLSessionDelegate : public Object {
   static constexpr const char* kDidFinishDownloadingToURL = "URLSession:downloadTask:didFinishDownloadingToURL:";
   static constexpr const char* kDidWriteData =
       "URLSession:downloadTask:didWriteData:totalBytesWritten:totalBytesExpectedToWrite:";
+  static constexpr const char* kNeedNewBodyStream = "URLSession:task:needNewBodyStream:";
+  static constexpr const char* kDidResumeAtOffset = "URLSession:downloadTask:didResumeAtOffset:expectedTotalBytes:";
+  static constexpr const char* kDidReceiveChallenge = "URLSession:didReceiveChallenge:completionHandler:";
+  static constexpr const char* kTaskDidReceiveChallenge = "URLSession:task:didReceiveChallenge:completionHandler:";
+  static constexpr const char* kWillPerformHTTPRedirection =
+      "URLSession:task:willPerformHTTPRedirection:newRequest:completionHandler:";
 
   static void implement(rt::Class& cls, std::initializer_list<const char*> selectors);
 
@@ -74,6 +91,38 @@ class URLSessionDelegate : public Object {
                                          const Ref<URL>& /*location*/) {}
   virtual void didWriteData(const Ref<URLSession>&, const Ref<URLSessionDownloadTask>&, int64_t /*bytesWritten*/,
                             int64_t /*totalWritten*/, int64_t /*totalExpected*/) {}
+  /// A streamed body must be sent again (a redirect that keeps the body, or an authentication
+  /// retry): `handler` takes a fresh stream with the same bytes, or null to fail the task.
+  using BodyStreamHandler = std::function<void(Ref<InputStream>)>;
+  virtual void needNewBodyStream(const Ref<URLSession>&, const Ref<URLSessionTask>&, BodyStreamHandler handler) {
+    handler(nullptr);
+  }
+  /// A download made from resume data starts again at `offset` (0 when the server sent the
+  /// whole body anew).
+  virtual void didResumeAtOffset(const Ref<URLSession>&, const Ref<URLSessionDownloadTask>&, int64_t /*offset*/,
+                                 int64_t /*expectedTotalBytes*/) {}
+
+  /// Must call the handler exactly once, now or later. The transfer waits for the answer.
+  using ChallengeHandler = std::function<void(URLSessionAuthChallengeDisposition, Ref<URLCredential>)>;
+  /// Connection-level challenges (server trust), for every task of the session. Without it the
+  /// task-level callback hears them.
+  virtual void didReceiveChallenge(const Ref<URLSession>&, const Ref<URLAuthenticationChallenge>&,
+                                   ChallengeHandler handler) {
+    handler(URLSessionAuthChallengeDisposition::PerformDefaultHandling, nullptr);
+  }
+  /// Server trust (when the session-level callback is not implemented) and HTTP authentication.
+  virtual void taskDidReceiveChallenge(const Ref<URLSession>&, const Ref<URLSessionTask>&,
+                                       const Ref<URLAuthenticationChallenge>&, ChallengeHandler handler) {
+    handler(URLSessionAuthChallengeDisposition::PerformDefaultHandling, nullptr);
+  }
+  /// `handler` takes the request to follow (the proposed one, another, or null to take the
+  /// redirect response itself as the task's answer).
+  using RedirectHandler = std::function<void(Ref<URLRequest>)>;
+  virtual void willPerformHTTPRedirection(const Ref<URLSession>&, const Ref<URLSessionTask>&,
+                                          const Ref<HTTPURLResponse>& /*response*/, const Ref<URLRequest>& proposed,
+                                          RedirectHandler handler) {
+    handler(proposed);
+  }
 };
 
 class URLSessionTask : public Object {
@@ -118,14 +167,33 @@ class URLSessionTask : public Object {
 
  protected:
   friend class URLSession;
+  friend class URLSessionDownloadTask;
   void setUp(const Ref<URLSession>& session, uint64_t identifier, Ref<URLRequest> request,
              CompletionHandler completion);
 
  private:
   Ref<URLSessionTask> selfRef() { return std::static_pointer_cast<URLSessionTask>(shared_from_this()); }
   void start();
-  /// Loads `target` next, as the redirect with `status` asks.
-  void redirect(const Ref<URL>& target, long status);
+  /// A redirect response ended the transfer: asks the delegate (when it wants to know) and
+  /// follows, or takes the redirect response as the answer.
+  void redirect(const std::shared_ptr<URLSessionTaskHop>& hop);
+  /// The request a redirect leads to.
+  Ref<URLRequest> redirectedRequest(const Ref<URL>& target, long status);
+  void followRedirect(const Ref<URLRequest>& next);
+  void sendRedirected(const Ref<URLRequest>& next);
+  /// Runs `go` once `request` can be sent again: a streamed body already read is replaced by
+  /// one the delegate gives; without one the task fails (NSURLErrorRequestBodyStreamExhausted).
+  void withFreshBody(const Ref<URLRequest>& request, std::function<void(Ref<URLRequest>)> go);
+  /// Hands a response that was held back (a redirect or an authentication demand) to the
+  /// client as the task's answer.
+  void deliverHeld(const std::shared_ptr<URLSessionTaskHop>& hop);
+  /// A 401 ended the transfer: asks the delegate for a credential.
+  void challengeHTTP(const std::shared_ptr<URLSessionTaskHop>& hop);
+  /// Asks the delegate about a server trust on the delegate queue and waits, at most
+  /// `seconds`, for the answer (none when the task ended first).
+  std::optional<std::pair<URLSessionAuthChallengeDisposition, Ref<URLCredential>>> askServerTrust(
+      const Ref<URLSession>& session, const Ref<URLAuthenticationChallenge>& challenge, bool sessionLevel,
+      double seconds);
   /// Queues `f` on the delegate queue, or holds it while the task is suspended or waiting for a
   /// response disposition. Runs nothing once the task completed.
   void deliver(std::function<void()> f, bool thenAwaitDisposition = false);
@@ -136,6 +204,9 @@ class URLSessionTask : public Object {
   /// Stores a byte count, telling observers of `key`; answers the previous count.
   int64_t updateCount(const char* key, std::atomic<int64_t>& slot, int64_t value);
   void receiveResponse(const Ref<URLResponse>& response);
+  /// The first response of a download made from resume data: keeps the partial file when the
+  /// server answers with the rest of the entity, else starts the file over; tells the delegate.
+  void resumeDownloadAt(const Ref<HTTPURLResponse>& response, int64_t askedOffset);
   /// Counts the bytes, then keeps them for the completion handler or hands them to the delegate.
   void receiveData(const char* bytes, size_t length);
   /// Answers from a stored response without touching the network.
@@ -150,6 +221,8 @@ class URLSessionTask : public Object {
   Ref<URLRequest> request_;
   Ref<URLRequest> current_;  // after redirects
   int redirects_ = 0;
+  Ref<URLCredential> credential_;  // for HTTP authentication, once the delegate gave one
+  int64_t authFailures_ = 0;
   CompletionHandler completion_;
   bool hasCompletion_ = false;
   std::optional<String> bodyFile_;  // an upload read from this file
@@ -158,6 +231,11 @@ class URLSessionTask : public Object {
   DownloadCompletionHandler downloadCompletion_;
   std::string downloadPath_;
   FILE* downloadFile_ = nullptr;
+  // A download resumed from resume data: the bytes already in downloadPath_ and the validator
+  // that must still hold for them to be kept.
+  int64_t resumeOffset_ = 0;
+  String resumeValidator_;
+  bool resumeDataInvalid_ = false;
   mutable std::mutex mutex_;
   // Serialises state changes with their notifications; re-entered by observers that act on
   // the task.
@@ -183,6 +261,11 @@ class URLSessionDataTask : public URLSessionTask {
 
 class URLSessionDownloadTask : public URLSessionTask {
   RT_CLASS_NAMED(URLSessionDownloadTask, URLSessionTask, "NSURLSessionDownloadTask")
+ public:
+  /// Cancels the task; `handler` receives, on the delegate queue, data to go on from with
+  /// URLSession::downloadTaskWithResumeData, or null when the download cannot be resumed (no
+  /// byte written yet, not a GET, or no entity tag or date from the server to check against).
+  void cancelByProducingResumeData(std::function<void(Ref<Data> resumeData)> handler);
 };
 
 class URLSessionUploadTask : public URLSessionDataTask {
@@ -223,6 +306,12 @@ class URLSession : public Object {
   Ref<URLSessionDownloadTask> downloadTaskWithRequest(const Ref<URLRequest>& request,
                                                       URLSessionTask::DownloadCompletionHandler completion = nullptr);
 
+  /// Goes on with a cancelled download: asks the server for the rest of the body, keeping the
+  /// bytes written so far when it still has the same entity. Resume data that does not decode,
+  /// or whose partial file is gone, makes a task that fails with NSURLErrorCannotOpenFile.
+  Ref<URLSessionDownloadTask> downloadTaskWithResumeData(const Ref<Data>& resumeData,
+                                                         URLSessionTask::DownloadCompletionHandler completion = nullptr);
+
   using TasksHandler = std::function<void(std::vector<Ref<URLSessionDataTask>> dataTasks,
                                           std::vector<Ref<URLSessionUploadTask>> uploadTasks,
                                           std::vector<Ref<URLSessionDownloadTask>> downloadTasks)>;
@@ -237,6 +326,7 @@ class URLSession : public Object {
 
  private:
   friend class URLSessionTask;
+  friend class URLSessionDownloadTask;
   Ref<URLSession> selfRef() { return std::static_pointer_cast<URLSession>(shared_from_this()); }
   template <class T>
   Ref<T> makeTask(const Ref<URLRequest>& request, URLSessionTask::CompletionHandler completion);

@@ -1,0 +1,44 @@
+#pragma once
+// Where the application's remote services live: the content service host, the video list
+// service host and the radio page. Read once from the environment (KD_CONTENT_HOST,
+// KD_VIDEO_HOST, KD_RADIO_URL); the app runner and tests may override them with the setters.
+// Unset values point at the bundled sample service on its default port.
+#include <mutex>
+
+#include "platform/runtime/String.h"
+
+namespace app {
+
+class ServiceConfig {
+ public:
+  /// The sample service's address when nothing else is configured.
+  static constexpr const char* kDefaultHost = "http://127.0.0.1:8080";
+
+  static ServiceConfig& shared();
+
+  /// "http://host:port", without a trailing slash.
+  rt::String contentHost() const;
+  rt::String videoHost() const;
+  rt::String radioURL() const;
+  /// A host given without a scheme is taken as plain HTTP; trailing slashes are dropped.
+  void setContentHost(const rt::String& host);
+  void setVideoHost(const rt::String& host);
+  void setRadioURL(const rt::String& url);
+
+  /// The content service's base: the content host followed by "/api.php/".
+  rt::String contentBaseURL() const;
+  /// The video list service's address on the video host.
+  rt::String videoListURL() const;
+
+  /// Normalises a host setting as the setters do.
+  static rt::String normalizedHost(const rt::String& host);
+
+ private:
+  ServiceConfig();
+  mutable std::mutex mutex_;
+  rt::String contentHost_;
+  rt::String videoHost_;
+  rt::String radioURL_;
+};
+
+}  // namespace app
