@@ -5,7 +5,11 @@
 // manager's rate is reported as a fraction of the bare one ("vs_bare").
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
-#include <httplib.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <simdjson.h>
 
 #include <chrono>
@@ -25,32 +29,65 @@ constexpr int kRequests = 2000;
 constexpr int kWidth = 8;
 double bareRate = 0;
 
+// A kept-alive HTTP/1.1 server with one blocking thread per connection: it answers the moment
+// a request is complete, so neither client waits on the server's idle polling and the rates
+// compare the clients themselves.
 class JSONServer {
  public:
   JSONServer() {
-    server_.set_keep_alive_max_count(1000000);
-    server_.set_keep_alive_timeout(10);
-    server_.set_tcp_nodelay(true);
-    // Every kept-alive connection holds a worker; leave room for both clients' connections.
-    server_.new_task_queue = [] { return new httplib::ThreadPool(64); };
-    server_.Get("/item", [](const httplib::Request&, httplib::Response& res) {
-      res.set_content("{\"status\":200,\"info\":\"ok\",\"data\":{\"id\":\"42\",\"title\":\"news\"}}", "application/json");
+    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    int one = 1;
+    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(listener_, 128) != 0 ||
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+      throw std::runtime_error("bench server could not bind");
+    port_ = ntohs(addr.sin_port);
+    acceptor_ = std::thread([this, one] {
+      for (;;) {
+        int fd = ::accept(listener_, nullptr, nullptr);
+        if (fd < 0) return;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        std::thread(serve, fd).detach();
+      }
     });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    if (port_ <= 0) throw std::runtime_error("bench server could not bind");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   ~JSONServer() {
-    server_.stop();
-    thread_.join();
+    ::shutdown(listener_, SHUT_RDWR);
+    ::close(listener_);
+    acceptor_.join();
   }
   std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/item"; }
 
  private:
-  httplib::Server server_;
-  std::thread thread_;
+  static void serve(int fd) {
+    static const std::string body = "{\"status\":200,\"info\":\"ok\",\"data\":{\"id\":\"42\",\"title\":\"news\"}}";
+    static const std::string answer = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
+                                      std::to_string(body.size()) + "\r\nConnection: keep-alive\r\n\r\n" + body;
+    std::string pending;
+    char buf[4096];
+    for (;;) {
+      ssize_t n = ::read(fd, buf, sizeof buf);
+      if (n <= 0) break;
+      pending.append(buf, static_cast<size_t>(n));
+      // GETs carry no body: every blank line ends one request.
+      for (size_t end; (end = pending.find("\r\n\r\n")) != std::string::npos;) {
+        pending.erase(0, end + 4);
+        if (::write(fd, answer.data(), answer.size()) != static_cast<ssize_t>(answer.size())) {
+          ::close(fd);
+          return;
+        }
+      }
+    }
+    ::close(fd);
+  }
+
+  int listener_ = -1;
   int port_ = 0;
+  std::thread acceptor_;
 };
 
 JSONServer& server() {

@@ -56,6 +56,28 @@ String RunLoop::currentMode() const {
   return modeStack_.empty() ? String() : modeStack_.back();
 }
 
+void RunLoop::pushMode(const String& mode) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    pushedModes_.push_back(mode);
+  }
+  wakeUp();
+}
+
+void RunLoop::popMode() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (pushedModes_.empty()) return;
+    pushedModes_.pop_back();
+  }
+  wakeUp();
+}
+
+String RunLoop::runMode() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return pushedModes_.empty() ? String(NSDefaultRunLoopMode) : pushedModes_.back();
+}
+
 void RunLoop::addCommonMode(const String& mode) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (std::find(commonModes_.begin(), commonModes_.end(), mode) == commonModes_.end()) commonModes_.push_back(mode);
@@ -212,6 +234,7 @@ void RunLoop::removeAll() {
     sources.swap(sources_);
     performs.swap(performs_);
     observers_.clear();
+    pushedModes_.clear();
     stopRequested_ = false;
   }
   for (auto& s : sources) s.item->detach(this);
@@ -323,6 +346,10 @@ void RunLoop::waitUntil(double deadline, uint64_t seen) {
 }
 
 RunLoopRunResult RunLoop::runInMode(const String& mode, double seconds, bool returnAfterSourceHandled) {
+  return runIn(mode, seconds, returnAfterSourceHandled, false);
+}
+
+RunLoopRunResult RunLoop::runIn(const String& mode, double seconds, bool returnAfterSourceHandled, bool followsMode) {
   if (!hasInputs(mode)) return RunLoopRunResult::Finished;
   double limit = seconds > 0 ? dispatch::uptime() + seconds : dispatch::uptime();
   if (std::isnan(limit)) limit = kInfinity;
@@ -350,6 +377,11 @@ RunLoopRunResult RunLoop::runInMode(const String& mode, double seconds, bool ret
       result = RunLoopRunResult::HandledSource;
       break;
     }
+    if (followsMode && !(runMode() == mode)) {
+      // The caller re-enters in the mode now asked for.
+      result = RunLoopRunResult::HandledSource;
+      break;
+    }
     if (dispatch::uptime() >= limit) {
       result = RunLoopRunResult::TimedOut;
       break;
@@ -374,9 +406,13 @@ RunLoopRunResult RunLoop::runInMode(const String& mode, double seconds, bool ret
   return result;
 }
 
+RunLoopRunResult RunLoop::runFollowingMode(double seconds) {
+  return runIn(runMode(), seconds, false, true);
+}
+
 void RunLoop::run() {
   for (;;) {
-    auto r = runInMode(NSDefaultRunLoopMode, kInfinity, false);
+    auto r = runFollowingMode(kInfinity);
     if (r == RunLoopRunResult::Stopped || r == RunLoopRunResult::Finished) return;
   }
 }
@@ -394,7 +430,7 @@ void RunLoop::runUntilDate(const Ref<Date>& limit) {
   for (;;) {
     double s = secondsUntil(limit);
     if (s <= 0) return;
-    auto r = runInMode(NSDefaultRunLoopMode, s, false);
+    auto r = runFollowingMode(s);
     if (r == RunLoopRunResult::Stopped || r == RunLoopRunResult::Finished || r == RunLoopRunResult::TimedOut) return;
   }
 }

@@ -50,6 +50,13 @@ class RunLoop : public Object {
   /// Adds `mode` to the common modes: everything added for the common modes serves it too.
   void addCommonMode(const String& mode);
   std::vector<String> commonModes() const;
+  /// Switches the runs that take no explicit mode (`run`, `runUntilDate`, RunLoopDriver given
+  /// no mode) into `mode` until the matching `popMode`; a run already under way re-enters in
+  /// the new mode at its next turn. Pushes nest; a pop with nothing pushed is ignored.
+  void pushMode(const String& mode);
+  void popMode();
+  /// The last pushed mode, or the default mode.
+  String runMode() const;
 
   // Timers, observers, sources
   void addTimer(const Ref<Timer>& timer, const String& mode);
@@ -118,6 +125,8 @@ class RunLoop : public Object {
   bool inMode(const std::vector<String>& modes, const String& mode) const;  // mutex_ held
   void waitUntil(double deadline, uint64_t seen);
   bool consumeStop();
+  RunLoopRunResult runFollowingMode(double seconds);
+  RunLoopRunResult runIn(const String& mode, double seconds, bool returnAfterSourceHandled, bool followsMode);
 
   bool main_ = false;
   Weak<Thread> thread_;
@@ -128,6 +137,7 @@ class RunLoop : public Object {
   bool stopRequested_ = false;
   std::vector<String> commonModes_;
   std::vector<String> modeStack_;
+  std::vector<String> pushedModes_;
   std::vector<Entry<Timer>> timers_;
   std::vector<Entry<RunLoopObserver>> observers_;
   std::vector<Entry<RunLoopSource>> sources_;

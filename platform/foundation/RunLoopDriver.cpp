@@ -11,12 +11,13 @@
 namespace fd {
 
 namespace {
-String modeOr(const String& mode) { return mode.isEmpty() ? String(NSDefaultRunLoopMode) : mode; }
-
 Ref<RunLoop> mainLoop() {
   if (!dispatch::isMainThread()) rt::raise(rt::InternalInconsistencyException, "the run-loop driver runs on the main thread only");
   return RunLoop::mainRunLoop();
 }
+
+// No mode given: whatever the main loop is switched to at this moment (tracking during a drag).
+String modeOr(const String& mode) { return mode.isEmpty() ? mainLoop()->runMode() : mode; }
 
 dispatch::VirtualClock& virtualClock() {
   auto* vc = dynamic_cast<dispatch::VirtualClock*>(&dispatch::clock());
@@ -61,31 +62,29 @@ size_t RunLoopDriver::runUntilIdle(const String& mode, size_t maxTurns) {
 void RunLoopDriver::advance(double seconds, const String& mode) {
   auto loop = mainLoop();
   auto& vc = virtualClock();
-  String m = modeOr(mode);
   double target = dispatch::uptime() + std::max(0.0, seconds);
-  runUntilIdle(m);
+  runUntilIdle(mode);
   for (;;) {
-    double next = loop->nextDeadline(m);
+    double next = loop->nextDeadline(modeOr(mode));
     if (next > target) break;
     double now = dispatch::uptime();
     if (next > now) vc.advance(next - now);
-    runUntilIdle(m);
+    runUntilIdle(mode);
   }
   double now = dispatch::uptime();
   if (target > now) vc.advance(target - now);
-  runUntilIdle(m);
+  runUntilIdle(mode);
 }
 
 bool RunLoopDriver::runUntil(const std::function<bool()>& done, double timeoutSeconds, const String& mode) {
   auto loop = mainLoop();
-  String m = modeOr(mode);
   double end = dispatch::realUptime() + timeoutSeconds;
   for (;;) {
     uint64_t seen = loop->wakeSequence();
     if (done()) return true;
     double left = end - dispatch::realUptime();
     if (left <= 0) return done();
-    if (runOneTurn(m) > 0) continue;
+    if (runOneTurn(mode) > 0) continue;
     // Idle: sleep until something is queued for the main thread; short slices also catch
     // conditions that workers satisfy without waking the loop.
     loop->waitForWakeUp(seen, std::min(left, 0.005));

@@ -2,7 +2,8 @@
 // Test-side controls for the main run loop on a virtual clock: move time forward firing
 // everything that falls due on the way, run single turns, run until idle, or pump the loop
 // until a condition holds while real threads deliver work through the main queue. Call on the
-// main thread only.
+// main thread only. Given no mode they run in the main loop's RunLoop::runMode(), looked up
+// afresh every turn.
 #include <cstddef>
 #include <functional>
 #include <memory>

@@ -11,6 +11,7 @@ namespace ui {
 RT_IMPLEMENT_PLATFORM(GestureRecognizer) {
   c.property("enabled", &GestureRecognizer::isEnabled, &GestureRecognizer::setEnabled).getterName("isEnabled");
   c.property("cancelsTouchesInView", &GestureRecognizer::cancelsTouchesInView, &GestureRecognizer::setCancelsTouchesInView);
+  c.property("state", &GestureRecognizer::state);
 }
 
 using S = GestureRecognizerState;
@@ -87,7 +88,7 @@ void GestureRecognizer::setState(GestureRecognizerState s) {
 void GestureRecognizer::applyState(GestureRecognizerState s) {
   auto keep = std::static_pointer_cast<GestureRecognizer>(self());
   bool wasPossible = state_ == S::Possible;
-  state_ = s;
+  storeState(s);
   pending_.reset();
   if (wasPossible && (s == S::Began || s == S::Ended)) recognized_ = true;
   if (s != S::Failed) sendActions();
@@ -169,8 +170,21 @@ void GestureRecognizer::touchesCancelled(const TouchSet&, Event*) {
   else failIfPossible();
 }
 
+void GestureRecognizer::storeState(GestureRecognizerState s) {
+  // Observers (a scroll view's owner watching its pan) see every move, including the return
+  // to possible, with old and new values.
+  if (!hasObservers()) {
+    state_ = s;
+    return;
+  }
+  rt::String key("state");
+  willChangeValueForKey(key);
+  state_ = s;
+  didChangeValueForKey(key);
+}
+
 void GestureRecognizer::reset() {
-  state_ = S::Possible;
+  storeState(S::Possible);
   pending_.reset();
   recognized_ = false;
   involved_ = !touches_.empty();

@@ -118,6 +118,7 @@ class GestureRecognizer : public rt::Object {
   };
   void sendActions();
   void applyState(GestureRecognizerState s);
+  void storeState(GestureRecognizerState s);
   bool waitingForFailures() const;
   void notifyDependents(bool failed);
   void notifyRouter();

@@ -11,6 +11,7 @@
 
 #include "platform/dispatch/Clock.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/ui/TextField.h"
 #include "platform/ui/TouchInput.h"
 
 namespace ui {
@@ -117,6 +118,16 @@ bool WindowHost::pump() {
         drag(from, to, 0.1);
         break;
       }
+      case SDL_TEXTINPUT:
+        if (auto field = focusedTextField()) field->insertText(rt::String(std::string_view(e.text.text)));
+        break;
+      case SDL_KEYDOWN:
+        if (auto field = focusedTextField()) {
+          SDL_Keycode key = e.key.keysym.sym;
+          if (key == SDLK_BACKSPACE) field->deleteBackward();
+          else if (key == SDLK_RETURN || key == SDLK_KP_ENTER) field->returnKey();
+        }
+        break;
       default: break;
     }
   }
@@ -124,12 +135,17 @@ bool WindowHost::pump() {
   return !quit_;
 }
 
+Ref<TextField> WindowHost::focusedTextField() {
+  return std::dynamic_pointer_cast<TextField>(Responder::currentFirstResponder());
+}
+
 uint64_t WindowHost::run(double seconds) {
   double end = dispatch::realUptime() + seconds;
   uint64_t before = shown_;
   auto loop = fd::RunLoop::mainRunLoop();
   while (pump() && dispatch::realUptime() < end) {
-    loop->runInMode(rt::String(fd::NSDefaultRunLoopMode), 1.0 / 60, true);
+    // In whatever mode the loop is switched to: tracking while the content is dragged.
+    loop->runInMode(loop->runMode(), 1.0 / 60, true);
   }
   return shown_ - before;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The window host: shows the screen's frames in an SDL window (the screen scaled to the
-// window) and turns the mouse into one touch and the wheel into drags.
+// window) and turns the mouse into one touch and the wheel into drags. Typed text, Backspace
+// and Return go to the text field that is first responder.
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -13,6 +14,8 @@ struct SDL_Renderer;
 struct SDL_Texture;
 
 namespace ui {
+
+class TextField;
 
 class WindowHost : public Host {
  public:
@@ -38,6 +41,7 @@ class WindowHost : public Host {
  private:
   void present();
   gfx::Point toPoints(int x, int y) const;
+  static Ref<TextField> focusedTextField();
 
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "platform/foundation/Dictionary.h"
 #include "platform/graphics/ImageContext.h"
@@ -21,6 +23,22 @@ namespace {
 // Wide enough for any text, small enough to keep positions in it exact.
 constexpr double kUnbounded = 1e7;
 constexpr double kDefaultFontSize = 17;
+
+// Alignment only places lines inside the box; set flush to the writing direction's start, the
+// lines measure what they hold instead of how far into a huge box they were pushed.
+void alignToStart(typeset::MutableAttributedString& s) {
+  const rt::String name(typeset::ParagraphStyleAttributeName);
+  std::vector<std::pair<Ref<typeset::ParagraphStyle>, rt::Range>> runs;
+  s.enumerateAttribute(name, {0, s.length()}, 0, [&](const rt::Id& v, rt::Range r, bool&) {
+    auto style = std::dynamic_pointer_cast<typeset::ParagraphStyle>(v);
+    if (!style || style->alignment() == typeset::TextAlignment::Natural) return;
+    auto flush = std::dynamic_pointer_cast<typeset::MutableParagraphStyle>(style->mutableCopy());
+    if (!flush) return;
+    flush->setAlignment(typeset::TextAlignment::Natural);
+    runs.push_back({flush, r});
+  });
+  for (auto& [style, range] : runs) s.addAttribute(name, style, range);
+}
 }  // namespace
 
 void Label::init(gfx::Rect frame) {
@@ -86,7 +104,7 @@ void Label::setHighlighted(bool on) {
   setNeedsDisplay();
 }
 
-Ref<typeset::AttributedString> Label::styledText(double fontScale) const {
+Ref<typeset::MutableAttributedString> Label::styledText(double fontScale) const {
   auto s = typeset::MutableAttributedString::create(text());
   size_t n = s->length();
   auto para = typeset::MutableParagraphStyle::create();
@@ -111,8 +129,8 @@ Ref<typeset::AttributedString> Label::styledText(double fontScale) const {
 gfx::Size Label::measure(double width, int64_t lines) const {
   if (text().isEmpty()) return {0, 0};
   auto s = styledText();
+  alignToStart(*s);
   auto layout = typeset::layOutLabel(*s, {width, kUnbounded}, lines, lineBreakMode_);
-  // The widest line, not the box: centred or right-aligned lines start far into a wide box.
   return {std::ceil(layout.layout.usedWidth), std::ceil(layout.size.height)};
 }
 

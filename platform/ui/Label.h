@@ -60,7 +60,7 @@ class Label : public View {
 
  private:
   /// The text with the label's attributes filled in where the text has none.
-  Ref<typeset::AttributedString> styledText(double fontScale = 1) const;
+  Ref<typeset::MutableAttributedString> styledText(double fontScale = 1) const;
   gfx::Size measure(double width, int64_t lines) const;
   void changed();
 

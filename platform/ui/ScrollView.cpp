@@ -77,6 +77,7 @@ void ScrollView::init(gfx::Rect frame) {
 }
 
 ScrollView::~ScrollView() {
+  leaveTrackingMode();
   if (link_) link_->invalidate();
   if (fadeTimer_) fadeTimer_->invalidate();
 }
@@ -241,6 +242,7 @@ void ScrollView::handlePan(GestureRecognizer& g) {
 void ScrollView::beginDrag() {
   stopMotion();
   tracking_ = dragging_ = true;
+  enterTrackingMode();
   lockAxis_ = 0;
   // Caught while overscrolled: start from the finger position that pull corresponds to.
   dragStartOffset_ = contentOffset();
@@ -308,6 +310,7 @@ void ScrollView::endDrag(gfx::Point fingerVelocity) {
   }
   if (d) d->scrollViewDidEndDragging(*this, willDecelerate);
   if (!willDecelerate) {
+    leaveTrackingMode();
     hideIndicatorsLater();
     return;
   }
@@ -360,7 +363,20 @@ void ScrollView::startMotion(Motion m) {
   link_->addToRunLoop(fd::RunLoop::mainRunLoop(), rt::String(fd::NSRunLoopCommonModes));
 }
 
+void ScrollView::enterTrackingMode() {
+  if (trackingMode_) return;
+  trackingMode_ = true;
+  fd::RunLoop::mainRunLoop()->pushMode(rt::String(fd::UITrackingRunLoopMode));
+}
+
+void ScrollView::leaveTrackingMode() {
+  if (!trackingMode_) return;
+  trackingMode_ = false;
+  fd::RunLoop::mainRunLoop()->popMode();
+}
+
 void ScrollView::stopMotion() {
+  if (!dragging_) leaveTrackingMode();
   motion_ = Motion::None;
   decelerating_ = false;
   animPageSettle_ = animToTop_ = false;

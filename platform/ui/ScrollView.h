@@ -184,6 +184,9 @@ class ScrollView : public View, public GestureRecognizerDelegate {
   gfx::Point clampedOffset(gfx::Point p) const;
   void startMotion(Motion m);
   void stopMotion();
+  /// The main loop serves the tracking mode from the start of a drag until the content rests.
+  void enterTrackingMode();
+  void leaveTrackingMode();
   void frame(DisplayLink& link);
   struct Axis {
     double velocity = 0;  // points per second
@@ -242,6 +245,7 @@ class ScrollView : public View, public GestureRecognizerDelegate {
 
   bool tracking_ = false;
   bool dragging_ = false;
+  bool trackingMode_ = false;
   bool decelerating_ = false;
   bool zooming_ = false;
   bool scrollEnabled_ = true;

@@ -1,7 +1,6 @@
 #include "platform/ui/ViewController.h"
 
 #include <cmath>
-#include <numbers>
 
 #include "platform/runtime/Exception.h"
 #include "platform/ui/NavigationController.h"
@@ -163,8 +162,10 @@ InterfaceOrientation placeForPresentation(ViewController& vc, View& view, const 
   } else {
     view.setBounds({{0, 0}, {b.size.height, b.size.width}});
     view.setCenter({b.size.width / 2, b.size.height / 2});
-    double angle = std::numbers::pi / 2 * (o == InterfaceOrientation::LandscapeRight ? 1 : -1);
-    view.setTransform(gfx::AffineTransformMakeRotation(angle));
+    // A quarter turn written out: the sine and cosine of pi/2 would leave the frame and
+    // converted points off by rounding dust.
+    double s = o == InterfaceOrientation::LandscapeRight ? 1 : -1;
+    view.setTransform(gfx::AffineTransform{0, s, -s, 0, 0, 0});
   }
   return o;
 }

@@ -136,6 +136,46 @@ TEST_F(RunLoopTest, StopFromAHandlerEndsRunPromptly) {
   EXPECT_TRUE(later->isValid());
 }
 
+TEST_F(RunLoopTest, PushedModeSwitchesARunningLoopAndPopSwitchesBack) {
+  auto loop = RunLoop::mainRunLoop();
+  std::vector<double> plain;
+  std::string trackingSaw;
+  auto every = Timer::scheduledTimerWithTimeInterval(0.1, true, [&](Timer&) { plain.push_back(elapsed()); });
+  Timer::scheduledTimerWithTimeInterval(0.15, false, [&](Timer&) { loop->pushMode(UITrackingRunLoopMode); });
+  auto probe = Timer::timerWithTimeInterval(0.2, false, [&](Timer&) { trackingSaw = loop->currentMode().utf8(); });
+  auto back = Timer::timerWithTimeInterval(0.45, false, [&](Timer&) { loop->popMode(); });
+  loop->addTimer(probe, UITrackingRunLoopMode);
+  loop->addTimer(back, UITrackingRunLoopMode);
+  Timer::scheduledTimerWithTimeInterval(0.65, false, [&](Timer&) { loop->stop(); });
+  loop->run();
+  EXPECT_NEAR(elapsed(), 0.65, 1e-9);
+  EXPECT_EQ(trackingSaw, UITrackingRunLoopMode);
+  ASSERT_GE(plain.size(), 3u);
+  EXPECT_NEAR(plain[0], 0.1, 1e-9);
+  EXPECT_NEAR(plain[1], 0.45, 1e-9);  // held back while tracking, then at once
+  for (double t : plain) EXPECT_FALSE(t > 0.15 && t < 0.45) << t;
+  EXPECT_EQ(loop->runMode(), String(NSDefaultRunLoopMode));
+  every->invalidate();
+}
+
+TEST_F(RunLoopTest, PushedModesNestAndAStrayPopIsIgnored) {
+  auto loop = RunLoop::mainRunLoop();
+  loop->popMode();
+  EXPECT_EQ(loop->runMode(), String(NSDefaultRunLoopMode));
+  loop->pushMode(UITrackingRunLoopMode);
+  loop->pushMode("Custom");
+  EXPECT_EQ(loop->runMode(), String("Custom"));
+  loop->popMode();
+  EXPECT_EQ(loop->runMode(), String(UITrackingRunLoopMode));
+  int fires = 0;
+  auto t = Timer::timerWithTimeInterval(0.1, false, [&](Timer&) { ++fires; });
+  loop->addTimer(t, UITrackingRunLoopMode);
+  RunLoopDriver::advance(0.2);  // no mode given: the pushed one
+  EXPECT_EQ(fires, 1);
+  RunLoopDriver::reset();  // tests share the main loop: nothing stays pushed
+  EXPECT_EQ(loop->runMode(), String(NSDefaultRunLoopMode));
+}
+
 TEST_F(RunLoopTest, RunUntilPumpsWorkFromRealThreads) {
   std::atomic<int> delivered{0};
   for (int i = 0; i < 4; ++i)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/foundation/Number.h"
 #include "platform/foundation/RunLoopDriver.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/LongPressGestureRecognizer.h"
@@ -155,6 +156,32 @@ TEST_F(GestureTest, PanReportsTranslationAndVelocity) {
   EXPECT_EQ(translations.front(), gfx::PointMake(20, 10));
   EXPECT_EQ(translations.back(), gfx::PointMake(40, 20));
   EXPECT_EQ(view->log, (std::vector<std::string>{"began", "cancelled"}));
+}
+
+TEST_F(GestureTest, StateIsObservableWithOldAndNewValues) {
+  auto pan = rt::make<PanGestureRecognizer>();
+  view->addGestureRecognizer(pan);
+  std::vector<std::pair<int64_t, int64_t>> moves;
+  auto number = [](const rt::Id& v) {
+    auto n = std::dynamic_pointer_cast<fd::Number>(v);
+    EXPECT_TRUE(n);
+    return n ? n->longLongValue() : -1;
+  };
+  uint64_t token = pan->observe(rt::String("state"), rt::KeyValueObservingOptionOld | rt::KeyValueObservingOptionNew,
+                                [&](rt::Object*, const rt::KeyValueChange& c) {
+                                  moves.push_back({number(c.oldValue), number(c.newValue)});
+                                });
+  TouchInput input(window);
+  auto t = input.down({50, 50});
+  input.move(t, {80, 50});
+  input.move(t, {110, 50});
+  input.up(t);
+  using P = std::pair<int64_t, int64_t>;
+  // Began, changed, ended, then back to possible once the touches are gone.
+  EXPECT_EQ(moves, (std::vector<P>{{0, 1}, {1, 2}, {2, 3}, {3, 0}}));
+  EXPECT_EQ(number(pan->valueForKey(rt::String("state"))), 0);
+  EXPECT_THROW(pan->setValueForKey(fd::Number::numberWithLongLong(2), rt::String("state")), rt::Exception);
+  pan->removeObservation(token);
 }
 
 TEST_F(GestureTest, PanInAScaledViewReportsItsOwnUnits) {

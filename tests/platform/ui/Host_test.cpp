@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <SDL2/SDL.h>
+
 #include <chrono>
+#include <cstring>
+#include <functional>
 #include <filesystem>
 #include <thread>
 
@@ -14,6 +19,7 @@
 #include "platform/runtime/Exception.h"
 #include "platform/ui/Host.h"
 #include "platform/ui/HostWindow.h"
+#include "platform/ui/TextField.h"
 #include "platform/ui/Transaction.h"
 
 extern char** environ;
@@ -127,52 +133,146 @@ TEST_F(HostTest, HeadlessRunsAScriptAndWritesFrames) {
   EXPECT_FALSE(host.shoot("/nonexistent-dir/x.png", &error));
 }
 
-TEST_F(HostTest, WindowHostOpensAndRendersUnderXvfb) {
-  std::string xvfb;
-  for (const char* p : {"/usr/bin/Xvfb", "/usr/local/bin/Xvfb"})
-    if (access(p, X_OK) == 0) xvfb = p;
-  if (xvfb.empty()) GTEST_SKIP() << "Xvfb is not installed";
-  // A display number nobody uses.
-  int display = 90;
-  while (display < 200 && (fs::exists("/tmp/.X11-unix/X" + std::to_string(display)) ||
-                           fs::exists("/tmp/.X" + std::to_string(display) + "-lock")))
-    ++display;
-  std::string name = ":" + std::to_string(display);
-  std::vector<std::string> args = {xvfb, name, "-screen", "0", "640x480x24", "-nolisten", "tcp"};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, xvfb.c_str(), nullptr, nullptr, argv.data(), environ), 0);
-  std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
-  for (int i = 0; i < 100 && !fs::exists(socket); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  ASSERT_TRUE(fs::exists(socket)) << "Xvfb did not start";
-  std::string oldDisplay = getenv("DISPLAY") ? getenv("DISPLAY") : "";
-  setenv("DISPLAY", name.c_str(), 1);
-  {
-    auto screen = rt::make<Screen>(gfx::Size{100, 120}, 2);
-    Demo d = demoTree({100, 120});
-    WindowHost host(screen);
-    host.setWindowSource([&] { return std::vector<Ref<Window>>{d.window}; });
-    std::string error;
-    bool opened = host.open("test", 1.5, &error);
-    EXPECT_TRUE(opened) << error;
-    if (opened) {
-      EXPECT_TRUE(host.pump());
-      EXPECT_GE(host.framesShown(), 1u);
-      EXPECT_TRUE(isRed(host.windowPixel(75, 75)));  // point (50, 50) at zoom 1.5
-      EXPECT_EQ(host.windowPixel(10, 10) & 0xffffff, 0xffffffu);
-      d.tile->setBackgroundColor(gfx::Color::blueColor());
-      host.pump();
-      EXPECT_TRUE(isBlue(host.windowPixel(75, 75)));
-      host.close();
+// A private X server for the window host, pointed to by DISPLAY while it lives.
+class XvfbDisplay {
+ public:
+  XvfbDisplay() {
+    for (const char* p : {"/usr/bin/Xvfb", "/usr/local/bin/Xvfb"})
+      if (access(p, X_OK) == 0) binary_ = p;
+    if (binary_.empty()) return;
+    // The server picks a free display itself and writes its number to the pipe: tests that
+    // run at the same time never share (or kill) each other's server.
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    std::vector<std::string> args = {binary_, "-displayfd", std::to_string(fds[1]), "-screen", "0", "640x480x24",
+                                     "-nolisten", "tcp"};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, binary_.c_str(), nullptr, nullptr, argv.data(), environ) != 0) pid_ = 0;
+    close(fds[1]);
+    std::string number;
+    pollfd in{fds[0], POLLIN, 0};
+    while (pid_ && poll(&in, 1, 10000) > 0) {
+      char c;
+      if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+      number += c;
     }
+    close(fds[0]);
+    if (number.empty()) return;
+    started_ = true;
+    oldDisplay_ = getenv("DISPLAY") ? getenv("DISPLAY") : "";
+    setenv("DISPLAY", (":" + number).c_str(), 1);
   }
-  if (oldDisplay.empty()) unsetenv("DISPLAY");
-  else setenv("DISPLAY", oldDisplay.c_str(), 1);
-  kill(pid, SIGTERM);
-  int status = 0;
-  waitpid(pid, &status, 0);
+  ~XvfbDisplay() {
+    if (!pid_) return;
+    if (started_) {
+      if (oldDisplay_.empty()) unsetenv("DISPLAY");
+      else setenv("DISPLAY", oldDisplay_.c_str(), 1);
+    }
+    kill(pid_, SIGTERM);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+  }
+  bool installed() const { return !binary_.empty(); }
+  bool started() const { return started_; }
+
+ private:
+  std::string binary_, oldDisplay_;
+  pid_t pid_ = 0;
+  bool started_ = false;
+};
+
+TEST_F(HostTest, WindowHostOpensAndRendersUnderXvfb) {
+  XvfbDisplay x;
+  if (!x.installed()) GTEST_SKIP() << "Xvfb is not installed";
+  ASSERT_TRUE(x.started()) << "Xvfb did not start";
+  auto screen = rt::make<Screen>(gfx::Size{100, 120}, 2);
+  Demo d = demoTree({100, 120});
+  WindowHost host(screen);
+  host.setWindowSource([&] { return std::vector<Ref<Window>>{d.window}; });
+  std::string error;
+  bool opened = host.open("test", 1.5, &error);
+  ASSERT_TRUE(opened) << error;
+  EXPECT_TRUE(host.pump());
+  EXPECT_GE(host.framesShown(), 1u);
+  EXPECT_TRUE(isRed(host.windowPixel(75, 75)));  // point (50, 50) at zoom 1.5
+  EXPECT_EQ(host.windowPixel(10, 10) & 0xffffff, 0xffffffu);
+  d.tile->setBackgroundColor(gfx::Color::blueColor());
+  host.pump();
+  EXPECT_TRUE(isBlue(host.windowPixel(75, 75)));
+  host.close();
+}
+
+namespace {
+void pushText(const char* utf8) {
+  SDL_Event e{};
+  e.type = SDL_TEXTINPUT;
+  std::strncpy(e.text.text, utf8, sizeof(e.text.text) - 1);
+  ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+}
+void pushKey(SDL_Keycode key) {
+  SDL_Event e{};
+  e.type = SDL_KEYDOWN;
+  e.key.state = SDL_PRESSED;
+  e.key.keysym.sym = key;
+  ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+}
+}  // namespace
+
+TEST_F(HostTest, WindowHostTypesIntoTheFirstResponderUnderXvfb) {
+  XvfbDisplay x;
+  if (!x.installed()) GTEST_SKIP() << "Xvfb is not installed";
+  ASSERT_TRUE(x.started()) << "Xvfb did not start";
+  auto screen = rt::make<Screen>(gfx::Size{200, 120}, 1);
+  Demo d = demoTree({200, 120});
+  auto field = rt::make<TextField>(gfx::RectMake(10, 10, 180, 30));
+  auto other = rt::make<TextField>(gfx::RectMake(10, 60, 180, 30));
+  d.window->addSubview(field);
+  d.window->addSubview(other);
+  int returns = 0;
+  field->addTarget(nullptr, Control::Action([&](Control&, Event*) { ++returns; }), ControlEventEditingDidEndOnExit);
+  WindowHost host(screen);
+  host.setWindowSource([&] { return std::vector<Ref<Window>>{d.window}; });
+  std::string error;
+  ASSERT_TRUE(host.open("keys", 1, &error)) << error;
+
+  // Nobody is first responder: typing goes nowhere.
+  pushText("lost");
+  pushKey(SDLK_RETURN);
+  host.pump();
+  EXPECT_TRUE(field->text().isEmpty());
+  EXPECT_EQ(returns, 0);
+
+  ASSERT_TRUE(field->becomeFirstResponder());
+  struct Step {
+    std::function<void()> input;
+    const char* text;
+    int returns;
+  };
+  const Step steps[] = {
+      {[] { pushText("Caf\u00e9 "); }, "Caf\u00e9 ", 0},
+      {[] { pushText("\U0001F600"); }, "Caf\u00e9 \U0001F600", 0},
+      {[] { pushKey(SDLK_BACKSPACE); }, "Caf\u00e9 ", 0},  // the emoji goes whole
+      {[] { pushKey(SDLK_BACKSPACE); pushKey(SDLK_BACKSPACE); }, "Caf", 0},
+      {[] { pushKey(SDLK_a); }, "Caf", 0},  // letters come as text, not as keys
+      {[] { pushKey(SDLK_RETURN); }, "Caf", 1},
+      {[] { pushKey(SDLK_KP_ENTER); }, "Caf", 2},
+  };
+  for (const Step& step : steps) {
+    step.input();
+    host.pump();
+    EXPECT_EQ(field->text(), rt::String(step.text));
+    EXPECT_EQ(returns, step.returns);
+  }
+  // The keyboard follows the first responder.
+  ASSERT_TRUE(other->becomeFirstResponder());
+  pushText("x");
+  host.pump();
+  EXPECT_EQ(other->text(), rt::String("x"));
+  EXPECT_EQ(field->text(), rt::String("Caf"));
+  other->resignFirstResponder();
+  host.close();
 }
 
 TEST(HostScreen, MainScreenIsPhoneSizedAndConfigurable) {

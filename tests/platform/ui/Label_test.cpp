@@ -4,6 +4,7 @@
 
 #include "platform/graphics/Context.h"
 #include "platform/typeset/AttributeNames.h"
+#include "platform/ui/Button.h"
 
 using namespace ui;
 
@@ -81,6 +82,45 @@ TEST(Label, SizeThatFitsGrowsWithLinesAndText) {
   EXPECT_GT(two.height, size1.height);
   auto empty = label("", gfx::RectZero);
   EXPECT_EQ(empty->sizeThatFits({100, 100}), gfx::SizeMake(0, 0));
+}
+
+TEST(Label, SizeThatFitsIsTheTextsSizeWhateverTheAlignment) {
+  using A = typeset::TextAlignment;
+  const A alignments[] = {A::Left, A::Center, A::Right, A::Justified};
+  const char* texts[] = {"Weather", "District council meets on Tuesday", "\u05e9\u05dc\u05d5\u05dd \u05e2\u05d5\u05dc\u05dd"};
+  const gfx::Size limits[] = {{0, 0}, {80, 0}};
+  for (const char* text : texts) {
+    for (gfx::Size limit : limits) {
+      auto reference = label(text, {});
+      gfx::Size natural = reference->sizeThatFits(limit);
+      ASSERT_GT(natural.width, 0);
+      ASSERT_LT(natural.width, 20.0 * std::string(text).size());  // the text, not the open box
+      for (A a : alignments) {
+        SCOPED_TRACE(testing::Message() << text << " within " << limit.width << " aligned " << int(a));
+        auto l = label(text, {});
+        l->setTextAlignment(a);
+        EXPECT_EQ(l->sizeThatFits(limit), natural);
+        l->sizeToFit();
+        EXPECT_EQ(l->bounds().size, l->sizeThatFits({0, 0}));
+      }
+    }
+  }
+}
+
+TEST(Label, ButtonSizedToFitIsItsTitlePlusInsets) {
+  using A = typeset::TextAlignment;
+  const gfx::Size plain = label("Subscribe", {})->sizeThatFits({0, 0});
+  for (A a : {A::Natural, A::Left, A::Center, A::Right}) {
+    SCOPED_TRACE(int(a));
+    auto b = Button::buttonWithType(ButtonType::Custom);
+    b->setTitle(rt::String("Subscribe"), ControlStateNormal);
+    b->titleLabel()->setFont(typeset::Font::systemFontOfSize(20));
+    b->titleLabel()->setTextAlignment(a);
+    b->setContentEdgeInsets({4, 10, 6, 12});
+    b->sizeToFit();
+    EXPECT_EQ(b->bounds().size.width, plain.width + 22);
+    EXPECT_EQ(b->bounds().size.height, plain.height + 10);
+  }
 }
 
 TEST(Label, AttributedTextKeepsItsOwnAttributes) {

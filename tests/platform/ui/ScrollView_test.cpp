@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/RunLoopDriver.h"
+#include "platform/foundation/Timer.h"
 #include "platform/foundation/ValueBox.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Button.h"
@@ -263,6 +266,8 @@ TEST_F(ScrollViewTest, WithoutBouncesTheDragStopsAtTheEdges) {
   EXPECT_FALSE(scroll->gestureRecognizerShouldBegin(scroll->panGestureRecognizer().get()));
   drag({0, -100}, {0, -1000});
   EXPECT_EQ(scroll->contentOffset().y, 0);
+  TouchInput(window).drag({100, 400}, {100, 200}, 0.2, 8);  // a finger does no better
+  EXPECT_EQ(scroll->contentOffset().y, 0);
   EXPECT_TRUE(recorder->events().empty());
 }
 
@@ -412,6 +417,88 @@ TEST_F(ScrollViewTest, RealFingerDragScrollsThroughTheTouchPath) {
   settle();
   EXPECT_GT(scroll->contentOffset().y, 200);
   EXPECT_EQ(recorder->events().back(), "didEndDecelerating");
+}
+
+TEST_F(ScrollViewTest, DefaultModeTimersWaitWhileTheContentMovesAndCommonOnesDoNot) {
+  auto loop = fd::RunLoop::mainRunLoop();
+  auto moving = [&] { return scroll->isDragging() || scroll->isDecelerating(); };
+  int plain = 0, plainWhileMoving = 0, common = 0, commonWhileMoving = 0;
+  auto plainTimer = fd::Timer::timerWithTimeInterval(0.05, true, [&](fd::Timer&) {
+    ++plain;
+    if (moving()) ++plainWhileMoving;
+  });
+  auto commonTimer = fd::Timer::timerWithTimeInterval(0.05, true, [&](fd::Timer&) {
+    ++common;
+    if (moving()) ++commonWhileMoving;
+  });
+  loop->addTimer(plainTimer, fd::NSDefaultRunLoopMode);
+  loop->addTimer(commonTimer, fd::NSRunLoopCommonModes);
+  TouchInput input(window);
+  auto t = input.down({100, 400});
+  for (int i = 1; i <= 30; ++i) {
+    fd::RunLoopDriver::advance(1.0 / 60);
+    input.move(t, {100, 400 - 10.0 * i});
+  }
+  ASSERT_TRUE(scroll->isDragging());
+  EXPECT_EQ(loop->runMode(), rt::String(fd::UITrackingRunLoopMode));
+  input.up(t);
+  ASSERT_TRUE(scroll->isDecelerating());
+  EXPECT_EQ(loop->runMode(), rt::String(fd::UITrackingRunLoopMode));
+  int plainBeforeRest = plain;
+  settle();
+  ASSERT_FALSE(scroll->isDecelerating());
+  EXPECT_EQ(loop->runMode(), rt::String(fd::NSDefaultRunLoopMode));
+  fd::RunLoopDriver::advance(0.2);
+  EXPECT_EQ(plainWhileMoving, 0);
+  EXPECT_LE(plainBeforeRest, 1);  // only before the pan took hold
+  EXPECT_GE(plain, plainBeforeRest + 4);
+  EXPECT_GT(commonWhileMoving, 10);
+  plainTimer->invalidate();
+  commonTimer->invalidate();
+}
+
+TEST_F(ScrollViewTest, TheLoopLeavesTrackingWhenTheContentRests) {
+  auto loop = fd::RunLoop::mainRunLoop();
+  const rt::String tracking(fd::UITrackingRunLoopMode), normal(fd::NSDefaultRunLoopMode);
+  struct Case {
+    const char* name;
+    std::function<void(TouchInput&, const Ref<Touch>&)> finish;
+  };
+  const Case cases[] = {
+      {"lifted at rest", [](TouchInput& in, const Ref<Touch>& t) {
+         TouchInput::wait(0.5);  // the finger stops: no speed left
+         in.up(t);
+       }},
+      {"cancelled", [](TouchInput& in, const Ref<Touch>& t) { in.cancel({t}); }},
+      {"scrolling switched off", [this](TouchInput&, const Ref<Touch>&) { scroll->setScrollEnabled(false); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    scroll->setScrollEnabled(true);
+    scroll->setContentOffset({0, 0});
+    TouchInput input(window);
+    auto t = input.down({100, 400});
+    for (int i = 1; i <= 5; ++i) input.move(t, {100, 400 - 20.0 * i});
+    ASSERT_TRUE(scroll->isDragging());
+    EXPECT_EQ(loop->runMode(), tracking);
+    c.finish(input, t);
+    EXPECT_FALSE(scroll->isDragging());
+    EXPECT_FALSE(scroll->isDecelerating());
+    EXPECT_EQ(loop->runMode(), normal);
+    if (t->phase() != TouchPhase::Ended && t->phase() != TouchPhase::Cancelled) input.cancel({t});
+  }
+  // A scroll view that goes away mid-drag takes its tracking with it.
+  scroll->setScrollEnabled(true);
+  TouchInput input(window);
+  auto t = input.down({100, 400});
+  for (int i = 1; i <= 5; ++i) input.move(t, {100, 400 - 20.0 * i});
+  ASSERT_EQ(loop->runMode(), tracking);
+  scroll->removeFromSuperview();
+  Weak<ScrollView> gone = scroll;
+  scroll.reset();
+  input.cancel({t});
+  EXPECT_TRUE(gone.expired());
+  EXPECT_EQ(loop->runMode(), normal);
 }
 
 TEST_F(ScrollViewTest, AFingerComingDownStopsADeceleration) {

@@ -153,12 +153,9 @@ TEST_F(ViewControllerTest, LandscapeOnlyScreensArePresentedRotated) {
   gfx::Size screen = window->bounds().size;
   EXPECT_EQ(app->statusBarOrientation(), InterfaceOrientation::LandscapeRight);
   EXPECT_EQ(player->view()->bounds().size, (gfx::Size{screen.height, screen.width}));
-  gfx::Rect frame = player->view()->frame();
-  EXPECT_NEAR(frame.size.width, screen.width, 1e-9);
-  EXPECT_NEAR(frame.size.height, screen.height, 1e-9);
-  gfx::Point corner = player->view()->convertPointToView({0, 0}, nullptr);
-  EXPECT_NEAR(corner.x, screen.width, 1e-9);  // its top left is at the screen's top right
-  EXPECT_NEAR(corner.y, 0, 1e-9);
+  EXPECT_EQ(player->view()->frame(), window->bounds());
+  // Its top left is at the screen's top right.
+  EXPECT_EQ(player->view()->convertPointToView({0, 0}, nullptr), (gfx::Point{screen.width, 0}));
   a->dismissViewControllerAnimated(false);
   EXPECT_EQ(app->statusBarOrientation(), InterfaceOrientation::Portrait);
 }
