@@ -120,10 +120,17 @@ void OperationQueue::schedule() {
     if (suspended_) return;
     int64_t width = effectiveWidth();
     while (running_ < width) {
+      // The first ready operation of the highest priority. Readiness is asked only of an
+      // operation that could win, so a long queue costs a pass of priority reads.
       Item* best = nullptr;
+      OperationQueuePriority bestPriority{};
       for (auto& item : items_) {
-        if (item.started || !item.op->isReady()) continue;
-        if (!best || item.op->queuePriority() > best->op->queuePriority()) best = &item;
+        if (item.started) continue;
+        OperationQueuePriority priority = item.op->queuePriority();
+        if (best && priority <= bestPriority) continue;
+        if (!item.op->isReady()) continue;
+        best = &item;
+        bestPriority = priority;
       }
       if (!best) break;
       best->started = true;
