@@ -231,14 +231,8 @@ void URLSessionTask::start() {
         downloadPath_.clear();
         return complete(makeURLError(NSURLErrorCannotOpenFile, url));
       }
-    } else {
-      downloadPath_ =
-          (NSTemporaryDirectory() + String("download-") + UUID::create()->UUIDString() + String(".tmp")).utf8();
-      downloadFile_ = std::fopen(downloadPath_.c_str(), "wb");
-      if (!downloadFile_) {
-        downloadPath_.clear();
-        return complete(makeURLError(NSURLErrorCannotCreateFile, url));
-      }
+    } else if (!createDownloadFile()) {
+      return complete(makeURLError(NSURLErrorCannotCreateFile, url));
     }
   }
   std::string method = current_->HTTPMethod().utf8();
@@ -686,7 +680,26 @@ std::optional<std::pair<URLSessionAuthChallengeDisposition, Ref<URLCredential>>>
   return wait->answer;
 }
 
+bool URLSessionTask::createDownloadFile() {
+  downloadPath_ =
+      (NSTemporaryDirectory() + String("download-") + UUID::create()->UUIDString() + String(".tmp")).utf8();
+  downloadFile_ = std::fopen(downloadPath_.c_str(), "wb");
+  if (!downloadFile_) downloadPath_.clear();
+  return downloadFile_ != nullptr;
+}
+
 void URLSessionTask::receiveData(const char* bytes, size_t length) {
+  if (!download_) {
+    Ref<URLSessionTask> download;
+    {
+      std::lock_guard lock(mutex_);
+      download = becameDownload_.lock();
+      // Kept in case the delegate makes this a download.
+      if (!download && awaitingDisposition_ && !hasCompletion_)
+        undecidedBody_.insert(undecidedBody_.end(), bytes, bytes + length);
+    }
+    if (download) return download->receiveData(bytes, length);
+  }
   updateCount("countOfBytesReceived", received_, received_ + static_cast<int64_t>(length));
   if (download_) {
     {
@@ -770,13 +783,105 @@ void URLSessionTask::receiveResponse(const Ref<URLResponse>& response) {
 }
 
 void URLSessionTask::answerDisposition(URLSessionResponseDisposition d) {
+  if (d == URLSessionResponseDisposition::BecomeDownload) return becomeDownload();
   if (d != URLSessionResponseDisposition::Allow) return cancel();
   std::lock_guard lock(mutex_);
   awaitingDisposition_ = false;
+  undecidedBody_.clear();
+  undecidedBody_.shrink_to_fit();
   flushHeld();
 }
 
+void URLSessionTask::becomeDownload() {
+  auto session = session_.lock();
+  if (!session) return cancel();
+  // Made outside this task's lock: the session's lock is taken before a task's elsewhere.
+  auto download = rt::make<URLSessionDownloadTask>();
+  {
+    std::lock_guard lock(session->mutex_);
+    download->setUp(session, session->nextIdentifier_++, request_, nullptr);
+    session->tasks_.push_back(download);
+  }
+  download->download_ = true;
+  download->started_ = true;
+  {
+    std::lock_guard lock(mutex_);
+    download->current_ = current_;
+    download->response_ = response_;
+  }
+  download->expectedToReceive_ = expectedToReceive_.load();
+  download->sent_ = sent_.load();
+  download->expectedToSend_ = expectedToSend_.load();
+  auto self = selfRef();
+  const bool opened = download->createDownloadFile();
+  // The new task is still suspended: what it delivers is held back, in order, until it runs.
+  if (session->responds(URLSessionDelegate::kDidBecomeDownloadTask)) {
+    download->deliver([session, self, download] {
+      if (auto d = session->delegate())
+        d->didBecomeDownloadTask(session, std::static_pointer_cast<URLSessionDataTask>(self), download);
+    });
+  }
+  bool switched = false, finished = false;
+  Ref<Error> outcome;
+  std::shared_ptr<URLLoadJob> job;
+  for (;;) {
+    std::vector<uint8_t> body;
+    {
+      std::lock_guard lock(mutex_);
+      if (finishQueued_ || !awaitingDisposition_) break;  // cancelled meanwhile
+      body = std::move(undecidedBody_);
+      undecidedBody_.clear();
+      if (body.empty()) {
+        // From here on the transfer's bytes and outcome go to the download task (see
+        // receiveData and complete); whatever this task still held back is dropped unheard.
+        awaitingDisposition_ = false;
+        held_.clear();
+        finished = closed_;
+        outcome = undecidedOutcome_;
+        closed_ = true;
+        finishQueued_ = true;
+        becameDownload_ = download;
+        job = std::move(job_);
+        job_.reset();
+        download->origin_ = self;
+        download->job_ = job;
+        switched = true;
+        break;
+      }
+    }
+    // Bytes that came while the delegate decided; more may arrive while these are written.
+    if (opened) download->receiveData(reinterpret_cast<const char*>(body.data()), body.size());
+  }
+  if (!switched) {
+    {
+      std::lock_guard lock(download->mutex_);
+      download->held_.clear();
+    }
+    session->taskCompleted(download.get());
+    return;
+  }
+  moveTo(URLSessionTaskState::Completed, [] { return true; });
+  download->moveTo(URLSessionTaskState::Running, [] { return true; });
+  {
+    std::lock_guard lock(download->mutex_);
+    download->flushHeld();
+  }
+  if (!opened) {
+    if (job) URLLoader::shared().cancel(job);
+    download->complete(makeURLError(NSURLErrorCannotCreateFile, request_->URL()));
+  } else if (finished) {
+    download->complete(outcome);
+  }
+  session->taskCompleted(this);
+}
+
 void URLSessionTask::complete(Ref<Error> error, bool cancelled) {
+  Ref<URLSessionTask> download;
+  {
+    std::lock_guard lock(mutex_);
+    download = becameDownload_.lock();
+  }
+  if (download) return download->complete(std::move(error), cancelled);
   auto session = session_.lock();
   auto self = selfRef();
   auto finish = [self, session, error] {
@@ -788,6 +893,7 @@ void URLSessionTask::complete(Ref<Error> error, bool cancelled) {
       data = error ? nullptr : (self->collected_ ? self->collected_ : Data::create());
       response = self->response_;
       self->job_.reset();
+      self->origin_.reset();
     }
     self->moveTo(URLSessionTaskState::Completed, [] { return true; });
     if (self->download_) {
@@ -815,11 +921,13 @@ void URLSessionTask::complete(Ref<Error> error, bool cancelled) {
     // Nothing that was held back reaches the delegate after a cancel.
     held_.clear();
     awaitingDisposition_ = false;
+    undecidedBody_ = {};
   }
   if (cancelled || (state_ != URLSessionTaskState::Suspended && !awaitingDisposition_ && held_.empty())) {
     finishQueued_ = true;
     session->queue_->addOperationWithBlock(std::move(finish));
   } else {
+    if (awaitingDisposition_) undecidedOutcome_ = error;
     held_.push_back(std::move(finish));
   }
 }

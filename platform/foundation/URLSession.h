@@ -34,7 +34,7 @@ struct URLLoadJob;
 struct URLSessionTaskHop;
 
 enum class URLSessionTaskState : int64_t { Running = 0, Suspended = 1, Canceling = 2, Completed = 3 };
-enum class URLSessionResponseDisposition : int64_t { Cancel = 0, Allow = 1 };
+enum class URLSessionResponseDisposition : int64_t { Cancel = 0, Allow = 1, BecomeDownload = 2 };
 enum class URLSessionAuthChallengeDisposition : int64_t {
   UseCredential = 0,
   PerformDefaultHandling = 1,
@@ -54,6 +54,7 @@ class URLSessionDelegate : public Object {
   static constexpr const char* kDidCompleteWithError = "URLSession:task:didCompleteWithError:";
   static constexpr const char* kDidReceiveResponse = "URLSession:dataTask:didReceiveResponse:completionHandler:";
   static constexpr const char* kDidReceiveData = "URLSession:dataTask:didReceiveData:";
+  static constexpr const char* kDidBecomeDownloadTask = "URLSession:dataTask:didBecomeDownloadTask:";
   static constexpr const char* kWillCacheResponse = "URLSession:dataTask:willCacheResponse:completionHandler:";
   static constexpr const char* kDidFinishDownloadingToURL = "URLSession:downloadTask:didFinishDownloadingToURL:";
   static constexpr const char* kDidWriteData =
@@ -79,6 +80,10 @@ class URLSessionDelegate : public Object {
     handler(URLSessionResponseDisposition::Allow);
   }
   virtual void didReceiveData(const Ref<URLSession>&, const Ref<URLSessionDataTask>&, const Ref<Data>&) {}
+  /// The response was answered with BecomeDownload: the transfer goes on as `downloadTask`,
+  /// which hears the rest; the data task hears nothing more.
+  virtual void didBecomeDownloadTask(const Ref<URLSession>&, const Ref<URLSessionDataTask>&,
+                                     const Ref<URLSessionDownloadTask>& /*downloadTask*/) {}
   using CacheHandler = std::function<void(Ref<CachedURLResponse>)>;
   /// Before a response is stored: `handler` takes the proposed response, a substitute, or null
   /// to store nothing.
@@ -212,6 +217,10 @@ class URLSessionTask : public Object {
   /// Answers from a stored response without touching the network.
   void serveCached(const Ref<CachedURLResponse>& cached);
   void answerDisposition(URLSessionResponseDisposition d);
+  /// Hands the running transfer of this data task to a new download task of the session.
+  void becomeDownload();
+  /// A new temporary file for a download's body; false when it cannot be made.
+  bool createDownloadFile();
   void complete(Ref<Error> error, bool cancelled = false);
   /// On the delegate queue: hands the temporary file over, then removes it.
   void finishDownload(const Ref<URLSession>& session, const Ref<URLResponse>& response, const Ref<Error>& error);
@@ -231,6 +240,13 @@ class URLSessionTask : public Object {
   DownloadCompletionHandler downloadCompletion_;
   std::string downloadPath_;
   FILE* downloadFile_ = nullptr;
+  // A data task that became a download forwards its transfer to that task, which keeps the
+  // data task alive until it completes. Body bytes that arrive while the delegate decides on
+  // the response are kept for it, as is an outcome reached meanwhile.
+  Weak<URLSessionTask> becameDownload_;
+  Ref<URLSessionTask> origin_;
+  std::vector<uint8_t> undecidedBody_;
+  Ref<Error> undecidedOutcome_;
   // A download resumed from resume data: the bytes already in downloadPath_ and the validator
   // that must still hold for them to be kept.
   int64_t resumeOffset_ = 0;
