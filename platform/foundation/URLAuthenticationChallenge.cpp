@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "platform/foundation/Data.h"
+#include "platform/foundation/URL.h"
 #include "platform/foundation/URLResponse.h"
 
 namespace fd {
@@ -33,6 +34,32 @@ Id makeServerTrust(const std::vector<Ref<Data>>& chain, const String& host) {
     f = factorySlot();
   }
   return f ? f(chain, host) : nullptr;
+}
+
+namespace {
+// The realm of a "WWW-Authenticate" challenge, quoted or bare.
+std::optional<String> realmOf(const String& challenge) {
+  std::string s = challenge.utf8();
+  size_t at = s.find("realm=");
+  if (at == std::string::npos) return std::nullopt;
+  at += 6;
+  if (at < s.size() && s[at] == '"') {
+    size_t end = s.find('"', at + 1);
+    return String(s.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1).c_str());
+  }
+  size_t end = s.find_first_of(", ", at);
+  return String(s.substr(at, end == std::string::npos ? std::string::npos : end - at).c_str());
+}
+}  // namespace
+
+Ref<URLProtectionSpace> URLProtectionSpace::forServerChallenge(const Ref<URL>& url, const String& wwwAuthenticate) {
+  String lower = wwwAuthenticate.lowercaseString();
+  const char* method = lower.hasPrefix("basic")    ? NSURLAuthenticationMethodHTTPBasic
+                       : lower.hasPrefix("digest") ? NSURLAuthenticationMethodHTTPDigest
+                                                   : NSURLAuthenticationMethodDefault;
+  String scheme = url->scheme().lowercaseString();
+  return rt::make<URLProtectionSpace>(url->host().value_or(String()), url->port().value_or(scheme == "https" ? 443 : 80),
+                                      scheme, realmOf(wwwAuthenticate), String(method));
 }
 
 void URLProtectionSpace::init(String host, int64_t port, String protocol, std::optional<String> realm, String method) {

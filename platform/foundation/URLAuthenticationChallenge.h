@@ -25,11 +25,16 @@ using ServerTrustFactory = std::function<Id(const std::vector<Ref<Data>>& chain,
 void setServerTrustFactory(ServerTrustFactory factory);
 Id makeServerTrust(const std::vector<Ref<Data>>& chain, const String& host);
 
+class URL;
+
 class URLProtectionSpace : public Object {
   RT_CLASS_NAMED(URLProtectionSpace, Object, "NSURLProtectionSpace")
  public:
   void init() {}
   void init(String host, int64_t port, String protocol, std::optional<String> realm, String method);
+  /// The space an HTTP server asks credentials for: its host, port and scheme from `url`, the
+  /// method and realm from its "WWW-Authenticate" header.
+  static Ref<URLProtectionSpace> forServerChallenge(const Ref<URL>& url, const String& wwwAuthenticate);
 
   const String& host() const { return host_; }
   int64_t port() const { return port_; }

@@ -58,19 +58,6 @@ Ref<URLResponse> responseForFile(const Ref<URL>& url) {
                                std::nullopt);
 }
 
-std::optional<String> realmOf(const String& challenge) {
-  std::string s = challenge.utf8();
-  size_t at = s.find("realm=");
-  if (at == std::string::npos) return std::nullopt;
-  at += 6;
-  if (at < s.size() && s[at] == '"') {
-    size_t end = s.find('"', at + 1);
-    return String(s.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1).c_str());
-  }
-  size_t end = s.find_first_of(", ", at);
-  return String(s.substr(at, end == std::string::npos ? std::string::npos : end - at).c_str());
-}
-
 }  // namespace
 
 struct URLConnection::Transfer {
@@ -439,13 +426,7 @@ void URLConnection::followRedirect(const std::shared_ptr<Transfer>& t) {
 void URLConnection::challengeHTTP(const std::shared_ptr<Transfer>& t) {
   auto http = rt::as<HTTPURLResponse>(t->response);
   String header = http->valueForHTTPHeaderField("WWW-Authenticate").value_or(String());
-  String lower = header.lowercaseString();
-  const char* method = lower.hasPrefix("basic")    ? NSURLAuthenticationMethodHTTPBasic
-                       : lower.hasPrefix("digest") ? NSURLAuthenticationMethodHTTPDigest
-                                                   : NSURLAuthenticationMethodDefault;
-  int64_t port = t->url->port().value_or(t->url->scheme().lowercaseString() == "https" ? 443 : 80);
-  auto space = rt::make<URLProtectionSpace>(t->host, port, t->url->scheme().lowercaseString(), realmOf(header),
-                                            String(method));
+  auto space = URLProtectionSpace::forServerChallenge(t->url, header);
   std::shared_ptr<URLAuthenticationChallengeSender> sender(selfRef(), static_cast<URLAuthenticationChallengeSender*>(this));
   auto challenge = rt::make<URLAuthenticationChallenge>(space, authFailures_, t->response, sender);
   {

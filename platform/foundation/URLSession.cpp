@@ -78,19 +78,6 @@ void runHook(URLSessionTask& task, bool resuming, URLSessionTaskState before) {
   if (hook) hook(task, resuming, before);
 }
 
-std::optional<String> realmOf(const String& challenge) {
-  std::string s = challenge.utf8();
-  size_t at = s.find("realm=");
-  if (at == std::string::npos) return std::nullopt;
-  at += 6;
-  if (at < s.size() && s[at] == '"') {
-    size_t end = s.find('"', at + 1);
-    return String(s.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1).c_str());
-  }
-  size_t end = s.find_first_of(", ", at);
-  return String(s.substr(at, end == std::string::npos ? std::string::npos : end - at).c_str());
-}
-
 bool isHTTPScheme(const String& scheme) {
   std::string s = scheme.utf8();
   return strcasecmp(s.c_str(), "http") == 0 || strcasecmp(s.c_str(), "https") == 0;
@@ -591,14 +578,7 @@ void URLSessionTask::challengeHTTP(const std::shared_ptr<URLSessionTaskHop>& hop
   if (!session) return deliverHeld(hop);
   auto url = hop->response->URL();
   String header = hop->response->valueForHTTPHeaderField("WWW-Authenticate").value_or(String());
-  String lower = header.lowercaseString();
-  const char* method = lower.hasPrefix("basic")    ? NSURLAuthenticationMethodHTTPBasic
-                       : lower.hasPrefix("digest") ? NSURLAuthenticationMethodHTTPDigest
-                                                   : NSURLAuthenticationMethodDefault;
-  String scheme = url->scheme().lowercaseString();
-  auto space = rt::make<URLProtectionSpace>(url->host().value_or(String()),
-                                            url->port().value_or(scheme == "https" ? 443 : 80), scheme,
-                                            realmOf(header), String(method));
+  auto space = URLProtectionSpace::forServerChallenge(url, header);
   int64_t failures = 0;
   {
     std::lock_guard lock(mutex_);
