@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <thread>
 
 #include "platform/dispatch/Clock.h"
 #include "platform/dispatch/MainQueue.h"
@@ -20,6 +21,16 @@ namespace {
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // How long a loop sleeps at most while the virtual clock may move under it.
 constexpr double kVirtualSlice = 0.002;
+// How long an idle loop looks for new work before it sleeps.
+constexpr double kSpinBeforeSleep = 50e-6;
+
+inline void cpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#else
+  std::this_thread::yield();
+#endif
+}
 
 template <class T> void eraseItem(std::vector<T>& v, const Object* item, const String& mode) {
   for (auto it = v.begin(); it != v.end(); ++it) {
@@ -296,9 +307,14 @@ size_t RunLoop::serviceOnce(const String& mode, bool* handledSource) {
       ++ran;
     }
   }
+  // Blocks from the main queue count as handled input, so that a caller waiting for one
+  // result at a time returns as soon as it arrives rather than at its time-out.
+  if (main_) {
+    size_t drained = dispatch::drainMainQueue();
+    ran += drained;
+    handled = handled || drained > 0;
+  }
   if (handledSource) *handledSource = handled;
-
-  if (main_) ran += dispatch::drainMainQueue();
 
   // Timers due now, earliest first; equal dates fire in the order the timers were made.
   std::vector<Ref<Timer>> due;
@@ -333,6 +349,21 @@ void RunLoop::waitUntil(double deadline, uint64_t seen) {
     lock.unlock();
     if (auto* vc = dynamic_cast<dispatch::VirtualClock*>(&dispatch::clock())) vc->advance(deadline - dispatch::uptime());
     return;
+  }
+  if (!virtualClock && deadline - now > kSpinBeforeSleep) {
+    // Work often follows work within microseconds (a reply after a request, the next step of
+    // a hand-off): look for it briefly before paying a sleep and a wake-up.
+    lock.unlock();
+    auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(kSpinBeforeSleep);
+    for (;;) {
+      for (int i = 0; i < 64; ++i) {
+        if (wakeSeq_.load(std::memory_order_acquire) != seen) return;
+        cpuRelax();
+      }
+      if (std::chrono::steady_clock::now() >= until) break;
+    }
+    lock.lock();
+    if (wakeSeq_ != seen || stopRequested_) return;
   }
   waiting_ = true;
   auto woken = [&] { return wakeSeq_ != seen || stopRequested_; };

@@ -8,6 +8,7 @@
 // never sleeps for a finite time: it moves the clock to the next deadline instead (see
 // RunLoopDriver for the test-side controls). Secondary loops wait in short real-time slices
 // so that they notice the virtual clock moving.
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -132,7 +133,7 @@ class RunLoop : public Object {
   Weak<Thread> thread_;
   mutable std::mutex mutex_;
   std::condition_variable cv_;
-  uint64_t wakeSeq_ = 0;
+  std::atomic<uint64_t> wakeSeq_{0};  // changed under mutex_, read without it while spinning
   bool waiting_ = false;
   bool stopRequested_ = false;
   std::vector<String> commonModes_;

@@ -199,6 +199,16 @@ TEST_F(RunLoopTest, SignalledSourceRunsOncePerSignalAndHandledSourceEndsRunMode)
   EXPECT_EQ(handled, 1);
 }
 
+TEST_F(RunLoopTest, MainQueueBlocksEndARunThatReturnsAfterHandledInput) {
+  auto loop = RunLoop::mainRunLoop();
+  int ran = 0;
+  dispatch::mainQueue()->async([&] { ++ran; });
+  EXPECT_EQ(loop->runInMode(NSDefaultRunLoopMode, 1, true), RunLoopRunResult::HandledSource);
+  EXPECT_EQ(ran, 1);
+  EXPECT_EQ(loop->runInMode(NSDefaultRunLoopMode, 0.3, true), RunLoopRunResult::TimedOut);
+  EXPECT_EQ(ran, 1);
+}
+
 TEST_F(RunLoopTest, PolledSourceIsAskedEveryTurnAndBoundsTheWait) {
   auto loop = RunLoop::mainRunLoop();
   int polls = 0;
