@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "platform/dispatch/Queue.h"
+#include "platform/foundation/OperationQueue.h"
 
 namespace fd {
 
@@ -153,7 +154,13 @@ void Operation::setQueuePriority(OperationQueuePriority p) {
                                  : v < 4   ? OperationQueuePriority::Normal
                                  : v < 8   ? OperationQueuePriority::High
                                            : OperationQueuePriority::VeryHigh;
-  priority_.store(named);
+  if (priority_.exchange(named) == named) return;
+  Ref<Object> queue;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    queue = queue_.lock();
+  }
+  if (queue) static_cast<OperationQueue*>(queue.get())->priorityChanged(this);
 }
 
 String Operation::name() const {

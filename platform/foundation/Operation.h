@@ -91,6 +91,7 @@ class Operation : public Object {
   std::atomic<OperationQueuePriority> priority_{OperationQueuePriority::Normal};
   std::atomic<QualityOfService> qos_{QualityOfService::Default};
   mutable std::mutex mutex_;
+  Weak<Object> queue_;  // the queue holding it while waiting there, told of priority changes
   std::condition_variable doneCv_;
   bool done_ = false;  // finished and completion block run
   bool completionQueued_ = false;

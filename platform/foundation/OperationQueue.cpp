@@ -97,8 +97,41 @@ void OperationQueue::addOperation(const Ref<Operation>& op) {
     if (auto q = std::static_pointer_cast<OperationQueue>(weak.lock())) q->operationFinished(raw);
   });
   {
+    std::lock_guard<std::mutex> lock(op->mutex_);
+    op->queue_ = weak;
+  }
+  {
     std::lock_guard<std::mutex> lock(mutex_);
-    items_.push_back(Item{op, readyToken, finishedToken, nextSequence_++, false});
+    auto it = items_.insert(items_.end(), Item{op, readyToken, finishedToken, nextSequence_++, false,
+                                               bandFor(op->queuePriority())});
+    itemFor_.emplace(raw, it);
+    waiting_[it->band].emplace(it->sequence, &*it);
+  }
+  schedule();
+}
+
+size_t OperationQueue::bandFor(OperationQueuePriority p) {
+  switch (p) {
+    case OperationQueuePriority::VeryHigh: return 0;
+    case OperationQueuePriority::High: return 1;
+    case OperationQueuePriority::Normal: return 2;
+    case OperationQueuePriority::Low: return 3;
+    case OperationQueuePriority::VeryLow: return 4;
+  }
+  return 2;
+}
+
+void OperationQueue::priorityChanged(Operation* op) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto found = itemFor_.find(op);
+    if (found == itemFor_.end() || found->second->started) return;
+    Item& item = *found->second;
+    size_t band = bandFor(op->queuePriority());
+    if (band == item.band) return;
+    waiting_[item.band].erase(item.sequence);
+    item.band = band;
+    waiting_[band].emplace(item.sequence, &item);
   }
   schedule();
 }
@@ -120,19 +153,19 @@ void OperationQueue::schedule() {
     if (suspended_) return;
     int64_t width = effectiveWidth();
     while (running_ < width) {
-      // The first ready operation of the highest priority. Readiness is asked only of an
-      // operation that could win, so a long queue costs a pass of priority reads.
+      // The first ready operation of the highest priority.
       Item* best = nullptr;
-      OperationQueuePriority bestPriority{};
-      for (auto& item : items_) {
-        if (item.started) continue;
-        OperationQueuePriority priority = item.op->queuePriority();
-        if (best && priority <= bestPriority) continue;
-        if (!item.op->isReady()) continue;
-        best = &item;
-        bestPriority = priority;
+      for (auto& band : waiting_) {
+        for (auto& [sequence, item] : band) {
+          if (item->op->isReady()) {
+            best = item;
+            break;
+          }
+        }
+        if (best) break;
       }
       if (!best) break;
+      waiting_[best->band].erase(best->sequence);
       best->started = true;
       ++running_;
       toStart.push_back(best->op);
@@ -166,17 +199,23 @@ void OperationQueue::operationFinished(Operation* op) {
   bool found = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    for (auto it = items_.begin(); it != items_.end(); ++it) {
-      if (it->op.get() != op) continue;
+    auto at = itemFor_.find(op);
+    if (at != itemFor_.end()) {
+      auto it = at->second;
+      itemFor_.erase(at);
+      if (it->started) --running_;
+      else waiting_[it->band].erase(it->sequence);
       gone = std::move(*it);
       items_.erase(it);
       found = true;
-      if (gone.started) --running_;
-      break;
     }
     if (items_.empty()) emptied_.notify_all();
   }
   if (!found) return;
+  {
+    std::lock_guard<std::mutex> lock(gone.op->mutex_);
+    gone.op->queue_.reset();
+  }
   gone.op->removeObservation(gone.readyToken);
   gone.op->removeObservation(gone.finishedToken);
   schedule();

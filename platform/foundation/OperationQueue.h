@@ -4,10 +4,14 @@
 // when an operation's "isFinished" turns true, so concurrent operations hold theirs until they
 // announce it. The main queue runs its operations one at a time on the main thread, through
 // the main dispatch queue (so the main run loop must turn).
+#include <array>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <list>
+#include <map>
 #include <mutex>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/foundation/Operation.h"
@@ -54,21 +58,30 @@ class OperationQueue : public Object {
   ~OperationQueue() override;
 
  private:
+  friend class Operation;
   struct Item {
     Ref<Operation> op;
     uint64_t readyToken = 0;
     uint64_t finishedToken = 0;
     uint64_t sequence = 0;
     bool started = false;
+    size_t band = 0;  // index into waiting_ while not started
   };
+  static constexpr size_t kBands = 5;
+  static size_t bandFor(OperationQueuePriority p);
   int64_t effectiveWidth() const;  // mutex_ held
   void schedule();
   void operationFinished(Operation* op);
+  void priorityChanged(Operation* op);
   void run(const Ref<Operation>& op);
 
   mutable std::mutex mutex_;
   std::condition_variable emptied_;
-  std::vector<Item> items_;
+  std::list<Item> items_;  // every unfinished operation, in the order added
+  std::unordered_map<const Operation*, std::list<Item>::iterator> itemFor_;
+  // Operations not yet started, by priority band (highest first), each in the order added:
+  // choosing the next one looks only at the front of the bands, not at the whole queue.
+  std::array<std::map<uint64_t, Item*>, kBands> waiting_;
   uint64_t nextSequence_ = 0;
   int64_t running_ = 0;
   int64_t max_ = DefaultMaxConcurrentOperationCount;

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -132,6 +133,24 @@ TEST(OperationQueueTest, HigherPriorityStartsFirstWhenSlotsAreScarce) {
   queue->setSuspended(false);
   ASSERT_TRUE(queue->waitUntilAllOperationsAreFinished(kWait));
   EXPECT_EQ(log.get(), (std::vector<std::string>{"veryHigh", "high", "normal", "normal2", "low"}));
+}
+
+TEST(OperationQueueTest, PriorityChangedWhileWaitingIsHonoured) {
+  auto queue = OperationQueue::create();
+  queue->setMaxConcurrentOperationCount(1);
+  queue->setSuspended(true);
+  Log log;
+  std::map<std::string, Ref<Operation>> ops;
+  for (const char* name : {"a", "b", "c", "d"}) {
+    ops[name] = logging(log, name);
+    queue->addOperation(ops[name]);
+  }
+  ops["c"]->setQueuePriority(OperationQueuePriority::High);
+  ops["a"]->setQueuePriority(OperationQueuePriority::VeryLow);
+  ops["d"]->setQueuePriority(OperationQueuePriority::High);  // ties keep the order added
+  queue->setSuspended(false);
+  ASSERT_TRUE(queue->waitUntilAllOperationsAreFinished(kWait));
+  EXPECT_EQ(log.get(), (std::vector<std::string>{"c", "d", "b", "a"}));
 }
 
 TEST(OperationQueueTest, WidthIsReachedAndNeverExceeded) {
