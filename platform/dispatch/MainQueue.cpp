@@ -40,11 +40,15 @@ void MainQueue::wake() {
 
 void MainQueue::async(Block block) {
   requireBlock(block);
+  bool wakeNeeded;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     ready_.push_back(std::move(block));
+    // One wake-up covers every block queued before the next drain takes its count.
+    wakeNeeded = !wakePending_;
+    wakePending_ = true;
   }
-  wake();
+  if (wakeNeeded) wake();
 }
 
 void MainQueue::sync(const Block& block) {
@@ -110,6 +114,7 @@ size_t MainQueue::drain() {
       delayed_.pop();
     }
     due = ready_.size();
+    wakePending_ = false;
   }
   size_t ran = 0;
   CurrentScope scope(this);

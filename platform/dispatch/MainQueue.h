@@ -65,6 +65,7 @@ class MainQueue final : public Queue {
   std::priority_queue<Delayed, std::vector<Delayed>, Later> delayed_;
   uint64_t nextOrder_ = 0;
   int suspendCount_ = 0;
+  bool wakePending_ = false;  // a wake-up was sent and no drain has counted the blocks since
   std::shared_ptr<const std::function<void()>> wakeup_;
 };
 

@@ -60,8 +60,11 @@ void WorkerPool::submit(Qos qos, Queue* queue, Block block) {
     std::lock_guard<std::mutex> lock(mutex_);
     bands_[qosBand(qos)].push_back(Item{queue, std::move(block)});
     pendingHint_.store(++pending_, std::memory_order_release);
+    bool workerAtHand = spinning_ > 0 || idle_ > 0;
     if (spinning_ == 0) wakeOneLocked(wake);
-    if (monitorParked_) {
+    // The monitor only matters when no worker can take the block now; waking it for every
+    // burst of work would cost a thread switch each time.
+    if (monitorParked_ && !workerAtHand) {
       monitorParked_ = false;
       wakeMonitor = true;
     }
