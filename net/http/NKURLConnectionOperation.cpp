@@ -382,19 +382,19 @@ void NKURLConnectionOperation::setOutputStream(Ref<fd::OutputStream> stream) {
   outputStream_ = std::move(stream);
 }
 Ref<dispatch::Queue> NKURLConnectionOperation::completionQueue() const {
-  Guard g(lock_);
+  std::lock_guard<std::mutex> g(completionMutex_);
   return completionQueue_;
 }
 void NKURLConnectionOperation::setCompletionQueue(Ref<dispatch::Queue> queue) {
-  Guard g(lock_);
+  std::lock_guard<std::mutex> g(completionMutex_);
   completionQueue_ = std::move(queue);
 }
 Ref<dispatch::Group> NKURLConnectionOperation::completionGroup() const {
-  Guard g(lock_);
+  std::lock_guard<std::mutex> g(completionMutex_);
   return completionGroup_;
 }
 void NKURLConnectionOperation::setCompletionGroup(Ref<dispatch::Group> group) {
-  Guard g(lock_);
+  std::lock_guard<std::mutex> g(completionMutex_);
   completionGroup_ = std::move(group);
 }
 Ref<fd::Dictionary> NKURLConnectionOperation::userInfo() const {
@@ -764,8 +764,8 @@ void NKURLConnectionOperation::copyConfigurationInto(NKURLConnectionOperation& o
   other.authenticationChallenge_ = authenticationChallenge_;
   other.cacheResponse_ = cacheResponse_;
   other.redirectResponse_ = redirectResponse_;
-  other.completionQueue_ = completionQueue_;
-  other.completionGroup_ = completionGroup_;
+  other.completionQueue_ = completionQueue();
+  other.completionGroup_ = completionGroup();
 }
 
 rt::Id NKURLConnectionOperation::copy() const {

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -224,6 +225,9 @@ class NKURLConnectionOperation : public fd::Operation, public fd::Coding {
   Ref<fd::URLCredential> credential_;
   Ref<NKSecurityPolicy> securityPolicy_;
   Ref<fd::OutputStream> outputStream_;
+  // Apart from lock_: the completion reads them on another thread while the finishing thread
+  // still holds lock_ to announce the new state.
+  mutable std::mutex completionMutex_;
   Ref<dispatch::Queue> completionQueue_;
   Ref<dispatch::Group> completionGroup_;
   Ref<fd::Dictionary> userInfo_;

@@ -136,7 +136,7 @@ void URLConnection::unscheduleFromRunLoop(const Ref<RunLoop>& runLoop, const Str
 
 bool URLConnection::responds(const char* selector) const { return delegate_ && delegate_->respondsToSelector(selector); }
 
-void URLConnection::post(std::function<void(URLConnection&)> block, bool now) {
+void URLConnection::post(std::function<void(URLConnection&)> block) {
   Ref<RunLoopSource> source;
   bool first;
   {
@@ -146,9 +146,8 @@ void URLConnection::post(std::function<void(URLConnection&)> block, bool now) {
     pending_.push_back(std::move(block));
     source = delivery_;
   }
-  // One signal per batch: what the loader delivers in one round wakes the loop once.
-  if (now) source->signal();
-  else if (first) URLLoader::atEndOfRound([source] { source->signal(); });
+  // One signal per batch: blocks queued before the loop drains ride on the first one's signal.
+  if (first) source->signal();
 }
 
 void URLConnection::drain() {
@@ -327,7 +326,7 @@ void URLConnection::launch(Ref<URLRequest> request) {
     }
     self->post([challenge](URLConnection& c) {
       c.delegate_->willSendRequestForAuthenticationChallenge(c.selfRef(), challenge);
-    }, true);
+    });
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(limit);
     std::optional<Answer> answer;
     {

@@ -118,9 +118,8 @@ class URLConnection : public Object, public URLAuthenticationChallengeSender {
   enum class Answer { UseCredential, Continue, Cancel, Default };
   Ref<URLConnection> selfRef() { return std::static_pointer_cast<URLConnection>(shared_from_this()); }
   bool responds(const char* selector) const;
-  /// Queues a callback; `now` signals at once instead of at the end of the loader's round
-  /// (for callbacks the loader then waits on).
-  void post(std::function<void(URLConnection&)> block, bool now = false);
+  /// Queues a callback for the scheduled run loops.
+  void post(std::function<void(URLConnection&)> block);
   void drain();
   void launch(Ref<URLRequest> request);
   void receiveResponse(const Ref<URLResponse>& response);

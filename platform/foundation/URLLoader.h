@@ -62,9 +62,6 @@ class URLLoader {
   void start(std::shared_ptr<URLLoadJob> job);
   /// The job's callbacks stop at once (those running finish); the transfer is dropped.
   void cancel(const std::shared_ptr<URLLoadJob>& job);
-  /// On the loader thread: runs `f` once the current round of transfer work is done, so that
-  /// several results from one round wake their client once. Elsewhere: runs it now.
-  static void atEndOfRound(std::function<void()> f);
   /// Runs default verification (the system anchors, and the host name when given) inside an
   /// onTrust callback.
   static bool verifyDefault(X509_STORE_CTX* ctx, const std::string& host);
