@@ -91,6 +91,7 @@ bool WorkerPool::spinForWork() {
       if (pendingHint_.load(std::memory_order_acquire) > 0) return true;
       relax();
     }
+    std::this_thread::yield();  // a thread with real work on this processor goes first
     if (std::chrono::steady_clock::now() >= until) return false;
   }
 }

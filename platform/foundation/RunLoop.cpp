@@ -360,6 +360,7 @@ void RunLoop::waitUntil(double deadline, uint64_t seen) {
         if (wakeSeq_.load(std::memory_order_acquire) != seen) return;
         cpuRelax();
       }
+      std::this_thread::yield();  // a thread with real work on this processor goes first
       if (std::chrono::steady_clock::now() >= until) break;
     }
     lock.lock();

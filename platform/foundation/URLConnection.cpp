@@ -38,6 +38,12 @@ bool isRedirectStatus(long status) {
   return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
+bool hasHeader(const URLLoadJob::Headers& headers, const char* name) {
+  for (auto& h : headers)
+    if (strcasecmp(h.first.c_str(), name) == 0) return true;
+  return false;
+}
+
 String mimeTypeForExtension(const String& ext) {
   static const std::pair<const char*, const char*> table[] = {
       {"jpg", "image/jpeg"},  {"jpeg", "image/jpeg"}, {"png", "image/png"},         {"gif", "image/gif"},
@@ -263,25 +269,27 @@ void URLConnection::launch(Ref<URLRequest> request) {
   job->onResponse = [weak, t](long status, const std::string& version, const URLLoadJob::Headers& headers) {
     auto self = weak.lock();
     if (!self) return;
-    if (t->isFile) {
-      t->response = responseForFile(t->url);
-    } else {
-      HTTPHeaderList list;
-      for (auto& [k, v] : headers) list.emplace_back(String(k.c_str()), String(v.c_str()));
-      auto http = HTTPURLResponse::create(t->url, status, String(version.c_str()), std::move(list));
-      t->response = http;
-      if (isRedirectStatus(status) && http->valueForHTTPHeaderField("Location")) {
+    // Where body bytes go is settled here; the response object is made on the connection's
+    // thread, which keeps the transfer engine's share of each request small.
+    if (!t->isFile) {
+      if (isRedirectStatus(status) && hasHeader(headers, "Location")) {
         t->mode = Transfer::Mode::Redirect;
-      } else if (status == 401 && t->askAuth && http->valueForHTTPHeaderField("WWW-Authenticate")) {
+      } else if (status == 401 && t->askAuth && hasHeader(headers, "WWW-Authenticate")) {
         t->mode = Transfer::Mode::Auth;
       }
     }
-    if (t->mode != Transfer::Mode::Normal) {
-      t->held = MutableData::create();
-      return;
-    }
-    if (t->keepAll) t->all = MutableData::create();
-    self->post([response = t->response](URLConnection& c) { c.receiveResponse(response); });
+    if (t->mode != Transfer::Mode::Normal) t->held = MutableData::create();
+    else if (t->keepAll) t->all = MutableData::create();
+    self->post([t, status, version, headers](URLConnection& c) {
+      if (t->isFile) {
+        t->response = responseForFile(t->url);
+      } else {
+        HTTPHeaderList list;
+        for (auto& [k, v] : headers) list.emplace_back(String(k.c_str()), String(v.c_str()));
+        t->response = HTTPURLResponse::create(t->url, status, String(version.c_str()), std::move(list));
+      }
+      if (t->mode == Transfer::Mode::Normal) c.receiveResponse(t->response);
+    });
   };
   job->onData = [weak, t](const char* bytes, size_t length) {
     if (t->mode != Transfer::Mode::Normal) {

@@ -8,9 +8,11 @@
 #include <openssl/x509v3.h>
 #include <pthread.h>
 
+#include <charconv>
 #include <chrono>
 #include <cstring>
 #include <mutex>
+#include <string_view>
 #include <thread>
 #include <unordered_map>
 
@@ -23,10 +25,10 @@ double now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-std::string trimmed(std::string s) {
+std::string_view trimmed(std::string_view s) {
   size_t b = s.find_first_not_of(" \t\r\n");
   size_t e = s.find_last_not_of(" \t\r\n");
-  return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+  return b == std::string_view::npos ? std::string_view() : s.substr(b, e - b + 1);
 }
 
 }  // namespace
@@ -203,9 +205,6 @@ void URLLoader::Impl::add(const std::shared_ptr<URLLoadJob>& job) {
   curl_easy_setopt(e, CURLOPT_HEADERDATA, r.get());
   curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &Impl::onWrite);
   curl_easy_setopt(e, CURLOPT_WRITEDATA, r.get());
-  curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
-  curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &Impl::onProgress);
-  curl_easy_setopt(e, CURLOPT_XFERINFODATA, r.get());
   if (job->decodeContent) curl_easy_setopt(e, CURLOPT_ACCEPT_ENCODING, "");
   long connectMs = static_cast<long>(job->idleTimeout * 1000);
   curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, connectMs > 0 ? connectMs : 1L);
@@ -227,6 +226,10 @@ void URLLoader::Impl::add(const std::shared_ptr<URLLoadJob>& job) {
   if (job->method == "HEAD") {
     curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
   } else if (hasBody) {
+    // Progress reports matter only for bytes going up.
+    curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &Impl::onProgress);
+    curl_easy_setopt(e, CURLOPT_XFERINFODATA, r.get());
     curl_easy_setopt(e, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(e, CURLOPT_READFUNCTION, &Impl::onRead);
     curl_easy_setopt(e, CURLOPT_READDATA, r.get());
@@ -282,15 +285,16 @@ size_t URLLoader::Impl::onHeader(char* data, size_t size, size_t n, void* arg) {
   size_t len = size * n;
   if (r->job->cancelled.load()) return 0;
   r->lastActivity = now();
-  std::string line(data, len);
-  if (line.rfind("HTTP/", 0) == 0) {
+  std::string_view line(data, len);
+  if (line.starts_with("HTTP/")) {
     r->headers.clear();
     size_t sp = line.find(' ');
-    r->version = line.substr(0, sp);
-    r->status = sp == std::string::npos ? 0 : std::strtol(line.c_str() + sp + 1, nullptr, 10);
+    r->version = std::string(line.substr(0, sp));
+    r->status = 0;
+    if (sp != std::string_view::npos) std::from_chars(line.data() + sp + 1, line.data() + line.size(), r->status);
     return len;
   }
-  std::string t = trimmed(line);
+  std::string_view t = trimmed(line);
   if (t.empty()) {
     // End of a header block; interim (1xx) blocks are not responses.
     if (r->status >= 200 && !r->responseSent) {
@@ -300,7 +304,8 @@ size_t URLLoader::Impl::onHeader(char* data, size_t size, size_t n, void* arg) {
     return len;
   }
   size_t colon = t.find(':');
-  if (colon != std::string::npos) r->headers.emplace_back(trimmed(t.substr(0, colon)), trimmed(t.substr(colon + 1)));
+  if (colon != std::string_view::npos)
+    r->headers.emplace_back(std::string(trimmed(t.substr(0, colon))), std::string(trimmed(t.substr(colon + 1))));
   return len;
 }
 
