@@ -165,10 +165,8 @@ uint32_t FontFace::glyphFor(char32_t cp) const {
   return g;
 }
 
-bool FontFace::covers(char32_t cp) const {
+bool FontFace::lookUpCoverage(char32_t cp) const {
   if (cp >= 0x10000) return glyphFor(cp) != 0;
-  uint8_t known = coverage_[cp].load(std::memory_order_relaxed);
-  if (known) return known == 1;
   bool has = glyphFor(cp) != 0;
   coverage_[cp].store(has ? 1 : 2, std::memory_order_relaxed);
   return has;

@@ -56,7 +56,12 @@ class FontFace {
   /// The glyph for a code point, 0 when the face lacks it.
   uint32_t glyphFor(char32_t cp) const;
   /// Whether the face maps `cp`; answers for the basic plane are remembered.
-  bool covers(char32_t cp) const;
+  bool covers(char32_t cp) const {
+    // Itemisation asks once or twice per character: remembered answers stay inline.
+    if (cp < 0x10000)
+      if (uint8_t known = coverage_[cp].load(std::memory_order_relaxed)) return known == 1;
+    return lookUpCoverage(cp);
+  }
   double horizontalAdvance(uint32_t glyph) const;
   double verticalAdvance(uint32_t glyph) const;
   /// Ink box in font units, y-up; empty for blank glyphs.
@@ -80,6 +85,7 @@ class FontFace {
  private:
   FontFace() = default;
   bool setUp();
+  bool lookUpCoverage(char32_t cp) const;
 
   std::string path_;
   int index_ = 0;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <span>
 
 namespace typeset {
 
@@ -23,6 +25,16 @@ size_t trailingStart(const ShapedText& t, Range range) {
   return i;
 }
 
+// The first glyph from `from` on that is not `before` the cut (the glyphs are partitioned
+// by it). Most clusters are one glyph per unit, so the index that assumption gives (`guess`,
+// SIZE_MAX for none) is tried before searching.
+template <class Before>
+size_t boundary(std::span<const ShapedGlyph> gs, size_t from, size_t guess, Before before) {
+  bool fits = guess != SIZE_MAX && guess >= from && guess <= gs.size();
+  if (fits && (guess == gs.size() || !before(gs[guess])) && (guess == from || before(gs[guess - 1]))) return guess;
+  return static_cast<size_t>(std::partition_point(gs.begin() + static_cast<ptrdiff_t>(from), gs.end(), before) - gs.begin());
+}
+
 }  // namespace
 
 Ref<Line> Line::createWithAttributedString(const AttributedString& string) {
@@ -39,69 +51,63 @@ Ref<Line> Line::create(std::shared_ptr<const ShapedText> text, Range range, doub
   size_t probe = range.location < len ? range.location : (len ? len - 1 : 0);
   line->rtl_ = text->paragraphIsRightToLeft(probe);
 
-  std::vector<Ref<Run>> logical;
-  std::vector<UBiDiLevel> levels;
-  for (size_t k = range.length ? text->itemAt(range.location) : text->items.size();
-       k < text->items.size() && text->items[k].start < range.end(); ++k) {
+  bool mixed = false;
+  size_t firstItem = range.length ? text->itemAt(range.location) : text->items.size(), endItem = firstItem;
+  while (endItem < text->items.size() && text->items[endItem].start < range.end()) ++endItem;
+  line->runs_.reserve(endItem - firstItem);
+  for (size_t k = firstItem; k < endItem; ++k) {
     const ShapedItem& item = text->items[k];
     uint32_t lo = std::max<uint32_t>(item.start, static_cast<uint32_t>(range.location));
     uint32_t hi = std::min<uint32_t>(item.end, static_cast<uint32_t>(range.end()));
     if (hi <= lo) continue;
+    // Glyphs of the sub-range: a contiguous slice, found by cluster (ascending for
+    // left-to-right items, descending for right-to-left ones).
+    std::span<const ShapedGlyph> gs(text->glyphs.data() + item.glyphStart, item.glyphEnd - item.glyphStart);
+    size_t first = 0, last = gs.size();
+    if (lo != item.start || hi != item.end) {
+      // Only sorted clusters make the guess's check conclusive.
+      auto guess = [&](size_t i) { return item.monotonic ? i : SIZE_MAX; };
+      if (!item.rightToLeft()) {
+        first = boundary(gs, 0, guess(lo - item.start), [lo](const ShapedGlyph& g) { return g.cluster < lo; });
+        last = boundary(gs, first, guess(hi - item.start), [hi](const ShapedGlyph& g) { return g.cluster < hi; });
+      } else {
+        first = boundary(gs, 0, guess(item.end - hi), [hi](const ShapedGlyph& g) { return g.cluster >= hi; });
+        last = boundary(gs, first, guess(item.end - lo), [lo](const ShapedGlyph& g) { return g.cluster >= lo; });
+      }
+    }
+    if (last <= first) continue;
     auto run = rt::make<Run>();
     run->text_ = text;
     run->style_ = &text->styles[item.style];
     run->font_ = item.font;
-    // Glyphs of the sub-range: a contiguous slice, found by cluster (ascending for
-    // left-to-right items, descending for right-to-left ones).
-    const auto& gs = item.glyphs;
-    size_t first = 0, last = gs.size();
-    if (lo != item.start || hi != item.end) {
-      if (!item.rightToLeft()) {
-        first = static_cast<size_t>(std::lower_bound(gs.begin(), gs.end(), lo, [](const ShapedGlyph& g, uint32_t v) { return g.cluster < v; }) - gs.begin());
-        last = static_cast<size_t>(std::lower_bound(gs.begin() + static_cast<ptrdiff_t>(first), gs.end(), hi, [](const ShapedGlyph& g, uint32_t v) { return g.cluster < v; }) - gs.begin());
-      } else {
-        first = static_cast<size_t>(std::lower_bound(gs.begin(), gs.end(), hi, [](const ShapedGlyph& g, uint32_t v) { return g.cluster >= v; }) - gs.begin());
-        last = static_cast<size_t>(std::lower_bound(gs.begin() + static_cast<ptrdiff_t>(first), gs.end(), lo, [](const ShapedGlyph& g, uint32_t v) { return g.cluster >= v; }) - gs.begin());
-      }
-    }
-    size_t n = last > first ? last - first : 0;
-    run->glyphs_.resize(n);
-    run->advances_.resize(n);
-    run->stringIndices_.resize(n);
-    run->offsets_.resize(n);
-    for (size_t out = 0; out < n; ++out) {
-      const ShapedGlyph& g = gs[first + out];
-      run->glyphs_[out] = static_cast<Glyph>(g.glyph);
-      run->advances_[out] = {g.advance, 0};
-      run->stringIndices_[out] = g.cluster;
-      run->offsets_[out] = {g.xOffset, g.yOffset};
-    }
-    if (run->glyphs_.empty()) continue;
-    run->positions_.resize(run->glyphs_.size());
+    run->shaped_ = &gs[first];
+    run->count_ = last - first;
+    run->materialised_.store(false, std::memory_order_relaxed);
     run->stringRange_ = Range{lo, hi - lo};
     run->level_ = item.level;
     run->ascent_ = item.ascent;
     run->descent_ = item.descent;
     run->leading_ = item.leading;
-    const RunStyle& st = *run->style_;
-    run->baselineShift_ = st.baselineOffset + st.superscript * st.font->pointSize() / 3;
+    run->baselineShift_ = run->style_->baselineShift;
     bool rtl = item.rightToLeft();
     if (rtl) run->status_ |= RunStatusRightToLeft;
-    for (size_t g = 1; g < run->stringIndices_.size(); ++g)
-      if (rtl ? run->stringIndices_[g] > run->stringIndices_[g - 1] : run->stringIndices_[g] < run->stringIndices_[g - 1]) {
+    for (size_t g = first + 1; !item.monotonic && g < last; ++g)
+      if (rtl ? gs[g].cluster > gs[g - 1].cluster : gs[g].cluster < gs[g - 1].cluster) {
         run->status_ |= RunStatusNonMonotonic;
         break;
       }
-    logical.push_back(std::move(run));
-    levels.push_back(item.level);
+    mixed |= item.level != 0;
+    line->runs_.push_back(std::move(run));
   }
-  bool mixed = std::any_of(levels.begin(), levels.end(), [](UBiDiLevel l) { return l != 0; });
-  if (mixed && logical.size() > 1) {
-    std::vector<int32_t> map(logical.size());
+  if (mixed && line->runs_.size() > 1) {
+    std::vector<UBiDiLevel> levels;
+    levels.reserve(line->runs_.size());
+    for (const auto& r : line->runs_) levels.push_back(r->level_);
+    std::vector<int32_t> map(levels.size());
     ubidi_reorderVisual(levels.data(), static_cast<int32_t>(levels.size()), map.data());
-    for (int32_t v : map) line->runs_.push_back(logical[static_cast<size_t>(v)]);
-  } else {
-    line->runs_ = std::move(logical);
+    std::vector<Ref<Run>> logical = std::move(line->runs_);
+    line->runs_.clear();
+    for (int32_t v : map) line->runs_.push_back(std::move(logical[static_cast<size_t>(v)]));
   }
   line->text_ = std::move(text);
   line->layOut();
@@ -123,6 +129,24 @@ void Line::layOut() {
   // A run may come from another text (a truncation token): its indices are into that text.
   for (const auto& run : runs_) {
     const ShapedText* tabText = !rtl_ && !run->isVertical() ? run->text_.get() : nullptr;
+    if (!run->materialised_.load(std::memory_order_acquire)) {
+      // Positions follow from the pen position when no tab needs its stop. The pen moves
+      // glyph by glyph, as it does below, so that both give the same sums.
+      run->penX_ = x;
+      bool tab = false;
+      if (tabText && tabText->hasTabs) {
+        const char16_t* d = tabText->text.data();
+        for (size_t k = 0; k < run->count_ && !tab; ++k) tab = d[run->shaped_[k].cluster] == u'\t';
+      }
+      if (!tab) {
+        for (size_t k = 0; k < run->count_; ++k) x += run->shaped_[k].advance;
+        ascent_ = std::max(ascent_, run->ascent_ + run->baselineShift_);
+        descent_ = std::max(descent_, run->descent_ - run->baselineShift_);
+        leading_ = std::max(leading_, run->leading_);
+        continue;
+      }
+      run->materialise();
+    }
     size_t textEnd = run->text_ == text_ ? range_.end() : run->stringRange_.end();
     for (size_t k = 0; k < run->glyphs_.size(); ++k) {
       if (tabText && tabText->text[static_cast<size_t>(run->stringIndices_[k])] == u'\t') {
@@ -132,7 +156,7 @@ void Line::layOut() {
           following += tabText->advances[j];
         run->advances_[k].width = tabText->tabAdvance(i, offset_ + x, following);
       }
-      run->positions_[k] = {x + run->offsets_[k].x, run->offsets_[k].y + run->baselineShift_};
+      run->positions_[k] = {x + run->offset(k).x, run->offset(k).y + run->baselineShift_};
       x += run->advances_[k].width;
     }
     ascent_ = std::max(ascent_, run->ascent_ + run->baselineShift_);
@@ -171,6 +195,7 @@ double Line::offsetForStringIndex(int64_t index, double* secondaryOffset) const 
     bool found = false;
     for (const auto& run : runs_) {
       if (!run->stringRange_.contains(static_cast<uint64_t>(index))) continue;
+      run->materialise();
       bool rtl = run->isRightToLeft();
       // The glyph of the nearest cluster at or before `index`.
       int64_t best = -1;
@@ -181,12 +206,12 @@ double Line::offsetForStringIndex(int64_t index, double* secondaryOffset) const 
       }
       if (best < 0) best = 0;
       size_t k = static_cast<size_t>(best);
-      double pen = run->positions_[k].x - run->offsets_[k].x;
+      double pen = run->positions_[k].x - run->offset(k).x;
       if (rtl) {
         // Leading edge of a right-to-left cluster is its right side; glyphs of one cluster are adjacent.
         double right = pen + run->advances_[k].width;
         for (size_t j = k; j-- > 0 && run->stringIndices_[j] == run->stringIndices_[k];)
-          right = run->positions_[j].x - run->offsets_[j].x + run->advances_[j].width;
+          right = run->positions_[j].x - run->offset(j).x + run->advances_[j].width;
         result = right;
       } else {
         result = pen;
@@ -207,9 +232,10 @@ int64_t Line::stringIndexForPosition(gfx::Point position) const {
   if (x <= 0) return rtl_ ? end : start;
   if (x >= width_) return rtl_ ? start : end;
   for (const auto& run : runs_) {
+    run->materialise();
     bool rtl = run->isRightToLeft();
     for (size_t k = 0; k < run->glyphs_.size(); ++k) {
-      double pen = run->positions_[k].x - run->offsets_[k].x;
+      double pen = run->positions_[k].x - run->offset(k).x;
       double adv = run->advances_[k].width;
       if (x < pen || x >= pen + adv) continue;
       int64_t c = run->stringIndices_[k];

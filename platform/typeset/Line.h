@@ -14,6 +14,8 @@ enum class TruncationType : uint32_t { Start = 0, End = 1, Middle = 2 };
 class Line : public rt::Object {
   RT_CLASS_NAMED(Line, rt::Object, "CTLine")
  public:
+  // Every member has its initialiser; see Run.
+  Line() {}
   /// One line of the whole string, however long.
   static Ref<Line> createWithAttributedString(const AttributedString& string);
   /// The characters in `range` of shaped text (used by the typesetter). `offset` is where the

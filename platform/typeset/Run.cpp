@@ -21,17 +21,43 @@ Range clampRange(Range r, size_t count) {
 }  // namespace
 
 double Run::typographicBounds(Range range, double* ascent, double* descent, double* leading) const {
-  Range r = clampRange(range, glyphs_.size());
+  Range r = clampRange(range, count_);
   double w = 0;
-  for (uint64_t i = r.location; i < r.end(); ++i) w += advances_[i].width;
+  // Unmaterialised runs have the shaped advances unchanged.
+  if (materialised_.load(std::memory_order_acquire))
+    for (uint64_t i = r.location; i < r.end(); ++i) w += advances_[i].width;
+  else
+    for (uint64_t i = r.location; i < r.end(); ++i) w += shaped_[i].advance;
   if (ascent) *ascent = ascent_;
   if (descent) *descent = descent_;
   if (leading) *leading = leading_;
   return w;
 }
 
+void Run::copyShapedGlyphs() const {
+  std::lock_guard lock(materialiseMutex_);
+  if (materialised_.load(std::memory_order_relaxed)) return;
+  glyphs_.resize(count_);
+  advances_.resize(count_);
+  stringIndices_.resize(count_);
+  positions_.resize(count_);
+  double x = penX_;
+  for (size_t k = 0; k < count_; ++k) {
+    const ShapedGlyph& g = shaped_[k];
+    glyphs_[k] = static_cast<Glyph>(g.glyph);
+    advances_[k] = {g.advance, 0};
+    stringIndices_[k] = g.cluster;
+    positions_[k] = {x + g.xOffset, g.yOffset + baselineShift_};
+    x += g.advance;
+  }
+  materialised_.store(true, std::memory_order_release);
+}
+
 Ref<Run> Run::clone() const {
+  materialise();
   auto r = rt::make<Run>();
+  r->shaped_ = shaped_;
+  r->count_ = count_;
   r->text_ = text_;
   r->style_ = style_;
   r->font_ = font_;
@@ -39,7 +65,6 @@ Ref<Run> Run::clone() const {
   r->positions_ = positions_;
   r->advances_ = advances_;
   r->stringIndices_ = stringIndices_;
-  r->offsets_ = offsets_;
   r->stringRange_ = stringRange_;
   r->status_ = status_;
   r->level_ = level_;
@@ -56,11 +81,12 @@ gfx::AffineTransform Run::glyphTransform(size_t i) const {
   // Upright in a column: the glyph's x runs across the column, its y against the line.
   double hadv = font_->advanceForGlyph(glyphs_[i]);
   double centre = (font_->ascent() - font_->descent()) / 2;
-  return gfx::AffineTransformMake(0, 1, -1, 0, p.x - offsets_[i].x + font_->ascent(),
-                                  p.y - offsets_[i].y + centre - hadv / 2);
+  return gfx::AffineTransformMake(0, 1, -1, 0, p.x - offset(i).x + font_->ascent(),
+                                  p.y - offset(i).y + centre - hadv / 2);
 }
 
 gfx::Rect Run::imageBounds(Range range) const {
+  materialise();
   Range r = clampRange(range, glyphs_.size());
   gfx::Rect u = gfx::RectNull;
   for (uint64_t i = r.location; i < r.end(); ++i) {
@@ -86,6 +112,7 @@ gfx::Rect Run::imageBounds(Range range) const {
 Ref<gfx::Path> Run::glyphPath(Range range, const gfx::AffineTransform* t) const {
   auto path = gfx::MutablePath::create();
   if (style_->delegate) return path;
+  materialise();
   Range r = clampRange(range, glyphs_.size());
   for (uint64_t i = r.location; i < r.end(); ++i) {
     if (glyphs_[i] == 0 && advances_[i].width == 0) continue;
@@ -110,6 +137,7 @@ void Run::drawColorGlyphs(gfx::Context& ctx, Range r) const {
 
 void Run::draw(gfx::Context& ctx, Range range, gfx::Point origin, TextDrawingMode mode) const {
   if (style_->delegate || mode == TextDrawingMode::Invisible) return;
+  materialise();
   Range r = clampRange(range, glyphs_.size());
   if (r.length == 0) return;
   ctx.saveGState();

@@ -1,6 +1,8 @@
 #pragma once
 // Glyph runs: glyphs of one font, style and direction within a line, with positions relative
 // to the line's origin (baseline, left end), advances and the UTF-16 index of each glyph.
+#include <atomic>
+#include <mutex>
 #include <vector>
 
 #include "platform/graphics/Context.h"
@@ -24,11 +26,14 @@ class Line;
 class Run : public rt::Object {
   RT_CLASS_NAMED(Run, rt::Object, "CTRun")
  public:
-  size_t glyphCount() const { return glyphs_.size(); }
-  const std::vector<Glyph>& glyphs() const { return glyphs_; }
-  const std::vector<gfx::Point>& positions() const { return positions_; }
-  const std::vector<gfx::Size>& advances() const { return advances_; }
-  const std::vector<int64_t>& stringIndices() const { return stringIndices_; }
+  // Every member has its initialiser; a constructor of its own spares the zero-filling that
+  // value-initialisation does first, and layouts make runs by the hundred.
+  Run() {}
+  size_t glyphCount() const { return count_; }
+  const std::vector<Glyph>& glyphs() const { return materialise().glyphs_; }
+  const std::vector<gfx::Point>& positions() const { return materialise().positions_; }
+  const std::vector<gfx::Size>& advances() const { return materialise().advances_; }
+  const std::vector<int64_t>& stringIndices() const { return materialise().stringIndices_; }
   Range stringRange() const { return stringRange_; }
   const Ref<fd::Dictionary>& attributes() const { return style_->attributes; }
   /// The font the glyphs are drawn with (a fallback font when the attributes' one lacks them).
@@ -60,17 +65,30 @@ class Run : public rt::Object {
  private:
   friend class Line;
   Ref<Run> clone() const;
+  // Many lines are only measured: their runs point at the shaped glyphs and copy them into
+  // the arrays below the first time anything asks for glyph-level data.
+  const Run& materialise() const {
+    if (!materialised_.load(std::memory_order_acquire)) copyShapedGlyphs();
+    return *this;
+  }
+  void copyShapedGlyphs() const;
+  // Shaping offsets, already in positions_; nothing changes them after shaping.
+  gfx::Point offset(size_t k) const { return {shaped_[k].xOffset, shaped_[k].yOffset}; }
   gfx::AffineTransform glyphTransform(size_t i) const;
   void drawColorGlyphs(gfx::Context& context, Range range) const;
 
   std::shared_ptr<const ShapedText> text_;  // keeps the style alive
   const RunStyle* style_ = nullptr;
   Ref<Font> font_;
-  std::vector<Glyph> glyphs_;
-  std::vector<gfx::Point> positions_;
-  std::vector<gfx::Size> advances_;
-  std::vector<int64_t> stringIndices_;
-  std::vector<gfx::Point> offsets_;  // shaping offsets, already in positions_
+  const ShapedGlyph* shaped_ = nullptr;  // in text_
+  size_t count_ = 0;
+  double penX_ = 0;  // where the run starts on its line
+  mutable std::atomic<bool> materialised_{true};
+  mutable std::mutex materialiseMutex_;
+  mutable std::vector<Glyph> glyphs_;
+  mutable std::vector<gfx::Point> positions_;
+  mutable std::vector<gfx::Size> advances_;
+  mutable std::vector<int64_t> stringIndices_;
   Range stringRange_;
   uint32_t status_ = 0;
   uint8_t level_ = 0;

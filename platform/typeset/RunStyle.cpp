@@ -47,6 +47,7 @@ RunStyle RunStyle::from(const Ref<fd::Dictionary>& attributes) {
     s.ruby = d.objectForKeyAs<RubyAnnotation>(CTRubyAnnotationAttributeName);
   }
   if (!s.font) s.font = defaultFont();
+  s.baselineShift = s.baselineOffset + s.superscript * s.font->pointSize() / 3;
   return s;
 }
 

@@ -26,6 +26,7 @@ struct RunStyle {
   int ligature = 1;
   double baselineOffset = 0;
   int superscript = 0;
+  double baselineShift = 0;  // the offset plus a third of the point size per superscript step
   int64_t underline = 0;
   int64_t strikethrough = 0;
   bool vertical = false;

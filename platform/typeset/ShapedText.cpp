@@ -116,16 +116,50 @@ std::vector<UBiDiLevel> explicitLevels(const ShapedText& t, size_t start, size_t
   return out;
 }
 
-void computeLevels(ShapedText& t) {
+// What is rare in text and changes how it is laid out: right-to-left characters, tabs and
+// hard breaks.
+struct TextFacts {
+  bool mayBeRightToLeft = false, tabs = false, separators = false;
+};
+
+// A superset of the units that matter, branch-free so that a block is tested in a few vector
+// instructions; only the blocks that hold one are looked at closely.
+inline bool within(char16_t c, char16_t lo, char16_t hi) {
+  return static_cast<char16_t>(c - lo) <= static_cast<char16_t>(hi - lo);
+}
+inline unsigned candidate(char16_t c) {
+  return (c < 0x20) | (c == 0x85) | within(c, 0x0590, 0x08FF) | within(c, 0x200F, 0x2067) | within(c, 0xFB1D, 0xFEFF) |
+         within(c, 0xD802, 0xD83B);
+}
+
+TextFacts scanText(const char16_t* d, size_t n) {
+  constexpr size_t kBlock = 32;
+  TextFacts f;
+  for (size_t i = 0; i < n; i += kBlock) {
+    size_t end = std::min(n, i + kBlock);
+    if (end - i == kBlock) {
+      unsigned any = 0;
+      for (size_t k = 0; k < kBlock; ++k) any |= candidate(d[i + k]);
+      if (!any) continue;
+    }
+    for (size_t k = i; k < end; ++k) {
+      f.mayBeRightToLeft |= mayBeRightToLeft(d[k]);
+      f.tabs |= d[k] == u'\t';
+      f.separators |= isLineSeparator(d[k]);
+    }
+  }
+  return f;
+}
+
+void computeLevels(ShapedText& t, const TextFacts& facts) {
   size_t n = t.length();
   t.levels.assign(n, 0);
   t.paragraphLevels.assign(n, 0);
   const char16_t* d = t.text.data();
-  bool anyRTL = false;
-  for (size_t i = 0; i < n && !anyRTL; ++i) anyRTL = mayBeRightToLeft(d[i]);
+  bool anyRTL = facts.mayBeRightToLeft;
   bool anyExplicit = std::any_of(t.styles.begin(), t.styles.end(), [](const RunStyle& s) { return !s.writingDirection.empty(); });
   for (size_t start = 0; start < n;) {
-    size_t end = paragraphEnd(t.text, start);
+    size_t end = facts.separators ? paragraphEnd(t.text, start) : n;
     t.paragraphEnds.push_back(static_cast<uint32_t>(end));
     WritingDirection dir = t.styleAt(start).paragraphStyle().baseWritingDirection();
     if (!anyRTL && !anyExplicit && dir != WritingDirection::RightToLeft) {
@@ -172,13 +206,53 @@ struct Itemiser {
   hb_unicode_funcs_t* unicode = hb_unicode_funcs_get_default();
   std::vector<hb_script_t> scripts;  // per item
 
+  // Carries the open item over the characters after `i` that need nothing but a coverage
+  // look-up to join it: printable ASCII and unified ideographs. They stay with no previous
+  // character, are never shown as emoji, and their script is known; the first other character
+  // (or one that would change the face, script or level) is left to the general path.
+  size_t extend(size_t i, size_t end, const FontFace* styleFace, const FontFace* fallback, const FontFace* curFace,
+                uint8_t curLevel, hb_script_t& curScript) {
+    const char16_t* d = t.text.data();
+    const uint8_t* levels = t.levels.data();
+    for (; i < end; ++i) {
+      char16_t c = d[i];
+      hb_script_t script;
+      if (c >= 0x20 && c < 0x7F)
+        script = (c | 0x20) >= 'a' && (c | 0x20) <= 'z' ? HB_SCRIPT_LATIN : HB_SCRIPT_COMMON;
+      else if ((c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF))
+        script = HB_SCRIPT_HAN;
+      else
+        break;
+      if (levels[i] != curLevel) break;
+      const FontFace* face = styleFace->covers(c) ? styleFace : fallback && fallback->covers(c) ? fallback : nullptr;
+      if (face != curFace) break;
+      if (script != HB_SCRIPT_COMMON) {
+        if (curScript == HB_SCRIPT_COMMON) curScript = scripts.back() = script;
+        else if (curScript != script) break;
+      }
+    }
+    return i;
+  }
+
   void run() {
     const char16_t* d = t.text.data();
+    const uint8_t* levels = t.levels.data();
     size_t n = t.length();
     size_t styleIndex = 0;
+    auto styleEndOf = [&](size_t k) { return k + 1 < t.styleStarts.size() ? t.styleStarts[k + 1] : SIZE_MAX; };
+    size_t styleEnd = styleEndOf(0);
+    const RunStyle* style = &t.styles[0];
+    // Raw pointers keep the per-character path free of reference counting.
+    const FontFace* styleFace = style->font->face().get();
     FaceRef lastFallback;
     FaceRef emoji;
     Ref<Font> lastFallbackFont;  // one font object per fallback face and size
+    // The open item's facts live here so that most characters touch no item at all.
+    bool open = false;
+    const FontFace* curFace = nullptr;
+    size_t curStyle = 0;
+    uint8_t curLevel = 0;
+    hb_script_t curScript = HB_SCRIPT_COMMON;
     for (size_t i = 0; i < n;) {
       char32_t cp = d[i];
       size_t units = 1;
@@ -186,26 +260,26 @@ struct Itemiser {
         cp = 0x10000 + ((cp - 0xD800) << 10) + (d[i + 1] - 0xDC00);
         units = 2;
       }
-      while (styleIndex + 1 < t.styleStarts.size() && t.styleStarts[styleIndex + 1] <= i) ++styleIndex;
-      const RunStyle& style = t.styles[styleIndex];
-      ShapedItem* cur = t.items.empty() ? nullptr : &t.items.back();
-      bool sameStyle = cur && cur->style == styleIndex && cur->level == t.levels[i] && !style.delegate;
-      // Face: the style's, or a fallback for characters it lacks. Raw pointers keep the
-      // per-character path free of reference counting.
-      const FontFace* styleFace = style.font->face().get();
+      if (i >= styleEnd) {
+        while (i >= styleEnd) styleEnd = styleEndOf(++styleIndex);
+        style = &t.styles[styleIndex];
+        styleFace = style->font->face().get();
+      }
+      bool sameStyle = open && curStyle == styleIndex && curLevel == levels[i] && !style->delegate;
+      // Face: the style's, or a fallback for characters it lacks.
       const FontFace* face;
       bool stays = staysWithPrevious(cp);
       if (sameStyle && stays) {
-        face = cur->font->face().get();
-      } else if (!style.delegate && !stays && wantsColorEmoji(cp, d, i + units, n) &&
+        face = curFace;
+      } else if (!style->delegate && !stays && wantsColorEmoji(cp, d, i + units, n) &&
                  (emoji || (emoji = FontCatalog::shared().colorEmojiFace())) && emoji->covers(cp)) {
         face = emoji.get();
         lastFallback = emoji;
-      } else if (style.delegate || stays || styleFace->covers(cp)) {
+      } else if (style->delegate || stays || styleFace->covers(cp)) {
         face = styleFace;
       } else if (lastFallback && lastFallback->covers(cp)) {
         face = lastFallback.get();
-      } else if (FaceRef f = FontCatalog::shared().fallback(style.font->face(), cp)) {
+      } else if (FaceRef f = FontCatalog::shared().fallback(style->font->face(), cp)) {
         lastFallback = f;
         face = f.get();
       } else {
@@ -213,37 +287,86 @@ struct Itemiser {
       }
       hb_script_t script = scriptOf(unicode, cp);
       bool neutral = script == HB_SCRIPT_COMMON || script == HB_SCRIPT_INHERITED || script == HB_SCRIPT_UNKNOWN;
-      bool split = !sameStyle || cur->font->face().get() != face ||
-                   (!neutral && scripts.back() != HB_SCRIPT_COMMON && scripts.back() != script);
+      bool split = !sameStyle || curFace != face || (!neutral && curScript != HB_SCRIPT_COMMON && curScript != script);
       if (split) {
+        const ShapedItem* prev = open ? &t.items.back() : nullptr;
         ShapedItem item;
         item.start = static_cast<uint32_t>(i);
-        item.level = t.levels[i];
+        item.level = levels[i];
         item.style = static_cast<uint32_t>(styleIndex);
+        double size = style->font->pointSize();
         if (face == styleFace)
-          item.font = style.font;
-        else if (cur && cur->font->face().get() == face && cur->font->pointSize() == style.font->pointSize())
-          item.font = cur->font;
-        else if (lastFallbackFont && lastFallbackFont->face() == lastFallback &&
-                 lastFallbackFont->pointSize() == style.font->pointSize())
+          item.font = style->font;
+        else if (prev && curFace == face && prev->font->pointSize() == size)
+          item.font = prev->font;
+        else if (lastFallbackFont && lastFallbackFont->face() == lastFallback && lastFallbackFont->pointSize() == size)
           item.font = lastFallbackFont;
         else
-          item.font = lastFallbackFont = Font::create(lastFallback, style.font->pointSize());
+          item.font = lastFallbackFont = Font::create(lastFallback, size);
+        if (open) t.items.back().end = static_cast<uint32_t>(i);
         t.items.push_back(std::move(item));
-        scripts.push_back(neutral ? HB_SCRIPT_COMMON : script);
-      } else if (!neutral && scripts.back() == HB_SCRIPT_COMMON) {
-        scripts.back() = script;
+        open = true;
+        curFace = face;
+        curStyle = styleIndex;
+        curLevel = levels[i];
+        curScript = neutral ? HB_SCRIPT_COMMON : script;
+        scripts.push_back(curScript);
+      } else if (!neutral && curScript == HB_SCRIPT_COMMON) {
+        curScript = scripts.back() = script;
       }
       i += units;
-      t.items.back().end = static_cast<uint32_t>(i);
+      if (curStyle == styleIndex && !style->delegate)
+        i = extend(i, std::min(n, styleEnd), styleFace, lastFallback.get(), curFace, curLevel, curScript);
     }
+    if (open) t.items.back().end = static_cast<uint32_t>(n);
   }
 };
+
+// Appends one item's shaped glyphs, scaled to points, and adds their advances to their
+// clusters' (placeholders get theirs later). True when clusters never step back against the
+// item's direction.
+bool appendGlyphs(ShapedText& t, const hb_glyph_info_t* info, const hb_glyph_position_t* pos, unsigned count,
+                  double scale, const RunStyle& style, bool rtl) {
+  const char16_t* d = t.text.data();
+  double* advances = t.advances.data();
+  const bool vertical = style.vertical;
+  const bool delegate = static_cast<bool>(style.delegate);
+  const double kern = style.kern;
+  bool backwards = false;
+  uint32_t previous = count ? info[0].cluster : 0;
+  size_t base = t.glyphs.size();
+  t.glyphs.resize(base + count);
+  ShapedGlyph* out = t.glyphs.data() + base;
+  for (unsigned g = 0; g < count; ++g) {
+    ShapedGlyph& sg = out[g];
+    sg.glyph = info[g].codepoint;
+    sg.cluster = info[g].cluster;
+    if (vertical) {
+      sg.advance = -pos[g].y_advance * scale;
+      sg.xOffset = -pos[g].y_offset * scale;
+      sg.yOffset = pos[g].x_offset * scale;
+    } else {
+      sg.advance = pos[g].x_advance * scale;
+      sg.xOffset = pos[g].x_offset * scale;
+      sg.yOffset = pos[g].y_offset * scale;
+    }
+    char16_t c = d[sg.cluster];
+    if (c < 0x20 || c == 0x85 || c == 0x2028 || c == 0x2029) sg.advance = 0;  // separators and tabs take no room
+    else if (kern != 0 && sg.advance != 0) sg.advance += kern;
+    if (!delegate) advances[sg.cluster] += sg.advance;
+    backwards |= rtl ? sg.cluster > previous : sg.cluster < previous;
+    previous = sg.cluster;
+  }
+  return !backwards;
+}
 
 void shapeItems(ShapedText& t, const std::vector<hb_script_t>& scripts) {
   hb_buffer_t* buf = hb_buffer_create();
   const char16_t* d = t.text.data();
   t.advances.assign(t.length(), 0);
+  double* advances = t.advances.data();
+  // Most text has about one glyph per unit.
+  t.glyphs.reserve(t.length() + t.length() / 8 + 16);
   for (size_t k = 0; k < t.items.size(); ++k) {
     ShapedItem& item = t.items[k];
     const RunStyle& style = t.styles[item.style];
@@ -273,31 +396,20 @@ void shapeItems(ShapedText& t, const std::vector<hb_script_t>& scripts) {
     unsigned count = 0;
     hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buf, &count);
     hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buf, &count);
-    item.glyphs.resize(count);
-    for (unsigned g = 0; g < count; ++g) {
-      ShapedGlyph& sg = item.glyphs[g];
-      sg.glyph = info[g].codepoint;
-      sg.cluster = info[g].cluster;
-      if (style.vertical) {
-        sg.advance = -pos[g].y_advance * scale;
-        sg.xOffset = -pos[g].y_offset * scale;
-        sg.yOffset = pos[g].x_offset * scale;
-      } else {
-        sg.advance = pos[g].x_advance * scale;
-        sg.xOffset = pos[g].x_offset * scale;
-        sg.yOffset = pos[g].y_offset * scale;
-      }
-      char16_t c = d[sg.cluster];
-      if (c < 0x20 || c == 0x85 || c == 0x2028 || c == 0x2029) sg.advance = 0;  // separators and tabs take no room
-      else if (style.kern != 0 && sg.advance != 0) sg.advance += style.kern;
-    }
+    size_t base = t.glyphs.size();
+    item.glyphStart = static_cast<uint32_t>(base);
+    item.glyphEnd = static_cast<uint32_t>(base + count);
+    item.monotonic = appendGlyphs(t, info, pos, count, scale, style, item.rightToLeft());
     if (style.delegate) {
       // The placeholder's size comes from its delegate: one width per character.
+      ShapedGlyph* glyphs = t.glyphs.data() + base;
       uint32_t lastCluster = UINT32_MAX;
-      for (auto& sg : item.glyphs) {
+      for (unsigned g = 0; g < count; ++g) {
+        ShapedGlyph& sg = glyphs[g];
         sg.advance = sg.cluster != lastCluster ? style.delegate->width() : 0;
         lastCluster = sg.cluster;
         sg.xOffset = sg.yOffset = 0;
+        advances[sg.cluster] += sg.advance;
       }
       item.ascent = style.delegate->ascent();
       item.descent = style.delegate->descent();
@@ -312,7 +424,6 @@ void shapeItems(ShapedText& t, const std::vector<hb_script_t>& scripts) {
         item.ascent += (font.ascent() + font.descent()) * rubySize / std::max(font.pointSize(), 1e-9);
       }
     }
-    for (const auto& sg : item.glyphs) t.advances[sg.cluster] += sg.advance;
   }
   hb_buffer_destroy(buf);
 }
@@ -333,7 +444,9 @@ std::shared_ptr<const ShapedText> ShapedText::build(const AttributedString& stri
                                t->styles.push_back(RunStyle::from(attrs));
                                t->styleStarts.push_back(static_cast<uint32_t>(r.location));
                              });
-  computeLevels(*t);
+  TextFacts facts = scanText(t->text.data(), t->length());
+  t->hasTabs = facts.tabs;
+  computeLevels(*t, facts);
   t->items.reserve(t->length() / 16 + 4);
   Itemiser itemiser(*t);
   itemiser.run();

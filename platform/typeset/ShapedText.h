@@ -23,7 +23,8 @@ struct ShapedItem {
   uint32_t style = 0;           // index into ShapedText::styles
   Ref<Font> font;               // the font actually used (after fallback)
   double ascent = 0, descent = 0, leading = 0;
-  std::vector<ShapedGlyph> glyphs;  // visual order, left to right
+  uint32_t glyphStart = 0, glyphEnd = 0;  // into ShapedText::glyphs, visual order, left to right
+  bool monotonic = true;                  // clusters never step back against the item's direction
   bool rightToLeft() const { return level & 1; }
 };
 
@@ -35,10 +36,12 @@ class ShapedText {
   std::vector<RunStyle> styles;
   std::vector<uint32_t> styleStarts;  // ascending; styles[i] covers [styleStarts[i], styleStarts[i+1])
   std::vector<ShapedItem> items;      // logical order
+  std::vector<ShapedGlyph> glyphs;    // all items' glyphs, item after item
   std::vector<double> advances;       // per UTF-16 unit: width of the cluster starting there
   std::vector<uint8_t> levels;        // per UTF-16 unit
   std::vector<uint8_t> paragraphLevels;  // per UTF-16 unit: the base level of its paragraph
   std::vector<uint32_t> paragraphEnds;   // ascending; each just past a separator, the last = length
+  bool hasTabs = false;  // without tabs, breaking and layout need not look for their stops
 
   size_t length() const { return text.length(); }
   size_t itemAt(size_t index) const;

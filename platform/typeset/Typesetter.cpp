@@ -123,11 +123,15 @@ size_t Typesetter::wordBreak(size_t start, double width, double offset) const {
   const ShapedText& t = *text_;
   size_t paraEnd = t.paragraphEndAt(start);
   // The first character that no longer fits; white space never overflows a line.
+  const char16_t* d = t.text.data();
+  const double* advances = t.advances.data();
+  const double limit = width + kSlack;
+  const bool tabs = t.hasTabs;
   double w = 0;
   size_t overflow = paraEnd;
   for (size_t i = start; i < paraEnd; ++i) {
-    w += t.text[i] == u'\t' ? advanceAt(i, w, offset) : t.advances[i];
-    if (w > width + kSlack && !isWhiteSpace(t.text[i])) {
+    w += tabs && d[i] == u'\t' ? advanceAt(i, w, offset) : advances[i];
+    if (w > limit && !isWhiteSpace(d[i])) {
       overflow = i;
       break;
     }

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "platform/foundation/Number.h"
 #include "platform/typeset/Line.h"
+#include "platform/typeset/Typesetter.h"
 #include "tests/platform/typeset/TypesetSupport.h"
 
 using namespace typeset;
@@ -38,6 +41,45 @@ TEST(Line, CaretOffsetsAndIndexLookupRoundTrip) {
   EXPECT_DOUBLE_EQ(ltr->offsetForStringIndex(3), ltr->width());
   EXPECT_EQ(ltr->stringIndexForPosition({-5, 0}), 0);
   EXPECT_EQ(ltr->stringIndexForPosition({1e6, 0}), 3);
+}
+
+// Runs copy their glyphs out of the shaped text only when asked; whichever thread asks first,
+// every reader sees the same arrays, laid end to end along the line.
+TEST(Line, GlyphArraysFirstReadFromSeveralThreadsAgreeWithTheLine) {
+  auto ts = Typesetter::create(*text(u"Bus 12 leaves 区政府 at 08:00, and 市民 welcome it. The river district, 记者 says.", latin(16)));
+  for (size_t pos = 0; pos < ts->length();) {
+    size_t n = ts->suggestLineBreak(pos, 120);
+    auto line = ts->createLine(Range{pos, n});
+    pos += n;
+    std::vector<double> widths;  // taken before any glyph array exists
+    for (const auto& run : line->glyphRuns()) widths.push_back(run->width());
+    std::vector<std::vector<double>> seen(4);
+    std::vector<std::thread> readers;
+    for (auto& out : seen)
+      readers.emplace_back([&line, &out] {
+        for (const auto& run : line->glyphRuns()) {
+          for (const auto& p : run->positions()) out.push_back(p.x);
+          for (const auto& a : run->advances()) out.push_back(a.width);
+          for (int64_t i : run->stringIndices()) out.push_back(static_cast<double>(i));
+        }
+      });
+    for (auto& r : readers) r.join();
+    for (const auto& out : seen) EXPECT_EQ(out, seen[0]);
+    double pen = 0;
+    for (size_t r = 0; r < line->glyphRuns().size(); ++r) {
+      const auto& run = line->glyphRuns()[r];
+      ASSERT_EQ(run->glyphs().size(), run->glyphCount());
+      double sum = 0;
+      for (size_t k = 0; k < run->glyphCount(); ++k) {
+        EXPECT_NEAR(run->positions()[k].x, pen + sum, 1e-9);  // no marks here: no shaping offsets
+        sum += run->advances()[k].width;
+      }
+      EXPECT_DOUBLE_EQ(sum, widths[r]);
+      EXPECT_DOUBLE_EQ(run->width(), widths[r]);
+      pen += sum;
+    }
+    EXPECT_NEAR(pen, line->width(), 1e-9);
+  }
 }
 
 TEST(Line, TrailingWhitespaceAndBounds) {
