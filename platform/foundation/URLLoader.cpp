@@ -8,6 +8,7 @@
 #include <openssl/x509v3.h>
 #include <pthread.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cstring>
@@ -20,6 +21,7 @@ namespace fd {
 namespace {
 
 constexpr auto kSpinBeforeSleep = std::chrono::microseconds(50);
+constexpr unsigned kMaxLoaderThreads = 4;
 
 double now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -53,6 +55,7 @@ struct URLLoader::Impl {
   std::vector<std::shared_ptr<URLLoadJob>> adds;
   std::vector<std::shared_ptr<URLLoadJob>> cancels;
   std::atomic<bool> hasQueued{false};  // adds or cancels waiting for the loop
+  std::atomic<int> load{0};            // jobs given to this thread and not yet done
   std::unordered_map<CURL*, std::unique_ptr<Running>> running;
 
   void loop();
@@ -100,32 +103,48 @@ URLLoader& URLLoader::shared() {
   return *loader;
 }
 
-URLLoader::URLLoader() : impl_(new Impl) {
+URLLoader::URLLoader() {
   curl_global_init(CURL_GLOBAL_DEFAULT);
-  impl_->multi = curl_multi_init();
-  // Kept-alive connections stay cached however few transfers are running at the moment;
-  // the library's default scales the cache with the transfers added and drops them otherwise.
-  curl_multi_setopt(impl_->multi, CURLMOPT_MAXCONNECTS, 64L);
-  std::thread([impl = impl_] { impl->loop(); }).detach();
+  // Sending a request costs the sender the wake-up of its receiver, so one thread sending for
+  // many transfers makes them queue behind each other. A few loader threads share the work.
+  unsigned n = std::clamp(std::thread::hardware_concurrency() / 2, 2u, kMaxLoaderThreads);
+  for (unsigned i = 0; i < n; ++i) {
+    auto* impl = new Impl;
+    impl->multi = curl_multi_init();
+    // Kept-alive connections stay cached however few transfers are running at the moment;
+    // the library's default scales the cache with the transfers added and drops them otherwise.
+    curl_multi_setopt(impl->multi, CURLMOPT_MAXCONNECTS, 64L);
+    std::thread([impl] { impl->loop(); }).detach();
+    impls_.push_back(impl);
+  }
 }
 
 void URLLoader::start(std::shared_ptr<URLLoadJob> job) {
+  // The least busy thread, the first among equals: one transfer at a time keeps to one thread
+  // and so to its kept-alive connections.
+  Impl* impl = impls_.front();
+  for (Impl* other : impls_)
+    if (other->load.load(std::memory_order_relaxed) < impl->load.load(std::memory_order_relaxed)) impl = other;
+  ++impl->load;
+  job->owner.store(impl);
   {
-    std::lock_guard lock(impl_->mutex);
-    impl_->adds.push_back(std::move(job));
-    impl_->hasQueued.store(true, std::memory_order_release);
+    std::lock_guard lock(impl->mutex);
+    impl->adds.push_back(std::move(job));
+    impl->hasQueued.store(true, std::memory_order_release);
   }
-  curl_multi_wakeup(impl_->multi);
+  curl_multi_wakeup(impl->multi);
 }
 
 void URLLoader::cancel(const std::shared_ptr<URLLoadJob>& job) {
   job->cancelled.store(true);
+  auto* impl = static_cast<Impl*>(job->owner.load());
+  if (!impl) return;
   {
-    std::lock_guard lock(impl_->mutex);
-    impl_->cancels.push_back(job);
-    impl_->hasQueued.store(true, std::memory_order_release);
+    std::lock_guard lock(impl->mutex);
+    impl->cancels.push_back(job);
+    impl->hasQueued.store(true, std::memory_order_release);
   }
-  curl_multi_wakeup(impl_->multi);
+  curl_multi_wakeup(impl->multi);
 }
 
 bool URLLoader::verifyDefault(X509_STORE_CTX* ctx, const std::string& host) {
@@ -159,7 +178,8 @@ void URLLoader::Impl::loop() {
       }
     }
     for (auto& job : toAdd)
-      if (!job->cancelled.load()) add(job);
+      if (job->cancelled.load()) --load;
+      else add(job);
 
     int still = 0;
     curl_multi_perform(multi, &still);
@@ -266,6 +286,7 @@ void URLLoader::Impl::finish(CURL* easy, int code, const std::string& message, b
   if (it == running.end()) return;
   std::unique_ptr<Running> r = std::move(it->second);
   running.erase(it);
+  --load;
   curl_multi_remove_handle(multi, easy);
   auto job = r->job;
   if (notify && !job->cancelled.load()) {

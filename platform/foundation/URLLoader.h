@@ -1,7 +1,7 @@
 #pragma once
-// The transfer engine under URL loading: one thread running a libcurl multi handle. Jobs are
-// added and cancelled from any thread; their callbacks run on the loader thread, so clients
-// hand results over to their own threads.
+// The transfer engine under URL loading: a few threads, each running a libcurl multi handle.
+// Jobs are added and cancelled from any thread; their callbacks run on the loader thread that
+// took them, so clients hand results over to their own threads.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -44,6 +44,7 @@ struct URLLoadJob {
   std::function<void(int code, const std::string& message)> onComplete;
 
   std::atomic<bool> cancelled{false};
+  std::atomic<void*> owner{nullptr};  // the loader thread that runs it, set when started
   /// Set when onTrust refused the server.
   std::atomic<bool> trustRefused{false};
 };
@@ -70,7 +71,7 @@ class URLLoader {
 
  private:
   URLLoader();
-  Impl* impl_;
+  std::vector<Impl*> impls_;
 };
 
 }  // namespace fd
