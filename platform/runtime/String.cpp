@@ -355,6 +355,20 @@ bool String::operator==(const String& o) const {
   return n == o.length() && std::memcmp(data(), o.data(), n * sizeof(char16_t)) == 0;
 }
 
+bool String::operator==(const char* utf8) const {
+  // ASCII needs no conversion, and names compared this way (modes, keys) are nearly always
+  // ASCII: compare unit by unit and convert only when a wider character turns up.
+  if (!utf8) return *this == String(utf8);
+  size_t n = length();
+  const char16_t* d = data();
+  for (size_t i = 0;; ++i) {
+    auto c = static_cast<unsigned char>(utf8[i]);
+    if (c >= 0x80) return *this == String(utf8);
+    if (c == 0) return i == n;
+    if (i >= n || d[i] != c) return false;
+  }
+}
+
 std::strong_ordering String::operator<=>(const String& o) const {
   int c = view().compare(o.view());
   return c < 0 ? std::strong_ordering::less : c > 0 ? std::strong_ordering::greater : std::strong_ordering::equal;

@@ -81,7 +81,7 @@ class String {
   // Comparison: ordinal by UTF-16 unit; compare() without LiteralSearch also treats
   // canonically equivalent text ("é" and "e" + U+0301) as equal, as search does.
   bool operator==(const String& o) const;
-  bool operator==(const char* utf8) const { return *this == String(utf8); }
+  bool operator==(const char* utf8) const;
   std::strong_ordering operator<=>(const String& o) const;
   Ordering compare(const String& o, uint32_t options = 0) const;
   Ordering caseInsensitiveCompare(const String& o) const { return compare(o, CaseInsensitiveSearch); }
