@@ -159,7 +159,7 @@ bool HTTPCookie::matchesURL(const Ref<URL>& url) const {
   if (!url || !url->host()) return false;
   if (secure_ && strcasecmp(url->scheme().utf8().c_str(), "https") != 0) return false;
   std::string path = url->path().utf8();
-  if (path.empty()) path = "/";
+  if (path.empty()) path.push_back('/');
   return domainMatches(lower(url->host()->utf8()), domain_.utf8(), hostOnly_) && pathMatches(path, path_.utf8()) &&
          !isExpired(now());
 }

@@ -198,21 +198,21 @@ Rect EdgeInsetsInsetRect(const Rect& r, const EdgeInsets& e) {
 }
 bool EdgeInsetsEqualToEdgeInsets(const EdgeInsets& a, const EdgeInsets& b) { return a == b; }
 
-rt::String StringFromPoint(const Point& p) { return rt::String("{" + number(p.x) + ", " + number(p.y) + "}"); }
-rt::String StringFromSize(const Size& s) { return rt::String("{" + number(s.width) + ", " + number(s.height) + "}"); }
+rt::String StringFromPoint(const Point& p) { return rt::String(std::string("{") + number(p.x) + ", " + number(p.y) + "}"); }
+rt::String StringFromSize(const Size& s) { return rt::String(std::string("{") + number(s.width) + ", " + number(s.height) + "}"); }
 rt::String StringFromRect(const Rect& r) {
-  return rt::String("{{" + number(r.origin.x) + ", " + number(r.origin.y) + "}, {" + number(r.size.width) + ", " +
+  return rt::String(std::string("{{") + number(r.origin.x) + ", " + number(r.origin.y) + "}, {" + number(r.size.width) + ", " +
                     number(r.size.height) + "}}");
 }
 rt::String StringFromEdgeInsets(const EdgeInsets& e) {
-  return rt::String("{" + number(e.top) + ", " + number(e.left) + ", " + number(e.bottom) + ", " + number(e.right) + "}");
+  return rt::String(std::string("{") + number(e.top) + ", " + number(e.left) + ", " + number(e.bottom) + ", " + number(e.right) + "}");
 }
 rt::String StringFromOffset(const Offset& o) {
-  return rt::String("{" + number(o.horizontal) + ", " + number(o.vertical) + "}");
+  return rt::String(std::string("{") + number(o.horizontal) + ", " + number(o.vertical) + "}");
 }
-rt::String StringFromVector(const Vector& v) { return rt::String("{" + number(v.dx) + ", " + number(v.dy) + "}"); }
+rt::String StringFromVector(const Vector& v) { return rt::String(std::string("{") + number(v.dx) + ", " + number(v.dy) + "}"); }
 rt::String StringFromAffineTransform(const AffineTransform& t) {
-  return rt::String("[" + number(t.a) + ", " + number(t.b) + ", " + number(t.c) + ", " + number(t.d) + ", " +
+  return rt::String(std::string("[") + number(t.a) + ", " + number(t.b) + ", " + number(t.c) + ", " + number(t.d) + ", " +
                     number(t.tx) + ", " + number(t.ty) + "]");
 }
 

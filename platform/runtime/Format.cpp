@@ -50,9 +50,13 @@ class CLocaleScope {
 };
 
 template <class T> void appendPrintf(std::u16string& out, const Directive& dir, const char* length, T value) {
-  std::string f = "%" + dir.flags;
+  std::string f = "%";
+  f += dir.flags;
   if (dir.width >= 0) f += std::to_string(dir.width);
-  if (dir.precision >= 0) f += "." + std::to_string(dir.precision);
+  if (dir.precision >= 0) {
+    f += '.';
+    f += std::to_string(dir.precision);
+  }
   f += length;
   f.push_back(dir.conversion);
   char small[128];
