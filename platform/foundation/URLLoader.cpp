@@ -98,7 +98,7 @@ int64_t urlErrorCodeForLoadResult(int code) {
 }
 
 URLLoader& URLLoader::shared() {
-  // Never destroyed: its thread serves until the process ends.
+  // Never destroyed: its threads serve until the process ends.
   static URLLoader* loader = new URLLoader();
   return *loader;
 }
