@@ -16,9 +16,12 @@ thread_local bool tWorker = false;
 thread_local int tBlockDepth = 0;
 
 constexpr auto kIdleExit = std::chrono::seconds(5);
-// A worker out of work spins this long before sleeping, so that a steady stream of short blocks
-// does not pay a sleep and a wake-up per block. Only a few spin at once.
-constexpr auto kSpin = std::chrono::microseconds(50);
+// A worker out of work spins before sleeping, so that a steady stream of short blocks does not
+// pay a sleep and a wake-up per block: longer while work keeps arriving within the longer spin,
+// briefly otherwise. Only a few spin at once.
+constexpr auto kShortSpin = std::chrono::microseconds(50);
+constexpr auto kLongSpin = std::chrono::microseconds(250);
+thread_local std::chrono::microseconds tSpin = kShortSpin;
 constexpr int kMaxSpinners = 2;
 
 inline void relax() {
@@ -85,7 +88,7 @@ void WorkerPool::wakeOneLocked(bool& wake) {
 }
 
 bool WorkerPool::spinForWork() {
-  auto until = std::chrono::steady_clock::now() + kSpin;
+  auto until = std::chrono::steady_clock::now() + tSpin;
   for (;;) {
     for (int i = 0; i < 64; ++i) {
       if (pendingHint_.load(std::memory_order_acquire) > 0) return true;
@@ -126,16 +129,21 @@ void WorkerPool::workerMain() {
       ++completed_;
       continue;
     }
+    auto idleSince = std::chrono::steady_clock::now();
     if (spinning_ < kMaxSpinners) {
       ++spinning_;
       lock.unlock();
-      spinForWork();
+      bool found = spinForWork();
       lock.lock();
       --spinning_;
-      if (pending_ > 0) continue;
+      if (pending_ > 0) {
+        if (found) tSpin = kLongSpin;
+        continue;
+      }
     }
     ++idle_;
     bool woken = workCv_.wait_for(lock, kIdleExit, [this] { return wakeTokens_ > 0; });
+    tSpin = woken && std::chrono::steady_clock::now() - idleSince < kLongSpin ? kLongSpin : kShortSpin;
     if (woken) {
       --wakeTokens_;  // the submitter already took us off the idle count
       continue;

@@ -21,8 +21,11 @@ namespace {
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // How long a loop sleeps at most while the virtual clock may move under it.
 constexpr double kVirtualSlice = 0.002;
-// How long an idle loop looks for new work before it sleeps.
-constexpr double kSpinBeforeSleep = 50e-6;
+// How long an idle loop looks for new work before it sleeps: longer while work has been
+// arriving within that time, since a wake-up from sleep costs more than the wait on this kind of
+// machine; briefly otherwise, so that an idle loop wastes next to nothing.
+constexpr double kShortSpin = 50e-6;
+constexpr double kLongSpin = 250e-6;
 
 inline void cpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -350,14 +353,18 @@ void RunLoop::waitUntil(double deadline, uint64_t seen) {
     if (auto* vc = dynamic_cast<dispatch::VirtualClock*>(&dispatch::clock())) vc->advance(deadline - dispatch::uptime());
     return;
   }
-  if (!virtualClock && deadline - now > kSpinBeforeSleep) {
+  auto started = std::chrono::steady_clock::now();
+  if (!virtualClock && deadline - now > spin_) {
     // Work often follows work within microseconds (a reply after a request, the next step of
-    // a hand-off): look for it briefly before paying a sleep and a wake-up.
+    // a hand-off): look for it before paying a sleep and a wake-up.
     lock.unlock();
-    auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(kSpinBeforeSleep);
+    auto until = started + std::chrono::duration<double>(spin_);
     for (;;) {
       for (int i = 0; i < 64; ++i) {
-        if (wakeSeq_.load(std::memory_order_acquire) != seen) return;
+        if (wakeSeq_.load(std::memory_order_acquire) != seen) {
+          spin_ = kLongSpin;
+          return;
+        }
         cpuRelax();
       }
       std::this_thread::yield();  // a thread with real work on this processor goes first
@@ -375,6 +382,8 @@ void RunLoop::waitUntil(double deadline, uint64_t seen) {
     cv_.wait_for(lock, std::chrono::duration<double>(span), woken);
   }
   waiting_ = false;
+  if (!virtualClock)
+    spin_ = std::chrono::steady_clock::now() - started < std::chrono::duration<double>(kLongSpin) ? kLongSpin : kShortSpin;
 }
 
 RunLoopRunResult RunLoop::runInMode(const String& mode, double seconds, bool returnAfterSourceHandled) {

@@ -135,6 +135,7 @@ class RunLoop : public Object {
   std::condition_variable cv_;
   std::atomic<uint64_t> wakeSeq_{0};  // changed under mutex_, read without it while spinning
   bool waiting_ = false;
+  double spin_ = 50e-6;  // seconds an idle turn looks for work first; used by the loop's thread
   bool stopRequested_ = false;
   std::vector<String> commonModes_;
   std::vector<String> modeStack_;
