@@ -22,6 +22,7 @@ namespace {
 
 constexpr auto kSpinBeforeSleep = std::chrono::microseconds(50);
 constexpr unsigned kMaxLoaderThreads = 4;
+constexpr size_t kSpareHandles = 16;
 
 double now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -56,6 +57,8 @@ struct URLLoader::Impl {
   std::vector<std::shared_ptr<URLLoadJob>> cancels;
   std::atomic<bool> hasQueued{false};  // adds or cancels waiting for the loop
   std::atomic<int> load{0};            // jobs given to this thread and not yet done
+  std::atomic<bool> sleeping{false};   // in (or about to enter) a poll that only a signal ends
+  std::vector<CURL*> spareHandles;     // reset handles for the next jobs
   std::unordered_map<CURL*, std::unique_ptr<Running>> running;
 
   void loop();
@@ -130,9 +133,10 @@ void URLLoader::start(std::shared_ptr<URLLoadJob> job) {
   {
     std::lock_guard lock(impl->mutex);
     impl->adds.push_back(std::move(job));
-    impl->hasQueued.store(true, std::memory_order_release);
+    impl->hasQueued.store(true);
   }
-  curl_multi_wakeup(impl->multi);
+  // A loader that is not about to sleep finds the job by the flag; a signal costs a system call.
+  if (impl->sleeping.load()) curl_multi_wakeup(impl->multi);
 }
 
 void URLLoader::cancel(const std::shared_ptr<URLLoadJob>& job) {
@@ -142,9 +146,10 @@ void URLLoader::cancel(const std::shared_ptr<URLLoadJob>& job) {
   {
     std::lock_guard lock(impl->mutex);
     impl->cancels.push_back(job);
-    impl->hasQueued.store(true, std::memory_order_release);
+    impl->hasQueued.store(true);
   }
-  curl_multi_wakeup(impl->multi);
+  // A loader that is not about to sleep finds the job by the flag; a signal costs a system call.
+  if (impl->sleeping.load()) curl_multi_wakeup(impl->multi);
 }
 
 bool URLLoader::verifyDefault(X509_STORE_CTX* ctx, const std::string& host) {
@@ -195,18 +200,21 @@ void URLLoader::Impl::loop() {
       if (t - r->lastActivity > r->job->idleTimeout) idle.push_back(easy);
     for (CURL* easy : idle) finish(easy, kURLLoadIdleTimeout, "idle time-out", true);
 
-    if (running.empty()) {
-      curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
-    } else {
+    int ready = 0;
+    if (!running.empty()) {
       // Replies often come within microseconds: look for socket activity or new jobs briefly
       // before a sleeping poll, whose wake-up costs more than the wait it saves.
       auto until = std::chrono::steady_clock::now() + kSpinBeforeSleep;
-      int ready = 0;
       do {
         curl_multi_poll(multi, nullptr, 0, 0, &ready);
-        if (ready > 0 || hasQueued.load(std::memory_order_acquire)) break;
+        if (ready > 0 || hasQueued.load()) break;
       } while (std::chrono::steady_clock::now() < until);
-      if (ready == 0 && !hasQueued.load(std::memory_order_acquire)) curl_multi_poll(multi, nullptr, 0, 20, nullptr);
+    }
+    if (ready == 0) {
+      // Jobs queued from now on send the wake-up signal; those queued before are seen here.
+      sleeping.store(true);
+      if (!hasQueued.load()) curl_multi_poll(multi, nullptr, 0, running.empty() ? 1000 : 20, nullptr);
+      sleeping.store(false);
     }
   }
 }
@@ -215,7 +223,15 @@ void URLLoader::Impl::add(const std::shared_ptr<URLLoadJob>& job) {
   auto r = std::make_unique<Running>();
   r->job = job;
   r->lastActivity = now();
-  CURL* e = curl_easy_init();
+  // Handles are reused once reset: making one anew reads the environment and allocates more
+  // than the transfer of a small answer over a kept-alive connection costs.
+  CURL* e = nullptr;
+  if (!spareHandles.empty()) {
+    e = spareHandles.back();
+    spareHandles.pop_back();
+  } else {
+    e = curl_easy_init();
+  }
   r->easy = e;
   curl_easy_setopt(e, CURLOPT_URL, job->url.c_str());
   curl_easy_setopt(e, CURLOPT_PRIVATE, r.get());
@@ -297,7 +313,12 @@ void URLLoader::Impl::finish(CURL* easy, int code, const std::string& message, b
     }
     if (job->onComplete) job->onComplete(code, message);
   }
-  curl_easy_cleanup(easy);
+  if (spareHandles.size() < kSpareHandles) {
+    curl_easy_reset(easy);
+    spareHandles.push_back(easy);
+  } else {
+    curl_easy_cleanup(easy);
+  }
   curl_slist_free_all(r->headerList);
 }
 
