@@ -62,6 +62,8 @@ struct URLLoader::Impl {
   std::unordered_map<CURL*, std::unique_ptr<Running>> running;
 
   void loop();
+  /// Hands a job to the loop from any thread.
+  void queue(std::vector<std::shared_ptr<URLLoadJob>>& list, std::shared_ptr<URLLoadJob> job);
   void add(const std::shared_ptr<URLLoadJob>& job);
   void finish(CURL* easy, int code, const std::string& message, bool notify);
 
@@ -130,26 +132,22 @@ void URLLoader::start(std::shared_ptr<URLLoadJob> job) {
     if (other->load.load(std::memory_order_relaxed) < impl->load.load(std::memory_order_relaxed)) impl = other;
   ++impl->load;
   job->owner.store(impl);
-  {
-    std::lock_guard lock(impl->mutex);
-    impl->adds.push_back(std::move(job));
-    impl->hasQueued.store(true);
-  }
-  // A loader that is not about to sleep finds the job by the flag; a signal costs a system call.
-  if (impl->sleeping.load()) curl_multi_wakeup(impl->multi);
+  impl->queue(impl->adds, std::move(job));
 }
 
 void URLLoader::cancel(const std::shared_ptr<URLLoadJob>& job) {
   job->cancelled.store(true);
-  auto* impl = static_cast<Impl*>(job->owner.load());
-  if (!impl) return;
+  if (auto* impl = static_cast<Impl*>(job->owner.load())) impl->queue(impl->cancels, job);
+}
+
+void URLLoader::Impl::queue(std::vector<std::shared_ptr<URLLoadJob>>& list, std::shared_ptr<URLLoadJob> job) {
   {
-    std::lock_guard lock(impl->mutex);
-    impl->cancels.push_back(job);
-    impl->hasQueued.store(true);
+    std::lock_guard lock(mutex);
+    list.push_back(std::move(job));
+    hasQueued.store(true);
   }
   // A loader that is not about to sleep finds the job by the flag; a signal costs a system call.
-  if (impl->sleeping.load()) curl_multi_wakeup(impl->multi);
+  if (sleeping.load()) curl_multi_wakeup(multi);
 }
 
 bool URLLoader::verifyDefault(X509_STORE_CTX* ctx, const std::string& host) {
