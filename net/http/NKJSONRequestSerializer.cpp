@@ -18,21 +18,9 @@ Ref<NKJSONRequestSerializer> NKJSONRequestSerializer::serializerWithWritingOptio
 Ref<fd::MutableURLRequest> NKJSONRequestSerializer::requestBySerializingRequest(const Ref<fd::URLRequest>& request,
                                                                                 const rt::Id& parameters,
                                                                                 Ref<fd::Error>* error) {
-  if (encodesParametersInURI(*request)) {
-    return NKHTTPRequestSerializer::requestBySerializingRequest(request, parameters, error);
-  }
-  auto copy = copyWithDefaultHeaders(request);
-  if (!validateHeaders(*copy, error)) return nullptr;
-  if (parameters) {
-    if (!copy->valueForHTTPHeaderField("Content-Type")) {
-      copy->setValueForHTTPHeaderField(fd::String("application/json"), "Content-Type");
-    }
-    Ref<fd::Error> writeError;
-    auto body = fd::JSONSerialization::dataWithJSONObject(parameters, uint32_t(writingOptions), &writeError);
-    if (body) copy->setHTTPBody(body);
-    else if (error) *error = writeError;
-  }
-  return copy;
+  return requestWithEncodedBody(request, parameters, error, "application/json", [&](Ref<fd::Error>* writeError) {
+    return fd::JSONSerialization::dataWithJSONObject(parameters, uint32_t(writingOptions), writeError);
+  });
 }
 
 void NKJSONRequestSerializer::encodeWithCoder(fd::KeyedArchiver& coder) const {

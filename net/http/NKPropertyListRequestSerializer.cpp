@@ -22,22 +22,10 @@ Ref<NKPropertyListRequestSerializer> NKPropertyListRequestSerializer::serializer
 
 Ref<fd::MutableURLRequest> NKPropertyListRequestSerializer::requestBySerializingRequest(
     const Ref<fd::URLRequest>& request, const rt::Id& parameters, Ref<fd::Error>* error) {
-  if (encodesParametersInURI(*request)) {
-    return NKHTTPRequestSerializer::requestBySerializingRequest(request, parameters, error);
-  }
-  auto copy = copyWithDefaultHeaders(request);
-  if (!validateHeaders(*copy, error)) return nullptr;
-  if (parameters) {
-    if (!copy->valueForHTTPHeaderField("Content-Type")) {
-      copy->setValueForHTTPHeaderField(fd::String("application/x-plist"), "Content-Type");
-    }
-    Ref<fd::Error> writeError;
-    auto body = fd::PropertyListSerialization::dataWithPropertyList(
-        parameters, static_cast<fd::PropertyListFormat>(format), uint32_t(writeOptions), &writeError);
-    if (body) copy->setHTTPBody(body);
-    else if (error) *error = writeError;
-  }
-  return copy;
+  return requestWithEncodedBody(request, parameters, error, "application/x-plist", [&](Ref<fd::Error>* writeError) {
+    return fd::PropertyListSerialization::dataWithPropertyList(parameters, static_cast<fd::PropertyListFormat>(format),
+                                                               uint32_t(writeOptions), writeError);
+  });
 }
 
 void NKPropertyListRequestSerializer::encodeWithCoder(fd::KeyedArchiver& coder) const {

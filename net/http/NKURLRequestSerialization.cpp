@@ -250,6 +250,23 @@ std::optional<fd::String> NKHTTPRequestSerializer::queryStringForParameters(cons
   return query;
 }
 
+Ref<fd::MutableURLRequest> NKHTTPRequestSerializer::requestWithEncodedBody(
+    const Ref<fd::URLRequest>& request, const rt::Id& parameters, Ref<fd::Error>* error, const char* contentType,
+    const std::function<Ref<fd::Data>(Ref<fd::Error>*)>& encode) {
+  if (encodesParametersInURI(*request))
+    return NKHTTPRequestSerializer::requestBySerializingRequest(request, parameters, error);
+  auto copy = copyWithDefaultHeaders(request);
+  if (!validateHeaders(*copy, error)) return nullptr;
+  if (parameters) {
+    if (!copy->valueForHTTPHeaderField("Content-Type"))
+      copy->setValueForHTTPHeaderField(fd::String(contentType), "Content-Type");
+    Ref<fd::Error> writeError;
+    if (auto body = encode(&writeError)) copy->setHTTPBody(body);
+    else if (error) *error = writeError;
+  }
+  return copy;
+}
+
 bool NKHTTPRequestSerializer::validateHeaders(const fd::URLRequest& request, Ref<fd::Error>* error) {
   for (const auto& [name, value] : request.headerFields()) {
     if (breaksHeaderLine(name) || breaksHeaderLine(value)) {

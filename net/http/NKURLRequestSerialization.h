@@ -128,6 +128,13 @@ class NKHTTPRequestSerializer : public rt::Object, public NKURLRequestSerializat
   bool encodesParametersInURI(const fd::URLRequest& request) const;
   /// False, with a bad-header error (-1000), when a header name or value holds CR, LF or NUL.
   static bool validateHeaders(const fd::URLRequest& request, Ref<fd::Error>* error);
+  /// For serializers that put the parameters in the body: methods that carry them in the URL get
+  /// the plain query string; others a copy with the default headers and, when there are
+  /// parameters, the body `encode` makes of them, typed `contentType` unless a type is set. An
+  /// encoding error is reported through `error`.
+  Ref<fd::MutableURLRequest> requestWithEncodedBody(const Ref<fd::URLRequest>& request, const rt::Id& parameters,
+                                                    Ref<fd::Error>* error, const char* contentType,
+                                                    const std::function<Ref<fd::Data>(Ref<fd::Error>*)>& encode);
   /// Takes the headers, style and block of `other` (for copies of subclasses).
   void copySettingsFrom(const NKHTTPRequestSerializer& other);
 
