@@ -27,6 +27,7 @@
 #include "platform/runtime/CharacterSet.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/Screen.h"
+#include "tests/net/http/RequestInspection.h"
 #include "tests/support/ConnectionRecorder.h"
 #include "tests/support/TestServer.h"
 
@@ -34,23 +35,11 @@ using namespace net;
 using fd::String;
 using testsupport::Reply;
 using testsupport::TestServer;
+using nettest::body;
+using nettest::header;
+using nettest::json;
 
 namespace {
-
-rt::Id json(std::string_view text) {
-  rt::Id v = fd::JSONSerialization::JSONObjectWithBytes(text, 0, nullptr);
-  EXPECT_TRUE(v) << text;
-  return v;
-}
-
-std::string header(const fd::URLRequest& request, const char* name) {
-  auto v = request.valueForHTTPHeaderField(name);
-  return v ? v->utf8() : "(none)";
-}
-
-std::string body(const fd::URLRequest& request) {
-  return request.HTTPBody() ? std::string(request.HTTPBody()->view()) : "(none)";
-}
 
 // Loads `request` through the platform's URL loading and answers what the server received.
 testsupport::CapturedRequest send(TestServer& server, const Ref<fd::URLRequest>& request) {
