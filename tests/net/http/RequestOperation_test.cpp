@@ -227,10 +227,14 @@ TEST(RequestOperation, CompletionQueueAndGroup) {
   op->setCompletionQueue(queue);
   op->setCompletionGroup(group);
   std::atomic<bool> notified{false};
+  // With the queue held, the success block waits there inside the group, which stays busy.
+  queue->suspend();
   op->start();
-  ASSERT_TRUE(waitUntil([&] { return op->isFinished(); }));
-  ASSERT_TRUE(group->wait(5));
+  ASSERT_TRUE(waitUntil([&] { return op->isFinished() && !group->wait(0); }));
+  EXPECT_EQ(out.calls(), 0);
   group->notify(queue, [&] { notified = true; });
+  queue->resume();
+  ASSERT_TRUE(group->wait(5));
   ASSERT_TRUE(waitUntil([&] { return notified.load(); }));
   EXPECT_EQ(out.successes, 1);
   EXPECT_FALSE(out.onMain);
