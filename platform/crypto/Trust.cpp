@@ -68,6 +68,9 @@ int32_t Trust::evaluate(TrustResult* result) {
 
   X509_STORE_CTX_init(ctx, store, certificates_.front()->x509(), untrusted);
   X509_VERIFY_PARAM* param = X509_STORE_CTX_get0_param(ctx);
+  // A given anchor ends the chain wherever it stands in it, so that a pinned server certificate
+  // that is not self-signed is trusted as itself.
+  if (!anchors_.empty()) X509_VERIFY_PARAM_set_flags(param, X509_V_FLAG_PARTIAL_CHAIN);
   for (auto& p : policies_) {
     if (!p || !p->isSSL()) continue;
     X509_VERIFY_PARAM_set_purpose(param, p->isServer() ? X509_PURPOSE_SSL_SERVER : X509_PURPOSE_SSL_CLIENT);

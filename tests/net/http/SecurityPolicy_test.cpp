@@ -136,6 +136,7 @@ TEST(SecurityPolicy, Decisions) {
       {"other certificate pinned", Cert, {pki.stranger}, false, true, pki.selfSigned, "localhost", false},
       {"other certificate pinned, chain valid", Cert, {pki.stranger}, false, true, pki.issued, "localhost", false},
       {"root pinned, issued leaf", Cert, {pki.ca}, false, true, pki.issued, "localhost", true},
+      {"issued leaf pinned itself", Cert, {pki.issued}, false, true, pki.issued, "localhost", true},
       {"nothing pinned", Cert, {}, false, true, pki.issued, "localhost", false},
       {"key pinned, self-signed, invalid refused", Key, {pki.selfSigned}, false, true, pki.selfSigned, "localhost",
        false},

@@ -80,6 +80,8 @@ TEST(Trust, EvaluationTable) {
       {"leaf alone finds the anchor", {leaf}, Policy::basicX509(), {ca}, TrustResult::Unspecified},
       {"IP address in the leaf", {leaf, ca}, Policy::ssl(true, "127.0.0.1"), {ca}, TrustResult::Unspecified},
       {"wrong host", {leaf, ca}, Policy::ssl(true, "example.org"), {ca}, TrustResult::RecoverableTrustFailure},
+      {"leaf given as its own anchor", {leaf, ca}, Policy::ssl(true, "localhost"), {leaf}, TrustResult::Unspecified},
+      {"leaf anchored, wrong host", {leaf}, Policy::ssl(true, "example.org"), {leaf}, TrustResult::RecoverableTrustFailure},
       {"unrelated anchor", {leaf, ca}, Policy::basicX509(), {other}, TrustResult::RecoverableTrustFailure},
       {"not in the system store", {leaf, ca}, Policy::basicX509(), {}, TrustResult::RecoverableTrustFailure},
       {"self-signed anchored in itself", {other}, Policy::ssl(true, "localhost"), {other}, TrustResult::Unspecified},
