@@ -64,7 +64,9 @@ void WorkerPool::submit(Qos qos, Queue* queue, Block block) {
     bands_[qosBand(qos)].push_back(Item{queue, std::move(block)});
     pendingHint_.store(++pending_, std::memory_order_release);
     bool workerAtHand = spinning_ > 0 || idle_ > 0;
-    if (spinning_ == 0) wakeOneLocked(wake);
+    // A worker woken and not yet running takes this block too, or wakes another for it once it
+    // runs: the submitter, often a thread with its own latency-bound loop, wakes at most one.
+    if (spinning_ == 0 && wakeTokens_ == 0) wakeOneLocked(wake);
     // The monitor only matters when no worker can take the block now; waking it for every
     // burst of work would cost a thread switch each time.
     if (monitorParked_ && !workerAtHand) {
@@ -77,7 +79,6 @@ void WorkerPool::submit(Qos qos, Queue* queue, Block block) {
 }
 
 void WorkerPool::wakeOneLocked(bool& wake) {
-  // One wake per idle worker: a worker already woken for earlier work will find this too.
   if (idle_ > 0) {
     --idle_;
     ++wakeTokens_;
@@ -114,9 +115,9 @@ void WorkerPool::workerMain() {
         }
       }
       pendingHint_.store(--pending_, std::memory_order_release);
-      // More work behind this one and nobody looking: bring in another worker.
+      // More work behind this one and nobody looking or on the way: bring in another worker.
       bool wake = false;
-      if (pending_ > 0 && spinning_ == 0) wakeOneLocked(wake);
+      if (pending_ > 0 && spinning_ == 0 && wakeTokens_ == 0) wakeOneLocked(wake);
       lock.unlock();
       if (wake) workCv_.notify_one();
       if (item.queue) {

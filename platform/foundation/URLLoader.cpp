@@ -23,6 +23,7 @@ namespace {
 constexpr auto kSpinBeforeSleep = std::chrono::microseconds(50);
 constexpr unsigned kMaxLoaderThreads = 4;
 constexpr size_t kSpareHandles = 16;
+constexpr int kAwakeShare = 3;  // jobs an awake thread takes before the least busy one is woken
 
 double now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -125,11 +126,25 @@ URLLoader::URLLoader() {
 }
 
 void URLLoader::start(std::shared_ptr<URLLoadJob> job) {
-  // The least busy thread, the first among equals: one transfer at a time keeps to one thread
-  // and so to its kept-alive connections.
-  Impl* impl = impls_.front();
-  for (Impl* other : impls_)
-    if (other->load.load(std::memory_order_relaxed) < impl->load.load(std::memory_order_relaxed)) impl = other;
+  // A thread awake in the middle of its own transfers takes the job without a wake-up signal,
+  // which costs more than the transfer's own work, up to a few jobs so that sends still spread.
+  // Otherwise the least busy thread, the first among equals: one transfer at a time keeps to
+  // one thread and so to its kept-alive connections.
+  Impl* least = nullptr;
+  Impl* awake = nullptr;
+  int leastLoad = 0, awakeLoad = 0;
+  for (Impl* impl : impls_) {
+    int load = impl->load.load(std::memory_order_relaxed);
+    if (!least || load < leastLoad) {
+      least = impl;
+      leastLoad = load;
+    }
+    if (load > 0 && load < kAwakeShare && !impl->sleeping.load() && (!awake || load < awakeLoad)) {
+      awake = impl;
+      awakeLoad = load;
+    }
+  }
+  Impl* impl = awake ? awake : least;
   ++impl->load;
   job->owner.store(impl);
   impl->queue(impl->adds, std::move(job));
