@@ -108,71 +108,90 @@ size_t collect(char* data, size_t size, size_t n, void* out) {
   return size * n;
 }
 
-void BM_BareCurlMulti(benchmark::State& state) {
-  std::string url = server().url();
-  CURLM* multi = curl_multi_init();
-  curl_multi_setopt(multi, CURLMOPT_MAX_TOTAL_CONNECTIONS, static_cast<long>(kWidth));
-  std::vector<CURL*> handles(kWidth);
-  std::vector<std::string> bodies(kWidth);
-  simdjson::dom::parser parser;
-  for (int i = 0; i < kWidth; ++i) {
-    handles[i] = curl_easy_init();
-    curl_easy_setopt(handles[i], CURLOPT_URL, url.c_str());
-    curl_easy_setopt(handles[i], CURLOPT_WRITEFUNCTION, &collect);
-    curl_easy_setopt(handles[i], CURLOPT_WRITEDATA, &bodies[i]);
-    curl_easy_setopt(handles[i], CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handles[i], CURLOPT_PRIVATE, reinterpret_cast<char*>(static_cast<intptr_t>(i)));
+double secondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A libcurl multi loop with kWidth easy handles, kept (with their connections) across runs.
+class BareClient {
+ public:
+  BareClient() : url_(server().url()), multi_(curl_multi_init()), handles_(kWidth), bodies_(kWidth) {
+    curl_multi_setopt(multi_, CURLMOPT_MAX_TOTAL_CONNECTIONS, static_cast<long>(kWidth));
+    for (int i = 0; i < kWidth; ++i) {
+      handles_[i] = curl_easy_init();
+      curl_easy_setopt(handles_[i], CURLOPT_URL, url_.c_str());
+      curl_easy_setopt(handles_[i], CURLOPT_WRITEFUNCTION, &collect);
+      curl_easy_setopt(handles_[i], CURLOPT_WRITEDATA, &bodies_[i]);
+      curl_easy_setopt(handles_[i], CURLOPT_NOSIGNAL, 1L);
+      curl_easy_setopt(handles_[i], CURLOPT_PRIVATE, reinterpret_cast<char*>(static_cast<intptr_t>(i)));
+    }
   }
-  for (auto _ : state) {
+  ~BareClient() {
+    for (CURL* h : handles_) curl_easy_cleanup(h);
+    curl_multi_cleanup(multi_);
+  }
+  BareClient(const BareClient&) = delete;
+  BareClient& operator=(const BareClient&) = delete;
+
+  /// Requests per second over kRequests GETs, or 0 when one failed.
+  double run() {
     auto start = std::chrono::steady_clock::now();
     int started = 0, finished = 0;
-    for (int i = 0; i < kWidth && started < kRequests; ++i, ++started) curl_multi_add_handle(multi, handles[i]);
+    bool failed = false;
+    for (int i = 0; i < kWidth && started < kRequests; ++i, ++started) curl_multi_add_handle(multi_, handles_[i]);
     while (finished < kRequests) {
       int running = 0;
-      curl_multi_perform(multi, &running);
+      curl_multi_perform(multi_, &running);
       bool readded = false;
       int left = 0;
-      while (CURLMsg* msg = curl_multi_info_read(multi, &left)) {
+      while (CURLMsg* msg = curl_multi_info_read(multi_, &left)) {
         if (msg->msg != CURLMSG_DONE) continue;
         CURL* easy = msg->easy_handle;
         char* priv = nullptr;
         curl_easy_getinfo(easy, CURLINFO_PRIVATE, &priv);
         auto i = static_cast<size_t>(reinterpret_cast<intptr_t>(priv));
         simdjson::dom::element doc;
-        if (msg->data.result != CURLE_OK || parser.parse(bodies[i]).get(doc)) state.SkipWithError("request failed");
-        bodies[i].clear();
+        if (msg->data.result != CURLE_OK || parser_.parse(bodies_[i]).get(doc)) failed = true;
+        bodies_[i].clear();
         ++finished;
-        curl_multi_remove_handle(multi, easy);
+        curl_multi_remove_handle(multi_, easy);
         if (started < kRequests) {
-          curl_multi_add_handle(multi, easy);
+          curl_multi_add_handle(multi_, easy);
           ++started;
           readded = true;
         }
       }
       // A handle put back needs a turn at once, not after the next socket event.
-      if (!readded && finished < kRequests) curl_multi_poll(multi, nullptr, 0, 100, nullptr);
+      if (!readded && finished < kRequests) curl_multi_poll(multi_, nullptr, 0, 100, nullptr);
     }
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    bareRates.push_back(kRequests / seconds);
-    state.counters["per_second"] = bareRates.back();
+    return failed ? 0 : kRequests / secondsSince(start);
   }
-  for (CURL* h : handles) curl_easy_cleanup(h);
-  curl_multi_cleanup(multi);
-  state.SetItemsProcessed(state.iterations() * kRequests);
-}
 
-void BM_OperationManager(benchmark::State& state) {
-  rt::String url(server().url().c_str());
-  auto loop = fd::RunLoop::currentRunLoop();
-  auto manager = net::NKHTTPRequestOperationManager::manager();
-  manager->operationQueue()->setMaxConcurrentOperationCount(kWidth);
-  for (auto _ : state) {
+ private:
+  std::string url_;
+  CURLM* multi_;
+  std::vector<CURL*> handles_;
+  std::vector<std::string> bodies_;
+  simdjson::dom::parser parser_;
+};
+
+// One manager, its queue kWidth wide, kept across runs; completions arrive on this thread's
+// main run loop.
+class ManagerClient {
+ public:
+  ManagerClient() : url_(server().url().c_str()), manager_(net::NKHTTPRequestOperationManager::manager()) {
+    manager_->operationQueue()->setMaxConcurrentOperationCount(kWidth);
+  }
+
+  /// Requests per second over kRequests GETs, or 0 when one failed.
+  double run() {
+    auto loop = fd::RunLoop::currentRunLoop();
     auto start = std::chrono::steady_clock::now();
     int done = 0;
     bool failed = false;
     for (int i = 0; i < kRequests; ++i) {
-      manager->GET(
-          url, nullptr,
+      manager_->GET(
+          url_, nullptr,
           [&](const Ref<net::NKHTTPRequestOperation>&, const rt::Id& object) {
             ++done;
             failed = failed || !rt::as<fd::Dictionary>(object);
@@ -183,16 +202,62 @@ void BM_OperationManager(benchmark::State& state) {
           });
     }
     while (done < kRequests) loop->runInMode(fd::NSDefaultRunLoopMode, 1.0, true);
-    if (failed) state.SkipWithError("request failed");
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    double rate = kRequests / seconds;
+    return failed ? 0 : kRequests / secondsSince(start);
+  }
+
+ private:
+  rt::String url_;
+  Ref<net::NKHTTPRequestOperationManager> manager_;
+};
+
+void BM_BareCurlMulti(benchmark::State& state) {
+  BareClient client;
+  for (auto _ : state) {
+    double rate = client.run();
+    if (rate == 0) state.SkipWithError("request failed");
+    bareRates.push_back(rate);
+    state.counters["per_second"] = rate;
+  }
+  state.SetItemsProcessed(state.iterations() * kRequests);
+}
+
+void BM_OperationManager(benchmark::State& state) {
+  ManagerClient client;
+  for (auto _ : state) {
+    double rate = client.run();
+    if (rate == 0) state.SkipWithError("request failed");
     state.counters["per_second"] = rate;
     if (!bareRates.empty()) state.counters["vs_bare"] = rate / median(bareRates);
   }
   state.SetItemsProcessed(state.iterations() * kRequests);
 }
 
+// Both clients in every iteration, one right after the other, the order alternating: each
+// manager run is compared with a bare run of the same moment, since this machine's speed
+// drifts between runs seconds apart. Reports the median of the per-pair ratios.
+void BM_ManagerOverBarePaired(benchmark::State& state) {
+  BareClient bare;
+  ManagerClient manager;
+  std::vector<double> ratios;
+  bool bareFirst = true;
+  for (auto _ : state) {
+    double b = 0, m = 0;
+    if (bareFirst) b = bare.run();
+    m = manager.run();
+    if (!bareFirst) b = bare.run();
+    bareFirst = !bareFirst;
+    if (b == 0 || m == 0) {
+      state.SkipWithError("request failed");
+      break;
+    }
+    ratios.push_back(m / b);
+  }
+  state.counters["vs_bare"] = median(ratios);
+  state.counters["pairs"] = static_cast<double>(ratios.size());
+}
+
 }  // namespace
 
 BENCHMARK(BM_BareCurlMulti)->Iterations(1)->Repetitions(7)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_OperationManager)->Iterations(1)->Repetitions(7)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ManagerOverBarePaired)->Iterations(9)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -458,19 +458,19 @@ std::optional<fd::String> NKURLConnectionOperation::responseString() {
 // MARK: - Blocks
 
 void NKURLConnectionOperation::setUploadProgressBlock(ProgressBlock block) {
-  Guard g(lock_);
+  std::lock_guard<std::mutex> g(progressMutex_);
   uploadProgress_ = std::move(block);
 }
 void NKURLConnectionOperation::setDownloadProgressBlock(ProgressBlock block) {
-  Guard g(lock_);
+  std::lock_guard<std::mutex> g(progressMutex_);
   downloadProgress_ = std::move(block);
 }
 NKURLConnectionOperation::ProgressBlock NKURLConnectionOperation::uploadProgress() const {
-  Guard g(lock_);
+  std::lock_guard<std::mutex> g(progressMutex_);
   return uploadProgress_;
 }
 NKURLConnectionOperation::ProgressBlock NKURLConnectionOperation::downloadProgress() const {
-  Guard g(lock_);
+  std::lock_guard<std::mutex> g(progressMutex_);
   return downloadProgress_;
 }
 void NKURLConnectionOperation::setWillSendRequestForAuthenticationChallengeBlock(AuthenticationChallengeBlock block) {
@@ -759,8 +759,8 @@ Ref<NKURLConnectionOperation> NKURLConnectionOperation::operationWithRequest(Ref
 
 void NKURLConnectionOperation::copyConfigurationInto(NKURLConnectionOperation& other) const {
   Guard g(lock_);
-  other.uploadProgress_ = uploadProgress_;
-  other.downloadProgress_ = downloadProgress_;
+  other.uploadProgress_ = uploadProgress();
+  other.downloadProgress_ = downloadProgress();
   other.authenticationChallenge_ = authenticationChallenge_;
   other.cacheResponse_ = cacheResponse_;
   other.redirectResponse_ = redirectResponse_;

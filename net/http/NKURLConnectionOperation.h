@@ -234,6 +234,9 @@ class NKURLConnectionOperation : public fd::Operation, public fd::Coding {
   Ref<fd::URLConnection> connection_;
   std::atomic<int64_t> totalBytesRead_{0};
   std::function<void()> backgroundTaskCleanup_;
+  // Apart from lock_ too: progress reports run on the main queue while the network thread
+  // holds lock_.
+  mutable std::mutex progressMutex_;
   ProgressBlock uploadProgress_;
   ProgressBlock downloadProgress_;
   AuthenticationChallengeBlock authenticationChallenge_;

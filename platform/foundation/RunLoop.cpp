@@ -192,8 +192,11 @@ void RunLoop::performInModes(const std::vector<String>& modes, std::function<voi
 void RunLoop::performBlock(std::function<void()> block) { performInModes({NSRunLoopCommonModes}, std::move(block)); }
 
 void RunLoop::wakeUp() {
-  std::lock_guard<std::mutex> lock(mutex_);
   ++wakeSeq_;
+  // A loop at work or spinning sees the new sequence by itself: only a sleeper needs the
+  // signal, and taking the lock for nothing would contend with the loop serving its sources.
+  if (sleepers_.load() == 0) return;
+  std::lock_guard<std::mutex> lock(mutex_);
   cv_.notify_all();
 }
 
@@ -223,7 +226,9 @@ uint64_t RunLoop::wakeSequence() const {
 
 void RunLoop::waitForWakeUp(uint64_t seen, double realSeconds) {
   std::unique_lock<std::mutex> lock(mutex_);
+  ++sleepers_;
   cv_.wait_for(lock, std::chrono::duration<double>(std::max(0.0, realSeconds)), [&] { return wakeSeq_ != seen; });
+  --sleepers_;
 }
 
 bool RunLoop::hasInputs(const String& mode) const {
@@ -374,6 +379,7 @@ void RunLoop::waitUntil(double deadline, uint64_t seen) {
     if (wakeSeq_ != seen || stopRequested_) return;
   }
   waiting_ = true;
+  ++sleepers_;  // before the sequence is read again under the lock: wakeUp pairs with this
   auto woken = [&] { return wakeSeq_ != seen || stopRequested_; };
   if (!std::isfinite(deadline)) {
     cv_.wait(lock, woken);
@@ -381,6 +387,7 @@ void RunLoop::waitUntil(double deadline, uint64_t seen) {
     double span = virtualClock ? kVirtualSlice : std::min(deadline - now, 3600.0);
     cv_.wait_for(lock, std::chrono::duration<double>(span), woken);
   }
+  --sleepers_;
   waiting_ = false;
   if (!virtualClock)
     spin_ = std::chrono::steady_clock::now() - started < std::chrono::duration<double>(kLongSpin) ? kLongSpin : kShortSpin;

@@ -133,7 +133,8 @@ class RunLoop : public Object {
   Weak<Thread> thread_;
   mutable std::mutex mutex_;
   std::condition_variable cv_;
-  std::atomic<uint64_t> wakeSeq_{0};  // changed under mutex_, read without it while spinning
+  std::atomic<uint64_t> wakeSeq_{0};  // read without mutex_ while spinning
+  std::atomic<int> sleepers_{0};      // threads in a wait on cv_, counted under mutex_
   bool waiting_ = false;
   double spin_ = 50e-6;  // seconds an idle turn looks for work first; used by the loop's thread
   bool stopRequested_ = false;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/dispatch/GlobalQueue.h"
@@ -298,6 +299,51 @@ TEST(RunLoopThreadTest, BeforeWaitingObserversOfASecondaryLoopRunAfterTheTurnsWo
   EXPECT_EQ(w.wait_for(std::chrono::seconds(10)), std::future_status::ready);
   loop->stop();
   EXPECT_TRUE(RunLoopDriver::runUntil([&] { return thread->isFinished(); }, 10));
+}
+
+TEST(RunLoopThreadTest, NoSignalIsLostWhileTheLoopSpinsOrFallsAsleep) {
+  // Signals from another thread land at every point of the loop's wait: while it serves, while
+  // it spins, as it goes to sleep and while it sleeps. Each must end its run promptly; a lost
+  // wake-up leaves the run waiting out its limit.
+  constexpr int kRounds = 600;
+  std::atomic<int> handledRuns{0};
+  std::atomic<int> round{-1};
+  std::atomic<bool> go{false};
+  std::atomic<bool> quit{false};
+  Ref<RunLoopSource> source;
+  std::promise<void> done;
+  auto thread = Thread::create([&] {
+    auto loop = RunLoop::currentRunLoop();
+    source = RunLoopSource::create(0, [] {});
+    loop->addSource(source, NSDefaultRunLoopMode);
+    for (int i = 0; i < kRounds && !quit.load(); ++i) {
+      round.store(i);
+      while (!go.exchange(false)) std::this_thread::yield();
+      if (loop->runInMode(NSDefaultRunLoopMode, 10, true) == RunLoopRunResult::HandledSource) ++handledRuns;
+    }
+    done.set_value();
+  });
+  thread->start();
+  bool stuck = false;
+  for (int i = 0; i < kRounds && !stuck; ++i) {
+    // The previous round's run must have ended soon after its signal, well before its limit.
+    auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(i == 0 ? 10 : 2);
+    while (round.load() != i && !stuck) {
+      std::this_thread::yield();
+      stuck = std::chrono::steady_clock::now() > limit;
+    }
+    if (stuck) break;
+    go.store(true);
+    // From at once to well past the loop's longest spin.
+    std::this_thread::sleep_for(std::chrono::microseconds((i * 37) % 600));
+    source->signal();
+  }
+  quit.store(true);
+  go.store(true);
+  auto f = done.get_future();
+  ASSERT_EQ(f.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+  EXPECT_FALSE(stuck);
+  EXPECT_EQ(handledRuns.load(), kRounds);
 }
 
 TEST(RunLoopThreadTest, ALoopWithNothingToServeReturnsAtOnce) {
