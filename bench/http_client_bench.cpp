@@ -2,7 +2,8 @@
 // (request serializer, operations on the network thread, JSON parsing on the processing
 // queue, completion on the main queue) against a bare libcurl multi loop with as many easy
 // handles as the manager's queue runs operations at once, parsing every answer too. The
-// manager's rate is reported as a fraction of the bare one ("vs_bare").
+// manager's rate is reported as a fraction of the bare one ("vs_bare"): against the median
+// bare run, and in pairs of runs made back to back.
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
 #include <arpa/inet.h>
