@@ -18,9 +18,10 @@ thread_local int tBlockDepth = 0;
 constexpr auto kIdleExit = std::chrono::seconds(5);
 // A worker out of work spins before sleeping, so that a steady stream of short blocks does not
 // pay a sleep and a wake-up per block: longer while work keeps arriving within the longer spin,
-// briefly otherwise. Only a few spin at once.
+// briefly otherwise. Only a few spin at once. Workers carry most hand-offs between the threads
+// of a request chain, and a wake-up from a halted virtual processor can take a millisecond.
 constexpr auto kShortSpin = std::chrono::microseconds(50);
-constexpr auto kLongSpin = std::chrono::microseconds(250);
+constexpr auto kLongSpin = std::chrono::microseconds(1000);
 thread_local std::chrono::microseconds tSpin = kShortSpin;
 constexpr int kMaxSpinners = 2;
 
