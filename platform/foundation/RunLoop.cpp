@@ -214,10 +214,7 @@ bool RunLoop::consumeStop() {
   return s;
 }
 
-bool RunLoop::isWaiting() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return waiting_;
-}
+bool RunLoop::isWaiting() const { return sleepers_.load() > 0; }
 
 uint64_t RunLoop::wakeSequence() const {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -378,7 +375,6 @@ void RunLoop::waitUntil(double deadline, uint64_t seen) {
     lock.lock();
     if (wakeSeq_ != seen || stopRequested_) return;
   }
-  waiting_ = true;
   ++sleepers_;  // before the sequence is read again under the lock: wakeUp pairs with this
   auto woken = [&] { return wakeSeq_ != seen || stopRequested_; };
   if (!std::isfinite(deadline)) {
@@ -388,7 +384,6 @@ void RunLoop::waitUntil(double deadline, uint64_t seen) {
     cv_.wait_for(lock, std::chrono::duration<double>(span), woken);
   }
   --sleepers_;
-  waiting_ = false;
   if (!virtualClock)
     spin_ = std::chrono::steady_clock::now() - started < std::chrono::duration<double>(kLongSpin) ? kLongSpin : kShortSpin;
 }

@@ -89,6 +89,7 @@ class RunLoop : public Object {
   /// while the loop is not running makes its next run return at once.
   void stop();
   void wakeUp();
+  /// Whether a thread sleeps until this loop is woken.
   bool isWaiting() const;
   /// A counter that moves on every wake-up; with `waitForWakeUp` a caller sleeps until the loop
   /// is woken after it read the counter, for at most `realSeconds` of real time.
@@ -135,7 +136,6 @@ class RunLoop : public Object {
   std::condition_variable cv_;
   std::atomic<uint64_t> wakeSeq_{0};  // read without mutex_ while spinning
   std::atomic<int> sleepers_{0};      // threads in a wait on cv_, counted under mutex_
-  bool waiting_ = false;
   double spin_ = 50e-6;  // seconds an idle turn looks for work first; used by the loop's thread
   bool stopRequested_ = false;
   std::vector<String> commonModes_;
