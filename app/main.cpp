@@ -7,8 +7,8 @@
 
 #include "app/service/KDRequest.h"
 #include "app/service/ServiceConfig.h"
-#include "platform/foundation/Date.h"
-#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/time/Date.h"
+#include "platform/foundation/threads/RunLoop.h"
 
 namespace {
 

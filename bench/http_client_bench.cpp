@@ -21,9 +21,9 @@
 #include <vector>
 
 #include "net/http/NKHTTPRequestOperationManager.h"
-#include "platform/foundation/Dictionary.h"
-#include "platform/foundation/OperationQueue.h"
-#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/values/Dictionary.h"
+#include "platform/foundation/threads/OperationQueue.h"
+#include "platform/foundation/threads/RunLoop.h"
 
 namespace {
 

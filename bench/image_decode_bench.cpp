@@ -16,9 +16,9 @@
 
 #include <unistd.h>
 
-#include "platform/foundation/Data.h"
-#include "platform/foundation/Dictionary.h"
-#include "platform/foundation/Number.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/values/Dictionary.h"
+#include "platform/foundation/values/Number.h"
 #include "platform/graphics/ImageDestination.h"
 #include "platform/graphics/ImageSource.h"
 

@@ -11,7 +11,7 @@
 
 #include "bench/data/ContentDocument.h"
 #include "platform/foundation/Foundation.h"
-#include "platform/foundation/JSONSerialization.h"
+#include "platform/foundation/serialization/JSONSerialization.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "net/mapping/KMMapping.h"
 #include "platform/foundation/Foundation.h"
-#include "platform/foundation/JSONSerialization.h"
+#include "platform/foundation/serialization/JSONSerialization.h"
 
 namespace mapbench {
 

@@ -19,12 +19,12 @@
 #include <vector>
 
 #include "net/http/NKURLRequestSerialization.h"
-#include "platform/foundation/Data.h"
+#include "platform/foundation/values/Data.h"
 #include "platform/foundation/Error.h"
-#include "platform/foundation/RunLoop.h"
-#include "platform/foundation/URL.h"
-#include "platform/foundation/URLConnection.h"
-#include "platform/foundation/URLResponse.h"
+#include "platform/foundation/threads/RunLoop.h"
+#include "platform/foundation/net/URL.h"
+#include "platform/foundation/net/URLConnection.h"
+#include "platform/foundation/net/URLResponse.h"
 
 extern char** environ;
 

@@ -15,11 +15,11 @@
 #include "platform/typeset/AttributedString.h"
 #include "platform/typeset/Font.h"
 #include "platform/typeset/StringDrawing.h"
-#include "platform/ui/Compositor.h"
-#include "platform/ui/ImageView.h"
-#include "platform/ui/Label.h"
-#include "platform/ui/Transaction.h"
-#include "platform/ui/View.h"
+#include "platform/ui/layer/Compositor.h"
+#include "platform/ui/controls/ImageView.h"
+#include "platform/ui/controls/Label.h"
+#include "platform/ui/layer/Transaction.h"
+#include "platform/ui/view/View.h"
 
 namespace {
 

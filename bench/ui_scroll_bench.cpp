@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/Application.h"
-#include "platform/ui/Host.h"
-#include "platform/ui/NavigationController.h"
-#include "platform/ui/Screen.h"
-#include "platform/ui/TabBarController.h"
-#include "platform/ui/TableView.h"
-#include "platform/ui/Window.h"
+#include "platform/ui/host/Application.h"
+#include "platform/ui/host/Host.h"
+#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/view/Screen.h"
+#include "platform/ui/controllers/TabBarController.h"
+#include "platform/ui/lists/TableView.h"
+#include "platform/ui/view/Window.h"
 
 namespace {
 

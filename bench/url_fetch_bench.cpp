@@ -12,10 +12,10 @@
 #include <string>
 #include <thread>
 
-#include "platform/foundation/Data.h"
-#include "platform/foundation/RunLoop.h"
-#include "platform/foundation/URL.h"
-#include "platform/foundation/URLConnection.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/threads/RunLoop.h"
+#include "platform/foundation/net/URL.h"
+#include "platform/foundation/net/URLConnection.h"
 
 namespace {
 

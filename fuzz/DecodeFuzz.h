@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/foundation/Data.h"
+#include "platform/foundation/values/Data.h"
 #include "platform/graphics/ImageSource.h"
 #include "platform/graphics/codecs/Codec.h"
 

@@ -4,8 +4,8 @@
 #include <fstream>
 #include <vector>
 
-#include "platform/foundation/Data.h"
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "platform/graphics/ImageDestination.h"
 
 namespace {

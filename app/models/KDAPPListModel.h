@@ -3,7 +3,7 @@
 // never from the JSON item itself.
 #include "app/models/KDAPPPicModel.h"
 #include "app/models/KDPageInfo.h"
-#include "platform/foundation/Array.h"
+#include "platform/foundation/values/Array.h"
 
 namespace app {
 

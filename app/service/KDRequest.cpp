@@ -3,12 +3,12 @@
 #include "app/service/Request.h"
 #include "app/service/ServiceConfig.h"
 #include "net/mapping/KMMapping.h"
-#include "platform/foundation/Array.h"
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Array.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/Log.h"
-#include "platform/foundation/Null.h"
-#include "platform/foundation/Number.h"
-#include "platform/foundation/StringObject.h"
+#include "platform/foundation/values/Null.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/text/StringObject.h"
 #include "widgets/progress/PHProgressHUD.h"
 
 namespace app {

@@ -3,12 +3,12 @@
 #include "app/util/NSString+Category.h"
 #include "net/http/NKHTTPRequestOperationManager.h"
 #include "net/http/NKMultipartFormData.h"
-#include "platform/foundation/Date.h"
+#include "platform/foundation/time/Date.h"
 #include "platform/foundation/Log.h"
-#include "platform/foundation/Set.h"
-#include "platform/foundation/StringObject.h"
+#include "platform/foundation/values/Set.h"
+#include "platform/foundation/text/StringObject.h"
 #include "platform/graphics/ImageData.h"
-#include "platform/ui/Application.h"
+#include "platform/ui/host/Application.h"
 
 namespace app {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "net/http/NKURLRequestSerialization.h"
-#include "platform/foundation/Data.h"
+#include "platform/foundation/values/Data.h"
 #include "platform/foundation/Error.h"
 #include "platform/graphics/Image.h"
 

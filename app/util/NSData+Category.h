@@ -1,6 +1,6 @@
 #pragma once
 // Digests and Base64 text of byte buffers.
-#include "platform/foundation/Data.h"
+#include "platform/foundation/values/Data.h"
 
 namespace app {
 

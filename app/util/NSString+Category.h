@@ -3,7 +3,7 @@
 // taken over the text's UTF-8 bytes.
 #include <optional>
 
-#include "platform/foundation/Data.h"
+#include "platform/foundation/values/Data.h"
 #include "platform/graphics/Geometry.h"
 
 namespace app {

@@ -5,14 +5,14 @@
 
 #include "net/http/NKNetworkingErrors.h"
 #include "platform/dispatch/MainQueue.h"
-#include "platform/foundation/Data.h"
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/Error.h"
-#include "platform/foundation/Random.h"
-#include "platform/foundation/RunLoop.h"
-#include "platform/foundation/Stream.h"
-#include "platform/foundation/StringObject.h"
-#include "platform/foundation/URL.h"
+#include "platform/foundation/values/Random.h"
+#include "platform/foundation/threads/RunLoop.h"
+#include "platform/foundation/files/Stream.h"
+#include "platform/foundation/text/StringObject.h"
+#include "platform/foundation/net/URL.h"
 
 namespace net {
 

@@ -4,7 +4,7 @@
 // the last part.
 #include <cstdint>
 
-#include "platform/foundation/StringEncoding.h"
+#include "platform/foundation/text/StringEncoding.h"
 #include "platform/foundation/Types.h"
 
 namespace fd {

@@ -3,13 +3,13 @@
 #include <mutex>
 
 #include "platform/dispatch/MainQueue.h"
-#include "platform/foundation/Data.h"
-#include "platform/foundation/KeyedArchiver.h"
-#include "platform/foundation/KeyedUnarchiver.h"
-#include "platform/foundation/Number.h"
-#include "platform/foundation/Stream.h"
-#include "platform/foundation/URLRequest.h"
-#include "platform/foundation/URLResponse.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/files/Stream.h"
+#include "platform/foundation/net/URLRequest.h"
+#include "platform/foundation/net/URLResponse.h"
 
 namespace net {
 

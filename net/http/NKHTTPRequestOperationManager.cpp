@@ -3,11 +3,11 @@
 #include "net/http/NKNetworkReachabilityManager.h"
 #include "net/http/NKSecurityPolicy.h"
 #include "platform/dispatch/MainQueue.h"
-#include "platform/foundation/KeyedArchiver.h"
-#include "platform/foundation/KeyedUnarchiver.h"
-#include "platform/foundation/OperationQueue.h"
-#include "platform/foundation/URL.h"
-#include "platform/foundation/URLRequest.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
+#include "platform/foundation/threads/OperationQueue.h"
+#include "platform/foundation/net/URL.h"
+#include "platform/foundation/net/URLRequest.h"
 
 #undef DELETE
 

@@ -2,19 +2,19 @@
 
 #include <mutex>
 
-#include "platform/foundation/Data.h"
-#include "platform/foundation/KeyedArchiver.h"
-#include "platform/foundation/KeyedUnarchiver.h"
-#include "platform/foundation/Number.h"
-#include "platform/foundation/Set.h"
-#include "platform/foundation/StringObject.h"
-#include "platform/foundation/URLResponse.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/values/Set.h"
+#include "platform/foundation/text/StringObject.h"
+#include "platform/foundation/net/URLResponse.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Context.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageSource.h"
-#include "platform/ui/Screen.h"
+#include "platform/ui/view/Screen.h"
 
 namespace net {
 

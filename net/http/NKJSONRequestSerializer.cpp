@@ -1,9 +1,9 @@
 #include "net/http/NKJSONRequestSerializer.h"
 
 #include "platform/foundation/Error.h"
-#include "platform/foundation/JSONSerialization.h"
-#include "platform/foundation/KeyedArchiver.h"
-#include "platform/foundation/KeyedUnarchiver.h"
+#include "platform/foundation/serialization/JSONSerialization.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
 
 namespace net {
 

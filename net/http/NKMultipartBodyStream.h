@@ -7,8 +7,8 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/foundation/Stream.h"
-#include "platform/foundation/StringEncoding.h"
+#include "platform/foundation/files/Stream.h"
+#include "platform/foundation/text/StringEncoding.h"
 
 namespace net {
 

@@ -7,14 +7,14 @@
 #include "net/http/NKStreamingMultipartFormData.h"
 #include "net/http/NKURLRequestSerialization.h"
 #include "platform/dispatch/Queue.h"
-#include "platform/foundation/Data.h"
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/Error.h"
-#include "platform/foundation/Null.h"
-#include "platform/foundation/RunLoop.h"
-#include "platform/foundation/Stream.h"
-#include "platform/foundation/StringObject.h"
-#include "platform/foundation/URL.h"
+#include "platform/foundation/values/Null.h"
+#include "platform/foundation/threads/RunLoop.h"
+#include "platform/foundation/files/Stream.h"
+#include "platform/foundation/text/StringObject.h"
+#include "platform/foundation/net/URL.h"
 
 namespace net {
 

@@ -2,13 +2,13 @@
 
 #include "net/http/NKURLConnectionOperation.h"
 #include "platform/dispatch/Queue.h"
-#include "platform/foundation/Lock.h"
+#include "platform/foundation/threads/Lock.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/Perform.h"
-#include "platform/foundation/RunLoop.h"
-#include "platform/foundation/Timer.h"
-#include "platform/foundation/URLRequest.h"
-#include "platform/ui/Application.h"
+#include "platform/foundation/threads/Perform.h"
+#include "platform/foundation/threads/RunLoop.h"
+#include "platform/foundation/threads/Timer.h"
+#include "platform/foundation/net/URLRequest.h"
+#include "platform/ui/host/Application.h"
 
 namespace net {
 

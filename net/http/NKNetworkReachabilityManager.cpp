@@ -6,10 +6,10 @@
 
 #include "net/http/NKNetworkingErrors.h"
 #include "platform/dispatch/Queue.h"
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/Number.h"
-#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/threads/RunLoop.h"
 #include "platform/system/Reachability.h"
 
 namespace net {

@@ -1,7 +1,7 @@
 #include "net/http/NKNetworkingErrors.h"
 
-#include "platform/foundation/Bundle.h"
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/files/Bundle.h"
+#include "platform/foundation/values/Dictionary.h"
 
 namespace net {
 

@@ -1,10 +1,10 @@
 #include "net/http/NKPropertyListRequestSerializer.h"
 
 #include "platform/foundation/Error.h"
-#include "platform/foundation/KeyedArchiver.h"
-#include "platform/foundation/KeyedUnarchiver.h"
-#include "platform/foundation/Number.h"
-#include "platform/foundation/PropertyListSerialization.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/serialization/PropertyListSerialization.h"
 
 namespace net {
 

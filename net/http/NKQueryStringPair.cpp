@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "platform/foundation/Array.h"
-#include "platform/foundation/Dictionary.h"
-#include "platform/foundation/Null.h"
-#include "platform/foundation/Set.h"
-#include "platform/foundation/StringObject.h"
+#include "platform/foundation/values/Array.h"
+#include "platform/foundation/values/Dictionary.h"
+#include "platform/foundation/values/Null.h"
+#include "platform/foundation/values/Set.h"
+#include "platform/foundation/text/StringObject.h"
 #include "platform/runtime/CharacterSet.h"
 
 namespace net {

@@ -1,13 +1,13 @@
 #include "net/http/NKSecurityPolicy.h"
 
 #include "platform/crypto/Trust.h"
-#include "platform/foundation/Bundle.h"
-#include "platform/foundation/Data.h"
-#include "platform/foundation/FileManager.h"
-#include "platform/foundation/KeyedArchiver.h"
-#include "platform/foundation/KeyedUnarchiver.h"
+#include "platform/foundation/files/Bundle.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/files/FileManager.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
 #include "platform/foundation/Log.h"
-#include "platform/foundation/Number.h"
+#include "platform/foundation/values/Number.h"
 
 namespace net {
 

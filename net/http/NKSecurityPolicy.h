@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/foundation/Array.h"
-#include "platform/foundation/Coding.h"
+#include "platform/foundation/values/Array.h"
+#include "platform/foundation/serialization/Coding.h"
 #include "platform/foundation/Types.h"
 
 namespace crypto {

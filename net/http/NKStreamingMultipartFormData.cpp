@@ -3,14 +3,14 @@
 #include "net/http/NKHTTPBodyPart.h"
 #include "net/http/NKMultipartBodyStream.h"
 #include "net/http/NKNetworkingErrors.h"
-#include "platform/foundation/Data.h"
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/Error.h"
-#include "platform/foundation/FileManager.h"
-#include "platform/foundation/Number.h"
-#include "platform/foundation/StringObject.h"
-#include "platform/foundation/TypeIdentifiers.h"
-#include "platform/foundation/URL.h"
+#include "platform/foundation/files/FileManager.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/text/StringObject.h"
+#include "platform/foundation/files/TypeIdentifiers.h"
+#include "platform/foundation/net/URL.h"
 
 namespace net {
 

@@ -1,8 +1,8 @@
 #pragma once
 // Builds a "multipart/form-data" request whose body is streamed from its parts.
 #include "net/http/NKMultipartFormData.h"
-#include "platform/foundation/StringEncoding.h"
-#include "platform/foundation/URLRequest.h"
+#include "platform/foundation/text/StringEncoding.h"
+#include "platform/foundation/net/URLRequest.h"
 
 namespace net {
 

@@ -13,11 +13,11 @@
 
 #include "platform/dispatch/Group.h"
 #include "platform/dispatch/Queue.h"
-#include "platform/foundation/Coding.h"
+#include "platform/foundation/serialization/Coding.h"
 #include "platform/foundation/Error.h"
-#include "platform/foundation/Lock.h"
-#include "platform/foundation/Operation.h"
-#include "platform/foundation/StringEncoding.h"
+#include "platform/foundation/threads/Lock.h"
+#include "platform/foundation/threads/Operation.h"
+#include "platform/foundation/text/StringEncoding.h"
 #include "platform/foundation/Types.h"
 
 namespace fd {

@@ -7,9 +7,9 @@
 #include <optional>
 
 #include "net/http/NKMultipartFormData.h"
-#include "platform/foundation/Coding.h"
-#include "platform/foundation/StringEncoding.h"
-#include "platform/foundation/URLRequest.h"
+#include "platform/foundation/serialization/Coding.h"
+#include "platform/foundation/text/StringEncoding.h"
+#include "platform/foundation/net/URLRequest.h"
 
 namespace fd {
 class Dictionary;

@@ -5,8 +5,8 @@
 // shared by many operations, decoding on several threads at once; they keep no state while
 // decoding.
 #include "net/http/NKNetworkingErrors.h"
-#include "platform/foundation/Coding.h"
-#include "platform/foundation/StringEncoding.h"
+#include "platform/foundation/serialization/Coding.h"
+#include "platform/foundation/text/StringEncoding.h"
 #include "platform/foundation/Types.h"
 
 namespace fd {

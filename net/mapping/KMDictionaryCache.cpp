@@ -2,7 +2,7 @@
 
 #include <unordered_map>
 
-#include "platform/foundation/StringObject.h"
+#include "platform/foundation/text/StringObject.h"
 
 namespace net {
 

@@ -3,7 +3,7 @@
 // Each table is a mutable dictionary under an opaque identifier; it is made on the first
 // store and lives for the rest of the process. Like the rest of the mapping, the tables are
 // used from one converting thread at a time.
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Dictionary.h"
 
 namespace net {
 

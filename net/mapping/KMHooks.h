@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "net/mapping/KMProperty.h"
-#include "platform/foundation/Array.h"
-#include "platform/foundation/Dictionary.h"
-#include "platform/foundation/StringObject.h"
+#include "platform/foundation/values/Array.h"
+#include "platform/foundation/values/Dictionary.h"
+#include "platform/foundation/text/StringObject.h"
 
 namespace net {
 

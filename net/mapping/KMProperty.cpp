@@ -1,7 +1,7 @@
 #include "net/mapping/KMProperty.h"
 
-#include "platform/foundation/Null.h"
-#include "platform/foundation/StringObject.h"
+#include "platform/foundation/values/Null.h"
+#include "platform/foundation/text/StringObject.h"
 
 namespace net {
 

@@ -5,8 +5,8 @@
 // by the declaring class and all its subclasses.
 #include "net/mapping/KMPropertyKey.h"
 #include "net/mapping/KMPropertyType.h"
-#include "platform/foundation/Array.h"
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Array.h"
+#include "platform/foundation/values/Dictionary.h"
 
 namespace net {
 

@@ -1,7 +1,7 @@
 #include "net/mapping/KMPropertyKey.h"
 
-#include "platform/foundation/Array.h"
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Array.h"
+#include "platform/foundation/values/Dictionary.h"
 
 namespace net {
 

@@ -2,7 +2,7 @@
 
 #include "net/mapping/KMDictionaryCache.h"
 #include "net/mapping/KMFoundation.h"
-#include "platform/foundation/Number.h"
+#include "platform/foundation/values/Number.h"
 
 namespace net {
 

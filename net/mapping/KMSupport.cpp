@@ -4,7 +4,7 @@
 #include <unordered_map>
 
 #include "net/mapping/NSObject+KMKeyValue.h"
-#include "platform/foundation/StringObject.h"
+#include "platform/foundation/text/StringObject.h"
 
 namespace net::km_detail {
 

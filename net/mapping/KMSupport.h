@@ -3,7 +3,7 @@
 // and getting an object's own reference.
 #include <exception>
 
-#include "platform/foundation/Array.h"
+#include "platform/foundation/values/Array.h"
 #include "platform/foundation/Error.h"
 
 namespace net::km_detail {

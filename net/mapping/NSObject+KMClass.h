@@ -3,7 +3,7 @@
 // ignores, gathered from its hooks and from what it and its superclasses set up.
 #include <functional>
 
-#include "platform/foundation/Array.h"
+#include "platform/foundation/values/Array.h"
 
 namespace net {
 

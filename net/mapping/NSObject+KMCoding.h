@@ -1,8 +1,8 @@
 #pragma once
 // Archiving every property of a model object: a model class calls these from its own
 // encodeWithCoder / initWithCoder.
-#include "platform/foundation/KeyedArchiver.h"
-#include "platform/foundation/KeyedUnarchiver.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
 
 namespace net {
 

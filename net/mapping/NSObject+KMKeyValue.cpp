@@ -9,13 +9,13 @@
 #include "net/mapping/NSObject+KMClass.h"
 #include "net/mapping/NSObject+KMProperty.h"
 #include "net/mapping/NSString+KMExtension.h"
-#include "platform/foundation/Boxing.h"
-#include "platform/foundation/Bundle.h"
-#include "platform/foundation/Null.h"
-#include "platform/foundation/Number.h"
-#include "platform/foundation/PropertyListSerialization.h"
-#include "platform/foundation/StringObject.h"
-#include "platform/foundation/URL.h"
+#include "platform/foundation/values/Boxing.h"
+#include "platform/foundation/files/Bundle.h"
+#include "platform/foundation/values/Null.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/serialization/PropertyListSerialization.h"
+#include "platform/foundation/text/StringObject.h"
+#include "platform/foundation/net/URL.h"
 
 namespace net {
 

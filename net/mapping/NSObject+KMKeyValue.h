@@ -15,11 +15,11 @@
 // objects; this platform has no such store, so it changes nothing.
 #include <optional>
 
-#include "platform/foundation/Array.h"
-#include "platform/foundation/Data.h"
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Array.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/Error.h"
-#include "platform/foundation/NumberFormatter.h"
+#include "platform/foundation/text/NumberFormatter.h"
 
 namespace net {
 

@@ -5,10 +5,10 @@
 #include "net/mapping/NSObject+KMClass.h"
 #include "net/mapping/NSObject+KMKeyValue.h"
 #include "net/mapping/NSObject+KMProperty.h"
-#include "platform/foundation/JSONSerialization.h"
-#include "platform/foundation/Null.h"
-#include "platform/foundation/StringObject.h"
-#include "platform/foundation/URL.h"
+#include "platform/foundation/serialization/JSONSerialization.h"
+#include "platform/foundation/values/Null.h"
+#include "platform/foundation/text/StringObject.h"
+#include "platform/foundation/net/URL.h"
 
 namespace net {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/foundation/Scanner.h"
+#include "platform/foundation/text/Scanner.h"
 
 namespace net {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers on names and texts: camel case and underscores, first-character case, integer
 // test, and URLs from text that may need escaping.
-#include "platform/foundation/URL.h"
+#include "platform/foundation/net/URL.h"
 
 namespace net {
 

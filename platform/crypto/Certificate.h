@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/foundation/Data.h"
+#include "platform/foundation/values/Data.h"
 
 typedef struct x509_st X509;
 

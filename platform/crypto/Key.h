@@ -2,7 +2,7 @@
 // Public keys; two keys are equal when their key material is.
 #include <vector>
 
-#include "platform/foundation/Data.h"
+#include "platform/foundation/values/Data.h"
 
 typedef struct evp_pkey_st EVP_PKEY;
 

@@ -1,7 +1,7 @@
 // Gives URL loading's server-trust challenges a trust object: the presented chain under the
 // SSL server policy for the host, anchored in the system store.
 #include "platform/crypto/Trust.h"
-#include "platform/foundation/URLAuthenticationChallenge.h"
+#include "platform/foundation/net/URLAuthenticationChallenge.h"
 
 namespace crypto {
 namespace {

@@ -1,9 +1,9 @@
 #include "platform/foundation/Description.h"
 
-#include "platform/foundation/Array.h"
-#include "platform/foundation/Dictionary.h"
-#include "platform/foundation/Set.h"
-#include "platform/foundation/StringObject.h"
+#include "platform/foundation/values/Array.h"
+#include "platform/foundation/values/Dictionary.h"
+#include "platform/foundation/values/Set.h"
+#include "platform/foundation/text/StringObject.h"
 
 namespace fd {
 

@@ -1,7 +1,7 @@
 #include "platform/foundation/Error.h"
 
-#include "platform/foundation/Dictionary.h"
-#include "platform/foundation/StringObject.h"
+#include "platform/foundation/values/Dictionary.h"
+#include "platform/foundation/text/StringObject.h"
 
 namespace fd {
 

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <mutex>
 
-#include "platform/foundation/TimeZone.h"
+#include "platform/foundation/time/TimeZone.h"
 
 namespace fd {
 

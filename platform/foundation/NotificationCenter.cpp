@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/foundation/Dictionary.h"
-#include "platform/foundation/OperationQueue.h"
+#include "platform/foundation/values/Dictionary.h"
+#include "platform/foundation/threads/OperationQueue.h"
 
 namespace fd {
 

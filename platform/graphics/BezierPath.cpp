@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/foundation/KeyedArchiver.h"
-#include "platform/foundation/KeyedUnarchiver.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
 #include "platform/graphics/Context.h"
 #include "platform/graphics/ImageContext.h"
 

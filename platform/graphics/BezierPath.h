@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/foundation/Coding.h"
+#include "platform/foundation/serialization/Coding.h"
 #include "platform/graphics/Path.h"
 
 namespace gfx {

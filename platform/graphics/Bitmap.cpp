@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/foundation/Data.h"
+#include "platform/foundation/values/Data.h"
 #include "platform/graphics/PixelLayout.h"
 
 namespace gfx {

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/foundation/KeyedArchiver.h"
-#include "platform/foundation/KeyedUnarchiver.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
 #include "platform/graphics/Image.h"
 
 namespace gfx {

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/foundation/Data.h"
+#include "platform/foundation/values/Data.h"
 #include "platform/graphics/CairoPathKeeper.h"
 #include "platform/graphics/PixelLayout.h"
 

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "platform/foundation/Data.h"
-#include "platform/foundation/KeyedArchiver.h"
-#include "platform/foundation/KeyedUnarchiver.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
 
 #include "platform/graphics/Context.h"
 #include "platform/graphics/ImageContext.h"

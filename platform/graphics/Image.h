@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/foundation/Coding.h"
+#include "platform/foundation/serialization/Coding.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/runtime/Class.h"

@@ -4,10 +4,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/foundation/Bundle.h"
-#include "platform/foundation/Data.h"
-#include "platform/foundation/Dictionary.h"
-#include "platform/foundation/Number.h"
+#include "platform/foundation/files/Bundle.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/values/Dictionary.h"
+#include "platform/foundation/values/Number.h"
 #include "platform/graphics/ImageData.h"
 #include "platform/graphics/ImageDestination.h"
 #include "platform/graphics/ImageSource.h"

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <fstream>
 
-#include "platform/foundation/Data.h"
-#include "platform/foundation/Dictionary.h"
-#include "platform/foundation/Number.h"
-#include "platform/foundation/URL.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/values/Dictionary.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/net/URL.h"
 #include "platform/graphics/ImageSource.h"
 #include "platform/graphics/codecs/Codec.h"
 

@@ -5,11 +5,11 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/foundation/Data.h"
-#include "platform/foundation/Dictionary.h"
-#include "platform/foundation/Number.h"
-#include "platform/foundation/StringObject.h"
-#include "platform/foundation/URL.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/values/Dictionary.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/text/StringObject.h"
+#include "platform/foundation/net/URL.h"
 #include "platform/graphics/codecs/Codec.h"
 #include "platform/graphics/codecs/PixelRows.h"
 

@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "platform/dispatch/Queue.h"
-#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/threads/RunLoop.h"
 #include "platform/system/ReachabilityMonitor.h"
 
 namespace sys {

@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "platform/typeset/Types.h"
 
 namespace typeset {

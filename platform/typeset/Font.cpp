@@ -6,9 +6,9 @@
 #include <cmath>
 #include <set>
 
-#include "platform/foundation/KeyedArchiver.h"
-#include "platform/foundation/KeyedUnarchiver.h"
-#include "platform/foundation/StringObject.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
+#include "platform/foundation/text/StringObject.h"
 #include "platform/typeset/FontCatalog.h"
 
 namespace typeset {

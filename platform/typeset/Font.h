@@ -3,8 +3,8 @@
 // (metrics, glyphs, outlines, fallback); graphics-font facts (tables) come from the face.
 #include <vector>
 
-#include "platform/foundation/Coding.h"
-#include "platform/foundation/Data.h"
+#include "platform/foundation/serialization/Coding.h"
+#include "platform/foundation/values/Data.h"
 #include "platform/graphics/Path.h"
 #include "platform/typeset/FontDescriptor.h"
 #include "platform/typeset/FontFace.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/foundation/Array.h"
-#include "platform/foundation/Number.h"
+#include "platform/foundation/values/Array.h"
+#include "platform/foundation/values/Number.h"
 #include "platform/typeset/AttributeNames.h"
 
 namespace typeset {

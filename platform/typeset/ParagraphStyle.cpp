@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "platform/foundation/KeyedArchiver.h"
-#include "platform/foundation/KeyedUnarchiver.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
 #include "platform/runtime/Exception.h"
 
 namespace typeset {

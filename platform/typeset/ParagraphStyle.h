@@ -3,8 +3,8 @@
 // its numbered specifiers.
 #include <vector>
 
-#include "platform/foundation/Coding.h"
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/serialization/Coding.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "platform/typeset/Types.h"
 
 namespace typeset {

@@ -1,7 +1,7 @@
 #include "platform/typeset/RunStyle.h"
 
-#include "platform/foundation/Number.h"
-#include "platform/foundation/StringObject.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/text/StringObject.h"
 #include "platform/typeset/AttributeNames.h"
 
 namespace typeset {

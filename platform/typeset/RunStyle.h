@@ -2,8 +2,8 @@
 // The layout-relevant facts of one attribute dictionary, read once per attribute run.
 #include <vector>
 
-#include "platform/foundation/Array.h"
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Array.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "platform/graphics/Color.h"
 #include "platform/typeset/Font.h"
 #include "platform/typeset/ParagraphStyle.h"

@@ -1,6 +1,6 @@
 #pragma once
 // Text shadows: offset, blur radius and colour.
-#include "platform/foundation/Coding.h"
+#include "platform/foundation/serialization/Coding.h"
 #include "platform/graphics/Color.h"
 #include "platform/typeset/Types.h"
 

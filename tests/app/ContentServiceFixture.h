@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/dispatch/Clock.h"
-#include "platform/ui/Window.h"
+#include "platform/ui/view/Window.h"
 #include "tests/support/TestServer.h"
 #include "tools/sample-service/service/SampleServer.h"
 

@@ -12,7 +12,7 @@
 #include "platform/dispatch/Clock.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/graphics/ImageContext.h"
-#include "platform/ui/Application.h"
+#include "platform/ui/host/Application.h"
 #include "tests/app/ContentServiceFixture.h"
 
 namespace apptest {

@@ -6,14 +6,14 @@
 #include <thread>
 #include <vector>
 
-#include "platform/foundation/CachedURLResponse.h"
-#include "platform/foundation/Data.h"
+#include "platform/foundation/net/CachedURLResponse.h"
+#include "platform/foundation/values/Data.h"
 #include "platform/foundation/Error.h"
-#include "platform/foundation/RunLoop.h"
-#include "platform/foundation/URL.h"
-#include "platform/foundation/URLConnection.h"
-#include "platform/foundation/URLCredential.h"
-#include "platform/foundation/URLResponse.h"
+#include "platform/foundation/threads/RunLoop.h"
+#include "platform/foundation/net/URL.h"
+#include "platform/foundation/net/URLConnection.h"
+#include "platform/foundation/net/URLCredential.h"
+#include "platform/foundation/net/URLResponse.h"
 
 namespace testsupport {
 

@@ -2,8 +2,8 @@
 
 #include <set>
 
-#include "platform/foundation/Number.h"
-#include "platform/foundation/StringObject.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/text/StringObject.h"
 #include "tests/tools/ServiceClient.h"
 
 namespace sampletest {

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/foundation/JSONSerialization.h"
+#include "platform/foundation/serialization/JSONSerialization.h"
 #include "tests/tools/ServiceClient.h"
 
 namespace sampletest {

@@ -4,9 +4,9 @@
 
 #include <chrono>
 
-#include "platform/foundation/JSONSerialization.h"
-#include "platform/foundation/Number.h"
-#include "platform/foundation/StringObject.h"
+#include "platform/foundation/serialization/JSONSerialization.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/text/StringObject.h"
 #include "tools/sample-service/service/Signing.h"
 
 namespace sampletest {

@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/foundation/Array.h"
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Array.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "tools/sample-service/service/SampleServer.h"
 
 namespace sampletest {

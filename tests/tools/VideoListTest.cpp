@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "platform/foundation/StringObject.h"
+#include "platform/foundation/text/StringObject.h"
 #include "tests/tools/ServiceClient.h"
 
 namespace sampletest {

@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/foundation/Data.h"
+#include "platform/foundation/values/Data.h"
 #include "platform/graphics/ImageContext.h"
 #include "platform/graphics/ImageData.h"
 

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "platform/foundation/Number.h"
+#include "platform/foundation/values/Number.h"
 #include "platform/graphics/BezierPath.h"
-#include "platform/ui/Animation.h"
-#include "platform/ui/Screen.h"
+#include "platform/ui/layer/Animation.h"
+#include "platform/ui/view/Screen.h"
 #include "widgets/progress/PHProgressHUDResources.h"
 
 namespace widgets {

@@ -2,8 +2,8 @@
 // The endless spinner of the progress display: an arc stroked by a shape layer whose visible
 // stretch slides along it while a conic mask over it turns once a second.
 #include "platform/graphics/Color.h"
-#include "platform/ui/ShapeLayer.h"
-#include "platform/ui/View.h"
+#include "platform/ui/layer/ShapeLayer.h"
+#include "platform/ui/view/View.h"
 
 namespace widgets {
 

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <mutex>
 
-#include "platform/foundation/RunLoop.h"
-#include "platform/foundation/StringObject.h"
+#include "platform/foundation/threads/RunLoop.h"
+#include "platform/foundation/text/StringObject.h"
 #include "platform/graphics/ImageContext.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Screen.h"
-#include "platform/ui/ViewAnimation.h"
-#include "platform/ui/Window.h"
+#include "platform/ui/host/Application.h"
+#include "platform/ui/view/Screen.h"
+#include "platform/ui/view/ViewAnimation.h"
+#include "platform/ui/view/Window.h"
 #include "widgets/progress/PHProgressHUDNotifications.h"
 #include "widgets/progress/PHProgressHUDResources.h"
 

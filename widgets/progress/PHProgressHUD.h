@@ -5,16 +5,16 @@
 // one shared instance.
 #include <cstdint>
 
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/Timer.h"
+#include "platform/foundation/threads/Timer.h"
 #include "platform/graphics/Image.h"
 #include "platform/typeset/Font.h"
-#include "platform/ui/Control.h"
-#include "platform/ui/ImageView.h"
-#include "platform/ui/Label.h"
-#include "platform/ui/ShapeLayer.h"
-#include "platform/ui/View.h"
+#include "platform/ui/controls/Control.h"
+#include "platform/ui/controls/ImageView.h"
+#include "platform/ui/controls/Label.h"
+#include "platform/ui/layer/ShapeLayer.h"
+#include "platform/ui/view/View.h"
 #include "widgets/progress/PHIndefiniteAnimatedView.h"
 
 namespace widgets {

@@ -1,16 +1,16 @@
 // The display's view tree, the box's geometry, its place on screen and the dimming behind it.
 #include <cmath>
 
-#include "platform/foundation/Number.h"
-#include "platform/foundation/ValueBox.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/values/ValueBox.h"
 #include "platform/graphics/ImageContext.h"
 #include "platform/typeset/AttributeNames.h"
 #include "platform/typeset/StringDrawing.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/Screen.h"
-#include "platform/ui/Transaction.h"
-#include "platform/ui/ViewAnimation.h"
-#include "platform/ui/Window.h"
+#include "platform/ui/host/Application.h"
+#include "platform/ui/view/Screen.h"
+#include "platform/ui/layer/Transaction.h"
+#include "platform/ui/view/ViewAnimation.h"
+#include "platform/ui/view/Window.h"
 #include "widgets/progress/KeyboardNotificationNames.h"
 #include "widgets/progress/PHProgressHUD.h"
 #include "widgets/progress/PHProgressHUDGeometry.h"

@@ -1,6 +1,6 @@
 #include "widgets/progress/PHProgressHUDResources.h"
 
-#include "platform/foundation/Bundle.h"
+#include "platform/foundation/files/Bundle.h"
 #include "widgets/progress/PHProgressHUD.h"
 
 namespace widgets {

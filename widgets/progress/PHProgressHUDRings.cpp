@@ -2,8 +2,8 @@
 #include <cmath>
 
 #include "platform/graphics/BezierPath.h"
-#include "platform/ui/Screen.h"
-#include "platform/ui/Transaction.h"
+#include "platform/ui/view/Screen.h"
+#include "platform/ui/layer/Transaction.h"
 #include "widgets/progress/PHProgressHUD.h"
 
 namespace widgets {

@@ -7,14 +7,14 @@
 #include "net/http/NKNetworkActivityIndicatorManager.h"
 #include "net/http/NKURLConnectionOperation.h"
 #include "platform/dispatch/Clock.h"
-#include "platform/foundation/Data.h"
+#include "platform/foundation/values/Data.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/Number.h"
-#include "platform/foundation/RunLoopDriver.h"
-#include "platform/foundation/Timer.h"
-#include "platform/foundation/URL.h"
-#include "platform/foundation/URLSession.h"
-#include "platform/ui/Application.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/threads/RunLoopDriver.h"
+#include "platform/foundation/threads/Timer.h"
+#include "platform/foundation/net/URL.h"
+#include "platform/foundation/net/URLSession.h"
+#include "platform/ui/host/Application.h"
 
 using net::NKNetworkActivityIndicatorManager;
 

@@ -13,13 +13,13 @@
 #include "net/http/NKNetworkingErrors.h"
 #include "net/http/NKStreamingMultipartFormData.h"
 #include "net/http/NKURLRequestSerialization.h"
-#include "platform/foundation/Data.h"
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/Error.h"
-#include "platform/foundation/JSONSerialization.h"
-#include "platform/foundation/Stream.h"
-#include "platform/foundation/StringObject.h"
-#include "platform/foundation/URL.h"
+#include "platform/foundation/serialization/JSONSerialization.h"
+#include "platform/foundation/files/Stream.h"
+#include "platform/foundation/text/StringObject.h"
+#include "platform/foundation/net/URL.h"
 
 using namespace net;
 using fd::String;

@@ -18,11 +18,11 @@
 #include "net/http/NKStreamingMultipartFormData.h"
 #include "net/http/NKURLRequestSerialization.h"
 #include "platform/dispatch/MainQueue.h"
-#include "platform/foundation/Data.h"
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/Error.h"
-#include "platform/foundation/Stream.h"
-#include "platform/foundation/URL.h"
+#include "platform/foundation/files/Stream.h"
+#include "platform/foundation/net/URL.h"
 #include "tests/support/ConnectionRecorder.h"
 
 using namespace net;

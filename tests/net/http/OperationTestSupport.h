@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "net/http/NKURLConnectionOperation.h"
-#include "platform/foundation/Data.h"
+#include "platform/foundation/values/Data.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/Thread.h"
-#include "platform/foundation/URLRequest.h"
+#include "platform/foundation/threads/Thread.h"
+#include "platform/foundation/net/URLRequest.h"
 #include "tests/support/ConnectionRecorder.h"
 
 namespace nettest {

@@ -5,12 +5,12 @@
 #include <netinet/in.h>
 
 #include "net/http/NKNetworkReachabilityManager.h"
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/Number.h"
-#include "platform/foundation/RunLoop.h"
-#include "platform/foundation/RunLoopDriver.h"
-#include "platform/foundation/Thread.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/threads/RunLoop.h"
+#include "platform/foundation/threads/RunLoopDriver.h"
+#include "platform/foundation/threads/Thread.h"
 #include "platform/system/Reachability.h"
 
 using net::NKNetworkReachabilityManager;

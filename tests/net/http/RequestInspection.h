@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/foundation/Data.h"
-#include "platform/foundation/JSONSerialization.h"
-#include "platform/foundation/URLRequest.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/serialization/JSONSerialization.h"
+#include "platform/foundation/net/URLRequest.h"
 
 namespace nettest {
 

@@ -6,13 +6,13 @@
 #include <thread>
 
 #include "net/http/NKHTTPRequestOperation.h"
-#include "platform/foundation/Dictionary.h"
-#include "platform/foundation/KeyedArchiver.h"
-#include "platform/foundation/KeyedUnarchiver.h"
-#include "platform/foundation/Number.h"
-#include "platform/foundation/Set.h"
-#include "platform/foundation/StringObject.h"
-#include "platform/foundation/URLResponse.h"
+#include "platform/foundation/values/Dictionary.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/values/Set.h"
+#include "platform/foundation/text/StringObject.h"
+#include "platform/foundation/net/URLResponse.h"
 #include "tests/net/http/OperationTestSupport.h"
 #include "tests/support/TestServer.h"
 

@@ -1,19 +1,19 @@
 #include <gtest/gtest.h>
 
 #include "net/http/NKImageResponseSerializer.h"
-#include "platform/foundation/Array.h"
-#include "platform/foundation/Data.h"
-#include "platform/foundation/KeyedArchiver.h"
-#include "platform/foundation/KeyedUnarchiver.h"
-#include "platform/foundation/Set.h"
-#include "platform/foundation/URL.h"
-#include "platform/foundation/URLResponse.h"
+#include "platform/foundation/values/Array.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
+#include "platform/foundation/values/Set.h"
+#include "platform/foundation/net/URL.h"
+#include "platform/foundation/net/URLResponse.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageData.h"
 #include "platform/graphics/ImageDestination.h"
 #include "platform/graphics/ImageTypes.h"
-#include "platform/ui/Screen.h"
+#include "platform/ui/view/Screen.h"
 
 using namespace net;
 

@@ -4,7 +4,7 @@
 
 #include "net/http/NKSecurityPolicy.h"
 #include "platform/crypto/Trust.h"
-#include "platform/foundation/URLError.h"
+#include "platform/foundation/net/URLError.h"
 #include "tests/support/ConnectionRecorder.h"
 #include "tests/support/TestServer.h"
 

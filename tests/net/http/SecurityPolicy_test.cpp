@@ -11,9 +11,9 @@
 #include <fstream>
 
 #include "platform/crypto/Trust.h"
-#include "platform/foundation/Data.h"
-#include "platform/foundation/KeyedArchiver.h"
-#include "platform/foundation/KeyedUnarchiver.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
 #include "platform/foundation/Log.h"
 #include "tests/support/TestCertificates.h"
 

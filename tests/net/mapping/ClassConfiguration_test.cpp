@@ -2,7 +2,7 @@
 // older hook names.
 #include <gtest/gtest.h>
 
-#include "platform/foundation/JSONSerialization.h"
+#include "platform/foundation/serialization/JSONSerialization.h"
 #include "tests/net/mapping/MappingModels.h"
 
 using namespace net;

@@ -9,9 +9,9 @@
 
 #include "net/mapping/NSObject+KMKeyValueDeprecatedLegacy.h"
 #include "net/mapping/NSObject+KMPropertyDeprecatedLegacy.h"
-#include "platform/foundation/Bundle.h"
-#include "platform/foundation/JSONSerialization.h"
-#include "platform/foundation/PropertyListSerialization.h"
+#include "platform/foundation/files/Bundle.h"
+#include "platform/foundation/serialization/JSONSerialization.h"
+#include "platform/foundation/serialization/PropertyListSerialization.h"
 #include "tests/net/mapping/MappingModels.h"
 
 using namespace net;

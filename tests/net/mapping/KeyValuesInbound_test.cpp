@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "platform/foundation/JSONSerialization.h"
+#include "platform/foundation/serialization/JSONSerialization.h"
 #include "tests/net/mapping/MappingModels.h"
 
 using namespace net;

@@ -1,7 +1,7 @@
 // Model objects to key values, key-path placement, JSON helpers, and the round trip.
 #include <gtest/gtest.h>
 
-#include "platform/foundation/JSONSerialization.h"
+#include "platform/foundation/serialization/JSONSerialization.h"
 #include "tests/net/mapping/MappingModels.h"
 
 using namespace net;

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/crypto/Trust.h"
-#include "platform/foundation/Dictionary.h"
-#include "platform/foundation/URLError.h"
+#include "platform/foundation/values/Dictionary.h"
+#include "platform/foundation/net/URLError.h"
 #include "tests/support/ConnectionRecorder.h"
 #include "tests/support/TestServer.h"
 

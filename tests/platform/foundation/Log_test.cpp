@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "platform/foundation/Log.h"
-#include "tests/platform/foundation/I18nSettings.h"
+#include "tests/platform/foundation/time/I18nSettings.h"
 
 namespace fd {
 namespace {

@@ -5,12 +5,12 @@
 #include <thread>
 #include <vector>
 
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/OperationQueue.h"
-#include "platform/foundation/StringObject.h"
-#include "platform/foundation/Thread.h"
-#include "tests/platform/foundation/RunLoopTestSupport.h"
+#include "platform/foundation/threads/OperationQueue.h"
+#include "platform/foundation/text/StringObject.h"
+#include "platform/foundation/threads/Thread.h"
+#include "tests/platform/foundation/threads/RunLoopTestSupport.h"
 
 namespace fd::testing {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/foundation/Data.h"
+#include "platform/foundation/values/Data.h"
 #include "platform/graphics/Bitmap.h"
 #include "tests/platform/graphics/DrawingSupport.h"
 

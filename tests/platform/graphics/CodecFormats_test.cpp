@@ -5,7 +5,7 @@
 #include <jpeglib.h>
 #include <png.h>
 
-#include "platform/foundation/StringObject.h"
+#include "platform/foundation/text/StringObject.h"
 #include "platform/graphics/ImageSource.h"
 #include "tests/platform/graphics/CodecSamples.h"
 

@@ -1,7 +1,7 @@
 // Images made from encoded bytes, files and bundle resources.
 #include <gtest/gtest.h>
 
-#include "platform/foundation/Bundle.h"
+#include "platform/foundation/files/Bundle.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageData.h"
 #include "tests/platform/graphics/CodecSamples.h"

@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/foundation/Data.h"
+#include "platform/foundation/values/Data.h"
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/Context.h"
 #include "platform/graphics/ImageContext.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/foundation/ValueBox.h"
+#include "platform/foundation/values/ValueBox.h"
 #include "platform/graphics/Geometry.h"
 
 using namespace gfx;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/foundation/URL.h"
+#include "platform/foundation/net/URL.h"
 #include "tests/platform/graphics/CodecSamples.h"
 
 using namespace codec_samples;

@@ -5,8 +5,8 @@
 #include <atomic>
 #include <thread>
 
-#include "platform/foundation/StringObject.h"
-#include "platform/foundation/URL.h"
+#include "platform/foundation/text/StringObject.h"
+#include "platform/foundation/net/URL.h"
 #include "tests/platform/graphics/CodecSamples.h"
 
 using namespace codec_samples;

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "platform/dispatch/Queue.h"
-#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/threads/RunLoop.h"
 
 using sys::Reachability;
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/foundation/Number.h"
+#include "platform/foundation/values/Number.h"
 #include "platform/runtime/Exception.h"
 #include "tests/platform/typeset/TypesetSupport.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/foundation/KeyedArchiver.h"
-#include "platform/foundation/KeyedUnarchiver.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
 #include "platform/typeset/ParagraphStyle.h"
 #include "platform/typeset/Shadow.h"
 #include "tests/platform/typeset/TypesetSupport.h"

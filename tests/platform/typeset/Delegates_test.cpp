@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/foundation/Number.h"
+#include "platform/foundation/values/Number.h"
 #include "platform/typeset/Framesetter.h"
 #include "platform/typeset/RubyAnnotation.h"
 #include "platform/typeset/RunDelegate.h"

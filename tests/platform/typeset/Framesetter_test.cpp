@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "platform/foundation/Array.h"
-#include "platform/foundation/Number.h"
+#include "platform/foundation/values/Array.h"
+#include "platform/foundation/values/Number.h"
 #include "platform/graphics/Context.h"
 #include "platform/typeset/Framesetter.h"
 #include "tests/platform/typeset/TypesetSupport.h"

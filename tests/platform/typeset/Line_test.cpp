@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "platform/foundation/Number.h"
+#include "platform/foundation/values/Number.h"
 #include "platform/typeset/Line.h"
 #include "platform/typeset/Typesetter.h"
 #include "tests/platform/typeset/TypesetSupport.h"

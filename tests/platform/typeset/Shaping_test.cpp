@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "platform/foundation/Number.h"
+#include "platform/foundation/values/Number.h"
 #include "platform/typeset/Line.h"
 #include "tests/platform/typeset/TypesetSupport.h"
 

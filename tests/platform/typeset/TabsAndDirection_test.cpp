@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/foundation/Array.h"
-#include "platform/foundation/Number.h"
+#include "platform/foundation/values/Array.h"
+#include "platform/foundation/values/Number.h"
 #include "platform/typeset/Hyphenator.h"
 #include "platform/typeset/Line.h"
 #include "platform/typeset/Typesetter.h"

@@ -3,7 +3,7 @@
 // set-up installs, so geometry is stable from run to run.
 #include <gtest/gtest.h>
 
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "platform/typeset/AttributeNames.h"
 #include "platform/typeset/AttributedString.h"
 #include "platform/typeset/Font.h"

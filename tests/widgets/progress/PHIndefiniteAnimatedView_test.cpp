@@ -4,10 +4,10 @@
 
 #include <cmath>
 
-#include "platform/foundation/Number.h"
-#include "platform/foundation/RunLoopDriver.h"
-#include "platform/ui/Animation.h"
-#include "platform/ui/Transaction.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/threads/RunLoopDriver.h"
+#include "platform/ui/layer/Animation.h"
+#include "platform/ui/layer/Transaction.h"
 
 using namespace widgets;
 

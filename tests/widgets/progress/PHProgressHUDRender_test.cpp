@@ -7,8 +7,8 @@
 
 #include "ProgressHUDFixture.h"
 #include "platform/typeset/StringDrawing.h"
-#include "platform/ui/Host.h"
-#include "platform/ui/Screen.h"
+#include "platform/ui/host/Host.h"
+#include "platform/ui/view/Screen.h"
 #include "widgets/progress/PHProgressHUDGeometry.h"
 
 using namespace widgets;

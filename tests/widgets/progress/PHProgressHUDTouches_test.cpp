@@ -3,8 +3,8 @@
 
 #include "ProgressHUDFixture.h"
 #include "platform/graphics/ImageContext.h"
-#include "platform/ui/Event.h"
-#include "platform/ui/TouchInput.h"
+#include "platform/ui/input/Event.h"
+#include "platform/ui/input/TouchInput.h"
 #include "widgets/progress/PHProgressHUDNotifications.h"
 
 using namespace widgets;

@@ -5,10 +5,10 @@
 #include <cmath>
 
 #include "ProgressHUDFixture.h"
-#include "platform/foundation/Number.h"
-#include "platform/foundation/ValueBox.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/values/ValueBox.h"
 #include "platform/typeset/StringDrawing.h"
-#include "platform/ui/Screen.h"
+#include "platform/ui/view/Screen.h"
 #include "widgets/progress/KeyboardNotificationNames.h"
 #include "widgets/progress/PHProgressHUDGeometry.h"
 #include "widgets/progress/PHProgressHUDNotifications.h"

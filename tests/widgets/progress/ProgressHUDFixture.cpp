@@ -1,7 +1,7 @@
 #include "ProgressHUDFixture.h"
 
-#include "platform/foundation/StringObject.h"
-#include "platform/ui/Screen.h"
+#include "platform/foundation/text/StringObject.h"
+#include "platform/ui/view/Screen.h"
 #include "widgets/progress/PHProgressHUDNotifications.h"
 
 namespace widgets::testing {

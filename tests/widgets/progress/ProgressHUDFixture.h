@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/RunLoopDriver.h"
-#include "platform/ui/Transaction.h"
-#include "platform/ui/Window.h"
+#include "platform/foundation/threads/RunLoopDriver.h"
+#include "platform/ui/layer/Transaction.h"
+#include "platform/ui/view/Window.h"
 #include "widgets/progress/PHProgressHUD.h"
 
 namespace widgets::testing {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "platform/foundation/Array.h"
+#include "platform/foundation/values/Array.h"
 #include "tools/sample-service/service/RecordJSON.h"
 
 namespace sample {

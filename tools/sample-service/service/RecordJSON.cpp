@@ -1,10 +1,10 @@
 #include "tools/sample-service/service/RecordJSON.h"
 
-#include "platform/foundation/Array.h"
-#include "platform/foundation/JSONSerialization.h"
-#include "platform/foundation/Null.h"
-#include "platform/foundation/Number.h"
-#include "platform/foundation/StringObject.h"
+#include "platform/foundation/values/Array.h"
+#include "platform/foundation/serialization/JSONSerialization.h"
+#include "platform/foundation/values/Null.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/text/StringObject.h"
 
 namespace sample {
 namespace {

@@ -3,7 +3,7 @@
 // from them.
 #include <string>
 
-#include "platform/foundation/Dictionary.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "tools/sample-service/service/Records.h"
 
 namespace sample {

@@ -1,0 +1,71 @@
+#pragma once
+// Stored responses to GET requests, in memory and in a folder on disk, keyed by URL.
+//
+// Freshness follows a small model of HTTP caching: a response with Cache-Control "no-store" is
+// never stored; "no-cache" or "max-age=0" makes an entry usable only when the request asks for
+// cached data whatever its age; "max-age=N" keeps it fresh for N seconds after it was stored;
+// without either it stays fresh until removed.
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "platform/foundation/net/CachedURLResponse.h"
+#include "platform/foundation/net/URLRequest.h"
+
+namespace fd {
+
+class URLCache : public Object {
+  RT_CLASS_NAMED(URLCache, Object, "NSURLCache")
+ public:
+  void init() {}
+  /// `diskPath` empty: memory only. The folder is made when first written.
+  void init(int64_t memoryCapacity, int64_t diskCapacity, const String& diskPath);
+  static Ref<URLCache> create(int64_t memoryCapacity, int64_t diskCapacity, const String& diskPath);
+
+  /// The process's cache, in the caches folder, made on first use.
+  static Ref<URLCache> sharedURLCache();
+  static void setSharedURLCache(Ref<URLCache> cache);
+
+  /// Any stored entry for the request, fresh or not; null for none or for requests that are not
+  /// GET.
+  Ref<CachedURLResponse> cachedResponseForRequest(const Ref<URLRequest>& request);
+  /// The entry the request may use without asking the server, under its cache policy: a fresh
+  /// one for the protocol policy, any for the return-cache-data policies, none for the others.
+  Ref<CachedURLResponse> usableResponseForRequest(const Ref<URLRequest>& request);
+  void storeCachedResponse(const Ref<CachedURLResponse>& cached, const Ref<URLRequest>& request);
+  void removeCachedResponseForRequest(const Ref<URLRequest>& request);
+  void removeAllCachedResponses();
+
+  int64_t memoryCapacity() const { return memoryCapacity_; }
+  int64_t diskCapacity() const { return diskCapacity_; }
+  int64_t currentMemoryUsage() const;
+  int64_t currentDiskUsage() const;
+
+  /// Whether a response may be stored at all (a 200 without "no-store").
+  static bool isStorable(const Ref<URLResponse>& response);
+
+ private:
+  struct Entry {
+    Ref<CachedURLResponse> cached;
+    double storedAt = 0;  // seconds since 1970
+    int64_t size = 0;
+  };
+  std::optional<std::string> keyFor(const Ref<URLRequest>& request) const;
+  std::string fileFor(const std::string& key) const;
+  std::optional<Entry> readFile(const std::string& key) const;
+  void writeFile(const std::string& key, const Entry& entry);
+  bool isFresh(const Entry& entry) const;
+  std::optional<Entry> find(const Ref<URLRequest>& request);
+  void trimMemory();  // mutex_ held
+
+  int64_t memoryCapacity_ = 0;
+  int64_t diskCapacity_ = 0;
+  std::string diskPath_;
+  mutable std::mutex mutex_;
+  std::map<std::string, Entry> memory_;
+  int64_t memoryUsage_ = 0;
+};
+
+}  // namespace fd

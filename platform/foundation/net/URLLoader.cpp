@@ -1,0 +1,441 @@
+#include "platform/foundation/net/URLLoader.h"
+
+#include <arpa/inet.h>
+#include <curl/curl.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+#include <openssl/x509_vfy.h>
+#include <openssl/x509v3.h>
+#include <pthread.h>
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstring>
+#include <mutex>
+#include <string_view>
+#include <thread>
+#include <unordered_map>
+
+namespace fd {
+namespace {
+
+constexpr auto kSpinBeforeSleep = std::chrono::microseconds(50);
+constexpr unsigned kMaxLoaderThreads = 4;
+constexpr size_t kSpareHandles = 16;
+constexpr int kAwakeShare = 3;  // jobs an awake thread takes before the least busy one is woken
+
+double now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+std::string_view trimmed(std::string_view s) {
+  size_t b = s.find_first_not_of(" \t\r\n");
+  size_t e = s.find_last_not_of(" \t\r\n");
+  return b == std::string_view::npos ? std::string_view() : s.substr(b, e - b + 1);
+}
+
+}  // namespace
+
+// State of one job while it runs, owned by the loader thread.
+struct Running {
+  std::shared_ptr<URLLoadJob> job;
+  CURL* easy = nullptr;
+  curl_slist* headerList = nullptr;
+  size_t bodyOffset = 0;
+  double lastActivity = 0;
+  int64_t lastSent = -1;
+  long status = 0;
+  std::string version;
+  URLLoadJob::Headers headers;
+  bool responseSent = false;
+};
+
+struct URLLoader::Impl {
+  CURLM* multi = nullptr;
+  std::mutex mutex;
+  std::vector<std::shared_ptr<URLLoadJob>> adds;
+  std::vector<std::shared_ptr<URLLoadJob>> cancels;
+  std::atomic<bool> hasQueued{false};  // adds or cancels waiting for the loop
+  std::atomic<int> load{0};            // jobs given to this thread and not yet done
+  std::atomic<bool> sleeping{false};   // in (or about to enter) a poll that only a signal ends
+  std::vector<CURL*> spareHandles;     // reset handles for the next jobs
+  std::unordered_map<CURL*, std::unique_ptr<Running>> running;
+
+  void loop();
+  /// Hands a job to the loop from any thread.
+  void queue(std::vector<std::shared_ptr<URLLoadJob>>& list, std::shared_ptr<URLLoadJob> job);
+  void add(const std::shared_ptr<URLLoadJob>& job);
+  void finish(CURL* easy, int code, const std::string& message, bool notify);
+
+  static size_t onHeader(char* data, size_t size, size_t n, void* arg);
+  static size_t onWrite(char* data, size_t size, size_t n, void* arg);
+  static size_t onRead(char* data, size_t size, size_t n, void* arg);
+  static int onProgress(void* arg, curl_off_t, curl_off_t, curl_off_t ultotal, curl_off_t ulnow);
+  static CURLcode onSSLContext(CURL*, void* sslctx, void* arg);
+  static int onVerify(X509_STORE_CTX* ctx, void* arg);
+};
+
+int64_t urlErrorCodeForLoadResult(int code) {
+  switch (static_cast<CURLcode>(code)) {
+    case CURLE_OK: return 0;
+    case CURLE_UNSUPPORTED_PROTOCOL: return -1002;
+    case CURLE_URL_MALFORMAT: return -1000;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY: return -1003;
+    case CURLE_COULDNT_CONNECT: return -1004;
+    case CURLE_OPERATION_TIMEDOUT: return -1001;
+    case CURLE_PARTIAL_FILE:
+    case CURLE_GOT_NOTHING:
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR: return -1005;
+    case CURLE_WEIRD_SERVER_REPLY: return -1011;
+    case CURLE_BAD_CONTENT_ENCODING: return -1016;
+    case CURLE_FILE_COULDNT_READ_FILE: return -1100;
+    case CURLE_READ_ERROR:
+    case CURLE_ABORTED_BY_CALLBACK: return -1021;
+    case CURLE_TOO_MANY_REDIRECTS: return -1007;
+    case CURLE_PEER_FAILED_VERIFICATION: return -1202;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER: return -1200;
+    default: return -1;
+  }
+}
+
+URLLoader& URLLoader::shared() {
+  // Never destroyed: its threads serve until the process ends.
+  static URLLoader* loader = new URLLoader();
+  return *loader;
+}
+
+URLLoader::URLLoader() {
+  curl_global_init(CURL_GLOBAL_DEFAULT);
+  // Sending a request costs the sender the wake-up of its receiver, so one thread sending for
+  // many transfers makes them queue behind each other. A few loader threads share the work.
+  unsigned n = std::clamp(std::thread::hardware_concurrency() / 2, 2u, kMaxLoaderThreads);
+  for (unsigned i = 0; i < n; ++i) {
+    auto* impl = new Impl;
+    impl->multi = curl_multi_init();
+    // Kept-alive connections stay cached however few transfers are running at the moment;
+    // the library's default scales the cache with the transfers added and drops them otherwise.
+    curl_multi_setopt(impl->multi, CURLMOPT_MAXCONNECTS, 64L);
+    std::thread([impl] { impl->loop(); }).detach();
+    impls_.push_back(impl);
+  }
+}
+
+void URLLoader::start(std::shared_ptr<URLLoadJob> job) {
+  // A thread awake in the middle of its own transfers takes the job without a wake-up signal,
+  // which costs more than the transfer's own work, up to a few jobs so that sends still spread.
+  // Otherwise the least busy thread, the first among equals: one transfer at a time keeps to
+  // one thread and so to its kept-alive connections.
+  Impl* least = nullptr;
+  Impl* awake = nullptr;
+  int leastLoad = 0, awakeLoad = 0;
+  for (Impl* impl : impls_) {
+    int load = impl->load.load(std::memory_order_relaxed);
+    if (!least || load < leastLoad) {
+      least = impl;
+      leastLoad = load;
+    }
+    if (load > 0 && load < kAwakeShare && !impl->sleeping.load() && (!awake || load < awakeLoad)) {
+      awake = impl;
+      awakeLoad = load;
+    }
+  }
+  Impl* impl = awake ? awake : least;
+  ++impl->load;
+  job->owner.store(impl);
+  impl->queue(impl->adds, std::move(job));
+}
+
+void URLLoader::cancel(const std::shared_ptr<URLLoadJob>& job) {
+  job->cancelled.store(true);
+  if (auto* impl = static_cast<Impl*>(job->owner.load())) impl->queue(impl->cancels, job);
+}
+
+void URLLoader::Impl::queue(std::vector<std::shared_ptr<URLLoadJob>>& list, std::shared_ptr<URLLoadJob> job) {
+  {
+    std::lock_guard lock(mutex);
+    list.push_back(std::move(job));
+    hasQueued.store(true);
+  }
+  // A loader that is not about to sleep finds the job by the flag; a signal costs a system call.
+  if (sleeping.load()) curl_multi_wakeup(multi);
+}
+
+bool URLLoader::verifyDefault(X509_STORE_CTX* ctx, const std::string& host) {
+  X509_VERIFY_PARAM* param = X509_STORE_CTX_get0_param(ctx);
+  if (!host.empty()) {
+    unsigned char addr[16];
+    if (inet_pton(AF_INET, host.c_str(), addr) == 1 || inet_pton(AF_INET6, host.c_str(), addr) == 1)
+      X509_VERIFY_PARAM_set1_ip_asc(param, host.c_str());
+    else
+      X509_VERIFY_PARAM_set1_host(param, host.c_str(), host.size());
+  }
+  return X509_verify_cert(ctx) == 1;
+}
+
+void URLLoader::Impl::loop() {
+  pthread_setname_np(pthread_self(), "url-loader");
+  for (;;) {
+    std::vector<std::shared_ptr<URLLoadJob>> toAdd, toCancel;
+    {
+      std::lock_guard lock(mutex);
+      toAdd.swap(adds);
+      toCancel.swap(cancels);
+      hasQueued.store(false, std::memory_order_relaxed);
+    }
+    for (auto& job : toCancel) {
+      for (auto& [easy, r] : running) {
+        if (r->job == job) {
+          finish(easy, 0, {}, false);
+          break;
+        }
+      }
+    }
+    for (auto& job : toAdd)
+      if (job->cancelled.load()) --load;
+      else add(job);
+
+    int still = 0;
+    curl_multi_perform(multi, &still);
+    int left = 0;
+    while (CURLMsg* msg = curl_multi_info_read(multi, &left)) {
+      if (msg->msg != CURLMSG_DONE) continue;
+      CURLcode code = msg->data.result;
+      finish(msg->easy_handle, code, curl_easy_strerror(code), true);
+    }
+    double t = now();
+    std::vector<CURL*> idle;
+    for (auto& [easy, r] : running)
+      if (t - r->lastActivity > r->job->idleTimeout) idle.push_back(easy);
+    for (CURL* easy : idle) finish(easy, kURLLoadIdleTimeout, "idle time-out", true);
+
+    int ready = 0;
+    if (!running.empty()) {
+      // Replies often come within microseconds: look for socket activity or new jobs briefly
+      // before a sleeping poll, whose wake-up costs more than the wait it saves.
+      auto until = std::chrono::steady_clock::now() + kSpinBeforeSleep;
+      do {
+        curl_multi_poll(multi, nullptr, 0, 0, &ready);
+        if (ready > 0 || hasQueued.load()) break;
+      } while (std::chrono::steady_clock::now() < until);
+    }
+    if (ready == 0) {
+      // Jobs queued from now on send the wake-up signal; those queued before are seen here.
+      sleeping.store(true);
+      if (!hasQueued.load()) curl_multi_poll(multi, nullptr, 0, running.empty() ? 1000 : 20, nullptr);
+      sleeping.store(false);
+    }
+  }
+}
+
+void URLLoader::Impl::add(const std::shared_ptr<URLLoadJob>& job) {
+  auto r = std::make_unique<Running>();
+  r->job = job;
+  r->lastActivity = now();
+  // Handles are reused once reset: making one anew reads the environment and allocates more
+  // than the transfer of a small answer over a kept-alive connection costs.
+  CURL* e = nullptr;
+  if (!spareHandles.empty()) {
+    e = spareHandles.back();
+    spareHandles.pop_back();
+  } else {
+    e = curl_easy_init();
+  }
+  r->easy = e;
+  curl_easy_setopt(e, CURLOPT_URL, job->url.c_str());
+  curl_easy_setopt(e, CURLOPT_PRIVATE, r.get());
+  curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
+  curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &Impl::onHeader);
+  curl_easy_setopt(e, CURLOPT_HEADERDATA, r.get());
+  curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &Impl::onWrite);
+  curl_easy_setopt(e, CURLOPT_WRITEDATA, r.get());
+  if (job->decodeContent) curl_easy_setopt(e, CURLOPT_ACCEPT_ENCODING, "");
+  long connectMs = static_cast<long>(job->idleTimeout * 1000);
+  curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, connectMs > 0 ? connectMs : 1L);
+  // Trust is decided in the verification hook, host name included, so that a delegate's
+  // acceptance covers both.
+  curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 0L);
+  curl_easy_setopt(e, CURLOPT_SSL_SESSIONID_CACHE, 0L);
+  curl_easy_setopt(e, CURLOPT_SSL_CTX_FUNCTION, &Impl::onSSLContext);
+  curl_easy_setopt(e, CURLOPT_SSL_CTX_DATA, r.get());
+  if (!job->user.empty()) {
+    curl_easy_setopt(e, CURLOPT_HTTPAUTH, CURLAUTH_BASIC);
+    curl_easy_setopt(e, CURLOPT_USERNAME, job->user.c_str());
+    curl_easy_setopt(e, CURLOPT_PASSWORD, job->password.c_str());
+  }
+
+  bool hasBody = job->bodyReader || !job->body.empty() || job->method == "POST" || job->method == "PUT" ||
+                 job->method == "PATCH";
+  if (job->method == "HEAD") {
+    curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
+  } else if (hasBody) {
+    // Progress reports matter only for bytes going up.
+    curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &Impl::onProgress);
+    curl_easy_setopt(e, CURLOPT_XFERINFODATA, r.get());
+    curl_easy_setopt(e, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(e, CURLOPT_READFUNCTION, &Impl::onRead);
+    curl_easy_setopt(e, CURLOPT_READDATA, r.get());
+    int64_t length = job->bodyReader ? job->bodyLength : static_cast<int64_t>(job->body.size());
+    if (length >= 0) curl_easy_setopt(e, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(length));
+    curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, job->method.c_str());
+  } else if (job->method != "GET") {
+    curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, job->method.c_str());
+  }
+
+  bool hasExpect = false, hasAccept = false, hasContentType = false;
+  for (auto& [k, v] : job->headers) {
+    std::string line = v.empty() ? k + ";" : k + ": " + v;
+    r->headerList = curl_slist_append(r->headerList, line.c_str());
+    hasExpect |= strcasecmp(k.c_str(), "Expect") == 0;
+    hasAccept |= strcasecmp(k.c_str(), "Accept") == 0;
+    hasContentType |= strcasecmp(k.c_str(), "Content-Type") == 0;
+  }
+  // The library's defaults differ from the platform's: no "Expect: 100-continue" pause, "*/*",
+  // and form-encoded bodies unless told otherwise.
+  if (!hasExpect) r->headerList = curl_slist_append(r->headerList, "Expect:");
+  if (!hasAccept) r->headerList = curl_slist_append(r->headerList, "Accept: */*");
+  if (hasBody && !hasContentType && job->method == "POST")
+    r->headerList = curl_slist_append(r->headerList, "Content-Type: application/x-www-form-urlencoded");
+  curl_easy_setopt(e, CURLOPT_HTTPHEADER, r->headerList);
+
+  Running* raw = r.get();
+  running.emplace(e, std::move(r));
+  curl_multi_add_handle(multi, raw->easy);
+}
+
+void URLLoader::Impl::finish(CURL* easy, int code, const std::string& message, bool notify) {
+  auto it = running.find(easy);
+  if (it == running.end()) return;
+  std::unique_ptr<Running> r = std::move(it->second);
+  running.erase(it);
+  --load;
+  curl_multi_remove_handle(multi, easy);
+  auto job = r->job;
+  if (notify && !job->cancelled.load()) {
+    if (code == 0 && !r->responseSent) {
+      // No header block (file URLs): the response is implied.
+      r->responseSent = true;
+      if (job->onResponse) job->onResponse(0, {}, {});
+    }
+    if (job->onComplete) job->onComplete(code, message);
+  }
+  if (spareHandles.size() < kSpareHandles) {
+    curl_easy_reset(easy);
+    spareHandles.push_back(easy);
+  } else {
+    curl_easy_cleanup(easy);
+  }
+  curl_slist_free_all(r->headerList);
+}
+
+size_t URLLoader::Impl::onHeader(char* data, size_t size, size_t n, void* arg) {
+  auto* r = static_cast<Running*>(arg);
+  size_t len = size * n;
+  if (r->job->cancelled.load()) return 0;
+  r->lastActivity = now();
+  std::string_view line(data, len);
+  if (line.starts_with("HTTP/")) {
+    r->headers.clear();
+    size_t sp = line.find(' ');
+    r->version = std::string(line.substr(0, sp));
+    r->status = 0;
+    if (sp != std::string_view::npos) std::from_chars(line.data() + sp + 1, line.data() + line.size(), r->status);
+    return len;
+  }
+  std::string_view t = trimmed(line);
+  if (t.empty()) {
+    // End of a header block; interim (1xx) blocks are not responses.
+    if (r->status >= 200 && !r->responseSent) {
+      r->responseSent = true;
+      if (r->job->onResponse) r->job->onResponse(r->status, r->version, r->headers);
+    }
+    return len;
+  }
+  size_t colon = t.find(':');
+  if (colon != std::string_view::npos)
+    r->headers.emplace_back(std::string(trimmed(t.substr(0, colon))), std::string(trimmed(t.substr(colon + 1))));
+  return len;
+}
+
+size_t URLLoader::Impl::onWrite(char* data, size_t size, size_t n, void* arg) {
+  auto* r = static_cast<Running*>(arg);
+  size_t len = size * n;
+  if (r->job->cancelled.load()) return 0;
+  r->lastActivity = now();
+  if (!r->responseSent) {
+    r->responseSent = true;
+    if (r->job->onResponse) r->job->onResponse(r->status, r->version, r->headers);
+  }
+  if (r->job->onData && len) r->job->onData(data, len);
+  return len;
+}
+
+size_t URLLoader::Impl::onRead(char* data, size_t size, size_t n, void* arg) {
+  auto* r = static_cast<Running*>(arg);
+  size_t max = size * n;
+  if (r->job->cancelled.load()) return CURL_READFUNC_ABORT;
+  r->lastActivity = now();
+  auto& job = *r->job;
+  if (job.bodyReader) {
+    int64_t got = job.bodyReader(reinterpret_cast<uint8_t*>(data), max);
+    if (got < 0) return CURL_READFUNC_ABORT;
+    return static_cast<size_t>(got);
+  }
+  size_t count = std::min(max, job.body.size() - r->bodyOffset);
+  std::memcpy(data, job.body.data() + r->bodyOffset, count);
+  r->bodyOffset += count;
+  return count;
+}
+
+int URLLoader::Impl::onProgress(void* arg, curl_off_t, curl_off_t, curl_off_t ultotal, curl_off_t ulnow) {
+  auto* r = static_cast<Running*>(arg);
+  if (r->job->cancelled.load()) return 1;
+  if (ulnow > 0 && ulnow != r->lastSent) {
+    r->lastSent = ulnow;
+    r->lastActivity = now();
+    if (r->job->onSent) r->job->onSent(ulnow, ultotal > 0 ? ultotal : r->job->bodyLength);
+  }
+  return 0;
+}
+
+CURLcode URLLoader::Impl::onSSLContext(CURL*, void* sslctx, void* arg) {
+  SSL_CTX_set_cert_verify_callback(static_cast<SSL_CTX*>(sslctx), &Impl::onVerify, arg);
+  return CURLE_OK;
+}
+
+int URLLoader::Impl::onVerify(X509_STORE_CTX* ctx, void* arg) {
+  auto* r = static_cast<Running*>(arg);
+  std::vector<std::vector<uint8_t>> chain;
+  auto addCert = [&](X509* x) {
+    int n = i2d_X509(x, nullptr);
+    if (n <= 0) return;
+    std::vector<uint8_t> der(static_cast<size_t>(n));
+    unsigned char* p = der.data();
+    i2d_X509(x, &p);
+    chain.push_back(std::move(der));
+  };
+  X509* leaf = X509_STORE_CTX_get0_cert(ctx);
+  if (leaf) addCert(leaf);
+  if (STACK_OF(X509)* rest = X509_STORE_CTX_get0_untrusted(ctx)) {
+    for (int i = 0; i < sk_X509_num(rest); ++i) {
+      X509* x = sk_X509_value(rest, i);
+      if (x != leaf && X509_cmp(x, leaf) != 0) addCert(x);
+    }
+  }
+  bool ok = r->job->onTrust ? r->job->onTrust(chain, ctx) : X509_verify_cert(ctx) == 1;
+  r->lastActivity = now();
+  if (!ok) {
+    r->job->trustRefused.store(true);
+    X509_STORE_CTX_set_error(ctx, X509_V_ERR_APPLICATION_VERIFICATION);
+  }
+  return ok ? 1 : 0;
+}
+
+}  // namespace fd

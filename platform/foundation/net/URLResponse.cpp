@@ -1,0 +1,189 @@
+#include "platform/foundation/net/URLResponse.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/foundation/values/Dictionary.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
+#include "platform/foundation/text/StringObject.h"
+#include "platform/foundation/net/URL.h"
+
+namespace fd {
+
+RT_IMPLEMENT_PLATFORM(URLResponse) {
+  c.property("URL", &URLResponse::URL);
+  c.property("expectedContentLength", &URLResponse::expectedContentLength);
+  c.protocol("NSCopying");
+  c.protocol("NSCoding");
+  c.protocol("NSSecureCoding");
+}
+
+RT_IMPLEMENT_PLATFORM(HTTPURLResponse) { c.property("statusCode", &HTTPURLResponse::statusCode); }
+
+void URLResponse::init(Ref<fd::URL> url, std::optional<String> mimeType, int64_t expectedLength,
+                       std::optional<String> textEncodingName) {
+  url_ = std::move(url);
+  mimeType_ = std::move(mimeType);
+  expectedLength_ = expectedLength;
+  textEncoding_ = std::move(textEncodingName);
+}
+
+String URLResponse::suggestedFilename() const {
+  if (url_) {
+    String last = url_->lastPathComponent();
+    if (!last.isEmpty() && last != "/") return last;
+  }
+  return "Unknown";
+}
+
+void URLResponse::encodeWithCoder(KeyedArchiver& coder) const {
+  coder.encodeObject(url_, "URL");
+  if (mimeType_) coder.encodeObject(StringObject::create(*mimeType_), "MIMEType");
+  coder.encodeInteger(expectedLength_, "expectedContentLength");
+  if (textEncoding_) coder.encodeObject(StringObject::create(*textEncoding_), "textEncodingName");
+}
+
+bool URLResponse::initWithCoder(KeyedUnarchiver& coder) {
+  url_ = coder.decodeObjectOfClass<fd::URL>("URL");
+  auto mime = coder.decodeObjectOfClass<StringObject>("MIMEType");
+  mimeType_ = mime ? std::optional<String>(mime->string()) : std::nullopt;
+  expectedLength_ = coder.containsValueForKey("expectedContentLength") ? coder.decodeInteger("expectedContentLength")
+                                                                       : NSURLResponseUnknownLength;
+  if (expectedLength_ < NSURLResponseUnknownLength) return false;
+  auto encoding = coder.decodeObjectOfClass<StringObject>("textEncodingName");
+  textEncoding_ = encoding ? std::optional<String>(encoding->string()) : std::nullopt;
+  return true;
+}
+
+void HTTPURLResponse::encodeWithCoder(KeyedArchiver& coder) const {
+  URLResponse::encodeWithCoder(coder);
+  coder.encodeInteger(status_, "statusCode");
+  if (version_) coder.encodeObject(StringObject::create(*version_), "HTTPVersion");
+  encodeHeaderList(coder, headers_, "header");
+}
+
+bool HTTPURLResponse::initWithCoder(KeyedUnarchiver& coder) {
+  if (!URLResponse::initWithCoder(coder)) return false;
+  status_ = coder.decodeInteger("statusCode");
+  if (status_ < 100 || status_ > 999) return false;
+  auto version = coder.decodeObjectOfClass<StringObject>("HTTPVersion");
+  version_ = version ? std::optional<String>(version->string()) : std::nullopt;
+  return decodeHeaderList(coder, headers_, "header");
+}
+
+String URLResponse::description() const {
+  return String::format("<%@: %p> { URL: %@ }", className(), static_cast<const void*>(this),
+                        url_ ? url_->absoluteString() : String("(null)"));
+}
+
+void HTTPURLResponse::init(Ref<fd::URL> url, int64_t statusCode, std::optional<String> httpVersion,
+                           HTTPHeaderList headers) {
+  status_ = statusCode;
+  version_ = std::move(httpVersion);
+  for (auto& header : headers) {
+    const String& name = header.first;
+    auto it = std::find_if(headers_.begin(), headers_.end(),
+                           [&](auto& h) { return h.first.caseInsensitiveCompare(name) == rt::Ordering::Same; });
+    if (it != headers_.end()) it->second = it->second + ", " + header.second;
+    else headers_.emplace_back(name, header.second);
+  }
+  std::optional<String> mime, charset;
+  if (auto type = valueForHTTPHeaderField("Content-Type")) {
+    auto parts = type->componentsSeparatedByString(";");
+    String m = parts[0].trimmed().lowercaseString();
+    if (!m.isEmpty()) mime = m;
+    for (size_t i = 1; i < parts.size(); ++i) {
+      String p = parts[i].trimmed();
+      if (p.lowercaseString().hasPrefix("charset=")) {
+        String cs = p.substringFromIndex(8);
+        if (cs.hasPrefix("\"") && cs.hasSuffix("\"") && cs.length() >= 2) cs = cs.substring(1, cs.length() - 2);
+        charset = cs.lowercaseString();
+      }
+    }
+  }
+  int64_t length = NSURLResponseUnknownLength;
+  // An encoded body's length says nothing about the decoded bytes the client receives.
+  auto encoding = valueForHTTPHeaderField("Content-Encoding");
+  bool encoded = encoding && !encoding->isEmpty() && encoding->lowercaseString() != "identity";
+  if (auto cl = valueForHTTPHeaderField("Content-Length"); cl && !encoded) {
+    std::string s = cl->utf8();
+    char* end = nullptr;
+    long long n = std::strtoll(s.c_str(), &end, 10);
+    if (!s.empty() && end && *end == 0 && n >= 0) length = n;
+  }
+  URLResponse::init(std::move(url), mime, length, charset);
+}
+
+Ref<HTTPURLResponse> HTTPURLResponse::create(Ref<fd::URL> url, int64_t statusCode, std::optional<String> httpVersion,
+                                             HTTPHeaderList headers) {
+  return rt::make<HTTPURLResponse>(std::move(url), statusCode, std::move(httpVersion), std::move(headers));
+}
+
+Ref<Dictionary> HTTPURLResponse::allHeaderFields() const {
+  auto d = MutableDictionary::create();
+  for (auto& [k, v] : headers_) d->setObjectForKey(box(v), k);
+  return d;
+}
+
+std::optional<String> HTTPURLResponse::valueForHTTPHeaderField(const String& field) const {
+  for (auto& [k, v] : headers_)
+    if (k.caseInsensitiveCompare(field) == rt::Ordering::Same) return v;
+  return std::nullopt;
+}
+
+String HTTPURLResponse::localizedStringForStatusCode(int64_t code) {
+  switch (code) {
+    case 100: return "continue";
+    case 101: return "switching protocols";
+    case 200: return "no error";
+    case 201: return "created";
+    case 202: return "accepted";
+    case 203: return "non-authoritative information";
+    case 204: return "no content";
+    case 205: return "reset content";
+    case 206: return "partial content";
+    case 300: return "multiple choices";
+    case 301: return "moved permanently";
+    case 302: return "found";
+    case 303: return "see other";
+    case 304: return "not modified";
+    case 305: return "use proxy";
+    case 307: return "temporarily redirected";
+    case 308: return "permanent redirect";
+    case 400: return "bad request";
+    case 401: return "unauthorized";
+    case 402: return "payment required";
+    case 403: return "forbidden";
+    case 404: return "not found";
+    case 405: return "method not allowed";
+    case 406: return "unacceptable";
+    case 407: return "proxy authentication required";
+    case 408: return "request timed out";
+    case 409: return "conflict";
+    case 410: return "no longer exists";
+    case 411: return "length required";
+    case 412: return "precondition failed";
+    case 413: return "request too large";
+    case 414: return "requested URL too long";
+    case 415: return "unsupported media type";
+    case 416: return "requested range not satisfiable";
+    case 417: return "expectation failed";
+    case 429: return "too many requests";
+    case 500: return "internal server error";
+    case 501: return "unimplemented";
+    case 502: return "bad gateway";
+    case 503: return "service unavailable";
+    case 504: return "gateway timed out";
+    case 505: return "unsupported version";
+    default: break;
+  }
+  if (code >= 100 && code < 200) return "informational";
+  if (code >= 200 && code < 300) return "success";
+  if (code >= 300 && code < 400) return "redirected";
+  if (code >= 400 && code < 500) return "client error";
+  if (code >= 500 && code < 600) return "server error";
+  return "server error";
+}
+
+}  // namespace fd

@@ -1,0 +1,415 @@
+#include "platform/foundation/serialization/JSONSerialization.h"
+
+#include <simdjson.h>
+
+#include <charconv>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "platform/foundation/values/Array.h"
+#include "platform/foundation/values/Dictionary.h"
+#include "platform/foundation/serialization/JSONSyntaxCheck.h"
+#include "platform/foundation/serialization/JSONWriter.h"
+#include "platform/foundation/values/Null.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/text/StringObject.h"
+
+namespace fd {
+
+namespace od = simdjson::ondemand;
+using simdjson::error_code;
+
+namespace {
+
+constexpr size_t kMaxDepth = 512;
+// Documents up to this size go through a per-thread parser that keeps its buffers; larger
+// ones get their own, so that one huge document does not pin its memory to the thread.
+constexpr size_t kReusableSize = 8u << 20;
+
+// ---------------------------------------------------------------------------------------
+// UTF-8 to UTF-16. The reader has validated the UTF-8 already, so no checks are needed.
+
+size_t utf16Length(const unsigned char* s, size_t n) {
+  size_t units = 0;
+  for (size_t i = 0; i < n; ++i) {
+    units += (s[i] & 0xC0) != 0x80;  // one unit per lead byte
+    units += s[i] >= 0xF0;           // and a second for four-byte sequences
+  }
+  return units;
+}
+
+void toUTF16(const unsigned char* s, size_t n, char16_t* out) {
+  size_t i = 0;
+  while (i < n) {
+    if (i + 8 <= n) {
+      uint64_t word;
+      std::memcpy(&word, s + i, 8);
+      if ((word & 0x8080808080808080ULL) == 0) {
+        for (int k = 0; k < 8; ++k) *out++ = s[i + k];
+        i += 8;
+        continue;
+      }
+    }
+    unsigned c = s[i];
+    if (c < 0x80) {
+      *out++ = static_cast<char16_t>(c);
+      i += 1;
+    } else if (c < 0xE0) {
+      *out++ = static_cast<char16_t>(((c & 0x1F) << 6) | (s[i + 1] & 0x3F));
+      i += 2;
+    } else if (c < 0xF0) {
+      *out++ = static_cast<char16_t>(((c & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F));
+      i += 3;
+    } else {
+      uint32_t cp = ((c & 0x07) << 18) | ((s[i + 1] & 0x3Fu) << 12) | ((s[i + 2] & 0x3Fu) << 6) | (s[i + 3] & 0x3Fu);
+      cp -= 0x10000;
+      *out++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+      *out++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+      i += 4;
+    }
+  }
+}
+
+String decodeValidUTF8(std::string_view text) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  String out = String::withCapacity(utf16Length(s, text.size()));
+  if (!out.isEmpty()) toUTF16(s, text.size(), out.mutableData());
+  return out;
+}
+
+// ---------------------------------------------------------------------------------------
+// Object keys repeat in every record of a list; one string object per distinct key text.
+
+class KeyInterner {
+ public:
+  KeyInterner() : slots_(64) {}
+
+  const Id& intern(std::string_view text) {
+    size_t h = hashOf(text);
+    size_t mask = slots_.size() - 1;
+    for (size_t i = h & mask;; i = (i + 1) & mask) {
+      Slot& slot = slots_[i];
+      if (!slot.key) {
+        slot.text = text;
+        slot.hash = h;
+        slot.key = StringObject::create(decodeValidUTF8(text));
+        if (++used_ * 2 > slots_.size()) {
+          grow();
+          return find(text, h);
+        }
+        return slot.key;
+      }
+      if (slot.hash == h && slot.text == text) return slot.key;
+    }
+  }
+
+ private:
+  struct Slot {
+    std::string_view text;
+    size_t hash = 0;
+    Id key;
+  };
+  static size_t hashOf(std::string_view text) {
+    uint64_t h = 1469598103934665603ULL;  // FNV-1a
+    for (unsigned char c : text) h = (h ^ c) * 1099511628211ULL;
+    return static_cast<size_t>(h ^ (h >> 29));
+  }
+  const Id& find(std::string_view text, size_t h) const {
+    size_t mask = slots_.size() - 1;
+    for (size_t i = h & mask;; i = (i + 1) & mask)
+      if (slots_[i].hash == h && slots_[i].text == text) return slots_[i].key;
+  }
+  void grow() {
+    std::vector<Slot> old(slots_.size() * 2);
+    old.swap(slots_);
+    size_t mask = slots_.size() - 1;
+    for (Slot& s : old) {
+      if (!s.key) continue;
+      size_t i = s.hash & mask;
+      while (slots_[i].key) i = (i + 1) & mask;
+      slots_[i] = std::move(s);
+    }
+  }
+  std::vector<Slot> slots_;
+  size_t used_ = 0;
+};
+
+// ---------------------------------------------------------------------------------------
+// Reading
+
+// A number simdjson declines: integers beyond 64 bits become doubles, as the platform reads
+// them. Anything else (1e400, malformed text) stays an error.
+error_code readWideNumber(std::string_view raw, Id& out) {
+  while (!raw.empty() && (raw.back() == ' ' || raw.back() == '\t' || raw.back() == '\n' || raw.back() == '\r'))
+    raw.remove_suffix(1);
+  if (raw.empty()) return simdjson::NUMBER_ERROR;
+  size_t i = raw[0] == '-' ? 1 : 0;
+  if (i == raw.size()) return simdjson::NUMBER_ERROR;
+  for (size_t k = i; k < raw.size(); ++k)
+    if (raw[k] < '0' || raw[k] > '9') return simdjson::NUMBER_ERROR;
+  double d = 0;
+  auto r = std::from_chars(raw.data(), raw.data() + raw.size(), d);
+  if (r.ec != std::errc() || r.ptr != raw.data() + raw.size()) return simdjson::NUMBER_ERROR;
+  out = Number::numberWithDouble(d);
+  return simdjson::SUCCESS;
+}
+
+// Builds the values the way the options ask; shared by both readers below.
+class Builder {
+ public:
+  explicit Builder(uint32_t options)
+      : mutableContainers_(options & JSONReadingMutableContainers), mutableLeaves_(options & JSONReadingMutableLeaves) {}
+
+  const Id& key(std::string_view text) { return keys_.intern(text); }
+  Id string(std::string_view text) const {
+    String s = decodeValidUTF8(text);
+    if (mutableLeaves_) return MutableStringObject::create(std::move(s));
+    return StringObject::create(std::move(s));
+  }
+  Id array(std::vector<Id> items) const {
+    if (mutableContainers_) return MutableArray::create(std::move(items));
+    return Array::create(std::move(items));
+  }
+  Id dictionary(std::vector<Dictionary::Entry> entries) const {
+    if (mutableContainers_) return MutableDictionary::create(std::move(entries));
+    return Dictionary::create(std::move(entries));
+  }
+
+ private:
+  bool mutableContainers_;
+  bool mutableLeaves_;
+  KeyInterner keys_;
+};
+
+// The usual path: simdjson's validating parser (with its run-time choice of the fastest
+// kernels for this processor), then a walk over the parsed document.
+class DomReader {
+ public:
+  explicit DomReader(uint32_t options) : build_(options) {}
+
+  Id read(simdjson::dom::element e) {
+    using simdjson::dom::element_type;
+    switch (e.type()) {
+      case element_type::OBJECT: {
+        simdjson::dom::object object = e.get_object().value_unsafe();
+        std::vector<Dictionary::Entry> entries;
+        entries.reserve(object.size());
+        for (auto field : object) entries.emplace_back(build_.key(field.key), read(field.value));
+        return build_.dictionary(std::move(entries));
+      }
+      case element_type::ARRAY: {
+        simdjson::dom::array array = e.get_array().value_unsafe();
+        std::vector<Id> items;
+        items.reserve(array.size());
+        for (auto element : array) items.push_back(read(element));
+        return build_.array(std::move(items));
+      }
+      case element_type::STRING: return build_.string(e.get_string().value_unsafe());
+      case element_type::INT64: return Number::numberWithLongLong(e.get_int64().value_unsafe());
+      case element_type::UINT64: return Number::numberWithUnsignedLongLong(e.get_uint64().value_unsafe());
+      case element_type::DOUBLE: return Number::numberWithDouble(e.get_double().value_unsafe());
+      case element_type::BOOL: return Number::numberWithBool(e.get_bool().value_unsafe());
+      case element_type::NULL_VALUE: return Null::null();
+    }
+    return Null::null();
+  }
+
+ private:
+  Builder build_;
+};
+
+// The path for well-formed text holding integers wider than 64 bits, which the validating
+// parser refuses: simdjson's on-demand interface hands those over as raw text.
+class WideNumberReader {
+ public:
+  explicit WideNumberReader(uint32_t options) : build_(options) {}
+
+  error_code readDocument(od::document& doc, Id& out) {
+    od::json_type type;
+    if (auto e = doc.type().get(type)) return e;
+    if (type == od::json_type::object || type == od::json_type::array) {
+      od::value v;
+      if (auto e = doc.get_value().get(v)) return e;
+      return readValue(v, out);
+    }
+    return readScalar(doc, type, out);
+  }
+
+ private:
+  error_code readValue(od::value v, Id& out) {
+    od::json_type type;
+    if (auto e = v.type().get(type)) return e;
+    if (type == od::json_type::object) return readObject(v, out);
+    if (type == od::json_type::array) return readArray(v, out);
+    return readScalar(v, type, out);
+  }
+
+  error_code readObject(od::value v, Id& out) {
+    od::object object;
+    if (auto e = v.get_object().get(object)) return e;
+    std::vector<Dictionary::Entry> entries;
+    for (auto result : object) {
+      od::field field;
+      if (auto e = std::move(result).get(field)) return e;
+      std::string_view keyText;
+      if (auto e = field.unescaped_key().get(keyText)) return e;
+      Id key = build_.key(keyText);
+      Id value;
+      if (auto e = readValue(field.value(), value)) return e;
+      entries.emplace_back(std::move(key), std::move(value));
+    }
+    out = build_.dictionary(std::move(entries));
+    return simdjson::SUCCESS;
+  }
+
+  error_code readArray(od::value v, Id& out) {
+    od::array array;
+    if (auto e = v.get_array().get(array)) return e;
+    std::vector<Id> items;
+    for (auto result : array) {
+      od::value element;
+      if (auto e = std::move(result).get(element)) return e;
+      Id value;
+      if (auto e = readValue(element, value)) return e;
+      items.push_back(std::move(value));
+    }
+    out = build_.array(std::move(items));
+    return simdjson::SUCCESS;
+  }
+
+  // Scalars at the top level are read from the document, elsewhere from a value.
+  template <class Source> error_code readScalar(Source& src, od::json_type type, Id& out) {
+    switch (type) {
+      case od::json_type::string: {
+        std::string_view text;
+        if (auto e = src.get_string().get(text)) return e;
+        out = build_.string(text);
+        return simdjson::SUCCESS;
+      }
+      case od::json_type::number: {
+        od::number n;
+        if (src.get_number().get(n) != simdjson::SUCCESS) {
+          std::string_view raw;
+          if (auto e = rawToken(src).get(raw)) return e;
+          return readWideNumber(raw, out);
+        }
+        switch (n.get_number_type()) {
+          case od::number_type::signed_integer: out = Number::numberWithLongLong(n.get_int64()); break;
+          case od::number_type::unsigned_integer: out = Number::numberWithUnsignedLongLong(n.get_uint64()); break;
+          default: out = Number::numberWithDouble(n.get_double()); break;
+        }
+        return simdjson::SUCCESS;
+      }
+      case od::json_type::boolean: {
+        bool b;
+        if (auto e = src.get_bool().get(b)) return e;
+        out = Number::numberWithBool(b);
+        return simdjson::SUCCESS;
+      }
+      case od::json_type::null: {
+        bool isNull;
+        if (auto e = src.is_null().get(isNull)) return e;
+        if (!isNull) return simdjson::N_ATOM_ERROR;
+        out = Null::null();
+        return simdjson::SUCCESS;
+      }
+      default:
+        return simdjson::TAPE_ERROR;
+    }
+  }
+  static simdjson::simdjson_result<std::string_view> rawToken(od::value& v) { return v.raw_json_token(); }
+  static simdjson::simdjson_result<std::string_view> rawToken(od::document& d) { return d.raw_json_token(); }
+
+  Builder build_;
+};
+
+// One parser per thread keeps its buffers between documents.
+simdjson::dom::parser& threadParser() {
+  thread_local simdjson::dom::parser parser = [] {
+    simdjson::dom::parser p;
+    if (p.allocate(64 * 1024, kMaxDepth) != simdjson::SUCCESS) p = simdjson::dom::parser();
+    return p;
+  }();
+  return parser;
+}
+
+Ref<Error> readError(size_t offset, const std::string& what) {
+  String debug = String::format("%@ around character %zu.", String(what), offset);
+  return Error::create(NSCocoaErrorDomain, JSONReadCorruptError,
+                       Dictionary::withStrings({
+                           {NSLocalizedDescriptionKey,
+                            box(String("The data couldn’t be read because it isn’t in the correct format."))},
+                           {NSDebugDescriptionErrorKey, box(debug)},
+                           {JSONErrorIndexKey, Number::numberWithUnsignedLongLong(offset)},
+                       }));
+}
+
+}  // namespace
+
+Id JSONSerialization::JSONObjectWithBytes(std::string_view text, uint32_t options, Ref<Error>* error) {
+  bool fragments = options & JSONReadingFragmentsAllowed;
+  size_t offset = 0;
+  if (text.size() >= 3 && std::memcmp(text.data(), "\xEF\xBB\xBF", 3) == 0) offset = 3;  // byte order mark
+  std::string_view body = text.substr(offset);
+
+  // The top-level rule and the empty case are settled before parsing.
+  size_t first = body.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos || (!fragments && body[first] != '[' && body[first] != '{')) {
+    auto problem = findJSONSyntaxProblem(body, fragments, kMaxDepth);
+    setError(error, readError(offset + (problem ? problem->offset : 0), problem ? problem->message : "No value"));
+    return nullptr;
+  }
+
+  simdjson::dom::parser* parser = &threadParser();
+  std::unique_ptr<simdjson::dom::parser> own;
+  if (body.size() > kReusableSize) {
+    own = std::make_unique<simdjson::dom::parser>();
+    if (own->allocate(body.size(), kMaxDepth) != simdjson::SUCCESS) {
+      setError(error, readError(offset, "Out of memory"));
+      return nullptr;
+    }
+    parser = own.get();
+  }
+  simdjson::dom::element root;
+  error_code code = parser->parse(body.data(), body.size(), true).get(root);
+  if (code == simdjson::SUCCESS) return DomReader(options).read(root);
+
+  if (auto problem = findJSONSyntaxProblem(body, fragments, kMaxDepth)) {
+    setError(error, readError(offset + problem->offset, problem->message));
+    return nullptr;
+  }
+  if (code == simdjson::NUMBER_ERROR) {
+    simdjson::padded_string padded(body);
+    od::parser wide;
+    od::document doc;
+    Id result;
+    code = wide.iterate(padded).get(doc);
+    if (code == simdjson::SUCCESS) code = WideNumberReader(options).readDocument(doc, result);
+    if (code == simdjson::SUCCESS) return result;
+  }
+  // Well-formed text simdjson still refused: a limit of its own.
+  setError(error, readError(offset, simdjson::error_message(code)));
+  return nullptr;
+}
+
+Id JSONSerialization::JSONObjectWithData(const Ref<Data>& data, uint32_t options, Ref<Error>* error) {
+  if (!data) {
+    setError(error, readError(0, "No value"));
+    return nullptr;
+  }
+  return JSONObjectWithBytes(data->view(), options, error);
+}
+
+Id JSONSerialization::JSONObjectWithString(const String& text, uint32_t options, Ref<Error>* error) {
+  std::string utf8 = text.utf8();
+  return JSONObjectWithBytes(utf8, options, error);
+}
+
+Ref<Data> JSONSerialization::dataWithJSONObject(const Id& object, uint32_t options, Ref<Error>* error) {
+  return writeJSON(object, options, error);
+}
+
+bool JSONSerialization::isValidJSONObject(const Id& object) { return isValidJSONValue(object); }
+
+}  // namespace fd

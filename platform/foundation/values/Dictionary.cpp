@@ -1,0 +1,278 @@
+#include "platform/foundation/values/Dictionary.h"
+
+#include <algorithm>
+
+#include "platform/foundation/values/Array.h"
+#include "platform/foundation/Description.h"
+#include "platform/foundation/text/StringObject.h"
+
+namespace fd {
+
+RT_IMPLEMENT_PLATFORM(Dictionary) {
+  c.protocol("NSCopying");
+  c.protocol("NSMutableCopying");
+  c.protocol("NSSecureCoding");
+  c.protocol("NSFastEnumeration");
+  c.property("count", &Dictionary::count);
+}
+
+RT_IMPLEMENT_PLATFORM(MutableDictionary) {}
+
+namespace {
+
+[[noreturn]] void raiseNil(const char* method, bool key) {
+  rt::raise(rt::InvalidArgumentException,
+            String::format("*** -[NSMutableDictionary %s]: %s cannot be nil", method, key ? "key" : "object"));
+}
+
+// Keys are immutable: a mutable string key is copied so that later edits cannot move it.
+Id keyCopy(Id key) {
+  if (dynamic_cast<const MutableStringObject*>(key.get())) return key->copy();
+  return key;
+}
+
+}  // namespace
+
+void Dictionary::init(std::vector<Entry> entries) {
+  table_.reserve(entries.size());
+  values_.reserve(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    auto& [k, v] = entries[i];
+    if (!k || !v) {
+      rt::raise(rt::InvalidArgumentException,
+                String::format("*** -[NSDictionary initWithObjects:forKeys:count:]: attempt to insert nil %s from objects[%llu]",
+                               k ? "object" : "key", static_cast<uint64_t>(i)));
+    }
+    put(keyCopy(std::move(k)), std::move(v));
+  }
+}
+
+Ref<Dictionary> Dictionary::create(std::vector<Entry> entries) { return rt::make<Dictionary>(std::move(entries)); }
+
+Ref<Dictionary> Dictionary::withStrings(std::vector<std::pair<String, Id>> entries) {
+  std::vector<Entry> e;
+  e.reserve(entries.size());
+  for (auto& [k, v] : entries) e.emplace_back(box(std::move(k)), std::move(v));
+  return create(std::move(e));
+}
+
+Ref<Dictionary> Dictionary::dictionaryWithObjectsForKeys(const std::vector<Id>& objects, const std::vector<Id>& keys) {
+  if (objects.size() != keys.size()) {
+    rt::raise(rt::InvalidArgumentException,
+              String::format("*** -[NSDictionary initWithObjects:forKeys:]: count of objects (%llu) differs from count of keys (%llu)",
+                             static_cast<uint64_t>(objects.size()), static_cast<uint64_t>(keys.size())));
+  }
+  std::vector<Entry> e;
+  e.reserve(objects.size());
+  for (size_t i = 0; i < objects.size(); ++i) e.emplace_back(keys[i], objects[i]);
+  return create(std::move(e));
+}
+
+size_t Dictionary::find(const Id& key) const {
+  if (!key) return detail::KeyTable::npos;
+  return table_.find(*key, key->hash());
+}
+
+void Dictionary::put(Id key, Id value) {
+  size_t h = key->hash();
+  size_t i = table_.find(*key, h);
+  if (i != detail::KeyTable::npos) {
+    values_[i] = std::move(value);
+    return;
+  }
+  table_.append(std::move(key), h);
+  values_.push_back(std::move(value));
+}
+
+void Dictionary::erase(size_t i) {
+  table_.eraseAt(i);
+  values_.erase(values_.begin() + static_cast<ptrdiff_t>(i));
+}
+
+Id Dictionary::objectForKey(const Id& key) const {
+  size_t i = find(key);
+  return i == detail::KeyTable::npos ? nullptr : values_[i];
+}
+
+Id Dictionary::objectForKey(const String& key) const {
+  size_t i = table_.findString(key);
+  return i == detail::KeyTable::npos ? nullptr : values_[i];
+}
+
+Ref<Array> Dictionary::allKeys() const { return Array::create(table_.keys()); }
+Ref<Array> Dictionary::allValues() const { return Array::create(values_); }
+
+Ref<Array> Dictionary::allKeysForObject(const Id& value) const {
+  std::vector<Id> out;
+  for (size_t i = 0; i < values_.size(); ++i) {
+    if (rt::equalObjects(values_[i].get(), value.get())) out.push_back(table_.keyAt(i));
+  }
+  return Array::create(std::move(out));
+}
+
+Ref<Array> Dictionary::keysSortedByValueUsingComparator(const Comparator& cmp) const {
+  std::vector<size_t> order(values_.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return cmp(values_[a], values_[b]) == Ordering::Ascending; });
+  std::vector<Id> keys;
+  keys.reserve(order.size());
+  for (size_t i : order) keys.push_back(table_.keyAt(i));
+  return Array::create(std::move(keys));
+}
+
+void Dictionary::enumerateKeysAndObjects(uint32_t options, const EnumerationBlock& block) const {
+  // A snapshot, so that a block that edits the dictionary cannot invalidate the walk.
+  const std::vector<Id> keys = table_.keys();
+  const std::vector<Id> values = values_;
+  bool stop = false;
+  if (options & EnumerationReverse) {
+    for (size_t i = keys.size(); i-- > 0 && !stop;) block(keys[i], values[i], stop);
+  } else {
+    for (size_t i = 0; i < keys.size() && !stop; ++i) block(keys[i], values[i], stop);
+  }
+}
+
+bool Dictionary::isEqualToDictionary(const Dictionary& other) const {
+  if (&other == this) return true;
+  if (other.count() != count()) return false;
+  for (size_t i = 0; i < values_.size(); ++i) {
+    Id v = other.objectForKey(table_.keyAt(i));
+    if (!v || !rt::equalObjects(v.get(), values_[i].get())) return false;
+  }
+  return true;
+}
+
+Id Dictionary::valueForKey(const String& key) const {
+  if (key.hasPrefix("@")) return Object::valueForKey(key.substring(1));
+  return objectForKey(key);
+}
+
+String Dictionary::description() const { return descriptionWithIndent(0); }
+
+String Dictionary::descriptionWithIndent(unsigned level) const {
+  String out = indentation(level);
+  out.append("{\n");
+  for (size_t i = 0; i < values_.size(); ++i) {
+    out.append(indentation(level + 1));
+    out.append(nestedDescription(table_.keyAt(i), level + 1));
+    out.append(" = ");
+    out.append(nestedDescription(values_[i], level + 1));
+    out.append(";\n");
+  }
+  out.append(indentation(level));
+  out.append("}");
+  return out;
+}
+
+String Dictionary::descriptionInStringsFileFormat() const {
+  auto quoted = [](const String& s) {
+    String out = "\"";
+    for (char16_t c : s.view()) {
+      if (c == u'"' || c == u'\\') out.appendCharacter(u'\\');
+      if (c == u'\n') {
+        out.append("\\n");
+        continue;
+      }
+      out.appendCharacter(c);
+    }
+    out.append("\"");
+    return out;
+  };
+  String out;
+  for (size_t i = 0; i < values_.size(); ++i) {
+    out.append(quoted(table_.keyAt(i)->description()));
+    out.append(" = ");
+    out.append(quoted(values_[i]->description()));
+    out.append(";\n");
+  }
+  return out;
+}
+
+bool Dictionary::isEqual(const Object* other) const {
+  auto* d = dynamic_cast<const Dictionary*>(other);
+  return d && isEqualToDictionary(*d);
+}
+
+Id Dictionary::copy() const { return std::const_pointer_cast<Object>(self()); }
+
+Id Dictionary::mutableCopy() const {
+  auto m = rt::make<MutableDictionary>();
+  copyStorage(*m, *this);
+  return m;
+}
+
+Ref<MutableDictionary> MutableDictionary::create(std::vector<Entry> entries) {
+  return rt::make<MutableDictionary>(std::move(entries));
+}
+
+Ref<MutableDictionary> MutableDictionary::dictionaryWithCapacity(size_t capacity) {
+  auto d = rt::make<MutableDictionary>();
+  d->table_.reserve(capacity);
+  d->values_.reserve(capacity);
+  return d;
+}
+
+void MutableDictionary::setObjectForKey(Id object, Id key) {
+  if (!object) raiseNil("setObject:forKey:", false);
+  if (!key) raiseNil("setObject:forKey:", true);
+  put(keyCopy(std::move(key)), std::move(object));
+}
+
+void MutableDictionary::setObjectForKey(Id object, const String& key) {
+  if (!object) raiseNil("setObject:forKey:", false);
+  size_t i = table_.findString(key);
+  if (i != detail::KeyTable::npos) {
+    values_[i] = std::move(object);
+    return;
+  }
+  table_.append(box(key), key.hash());
+  values_.push_back(std::move(object));
+}
+
+void MutableDictionary::removeObjectForKey(const Id& key) {
+  if (!key) raiseNil("removeObjectForKey:", true);
+  size_t i = find(key);
+  if (i != detail::KeyTable::npos) erase(i);
+}
+
+void MutableDictionary::removeObjectForKey(const String& key) {
+  size_t i = table_.findString(key);
+  if (i != detail::KeyTable::npos) erase(i);
+}
+
+void MutableDictionary::removeObjectsForKeys(const Array& keys) {
+  for (const Id& k : keys) removeObjectForKey(k);
+}
+
+void MutableDictionary::removeAllObjects() {
+  table_.clear();
+  values_.clear();
+}
+
+void MutableDictionary::addEntriesFromDictionary(const Dictionary& other) {
+  if (&other == this) return;
+  for (size_t i = 0; i < other.count(); ++i) put(keyCopy(other.keys()[i]), other.values()[i]);
+}
+
+void MutableDictionary::setDictionary(const Dictionary& other) {
+  if (&other == this) return;
+  copyStorage(*this, other);
+}
+
+void MutableDictionary::setValueForKey(const Id& value, const String& key) {
+  if (key.hasPrefix("@")) {
+    Object::setValueForKey(value, key.substring(1));
+    return;
+  }
+  if (value) setObjectForKey(value, key);
+  else removeObjectForKey(key);
+}
+
+Id MutableDictionary::copy() const {
+  auto d = rt::make<Dictionary>();
+  copyStorage(*d, *this);
+  return d;
+}
+
+}  // namespace fd

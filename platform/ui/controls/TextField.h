@@ -1,0 +1,154 @@
+#pragma once
+// Single-line text fields: text or placeholder, side views, a clear button while editing,
+// editing events and notifications. Text arrives through insertText / deleteBackward (a
+// keyboard or a test); marked text waits for an input method.
+#include <optional>
+
+#include "platform/runtime/Range.h"
+#include "platform/typeset/Font.h"
+#include "platform/typeset/ParagraphStyle.h"
+#include "platform/ui/controls/Button.h"
+#include "platform/ui/controls/Control.h"
+#include "platform/ui/controls/Label.h"
+
+namespace ui {
+
+class TextField;
+
+enum class TextBorderStyle : int64_t { None = 0, Line = 1, Bezel = 2, RoundedRect = 3 };
+enum class TextFieldViewMode : int64_t { Never = 0, WhileEditing = 1, UnlessEditing = 2, Always = 3 };
+
+inline constexpr const char* UITextFieldTextDidBeginEditingNotification = "UITextFieldTextDidBeginEditingNotification";
+inline constexpr const char* UITextFieldTextDidChangeNotification = "UITextFieldTextDidChangeNotification";
+inline constexpr const char* UITextFieldTextDidEndEditingNotification = "UITextFieldTextDidEndEditingNotification";
+
+/// A place in the text, in UTF-16 units.
+class TextPosition : public rt::Object {
+  RT_CLASS_NAMED(TextPosition, rt::Object, "UITextPosition")
+ public:
+  void init(int64_t offset = 0) { offset_ = offset; }
+  int64_t offset() const { return offset_; }
+
+ private:
+  int64_t offset_ = 0;
+};
+
+class TextRange : public rt::Object {
+  RT_CLASS_NAMED(TextRange, rt::Object, "UITextRange")
+ public:
+  void init(Ref<TextPosition> start, Ref<TextPosition> end) { start_ = std::move(start), end_ = std::move(end); }
+  const Ref<TextPosition>& start() const { return start_; }
+  const Ref<TextPosition>& end() const { return end_; }
+  bool isEmpty() const { return start_->offset() == end_->offset(); }
+
+ private:
+  Ref<TextPosition> start_, end_;
+};
+
+/// Optional operations; nullopt means "does not respond".
+class TextFieldDelegate {
+ public:
+  virtual ~TextFieldDelegate() = default;
+  virtual std::optional<bool> textFieldShouldBeginEditing(TextField& f) { (void)f; return std::nullopt; }
+  virtual void textFieldDidBeginEditing(TextField& f) { (void)f; }
+  virtual std::optional<bool> textFieldShouldEndEditing(TextField& f) { (void)f; return std::nullopt; }
+  virtual void textFieldDidEndEditing(TextField& f) { (void)f; }
+  virtual std::optional<bool> shouldChangeCharactersInRange(TextField& f, rt::Range range, const rt::String& replacement) {
+    (void)f; (void)range; (void)replacement; return std::nullopt;
+  }
+  virtual std::optional<bool> textFieldShouldClear(TextField& f) { (void)f; return std::nullopt; }
+  virtual std::optional<bool> textFieldShouldReturn(TextField& f) { (void)f; return std::nullopt; }
+};
+
+class TextField : public Control {
+  RT_CLASS_NAMED(TextField, Control, "UITextField")
+ public:
+  void init() { init(gfx::RectZero); }
+  void init(gfx::Rect frame);
+
+  rt::String text() const { return text_; }
+  /// Programmatic changes send no events and no notification, as on the platform.
+  void setText(const rt::String& text);
+  rt::String placeholder() const { return placeholder_; }
+  void setPlaceholder(const rt::String& p) { placeholder_ = p; refresh(); }
+  Ref<typeset::Font> font() const { return label_->font(); }
+  void setFont(Ref<typeset::Font> f) { label_->setFont(std::move(f)); setNeedsLayout(); }
+  Ref<gfx::Color> textColor() const { return textColor_; }
+  void setTextColor(Ref<gfx::Color> c) { textColor_ = std::move(c); refresh(); }
+  typeset::TextAlignment textAlignment() const { return label_->textAlignment(); }
+  void setTextAlignment(typeset::TextAlignment a) { label_->setTextAlignment(a); }
+  TextBorderStyle borderStyle() const { return borderStyle_; }
+  void setBorderStyle(TextBorderStyle s);
+  Weak<TextFieldDelegate> delegate() const { return delegate_; }
+  void setDelegate(Weak<TextFieldDelegate> d) { delegate_ = std::move(d); }
+
+  Ref<View> leftView() const { return leftView_; }
+  void setLeftView(Ref<View> v);
+  TextFieldViewMode leftViewMode() const { return leftViewMode_; }
+  void setLeftViewMode(TextFieldViewMode m) { leftViewMode_ = m; setNeedsLayout(); }
+  Ref<View> rightView() const { return rightView_; }
+  void setRightView(Ref<View> v);
+  TextFieldViewMode rightViewMode() const { return rightViewMode_; }
+  void setRightViewMode(TextFieldViewMode m) { rightViewMode_ = m; setNeedsLayout(); }
+  TextFieldViewMode clearButtonMode() const { return clearButtonMode_; }
+  void setClearButtonMode(TextFieldViewMode m) { clearButtonMode_ = m; setNeedsLayout(); }
+  /// Shown per the clear-button mode; a tap clears the text.
+  const Ref<Button>& clearButton() const { return clearButton_; }
+
+  bool isEditing() const { return editing_; }
+  bool canBecomeFirstResponder() const override { return isEnabled(); }
+  bool becomeFirstResponder() override;
+  bool resignFirstResponder() override;
+  bool canPerformAction(rt::Selector action, const rt::Id& sender) const override;
+
+  // ---- text input
+  void insertText(const rt::String& text);
+  void deleteBackward();
+  /// Return key: asks the delegate, then sends editing-did-end-on-exit.
+  void returnKey();
+  /// Clears as the clear button does (the delegate may refuse).
+  void clear();
+  rt::Range selectedRange() const { return selection_; }
+  void setSelectedRange(rt::Range r);
+  void selectAll();
+  Ref<TextRange> selectedTextRange() const;
+  Ref<TextRange> markedTextRange() const { return nullptr; }
+  Ref<TextPosition> beginningOfDocument() const { return rt::make<TextPosition>(0); }
+  Ref<TextPosition> endOfDocument() const { return rt::make<TextPosition>(int64_t(text_.length())); }
+  /// Null when the result falls outside the text.
+  Ref<TextPosition> positionFromPosition(const Ref<TextPosition>& p, int64_t offset) const;
+
+  gfx::Rect textRectForBounds(gfx::Rect bounds) const;
+  gfx::Rect leftViewRectForBounds(gfx::Rect bounds) const;
+  gfx::Rect rightViewRectForBounds(gfx::Rect bounds) const;
+  gfx::Rect clearButtonRectForBounds(gfx::Rect bounds) const;
+  gfx::Size intrinsicContentSize() const override;
+  gfx::Size sizeThatFits(gfx::Size size) const override;
+  void layoutSubviews() override;
+  void touchesEnded(const TouchSet& touches, Event* event) override;
+
+  /// The label that shows the text or the placeholder.
+  const Ref<Label>& displayLabel() const { return label_; }
+
+ private:
+  bool shows(TextFieldViewMode mode) const;
+  void replace(rt::Range range, const rt::String& replacement);
+  void textChangedByUser();
+  void refresh();
+  void post(const char* name);
+
+  rt::String text_, placeholder_;
+  Ref<gfx::Color> textColor_;
+  TextBorderStyle borderStyle_ = TextBorderStyle::None;
+  Weak<TextFieldDelegate> delegate_;
+  Ref<View> leftView_, rightView_;
+  TextFieldViewMode leftViewMode_ = TextFieldViewMode::Never;
+  TextFieldViewMode rightViewMode_ = TextFieldViewMode::Never;
+  TextFieldViewMode clearButtonMode_ = TextFieldViewMode::Never;
+  Ref<Label> label_;
+  Ref<Button> clearButton_;
+  rt::Range selection_{0, 0};
+  bool editing_ = false;
+};
+
+}  // namespace ui

@@ -1,0 +1,71 @@
+#pragma once
+// Runs the application's windows on a screen: renders their layer trees into one frame and
+// feeds input to them through the normal touch path. The headless host writes frames as PNG
+// files and plays input scripts; the window host (HostWindow.h) shows frames in a real window.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/ui/layer/Compositor.h"
+#include "platform/ui/view/Screen.h"
+#include "platform/ui/view/Window.h"
+
+namespace ui {
+
+class Host {
+ public:
+  explicit Host(Ref<Screen> screen = Screen::mainScreen());
+  virtual ~Host() = default;
+
+  const Ref<Screen>& screen() const { return screen_; }
+  Compositor& compositor() { return compositor_; }
+
+  /// The windows shown, back to front (default: the shared application's visible windows).
+  void setWindowSource(std::function<std::vector<Ref<Window>>()> source) { source_ = std::move(source); }
+  std::vector<Ref<Window>> windows() const;
+  /// The window that receives input: the key window, else the front-most shown one.
+  Ref<Window> inputWindow() const;
+
+  /// Lets pending work of this turn finish (layout, transactions) and renders when anything
+  /// changed; answers whether a new frame was drawn.
+  bool renderFrame();
+
+  // Input in screen points, delivered through hit testing of the input window.
+  void tap(gfx::Point p);
+  void drag(gfx::Point from, gfx::Point to, double seconds);
+  /// Lets `seconds` pass on the run loop's clock (instantly on a virtual clock).
+  static void wait(double seconds);
+
+ protected:
+  /// Runs queued main-loop work without letting time pass.
+  static void settle();
+
+ private:
+  Ref<Screen> screen_;
+  Compositor compositor_;
+  std::function<std::vector<Ref<Window>>()> source_;
+};
+
+/// One step of an input script.
+struct HostScriptStep {
+  enum class Kind { Tap, Drag, Wait, Shoot } kind;
+  double args[5] = {0, 0, 0, 0, 0};
+  std::string name;
+  int line = 0;
+};
+
+/// Parses "tap x y", "drag x1 y1 x2 y2 seconds", "wait seconds" and "shoot NAME" lines (blank
+/// lines and '#' comments ignored). On a bad line answers false with `error` naming it.
+bool parseHostScript(const std::string& text, std::vector<HostScriptStep>* steps, std::string* error);
+
+class HeadlessHost : public Host {
+ public:
+  using Host::Host;
+  /// Renders the current frame into a PNG file.
+  bool shoot(const std::string& path, std::string* error = nullptr);
+  /// Plays a script, writing "NAME.png" into `outputDir` for every shoot; the whole script
+  /// is checked before anything runs.
+  bool runScript(const std::string& text, const std::string& outputDir, std::string* error);
+};
+
+}  // namespace ui

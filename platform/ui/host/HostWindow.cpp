@@ -1,0 +1,161 @@
+#include "platform/ui/host/HostWindow.h"
+
+#include <SDL2/SDL.h>
+
+#include <cstring>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#define KD_HOST_LEAK_CHECKS 1
+#endif
+
+#include "platform/dispatch/Clock.h"
+#include "platform/foundation/threads/RunLoop.h"
+#include "platform/ui/controls/TextField.h"
+#include "platform/ui/input/TouchInput.h"
+
+namespace ui {
+
+WindowHost::~WindowHost() { close(); }
+
+bool WindowHost::open(const std::string& title, double zoom, std::string* error) {
+  if (window_) return true;
+  zoom_ = zoom > 0 ? zoom : 1;
+  // Let quitting release the system-bus library's memory too (the host owns the process).
+  SDL_SetHint("SDL_SHUTDOWN_DBUS_ON_QUIT", "1");
+#ifdef KD_HOST_LEAK_CHECKS
+  // The display and system-bus libraries keep process-lifetime allocations we cannot free.
+  __lsan::ScopedDisabler thirdPartyAllocations;
+#endif
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (error) *error = std::string("cannot start the video system: ") + SDL_GetError();
+    return false;
+  }
+  gfx::Size size = screen()->bounds().size;
+  int w = static_cast<int>(std::lround(size.width * zoom_)), h = static_cast<int>(std::lround(size.height * zoom_));
+  window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, w, h, SDL_WINDOW_SHOWN);
+  if (window_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  if (renderer_) {
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                 static_cast<int>(compositor().pixelWidth()), static_cast<int>(compositor().pixelHeight()));
+  }
+  if (!texture_) {
+    if (error) *error = std::string("cannot open a window: ") + SDL_GetError();
+    close();
+    return false;
+  }
+  quit_ = false;
+  present();
+  return true;
+}
+
+void WindowHost::close() {
+  if (texture_) SDL_DestroyTexture(texture_);
+  if (renderer_) SDL_DestroyRenderer(renderer_);
+  if (window_) {
+    SDL_DestroyWindow(window_);
+    // Quitting whole also closes the system-bus connection the video system opened.
+    SDL_Quit();
+  }
+  texture_ = nullptr;
+  renderer_ = nullptr;
+  window_ = nullptr;
+}
+
+gfx::Point WindowHost::toPoints(int x, int y) const { return {x / zoom_, y / zoom_}; }
+
+void WindowHost::present() {
+  if (!texture_) return;
+  bool drew = renderFrame();
+  if (!drew && shown_ > 0) return;
+  // Cairo's premultiplied native ARGB is what the texture takes.
+  SDL_UpdateTexture(texture_, nullptr, compositor().pixels(), static_cast<int>(compositor().bytesPerRow()));
+  SDL_RenderClear(renderer_);
+  SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+  SDL_RenderPresent(renderer_);
+  ++shown_;
+}
+
+bool WindowHost::pump() {
+  if (!window_) return false;
+  SDL_Event e;
+  while (SDL_PollEvent(&e)) {
+    switch (e.type) {
+      case SDL_QUIT: quit_ = true; break;
+      case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE) quit_ = true;
+        if (e.window.event == SDL_WINDOWEVENT_EXPOSED) shown_ = 0;  // show the frame again
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+        if (e.button.button == SDL_BUTTON_LEFT && !tracking_) {
+          touchWindow_ = inputWindow();
+          if (touchWindow_) {
+            tracking_ = true;
+            touch_ = TouchInput(touchWindow_).down(
+                touchWindow_->convertPointFromWindow(toPoints(e.button.x, e.button.y), nullptr));
+          }
+        }
+        break;
+      case SDL_MOUSEMOTION:
+        if (tracking_ && touchWindow_)
+          TouchInput(touchWindow_).move(touch_, touchWindow_->convertPointFromWindow(toPoints(e.motion.x, e.motion.y), nullptr));
+        break;
+      case SDL_MOUSEBUTTONUP:
+        if (e.button.button == SDL_BUTTON_LEFT && tracking_ && touchWindow_) {
+          TouchInput(touchWindow_).move(touch_, touchWindow_->convertPointFromWindow(toPoints(e.button.x, e.button.y), nullptr));
+          TouchInput(touchWindow_).up(touch_);
+          tracking_ = false;
+          touch_ = nullptr;
+          touchWindow_ = nullptr;
+        }
+        break;
+      case SDL_MOUSEWHEEL: {
+        if (tracking_) break;
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        gfx::Point from = toPoints(x, y);
+        gfx::Point to{from.x - e.wheel.x * 40.0, from.y + e.wheel.y * 40.0};
+        drag(from, to, 0.1);
+        break;
+      }
+      case SDL_TEXTINPUT:
+        if (auto field = focusedTextField()) field->insertText(rt::String(std::string_view(e.text.text)));
+        break;
+      case SDL_KEYDOWN:
+        if (auto field = focusedTextField()) {
+          SDL_Keycode key = e.key.keysym.sym;
+          if (key == SDLK_BACKSPACE) field->deleteBackward();
+          else if (key == SDLK_RETURN || key == SDLK_KP_ENTER) field->returnKey();
+        }
+        break;
+      default: break;
+    }
+  }
+  present();
+  return !quit_;
+}
+
+Ref<TextField> WindowHost::focusedTextField() {
+  return std::dynamic_pointer_cast<TextField>(Responder::currentFirstResponder());
+}
+
+uint64_t WindowHost::run(double seconds) {
+  double end = dispatch::realUptime() + seconds;
+  uint64_t before = shown_;
+  auto loop = fd::RunLoop::mainRunLoop();
+  while (pump() && dispatch::realUptime() < end) {
+    // In whatever mode the loop is switched to: tracking while the content is dragged.
+    loop->runInMode(loop->runMode(), 1.0 / 60, true);
+  }
+  return shown_ - before;
+}
+
+uint32_t WindowHost::windowPixel(int x, int y) const {
+  if (!renderer_) return 0;
+  uint32_t pixel = 0;
+  SDL_Rect r{x, y, 1, 1};
+  if (SDL_RenderReadPixels(renderer_, &r, SDL_PIXELFORMAT_ARGB8888, &pixel, 4) != 0) return 0;
+  return pixel;
+}
+
+}  // namespace ui

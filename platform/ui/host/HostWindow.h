@@ -1,0 +1,57 @@
+#pragma once
+// The window host: shows the screen's frames in an SDL window (the screen scaled to the
+// window) and turns the mouse into one touch and the wheel into drags. Typed text, Backspace
+// and Return go to the text field that is first responder.
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "platform/ui/host/Host.h"
+#include "platform/ui/input/Touch.h"
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+
+namespace ui {
+
+class TextField;
+
+class WindowHost : public Host {
+ public:
+  using Host::Host;
+  ~WindowHost() override;
+
+  /// Opens a window of the screen's size in points times `zoom`; false with `error` when no
+  /// display can be had.
+  bool open(const std::string& title, double zoom, std::string* error);
+  void close();
+  bool isOpen() const { return window_ != nullptr; }
+
+  /// Handles pending window events and shows a new frame if anything changed; false once the
+  /// window was asked to close.
+  bool pump();
+  /// Pumps and runs the main loop until the window closes or `seconds` (real) pass; answers
+  /// the number of frames shown.
+  uint64_t run(double seconds = INFINITY);
+  /// Pixel of the window's last shown frame at window pixel (x, y) as 0xAARRGGBB.
+  uint32_t windowPixel(int x, int y) const;
+  uint64_t framesShown() const { return shown_; }
+
+ private:
+  void present();
+  gfx::Point toPoints(int x, int y) const;
+  static Ref<TextField> focusedTextField();
+
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* texture_ = nullptr;
+  double zoom_ = 1;
+  uint64_t shown_ = 0;
+  bool quit_ = false;
+  bool tracking_ = false;
+  Ref<Touch> touch_;
+  Ref<Window> touchWindow_;
+};
+
+}  // namespace ui

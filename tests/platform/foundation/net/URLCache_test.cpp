@@ -1,0 +1,320 @@
+#include "platform/foundation/net/URLCache.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <condition_variable>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/net/URL.h"
+#include "platform/foundation/net/URLError.h"
+#include "platform/foundation/net/URLResponse.h"
+#include "platform/foundation/net/URLSession.h"
+#include "tests/support/ConnectionRecorder.h"
+#include "tests/support/TestServer.h"
+
+using namespace fd;
+using testsupport::TestServer;
+using testsupport::urlOf;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempFolder {
+ public:
+  TempFolder() {
+    path_ = fs::temp_directory_path() / ("net2-cache-" + std::to_string(::getpid()) + "-" + std::to_string(++count_));
+    fs::remove_all(path_);
+  }
+  ~TempFolder() { fs::remove_all(path_); }
+  String path() const { return String(path_.string().c_str()); }
+  size_t files() const {
+    if (!fs::exists(path_)) return 0;
+    return static_cast<size_t>(std::distance(fs::directory_iterator(path_), fs::directory_iterator()));
+  }
+  const fs::path& fsPath() const { return path_; }
+
+ private:
+  static inline int count_ = 0;
+  fs::path path_;
+};
+
+std::string text(const Ref<Data>& d) { return d ? std::string(reinterpret_cast<const char*>(d->bytes()), d->length()) : ""; }
+
+Ref<MutableURLRequest> request(const std::string& url,
+                               URLRequestCachePolicy policy = URLRequestCachePolicy::UseProtocolCachePolicy) {
+  auto r = MutableURLRequest::requestWithURL(urlOf(url));
+  r->setCachePolicy(policy);
+  return r;
+}
+
+Ref<CachedURLResponse> entry(const std::string& url, const std::string& body, HTTPHeaderList headers = {},
+                             URLCacheStoragePolicy policy = URLCacheStoragePolicy::Allowed, int64_t status = 200) {
+  auto response = HTTPURLResponse::create(urlOf(url), status, String("HTTP/1.1"), std::move(headers));
+  return rt::make<CachedURLResponse>(response, Data::create(std::string_view(body)), policy);
+}
+
+}  // namespace
+
+TEST(URLCache, DiskEntriesOutliveTheCacheObject) {
+  TempFolder dir;
+  const std::string url = "http://127.0.0.1/a?x=1";
+  {
+    auto cache = URLCache::create(1 << 20, 1 << 20, dir.path());
+    cache->storeCachedResponse(entry(url, "stored body", {{"Content-Type", "text/plain"}, {"X-Tag", "v"}}),
+                               request(url));
+    EXPECT_EQ(cache->currentMemoryUsage(), 11);
+  }
+  auto again = URLCache::create(1 << 20, 1 << 20, dir.path());
+  EXPECT_GT(again->currentDiskUsage(), 11);
+  auto hit = again->cachedResponseForRequest(request(url));
+  ASSERT_TRUE(hit);
+  EXPECT_EQ(text(hit->data()), "stored body");
+  auto http = std::dynamic_pointer_cast<HTTPURLResponse>(hit->response());
+  ASSERT_TRUE(http);
+  EXPECT_EQ(http->statusCode(), 200);
+  EXPECT_EQ(http->valueForHTTPHeaderField("X-Tag"), String("v"));
+  EXPECT_EQ(http->URL()->absoluteString(), String(url.c_str()));
+  EXPECT_FALSE(again->cachedResponseForRequest(request("http://127.0.0.1/a?x=2")));
+}
+
+TEST(URLCache, PolicyAndFreshnessDecideUse) {
+  struct Case {
+    const char* cacheControl;
+    URLRequestCachePolicy policy;
+    bool usable;
+  } cases[] = {
+      {nullptr, URLRequestCachePolicy::UseProtocolCachePolicy, true},
+      {"max-age=3600", URLRequestCachePolicy::UseProtocolCachePolicy, true},
+      {"public, max-age=0", URLRequestCachePolicy::UseProtocolCachePolicy, false},
+      {"no-cache", URLRequestCachePolicy::UseProtocolCachePolicy, false},
+      {"no-cache", URLRequestCachePolicy::ReturnCacheDataElseLoad, true},
+      {"max-age=0", URLRequestCachePolicy::ReturnCacheDataDontLoad, true},
+      {nullptr, URLRequestCachePolicy::ReloadIgnoringLocalCacheData, false},
+      {nullptr, URLRequestCachePolicy::ReloadIgnoringLocalAndRemoteCacheData, false},
+  };
+  auto cache = URLCache::create(1 << 20, 0, String());
+  for (auto& c : cases) {
+    const std::string url = "http://127.0.0.1/fresh";
+    HTTPHeaderList headers;
+    if (c.cacheControl) headers.emplace_back("Cache-Control", c.cacheControl);
+    cache->storeCachedResponse(entry(url, "b", headers), request(url));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(cache->usableResponseForRequest(request(url, c.policy)) != nullptr, c.usable)
+        << (c.cacheControl ? c.cacheControl : "-") << " policy " << static_cast<int>(c.policy);
+  }
+}
+
+TEST(URLCache, WhatIsNeverStored) {
+  EXPECT_TRUE(URLCache::isStorable(entry("http://h/", "")->response()));
+  EXPECT_FALSE(URLCache::isStorable(entry("http://h/", "", {{"Cache-Control", "private, no-store"}})->response()));
+  EXPECT_FALSE(URLCache::isStorable(entry("http://h/", "", {}, URLCacheStoragePolicy::Allowed, 404)->response()));
+
+  TempFolder dir;
+  auto cache = URLCache::create(1 << 20, 1 << 20, dir.path());
+  auto post = request("http://127.0.0.1/p");
+  post->setHTTPMethod("POST");
+  cache->storeCachedResponse(entry("http://127.0.0.1/p", "x"), post);
+  EXPECT_FALSE(cache->cachedResponseForRequest(post));
+  cache->storeCachedResponse(entry("http://127.0.0.1/n", "x", {}, URLCacheStoragePolicy::NotAllowed),
+                             request("http://127.0.0.1/n"));
+  EXPECT_FALSE(cache->cachedResponseForRequest(request("http://127.0.0.1/n")));
+  cache->storeCachedResponse(entry("http://127.0.0.1/m", "x", {}, URLCacheStoragePolicy::AllowedInMemoryOnly),
+                             request("http://127.0.0.1/m"));
+  EXPECT_TRUE(cache->cachedResponseForRequest(request("http://127.0.0.1/m")));
+  EXPECT_EQ(dir.files(), 0u);
+}
+
+TEST(URLCache, RemovalAndCapacity) {
+  TempFolder dir;
+  auto cache = URLCache::create(10, 1 << 20, dir.path());
+  for (int i = 0; i < 3; ++i) {
+    std::string url = "http://127.0.0.1/" + std::to_string(i);
+    cache->storeCachedResponse(entry(url, "12345"), request(url));
+  }
+  // Memory holds two 5-byte bodies; all three are on disk.
+  EXPECT_EQ(cache->currentMemoryUsage(), 10);
+  EXPECT_EQ(dir.files(), 3u);
+  EXPECT_TRUE(cache->cachedResponseForRequest(request("http://127.0.0.1/0")));
+
+  cache->removeCachedResponseForRequest(request("http://127.0.0.1/1"));
+  EXPECT_FALSE(cache->cachedResponseForRequest(request("http://127.0.0.1/1")));
+  EXPECT_EQ(dir.files(), 2u);
+
+  cache->removeAllCachedResponses();
+  EXPECT_EQ(cache->currentMemoryUsage(), 0);
+  EXPECT_EQ(cache->currentDiskUsage(), 0);
+  EXPECT_FALSE(cache->cachedResponseForRequest(request("http://127.0.0.1/0")));
+
+  // A small disk keeps the newest entries only.
+  TempFolder small;
+  auto tight = URLCache::create(0, 400, small.path());
+  for (int i = 0; i < 6; ++i) {
+    std::string url = "http://127.0.0.1/d" + std::to_string(i);
+    tight->storeCachedResponse(entry(url, std::string(100, 'd')), request(url));
+  }
+  EXPECT_LE(tight->currentDiskUsage(), 400);
+  EXPECT_TRUE(tight->cachedResponseForRequest(request("http://127.0.0.1/d5")));
+  EXPECT_FALSE(tight->cachedResponseForRequest(request("http://127.0.0.1/d0")));
+}
+
+TEST(URLCache, DamagedFilesReadAsMisses) {
+  TempFolder dir;
+  const std::string url = "http://127.0.0.1/damaged";
+  URLCache::create(1 << 20, 1 << 20, dir.path())->storeCachedResponse(entry(url, std::string(300, 'q')), request(url));
+  ASSERT_EQ(dir.files(), 1u);
+  auto file = fs::directory_iterator(dir.fsPath())->path();
+  auto size = fs::file_size(file);
+  for (auto cut : {size - 1, size / 2, uintmax_t{5}, uintmax_t{0}}) {
+    fs::resize_file(file, cut);
+    EXPECT_FALSE(URLCache::create(1 << 20, 1 << 20, dir.path())->cachedResponseForRequest(request(url))) << cut;
+  }
+  std::ofstream(file, std::ios::binary) << "KDURLCACHE1\n99999999999\nzz";
+  EXPECT_FALSE(URLCache::create(1 << 20, 1 << 20, dir.path())->cachedResponseForRequest(request(url)));
+}
+
+TEST(URLCache, SharedCacheCanBeReplaced) {
+  auto original = URLCache::sharedURLCache();
+  ASSERT_TRUE(original);
+  EXPECT_EQ(URLCache::sharedURLCache(), original);
+  auto mine = URLCache::create(100, 0, String());
+  URLCache::setSharedURLCache(mine);
+  EXPECT_EQ(URLCache::sharedURLCache(), mine);
+  EXPECT_EQ(URLSessionConfiguration::defaultSessionConfiguration()->URLCache(), mine);
+  EXPECT_NE(URLSessionConfiguration::ephemeralSessionConfiguration()->URLCache(), mine);
+  URLCache::setSharedURLCache(original);
+}
+
+namespace {
+
+struct Result {
+  std::string body;
+  int64_t code = 0;  // error code, 0 for none
+};
+
+Result load(const Ref<URLSession>& session, const Ref<URLRequest>& r) {
+  std::mutex m;
+  std::condition_variable cv;
+  std::optional<Result> result;
+  session
+      ->dataTaskWithRequest(r,
+                            [&](Ref<Data> d, Ref<URLResponse>, Ref<Error> e) {
+                              std::lock_guard l(m);
+                              result = Result{text(d), e ? e->code() : 0};
+                              cv.notify_all();
+                            })
+      ->resume();
+  std::unique_lock l(m);
+  EXPECT_TRUE(cv.wait_for(l, std::chrono::seconds(10), [&] { return result.has_value(); }));
+  return result.value_or(Result{"", -1});
+}
+
+}  // namespace
+
+TEST(URLCache, SessionLoadsUseTheConfigurationsCache) {
+  TestServer server;
+  int hits = 0;
+  server.route("/page", [&hits](const httplib::Request& req, httplib::Response& res) {
+    res.set_content("page " + std::to_string(++hits), "text/plain");
+    res.set_header("Cache-Control", req.has_param("nostore") ? "no-store" : "max-age=600");
+  });
+  auto config = URLSessionConfiguration::defaultSessionConfiguration();
+  auto cache = URLCache::create(1 << 20, 0, String());
+  config->setURLCache(cache);
+  auto session = URLSession::sessionWithConfiguration(config);
+  const std::string url = server.url("/page");
+
+  struct Step {
+    std::string url;
+    URLRequestCachePolicy policy;
+    std::string body;
+    int64_t code;
+  } steps[] = {
+      {url, URLRequestCachePolicy::UseProtocolCachePolicy, "page 1", 0},
+      {url, URLRequestCachePolicy::UseProtocolCachePolicy, "page 1", 0},  // from the cache
+      {url, URLRequestCachePolicy::ReloadIgnoringLocalCacheData, "page 2", 0},  // reloaded and stored
+      {url, URLRequestCachePolicy::ReturnCacheDataDontLoad, "page 2", 0},
+      {url, URLRequestCachePolicy::ReloadIgnoringLocalAndRemoteCacheData, "page 3", 0},  // not stored
+      {url, URLRequestCachePolicy::ReturnCacheDataElseLoad, "page 2", 0},
+      {url + "?nostore=1", URLRequestCachePolicy::UseProtocolCachePolicy, "page 4", 0},
+      {url + "?nostore=1", URLRequestCachePolicy::UseProtocolCachePolicy, "page 5", 0},
+      {url + "?other=1", URLRequestCachePolicy::ReturnCacheDataDontLoad, "", NSURLErrorResourceUnavailable},
+  };
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    auto r = load(session, request(steps[i].url, steps[i].policy));
+    EXPECT_EQ(r.body, steps[i].body) << "step " << i;
+    EXPECT_EQ(r.code, steps[i].code) << "step " << i;
+  }
+  EXPECT_EQ(server.requestCount(), 5u);
+
+  cache->removeAllCachedResponses();
+  EXPECT_EQ(load(session, request(url)).body, "page 6");
+}
+
+namespace {
+
+/// Answers willCacheResponse as told: keep, substitute or refuse.
+class CacheDecider : public URLSessionDelegate {
+  RT_CLASS(CacheDecider, URLSessionDelegate)
+ public:
+  void init() {}
+  enum class Answer { Keep, Substitute, Refuse } answer = Answer::Keep;
+  std::mutex m;
+  std::condition_variable cv;
+  std::vector<std::string> events;
+  bool done = false;
+  void willCacheResponse(const Ref<URLSession>&, const Ref<URLSessionDataTask>&,
+                         const Ref<CachedURLResponse>& proposed, CacheHandler handler) override {
+    {
+      std::lock_guard l(m);
+      events.push_back("will-cache " + text(proposed->data()));
+    }
+    if (answer == Answer::Keep) return handler(proposed);
+    if (answer == Answer::Refuse) return handler(nullptr);
+    handler(rt::make<CachedURLResponse>(proposed->response(), Data::create(std::string_view("substitute"))));
+  }
+  void didCompleteWithError(const Ref<URLSession>&, const Ref<URLSessionTask>&, const Ref<Error>&) override {
+    std::lock_guard l(m);
+    events.push_back("complete");
+    done = true;
+    cv.notify_all();
+  }
+};
+
+RT_IMPLEMENT(CacheDecider) {
+  URLSessionDelegate::implement(c.cls(), {URLSessionDelegate::kWillCacheResponse,
+                                          URLSessionDelegate::kDidCompleteWithError});
+}
+
+}  // namespace
+
+TEST(URLCache, DelegateDecidesWhatIsStored) {
+  TestServer server;
+  server.route("/doc", testsupport::Reply::text("original"));
+  struct Case {
+    CacheDecider::Answer answer;
+    std::optional<std::string> stored;
+  } cases[] = {
+      {CacheDecider::Answer::Keep, "original"},
+      {CacheDecider::Answer::Substitute, "substitute"},
+      {CacheDecider::Answer::Refuse, std::nullopt},
+  };
+  for (auto& c : cases) {
+    auto d = rt::make<CacheDecider>();
+    d->answer = c.answer;
+    auto config = URLSessionConfiguration::defaultSessionConfiguration();
+    auto cache = URLCache::create(1 << 20, 0, String());
+    config->setURLCache(cache);
+    auto session = URLSession::sessionWithConfiguration(config, d);
+    session->dataTaskWithRequest(request(server.url("/doc")))->resume();
+    std::unique_lock l(d->m);
+    ASSERT_TRUE(d->cv.wait_for(l, std::chrono::seconds(10), [&] { return d->done; }));
+    EXPECT_EQ(d->events, (std::vector<std::string>{"will-cache original", "complete"}));
+    auto hit = cache->cachedResponseForRequest(request(server.url("/doc")));
+    EXPECT_EQ(hit ? std::optional<std::string>(text(hit->data())) : std::nullopt, c.stored);
+  }
+}

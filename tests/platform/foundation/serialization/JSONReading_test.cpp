@@ -1,0 +1,273 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "bench/data/ContentDocument.h"
+#include "platform/foundation/Foundation.h"
+#include "platform/foundation/serialization/JSONSerialization.h"
+
+namespace fd {
+
+namespace {
+
+Id read(std::string_view text, uint32_t options = 0, Ref<Error>* error = nullptr) {
+  return JSONSerialization::JSONObjectWithBytes(text, options, error);
+}
+
+enum class Kind { Int, UInt, Real, Bool, Null, Text };
+
+Kind kindOf(const Id& v) {
+  if (Null::isNull(v)) return Kind::Null;
+  if (rt::as<StringObject>(v)) return Kind::Text;
+  auto n = rt::as<Number>(v);
+  if (!n) ADD_FAILURE() << "not a scalar: " << v->description();
+  if (n->isBool()) return Kind::Bool;
+  if (n->isFloatingPoint()) return Kind::Real;
+  return n->isUnsigned() ? Kind::UInt : Kind::Int;
+}
+
+String debugDescription(const Ref<Error>& e) {
+  auto d = stringValue(e->userInfo()->objectForKey(String(NSDebugDescriptionErrorKey)));
+  return d ? *d : String();
+}
+
+}  // namespace
+
+TEST(JSONReading, ScalarsKeepTheirKind) {
+  struct Case {
+    const char* element;
+    Kind kind;
+    const char* description;
+  };
+  const Case cases[] = {
+      {"0", Kind::Int, "0"},
+      {"-5", Kind::Int, "-5"},
+      {"9223372036854775807", Kind::Int, "9223372036854775807"},
+      {"-9223372036854775808", Kind::Int, "-9223372036854775808"},
+      {"9223372036854775808", Kind::UInt, "9223372036854775808"},
+      {"18446744073709551615", Kind::UInt, "18446744073709551615"},
+      {"18446744073709551616", Kind::Real, "1.8446744073709552e+19"},
+      {"-9223372036854775809", Kind::Real, "-9.223372036854776e+18"},
+      {"1.5", Kind::Real, "1.5"},
+      {"1.0", Kind::Real, "1"},
+      {"2e2", Kind::Real, "200"},
+      {"-0.25E-1", Kind::Real, "-0.025"},
+      {"true", Kind::Bool, "1"},
+      {"false", Kind::Bool, "0"},
+      {"null", Kind::Null, "<null>"},
+      {"\"\"", Kind::Text, ""},
+      {"\"plain\"", Kind::Text, "plain"},
+      {"\"a\\\"b\\\\c\\/d\\n\"", Kind::Text, "a\"b\\c/d\n"},
+      {"\"\\u00e9\\u4e2d\"", Kind::Text, "é中"},
+      {"\"中文 text\"", Kind::Text, "中文 text"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.element);
+    Ref<Error> error;
+    auto array = rt::as<Array>(read(std::string("[") + c.element + "]", 0, &error));
+    ASSERT_TRUE(array) << (error ? error->description().utf8() : "");
+    ASSERT_EQ(array->count(), 1u);
+    EXPECT_EQ(kindOf(array->objectAtIndex(0)), c.kind);
+    EXPECT_EQ(array->objectAtIndex(0)->description(), String(c.description));
+  }
+}
+
+TEST(JSONReading, StringsCountUTF16Units) {
+  auto array = rt::as<Array>(read("[\"a\\ud83d\\ude00\", \"😀中\", \"a\\u0000b\"]"));
+  ASSERT_TRUE(array);
+  const size_t lengths[] = {3, 3, 3};
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(rt::as<StringObject>(array->objectAtIndex(i))->length(), lengths[i]);
+  EXPECT_EQ(rt::as<StringObject>(array->objectAtIndex(1))->string().codePointAt(0), U'😀');
+  EXPECT_EQ(rt::as<StringObject>(array->objectAtIndex(2))->characterAtIndex(1), u'\0');
+}
+
+TEST(JSONReading, ObjectsAndArraysNest) {
+  auto root = rt::as<Dictionary>(read(R"( {"a": [1, {"b": null}], "c": "x", "d": {}, "e": []} )"));
+  ASSERT_TRUE(root);
+  EXPECT_EQ(root->count(), 4u);
+  auto a = rt::as<Array>(root->objectForKey("a"));
+  ASSERT_TRUE(a);
+  ASSERT_EQ(a->count(), 2u);
+  auto inner = rt::as<Dictionary>(a->objectAtIndex(1));
+  ASSERT_TRUE(inner);
+  EXPECT_TRUE(Null::isNull(inner->objectForKey("b")));
+  EXPECT_EQ(rt::as<Dictionary>(root->objectForKey("d"))->count(), 0u);
+  EXPECT_EQ(rt::as<Array>(root->objectForKey("e"))->count(), 0u);
+  EXPECT_EQ(root->objectForKey("c")->description(), String("x"));
+}
+
+TEST(JSONReading, DuplicateKeysKeepTheLastValue) {
+  auto d = rt::as<Dictionary>(read(R"({"k": 1, "other": 0, "k": 2})"));
+  ASSERT_TRUE(d);
+  EXPECT_EQ(d->count(), 2u);
+  EXPECT_EQ(rt::as<Number>(d->objectForKey("k"))->integerValue(), 2);
+}
+
+TEST(JSONReading, RepeatedKeysShareOneStringObject) {
+  auto list = rt::as<Array>(read(R"([{"title": "a", "id": 1}, {"id": 2, "title": "b"}])"));
+  ASSERT_TRUE(list);
+  auto first = rt::as<Dictionary>(list->objectAtIndex(0));
+  auto second = rt::as<Dictionary>(list->objectAtIndex(1));
+  EXPECT_EQ(first->keys()[0].get(), second->keys()[1].get());
+  EXPECT_EQ(first->keys()[1].get(), second->keys()[0].get());
+  EXPECT_FALSE(first->keys()[0]->isKindOfClass(MutableStringObject::classObject()));
+}
+
+TEST(JSONReading, OptionsChooseMutability) {
+  struct Case {
+    uint32_t options;
+    bool mutableContainers;
+    bool mutableLeaves;
+  };
+  const Case cases[] = {
+      {0, false, false},
+      {JSONReadingMutableContainers, true, false},
+      {JSONReadingMutableLeaves, false, true},
+      {JSONReadingMutableContainers | JSONReadingMutableLeaves, true, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.options);
+    auto root = rt::as<Dictionary>(read(R"({"list": [{"s": "v"}]})", c.options));
+    ASSERT_TRUE(root);
+    auto list = rt::as<Array>(root->objectForKey("list"));
+    auto item = rt::as<Dictionary>(list->objectAtIndex(0));
+    auto value = item->objectForKey("s");
+    EXPECT_EQ(root->isKindOfClass(MutableDictionary::classObject()), c.mutableContainers);
+    EXPECT_EQ(list->isKindOfClass(MutableArray::classObject()), c.mutableContainers);
+    EXPECT_EQ(item->isKindOfClass(MutableDictionary::classObject()), c.mutableContainers);
+    EXPECT_EQ(value->isKindOfClass(MutableStringObject::classObject()), c.mutableLeaves);
+    EXPECT_FALSE(item->keys()[0]->isKindOfClass(MutableStringObject::classObject()));
+  }
+  auto list = rt::as<MutableArray>(read("[1]", JSONReadingMutableContainers));
+  ASSERT_TRUE(list);
+  list->addObject(Number::numberWithInt(2));
+  EXPECT_EQ(list->count(), 2u);
+}
+
+TEST(JSONReading, FragmentsNeedTheOption) {
+  const char* fragments[] = {"\"text\"", " 12 ", "null", "true", "-1.5"};
+  for (const char* text : fragments) {
+    SCOPED_TRACE(text);
+    Ref<Error> error;
+    EXPECT_FALSE(read(text, 0, &error));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), JSONReadCorruptError);
+    EXPECT_TRUE(debugDescription(error).contains("did not start with array or object"));
+    Id value = read(text, JSONReadingFragmentsAllowed, &error);
+    ASSERT_TRUE(value);
+  }
+  EXPECT_EQ(read("\"text\"", JSONReadingFragmentsAllowed)->description(), String("text"));
+  EXPECT_TRUE(Null::isNull(read("null", JSONReadingFragmentsAllowed)));
+  EXPECT_EQ(kindOf(read("184467440737095516160", JSONReadingFragmentsAllowed)), Kind::Real);
+}
+
+TEST(JSONReading, ErrorsSayWhatAndWhere) {
+  struct Case {
+    std::string text;
+    size_t offset;
+    const char* what;
+  };
+  const Case cases[] = {
+      {"", 0, "No value"},
+      {"   ", 3, "No value"},
+      {"[1,]", 3, "Invalid value"},
+      {"[1", 2, "Unexpected end of file while parsing array"},
+      {"{\"a\":1", 6, "Unexpected end of file while parsing object"},
+      {"{\"a\" 1}", 5, "No ':' after key in object"},
+      {"{1:2}", 1, "No string key for value in object"},
+      {"[\"abc", 1, "Unterminated string"},
+      {"[\"\xff\"]", 2, "Unable to convert data to string"},
+      {"[\"\xc0\xaf\"]", 2, "Unable to convert data to string"},
+      {"[1] x", 4, "Garbage at end"},
+      {"[tru]", 1, "Invalid value"},
+      {"[01]", 2, "Badly formed array"},
+      {"{\"a\":1 \"b\":2}", 7, "Badly formed object"},
+      {"[\"\\ud800\"]", 2, "no low character"},
+      {"[\"\\udc00\"]", 2, "no high character"},
+      {"[\"\\x\"]", 2, "Invalid escape sequence"},
+      {"[1e400]", 1, "Number out of range"},
+      {"[-]", 1, "Invalid number"},
+      {"[\"a\tb\"]", 3, "Unescaped control character"},
+      {std::string(600, '['), 512, "Too many nested arrays or dictionaries"},
+      {"\xEF\xBB\xBF[1,]", 6, "Invalid value"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 40));
+    Ref<Error> error;
+    EXPECT_FALSE(read(c.text, 0, &error));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->domain(), String(NSCocoaErrorDomain));
+    EXPECT_EQ(error->code(), JSONReadCorruptError);
+    EXPECT_EQ(error->localizedDescription(),
+              String("The data couldn’t be read because it isn’t in the correct format."));
+    String debug = debugDescription(error);
+    EXPECT_TRUE(debug.hasPrefix(String(c.what)) || debug.contains(String(c.what))) << debug;
+    EXPECT_TRUE(debug.hasSuffix(String::format(" around character %zu.", c.offset))) << debug;
+    auto index = rt::as<Number>(error->userInfo()->objectForKey(String(JSONErrorIndexKey)));
+    ASSERT_TRUE(index);
+    EXPECT_EQ(index->unsignedLongLongValue(), c.offset);
+  }
+}
+
+TEST(JSONReading, NullDataIsAnError) {
+  Ref<Error> error;
+  EXPECT_FALSE(JSONSerialization::JSONObjectWithData(nullptr, 0, &error));
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->code(), JSONReadCorruptError);
+}
+
+TEST(JSONReading, TruncatedDocumentsFailCleanly) {
+  std::string doc = bench_data::contentDocument(20000);
+  ASSERT_TRUE(rt::as<Dictionary>(read(doc)));
+  for (size_t cut = 1; cut < doc.size(); cut += 97) {
+    Ref<Error> error;
+    EXPECT_FALSE(read(std::string_view(doc).substr(0, cut), 0, &error)) << cut;
+    ASSERT_TRUE(error) << cut;
+    EXPECT_EQ(error->code(), JSONReadCorruptError);
+  }
+}
+
+TEST(JSONReading, WideIntegersInsideContainersBecomeReals) {
+  auto root = rt::as<Dictionary>(read(R"({"a": [18446744073709551616, 2, "x"], "b": {"a": true}})"));
+  ASSERT_TRUE(root);
+  auto a = rt::as<Array>(root->objectForKey("a"));
+  ASSERT_TRUE(a);
+  ASSERT_EQ(a->count(), 3u);
+  EXPECT_EQ(kindOf(a->objectAtIndex(0)), Kind::Real);
+  EXPECT_DOUBLE_EQ(rt::as<Number>(a->objectAtIndex(0))->doubleValue(), 18446744073709551616.0);
+  EXPECT_EQ(kindOf(a->objectAtIndex(1)), Kind::Int);
+  EXPECT_EQ(a->objectAtIndex(2)->description(), String("x"));
+  auto b = rt::as<Dictionary>(root->objectForKey("b"));
+  EXPECT_EQ(b->keys()[0].get(), root->keys()[0].get());
+}
+
+TEST(JSONReading, DataStringAndBytesAgree) {
+  const char* text = R"({"name": "区", "n": [1, 2.5]})";
+  Id fromBytes = read(text);
+  Id fromData = JSONSerialization::JSONObjectWithData(Data::create(std::string_view(text)), 0, nullptr);
+  Id fromString = JSONSerialization::JSONObjectWithString(String(text), 0, nullptr);
+  ASSERT_TRUE(fromBytes);
+  EXPECT_TRUE(fromBytes->isEqual(fromData));
+  EXPECT_TRUE(fromBytes->isEqual(fromString));
+}
+
+TEST(JSONReading, ContentServiceDocument) {
+  std::string doc = bench_data::contentDocument(200000);
+  auto root = rt::as<Dictionary>(read(doc));
+  ASSERT_TRUE(root);
+  EXPECT_EQ(rt::as<Number>(root->objectForKey("status"))->integerValue(), 200);
+  auto data = rt::as<Dictionary>(root->objectForKey("data"));
+  auto list = rt::as<Array>(data->objectForKey("list"));
+  ASSERT_TRUE(list);
+  auto page = rt::as<Dictionary>(data->objectForKey("page"));
+  EXPECT_EQ(page->objectForKey("total")->description(), String(std::to_string(list->count())));
+  for (const Id& item : list->objects()) {
+    auto record = rt::as<Dictionary>(item);
+    ASSERT_TRUE(record);
+    EXPECT_TRUE(rt::as<Number>(record->objectForKey("is_top"))->isBool());
+    EXPECT_FALSE(rt::as<Number>(record->objectForKey("views"))->isFloatingPoint());
+    EXPECT_TRUE(rt::as<StringObject>(record->objectForKey("title")));
+  }
+}
+
+}  // namespace fd

@@ -1,0 +1,390 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+
+#include "platform/foundation/Foundation.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
+
+namespace fd {
+
+namespace {
+
+// A model record with every kind of coded field.
+class ArchTestNote : public Object, public Coding {
+  RT_CLASS(ArchTestNote, Object)
+ public:
+  String title;
+  int64_t views = 0;
+  bool pinned = false;
+  double score = 0;
+  Range range{};
+  Ref<ArchTestNote> next;
+  Ref<Array> tags;
+
+  void encodeWithCoder(KeyedArchiver& c) const override {
+    c.encodeObject(box(title), "title");
+    c.encodeInteger(views, "views");
+    c.encodeBool(pinned, "pinned");
+    c.encodeDouble(score, "score");
+    c.encodeStruct(range, "range");
+    c.encodeObject(next, "next");
+    c.encodeObject(tags, "tags");
+    c.encodeInt32(7, "$reserved-looking");
+  }
+  bool initWithCoder(KeyedUnarchiver& c) override {
+    auto t = c.decodeObjectOfClass<StringObject>("title");
+    title = t ? t->string() : String();
+    views = c.decodeInteger("views");
+    pinned = c.decodeBool("pinned");
+    score = c.decodeDouble("score");
+    c.decodeStruct("range", range);
+    next = c.decodeObjectOfClass<ArchTestNote>("next");
+    tags = c.decodeObjectOfClass<Array>("tags");
+    return c.decodeInt32("$reserved-looking") == 7;
+  }
+};
+RT_IMPLEMENT(ArchTestNote) {
+  c.protocol("NSCoding");
+  c.protocol("NSSecureCoding");
+}
+
+// Codes itself but does not support secure coding; counts its instances.
+class ArchTestPlain : public Object, public Coding {
+  RT_CLASS(ArchTestPlain, Object)
+ public:
+  static inline int made = 0;
+  ArchTestPlain() { ++made; }
+  void encodeWithCoder(KeyedArchiver&) const override {}
+  bool initWithCoder(KeyedUnarchiver&) override { return true; }
+};
+RT_IMPLEMENT(ArchTestPlain) { c.protocol("NSCoding"); }
+
+// Immutable: built by a registered decoder from its coded values.
+class ArchTestPoint : public Object, public Coding {
+  RT_CLASS(ArchTestPoint, Object)
+ public:
+  void init() {}
+  void init(double x, double y) { x_ = x, y_ = y; }
+  double x() const { return x_; }
+  double y() const { return y_; }
+  void encodeWithCoder(KeyedArchiver& c) const override {
+    c.encodeDouble(x_, "x");
+    c.encodeDouble(y_, "y");
+  }
+  bool initWithCoder(KeyedUnarchiver&) override { return false; }
+
+ private:
+  double x_ = 0, y_ = 0;
+};
+RT_IMPLEMENT(ArchTestPoint) {
+  c.protocol("NSCoding");
+  c.protocol("NSSecureCoding");
+}
+
+class NoCoding : public Object {
+  RT_CLASS(NoCoding, Object)
+};
+RT_IMPLEMENT(NoCoding) {}
+
+Ref<ArchTestNote> note(const char* title, int64_t views) {
+  auto n = rt::make<ArchTestNote>();
+  n->title = title;
+  n->views = views;
+  n->pinned = views % 2;
+  n->score = views / 4.0;
+  n->range = Range{static_cast<uint64_t>(views), 3};
+  n->tags = Array::create({box(String("社区")), Number::numberWithInt(static_cast<int>(views))});
+  return n;
+}
+
+Ref<Data> archive(const Id& root, bool secure = true) {
+  Ref<Error> error;
+  Ref<Data> data = KeyedArchiver::archivedDataWithRootObject(root, secure, &error);
+  EXPECT_TRUE(data) << (error ? error->description().utf8() : "");
+  return data;
+}
+
+String debugOf(const Ref<Error>& e) {
+  auto d = e ? stringValue(e->userInfo()->objectForKey(String(NSDebugDescriptionErrorKey))) : std::nullopt;
+  return d ? *d : String();
+}
+
+}  // namespace
+
+TEST(KeyedArchiving, ValueClassesRoundTrip) {
+  auto base = URL::URLWithString("https://news.example.org/a/");
+  auto mutableIndexes = MutableIndexSet::create();
+  mutableIndexes->addIndexesInRange(Range{200, 100});
+  mutableIndexes->addIndex(5);
+  const std::pair<const char*, Id> cases[] = {
+      {"string", box(String("街道 news 😀"))},
+      {"empty string", box(String(""))},
+      {"mutable string", MutableStringObject::create("edit")},
+      {"integer", Number::numberWithInt(-12)},
+      {"int64", Number::numberWithLongLong(std::numeric_limits<int64_t>::min())},
+      {"unsigned", Number::numberWithUnsignedLongLong(std::numeric_limits<uint64_t>::max())},
+      {"double", Number::numberWithDouble(0.1)},
+      {"bool", Number::numberWithBool(true)},
+      {"decimal", DecimalNumber::decimalNumberWithString("12.345")},
+      {"data", Data::create(std::string_view("\0\1\2", 3))},
+      {"mutable data", MutableData::create("abc", 3)},
+      {"date", Date::dateWithTimeIntervalSinceReferenceDate(-1234.5678)},
+      {"url", URL::URLWithString("http://a/b?c#d")},
+      {"relative url", URL::URLWithString("x/y.html", base)},
+      {"null", Null::null()},
+      {"array", Array::create({box(String("a")), Number::numberWithInt(1), Array::create()})},
+      {"mutable array", MutableArray::create({box(String("a"))})},
+      {"dictionary", Dictionary::create({{box(String("k")), Number::numberWithInt(1)},
+                                         {Number::numberWithInt(2), Dictionary::create()}})},
+      {"mutable dictionary", MutableDictionary::create({{box(String("k")), Null::null()}})},
+      {"set", Set::create({box(String("a")), box(String("b"))})},
+      {"mutable set", MutableSet::create({Number::numberWithInt(3)})},
+      {"index set", IndexSet::indexSetWithIndexesInRange(Range{200, 100})},
+      {"mutable index set", mutableIndexes},
+      {"error", Error::create("KDDomain", -7, Dictionary::withStrings({{NSLocalizedDescriptionKey, box(String("bad"))}}))},
+      {"range value", ValueBox::valueWithRange(Range{3, 4})},
+  };
+  for (const auto& [name, value] : cases) {
+    SCOPED_TRACE(name);
+    Ref<Data> data = archive(value);
+    ASSERT_TRUE(data);
+    Id back = KeyedUnarchiver::unarchiveObjectWithData(data);
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(back->isEqual(value)) << back->description() << " vs " << value->description();
+    EXPECT_EQ(back->getClass(), value->getClass()) << back->className();
+    if (auto n = rt::as<Number>(value)) {
+      auto m = rt::as<Number>(back);
+      EXPECT_EQ(m->isBool(), n->isBool());
+      EXPECT_EQ(m->isFloatingPoint(), n->isFloatingPoint());
+    }
+    Ref<Error> error;
+    Id secure = KeyedUnarchiver::unarchivedObjectOfClass(value->getClass(), data, &error);
+    EXPECT_TRUE(secure && secure->isEqual(value)) << debugOf(error);
+  }
+}
+
+TEST(KeyedArchiving, ModelObjectsNestAndStayShared) {
+  auto first = note("first", 3);
+  auto second = note("second", 8);
+  first->next = second;
+  auto list = Array::create({first, second, second});
+  Ref<Error> error;
+  auto back = rt::as<Array>(KeyedUnarchiver::unarchivedObjectOfClasses(
+      {Array::classObject(), ArchTestNote::classObject()}, archive(list), &error));
+  ASSERT_TRUE(back) << debugOf(error);
+  ASSERT_EQ(back->count(), 3u);
+  auto a = rt::as<ArchTestNote>(back->objectAtIndex(0));
+  auto b = rt::as<ArchTestNote>(back->objectAtIndex(1));
+  ASSERT_TRUE(a && b);
+  EXPECT_EQ(back->objectAtIndex(2).get(), b.get());
+  EXPECT_EQ(a->next.get(), b.get());
+  for (const auto& [made, original] : {std::pair{a, first}, std::pair{b, second}}) {
+    EXPECT_EQ(made->title, original->title);
+    EXPECT_EQ(made->views, original->views);
+    EXPECT_EQ(made->pinned, original->pinned);
+    EXPECT_EQ(made->score, original->score);
+    EXPECT_EQ(made->range, original->range);
+    EXPECT_TRUE(made->tags->isEqual(original->tags.get()));
+  }
+}
+
+TEST(KeyedArchiving, CyclesComeBackAsCycles) {
+  auto a = note("a", 1);
+  auto b = note("b", 2);
+  a->next = b;
+  b->next = a;
+  auto back = rt::as<ArchTestNote>(KeyedUnarchiver::unarchiveObjectWithData(archive(a)));
+  ASSERT_TRUE(back && back->next);
+  EXPECT_EQ(back->next->next.get(), back.get());
+  EXPECT_EQ(back->next->title, String("b"));
+  back->next->next = nullptr;
+  b->next = nullptr;
+
+  auto loop = MutableArray::create();
+  loop->addObject(box(String("x")));
+  loop->addObject(loop);
+  auto again = rt::as<MutableArray>(KeyedUnarchiver::unarchiveObjectWithData(archive(loop)));
+  ASSERT_TRUE(again);
+  ASSERT_EQ(again->count(), 2u);
+  EXPECT_EQ(again->objectAtIndex(1).get(), again.get());
+  again->removeAllObjects();
+  loop->removeAllObjects();
+}
+
+TEST(KeyedArchiving, RegisteredDecoderBuildsImmutableObjects) {
+  registerDecoder(ArchTestPoint::classObject(), [](KeyedUnarchiver& c) -> Id {
+    return rt::make<ArchTestPoint>(c.decodeDouble("x"), c.decodeDouble("y"));
+  });
+  auto point = rt::make<ArchTestPoint>(1.5, -2.0);
+  Ref<Error> error;
+  auto back = rt::as<ArchTestPoint>(
+      KeyedUnarchiver::unarchivedObjectOfClass(ArchTestPoint::classObject(), archive(point), &error));
+  ASSERT_TRUE(back) << debugOf(error);
+  EXPECT_EQ(back->x(), 1.5);
+  EXPECT_EQ(back->y(), -2.0);
+}
+
+TEST(KeyedArchiving, SecureDecodingRefusesUnlistedClasses) {
+  auto list = Array::create({note("n", 1)});
+  Ref<Data> data = archive(list);
+  Ref<Error> error;
+  EXPECT_FALSE(KeyedUnarchiver::unarchivedObjectOfClass(Array::classObject(), data, &error));
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->domain(), String(NSCocoaErrorDomain));
+  EXPECT_EQ(error->code(), CoderReadCorruptError);
+  EXPECT_TRUE(debugOf(error).contains("ArchTestNote")) << debugOf(error);
+
+  // A class without secure coding is refused even when listed, before any instance is made.
+  Ref<Data> plain = archive(rt::make<ArchTestPlain>(), false);
+  int before = ArchTestPlain::made;
+  error = nullptr;
+  EXPECT_FALSE(KeyedUnarchiver::unarchivedObjectOfClass(ArchTestPlain::classObject(), plain, &error));
+  EXPECT_TRUE(error);
+  EXPECT_EQ(ArchTestPlain::made, before);
+  EXPECT_TRUE(rt::as<ArchTestPlain>(KeyedUnarchiver::unarchiveObjectWithData(plain)));
+  EXPECT_EQ(ArchTestPlain::made, before + 1);
+
+  // The root's own class is checked too.
+  error = nullptr;
+  EXPECT_FALSE(KeyedUnarchiver::unarchivedObjectOfClass(Number::classObject(), archive(box(String("s"))), &error));
+  ASSERT_TRUE(error);
+  EXPECT_TRUE(debugOf(error).contains("unexpected class 'NSString'")) << debugOf(error);
+}
+
+TEST(KeyedArchiving, ArchivingRefusesWhatCannotBeCoded) {
+  Ref<Error> error;
+  EXPECT_FALSE(KeyedArchiver::archivedDataWithRootObject(rt::make<ArchTestPlain>(), true, &error));
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->code(), CoderInvalidValueError);
+  error = nullptr;
+  EXPECT_FALSE(KeyedArchiver::archivedDataWithRootObject(Array::create({rt::make<NoCoding>()}), false, &error));
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->code(), CoderInvalidValueError);
+  EXPECT_THROW(KeyedArchiver::archivedDataWithRootObject(rt::make<NoCoding>()), rt::Exception);
+}
+
+TEST(KeyedArchiving, ScalarsUnderKeys) {
+  auto archiver = rt::make<KeyedArchiver>(true);
+  archiver->encodeInteger(-5, "integer");
+  archiver->encodeInt32(std::numeric_limits<int32_t>::min(), "int32");
+  archiver->encodeInt64(std::numeric_limits<int64_t>::max(), "int64");
+  archiver->encodeBool(true, "bool");
+  archiver->encodeDouble(2.25, "double");
+  archiver->encodeFloat(0.5f, "float");
+  archiver->encodeBytes("\x01\x02", 2, "bytes");
+  archiver->encodeObject(nullptr, "nothing");
+  archiver->finishEncoding();
+  Ref<Error> error;
+  auto u = KeyedUnarchiver::createForReadingFromData(archiver->encodedData(), &error);
+  ASSERT_TRUE(u) << debugOf(error);
+  EXPECT_EQ(u->decodeInteger("integer"), -5);
+  EXPECT_EQ(u->decodeInt32("int32"), std::numeric_limits<int32_t>::min());
+  EXPECT_EQ(u->decodeInt64("int64"), std::numeric_limits<int64_t>::max());
+  EXPECT_TRUE(u->decodeBool("bool"));
+  EXPECT_EQ(u->decodeDouble("double"), 2.25);
+  EXPECT_EQ(u->decodeFloat("float"), 0.5f);
+  EXPECT_EQ(u->decodeBytes("bytes"), (std::vector<uint8_t>{1, 2}));
+  EXPECT_TRUE(u->containsValueForKey("nothing"));
+  EXPECT_FALSE(u->decodeObjectForKey("nothing"));
+  // Absent keys
+  EXPECT_FALSE(u->containsValueForKey("absent"));
+  EXPECT_EQ(u->decodeInteger("absent"), 0);
+  EXPECT_FALSE(u->decodeBool("absent"));
+  EXPECT_EQ(u->decodeDouble("absent"), 0.0);
+  EXPECT_FALSE(u->decodeObjectForKey("absent"));
+  EXPECT_TRUE(u->decodeBytes("absent").empty());
+  EXPECT_FALSE(u->error());
+  // A value that does not fit fails, and every later decode answers nothing.
+  EXPECT_EQ(u->decodeInt32("int64"), 0);
+  ASSERT_TRUE(u->error());
+  EXPECT_EQ(u->decodeInteger("integer"), 0);
+}
+
+TEST(KeyedArchiving, FailurePolicyRaises) {
+  Ref<Data> data = archive(box(String("s")));
+  auto u = rt::make<KeyedUnarchiver>(data);
+  ASSERT_TRUE(u);
+  EXPECT_EQ(u->decodingFailurePolicy(), DecodingFailurePolicy::RaiseException);
+  try {
+    u->decodeObjectOfClass(Number::classObject(), "root");
+    ADD_FAILURE() << "no exception";
+  } catch (const rt::Exception& e) {
+    EXPECT_EQ(e.name(), String(rt::InvalidUnarchiveOperationException));
+  }
+}
+
+TEST(KeyedArchiving, MalformedDataRaisesOrErrs) {
+  Ref<Data> good = archive(Array::create({note("n", 1), box(String("text")), Date::dateWithTimeIntervalSince1970(5)}));
+  Ref<Data> notArchive = Data::create(std::string_view("bplist00"));
+  std::vector<Ref<Data>> bad = {nullptr, Data::create(), Data::create(std::string_view("junk")),
+                                Data::create(std::string_view("{\"root\": 1}")), notArchive};
+  for (size_t cut = 8; cut < good->length(); cut += 13) bad.push_back(good->subdataWithRange(Range{0, cut}));
+  for (size_t i = 0; i < bad.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_THROW(KeyedUnarchiver::unarchiveObjectWithData(bad[i]), rt::Exception);
+    Ref<Error> error;
+    EXPECT_FALSE(KeyedUnarchiver::unarchivedObjectOfClasses({Array::classObject(), ArchTestNote::classObject()},
+                                                             bad[i], &error));
+    EXPECT_TRUE(error);
+  }
+  // Damaged bytes give an object, an exception or an error; never a crash.
+  for (size_t at = 8; at < good->length(); ++at) {
+    auto damaged = MutableData::create(good->bytes(), good->length());
+    damaged->mutableBytes()[at] ^= 0x5A;
+    try {
+      KeyedUnarchiver::unarchiveObjectWithData(damaged);
+    } catch (const rt::Exception&) {
+    }
+    Ref<Error> error;
+    Id value = KeyedUnarchiver::unarchivedObjectOfClasses({Array::classObject(), ArchTestNote::classObject()},
+                                                          damaged, &error);
+    EXPECT_TRUE(value || error) << at;
+  }
+}
+
+namespace {
+
+class Redactor : public Object, public KeyedArchiverDelegate, public KeyedUnarchiverDelegate {
+  RT_CLASS(Redactor, Object)
+ public:
+  int encoded = 0;
+  int decoded = 0;
+  Id willEncodeObject(KeyedArchiver&, const Id& object) override {
+    if (object->isEqual(box(String("secret")))) return box(String("redacted"));
+    return object;
+  }
+  void didEncodeObject(KeyedArchiver&, const Id&) override { ++encoded; }
+  Id didDecodeObject(KeyedUnarchiver&, const Id& object) override {
+    ++decoded;
+    if (auto n = rt::as<Number>(object)) return Number::numberWithLongLong(n->integerValue() * 10);
+    return object;
+  }
+};
+RT_IMPLEMENT(Redactor) {}
+
+}  // namespace
+
+TEST(KeyedArchiving, DelegatesSubstitute) {
+  auto delegate = rt::make<Redactor>();
+  auto archiver = rt::make<KeyedArchiver>(true);
+  archiver->setDelegate(delegate);
+  auto secret = box(String("secret"));
+  archiver->encodeObject(Array::create({secret, Number::numberWithInt(4), secret}), "root");
+  Ref<Data> data = archiver->encodedData();
+  EXPECT_EQ(delegate->encoded, 3);  // the array, the string once, the number
+
+  Ref<Error> error;
+  auto u = KeyedUnarchiver::createForReadingFromData(data, &error);
+  ASSERT_TRUE(u);
+  u->setDelegate(delegate);
+  auto back = rt::as<Array>(u->decodeObjectOfClass(Array::classObject(), "root"));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->objectAtIndex(0)->description(), String("redacted"));
+  EXPECT_EQ(back->objectAtIndex(2).get(), back->objectAtIndex(0).get());
+  EXPECT_EQ(rt::as<Number>(back->objectAtIndex(1))->integerValue(), 40);
+  EXPECT_EQ(delegate->decoded, 3);
+}
+
+}  // namespace fd

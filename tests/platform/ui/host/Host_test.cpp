@@ -1,0 +1,290 @@
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <SDL2/SDL.h>
+
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <filesystem>
+#include <thread>
+
+#include "platform/foundation/threads/RunLoopDriver.h"
+#include "platform/graphics/Image.h"
+#include "platform/runtime/Exception.h"
+#include "platform/ui/host/Host.h"
+#include "platform/ui/host/HostWindow.h"
+#include "platform/ui/controls/TextField.h"
+#include "platform/ui/layer/Transaction.h"
+
+extern char** environ;
+
+using namespace ui;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A square that turns blue when tapped and follows drags.
+class Tile : public View {
+  RT_CLASS(Tile, View)
+ public:
+  void touchesMoved(const TouchSet&, Event*) override { ++moves; }
+  void touchesEnded(const TouchSet&, Event*) override { setBackgroundColor(gfx::Color::blueColor()); }
+  int moves = 0;
+};
+RT_IMPLEMENT(Tile) {}
+
+struct Demo {
+  Ref<Window> window;
+  Ref<Tile> tile;
+};
+
+Demo demoTree(gfx::Size size) {
+  Demo d;
+  d.window = rt::make<Window>(gfx::Rect{{0, 0}, size});
+  d.window->setBackgroundColor(gfx::Color::whiteColor());
+  d.window->setHidden(false);
+  d.tile = rt::make<Tile>(gfx::RectMake(20, 20, 60, 60));
+  d.tile->setBackgroundColor(gfx::Color::redColor());
+  d.window->addSubview(d.tile);
+  return d;
+}
+
+uint32_t pngPixel(const fs::path& file, size_t x, size_t y) {
+  auto image = gfx::Image::imageWithContentsOfFile(rt::String(file.string().c_str()));
+  if (!image || !image->CGImage()) return 0;
+  return image->CGImage()->pixel(x, y);
+}
+
+bool isRed(uint32_t p) { return ((p >> 16) & 0xff) > 200 && (p & 0xff) < 50; }
+bool isBlue(uint32_t p) { return (p & 0xff) > 200 && ((p >> 16) & 0xff) < 50; }
+
+class HostTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fd::RunLoopDriver::useVirtualClock();
+    dir_ = fs::temp_directory_path() / ("uia_host_" + std::to_string(getpid()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    Transaction::flush();
+    fd::RunLoopDriver::reset();
+    fs::remove_all(dir_);
+  }
+  fs::path dir_;
+};
+
+}  // namespace
+
+TEST(HostScript, ParsesCommandsAndRejectsBadLines) {
+  std::vector<HostScriptStep> steps;
+  std::string error;
+  ASSERT_TRUE(parseHostScript("# demo\ntap 10 20\n\ndrag 1 2 3 4 0.5  # swipe\nwait 1.5\nshoot home\n", &steps, &error));
+  ASSERT_EQ(steps.size(), 4u);
+  EXPECT_EQ(steps[0].kind, HostScriptStep::Kind::Tap);
+  EXPECT_EQ(steps[0].args[1], 20);
+  EXPECT_EQ(steps[1].args[4], 0.5);
+  EXPECT_EQ(steps[1].line, 4);
+  EXPECT_EQ(steps[2].args[0], 1.5);
+  EXPECT_EQ(steps[3].name, "home");
+  struct Bad {
+    const char* text;
+    const char* message;
+  } bad[] = {
+      {"jump 1 2", "line 1: unknown command \"jump\""},
+      {"tap 1", "line 1: tap needs 2 numbers"},
+      {"\ntap 1 x", "line 2: not a number: \"x\""},
+      {"wait -1", "line 1: seconds must not be negative"},
+      {"wait 1 2", "line 1: unexpected \"2\""},
+      {"shoot", "line 1: shoot needs a name"},
+      {"shoot ../up", "line 1: shoot name must be a plain file name"},
+      {"tap 1e999 2", "line 1: not a number: \"1e999\""},
+  };
+  for (auto& b : bad) {
+    error.clear();
+    EXPECT_FALSE(parseHostScript(b.text, nullptr, &error));
+    EXPECT_EQ(error, b.message);
+  }
+}
+
+TEST_F(HostTest, HeadlessRunsAScriptAndWritesFrames) {
+  auto screen = rt::make<Screen>(gfx::Size{100, 120}, 2);
+  Demo d = demoTree({100, 120});
+  HeadlessHost host(screen);
+  host.setWindowSource([&] { return std::vector<Ref<Window>>{d.window}; });
+  std::string error;
+  ASSERT_TRUE(host.runScript("shoot before\ntap 50 50\nwait 0.2\nshoot after\ndrag 50 50 90 90 0.25\n",
+                             dir_.string(), &error))
+      << error;
+  ASSERT_TRUE(fs::exists(dir_ / "before.png"));
+  EXPECT_TRUE(isRed(pngPixel(dir_ / "before.png", 100, 100)));
+  EXPECT_TRUE(isBlue(pngPixel(dir_ / "after.png", 100, 100)));
+  EXPECT_EQ(pngPixel(dir_ / "after.png", 10, 10) & 0xffffff, 0xffffffu);  // window background
+  EXPECT_GT(d.tile->moves, 3);
+  // A bad script runs nothing.
+  EXPECT_FALSE(host.runScript("shoot first\nfly 1\n", dir_.string(), &error));
+  EXPECT_FALSE(fs::exists(dir_ / "first.png"));
+  EXPECT_NE(error.find("line 2"), std::string::npos);
+  EXPECT_FALSE(host.shoot("/nonexistent-dir/x.png", &error));
+}
+
+// A private X server for the window host, pointed to by DISPLAY while it lives.
+class XvfbDisplay {
+ public:
+  XvfbDisplay() {
+    for (const char* p : {"/usr/bin/Xvfb", "/usr/local/bin/Xvfb"})
+      if (access(p, X_OK) == 0) binary_ = p;
+    if (binary_.empty()) return;
+    // The server picks a free display itself and writes its number to the pipe: tests that
+    // run at the same time never share (or kill) each other's server.
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    std::vector<std::string> args = {binary_, "-displayfd", std::to_string(fds[1]), "-screen", "0", "640x480x24",
+                                     "-nolisten", "tcp"};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, binary_.c_str(), nullptr, nullptr, argv.data(), environ) != 0) pid_ = 0;
+    close(fds[1]);
+    std::string number;
+    pollfd in{fds[0], POLLIN, 0};
+    while (pid_ && poll(&in, 1, 10000) > 0) {
+      char c;
+      if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+      number += c;
+    }
+    close(fds[0]);
+    if (number.empty()) return;
+    started_ = true;
+    oldDisplay_ = getenv("DISPLAY") ? getenv("DISPLAY") : "";
+    setenv("DISPLAY", (":" + number).c_str(), 1);
+  }
+  ~XvfbDisplay() {
+    if (!pid_) return;
+    if (started_) {
+      if (oldDisplay_.empty()) unsetenv("DISPLAY");
+      else setenv("DISPLAY", oldDisplay_.c_str(), 1);
+    }
+    kill(pid_, SIGTERM);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+  }
+  bool installed() const { return !binary_.empty(); }
+  bool started() const { return started_; }
+
+ private:
+  std::string binary_, oldDisplay_;
+  pid_t pid_ = 0;
+  bool started_ = false;
+};
+
+TEST_F(HostTest, WindowHostOpensAndRendersUnderXvfb) {
+  XvfbDisplay x;
+  if (!x.installed()) GTEST_SKIP() << "Xvfb is not installed";
+  ASSERT_TRUE(x.started()) << "Xvfb did not start";
+  auto screen = rt::make<Screen>(gfx::Size{100, 120}, 2);
+  Demo d = demoTree({100, 120});
+  WindowHost host(screen);
+  host.setWindowSource([&] { return std::vector<Ref<Window>>{d.window}; });
+  std::string error;
+  bool opened = host.open("test", 1.5, &error);
+  ASSERT_TRUE(opened) << error;
+  EXPECT_TRUE(host.pump());
+  EXPECT_GE(host.framesShown(), 1u);
+  EXPECT_TRUE(isRed(host.windowPixel(75, 75)));  // point (50, 50) at zoom 1.5
+  EXPECT_EQ(host.windowPixel(10, 10) & 0xffffff, 0xffffffu);
+  d.tile->setBackgroundColor(gfx::Color::blueColor());
+  host.pump();
+  EXPECT_TRUE(isBlue(host.windowPixel(75, 75)));
+  host.close();
+}
+
+namespace {
+void pushText(const char* utf8) {
+  SDL_Event e{};
+  e.type = SDL_TEXTINPUT;
+  std::strncpy(e.text.text, utf8, sizeof(e.text.text) - 1);
+  ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+}
+void pushKey(SDL_Keycode key) {
+  SDL_Event e{};
+  e.type = SDL_KEYDOWN;
+  e.key.state = SDL_PRESSED;
+  e.key.keysym.sym = key;
+  ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+}
+}  // namespace
+
+TEST_F(HostTest, WindowHostTypesIntoTheFirstResponderUnderXvfb) {
+  XvfbDisplay x;
+  if (!x.installed()) GTEST_SKIP() << "Xvfb is not installed";
+  ASSERT_TRUE(x.started()) << "Xvfb did not start";
+  auto screen = rt::make<Screen>(gfx::Size{200, 120}, 1);
+  Demo d = demoTree({200, 120});
+  auto field = rt::make<TextField>(gfx::RectMake(10, 10, 180, 30));
+  auto other = rt::make<TextField>(gfx::RectMake(10, 60, 180, 30));
+  d.window->addSubview(field);
+  d.window->addSubview(other);
+  int returns = 0;
+  field->addTarget(nullptr, Control::Action([&](Control&, Event*) { ++returns; }), ControlEventEditingDidEndOnExit);
+  WindowHost host(screen);
+  host.setWindowSource([&] { return std::vector<Ref<Window>>{d.window}; });
+  std::string error;
+  ASSERT_TRUE(host.open("keys", 1, &error)) << error;
+
+  // Nobody is first responder: typing goes nowhere.
+  pushText("lost");
+  pushKey(SDLK_RETURN);
+  host.pump();
+  EXPECT_TRUE(field->text().isEmpty());
+  EXPECT_EQ(returns, 0);
+
+  ASSERT_TRUE(field->becomeFirstResponder());
+  struct Step {
+    std::function<void()> input;
+    const char* text;
+    int returns;
+  };
+  const Step steps[] = {
+      {[] { pushText("Caf\u00e9 "); }, "Caf\u00e9 ", 0},
+      {[] { pushText("\U0001F600"); }, "Caf\u00e9 \U0001F600", 0},
+      {[] { pushKey(SDLK_BACKSPACE); }, "Caf\u00e9 ", 0},  // the emoji goes whole
+      {[] { pushKey(SDLK_BACKSPACE); pushKey(SDLK_BACKSPACE); }, "Caf", 0},
+      {[] { pushKey(SDLK_a); }, "Caf", 0},  // letters come as text, not as keys
+      {[] { pushKey(SDLK_RETURN); }, "Caf", 1},
+      {[] { pushKey(SDLK_KP_ENTER); }, "Caf", 2},
+  };
+  for (const Step& step : steps) {
+    step.input();
+    host.pump();
+    EXPECT_EQ(field->text(), rt::String(step.text));
+    EXPECT_EQ(returns, step.returns);
+  }
+  // The keyboard follows the first responder.
+  ASSERT_TRUE(other->becomeFirstResponder());
+  pushText("x");
+  host.pump();
+  EXPECT_EQ(other->text(), rt::String("x"));
+  EXPECT_EQ(field->text(), rt::String("Caf"));
+  other->resignFirstResponder();
+  host.close();
+}
+
+TEST(HostScreen, MainScreenIsPhoneSizedAndConfigurable) {
+  auto main = Screen::mainScreen();
+  EXPECT_EQ(main, Screen::mainScreen());
+  gfx::Rect saved = main->bounds();
+  double savedScale = main->scale();
+  Screen::configureMainScreen({320, 568}, 3);
+  EXPECT_EQ(main->bounds(), gfx::RectMake(0, 0, 320, 568));
+  EXPECT_EQ(main->nativeBounds(), gfx::RectMake(0, 0, 960, 1704));
+  EXPECT_THROW(Screen::configureMainScreen({320, 568}, 0), rt::Exception);
+  Screen::configureMainScreen(saved.size, savedScale);
+  HeadlessHost host;
+  EXPECT_EQ(host.compositor().pixelWidth(), static_cast<size_t>(saved.size.width * savedScale));
+}
