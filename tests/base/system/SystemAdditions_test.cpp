@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <sys/statvfs.h>
+
+#include <thread>
+
+#include "base/system/Application+DUDer.h"
+#include "base/system/Device+DUDer.h"
+#include "platform/foundation/threads/RunLoopDriver.h"
+
+namespace base {
+namespace {
+
+class NetworkActivityTest : public ::testing::Test {
+ protected:
+  void SetUp() override { fd::RunLoopDriver::useVirtualClock(); }
+  void TearDown() override {
+    app->resetForTesting();
+    fd::RunLoopDriver::reset();
+  }
+  Ref<ui::Application> app = ui::Application::sharedApplication();
+};
+
+TEST_F(NetworkActivityTest, TheIndicatorFollowsTheCountAfterAThirtiethOfASecond) {
+  int64_t start = networkActivityCount(*app);
+  incrementNetworkActivityCount(*app);
+  decrementNetworkActivityCount(*app);
+  fd::RunLoopDriver::advance(0.1);
+  EXPECT_FALSE(app->isNetworkActivityIndicatorVisible());
+
+  incrementNetworkActivityCount(*app);
+  fd::RunLoopDriver::advance(0.02);
+  EXPECT_FALSE(app->isNetworkActivityIndicatorVisible());
+  fd::RunLoopDriver::advance(0.02);
+  EXPECT_TRUE(app->isNetworkActivityIndicatorVisible());
+
+  // From other threads the change lands on the main thread.
+  std::thread([&] {
+    incrementNetworkActivityCount(*app);
+    incrementNetworkActivityCount(*app);
+  }).join();
+  fd::RunLoopDriver::runUntilIdle();
+  decrementNetworkActivityCount(*app);
+  decrementNetworkActivityCount(*app);
+  fd::RunLoopDriver::advance(0.1);
+  EXPECT_TRUE(app->isNetworkActivityIndicatorVisible());
+  decrementNetworkActivityCount(*app);
+  fd::RunLoopDriver::advance(0.1);
+  EXPECT_FALSE(app->isNetworkActivityIndicatorVisible());
+  EXPECT_EQ(networkActivityCount(*app), start);
+}
+
+TEST(ApplicationAdditions, FoldersProcessFiguresAndExtension) {
+  auto app = ui::Application::sharedApplication();
+  EXPECT_FALSE(cachesPath(*app).isEmpty());
+  ASSERT_TRUE(cachesURL(*app));
+  EXPECT_TRUE(cachesURL(*app)->isFileURL());
+  EXPECT_EQ(cachesURL(*app)->path(), cachesPath(*app));
+  int64_t rss = memoryUsage(*app);
+  EXPECT_GT(rss, 1 << 20);
+  // A busy thread shows up in the process's processor use.
+  cpuUsage(*app);
+  std::atomic<bool> stop{false};
+  std::thread busy([&] { while (!stop) {} });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  float use = cpuUsage(*app);
+  stop = true;
+  busy.join();
+  EXPECT_GT(use, 0.3f);
+  EXPECT_FALSE(isAppExtension());
+  EXPECT_EQ(sharedExtensionApplication(), app);
+}
+
+TEST(DeviceAdditions, ModelNamesTrafficCountersAndFigures) {
+  EXPECT_EQ(machineModelNameFor("iPhone7,2"), "iPhone 6");
+  EXPECT_EQ(machineModelNameFor("iPad4,8"), "iPad mini 3");
+  EXPECT_EQ(machineModelNameFor("aarch64"), "aarch64");
+
+  struct Case {
+    uint64_t stored;
+    uint32_t current;
+    uint64_t next;
+  } cases[] = {
+      {0, 100, 100},
+      {100, 250, 250},
+      {4294967000ull, 5, 4294967295ull + 5},           // the 32-bit counter wrapped
+      {4294967295ull + 5, 80, 4294967295ull + 80},     // and later readings keep the wrapped amount
+  };
+  for (const auto& c : cases) EXPECT_EQ(DRAdvanceTrafficCounter(c.stored, c.current), c.next) << c.stored;
+
+  auto device = ui::Device::currentDevice();
+  EXPECT_EQ(getNetworkTrafficBytes(*device, 0), 0u);
+  EXPECT_GE(getNetworkTrafficBytes(*device, 0x3F),
+            getNetworkTrafficBytes(*device, DRNetworkTrafficTypeWIFISent | DRNetworkTrafficTypeWIFIReceived));
+
+  struct statvfs s{};
+  ASSERT_EQ(statvfs("/", &s), 0);
+  EXPECT_GT(diskSpace(*device), 0);
+  EXPECT_EQ(diskSpaceUsed(*device) >= 0, true);
+  EXPECT_GT(memoryTotal(*device), 0);
+  EXPECT_GT(memoryFree(*device), 0);
+  EXPECT_GE(memoryUsed(*device), memoryActive(*device));
+  auto shares = cpuUsagePerProcessor(*device);
+  ASSERT_TRUE(shares);
+  EXPECT_GE(shares->count(), 1u);
+  EXPECT_GE(cpuUsage(*device), 0.0f);
+  EXPECT_LE(cpuUsage(*device), static_cast<float>(shares->count()));
+  EXPECT_LT(systemUptime(*device)->timeIntervalSinceNow(), 0);
+}
+
+}  // namespace
+}  // namespace base
