@@ -42,6 +42,8 @@ void DisplayLink::setPreferredFramesPerSecond(int64_t fps) {
 
 void DisplayLink::addToRunLoop(const Ref<fd::RunLoop>& loop, const rt::String& mode) {
   if (!valid_ || !loop) return;
+  // A schedule whose timer the run loop dropped (removeAll) is replaced, not kept.
+  std::erase_if(scheduled_, [&](auto& s) { return s.loop.lock() == loop && s.mode == mode && !s.timer->isValid(); });
   for (auto& s : scheduled_)
     if (s.loop.lock() == loop && s.mode == mode) return;
   Weak<DisplayLink> weak = std::static_pointer_cast<DisplayLink>(shared_from_this());
