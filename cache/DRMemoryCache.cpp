@@ -94,16 +94,18 @@ void DRMemoryCache::release(Dropped dropped, bool alwaysQueue) {
   {
     std::lock_guard guard(lock_);
     onMain = releaseOnMainThread_;
-    async = releaseAsynchronously_ || alwaysQueue;
+    async = releaseAsynchronously_;
   }
+  release(std::move(dropped), alwaysQueue, onMain, async);
+}
+
+void DRMemoryCache::release(Dropped dropped, bool alwaysQueue, bool onMain, bool async) {
+  if (dropped.empty()) return;
+  async = async || alwaysQueue;
+  if (!async && !(onMain && !dispatch::isMainThread())) return;  // the nodes go here, now
   auto holder = std::make_shared<Dropped>(std::move(dropped));
-  if (async) {
-    auto queue = onMain ? dispatch::mainQueue() : base::DRQueuePoolGetQueueForQOS(base::DRQualityOfServiceUtility);
-    queue->async([holder] { holder->clear(); });
-  } else if (onMain && !dispatch::isMainThread()) {
-    dispatch::mainQueue()->async([holder] { holder->clear(); });
-  }
-  // Otherwise the nodes go here, now, with the holder.
+  auto queue = onMain ? dispatch::mainQueue() : base::DRQueuePoolGetQueueForQOS(base::DRQualityOfServiceUtility);
+  queue->async([holder] { holder->clear(); });
 }
 
 // --- operations -------------------------------------------------------------------------------
@@ -130,6 +132,7 @@ void DRMemoryCache::setObject(const rt::Id& object, const String& key, uint64_t 
   if (!object) return removeObjectForKey(key);
   Dropped dropped;
   rt::Id replaced;  // the old object goes at once, on this thread, outside the lock
+  bool onMain, async;
   {
     std::lock_guard guard(lock_);
     double now = ui::CACurrentMediaTime();
@@ -156,20 +159,25 @@ void DRMemoryCache::setObject(const rt::Id& object, const String& key, uint64_t 
     }
     if (totalCount_ > countLimit)
       if (auto tail = removeTail()) dropped.push_back(std::move(tail));
+    onMain = releaseOnMainThread_;
+    async = releaseAsynchronously_;
   }
-  release(std::move(dropped), false);
+  release(std::move(dropped), false, onMain, async);
 }
 
 void DRMemoryCache::removeObjectForKey(const String& key) {
   if (key.isEmpty()) return;
   Dropped dropped;
+  bool onMain, async;
   {
     std::lock_guard guard(lock_);
     auto it = dic_.find(key);
     if (it == dic_.end()) return;
     dropped.push_back(unlink(it->second.get()));
+    onMain = releaseOnMainThread_;
+    async = releaseAsynchronously_;
   }
-  release(std::move(dropped), false);
+  release(std::move(dropped), false, onMain, async);
 }
 
 void DRMemoryCache::removeAllObjects() {

@@ -77,6 +77,7 @@ class DRMemoryCache : public rt::Object {
 
   /// Releases what was dropped by the release rule (queued, on the main thread, or here).
   void release(Dropped dropped, bool alwaysQueue);
+  void release(Dropped dropped, bool alwaysQueue, bool onMain, bool async);
   template <class Over> void trimLoop(Over over);
   void trimRecursively();
   void appEvent(bool memoryWarning);
