@@ -1,5 +1,7 @@
 #include "base/ui/Layer+DUDer.h"
 
+#include "base/graphics/Geometry+DUDer.h"
+
 #include "platform/foundation/values/Data.h"
 #include "platform/foundation/values/Number.h"
 #include "platform/graphics/ImageContext.h"
@@ -114,6 +116,9 @@ void addFadeAnimation(ui::Layer& l, double duration, int curve) {
   fade->setTimingFunction(ui::MediaTimingFunction::functionWithName(*name));
   l.addAnimation(fade, kFadeKey);
 }
+
+ui::ViewContentMode contentMode(const ui::Layer& l) { return DRContentModeFromGravity(l.contentsGravity()); }
+void setContentMode(ui::Layer& l, ui::ViewContentMode mode) { l.setContentsGravity(DRGravityFromContentMode(mode)); }
 
 void removePreviousFadeAnimation(ui::Layer& l) { l.removeAnimationForKey(kFadeKey); }
 

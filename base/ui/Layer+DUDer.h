@@ -3,6 +3,7 @@
 // paths and a fade transition. Main thread.
 #include "platform/graphics/Image.h"
 #include "platform/ui/layer/Layer.h"
+#include "platform/ui/view/View.h"
 
 namespace base {
 
@@ -43,6 +44,10 @@ void setTransformValue(ui::Layer& l, const char* keyPath, double v);
 /// The perspective entry (m34) of the 3-D transform.
 double transformDepth(const ui::Layer& l);
 void setTransformDepth(ui::Layer& l, double v);
+
+/// The layer's contents gravity as a view content mode, and back.
+ui::ViewContentMode contentMode(const ui::Layer& l);
+void setContentMode(ui::Layer& l, ui::ViewContentMode mode);
 
 /// Adds a fade of `duration` seconds (curve 0 ease-out, 1 ease-in, 2 ease-in-out, else linear)
 /// under one key, replacing a running fade; nothing for a duration of 0 or less.
