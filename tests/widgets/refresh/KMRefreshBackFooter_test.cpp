@@ -128,3 +128,31 @@ TEST_F(RefreshTest, BackFooterBelowAnIgnoredInsetAndOnACollectionView) {
   advance(0.11);
   EXPECT_EQ(other->state(), S::noMoreData);
 }
+
+TEST_F(RefreshTest, BackFooterLoadsWhenAFingerPullsTheListUpPastItsEnd) {
+  auto table = makeTable(20);  // 1000 points in 600
+  int loads = 0;
+  auto footer = KMRefreshFooter::footerWithRefreshingBlock<KMRefreshBackNormalFooter>([&loads] { ++loads; });
+  setKm_footer(*table, footer);
+  table->setContentOffset({0, 400});  // at the end
+  ui::HeadlessHost host;
+  host.setWindowSource([this] { return std::vector<Ref<ui::Window>>{window}; });
+  host.drag({187, 500}, {187, 200}, 0.5);
+  EXPECT_EQ(footer->state(), S::pulling);
+  advance(1.0 / 60);
+  EXPECT_EQ(footer->state(), S::refreshing);
+  advance(2);
+  EXPECT_EQ(loads, 1);
+  EXPECT_EQ(table->contentInset().bottom, 44);
+  EXPECT_NEAR(table->contentOffset().y, 444, 0.5);  // settled with the footer in view
+
+  // New rows arrive and the load ends: the inset is given back and the rows show.
+  rows->count = 30;
+  table->reloadData();
+  footer->endRefreshing();
+  EXPECT_EQ(table->contentInset().bottom, 0);
+  EXPECT_EQ(footer->frame().origin.y, 1500);
+  advance(1);
+  EXPECT_EQ(footer->state(), S::idle);
+  EXPECT_EQ(loads, 1);
+}

@@ -6,6 +6,7 @@
 #include "platform/foundation/files/UserDefaults.h"
 #include "platform/foundation/time/Calendar.h"
 #include "platform/foundation/time/Locale.h"
+#include "platform/ui/layer/Animation.h"
 #include "platform/ui/lists/CollectionView.h"
 #include "platform/ui/lists/CollectionViewFlowLayout.h"
 #include "widgets/refresh/KMRefreshNormalHeader.h"
@@ -78,8 +79,13 @@ TEST_F(RefreshTest, HeaderRefreshesOnARealDragAndRecordsTheTimeWhenItEnds) {
   EXPECT_TRUE(header->arrowView()->isHidden());
   EXPECT_TRUE(header->loadingView()->isAnimating());
   EXPECT_EQ(table->contentInset().top, 54);
+  // The reveal is a 0.25 s animation of the offset; the callback waits for its end.
+  auto reveal = table->layer()->animationForKey("bounds");
+  ASSERT_TRUE(reveal);
+  EXPECT_DOUBLE_EQ(reveal->duration(), 0.25);
+  advance(0.24);
   EXPECT_EQ(refreshes, 0);
-  advance(0.26);
+  advance(0.02);
   EXPECT_EQ(refreshes, 1);
   advance(2);  // the bounce settles on the revealed header
   EXPECT_EQ(table->contentOffset().y, -54);
