@@ -153,6 +153,17 @@ TEST_F(RefreshTest, DisabledComponentHearsNothingAndAHiddenOneOnlyContentSize) {
   probe->setUserInteractionEnabled(false);
   stir();
   EXPECT_TRUE(probe->heard.empty());
+
+  // Inside a plain view (even one within a scroll view) it observes nothing.
+  auto plain = rt::make<ui::View>(gfx::Rect{{0, 0}, {375, 100}});
+  scroll->addSubview(plain);
+  auto inner = rt::make<Probe>();
+  plain->addSubview(inner);
+  probe = inner;
+  stir();
+  EXPECT_TRUE(inner->heard.empty());
+  EXPECT_EQ(inner->scrollView(), nullptr);
+  EXPECT_EQ(inner->state(), S::idle);
 }
 
 TEST_F(RefreshTest, SlotsPlaceHeaderBeneathAndFooterAboveAndHoldThemWeakly) {
