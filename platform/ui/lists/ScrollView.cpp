@@ -410,9 +410,12 @@ bool ScrollView::stepAxis(double& x, Axis& a, double lo, double hi, double dt) {
       return true;
     }
     a.spring = true;
-    a.edge = x < lo ? lo : hi;
+    a.low = x < lo;
   }
   if (a.spring) {
+    // The edge follows the limits: an inset that grows during the bounce (a pull-to-refresh
+    // header holding itself in view) moves where the content comes to rest.
+    a.edge = a.low ? lo : hi;
     double before = x;
     phys::SpringState s = phys::bounceSpring(x - a.edge, a.velocity, dt);
     x = a.edge + s.displacement;

@@ -192,6 +192,7 @@ class ScrollView : public View, public GestureRecognizerDelegate {
     double velocity = 0;  // points per second
     double target = 0;    // where the motion was projected to rest
     double edge = 0;      // the edge a bounce returns to
+    bool low = false;     // bouncing back to the low edge (else the high one)
     bool spring = false;
   };
   bool stepAxis(double& offset, Axis& axis, double lo, double hi, double dt);

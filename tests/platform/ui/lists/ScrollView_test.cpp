@@ -235,6 +235,24 @@ TEST_F(ScrollViewTest, PullPastTheTopRubberBandsAndBouncesBackInBoundedTime) {
   EXPECT_EQ(recorder->events().back(), "didEndDecelerating");
 }
 
+TEST_F(ScrollViewTest, BounceSettlesAgainstAnInsetThatGrowsDuringIt) {
+  // What a pull-to-refresh header does on the first step of the bounce: grow the top inset to
+  // hold itself in view. The content comes to rest at the new edge, not the old one.
+  scroll->simulateDragBegan();
+  scroll->simulateDragChanged({0, 300});
+  scroll->simulateDragEnded({0, 0});
+  bool grown = false;
+  for (int i = 0; i < 600 && scroll->isDecelerating(); ++i) {
+    fd::RunLoopDriver::advance(1.0 / 60);
+    if (!grown) {
+      scroll->setContentInset({54, 0, 0, 0});
+      grown = true;
+    }
+  }
+  EXPECT_FALSE(scroll->isDecelerating());
+  EXPECT_EQ(scroll->contentOffset().y, -54);
+}
+
 TEST_F(ScrollViewTest, FlickIntoTheEndOvershootsAndComesBack) {
   scroll->setContentOffset({0, 1400});  // 120 from the end
   drag({0, -20}, {0, -3000});
