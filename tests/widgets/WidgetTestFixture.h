@@ -16,6 +16,7 @@ namespace widgets::testing {
 struct Heard {
   std::string name;
   std::string object;  // the string object's text, "" for none
+  bool operator==(const Heard& o) const { return name == o.name && object == o.object; }
 };
 
 class WidgetTest : public ::testing::Test {

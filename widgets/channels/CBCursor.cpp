@@ -238,8 +238,7 @@ void CBCursor::layoutWhenShowSortbutton() { placeEditorControls(); }
 
 void CBCursor::placeEditorControls() {
   double W = bounds().size.width;
-  // The scroll view's own frame step hides the view's frame getter from plain lookup.
-  gfx::Rect bar = static_cast<const ui::View&>(*scrollNavBar()).frame();
+  gfx::Rect bar = scrollNavBar()->frame();
   double h = bar.size.height;
   double right = gfx::RectGetMaxX(bar);
   sortButton()->setFrame(gfx::RectMake(right - h, bar.origin.y, h, h));

@@ -15,6 +15,8 @@ namespace widgets {
 class CBRootScrollView : public ui::ScrollView {
   RT_CLASS(CBRootScrollView, ui::ScrollView)
  public:
+  // The scroll view's private frame step hides the view's frame getter from plain lookup.
+  using ui::View::frame;
   /// With the default manager as data source and delegate.
   void init();
   /// Without a manager.

@@ -25,6 +25,8 @@ class CBScrollNavBarDelegate {
 class CBScrollNavBar : public ui::ScrollView, public ui::ScrollViewDelegate {
   RT_CLASS(CBScrollNavBar, ui::ScrollView)
  public:
+  // The scroll view's private frame step hides the view's frame getter from plain lookup.
+  using ui::View::frame;
   void init();
   ~CBScrollNavBar() override;
 
