@@ -117,6 +117,10 @@ TEST_F(CarouselTest, NoPicturesOrNoWidthIsQuiet) {
   EXPECT_EQ(empty->mainView()->contentOffset().x, 0);
   EXPECT_EQ(pageCount(empty), 0);
 
+  // A period of zero would fire for ever within one turn of the loop: no timer instead.
+  empty->setAutoScrollTimeInterval(0);
+  EXPECT_FALSE(empty->timer());
+
   auto flat = make(gfx::RectMake(0, 0, 0, 200), pictures(2));
   flat->automaticScroll();
   flat->scrollViewDidScroll(*flat->mainView());
