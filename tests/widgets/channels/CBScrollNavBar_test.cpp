@@ -134,3 +134,20 @@ TEST_F(NavBarTest, LaterTitlesOnlyReorderTheFirstButtons) {
   EXPECT_EQ(first.at("频道0")->tag(), 1);
   EXPECT_FALSE(b->getItemWithIndex(2));
 }
+
+TEST(ColorRGBATest, ComponentsComeFromRGBAndGreyColoursOnly) {
+  struct Case {
+    Ref<gfx::Color> color;
+    RGBA expected;
+  } cases[] = {{gfx::Color::colorWithRed(0.1, 0.2, 0.3, 0.4), {0.1, 0.2, 0.3, 0.4}},
+               {gfx::Color::colorWithWhite(0.5, 0.8), {0.5, 0.5, 0.5, 0.8}},
+               {gfx::Color::colorWithCMYK(0.1, 0.2, 0.3, 0.4, 1), {0, 0, 0, 0}},
+               {nullptr, {0, 0, 0, 0}}};
+  for (const auto& c : cases) {
+    RGBA got = ColorRGBAComponents(c.color);
+    EXPECT_DOUBLE_EQ(got.red, c.expected.red);
+    EXPECT_DOUBLE_EQ(got.green, c.expected.green);
+    EXPECT_DOUBLE_EQ(got.blue, c.expected.blue);
+    EXPECT_DOUBLE_EQ(got.alpha, c.expected.alpha);
+  }
+}

@@ -106,6 +106,20 @@ TEST_F(EditorTest, APressOnNoButtonDragsNothing) {
   EXPECT_TRUE(heard.empty());
 }
 
+TEST_F(EditorTest, ALostTouchPutsTheDraggedButtonDown) {
+  open(kABCD);
+  gfx::Rect home = editor->getSortButtonWithTitle("乙")->frame();
+  ui::TouchInput input(window);
+  auto finger = input.down(buttonCenter("乙"));
+  ui::TouchInput::wait(1.1);
+  input.move(finger, {200, 500});
+  input.cancel({finger});
+  advance(1.0);
+  EXPECT_EQ(editor->getSortButtonWithTitle("乙")->frame(), home);
+  EXPECT_FALSE(editor->getSortButtonWithTitle("乙")->isScareing());
+  EXPECT_EQ(editor->tmpKeys(), kABCD);
+}
+
 TEST_F(EditorTest, DeletingClosesTheGapOneButtonAfterAnother) {
   build(kABCD, true);
   ui::TouchInput(window).tap(itemCenter(2));  // show 丙
