@@ -1,0 +1,36 @@
+#include "widgets/channels/CBItemManager.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include "platform/foundation/Log.h"
+#include "widgets/channels/CBScrollNavBar.h"
+#include "widgets/channels/CBSortItemView.h"
+
+namespace widgets {
+
+RT_IMPLEMENT(CBItemManager) {}
+
+Ref<CBItemManager> CBItemManager::shareitemManager() {
+  static std::once_flag once;
+  static Ref<CBItemManager> shared;
+  std::call_once(once, [] { shared = rt::make<CBItemManager>(); });
+  return shared;
+}
+
+void CBItemManager::setItemTitles(std::vector<rt::String> titles) {
+  titles_ = std::move(titles);
+  if (auto bar = scrollNavBar_.lock()) bar->setItemKeys(titles_);
+  if (auto editor = sortItemView_.lock()) editor->setItemKeys(titles_);
+}
+
+void CBItemManager::removeTitle(const rt::String& title) {
+  titles_.erase(std::remove(titles_.begin(), titles_.end(), title), titles_.end());
+}
+
+void CBItemManager::printTitles() const {
+  fd::NSLog("********************************");
+  for (const auto& title : titles_) fd::NSLog("CBItemManager ---> %@", title);
+}
+
+}  // namespace widgets
