@@ -219,13 +219,15 @@ void WIWebImageManager::downloaded(const Ref<WIWebImageCombinedOperation>& op, c
                                    const Ref<fd::Data>& data, const Ref<fd::Error>& error, bool finished) {
   if (!op->isCancelled()) {
     if (error) {
-      onMainThread([&] {
-        if (!op->isCancelled()) completed(nullptr, error, WICacheTypeNone, finished, url);
-      });
+      // Listed before the caller hears of it, so that a caller asking again from its
+      // completion is refused like everyone after it.
       if (!isTransient(error->code())) {
         std::lock_guard lock(failedMutex_);
         failedURLs_.insert(url->absoluteString().utf8());
       }
+      onMainThread([&] {
+        if (!op->isCancelled()) completed(nullptr, error, WICacheTypeNone, finished, url);
+      });
     } else {
       if (options & WIManagerRetryFailed) {
         std::lock_guard lock(failedMutex_);
