@@ -7,7 +7,6 @@ namespace image {
 
 namespace {
 
-const char kImageURLKey = 0;
 constexpr const char* kImageLoadKey = "UIImageViewImageLoad";
 constexpr const char* kAnimationImagesKey = "UIImageViewAnimationImages";
 
@@ -19,10 +18,13 @@ Weak<ui::ImageView> weakOf(ui::ImageView& view) {
 
 void wi_setImageWithURL(ui::ImageView& view, const rt::Id& url, const Ref<gfx::Image>& placeholder,
                         WIManagerOptions options, WIDownloaderProgressBlock progress, WIViewCompletedBlock completed) {
-  wi_cancelCurrentImageLoad(view);
-  view.setAssociatedObject(&kImageURLKey, url, rt::AssociationPolicy::RetainNonatomic);
+  auto table = operationDictionary(view);
+  table->cancelEntry(kImageLoadKey);
+  table->setImageURL(url);
   Weak<ui::ImageView> weak = weakOf(view);
-  if (!(options & WIManagerPlaceholderOnFailure)) {
+  const bool showPlaceholder = !(options & WIManagerPlaceholderOnFailure);
+  const bool onMain = WIIsMainThread();
+  if (showPlaceholder && (!onMain || !url)) {
     WIRunOnMainSoon([weak, placeholder] {
       if (auto v = weak.lock()) v->setImage(placeholder);
     });
@@ -31,14 +33,21 @@ void wi_setImageWithURL(ui::ImageView& view, const rt::Id& url, const Ref<gfx::I
     if (completed) WIRunOnMainSoon([completed] { completed(nullptr, WINilURLError(), WICacheTypeNone, nullptr); });
     return;
   }
+  // On the main thread the placeholder waits until the manager has answered or gone
+  // asynchronous: a memory hit answers at once and replaces it before anything is drawn, so
+  // it is not set at all then. Whatever the completion sees is the same as if it had been.
+  const uint64_t load = showPlaceholder && onMain ? table->beginPlaceholderLoad() : 0;
   auto operation = WIWebImageManager::sharedManager()->downloadImageWithURL(
       url, options, std::move(progress),
-      [weak, url, placeholder, options, completed](Ref<gfx::Image> image, Ref<fd::Error> error, WICacheType type,
-                                                   bool finished, Ref<fd::URL>) {
+      [weak, url, placeholder, options, completed = std::move(completed), table, load](
+          Ref<gfx::Image> image, Ref<fd::Error> error, WICacheType type, bool finished, Ref<fd::URL>) {
         if (weak.expired()) return;
-        WIRunOnMainNow([&] {
+        WIRunOnMainNowInline([&] {
           auto v = weak.lock();
           if (!v) return;
+          if (load && table->takePendingPlaceholder(load)) {
+            if (!image || ((options & WIManagerManualImageSet) && completed)) v->setImage(placeholder);
+          }
           if (image && (options & WIManagerManualImageSet) && completed) {
             completed(image, error, type, url);
             return;
@@ -53,7 +62,10 @@ void wi_setImageWithURL(ui::ImageView& view, const rt::Id& url, const Ref<gfx::I
           if (completed && finished) completed(image, error, type, url);
         });
       });
-  wi_setImageLoadOperation(view, operation, kImageLoadKey);
+  if (load && table->takePendingPlaceholder(load)) view.setImage(placeholder);
+  // The completion may have run already (a memory hit): the finished load still takes the slot.
+  table->cancelEntry(kImageLoadKey);
+  table->setEntry(kImageLoadKey, operation);
 }
 
 void wi_setImageWithURL(ui::ImageView& view, const rt::Id& url) { wi_setImageWithURL(view, url, nullptr, 0, nullptr, nullptr); }
@@ -114,7 +126,7 @@ void wi_setAnimationImagesWithURLs(ui::ImageView& view, const std::vector<rt::Id
   wi_setImageLoadOperation(view, fd::Array::create(std::move(operations)), kAnimationImagesKey);
 }
 
-rt::Id wi_imageURL(ui::ImageView& view) { return view.associatedObject(&kImageURLKey); }
+rt::Id wi_imageURL(ui::ImageView& view) { return operationDictionary(view)->imageURL(); }
 
 void wi_cancelCurrentImageLoad(ui::ImageView& view) { wi_cancelImageLoadOperationWithKey(view, kImageLoadKey); }
 

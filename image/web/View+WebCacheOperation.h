@@ -3,6 +3,7 @@
 // "highlightedImage", ...): starting a load on a slot cancels the slot's previous one. The
 // table lives on the view (an associated object) and is used from the main thread only.
 #include <string>
+#include <string_view>
 
 #include "platform/ui/view/View.h"
 
@@ -12,13 +13,32 @@ namespace image {
 class WIOperationTable : public rt::Object {
   RT_CLASS(WIOperationTable, rt::Object)
  public:
-  rt::Id entry(const std::string& key) const;
-  void setEntry(const std::string& key, rt::Id value);
-  void removeEntry(const std::string& key);
-  size_t count() const { return entries_.size(); }
+  rt::Id entry(std::string_view key) const;
+  void setEntry(std::string_view key, rt::Id value);
+  void removeEntry(std::string_view key);
+  /// Cancels what the slot holds (see wi_cancelImageLoadOperationWithKey) and empties it.
+  void cancelEntry(std::string_view key);
+  /// Slots holding something.
+  size_t count() const;
+
+  /// The image view's URL, kept here beside its loads: one associated object per view.
+  const rt::Id& imageURL() const { return imageURL_; }
+  void setImageURL(rt::Id url) { imageURL_ = std::move(url); }
+
+  /// The image load whose placeholder still waits to be shown (main thread only): a new
+  /// number per load, so that an earlier load's completion never takes a later one's turn.
+  uint64_t beginPlaceholderLoad() { return pendingPlaceholder_ = ++loads_; }
+  bool takePendingPlaceholder(uint64_t load) {
+    if (pendingPlaceholder_ != load) return false;
+    pendingPlaceholder_ = 0;
+    return true;
+  }
 
  private:
   std::vector<std::pair<std::string, rt::Id>> entries_;  // few slots per view: a list beats a map
+  rt::Id imageURL_;
+  uint64_t loads_ = 0;
+  uint64_t pendingPlaceholder_ = 0;
 };
 
 /// The view's table, made on first use.

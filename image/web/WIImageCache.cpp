@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <typeinfo>
 
 #include "image/web/Image+ForceDecode.h"
 #include "image/web/Image+MultiFormat.h"
@@ -214,7 +215,9 @@ void WIImageCache::writeFile(const fd::String& path, const Ref<fd::Data>& bytes)
 
 Ref<gfx::Image> WIImageCache::imageFromMemoryCacheForKey(const WICacheKey& key) const {
   if (!key) return nullptr;
-  return rt::as<gfx::Image>(memCache_->objectForKey(boxedKey(*key)));
+  rt::Id object = memCache_->objectForKey(boxedKey(*key));
+  if (object && typeid(*object) == typeid(gfx::Image)) return std::static_pointer_cast<gfx::Image>(object);
+  return rt::as<gfx::Image>(object);
 }
 
 Ref<gfx::Image> WIImageCache::imageFromDiskCacheForKey(const WICacheKey& key) {

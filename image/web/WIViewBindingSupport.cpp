@@ -24,6 +24,8 @@ void WIRunOnMainSoon(std::function<void()> block) {
   else dispatch::mainQueue()->async(std::move(block));
 }
 
+bool WIIsMainThread() { return fd::Thread::isMainThread(); }
+
 void WIRunOnMainNow(const std::function<void()>& block) {
   if (fd::Thread::isMainThread()) block();
   else dispatch::mainQueue()->sync(block);

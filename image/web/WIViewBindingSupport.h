@@ -22,5 +22,11 @@ WIViewCompletedBlock WIWrapLegacyCompletedBlock(WILegacyCompletedBlock block);
 void WIRunOnMainSoon(std::function<void()> block);
 /// Inline on the main thread, else synchronously on the main queue.
 void WIRunOnMainNow(const std::function<void()>& block);
+/// The same without wrapping `block` when already on the main thread (the common case).
+bool WIIsMainThread();
+template <class F> void WIRunOnMainNowInline(F&& block) {
+  if (WIIsMainThread()) block();
+  else WIRunOnMainNow(std::function<void()>(std::ref(block)));
+}
 
 }  // namespace image

@@ -1,5 +1,7 @@
 #include "image/web/WIWebImageManager.h"
 
+#include <typeinfo>
+
 #include "platform/dispatch/MainQueue.h"
 #include "platform/foundation/net/URL.h"
 #include "platform/foundation/net/URLError.h"
@@ -11,12 +13,13 @@ namespace image {
 namespace {
 
 /// Inline on the main thread, else synchronously on the main queue.
-void onMainThread(const std::function<void()>& block) {
+template <class F> void onMainThread(F&& block) {
   if (fd::Thread::isMainThread()) block();
-  else dispatch::mainQueue()->sync(block);
+  else dispatch::mainQueue()->sync(std::function<void()>(std::ref(block)));
 }
 
 Ref<fd::URL> urlFromArgument(const rt::Id& argument) {
+  if (argument && typeid(*argument) == typeid(fd::URL)) return std::static_pointer_cast<fd::URL>(argument);
   if (auto url = rt::as<fd::URL>(argument)) return url;
   if (auto string = rt::as<fd::StringObject>(argument)) return fd::URL::URLWithString(string->string());
   return nullptr;
@@ -102,7 +105,8 @@ std::optional<fd::String> WIWebImageManager::cacheKeyForURL(const Ref<fd::URL>& 
 }
 
 bool WIWebImageManager::isFailedURL(const Ref<fd::URL>& url) const {
-  if (!url) return false;
+  // Most of the time nothing has failed: skip the key's conversion then.
+  if (!url || failedCount_.load(std::memory_order_acquire) == 0) return false;
   std::lock_guard lock(failedMutex_);
   return failedURLs_.count(url->absoluteString().utf8()) != 0;
 }
@@ -148,10 +152,23 @@ Ref<WIWebImageCombinedOperation> WIWebImageManager::downloadImageWithURL(const r
     return op;
   }
   addRunning(op);
-  auto key = cacheKeyForURL(url);
+  Ref<WIImageCache> cache;
+  WIManagerKeyFilterBlock filter;
+  {
+    std::lock_guard lock(settingsMutex_);
+    cache = imageCache_;
+    filter = cacheKeyFilter_;
+  }
+  std::optional<fd::String> key = filter ? filter(url) : std::optional<fd::String>(url->absoluteString());
   auto self = std::static_pointer_cast<WIWebImageManager>(shared_from_this());
-  auto cacheOperation = imageCache()->queryDiskCacheForKey(
-      key, [self, op, url, options, progress, completed](Ref<gfx::Image> cached, WICacheType type) {
+  // A memory hit answers here, as the query would, without wrapping the answer in a block.
+  if (auto cached = cache->imageFromMemoryCacheForKey(key)) {
+    cacheAnswered(op, url, options, progress, completed, cached, WICacheTypeMemory);
+    return op;
+  }
+  auto cacheOperation = cache->queryDiskCacheForKey(
+      key, [self, op, url, options, progress = std::move(progress), completed = std::move(completed)](
+               Ref<gfx::Image> cached, WICacheType type) {
         self->cacheAnswered(op, url, options, progress, completed, cached, type);
       });
   if (cacheOperation) op->setCacheOperation(cacheOperation);
@@ -224,6 +241,7 @@ void WIWebImageManager::downloaded(const Ref<WIWebImageCombinedOperation>& op, c
       if (!isTransient(error->code())) {
         std::lock_guard lock(failedMutex_);
         failedURLs_.insert(url->absoluteString().utf8());
+        failedCount_.store(failedURLs_.size(), std::memory_order_release);
       }
       onMainThread([&] {
         if (!op->isCancelled()) completed(nullptr, error, WICacheTypeNone, finished, url);
@@ -232,6 +250,7 @@ void WIWebImageManager::downloaded(const Ref<WIWebImageCombinedOperation>& op, c
       if (options & WIManagerRetryFailed) {
         std::lock_guard lock(failedMutex_);
         failedURLs_.erase(url->absoluteString().utf8());
+        failedCount_.store(failedURLs_.size(), std::memory_order_release);
       }
       const bool refreshAnsweredByURLCache = (options & WIManagerRefreshCached) && cached && !image;
       if (!refreshAnsweredByURLCache) {
@@ -309,9 +328,14 @@ void WIWebImageManager::diskImageExistsForURL(const Ref<fd::URL>& url, std::func
 }
 
 void WIWebImageManager::cancelAll() {
-  std::lock_guard lock(runningMutex_);
-  auto copy = runningOperations_;
+  std::vector<Ref<WIWebImageCombinedOperation>> copy;
+  {
+    std::lock_guard lock(runningMutex_);
+    copy = runningOperations_;
+  }
+  // Outside the lock: each cancel block removes its load from the list itself.
   for (const auto& op : copy) op->cancel();
+  std::lock_guard lock(runningMutex_);
   std::erase_if(runningOperations_, [&](const Ref<WIWebImageCombinedOperation>& op) {
     return std::find(copy.begin(), copy.end(), op) != copy.end();
   });

@@ -109,10 +109,11 @@ class WIWebImageManager : public rt::Object {
   Ref<WIImageCache> imageCache_;
   Ref<WIWebImageDownloader> imageDownloader_;
   WIManagerKeyFilterBlock cacheKeyFilter_;
-  mutable std::recursive_mutex failedMutex_;
+  mutable std::mutex failedMutex_;
   std::unordered_set<std::string> failedURLs_;
-  // Recursive: cancelAll runs cancel blocks that take it again on the same thread.
-  mutable std::recursive_mutex runningMutex_;
+  std::atomic<size_t> failedCount_{0};
+  // Never held while a load is cancelled (cancel blocks take it again).
+  mutable std::mutex runningMutex_;
   std::vector<Ref<WIWebImageCombinedOperation>> runningOperations_;
 };
 

@@ -131,6 +131,13 @@ TEST_F(WIViewBindingTest, PlaceholderOnFailureAndManualImageSetOptions) {
                      [&](Ref<gfx::Image> image, Ref<fd::Error>, WICacheType, rt::Id) { handed = image; });
   ASSERT_TRUE(pump([&] { return handed != nullptr; }));
   EXPECT_EQ(manual->image(), placeholder);
+  // The same from memory, answered before the call returns: the placeholder still shows.
+  auto again = makeView();
+  handed = nullptr;
+  wi_setImageWithURL(*again, pictureURL("thumb/manual.png"), placeholder, WIManagerManualImageSet,
+                     [&](Ref<gfx::Image> image, Ref<fd::Error>, WICacheType, rt::Id) { handed = image; });
+  EXPECT_TRUE(handed);
+  EXPECT_EQ(again->image(), placeholder);
   // Bit 11 without a block: set as usual.
   auto plain = makeView();
   wi_setImageWithURL(*plain, pictureURL("thumb/manual.png"), placeholder, WIManagerManualImageSet);
