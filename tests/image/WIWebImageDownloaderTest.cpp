@@ -1,0 +1,95 @@
+#include "image/web/WIWebImageDownloader.h"
+#include "platform/foundation/net/URL.h"
+#include "platform/foundation/threads/RunLoopDriver.h"
+#include "tests/image/ImageTestFixture.h"
+
+namespace imagetest {
+namespace {
+
+using namespace image;
+
+class WIWebImageDownloaderTest : public ImagePipelineTest {};
+
+TEST_F(WIWebImageDownloaderTest, RequestsCarryTheOptionsHeadersAndTimeOut) {
+  auto downloader = WIWebImageDownloader::create();
+  std::vector<Ref<fd::URLRequest>> requests;
+  downloader->setOperationFactory([&](Ref<fd::URLRequest> request, WIDownloaderOptions options,
+                                      WIDownloaderProgressBlock progress, WIDownloaderCompletedBlock completed,
+                                      std::function<void()> cancelled) {
+    requests.push_back(request);
+    return WIWebImageDownloaderOperation::create(request, options, progress, completed, cancelled);
+  });
+  downloader->setSuspended(true);
+  downloader->setDownloadTimeout(0);
+  auto plain = downloader->downloadImageWithURL(pictureURL("thumb/o1.png"), 0, nullptr, nullptr);
+  downloader->setValueForHTTPHeaderField(std::nullopt, "Accept");
+  downloader->setValueForHTTPHeaderField(fd::String("yes"), "X-Test");
+  auto cached = downloader->downloadImageWithURL(
+      pictureURL("thumb/o2.png"), WIDownloaderUseURLCache | WIDownloaderHandleCookies | WIDownloaderLowPriority | WIDownloaderHighPriority,
+      nullptr, nullptr);
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0]->cachePolicy(), fd::URLRequestCachePolicy::ReloadIgnoringLocalCacheData);
+  EXPECT_FALSE(requests[0]->HTTPShouldHandleCookies());
+  EXPECT_EQ(requests[0]->timeoutInterval(), 15.0);
+  EXPECT_EQ(requests[0]->valueForHTTPHeaderField("Accept"), fd::String("image/*;q=0.8"));
+  EXPECT_EQ(requests[1]->cachePolicy(), fd::URLRequestCachePolicy::UseProtocolCachePolicy);
+  EXPECT_TRUE(requests[1]->HTTPShouldHandleCookies());
+  EXPECT_FALSE(requests[1]->valueForHTTPHeaderField("Accept"));
+  EXPECT_EQ(requests[1]->valueForHTTPHeaderField("X-Test"), fd::String("yes"));
+  EXPECT_EQ(plain->downloadOperation()->queuePriority(), fd::OperationQueuePriority::Normal);
+  EXPECT_EQ(cached->downloadOperation()->queuePriority(), fd::OperationQueuePriority::High);
+  plain->cancel();
+  cached->cancel();
+  downloader->setSuspended(false);
+}
+
+TEST_F(WIWebImageDownloaderTest, ANilURLAnswersAtOnceAndTwoRequestsShareOneDownload) {
+  auto downloader = WIWebImageDownloader::create();
+  int nilCalls = 0;
+  EXPECT_FALSE(downloader->downloadImageWithURL(nullptr, 0, nullptr, [&](auto image, auto data, auto error, bool finished) {
+    ++nilCalls;
+    EXPECT_FALSE(image || data || error || finished);
+  }));
+  EXPECT_EQ(nilCalls, 1);
+
+  std::vector<int> order;
+  std::vector<Ref<fd::Data>> datas;
+  auto url = pictureURL("photo/shared.jpg");
+  auto first = downloader->downloadImageWithURL(url, 0, nullptr, [&](auto, Ref<fd::Data> data, auto, bool) {
+    order.push_back(1);
+    datas.push_back(data);
+  });
+  auto second = downloader->downloadImageWithURL(url, 0, nullptr, [&](auto, Ref<fd::Data> data, auto, bool) {
+    order.push_back(2);
+    datas.push_back(data);
+  });
+  EXPECT_TRUE(first->startedDownload());
+  EXPECT_FALSE(second->startedDownload());
+  EXPECT_EQ(first->downloadOperation(), second->downloadOperation());
+  ASSERT_TRUE(pump([&] { return order.size() == 2; }));
+  EXPECT_EQ(order, (std::vector<int>{1, 2}));
+  EXPECT_EQ(datas[0], datas[1]);
+  // After completion a new request starts a new download.
+  auto third = downloader->downloadImageWithURL(url, 0, nullptr, nullptr);
+  EXPECT_TRUE(third->startedDownload());
+  third->cancel();
+}
+
+TEST_F(WIWebImageDownloaderTest, LastInFirstOutRunsTheNewestFirst) {
+  auto downloader = WIWebImageDownloader::create();
+  downloader->setMaxConcurrentDownloads(1);
+  downloader->setExecutionOrder(WIDownloaderLIFO);
+  downloader->setSuspended(true);
+  std::vector<std::string> finished;
+  std::vector<Ref<WIWebImageDownloadToken>> tokens;
+  for (const char* name : {"A", "B", "C"}) {
+    tokens.push_back(downloader->downloadImageWithURL(pictureURL(std::string("thumb/lifo") + name + ".png"), 0, nullptr,
+                                                      [&finished, name](auto, auto, auto, bool) { finished.push_back(name); }));
+  }
+  downloader->setSuspended(false);
+  ASSERT_TRUE(pump([&] { return finished.size() == 3; }));
+  EXPECT_EQ(finished, (std::vector<std::string>{"C", "B", "A"}));
+}
+
+}  // namespace
+}  // namespace imagetest
