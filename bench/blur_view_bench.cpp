@@ -1,0 +1,123 @@
+// One update of a full-screen blur view (snapshot of what lies beneath, blur, contents
+// installed) against the plain path: the same scene rendered into a bitmap context at the same
+// scale, then a plain separable running-sum box blur of those pixels with the same box and
+// passes. The closing line gives the ratio.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <vector>
+
+#include "platform/graphics/ImageContext.h"
+#include "platform/ui/controls/Label.h"
+#include "platform/ui/view/Window.h"
+#include "widgets/blur/BVBlurView.h"
+#include "widgets/blur/Image+BVBlurView.h"
+
+namespace {
+
+constexpr double kWidth = 375, kHeight = 667;
+
+struct Scene {
+  Ref<ui::Window> window;
+  Ref<ui::View> backdrop;
+  Ref<widgets::BVBlurView> blur;
+
+  Scene() {
+    window = rt::make<ui::Window>(gfx::RectMake(0, 0, kWidth, kHeight));
+    window->makeKeyAndVisible();
+    backdrop = rt::make<ui::View>(gfx::RectMake(0, 0, kWidth, kHeight));
+    backdrop->setBackgroundColor(gfx::Color::whiteColor());
+    window->addSubview(backdrop);
+    for (int i = 0; i < 12; ++i) {
+      auto row = rt::make<ui::View>(gfx::RectMake(0, i * 56.0, kWidth, 48));
+      row->setBackgroundColor(gfx::Color::colorWithHue(i / 12.0, 0.6, 0.9, 1));
+      auto label = rt::make<ui::Label>(gfx::RectMake(12, 8, kWidth - 24, 32));
+      label->setText("District news headline number " + std::to_string(i));
+      row->addSubview(label);
+      backdrop->addSubview(row);
+    }
+    blur = rt::make<widgets::BVBlurView>(gfx::RectMake(0, 0, kWidth, kHeight));
+    blur->setDynamic(false);
+    backdrop->addSubview(blur);
+  }
+};
+
+void BM_BlurViewUpdate(benchmark::State& state) {
+  Scene scene;
+  for (auto _ : state) {
+    scene.blur->updateAsynchronously(false, nullptr);
+    benchmark::DoNotOptimize(scene.blur->layer()->contents());
+  }
+}
+
+// One axis of a running-sum box filter with the edges extended.
+void boxLine(const uint8_t* src, uint8_t* dst, size_t n, size_t stride, int radius) {
+  for (int c = 0; c < 4; ++c) {
+    int sum = 0;
+    for (int k = -radius; k <= radius; ++k) sum += src[static_cast<size_t>(std::clamp<int>(k, 0, static_cast<int>(n) - 1)) * stride + c];
+    for (size_t i = 0; i < n; ++i) {
+      dst[i * stride + c] = static_cast<uint8_t>((sum + radius) / (2 * radius + 1));
+      int out = std::clamp<int>(static_cast<int>(i) - radius, 0, static_cast<int>(n) - 1);
+      int in = std::clamp<int>(static_cast<int>(i) + radius + 1, 0, static_cast<int>(n) - 1);
+      sum += src[static_cast<size_t>(in) * stride + c] - src[static_cast<size_t>(out) * stride + c];
+    }
+  }
+}
+
+void BM_PlainSnapshotAndBoxBlur(benchmark::State& state) {
+  Scene scene;
+  double scale = scene.blur->snapshotScale();
+  int radius = static_cast<int>(widgets::BVBoxSize(scene.blur->blurRadius(), scale) / 2);
+  unsigned passes = scene.blur->iterations();
+  scene.blur->removeFromSuperview();
+  for (auto _ : state) {
+    gfx::beginImageContextWithOptions({kWidth, kHeight}, false, scale);
+    scene.backdrop->layer()->renderInContext(*gfx::currentContext());
+    auto image = gfx::imageFromCurrentImageContext();
+    gfx::endImageContext();
+    auto bitmap = image->CGImage();
+    size_t w = bitmap->width(), h = bitmap->height();
+    std::vector<uint8_t> a(w * h * 4), b(a.size());
+    for (size_t y = 0; y < h; ++y) std::copy_n(bitmap->bytes() + y * bitmap->bytesPerRow(), w * 4, &a[y * w * 4]);
+    for (unsigned i = 0; i < passes; ++i) {
+      for (size_t y = 0; y < h; ++y) boxLine(&a[y * w * 4], &b[y * w * 4], w, 4, radius);
+      for (size_t x = 0; x < w; ++x) boxLine(&b[x * 4], &a[x * 4], h, w * 4, radius);
+    }
+    benchmark::DoNotOptimize(a.data());
+  }
+}
+
+BENCHMARK(BM_BlurViewUpdate)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlainSnapshotAndBoxBlur)->Unit(benchmark::kMicrosecond);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& r : runs)
+      if (r.run_type == Run::RT_Iteration && r.iterations > 0)
+        seconds[r.benchmark_name()] = r.cpu_accumulated_time / static_cast<double>(r.iterations);
+    ConsoleReporter::ReportRuns(runs);
+  }
+  std::map<std::string, double> seconds;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter r;
+  benchmark::RunSpecifiedBenchmarks(&r);
+  double view = 0, plain = 0;
+  for (auto& [name, s] : r.seconds) {
+    if (name.rfind("BM_BlurViewUpdate", 0) == 0) view = s;
+    if (name.rfind("BM_PlainSnapshotAndBoxBlur", 0) == 0) plain = s;
+  }
+  if (view > 0 && plain > 0)
+    std::printf("blur view update %.0f us, plain snapshot + box blur %.0f us, view / plain = %.2f (%.0fx%.0f)\n",
+                view * 1e6, plain * 1e6, view / plain, kWidth, kHeight);
+  benchmark::Shutdown();
+  return 0;
+}
