@@ -85,6 +85,8 @@ void MediaPlayer::start() {
     if (!p) return;
     p->engineSeeking_ = false;
     p->finishSeeks(true);
+    // The clock may have moved on while the engine was getting there.
+    if (p->virtualClock_) p->followClock();
   };
   events.ended = [weak] {
     auto p = weak.lock();
@@ -137,6 +139,7 @@ void MediaPlayer::setRate(double rate) {
       clockTimer_->invalidate();
       clockTimer_ = nullptr;
     }
+    followClock();
     return;
   }
   if (rate > 0) {
@@ -150,7 +153,7 @@ void MediaPlayer::setRate(double rate) {
 void MediaPlayer::followClock() {
   if (!engine_ || ended_) return;
   double p = position();
-  if (duration_ >= 0 && p >= duration_) {
+  if (duration_ >= 0 && p >= duration_ && rate_ > 0) {
     anchor(duration_);
     reachedEnd();
     return;

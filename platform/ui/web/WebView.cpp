@@ -178,6 +178,13 @@ void WebView::fetch(const Ref<fd::URLRequest>& request, uint64_t generation, int
         if (hasPrefix(mime, "image/")) {
           entry.data = data;
           html = "<html><body style=\"margin:0\"><img src=\"kd-data:picture\"></body></html>";
+        } else if (hasPrefix(mime, "video/") || hasPrefix(mime, "audio/")) {
+          // A stream opened directly shows as a page holding only its player.
+          const char* tag = hasPrefix(mime, "video/") ? "video" : "audio";
+          html = std::string("<html><head><meta name=\"viewport\" content=\"width=device-width\"></head>"
+                             "<body style=\"margin:0;background-color:black\"><") +
+                 tag + " controls width=\"100%\" src=\"" + base->absoluteString().utf8() + "\"></" + tag +
+                 "></body></html>";
         } else {
           html = decodeText(data, response ? response->textEncodingName() : std::nullopt);
         }
