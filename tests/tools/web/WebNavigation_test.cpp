@@ -180,3 +180,21 @@ TEST_F(WebViewTest, PageSitsInTheScrollViewWhoseWidthFollowsTheView) {
   EXPECT_NEAR(web->pageSize().width, 200, 1);
   EXPECT_GT(web->pageSize().height, plain.height);
 }
+
+TEST_F(WebViewTest, RequestCachePolicyIsHonoured) {
+  auto picture = fd::URL::URLWithString(rt::String(url("/pictures/photo/p7.jpg").c_str()));
+  using Policy = fd::URLRequestCachePolicy;
+  // Nothing cached yet: a cache-only load fails without asking the server.
+  web->loadRequest(fd::URLRequest::requestWithURL(picture, Policy::ReturnCacheDataDontLoad, 10));
+  ASSERT_TRUE(waitForLoad());
+  EXPECT_EQ(recorder->events.back(), "fail:" + std::to_string(fd::NSURLErrorResourceUnavailable));
+  // Loaded once (the service lets pictures be cached for a day), it then comes from the cache.
+  web->loadRequest(fd::URLRequest::requestWithURL(picture));
+  ASSERT_TRUE(waitForLoad());
+  EXPECT_EQ(recorder->events.back(), "finish");
+  gfx::Size shown = web->pageSize();
+  web->loadRequest(fd::URLRequest::requestWithURL(picture, Policy::ReturnCacheDataDontLoad, 10));
+  ASSERT_TRUE(waitForLoad());
+  EXPECT_EQ(recorder->events.back(), "finish");
+  EXPECT_EQ(web->pageSize(), shown);
+}
