@@ -134,6 +134,7 @@ void WebView::navigate(Entry entry, WebViewNavigationType type, int64_t historyT
   loading_ = true;
   started_ = false;
   pending_ = entry;
+  pendingType_ = type;
   hasPending_ = true;
   Weak<WebView> weak = std::static_pointer_cast<WebView>(self());
   dispatch::mainQueue()->async([weak, generation, historyTarget] {
@@ -232,7 +233,10 @@ void WebView::commit(const Entry& entry, const std::string& html, Ref<fd::URL> b
   hasPending_ = false;
   laidOutWidth_ = -1;
   relayOut();
-  scrollView_->setContentOffset(gfx::Point{0, -scrollView_->contentInset().top});
+  // A reloaded page stays where it was read (a pull-down header may still be settling);
+  // any other page starts at its top.
+  if (pendingType_ != WebViewNavigationType::Reload)
+    scrollView_->setContentOffset(gfx::Point{0, -scrollView_->contentInset().top});
   finishIfSettled(generation);
 }
 

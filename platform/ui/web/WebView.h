@@ -145,6 +145,7 @@ class WebView : public View {
   std::vector<Entry> history_;
   int64_t index_ = -1;
   Entry pending_;  // the entry being loaded (its request is `request()` meanwhile)
+  WebViewNavigationType pendingType_ = WebViewNavigationType::Other;
   bool hasPending_ = false;
   Ref<fd::URLSessionDataTask> mainTask_;
   std::vector<Ref<fd::URLSessionDataTask>> pictureTasks_;

@@ -5,6 +5,7 @@
 #include "platform/foundation/net/URLError.h"
 #include "platform/foundation/threads/RunLoopDriver.h"
 #include "platform/foundation/text/StringEncoding.h"
+#include "platform/ui/lists/RefreshControl.h"
 #include "platform/ui/lists/ScrollView.h"
 #include "tests/tools/web/WebViewFixture.h"
 
@@ -197,4 +198,41 @@ TEST_F(WebViewTest, RequestCachePolicyIsHonoured) {
   ASSERT_TRUE(waitForLoad());
   EXPECT_EQ(recorder->events.back(), "finish");
   EXPECT_EQ(web->pageSize(), shown);
+}
+
+TEST_F(WebViewTest, ScrollViewHostsAPullDownHeaderThatReloadsThePage) {
+  auto refresh = rt::make<ui::RefreshControl>();
+  web->scrollView()->addSubview(refresh);
+  std::weak_ptr<ui::WebView> weakWeb = web;
+  int pulls = 0;
+  refresh->addTarget(
+      refresh,
+      [&pulls, weakWeb](ui::Control&, ui::Event*) {
+        ++pulls;
+        if (auto w = weakWeb.lock()) w->reload();
+      },
+      ui::ControlEventValueChanged);
+  load("/web/radio.html");
+  ASSERT_TRUE(waitForLoad());
+  // The page's bands go beneath the header, which stays on top.
+  const auto& subs = web->scrollView()->subviews();
+  ASSERT_GT(subs.size(), 1u);
+  EXPECT_EQ(subs.back(), refresh);
+
+  ui::HeadlessHost host(ui::Screen::mainScreen());
+  host.setWindowSource([this] { return std::vector<Ref<ui::Window>>{window}; });
+  host.drag({187, 150}, {187, 450}, 0.4);
+  EXPECT_EQ(pulls, 1);
+  EXPECT_TRUE(refresh->isRefreshing());
+  ASSERT_TRUE(waitForLoad());
+  EXPECT_EQ(recorder->events[recorder->events.size() - 3],
+            "should:" + type(WebViewNavigationType::Reload) + ":" + url("/web/radio.html"));
+  EXPECT_EQ(recorder->events.back(), "finish");
+  // The reloaded page stays where it was: the list settles with the header revealed.
+  auto sv = web->scrollView();
+  ASSERT_TRUE(fd::RunLoopDriver::runUntil([&] { return !sv->isDecelerating() && !sv->isDragging(); }, 5));
+  ASSERT_TRUE(fd::RunLoopDriver::runUntil([&] { return sv->contentOffset().y == -sv->contentInset().top; }, 5));
+  EXPECT_EQ(sv->contentInset().top, ui::RefreshControl::kHeight);
+  refresh->endRefreshing();
+  EXPECT_EQ(web->scrollView()->subviews().back(), refresh);
 }
