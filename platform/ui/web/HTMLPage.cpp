@@ -76,25 +76,44 @@ void HTMLPage::draw(gfx::Context& ctx, gfx::Rect rect) {
   ctx.restoreGState();
 }
 
+const HTMLMediaBox* HTMLPage::mediaOf(const litehtml::element::ptr& el, gfx::Rect* box) const {
+  const char* tag = el->get_tagName();
+  if (!tag || (std::string(tag) != "video" && std::string(tag) != "audio")) return nullptr;
+  const char* src = el->get_attr("src");
+  auto url = src ? container_->resolve(src) : nullptr;
+  const HTMLMediaBox* media = url ? container_->mediaBox(url->absoluteString().utf8()) : nullptr;
+  if (media && box) {
+    litehtml::position p = el->get_placement();
+    *box = gfx::RectMake(p.x * scale_, p.y * scale_, p.width * scale_, p.height * scale_);
+  }
+  return media;
+}
+
 const HTMLMediaBox* HTMLPage::tap(gfx::Point point, gfx::Rect* box) {
   if (!document_ || !document_->root()) return nullptr;
   int x = static_cast<int>(point.x / scale_), y = static_cast<int>(point.y / scale_);
   for (auto el = document_->root()->get_element_by_point(x, y, x, y); el; el = el->parent()) {
     const char* tag = el->get_tagName();
     if (!tag || (std::string(tag) != "video" && std::string(tag) != "audio")) continue;
-    const char* src = el->get_attr("src");
-    auto url = src ? container_->resolve(src) : nullptr;
-    const HTMLMediaBox* media = url ? container_->mediaBox(url->absoluteString().utf8()) : nullptr;
-    if (!media) break;
-    if (box) {
-      litehtml::position p = el->get_placement();
-      *box = gfx::RectMake(p.x * scale_, p.y * scale_, p.width * scale_, p.height * scale_);
-    }
-    return media;
+    return mediaOf(el, box);
   }
   litehtml::position::vector redraw;
   document_->on_lbutton_down(x, y, x, y, redraw);
   document_->on_lbutton_up(x, y, x, y, redraw);
+  return nullptr;
+}
+
+const HTMLMediaBox* HTMLPage::autoplayMedia(gfx::Rect* box) const {
+  if (!document_ || !document_->root()) return nullptr;
+  std::vector<litehtml::element::ptr> stack{document_->root()};
+  while (!stack.empty()) {
+    auto el = stack.back();
+    stack.pop_back();
+    if (el->get_attr("autoplay")) {
+      if (const HTMLMediaBox* media = mediaOf(el, box)) return media;
+    }
+    for (size_t i = el->get_children_count(); i > 0; --i) stack.push_back(el->get_child(static_cast<int>(i - 1)));
+  }
   return nullptr;
 }
 

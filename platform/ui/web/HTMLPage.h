@@ -37,6 +37,9 @@ class HTMLPage {
   /// the media element there when there is one (its box in page points to `box`).
   const HTMLMediaBox* tap(gfx::Point point, gfx::Rect* box);
 
+  /// The first media element marked to play by itself, with its box in page points.
+  const HTMLMediaBox* autoplayMedia(gfx::Rect* box) const;
+
   HTMLDocumentContainer& container() { return *container_; }
   bool wantsDeviceWidth() const { return deviceWidth_; }
   const std::string& title() const { return container_->title(); }
@@ -46,6 +49,7 @@ class HTMLPage {
   std::unique_ptr<litehtml::context> context_;
   std::shared_ptr<litehtml::document> document_;
   bool deviceWidth_ = false;
+  const HTMLMediaBox* mediaOf(const litehtml::element::ptr& el, gfx::Rect* box) const;
   int layoutWidth_ = 0;
   double scale_ = 1;
 };

@@ -254,6 +254,10 @@ void WebView::finishIfSettled(uint64_t generation) {
   if (page_->container().pendingImageCount() > 0) return;
   loading_ = false;
   pictureTasks_.clear();
+  if (!mediaNeedsUserAction_) {
+    gfx::Rect box = gfx::RectZero;
+    if (const HTMLMediaBox* media = page_->autoplayMedia(&box)) playMedia(*media, box);
+  }
   if (auto d = liveDelegate()) d->webViewDidFinishLoad(*this);
 }
 
@@ -419,9 +423,12 @@ void WebView::tapped(gfx::Point point) {
   if (!page_) return;
   gfx::Rect box = gfx::RectZero;
   const HTMLMediaBox* media = page_->tap(point, &box);
-  if (!media) return;
+  if (media) playMedia(*media, box);
+}
+
+void WebView::playMedia(const HTMLMediaBox& media, gfx::Rect box) {
   closeMedia();
-  auto url = fd::URL::URLWithString(rt::String(media->url.c_str()));
+  auto url = fd::URL::URLWithString(rt::String(media.url.c_str()));
   if (!url) return;
   mediaView_ = rt::make<MediaPlayerView>(box, url);
   scrollView_->addSubview(mediaView_);

@@ -20,6 +20,7 @@
 namespace ui {
 
 class HTMLPage;
+struct HTMLMediaBox;
 class MediaPlayerView;
 class ScrollView;
 class WebPageScrollView;
@@ -96,6 +97,8 @@ class WebView : public View {
   // ---- behaviour
   bool scalesPageToFit() const { return scalesPageToFit_; }
   void setScalesPageToFit(bool on);
+  /// On: media elements play only when tapped. Off: the first one marked "autoplay" starts
+  /// as the page finishes loading.
   bool mediaPlaybackRequiresUserAction() const { return mediaNeedsUserAction_; }
   void setMediaPlaybackRequiresUserAction(bool on) { mediaNeedsUserAction_ = on; }
   uint64_t dataDetectorTypes() const { return dataDetectorTypes_; }
@@ -132,6 +135,7 @@ class WebView : public View {
   void pictureArrived(const std::string& url, Ref<fd::Data> data, uint64_t generation);
   void followLink(const std::string& url);
   void tapped(gfx::Point point);
+  void playMedia(const HTMLMediaBox& media, gfx::Rect box);
   void relayOut();
   void placeTiles();
   void closeMedia();

@@ -52,3 +52,20 @@ TEST_F(WebViewTest, StreamLoadedDirectlyShowsAPlayerThatWaitsForATap) {
   EXPECT_EQ(web->activeMediaView()->player()->currentItem()->URL()->absoluteString().utf8(),
             url("/media/hl20161201_5002_800k.mp4"));
 }
+
+TEST_F(WebViewTest, AutoplayElementStartsOnlyWhenUserActionIsNotRequired) {
+  const std::string page = "<html><head><meta name=\"viewport\" content=\"width=device-width\"></head><body>"
+                           "<video autoplay src=\"/media/hl20161201_5002.mp4\" width=\"100%\"></video></body></html>";
+  auto base = fd::URL::URLWithString(rt::String(url("/").c_str()));
+  web->loadHTMLString(rt::String(page.c_str()), base);
+  ASSERT_TRUE(waitForLoad());
+  EXPECT_EQ(web->activeMediaView(), nullptr);
+
+  web->setMediaPlaybackRequiresUserAction(false);
+  web->loadHTMLString(rt::String(page.c_str()), base);
+  ASSERT_TRUE(waitForLoad());
+  auto media = web->activeMediaView();
+  ASSERT_TRUE(media);
+  EXPECT_GT(media->player()->rate(), 0);
+  EXPECT_NEAR(media->frame().size.width, 375 - 16, 1);
+}
