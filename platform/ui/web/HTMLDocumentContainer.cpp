@@ -434,14 +434,10 @@ void HTMLDocumentContainer::draw_list_marker(litehtml::uint_ptr hdc, const liteh
     default: {
       // Numbered kinds: the number and a full stop, ending at the marker's right edge.
       std::string label = std::to_string(marker.index) + ".";
-      if (const FontEntry* f = fontAt(marker.font)) {
-        const auto& line = lineFor(marker.font, label);
-        if (line) {
-          ctx->translateCTM(gfx::RectGetMaxX(r) - line->width(), gfx::RectGetMaxY(r));
-          ctx->scaleCTM(1, -1);
-          (void)f;
-          line->draw(*ctx, gfx::Point{0, 0});
-        }
+      if (const auto& line = fontAt(marker.font) ? lineFor(marker.font, label) : nullptr) {
+        ctx->translateCTM(gfx::RectGetMaxX(r) - line->width(), gfx::RectGetMaxY(r));
+        ctx->scaleCTM(1, -1);
+        line->draw(*ctx, gfx::Point{0, 0});
       }
       break;
     }

@@ -21,6 +21,8 @@ namespace {
 
 /// Band height of the page drawing, in points.
 constexpr double kTileHeight = 512;
+/// The history target of a load whose data this view cannot show: it starts, then fails.
+constexpr int64_t kUnshowable = -2;
 
 std::string decodeText(const Ref<fd::Data>& data, const std::optional<rt::String>& encodingName) {
   if (!data) return {};
@@ -101,13 +103,10 @@ void WebView::loadData(const Ref<fd::Data>& data, const rt::String& MIMEType, co
   } else if (hasPrefix(MIMEType, "text/") || hasPrefix(MIMEType, "application/xhtml")) {
     e.html = decodeText(data, textEncodingName.isEmpty() ? std::nullopt : std::optional<rt::String>(textEncodingName));
   } else {
-    // A kind this view cannot show: the load starts and fails.
-    e.html.clear();
-    e.data = nullptr;
-    e.request = fd::URLRequest::requestWithURL(baseURL ? baseURL : fd::URL::URLWithString("about:blank"));
     e.kind = Entry::Kind::Request;
+    e.request = fd::URLRequest::requestWithURL(baseURL ? baseURL : fd::URL::URLWithString("about:blank"));
     e.baseURL = nullptr;
-    navigate(std::move(e), WebViewNavigationType::Other, -2);
+    navigate(std::move(e), WebViewNavigationType::Other, kUnshowable);
     return;
   }
   navigate(std::move(e), WebViewNavigationType::Other, -1);
@@ -144,7 +143,7 @@ void WebView::navigate(Entry entry, WebViewNavigationType type, int64_t historyT
     if (auto d = w->liveDelegate()) d->webViewDidStartLoad(*w);
     if (generation != w->generation_) return;  // the delegate stopped or replaced the load
     const Entry& e = w->pending_;
-    if (historyTarget == -2) {
+    if (historyTarget == kUnshowable) {
       w->fail(fd::makeURLError(fd::NSURLErrorCannotDecodeContentData, e.request->URL()), generation);
     } else if (e.kind == Entry::Kind::Request) {
       w->fetch(e.request, generation, historyTarget);
