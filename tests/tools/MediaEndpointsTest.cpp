@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/tools/ServiceClient.h"
+#include "tools/sample-service/service/Catalog.h"
 #include "tools/sample-service/service/MediaMaker.h"
 
 using sampletest::RunningService;
@@ -65,4 +66,31 @@ TEST(MediaEndpointsTest, ClipsDifferBySeedAndHoldThirtyFrames) {
   size_t frames = 0;
   for (size_t at = bytes.find("00dc"); at != std::string::npos; at = bytes.find("00dc", at + 4)) ++frames;
   EXPECT_EQ(frames, 60u);  // each frame's chunk and its index entry
+}
+
+TEST(MediaEndpointsTest, VideoPagesPointAtThePlayableClip) {
+  RunningService service;
+  auto client = service.client();
+  int withVideo = 0, posterOnly = 0;
+  for (const auto& v : *service.server().catalog().videosOfCategory("1")) {
+    auto page = client.Get("/web/video/" + v.id + ".html");
+    ASSERT_TRUE(page);
+    ASSERT_EQ(page->status, 200) << v.id;
+    if (v.httpStreamUrl.empty()) {
+      EXPECT_EQ(page->body.find("<video"), std::string::npos);
+      ++posterOnly;
+      continue;
+    }
+    ++withVideo;
+    // The manifest names are not playable: the page's source is the clip itself, and it is served.
+    size_t at = page->body.find("src=\"", page->body.find("<video"));
+    ASSERT_NE(at, std::string::npos);
+    std::string src = page->body.substr(at + 5, page->body.find('"', at + 5) - at - 5);
+    EXPECT_EQ(src.substr(src.size() - 4), ".mp4") << src;
+    auto clip = client.Get(src.substr(service.server().baseURL().size()));
+    ASSERT_TRUE(clip);
+    EXPECT_EQ(clip->status, 200) << src;
+  }
+  EXPECT_GT(withVideo, 0);
+  EXPECT_GT(posterOnly, 0);
 }

@@ -59,7 +59,9 @@ std::optional<std::string> webPage(const Catalog& catalog, const std::string& pa
     for (const char* category : {"1", "8"}) {
       for (const auto& v : *catalog.videosOfCategory(category)) {
         if (v.id != id) continue;
-        if (v.httpStreamUrl.empty()) break;
+        // A video without a stream shows its poster alone.
+        if (v.httpStreamUrl.empty())
+          return page(v.title, "<p><img src=\"" + v.image + "\" width=\"100%\"/></p><p>" + v.date + "</p>");
         return page(v.title, "<video controls poster=\"" + v.image + "\" src=\"" + playableAddress(v.httpStreamUrl) +
                                  "\" width=\"100%\"></video><p>" + v.date + "</p>");
       }
