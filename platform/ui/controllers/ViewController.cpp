@@ -195,7 +195,7 @@ void ViewController::presentViewController(const Ref<ViewController>& controller
 
   presenter->beginAppearanceTransition(false, animated);
   controller->beginAppearanceTransition(true, animated);
-  if (!animated) {
+  if (!animated || controller->presentsOverPresenter()) {
     presenter->finishPresentation(controller, std::move(completion), false);
     return;
   }
@@ -212,7 +212,7 @@ void ViewController::finishPresentation(const Ref<ViewController>& presented, Co
   (void)animated;
   if (presented_ != presented || !presented->beingPresented_) return;
   // The covered screen leaves the window; dismissal puts it back where it was.
-  if (view_) {
+  if (view_ && !presented->presentsOverPresenter()) {
     if (auto sup = view_->superview()) {
       auto& subs = sup->subviews();
       coveredIndex_ = static_cast<size_t>(std::find(subs.begin(), subs.end(), view_) - subs.begin());
@@ -259,7 +259,7 @@ void ViewController::dismissViewControllerAnimated(bool animated, Completion com
   presenter->coveredSuperview_.reset();
   top->beginAppearanceTransition(false, animated);
   presenter->beginAppearanceTransition(true, animated);
-  if (!animated || !window) {
+  if (!animated || !window || top->presentsOverPresenter()) {
     presenter->finishDismissal(std::move(chain), std::move(completion), animated);
     return;
   }

@@ -93,6 +93,9 @@ class ViewController : public Responder {
   /// when it presents nothing.
   void dismissViewControllerAnimated(bool animated, Completion completion = nullptr);
   Ref<ViewController> presentedViewController() const;
+  /// True for controllers shown over the screen that presents them (alerts): that screen stays
+  /// in the window beneath, and they come and go without sliding.
+  virtual bool presentsOverPresenter() const { return false; }
   Ref<ViewController> presentingViewController() const;
   bool isBeingPresented() const { return beingPresented_; }
   bool isBeingDismissed() const { return beingDismissed_; }

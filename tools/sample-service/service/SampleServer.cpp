@@ -6,6 +6,7 @@
 
 #include "tools/sample-service/service/Catalog.h"
 #include "tools/sample-service/service/ContentService.h"
+#include "tools/sample-service/service/MediaMaker.h"
 #include "tools/sample-service/service/PictureMaker.h"
 #include "tools/sample-service/service/Signing.h"
 #include "tools/sample-service/service/WebPages.h"
@@ -71,6 +72,7 @@ bool SampleServer::start(std::string* error) {
   catalog_ = std::make_unique<Catalog>(options_.seed, baseURL());
   content_ = std::make_unique<ContentService>(*catalog_);
   pictures_ = std::make_unique<PictureMaker>(options_.seed);
+  media_ = std::make_unique<MediaMaker>();
   {
     std::lock_guard lock(mutex_);
     stopping_ = false;
@@ -83,6 +85,7 @@ bool SampleServer::start(std::string* error) {
   server->Get("/mas/front/appList.jsp", [this](const httplib::Request& q, httplib::Response& r) { serveVideoList(q, r); });
   server->Get(R"(/pictures/(.+))", [this](const httplib::Request& q, httplib::Response& r) { servePicture(q, r); });
   server->Get(R"(/web/(.+))", [this](const httplib::Request& q, httplib::Response& r) { serveWebPage(q, r); });
+  server->Get(R"(/media/(.+))", [this](const httplib::Request& q, httplib::Response& r) { serveMedia(q, r); });
   server_ = std::move(server);
   thread_ = std::thread([s = server_.get()] { s->listen_after_bind(); });
   // Stopping before the loop runs would be lost, so wait until it does.
@@ -153,6 +156,19 @@ void SampleServer::serveWebPage(const httplib::Request& request, httplib::Respon
     return;
   }
   response.set_content(*html, "text/html; charset=utf-8");
+}
+
+void SampleServer::serveMedia(const httplib::Request& request, httplib::Response& response) {
+  if (!pause(options_.latencyMilliseconds)) return;
+  auto media = media_->media(request.matches[1].str());
+  if (!media) {
+    response.status = 404;
+    response.set_content("no such clip\n", "text/plain; charset=utf-8");
+    return;
+  }
+  // Byte ranges (for seeking) are answered by the server from the whole body.
+  response.set_content(reinterpret_cast<const char*>(media->bytes->data()), media->bytes->size(),
+                       media->contentType.c_str());
 }
 
 }  // namespace sample

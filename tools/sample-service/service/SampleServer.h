@@ -20,6 +20,7 @@ namespace sample {
 
 class Catalog;
 class ContentService;
+class MediaMaker;
 class PictureMaker;
 
 class SampleServer {
@@ -48,6 +49,7 @@ class SampleServer {
   void serveVideoList(const httplib::Request& request, httplib::Response& response);
   void servePicture(const httplib::Request& request, httplib::Response& response);
   void serveWebPage(const httplib::Request& request, httplib::Response& response);
+  void serveMedia(const httplib::Request& request, httplib::Response& response);
   /// Waits `milliseconds` unless the server stops first; false when it stopped.
   bool pause(int64_t milliseconds);
 
@@ -57,6 +59,7 @@ class SampleServer {
   std::unique_ptr<Catalog> catalog_;
   std::unique_ptr<ContentService> content_;
   std::unique_ptr<PictureMaker> pictures_;
+  std::unique_ptr<MediaMaker> media_;
   std::thread thread_;
   std::mutex mutex_;
   std::condition_variable stopped_;

@@ -19,12 +19,23 @@ std::string idIn(const std::string& path, const std::string& prefix) {
   return path.substr(prefix.size(), path.size() - prefix.size() - suffix.size());
 }
 
+/// The stream as players fetch it: the ".f4m" manifest names become the clip itself.
+std::string playableAddress(std::string address) {
+  const std::string manifest = ".f4m";
+  if (address.size() > manifest.size()) {
+    std::string tail = address.substr(address.size() - manifest.size());
+    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (tail == manifest) address.replace(address.size() - manifest.size(), manifest.size(), ".mp4");
+  }
+  return address;
+}
+
 }  // namespace
 
 std::optional<std::string> webPage(const Catalog& catalog, const std::string& path) {
   if (path == "radio.html") {
     // The district station's live programme: a player and today's schedule.
-    return page("907调频", "<audio controls src=\"/web/radio/live.mp3\"></audio>"
+    return page("907调频", "<audio controls src=\"/media/radio/live.wav\"></audio>"
                             "<ul><li>07:00 早间新闻</li><li>09:00 城区生活</li><li>12:00 午间资讯</li>"
                             "<li>18:00 交通广播</li><li>21:00 夜听音乐</li></ul>");
   }
@@ -48,7 +59,10 @@ std::optional<std::string> webPage(const Catalog& catalog, const std::string& pa
     for (const char* category : {"1", "8"}) {
       for (const auto& v : *catalog.videosOfCategory(category)) {
         if (v.id != id) continue;
-        return page(v.title, "<video controls poster=\"" + v.image + "\" src=\"" + v.httpStreamUrl +
+        // A video without a stream shows its poster alone.
+        if (v.httpStreamUrl.empty())
+          return page(v.title, "<p><img src=\"" + v.image + "\" width=\"100%\"/></p><p>" + v.date + "</p>");
+        return page(v.title, "<video controls poster=\"" + v.image + "\" src=\"" + playableAddress(v.httpStreamUrl) +
                                  "\" width=\"100%\"></video><p>" + v.date + "</p>");
       }
     }

@@ -1,7 +1,7 @@
 #pragma once
 // The web pages the data set points to: published articles ("/web/article/ID.html"),
 // navigation channels ("/web/channel/ID.html"), video pages ("/web/video/ID.html") and the
-// radio programme ("/web/radio.html").
+// radio programme ("/web/radio.html"), whose media elements point under "/media/".
 #include <optional>
 #include <string>
 
