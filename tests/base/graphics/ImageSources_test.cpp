@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "base/graphics/Image+DUDerSources.h"
+#include "platform/foundation/values/Dictionary.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/graphics/Context.h"
+#include "platform/graphics/ImageContext.h"
+#include "platform/graphics/ImageData.h"
+#include "platform/graphics/ImageDestination.h"
+#include "platform/graphics/ImageTypes.h"
+
+namespace base {
+namespace {
+
+Ref<fd::Data> gifWithDelays(const std::vector<double>& delays) {
+  auto data = fd::MutableData::create();
+  auto destination = gfx::ImageDestination::createWithData(data, gfx::kUTTypeGIF, delays.size());
+  if (!destination) return nullptr;
+  for (size_t i = 0; i < delays.size(); ++i) {
+    auto frame = gfx::BitmapImage::createNative(4, 3, true);
+    auto gif = fd::Dictionary::withStrings({{gfx::kCGImagePropertyGIFDelayTime, fd::Number::numberWithDouble(delays[i])}});
+    destination->addImage(frame, fd::Dictionary::withStrings({{gfx::kCGImagePropertyGIFDictionary, gif}}));
+  }
+  return destination->finalize() ? data : nullptr;
+}
+
+// Frames repeat in proportion to their delays in fiftieths of a second, halves rounding to
+// even; delays under 0.02 s count as 0.1 s.
+TEST(ImageSources, SmallGIFFramesFollowTheirDelays) {
+  struct Case {
+    std::vector<double> delays;
+    size_t frames;
+    double duration;
+  } cases[] = {
+      {{0.05, 0.1, 0.01}, 2 + 5 + 5, 0.25},
+      {{0.1, 0.2}, 1 + 2, 0.3},
+      {{0.07, 0.03}, (4 + 2) / 2, 0.10},  // weights 4 and 2 share a factor of 2
+  };
+  for (const auto& c : cases) {
+    auto data = gifWithDelays(c.delays);
+    ASSERT_TRUE(data);
+    EXPECT_TRUE(isAnimatedGIFData(data));
+    auto image = imageWithSmallGIFData(data, 2);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->images().size(), c.frames) << c.delays[0];
+    EXPECT_NEAR(image->duration(), c.duration, 1e-6);
+    EXPECT_EQ(image->images()[0]->scale(), 2);
+    EXPECT_EQ(image->images()[0]->size(), gfx::SizeMake(2, 1.5));
+  }
+  auto single = gifWithDelays({0.1});
+  EXPECT_FALSE(isAnimatedGIFData(single));
+  auto still = imageWithSmallGIFData(single, 1);
+  ASSERT_TRUE(still);
+  EXPECT_TRUE(still->images().empty());
+  EXPECT_EQ(imageWithSmallGIFData(fd::Data::create(std::string_view("GIF89a truncated")), 1), nullptr);
+  EXPECT_EQ(imageWithSmallGIFData(nullptr, 1), nullptr);
+}
+
+TEST(ImageSources, GIFFilesAreKnownByTheirFirstBytes) {
+  auto dir = std::filesystem::temp_directory_path() / ("gif-files-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir / "a.gif") << "GIF8";
+  std::ofstream(dir / "short.gif") << "GIF";
+  std::ofstream(dir / "b.png") << "\x89PNG";
+  EXPECT_TRUE(isAnimatedGIFFile((dir / "a.gif").string()));
+  EXPECT_FALSE(isAnimatedGIFFile((dir / "short.gif").string()));
+  EXPECT_FALSE(isAnimatedGIFFile((dir / "b.png").string()));
+  EXPECT_FALSE(isAnimatedGIFFile((dir / "missing.gif").string()));
+  EXPECT_FALSE(isAnimatedGIFData(fd::Data::create(std::string_view("GIF89a"))));  // under 16 bytes
+  std::filesystem::remove_all(dir);
+}
+
+// A 100 x 50 page with a red square in its top left corner.
+Ref<fd::Data> redCornerPDF() {
+  auto data = fd::MutableData::create();
+  gfx::Rect box{{0, 0}, {100, 50}};
+  auto pdf = gfx::Context::createPDF(data, box, true);
+  pdf->beginPage(&box);
+  pdf->setFillColor(gfx::Color::redColor());
+  pdf->fillRect({{0, 0}, {10, 10}});
+  pdf->endPage();
+  pdf->closePDF();
+  return data;
+}
+
+TEST(ImageSources, FirstPageOfAPDFAtItsSizeOrOnAGivenCanvas) {
+  auto data = redCornerPDF();
+  double scale = gfx::mainScreenScale();
+  auto dir = std::filesystem::temp_directory_path() / ("pdf-pages-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  std::string path = (dir / "page.pdf").string();
+  std::ofstream(path, std::ios::binary).write(data->view().data(), static_cast<std::streamsize>(data->length()));
+  for (auto image : {imageWithPDF(data), imageWithPDF(rt::String(path)), imageWithPDF(rt::String("file://" + path))}) {
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->size(), gfx::SizeMake(100, 50));
+    EXPECT_EQ(image->scale(), scale);
+    auto bitmap = image->CGImage();
+    EXPECT_EQ(bitmap->pixel(static_cast<size_t>(5 * scale), static_cast<size_t>(5 * scale)), 0xFFFF0000u);
+    EXPECT_EQ(bitmap->pixel(static_cast<size_t>(50 * scale), static_cast<size_t>(30 * scale)) >> 24, 0u);
+  }
+  auto canvas = imageWithPDF(data, {40, 40});
+  ASSERT_TRUE(canvas);
+  EXPECT_EQ(canvas->size(), gfx::SizeMake(40, 40));
+  EXPECT_EQ(canvas->CGImage()->pixel(static_cast<size_t>(5 * scale), static_cast<size_t>(5 * scale)), 0xFFFF0000u);
+  EXPECT_EQ(canvas->CGImage()->pixel(static_cast<size_t>(20 * scale), static_cast<size_t>(5 * scale)) >> 24, 0u);
+
+  EXPECT_EQ(imageWithPDF(fd::Data::create(std::string_view("%PDF-1.4 broken"))), nullptr);
+  EXPECT_EQ(imageWithPDF(Ref<fd::Data>()), nullptr);
+  EXPECT_EQ(imageWithPDF(rt::String((dir / "missing.pdf").string())), nullptr);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(ImageSources, TextOutlineStartsAtTheTopLeft) {
+  auto font = typeset::Font::fontWithName("DejaVu Sans", 20);
+  ASSERT_TRUE(font);
+  EXPECT_EQ(bezierPathWithText("A", nullptr), nullptr);
+  auto path = bezierPathWithText("HH", font);
+  ASSERT_TRUE(path);
+  gfx::Rect box = path->bounds();
+  // Capitals stand on the baseline, one ascent below the top, and reach up to cap height.
+  EXPECT_NEAR(box.origin.y + box.size.height, font->ascent(), 0.5);
+  EXPECT_NEAR(box.size.height, font->capHeight(), 1.0);
+  EXPECT_GT(box.origin.x, 0);
+  EXPECT_LT(box.origin.x, 4);
+  EXPECT_GT(box.size.width, font->advanceForGlyph(font->glyphForCharacter('H')));
+  EXPECT_TRUE(path->containsPoint({box.origin.x + 1, box.origin.y + box.size.height / 2}));
+}
+
+}  // namespace
+}  // namespace base
