@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
 #include "base/foundation/Data+DUDer.h"
 #include "base/foundation/Number+DUDer.h"
 #include "base/foundation/String+DUDer.h"
+#include "platform/foundation/files/Bundle.h"
 
 namespace base {
 namespace {
@@ -194,6 +200,32 @@ TEST(StringAdditions, ScaleSuffixesOfImageNames) {
                         Case{"dir@2x/", 1}, Case{"", 1}, Case{"a@2x/b@3x.png", 3}}) {
     EXPECT_DOUBLE_EQ(pathScale(c.name), c.scale) << c.name;
   }
+}
+
+}  // namespace
+}  // namespace base
+
+namespace base {
+namespace {
+
+TEST(ResourceAdditions, NamedDataAndTextFromTheMainBundle) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / ("drresources-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  std::ofstream(dir / "greeting", std::ios::binary) << "hi\xc3\xa9";
+  std::ofstream(dir / "notes.txt", std::ios::binary) << "from txt";
+  std::ofstream(dir / "bad.txt", std::ios::binary) << "\xff\xfe";
+  fd::Bundle::setMainBundle(fd::Bundle::bundleWithPath(String(dir.string())));
+  auto data = dataNamed("greeting");
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(std::string(data->view()), "hi\xc3\xa9");
+  EXPECT_EQ(dataNamed("missing"), nullptr);
+  EXPECT_EQ(stringNamed("greeting"), String(u"hi\u00e9"));
+  EXPECT_EQ(stringNamed("notes"), String("from txt"));
+  EXPECT_FALSE(stringNamed("bad"));
+  EXPECT_FALSE(stringNamed("missing"));
+  fd::Bundle::setMainBundle(nullptr);
+  fs::remove_all(dir);
 }
 
 }  // namespace
