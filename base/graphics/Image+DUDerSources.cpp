@@ -7,6 +7,7 @@
 
 #include <poppler.h>
 
+#include "base/foundation/String+DUDer.h"
 #include "base/graphics/Image+DUDer.h"
 #include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/values/Number.h"
@@ -132,6 +133,27 @@ bool isAnimatedGIFFile(const String& path) {
   bool gif = std::fread(head, 1, 4, file) == 4 && head[0] == 'G' && head[1] == 'I' && head[2] == 'F';
   std::fclose(file);
   return gif;
+}
+
+Ref<gfx::Image> imageWithEmoji(const String& emoji, double size) {
+  if (emoji.isEmpty() || !containsEmoji(emoji) || size < 1) return nullptr;
+  double scale = gfx::mainScreenScale();
+  // The installed colour-emoji face stands in for the platform's own.
+  auto font = typeset::Font::fontWithName("AppleColorEmoji", size * scale);
+  if (!font || !(font->symbolicTraits() & typeset::FontTraitColorGlyphs))
+    font = typeset::Font::fontWithName("Noto Color Emoji", size * scale);
+  if (!font) return nullptr;
+  auto string = typeset::AttributedString::create(
+      emoji, fd::Dictionary::withStrings({{typeset::FontAttributeName, font},
+                                          {typeset::ForegroundColorAttributeName, gfx::Color::clearColor()}}));
+  auto line = typeset::Line::createWithAttributedString(*string);
+  size_t pixels = static_cast<size_t>(size * scale);
+  auto context = gfx::Context::createBitmap(nullptr, pixels, pixels, 8, 0, gfx::ColorSpace::deviceRGB(),
+                                            gfx::BitmapInfoNativePremultiplied);
+  if (!line || !context) return nullptr;
+  context->setInterpolationQuality(gfx::InterpolationQuality::High);
+  line->draw(*context, {0, -line->imageBounds().origin.y});
+  return gfx::Image::imageWithCGImage(context->makeImage(), scale);
 }
 
 Ref<gfx::BezierPath> bezierPathWithText(const String& text, const Ref<typeset::Font>& font) {

@@ -1,6 +1,6 @@
 #pragma once
 // Images made from other things: every frame of a small GIF held in memory, the first page of
-// a PDF document, and a string's outline as a vector path. Any thread.
+// a PDF document, an emoji, and a string's outline as a vector path. Any thread.
 #include "platform/foundation/values/Data.h"
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/Image.h"
@@ -25,6 +25,10 @@ Ref<gfx::Image> imageWithPDF(const String& pathOrURL);
 /// The same page, unscaled, on a canvas of `size` points.
 Ref<gfx::Image> imageWithPDF(const Ref<fd::Data>& data, gfx::Size size);
 Ref<gfx::Image> imageWithPDF(const String& pathOrURL, gfx::Size size);
+
+/// The emoji drawn in a square of `size` points at the screen's scale, in the colour-emoji
+/// face; null for text without emoji or a size below 1.
+Ref<gfx::Image> imageWithEmoji(const String& emoji, double size);
 
 /// The text set on one line in `font`, as outlines with the origin at the line's top left;
 /// null without a font or without a line.

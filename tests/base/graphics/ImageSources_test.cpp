@@ -114,6 +114,30 @@ TEST(ImageSources, FirstPageOfAPDFAtItsSizeOrOnAGivenCanvas) {
   std::filesystem::remove_all(dir);
 }
 
+TEST(ImageSources, EmojiDrawnInColourInASquare) {
+  double scale = gfx::mainScreenScale();
+  auto image = imageWithEmoji("\xF0\x9F\x8D\x8E", 32);  // red apple
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->size(), gfx::SizeMake(32, 32));
+  EXPECT_EQ(image->scale(), scale);
+  auto bitmap = image->CGImage();
+  size_t inked = 0, reddish = 0;
+  for (size_t y = 0; y < bitmap->height(); ++y)
+    for (size_t x = 0; x < bitmap->width(); ++x) {
+      uint32_t p = bitmap->pixel(x, y);
+      if ((p >> 24) < 200) continue;
+      ++inked;
+      if (((p >> 16) & 0xFF) > 2 * (p & 0xFF)) ++reddish;
+    }
+  size_t area = bitmap->width() * bitmap->height();
+  EXPECT_GT(inked, area / 4);
+  EXPECT_GT(reddish, inked / 2);  // the glyph's own colours, not the clear text colour
+
+  EXPECT_EQ(imageWithEmoji("plain text", 32), nullptr);
+  EXPECT_EQ(imageWithEmoji("", 32), nullptr);
+  EXPECT_EQ(imageWithEmoji("\xF0\x9F\x8D\x8E", 0.5), nullptr);
+}
+
 TEST(ImageSources, TextOutlineStartsAtTheTopLeft) {
   auto font = typeset::Font::fontWithName("DejaVu Sans", 20);
   ASSERT_TRUE(font);
