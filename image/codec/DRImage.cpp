@@ -1,0 +1,133 @@
+#include "image/codec/DRImage.h"
+
+#include <cstdlib>
+#include <string>
+
+#include "image/codec/Image+DRImageCoder.h"
+#include "platform/foundation/files/FileManager.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/graphics/ImageContext.h"
+
+namespace image {
+
+RT_IMPLEMENT(DRImage) {}
+
+namespace {
+
+// The scale written at the end of a file name ("icon@2x.png" gives 2, "a@1.5x" 1.5); 1 when
+// there is none.
+double pathScale(const std::string& path) {
+  if (path.empty() || path.back() == '/') return 1;
+  std::string stem = path;
+  const size_t slash = stem.rfind('/');
+  const size_t dot = stem.rfind('.');
+  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) stem.erase(dot);
+  if (stem.size() < 3 || stem.back() != 'x') return 1;
+  const size_t at = stem.rfind('@');
+  if (at == std::string::npos) return 1;
+  const std::string number = stem.substr(at + 1, stem.size() - at - 2);
+  size_t digits = 0, dots = 0;
+  for (char ch : number) {
+    if (ch >= '0' && ch <= '9') ++digits;
+    else if (ch == '.' && digits > 0 && dots == 0) ++dots;
+    else return 1;
+  }
+  if (digits == 0 || !(number[0] >= '0' && number[0] <= '9')) return 1;
+  return std::strtod(number.c_str(), nullptr);
+}
+
+// Durations this short are an old browser convention for "as fast as you can": shown at 0.1 s.
+constexpr float kMinimumDuration = 0.011f;
+constexpr float kFloorDuration = 0.1f;
+
+}  // namespace
+
+bool DRImage::init(const Ref<fd::Data>& data, double scale) {
+  if (!data || data->length() == 0) return false;
+  if (scale <= 0) scale = gfx::mainScreenScale();
+  auto decoder = DRImageDecoder::decoderWithData(data, scale);
+  if (!decoder) return false;
+  auto frame = decoder->frameAtIndex(0, true);
+  if (!frame || !frame->image || !frame->image->CGImage()) return false;
+  if (!gfx::Image::init(frame->image->CGImage(), decoder->scale(), frame->image->imageOrientation())) return false;
+  animatedImageType_ = decoder->type();
+  if (decoder->frameCount() > 1) {
+    decoder_ = decoder;
+    const auto& bitmap = frame->image->CGImage();
+    bytesPerFrame_ = uint64_t(bitmap->bytesPerRow()) * bitmap->height();
+    animatedImageMemorySize_ = bytesPerFrame_ * decoder->frameCount();
+  }
+  setDecodedForDisplay(*this, true);
+  return true;
+}
+
+Ref<DRImage> DRImage::imageWithData(const Ref<fd::Data>& data, double scale) { return rt::make<DRImage>(data, scale); }
+
+Ref<DRImage> DRImage::imageWithContentsOfFile(const rt::String& path) {
+  if (path.isEmpty()) return nullptr;
+  auto data = fd::dataWithContentsOfFile(path);
+  if (!data || data->length() == 0) return nullptr;
+  return imageWithData(data, pathScale(path.utf8()));
+}
+
+Ref<fd::Data> DRImage::animatedImageData() const { return decoder_ ? decoder_->data() : nullptr; }
+
+uint64_t DRImage::animatedImageFrameCount() { return decoder_ ? decoder_->frameCount() : 0; }
+uint64_t DRImage::animatedImageLoopCount() { return decoder_ ? decoder_->loopCount() : 0; }
+
+Ref<gfx::Image> DRImage::animatedImageFrameAtIndex(uint64_t index) {
+  if (index >= animatedImageFrameCount()) return nullptr;
+  {
+    std::lock_guard guard(preloadedLock_);
+    if (hasPreloaded_) return index < preloadedFrames_.size() ? preloadedFrames_[index] : nullptr;
+  }
+  auto frame = decoder_->frameAtIndex(index, true);
+  return frame ? frame->image : nullptr;
+}
+
+double DRImage::animatedImageDurationAtIndex(uint64_t index) {
+  if (!decoder_) return 0;
+  const double duration = decoder_->frameDurationAtIndex(index);
+  return duration < double(kMinimumDuration) ? double(kFloorDuration) : duration;
+}
+
+void DRImage::setPreloadAllAnimatedImageFrames(bool preload) {
+  if (preload == preloadAll_) return;
+  std::vector<Ref<gfx::Image>> frames;
+  const bool install = preload && animatedImageFrameCount() > 0;
+  if (install) {
+    const uint64_t count = animatedImageFrameCount();
+    frames.reserve(count);
+    for (uint64_t i = 0; i < count; ++i) frames.push_back(animatedImageFrameAtIndex(i));
+  }
+  {
+    std::lock_guard guard(preloadedLock_);
+    preloadedFrames_.swap(frames);
+    hasPreloaded_ = install;
+  }
+  preloadAll_ = preload;
+}
+
+void DRImage::encodeWithCoder(fd::KeyedArchiver& coder) const {
+  auto data = animatedImageData();
+  if (!data) {
+    gfx::Image::encodeWithCoder(coder);
+    return;
+  }
+  coder.encodeObject(fd::Number::numberWithDouble(scale()), "DRImageScale");
+  coder.encodeObject(data, "DRImageData");
+}
+
+bool DRImage::initWithCoder(fd::KeyedUnarchiver& coder) {
+  auto data = rt::as<fd::Data>(coder.decodeObjectForKey("DRImageData"));
+  if (data && data->length() > 0) {
+    auto scale = rt::as<fd::Number>(coder.decodeObjectForKey("DRImageScale"));
+    return init(data, scale ? scale->doubleValue() : 1);
+  }
+  return gfx::Image::initWithCoder(coder);
+}
+
+}  // namespace image
