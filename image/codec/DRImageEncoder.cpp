@@ -296,7 +296,8 @@ Ref<fd::Data> DRImageEncoder::encodeWebP() const {
       frame.bitstream.size = webps[i]->length();
       frame.x_offset = 0;
       frame.y_offset = 0;
-      frame.duration = int(float(durations_[i]) * 1000.0f);
+      // The single-precision duration, widened before scaling: 0.04 s is stored as 39 ms.
+      frame.duration = int(double(float(durations_[i])) * 1000.0);
       frame.id = WEBP_CHUNK_ANMF;
       frame.dispose_method = WEBP_MUX_DISPOSE_BACKGROUND;
       frame.blend_method = WEBP_MUX_NO_BLEND;
