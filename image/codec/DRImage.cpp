@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "image/codec/DRImagePathScale.h"
 #include "image/codec/Image+DRImageCoder.h"
 #include "platform/foundation/files/FileManager.h"
 #include "platform/foundation/serialization/KeyedArchiver.h"
@@ -16,28 +17,6 @@ namespace image {
 RT_IMPLEMENT(DRImage) {}
 
 namespace {
-
-// The scale written at the end of a file name ("icon@2x.png" gives 2, "a@1.5x" 1.5); 1 when
-// there is none.
-double pathScale(const std::string& path) {
-  if (path.empty() || path.back() == '/') return 1;
-  std::string stem = path;
-  const size_t slash = stem.rfind('/');
-  const size_t dot = stem.rfind('.');
-  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) stem.erase(dot);
-  if (stem.size() < 3 || stem.back() != 'x') return 1;
-  const size_t at = stem.rfind('@');
-  if (at == std::string::npos) return 1;
-  const std::string number = stem.substr(at + 1, stem.size() - at - 2);
-  size_t digits = 0, dots = 0;
-  for (char ch : number) {
-    if (ch >= '0' && ch <= '9') ++digits;
-    else if (ch == '.' && digits > 0 && dots == 0) ++dots;
-    else return 1;
-  }
-  if (digits == 0 || !(number[0] >= '0' && number[0] <= '9')) return 1;
-  return std::strtod(number.c_str(), nullptr);
-}
 
 // Durations this short are an old browser convention for "as fast as you can": shown at 0.1 s.
 constexpr float kMinimumDuration = 0.011f;
@@ -70,7 +49,7 @@ Ref<DRImage> DRImage::imageWithContentsOfFile(const rt::String& path) {
   if (path.isEmpty()) return nullptr;
   auto data = fd::dataWithContentsOfFile(path);
   if (!data || data->length() == 0) return nullptr;
-  return imageWithData(data, pathScale(path.utf8()));
+  return imageWithData(data, DRImagePathScale(path));
 }
 
 Ref<fd::Data> DRImage::animatedImageData() const { return decoder_ ? decoder_->data() : nullptr; }
