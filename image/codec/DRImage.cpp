@@ -1,10 +1,13 @@
 #include "image/codec/DRImage.h"
 
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "image/codec/DRImagePathScale.h"
 #include "image/codec/Image+DRImageCoder.h"
+#include "platform/foundation/files/Bundle.h"
 #include "platform/foundation/files/FileManager.h"
 #include "platform/foundation/serialization/KeyedArchiver.h"
 #include "platform/foundation/serialization/KeyedUnarchiver.h"
@@ -50,6 +53,43 @@ Ref<DRImage> DRImage::imageWithContentsOfFile(const rt::String& path) {
   auto data = fd::dataWithContentsOfFile(path);
   if (!data || data->length() == 0) return nullptr;
   return imageWithData(data, DRImagePathScale(path));
+}
+
+const std::vector<double>& DRImage::preferredScales() {
+  static const std::vector<double> scales = [] {
+    const double screen = gfx::mainScreenScale();
+    if (screen <= 1) return std::vector<double>{1, 2, 3};
+    if (screen <= 2) return std::vector<double>{2, 3, 1};
+    return std::vector<double>{3, 2, 1};
+  }();
+  return scales;
+}
+
+Ref<DRImage> DRImage::imageNamed(const rt::String& name) {
+  if (name.isEmpty() || name.hasSuffix("/")) return nullptr;
+  const rt::String extension = name.pathExtension();
+  const rt::String base = name.stringByDeletingPathExtension();
+  std::vector<rt::String> extensions;
+  if (!extension.isEmpty()) extensions = {extension};
+  else extensions = {"", "png", "jpeg", "jpg", "gif", "webp"};
+  auto bundle = fd::Bundle::mainBundle();
+  if (!bundle) return nullptr;
+  for (double scale : preferredScales()) {
+    rt::String resource = base;
+    if (std::fabs(scale - 1) > 1.1920928955078125e-7) {
+      char suffix[32];
+      std::snprintf(suffix, sizeof suffix, "@%gx", scale);
+      resource = rt::String((base.utf8() + suffix).c_str());
+    }
+    for (const rt::String& type : extensions) {
+      auto path = bundle->pathForResource(resource, type);
+      if (!path) continue;
+      auto data = fd::dataWithContentsOfFile(*path);
+      if (!data || data->length() == 0) return nullptr;
+      return imageWithData(data, scale);
+    }
+  }
+  return nullptr;
 }
 
 Ref<fd::Data> DRImage::animatedImageData() const { return decoder_ ? decoder_->data() : nullptr; }

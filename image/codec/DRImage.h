@@ -25,6 +25,11 @@ class DRImage : public gfx::Image, public DRAnimatedImage {
   static Ref<DRImage> imageWithData(const Ref<fd::Data>& data, double scale = 1);
   /// The scale is read from the name ("@2x").
   static Ref<DRImage> imageWithContentsOfFile(const rt::String& path);
+  /// From the main bundle, no cache: the screen's preferred scales in turn, each with the
+  /// name's own extension or else "", png, jpeg, jpg, gif and webp; the first file found wins.
+  static Ref<DRImage> imageNamed(const rt::String& name);
+  /// [1, 2, 3] on a 1x screen, [2, 3, 1] on 2x, [3, 2, 1] above; fixed on first use.
+  static const std::vector<double>& preferredScales();
 
   DRImageFileType animatedImageType() const { return animatedImageType_; }
   /// Null for a still image.

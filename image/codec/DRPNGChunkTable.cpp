@@ -217,9 +217,8 @@ std::optional<std::vector<uint8_t>> DRPNGFrameRebuild(const DRPNGInfo& info, con
   const bool coverChunks = index == 0 && info.apng_first_frame_is_cover;
   const uint64_t size =
       8 + info.apng_shared_chunk_size + frame.chunk_size - (coverChunks ? 0 : uint64_t(frame.chunk_num) * 4);
-  std::vector<uint8_t> out;
+  std::vector<uint8_t> out(kSignature, kSignature + 8);
   out.reserve(size_t(size));
-  out.insert(out.end(), kSignature, kSignature + 8);
 
   // The table may be asked about other bytes than it scanned: check every copy.
   auto fits = [&](const DRPNGChunk& c) { return uint64_t(c.offset) + c.length + 12 <= length; };

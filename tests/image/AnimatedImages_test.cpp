@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "platform/foundation/files/Bundle.h"
+
 #include "image/codec/DRFrameImage.h"
 #include "image/codec/DRImage.h"
 #include "image/codec/DRImageEncoder.h"
@@ -150,6 +154,33 @@ TEST(AnimatedImages, SpriteSheetsShowFramesThroughUnitRectangles) {
   EXPECT_EQ(sprites->animatedImageBytesPerFrame(), 0u);
   EXPECT_EQ(*sprites->animatedImageContentsRectAtIndex(5), gfx::RectZero);
   EXPECT_FALSE(rt::make<image::DRSpriteSheetImage>(sheet, std::vector<gfx::Rect>{{{0, 0}, {1, 1}}}, std::vector<double>{}, 0));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(AnimatedImages, NamedImagesFollowThePreferredScales) {
+  auto folder = std::filesystem::temp_directory_path() / ("dr-named-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  writeFile((folder / "logo@3x.png").string(), *dataOf(pngOf(solidBitmap(6, 6, 0xffff0000u))));
+  writeFile((folder / "logo.gif").string(), *encode(gfx::kUTTypeGIF, {solidBitmap(6, 6, 0xff0000ffu)}));
+  auto previous = fd::Bundle::mainBundle();
+  fd::Bundle::setMainBundle(fd::Bundle::bundleWithPath(folder.string().c_str()));
+  ASSERT_EQ(image::DRImage::preferredScales(), (std::vector<double>{2, 3, 1}));  // the 2x screen
+  auto bare = image::DRImage::imageNamed("logo");
+  auto gif = image::DRImage::imageNamed("logo.gif");
+  auto slash = image::DRImage::imageNamed("logo/");
+  auto missing = image::DRImage::imageNamed("nothing");
+  fd::Bundle::setMainBundle(previous);
+  std::filesystem::remove_all(folder);
+  ASSERT_TRUE(bare);
+  EXPECT_EQ(bare->scale(), 3);  // no 2x file: the 3x one comes before the plain name
+  ASSERT_TRUE(gif);
+  EXPECT_EQ(gif->scale(), 1);
+  EXPECT_EQ(gif->CGImage()->pixel(1, 1), 0xff0000ffu);
+  EXPECT_FALSE(slash);
+  EXPECT_FALSE(missing);
 }
 
 }  // namespace
