@@ -457,7 +457,11 @@ Ref<gfx::BitmapImage> DRImageDecoder::newUnblendedImage(uint64_t index, bool ext
   }
 
   if (source_) {
-    auto image = source_->createImageAtIndex(index);
+    // Frames are not kept in the source: an animated image holds no decoded frames unless
+    // asked to preload them (sequential GIF frames decode in one step without a cache).
+    static const Ref<fd::Dictionary> noCache =
+        fd::Dictionary::withStrings({{gfx::kCGImageSourceShouldCache, fd::Number::numberWithBool(false)}});
+    auto image = source_->createImageAtIndex(index, noCache);
     if (!image || !extendToCanvas) return image;
     if (image->width() == width_ && image->height() == height_) {
       if (auto copy = DRCopyDecodedImage(image, true)) {
