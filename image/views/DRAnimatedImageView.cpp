@@ -377,6 +377,8 @@ void DRAnimatedImageViewFetchOperation::main() {
     std::lock_guard guard(v->lock_);
     v->buffer_[index] = frame;
   }
+  // A view let go while this ran is released on the main thread, where views live.
+  if (v.use_count() == 1) dispatch::mainQueue()->async([keep = std::move(v)] {});
 }
 
 void DRAnimatedImageView::keepOnlyNextFrame() {
