@@ -11,6 +11,8 @@
 #include "image/codec/DRImageEncoder.h"
 #include "image/codec/DRSpriteSheetImage.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
 #include "platform/foundation/threads/RunLoopDriver.h"
 #include "platform/graphics/ImageContext.h"
 #include "platform/graphics/ImageData.h"
@@ -221,6 +223,39 @@ TEST_F(AnimatedImageViewTest, RendersItsFramesHeadless) {
     std::ofstream(std::filesystem::path(dir) / "animated-image-view.png", std::ios::binary).write(png->view().data(), long(png->length()));
   }
   for (int i = 0; i < 3; ++i) EXPECT_EQ(strip->CGImage()->pixel(size_t(20 + 40 * i), 20), kColours[i]) << i;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(AnimatedImageViewTest, ArchivesKeepTheAnimatedImageModeAndAutoPlay) {
+  auto view = rt::make<DRAnimatedImageView>(animation(image::DRImageFileTypePNG, 0));
+  view->setRunloopMode(fd::NSDefaultRunLoopMode);
+  view->setAutoPlayAnimatedImage(false);
+  auto archive = fd::KeyedArchiver::archivedDataWithRootObject(view);
+  ASSERT_TRUE(archive);
+  auto back = rt::as<DRAnimatedImageView>(fd::KeyedUnarchiver::unarchiveObjectWithData(archive));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->runloopMode(), fd::NSDefaultRunLoopMode);
+  EXPECT_FALSE(back->autoPlayAnimatedImage());
+  auto image = rt::as<image::DRImage>(back->image());
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->animatedImageFrameCount(), 3u);
+  back->startAnimating();
+  EXPECT_TRUE(back->isAnimating());
+  back->stopAnimating();
+}
+
+TEST_F(AnimatedImageViewTest, ImageSequencesPlayAsInThePlainImageView) {
+  auto view = rt::make<DRAnimatedImageView>();
+  view->setAnimationImages({gfx::Image::imageWithCGImage(solidBitmap(4, 4, kColours[0])),
+                            gfx::Image::imageWithCGImage(solidBitmap(4, 4, kColours[1]))});
+  window->addSubview(view);
+  EXPECT_TRUE(view->isAnimating());
+  EXPECT_FALSE(view->displayLink());
+  view->stopAnimating();
+  EXPECT_FALSE(view->isAnimating());
 }
 
 }  // namespace
