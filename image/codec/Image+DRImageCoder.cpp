@@ -1,0 +1,53 @@
+#include "image/codec/Image+DRImageCoder.h"
+
+#include "image/codec/DRImage.h"
+#include "image/codec/DRImageCoderHelpers.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/values/Number.h"
+
+namespace image {
+
+namespace {
+const char kDecodedKey = 0;
+}
+
+bool isDecodedForDisplay(const gfx::Image& image) {
+  if (image.images().size() > 1) return true;
+  auto mark = rt::as<fd::Number>(image.associatedObject(&kDecodedKey));
+  return mark && mark->boolValue();
+}
+
+void setDecodedForDisplay(gfx::Image& image, bool decoded) {
+  image.setAssociatedObject(&kDecodedKey, fd::Number::numberWithBool(decoded), rt::AssociationPolicy::RetainNonatomic);
+}
+
+Ref<gfx::Image> imageByDecoded(const Ref<gfx::Image>& image) {
+  if (!image || isDecodedForDisplay(*image)) return image;
+  if (!image->CGImage()) return image;
+  auto decoded = DRCopyDecodedImage(image->CGImage(), true);
+  if (!decoded) return image;
+  Ref<gfx::Image> result = image->imageOfSameClassWithCGImage(decoded, image->scale(), image->imageOrientation());
+  if (!result) result = image;
+  setDecodedForDisplay(*result, true);
+  return result;
+}
+
+Ref<fd::Data> dataRepresentation(const Ref<gfx::Image>& image, bool forSystem) {
+  if (!image) return nullptr;
+  if (auto animated = rt::as<DRImage>(image); animated && animated->animatedImageData()) {
+    const auto type = animated->animatedImageType();
+    if (!forSystem || type == DRImageFileTypeGIF || type == DRImageFileTypePNG) return animated->animatedImageData();
+  }
+  if (auto bitmap = image->CGImage()) {
+    if (image->imageOrientation() != gfx::ImageOrientation::Up) {
+      if (auto upright = DRCopyImageWithOrientation(bitmap, image->imageOrientation(), bitmap->bitmapInfo()))
+        bitmap = upright;
+    }
+    const bool alpha = DRBitmapInfoHasAlpha(bitmap->bitmapInfo());
+    auto data = DREncodeImageWithImageIO(bitmap, alpha ? DRImageFileTypePNG : DRImageFileTypeJPEG, alpha ? 1.0 : 0.9);
+    if (data && data->length() > 0) return data;
+  }
+  return nullptr;
+}
+
+}  // namespace image
