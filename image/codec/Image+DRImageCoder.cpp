@@ -2,8 +2,10 @@
 
 #include "image/codec/DRImage.h"
 #include "image/codec/DRImageCoderHelpers.h"
+#include "platform/dispatch/Queue.h"
 #include "platform/foundation/values/Data.h"
 #include "platform/foundation/values/Number.h"
+#include "platform/system/photos/PhotoAlbumWriter.h"
 
 namespace image {
 
@@ -48,6 +50,18 @@ Ref<fd::Data> dataRepresentation(const Ref<gfx::Image>& image, bool forSystem) {
     if (data && data->length() > 0) return data;
   }
   return nullptr;
+}
+
+void saveToAlbumWithCompletionBlock(const Ref<gfx::Image>& image,
+                                    std::function<void(Ref<fd::URL> assetURL, Ref<fd::Error> error)> completion) {
+  dispatch::globalQueue()->async([image, completion = std::move(completion)] {
+    auto data = dataRepresentation(image, true);
+    // The writer answers on the main queue already.
+    rt::make<sys::PhotoAlbumWriter>()->writeImageDataToSavedPhotosAlbum(
+        data, [completion](Ref<fd::URL> url, Ref<fd::Error> error) {
+          if (completion) completion(url, error);
+        });
+  });
 }
 
 }  // namespace image

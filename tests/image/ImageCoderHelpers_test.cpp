@@ -3,9 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include <unistd.h>
 #include <string>
 
 #include "image/codec/Image+DRImageCoder.h"
+#include "platform/foundation/threads/RunLoopDriver.h"
 #include "tests/image/ImageSamples.h"
 
 using namespace image_samples;
@@ -146,6 +151,40 @@ TEST(ImageCoderHelpers, DecodedImagesCarryTheirMark) {
   ASSERT_TRUE(copy);
   EXPECT_EQ(copy->bitmapInfo(), gfx::ImageAlphaLast);
   EXPECT_NE(copy->bytes(), straight->bytes());
+}
+
+// The picture lands in the album folder as PNG, and the answer comes on the main thread.
+TEST(ImageCoderHelpers, SavesToTheAlbumAndAnswersOnTheMainThread) {
+  namespace fs = std::filesystem;
+  fs::path album = fs::temp_directory_path() / ("coder-album-" + std::to_string(::getpid()));
+  fs::create_directories(album);
+  const char* old = std::getenv("XDG_PICTURES_DIR");
+  std::string saved = old ? old : "";
+  ::setenv("XDG_PICTURES_DIR", album.c_str(), 1);
+  bool arrived = false, onMain = false;
+  Ref<fd::URL> url;
+  Ref<fd::Error> error;
+  auto main = std::this_thread::get_id();
+  image::saveToAlbumWithCompletionBlock(gfx::Image::imageWithCGImage(patternBitmap(4, 4, true)),
+                                        [&](Ref<fd::URL> u, Ref<fd::Error> e) {
+                                          url = u, error = e, arrived = true;
+                                          onMain = std::this_thread::get_id() == main;
+                                        });
+  EXPECT_TRUE(fd::RunLoopDriver::runUntil([&] { return arrived; }, 10));
+  EXPECT_TRUE(onMain);
+  EXPECT_FALSE(error);
+  EXPECT_TRUE(url);
+  size_t pngs = 0;
+  for (const auto& entry : fs::directory_iterator(album)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    char magic[4] = {};
+    in.read(magic, 4);
+    pngs += std::string(magic + 1, 3) == "PNG";
+  }
+  EXPECT_EQ(pngs, 1u);
+  if (old) ::setenv("XDG_PICTURES_DIR", saved.c_str(), 1);
+  else ::unsetenv("XDG_PICTURES_DIR");
+  fs::remove_all(album);
 }
 
 }  // namespace
