@@ -43,21 +43,24 @@ run() {
   "$out/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
     -artifact_prefix="$out/findings/$name/" "$corpus/$name" >"$out/findings/$name/log" 2>&1
 }
-pids=()
+# Up to FUZZ_JOBS targets at a time; a finished one makes room for the next.
+running=0
 for t in $targets; do
-  run "$t" &
-  pids+=("$!:$t")
-  if [ ${#pids[@]} -ge "$jobs" ]; then
-    entry=${pids[0]}; pids=("${pids[@]:1}")
-    wait "${entry%%:*}" || { echo "fuzz: ${entry#*:} found something, see $out/findings/${entry#*:fuzz_}/"; status=1; }
+  if [ "$running" -ge "$jobs" ]; then
+    wait -n || status=1
+    running=$((running - 1))
   fi
+  run "$t" &
+  running=$((running + 1))
 done
-for entry in "${pids[@]}"; do
-  wait "${entry%%:*}" || { echo "fuzz: ${entry#*:} found something, see $out/findings/${entry#*:fuzz_}/"; status=1; }
+while [ "$running" -gt 0 ]; do
+  wait -n || status=1
+  running=$((running - 1))
 done
 for t in $targets; do
   n=${t#fuzz_}
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$out/findings/$n/log" | grep -o '[0-9]*$' || echo "?")
-  echo "$t: ${runs} executions"
+  found=$(find "$out/findings/$n" -maxdepth 1 -type f ! -name log | wc -l)
+  echo "$t: ${runs} executions, ${found} findings"
 done
 exit $status
