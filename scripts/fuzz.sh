@@ -60,7 +60,7 @@ done
 for t in $targets; do
   n=${t#fuzz_}
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$out/findings/$n/log" | grep -o '[0-9]*$' || echo "?")
-  found=$(find "$out/findings/$n" -maxdepth 1 -type f ! -name log | wc -l)
+  found=$(find "$out/findings/$n" -maxdepth 1 -type f ! -name "log*" | wc -l)
   echo "$t: ${runs} executions, ${found} findings"
 done
 exit $status
