@@ -3,6 +3,19 @@
 # them with --no-as-needed so that a library is loaded even when only its classes' names are
 # used.
 
+# Precompiled headers: nearly all of what a source parses is the standard library (about
+# 85,000 of 100,000 preprocessed lines) and the runtime's headers, which every library and
+# test program includes. Each target compiles them once and every source reads the result.
+set(KD_PCH_COMMON <algorithm> <atomic> <chrono> <cmath> <cstdint> <cstring> <deque> <functional> <map>
+    <memory> <mutex> <optional> <set> <string> <string_view> <thread> <unordered_map> <vector>
+    <platform/runtime/Object.h> <platform/runtime/Class.h> <platform/foundation/Types.h>)
+
+function(kd_precompile name)
+  if(KD_PCH)
+    target_precompile_headers(${name} PRIVATE ${KD_PCH_COMMON} ${ARGN})
+  endif()
+endfunction()
+
 # kd_library(NAME DIR [DEPS ...]): one library from every source in DIR.
 # Include paths are rooted at the repository top ("platform/runtime/Object.h").
 function(kd_library name dir)
@@ -19,6 +32,11 @@ function(kd_library name dir)
   add_library(${name} SHARED ${srcs})
   target_include_directories(${name} PUBLIC "${CMAKE_SOURCE_DIR}")
   target_link_libraries(${name} PUBLIC ${ARGN})
+  kd_precompile(${name})
+  # Test helpers stay in the build; every other library is installed for the programs.
+  if(NOT dir MATCHES "^tests(/|$)")
+    install(TARGETS ${name} LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}")
+  endif()
 endfunction()
 
 # kd_executable(NAME SOURCES... LIBS libs...): a program linked against project libraries.
@@ -29,6 +47,9 @@ function(kd_executable name)
   target_link_libraries(${name} PRIVATE ${arg_LIBS})
 endfunction()
 
+# ThreadSanitizer runs read the suppressions of the libraries that are not instrumented.
+set(KD_TSAN_ENVIRONMENT "TSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/tsan-suppressions.txt:halt_on_error=1:second_deadlock_stack=1")
+
 # kd_test(NAME DIR [DEPS ...]): one GoogleTest program from every source in DIR.
 function(kd_test name dir)
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/*.cpp")
@@ -37,6 +58,7 @@ function(kd_test name dir)
   endif()
   kd_executable(${name} SOURCES ${srcs} LIBS ${ARGN} GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${name} PRIVATE KD_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  kd_precompile(${name} <gtest/gtest.h>)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1")
+    PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1;${KD_TSAN_ENVIRONMENT}")
 endfunction()

@@ -1,11 +1,18 @@
-// Writes one small sample per format into <dir>/<format>/ as the fuzzers' starting corpus.
+// Writes small samples into <dir>/<target>/ as the fuzzers' starting corpora: one image per
+// format, and documents for the text-format targets (their first byte picks the target's
+// options; scripts/fuzz.sh adds the test fixtures).
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/PropertyListSerialization.h"
+#include "platform/foundation/values/Array.h"
 #include "platform/foundation/values/Data.h"
 #include "platform/foundation/values/Dictionary.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/text/StringObject.h"
 #include "platform/graphics/ImageDestination.h"
 
 namespace {
@@ -24,6 +31,47 @@ Ref<gfx::BitmapImage> sample(uint32_t w, uint32_t h, uint32_t seed) {
   f.bytesPerRow = size_t(w) * 4;
   f.colorSpace = gfx::ColorSpace::deviceRGB();
   return gfx::BitmapImage::createCopying(f, px.data());
+}
+
+void write(const std::filesystem::path& top, const char* target, const std::string& name, uint8_t selector,
+           const void* bytes, size_t length) {
+  std::filesystem::path dir = top / target;
+  std::filesystem::create_directories(dir);
+  std::ofstream out((dir / name).string(), std::ios::binary);
+  out.put(char(selector));
+  out.write(static_cast<const char*>(bytes), std::streamsize(length));
+}
+
+void write(const std::filesystem::path& top, const char* target, const std::string& name, uint8_t selector,
+           std::string_view text) {
+  write(top, target, name, selector, text.data(), text.size());
+}
+
+// The text formats' starting documents.
+void writeTextSeeds(const std::filesystem::path& top) {
+  const char* json = R"({"status":200,"info":"ok","data":[{"id":"7","title":"\u4e2d\u6587","n":1.5e3,"on":true,"x":null}]})";
+  write(top, "json", "object", 0, json);
+  write(top, "json", "fragment", 4, "\"text\"");
+  const char* xml = R"(<?xml version="1.0"?><!DOCTYPE r [<!ENTITY e "v">]><r xmlns:a="urn:a"><a:i k="1">&e;&amp;<![CDATA[c]]></a:i><!-- c --></r>)";
+  write(top, "xml", "document", 1, xml);
+  auto plist = fd::Dictionary::create({{fd::box(rt::String("a")), fd::Array::create({fd::box(int64_t(1)), fd::box(2.5), fd::box(true)})},
+                                       {fd::box(rt::String("b")), fd::Data::create(std::string_view("bytes"))}});
+  for (auto format : {fd::PropertyListXMLFormat, fd::PropertyListBinaryFormat}) {
+    auto bytes = fd::PropertyListSerialization::dataWithPropertyList(plist, format, 0, nullptr);
+    if (!bytes) continue;
+    std::string name = format == fd::PropertyListXMLFormat ? "xml" : "binary";
+    write(top, "plist", name, 0, bytes->bytes(), bytes->length());
+    write(top, "response_serializers", "plist-" + name, 0x22, bytes->bytes(), bytes->length());
+  }
+  if (auto archive = fd::KeyedArchiver::archivedDataWithRootObject(plist, true, nullptr))
+    write(top, "unarchiver", "dictionary", 1, archive->bytes(), archive->length());
+  write(top, "url", "absolute", 0, "http://user:pw@127.0.0.1:8080/api.php/App/list?id=3&page=1&q=%E4%B8%AD+x#top");
+  write(top, "url", "relative", 0, "../x/./y;p?a=b&c#f");
+  write(top, "strings_file", "text", 0, "/* c */ \"Error\" = \"\\U9519\\U8bef\";\nkey = value; // c\n\"lone\";\n");
+  write(top, "string_format", "mixed", 3, "%d items, %llu, %.2f %s %@ %S %p %%, %1$d %05X %-8s");
+  write(top, "response_serializers", "json", 0x00, json);
+  write(top, "response_serializers", "xml", 0x11, xml);
+  write(top, "response_serializers", "compound", 0x04, json);
 }
 
 }  // namespace
@@ -57,6 +105,9 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(dir);
     std::ofstream((dir / "seed").string(), std::ios::binary)
         .write(reinterpret_cast<const char*>(out->bytes()), std::streamsize(out->length()));
+    if (std::string(k.dir) == "png")
+      write(argv[1], "response_serializers", "png", 0x33, out->bytes(), out->length());
   }
+  writeTextSeeds(argv[1]);
   return 0;
 }

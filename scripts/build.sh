@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# build.sh release|test : configures and builds into build/<kind>.
+# build.sh release|test|tsan : configures and builds into build/<kind>.
 set -euo pipefail
 kind=${1:-release}
 top=$(cd "$(dirname "$0")/.." && pwd)
 case "$kind" in
   release) args=(-DCMAKE_BUILD_TYPE=Release -DKD_SANITIZE=OFF -DKD_TESTS=OFF -DKD_BENCH=ON) ;;
   test)    args=(-DCMAKE_BUILD_TYPE=Debug -DKD_SANITIZE=ON -DKD_TESTS=ON -DKD_BENCH=OFF) ;;
-  *) echo "usage: build.sh release|test" >&2; exit 2 ;;
+  tsan)    args=(-DCMAKE_BUILD_TYPE=Debug -DKD_SANITIZE=OFF -DKD_TSAN=ON -DKD_TESTS=ON -DKD_BENCH=OFF) ;;
+  *) echo "usage: build.sh release|test|tsan" >&2; exit 2 ;;
 esac
 cmake -S "$top" -B "$top/build/$kind" -G Ninja "${args[@]}" >/dev/null
 cmake --build "$top/build/$kind" --parallel "$(nproc)"

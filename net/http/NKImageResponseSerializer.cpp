@@ -70,7 +70,10 @@ bool NKImageResponseSerializer::initWithCoder(fd::KeyedUnarchiver& coder) {
   if (auto n = rt::as<fd::Number>(coder.decodeObjectOfClass(fd::Number::classObject(), "imageScale"))) {
     imageScale_ = n->doubleValue();
   }
-  inflates_ = coder.decodeBool("automaticallyInflatesResponseImage");
+  // An absent key keeps init's default (on) rather than reading as off.
+  if (coder.containsValueForKey("automaticallyInflatesResponseImage")) {
+    inflates_ = coder.decodeBool("automaticallyInflatesResponseImage");
+  }
   return true;
 }
 

@@ -177,8 +177,9 @@ void NKSecurityPolicy::encodeWithCoder(fd::KeyedArchiver& coder) const {
 bool NKSecurityPolicy::initWithCoder(fd::KeyedUnarchiver& coder) {
   if (auto mode = coder.decodeObjectOfClass<fd::Number>("SSLPinningMode"))
     mode_ = static_cast<NKSSLPinningMode>(mode->unsignedLongLongValue());
-  allowInvalid_ = coder.decodeBool("allowInvalidCertificates");
-  validatesDomain_ = coder.decodeBool("validatesDomainName");
+  // An absent key keeps init's default rather than reading as NO.
+  if (coder.containsValueForKey("allowInvalidCertificates")) allowInvalid_ = coder.decodeBool("allowInvalidCertificates");
+  if (coder.containsValueForKey("validatesDomainName")) validatesDomain_ = coder.decodeBool("validatesDomainName");
   auto certificates = coder.decodeObjectOfClasses({fd::Array::classObject(), fd::Data::classObject()},
                                                   "pinnedCertificates");
   setPinnedCertificates(rt::as<fd::Array>(certificates));

@@ -639,6 +639,16 @@ void NKURLConnectionOperation::connectionDidReceiveResponse(const Ref<fd::URLCon
   setResponse(response);
 }
 
+namespace {
+
+Ref<fd::Error> streamErrorOrNoSpace(const Ref<fd::OutputStream>& stream) {
+  if (auto error = stream->streamError()) return error;
+  return fd::Error::withDescription(fd::String(fd::NSPOSIXErrorDomain), ENOSPC,
+                                    fd::String("The output stream accepted no more bytes."));
+}
+
+}  // namespace
+
 void NKURLConnectionOperation::failWithStreamError(const Ref<fd::URLConnection>& connection,
                                                    const Ref<fd::Error>& error) {
   connection->cancel();
@@ -652,9 +662,10 @@ void NKURLConnectionOperation::connectionDidReceiveData(const Ref<fd::URLConnect
   if (state_.load() != kExecuting) return;
   const size_t length = data ? data->length() : 0;
   auto stream = outputStream();
+  // A stream without room fails the load like a failed write: cancelling the connection
+  // alone would leave the operation executing forever.
   if (!stream->hasSpaceAvailable()) {
-    connection->cancel();
-    if (auto streamError = stream->streamError()) connectionDidFailWithError(connection, streamError);
+    failWithStreamError(connection, streamErrorOrNoSpace(stream));
     return;
   }
   size_t written = 0;
@@ -664,14 +675,8 @@ void NKURLConnectionOperation::connectionDidReceiveData(const Ref<fd::URLConnect
       written += static_cast<size_t>(n);
       continue;
     }
-    // A failed write ends the load with the stream's error; a stream that takes nothing
-    // would otherwise be offered the same bytes forever.
-    Ref<fd::Error> streamError = stream->streamError();
-    if (!streamError) {
-      streamError = fd::Error::withDescription(fd::String(fd::NSPOSIXErrorDomain), ENOSPC,
-                                               fd::String("The output stream accepted no more bytes."));
-    }
-    failWithStreamError(connection, streamError);
+    // A stream that takes nothing would otherwise be offered the same bytes forever.
+    failWithStreamError(connection, streamErrorOrNoSpace(stream));
     return;
   }
   auto self = selfRef();

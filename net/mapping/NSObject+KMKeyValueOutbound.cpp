@@ -109,10 +109,10 @@ rt::Id km_keyValuesWithKeys(const rt::Object& object, const Ref<fd::Array>& keys
       if (keys && keys->count() > 0 && !km_detail::containsName(keys, name)) continue;
       if (km_detail::containsName(ignoredKeys, name)) continue;
 
+      // Only nil is left out: empty text is a value the caller chose (see docs/architecture.md
+      // for how value-typed and object-typed text fields differ).
       rt::Id value = property.valueForObject(object);
-      // A text field cannot be nil: empty text stands for it.
-      auto* text = dynamic_cast<const fd::StringObject*>(value.get());
-      if (!value || (text && text->length() == 0)) continue;
+      if (!value) continue;
       value = outboundValue(value, *property.type());
       if (!value) continue;
 

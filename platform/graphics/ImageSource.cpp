@@ -140,6 +140,7 @@ void ImageSource::setData(Ref<fd::Data> data, bool final, bool incremental) {
   incremental_ = incremental;
   decoder_.reset();
   info_.reset();
+  firstFrame_.reset();
   infoRead_ = false;
   cache_.clear();
   format_ = data_ ? detectImageFormat(data_->bytes(), data_->length()) : ImageFormat::Unknown;
@@ -158,8 +159,32 @@ bool ImageSource::ensureInfo() const {
     decoder_.reset();
     return false;
   }
+  if (final_) {
+    // A header can look sound over data that holds no image (a damaged checksum, an
+    // unsupported precision, nothing after the header): complete data counts as an image
+    // only once its first frame decodes.
+    auto first = std::make_unique<codecs::Raster>();
+    if (!decoder_->decode(0, *first) || first->width == 0 || first->height == 0 || first->rows == 0) {
+      decoder_.reset();
+      return false;
+    }
+    firstFrame_ = std::move(first);
+  }
   info_ = std::move(info);
   return true;
+}
+
+bool ImageSource::decodeFrame(size_t index, codecs::Raster& out, bool keepFirst) const {
+  if (index == 0 && firstFrame_) {
+    if (keepFirst) {
+      out = *firstFrame_;
+    } else {
+      out = std::move(*firstFrame_);
+      firstFrame_.reset();
+    }
+    return true;
+  }
+  return decoder_->decode(index, out);
 }
 
 rt::String ImageSource::type() const {
@@ -256,7 +281,7 @@ Ref<BitmapImage> ImageSource::createImageAtIndex(size_t index, const Ref<fd::Dic
   if (!ensureInfo() || index >= info_->frames.size()) return nullptr;
   if (auto it = cache_.find(index); it != cache_.end()) return it->second;
   codecs::Raster r;
-  if (!decoder_->decode(index, r) || r.width == 0 || r.height == 0 || r.rows == 0) return nullptr;
+  if (!decodeFrame(index, r, false) || r.width == 0 || r.height == 0 || r.rows == 0) return nullptr;
   const bool complete = r.complete();
   // A growing file shows the whole frame with the missing part clear; a file that ended
   // early shows the rows it had.
@@ -273,7 +298,7 @@ Ref<BitmapImage> ImageSource::createThumbnailAtIndex(size_t index, const Ref<fd:
   {
     std::lock_guard lock(mutex_);
     if (!ensureInfo() || index >= info_->frames.size()) return nullptr;
-    if (!decoder_->decode(index, r) || r.rows == 0) return nullptr;
+    if (!decodeFrame(index, r, true) || r.rows == 0) return nullptr;
     orientation = info_->frames[index].orientation;
   }
   if (boolOption(options, kCGImageSourceCreateThumbnailWithTransform, false) && orientation > 1)

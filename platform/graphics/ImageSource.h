@@ -21,6 +21,7 @@ namespace gfx {
 namespace codecs {
 class Decoder;
 struct ImageInfo;
+struct Raster;
 }  // namespace codecs
 
 enum ImageSourceStatus : int32_t {
@@ -71,6 +72,7 @@ class ImageSource : public rt::Object {
  private:
   void setData(Ref<fd::Data> data, bool final, bool incremental);
   bool ensureInfo() const;  // with mutex_ held
+  bool decodeFrame(size_t index, codecs::Raster& out, bool keepFirst) const;  // with mutex_ held
   bool shouldCache(const Ref<fd::Dictionary>& options) const;
 
   mutable std::mutex mutex_;
@@ -81,6 +83,9 @@ class ImageSource : public rt::Object {
   ImageFormat format_ = ImageFormat::Unknown;
   mutable std::unique_ptr<codecs::Decoder> decoder_;
   mutable std::unique_ptr<codecs::ImageInfo> info_;
+  // The first frame, decoded to learn whether complete data holds an image at all; handed
+  // to the first request for that frame.
+  mutable std::unique_ptr<codecs::Raster> firstFrame_;
   mutable bool infoRead_ = false;
   std::map<size_t, Ref<BitmapImage>> cache_;
 };

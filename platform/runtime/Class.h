@@ -88,7 +88,8 @@ class Class final : public Object {
   Value invoke(Object* target, Selector s, const std::vector<Value>& args = {}) const;
 
   const std::vector<std::string>& protocols() const { return protocols_; }
-  bool conformsToProtocol(std::string_view name) const;
+  /// Whether the class (or a superclass) adopts the protocol; a class object answers for itself.
+  bool conformsToProtocol(std::string_view name) const override;
 
   // Key-value observing configuration
   /// Keys whose change also changes `key` (dependent keys).

@@ -111,11 +111,15 @@ String Bundle::mainBundlePathFromEnvironment() {
   if (!exe.empty()) {
     fs::path dir = exe.parent_path();
     if (isDirectory(dir / "resources")) return fromPath(dir / "resources");
-    // Built inside the source tree: the tree's own resources.
+    // Installed: "<prefix>/bin/program" reads "<prefix>/share/kestrel-district/resources".
+    fs::path installed = dir.parent_path() / "share" / "kestrel-district" / "resources";
+    if (isDirectory(installed)) return fromPath(installed.lexically_normal());
+    // Built: the build folder's top holds "resources" (pointing at the source tree's), wherever
+    // the build folder is; a program inside the source tree also finds the tree's own.
     for (fs::path p = dir; !p.empty() && p != p.parent_path(); p = p.parent_path()) {
-      if (pathExists(p / "CMakeLists.txt") && isDirectory(p / "resources") && isDirectory(p / "platform")) {
-        return fromPath(p / "resources");
-      }
+      const bool buildTop = pathExists(p / "CMakeCache.txt");
+      const bool sourceTop = pathExists(p / "CMakeLists.txt") && isDirectory(p / "platform");
+      if ((buildTop || sourceTop) && isDirectory(p / "resources")) return fromPath(p / "resources");
     }
     return fromPath(dir);
   }

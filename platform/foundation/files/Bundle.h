@@ -1,8 +1,9 @@
 #pragma once
 // Bundles: a folder of resources with an information dictionary and per-language string
 // tables ("<lang>.lproj/<table>.strings"). The main bundle's folder is the one named by
-// KD_BUNDLE_PATH, else "<executable's folder>/resources" when it exists, else the "resources"
-// folder of the source tree the executable was built in.
+// KD_BUNDLE_PATH, else "<executable's folder>/resources" when it exists, else the installed
+// "<prefix>/share/kestrel-district/resources" beside "<prefix>/bin", else the "resources" at
+// the top of the build folder (or source tree) the executable lies in.
 #include <map>
 #include <memory>
 #include <mutex>

@@ -161,7 +161,8 @@ class Builder {
   explicit Builder(uint32_t options)
       : mutableContainers_(options & JSONReadingMutableContainers), mutableLeaves_(options & JSONReadingMutableLeaves) {}
 
-  const Id& key(std::string_view text) { return keys_.intern(text); }
+  // A copy, not a reference into the table: reading the value next may grow the table.
+  Id key(std::string_view text) { return keys_.intern(text); }
   Id string(std::string_view text) const {
     String s = decodeValidUTF8(text);
     if (mutableLeaves_) return MutableStringObject::create(std::move(s));

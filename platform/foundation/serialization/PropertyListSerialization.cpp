@@ -129,6 +129,8 @@ class Reader {
     plist_dict_iter it = nullptr;
     plist_dict_new_iter(node, &it);
     for (;;) {
+      // Keys holding a zero byte never get here (binaryKeyHoldsZero): the library's key
+      // reader aborts the process on one.
       char* key = nullptr;
       plist_t item = nullptr;
       plist_dict_next_item(node, it, &key, &item);
@@ -245,6 +247,64 @@ Id readFile(const String& path) {
 
 }  // namespace
 
+namespace {
+
+uint64_t bigEndian(const uint8_t* p, size_t n) {
+  uint64_t v = 0;
+  for (size_t i = 0; i < n; ++i) v = (v << 8) | p[i];
+  return v;
+}
+
+// Whether a binary list has a dictionary key with a zero byte (or UTF-16 unit) in it. The
+// format library reads such a list and then aborts the process when the key is asked for,
+// so the bytes are looked at first. Anything malformed is left to the library to refuse.
+bool binaryKeyHoldsZero(const uint8_t* d, size_t n) {
+  if (n < 8 + 32) return false;
+  const uint8_t* trailer = d + n - 32;
+  const size_t offsetSize = trailer[6], refSize = trailer[7];
+  const uint64_t count = bigEndian(trailer + 8, 8), table = bigEndian(trailer + 24, 8);
+  if (offsetSize < 1 || offsetSize > 8 || refSize < 1 || refSize > 8 || table >= n || count > (n - table) / offsetSize)
+    return false;
+  auto offsetOf = [&](uint64_t index) -> uint64_t {
+    return index < count ? bigEndian(d + table + index * offsetSize, offsetSize) : n;
+  };
+  // A count below 15 sits in the marker; otherwise an integer object follows it.
+  auto lengthAt = [&](uint64_t& at, uint8_t marker) -> uint64_t {
+    uint64_t length = marker & 0x0f;
+    if (length != 0x0f) return length;
+    if (at >= n || (d[at] & 0xf0) != 0x10) return UINT64_MAX;
+    size_t size = size_t(1) << (d[at] & 0x0f);
+    if (size > 8 || at + 1 + size > n) return UINT64_MAX;
+    length = bigEndian(d + at + 1, size);
+    at += 1 + size;
+    return length;
+  };
+  for (uint64_t i = 0; i < count; ++i) {
+    uint64_t at = offsetOf(i);
+    if (at >= n || (d[at] & 0xf0) != 0xd0) continue;
+    const uint8_t marker = d[at++];
+    const uint64_t entries = lengthAt(at, marker);
+    if (entries == UINT64_MAX || entries > (n - at) / refSize) continue;
+    for (uint64_t k = 0; k < entries; ++k) {
+      uint64_t key = offsetOf(bigEndian(d + at + k * refSize, refSize));
+      if (key >= n) continue;
+      const uint8_t kind = d[key] & 0xf0;
+      if (kind != 0x50 && kind != 0x60) continue;
+      uint64_t text = key + 1;
+      const uint64_t units = lengthAt(text, d[key]);
+      const size_t unit = kind == 0x50 ? 1 : 2;
+      if (units == UINT64_MAX || text > n || units > (n - text) / unit) continue;
+      for (uint64_t u = 0; u < units; ++u) {
+        const uint8_t* p = d + text + u * unit;
+        if (p[0] == 0 && (unit == 1 || p[1] == 0)) return true;
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 Id PropertyListSerialization::propertyListWithData(const Ref<Data>& data, uint32_t options, PropertyListFormat* format,
                                                    Ref<Error>* error) {
   if (!data || data->length() == 0) {
@@ -258,6 +318,10 @@ Id PropertyListSerialization::propertyListWithData(const Ref<Data>& data, uint32
   auto length = static_cast<uint32_t>(data->length());
   const char* bytes = reinterpret_cast<const char*>(data->bytes());
   bool binary = plist_is_binary(bytes, length);
+  if (binary && binaryKeyHoldsZero(data->bytes(), data->length())) {
+    setError(error, plistError(PropertyListReadCorruptError, "Dictionary key holds a zero character"));
+    return nullptr;
+  }
   plist_t root = nullptr;
   if (binary) plist_from_bin(bytes, length, &root);
   else plist_from_xml(bytes, length, &root);

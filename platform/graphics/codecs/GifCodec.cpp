@@ -71,6 +71,10 @@ class GifDecoder final : public Decoder {
     gif_ = nullptr;
   }
   bool decodeNext(Raster& out);
+  // The frame's area clipped to the canvas, in pixels; and copying it between the canvas and
+  // `area` (row after row), towards the canvas when `toCanvas`.
+  size_t rectArea(const FrameRecord& f) const;
+  void copyRect(uint32_t* area, const FrameRecord& f, bool toCanvas);
 
   const uint8_t* data_;
   size_t size_;
@@ -148,6 +152,22 @@ bool GifDecoder::scan() {
   return !frames_.empty();
 }
 
+size_t GifDecoder::rectArea(const FrameRecord& f) const {
+  uint32_t x1 = std::min(canvasW_, f.left + f.width), y1 = std::min(canvasH_, f.top + f.height);
+  return x1 > f.left && y1 > f.top ? size_t(x1 - f.left) * (y1 - f.top) : 0;
+}
+
+void GifDecoder::copyRect(uint32_t* area, const FrameRecord& f, bool toCanvas) {
+  if (rectArea(f) == 0) return;
+  uint32_t x1 = std::min(canvasW_, f.left + f.width), y1 = std::min(canvasH_, f.top + f.height);
+  const size_t w = x1 - f.left;
+  for (uint32_t y = f.top; y < y1; ++y, area += w) {
+    uint32_t* row = canvas_.data() + size_t(y) * canvasW_ + f.left;
+    if (toCanvas) std::copy(area, area + w, row);
+    else std::copy(row, row + w, area);
+  }
+}
+
 bool GifDecoder::open() {
   close();
   reader_ = Reader{data_, size_};
@@ -185,7 +205,7 @@ bool GifDecoder::decodeNext(Raster& out) {
       for (uint32_t y = l.top; y < y1; ++y)
         for (uint32_t x = l.left; x < x1; ++x) canvas_[size_t(y) * canvasW_ + x] = 0;
     } else if (l.disposal == 3 && !saved_.empty()) {
-      canvas_ = saved_;
+      copyRect(saved_.data(), l, true);
     }
   }
   for (;;) {
@@ -225,7 +245,12 @@ bool GifDecoder::decodeNext(Raster& out) {
         palette[i] = 0xff000000u | (uint32_t(map->Colors[i].Red) << 16) | (uint32_t(map->Colors[i].Green) << 8) |
                      map->Colors[i].Blue;
     if (f.transparent >= 0) palette[f.transparent] = 0;
-    if (f.disposal == 3) saved_ = canvas_;
+    // Only the frame's own area can change, so only that area is kept for restoring.
+    const bool lastFrame = next_ + 1 >= frames_.size();
+    if (f.disposal == 3 && !lastFrame) {
+      saved_.assign(rectArea(f), 0u);
+      copyRect(saved_.data(), f, false);
+    }
     line_.resize(std::max<uint32_t>(f.width, 1));
     // Interlaced images arrive in four passes over the rows.
     static const uint32_t kStart[] = {0, 4, 2, 1}, kStep[] = {8, 8, 4, 2};
@@ -256,7 +281,10 @@ bool GifDecoder::decodeNext(Raster& out) {
     ++next_;
     out.width = canvasW_;
     out.height = canvasH_;
-    out.pixels = canvas_;
+    // After the last frame nothing is composed on the canvas again (an earlier frame reopens
+    // the file), so the canvas itself becomes the answer instead of a copy.
+    if (lastFrame) out.pixels = std::move(canvas_);
+    else out.pixels = canvas_;
     if (ok) out.rows = canvasH_;
     else if (d.Interlace) out.rows = done ? canvasH_ : 0;
     else out.rows = std::min(canvasH_, f.top + done);

@@ -78,6 +78,22 @@ opj_stream_t* makeStream(Stream& s, bool input) {
 
 bool isJp2(const uint8_t* d, size_t n) { return n >= 12 && std::memcmp(d, "\0\0\0\x0cjP  \r\n\x87\n", 12) == 0; }
 
+// The decoder holds every sample of every component as a 32-bit value: a header that asks
+// for more than four full-size components' worth (what 8192 x 8192 RGBA needs) is refused
+// before anything is allocated, however few bytes declare it.
+bool withinDecodeBudget(const opj_image_t& image) {
+  const uint64_t w = image.x1 > image.x0 ? image.x1 - image.x0 : 0;
+  const uint64_t h = image.y1 > image.y0 ? image.y1 - image.y0 : 0;
+  if (w == 0 || h == 0 || w * h > kMaxPixels || image.numcomps < 1 || !image.comps) return false;
+  uint64_t samples = 0;
+  for (uint32_t c = 0; c < image.numcomps; ++c) {
+    const uint64_t dx = std::max<uint32_t>(1, image.comps[c].dx), dy = std::max<uint32_t>(1, image.comps[c].dy);
+    samples += ((w + dx - 1) / dx) * ((h + dy - 1) / dy);
+    if (samples > 4 * kMaxPixels) return false;
+  }
+  return true;
+}
+
 // Reads the image; `headerOnly` stops after the header.
 opj_image_t* readImage(const uint8_t* data, size_t size, bool headerOnly) {
   Stream s{data, nullptr, size, 0};
@@ -91,10 +107,7 @@ opj_image_t* readImage(const uint8_t* data, size_t size, bool headerOnly) {
   opj_image_t* image = nullptr;
   opj_stream_t* st = makeStream(s, true);
   bool ok = st && opj_setup_decoder(codec, &params) && opj_read_header(st, codec, &image);
-  if (ok && image) {
-    uint64_t w = image->x1 - image->x0, h = image->y1 - image->y0;
-    ok = w > 0 && h > 0 && w * h <= kMaxPixels && image->numcomps >= 1;
-  }
+  if (ok && image) ok = withinDecodeBudget(*image);
   if (ok && !headerOnly) ok = opj_decode(codec, st, image) && opj_end_decompress(codec, st);
   if (st) opj_stream_destroy(st);
   opj_destroy_codec(codec);

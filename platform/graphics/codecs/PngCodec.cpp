@@ -16,8 +16,7 @@ uint32_t be32(const uint8_t* p) { return (uint32_t(p[0]) << 24) | (uint32_t(p[1]
 // Where the progressive reader's callbacks write.
 struct ReadState {
   Raster* out = nullptr;
-  bool interlaced = false;
-  std::vector<uint8_t> rgba;  // whole image, interlaced files only
+  bool interlaced = false;  // then rows gather as RGBA bytes in out's pixels, converted at the end
   uint32_t lastRow = 0;
   bool haveRows = false;
   bool failed = false;
@@ -37,10 +36,7 @@ void onInfo(png_structp png, png_infop info) {
   png_set_gray_to_rgb(png);
   png_set_add_alpha(png, 0xff, PNG_FILLER_AFTER);
   st->interlaced = interlace != PNG_INTERLACE_NONE;
-  if (st->interlaced) {
-    png_set_interlace_handling(png);
-    st->rgba.assign(size_t(w) * h * 4, 0);
-  }
+  if (st->interlaced) png_set_interlace_handling(png);
   png_read_update_info(png, info);
   if (png_get_rowbytes(png, info) != size_t(w) * 4) png_error(png, "unexpected row layout");
   st->out->reset(w, h);
@@ -50,7 +46,7 @@ void onRow(png_structp png, png_bytep row, png_uint_32 y, int pass) {
   auto* st = static_cast<ReadState*>(png_get_progressive_ptr(png));
   if (!row || y >= st->out->height) return;
   if (st->interlaced) {
-    png_progressive_combine_row(png, st->rgba.data() + size_t(y) * st->out->width * 4, row);
+    png_progressive_combine_row(png, reinterpret_cast<png_bytep>(st->out->row(y)), row);
     (void)pass;
   } else {
     rgbaToPremultipliedARGB(row, st->out->row(y), st->out->width);
@@ -121,7 +117,9 @@ class PngDecoder final : public Decoder {
     runReader(data_, size_, st);
     if (out.height == 0 || !st.haveRows) return false;
     if (st.interlaced) {
-      rgbaToPremultipliedARGB(st.rgba.data(), out.pixels.data(), out.pixels.size());
+      // In place: each pixel's four bytes are read before its word is written.
+      rgbaToPremultipliedARGB(reinterpret_cast<const uint8_t*>(out.pixels.data()), out.pixels.data(),
+                              out.pixels.size());
       out.rows = out.height;
     } else {
       out.rows = st.lastRow + 1;

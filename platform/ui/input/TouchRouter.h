@@ -45,7 +45,7 @@ class TouchRouter {
   bool excluded(const Touch& t) const;
   void send(TouchPhase phase, const std::vector<Ref<Touch>>& touches);
 
-  Window& window_;
+  [[maybe_unused]] Window& window_;  // the window whose touches these are
   Ref<Event> event_;
   std::vector<Info> infos_;
   bool routing_ = false;

@@ -357,7 +357,7 @@ void ScrollView::startMotion(Motion m) {
   if (link_) return;
   Weak<ScrollView> weak = std::static_pointer_cast<ScrollView>(self());
   link_ = DisplayLink::displayLinkWithBlock([weak](DisplayLink& l) {
-    if (auto s = weak.lock()) s->frame(l);
+    if (auto s = weak.lock()) s->stepMotion(l);
   });
   // Common modes: the motion goes on while the loop serves tracking.
   link_->addToRunLoop(fd::RunLoop::mainRunLoop(), rt::String(fd::NSRunLoopCommonModes));
@@ -387,7 +387,7 @@ void ScrollView::stopMotion() {
   }
 }
 
-void ScrollView::frame(DisplayLink& link) {
+void ScrollView::stepMotion(DisplayLink& link) {
   (void)link;
   double now = CACurrentMediaTime();
   if (motion_ == Motion::Decelerating) stepDeceleration(now);

@@ -164,6 +164,7 @@ class ScrollView : public View, public GestureRecognizerDelegate {
   // ---- drawing and input
   void layoutSublayersOfLayer(Layer& layer) override;
   bool gestureRecognizerShouldBegin(GestureRecognizer* g) override;
+  using GestureRecognizerDelegate::gestureRecognizerShouldBegin;
   std::optional<bool> gestureRecognizerShouldReceiveTouch(GestureRecognizer& g, Touch& t) override;
 
   /// Duration of animated offset changes.
@@ -187,7 +188,7 @@ class ScrollView : public View, public GestureRecognizerDelegate {
   /// The main loop serves the tracking mode from the start of a drag until the content rests.
   void enterTrackingMode();
   void leaveTrackingMode();
-  void frame(DisplayLink& link);
+  void stepMotion(DisplayLink& link);
   struct Axis {
     double velocity = 0;  // points per second
     double target = 0;    // where the motion was projected to rest

@@ -38,6 +38,14 @@ class FullOutputStream : public fd::OutputStream {
 };
 RT_IMPLEMENT(FullOutputStream) {}
 
+/// A stream that reports no room and no error.
+class RoomlessOutputStream : public fd::OutputStream {
+  RT_CLASS(RoomlessOutputStream, fd::OutputStream)
+ public:
+  bool hasSpaceAvailable() const override { return false; }
+};
+RT_IMPLEMENT(RoomlessOutputStream) {}
+
 Ref<NKURLConnectionOperation> operation(const std::string& url) { return NKURLConnectionOperation::create(requestFor(url)); }
 
 std::string bigText(size_t n) {
@@ -303,6 +311,7 @@ TEST(ConnectionOperation, FailingOutputStreamsEndTheLoad) {
       {"write fails", fd::OutputStream::outputStreamToFileAtPath("/dev/full", false), fd::NSCocoaErrorDomain},
       {"cannot open", fd::OutputStream::outputStreamToFileAtPath("/no/such/folder/out", false), fd::NSCocoaErrorDomain},
       {"takes nothing", rt::make<FullOutputStream>(), fd::NSPOSIXErrorDomain},
+      {"no room, no error", rt::make<RoomlessOutputStream>(), fd::NSPOSIXErrorDomain},
   };
   for (auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -312,6 +321,7 @@ TEST(ConnectionOperation, FailingOutputStreamsEndTheLoad) {
     ASSERT_TRUE(waitUntil([&] { return op->isFinished(); }, 5));
     ASSERT_TRUE(op->error());
     EXPECT_EQ(op->error()->domain(), fd::String(c.domain));
+    if (op->error()->domain() == fd::String(fd::NSPOSIXErrorDomain)) EXPECT_EQ(op->error()->code(), ENOSPC);
     if (auto streamError = c.stream->streamError()) {
       EXPECT_EQ(op->error(), streamError);
     }

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "net/http/NKHTTPRequestOperation.h"
@@ -63,49 +64,64 @@ std::string body(size_t n) {
 
 /// Serves `content` with an ETag; the first plain request stops after `stopAfter` bytes and
 /// holds the connection until released; ranged requests are answered as `rangeMode` says.
+/// The server's handlers share the state, so a server that stops after this object is gone
+/// still reads live state (and finds it released).
 class ResumableFile {
  public:
   enum class RangeMode { Honour, Ignore, WrongStart };
 
   ResumableFile(TestServer& server, std::string content, size_t stopAfter, RangeMode mode)
-      : content_(std::move(content)), stopAfter_(stopAfter), mode_(mode) {
-    server.route("/file", [this](const httplib::Request& req, httplib::Response& res) { serve(req, res); });
+      : state_(std::make_shared<State>(std::move(content), stopAfter, mode)) {
+    server.route("/file", [state = state_](const httplib::Request& req, httplib::Response& res) {
+      serve(state, req, res);
+    });
   }
   ~ResumableFile() { release(); }
-  void release() { released_ = true; }
+  ResumableFile(const ResumableFile&) = delete;
+  ResumableFile& operator=(const ResumableFile&) = delete;
+  void release() { state_->released = true; }
 
  private:
-  void serve(const httplib::Request& req, httplib::Response& res) {
+  struct State {
+    State(std::string c, size_t s, RangeMode m) : content(std::move(c)), stopAfter(s), mode(m) {}
+    const std::string content;
+    const size_t stopAfter;
+    const RangeMode mode;
+    std::atomic<bool> released{false};
+  };
+
+  static void serve(const std::shared_ptr<State>& state, const httplib::Request& req, httplib::Response& res) {
     res.set_header("ETag", "\"v7\"");
+    const std::string& content = state->content;
     std::string range = req.get_header_value("Range");
     if (range.empty()) {
-      res.set_content_provider(content_.size(), "application/octet-stream",
-                               [this](size_t offset, size_t, httplib::DataSink& sink) {
-                                 if (offset < stopAfter_) {
-                                   sink.write(content_.data(), stopAfter_);
+      res.set_content_provider(content.size(), "application/octet-stream",
+                               [state](size_t offset, size_t, httplib::DataSink& sink) {
+                                 if (offset < state->stopAfter) {
+                                   sink.write(state->content.data(), state->stopAfter);
                                    return true;
                                  }
-                                 for (int i = 0; i < 500 && !released_; ++i)
+                                 for (int i = 0; i < 500 && !state->released; ++i)
                                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
                                  return false;
                                });
       return;
     }
     size_t start = std::stoul(range.substr(6));
-    switch (mode_) {
+    switch (state->mode) {
       case RangeMode::Honour:  // the server library answers the range itself
-        res.set_content(content_, "application/octet-stream");
+        res.set_content(content, "application/octet-stream");
         break;
       // Chunked bodies keep the server library from slicing the answer by the range.
       case RangeMode::Ignore:
         res.status = 200;
-        sendChunked(res, content_);
+        sendChunked(res, content);
         break;
       case RangeMode::WrongStart:
         res.status = 206;
         res.set_header("Content-Range", "bytes " + std::to_string(start / 2) + "-" +
-                                            std::to_string(content_.size() - 1) + "/" + std::to_string(content_.size()));
-        sendChunked(res, content_.substr(start / 2));
+                                            std::to_string(content.size() - 1) + "/" + std::to_string(content.size()));
+        sendChunked(res, content.substr(start / 2));
         break;
     }
   }
@@ -122,10 +138,7 @@ class ResumableFile {
     });
   }
 
-  std::string content_;
-  size_t stopAfter_;
-  RangeMode mode_;
-  std::atomic<bool> released_{false};
+  std::shared_ptr<State> state_;
 };
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "platform/graphics/ImageDestination.h"
 #include "platform/graphics/ImageTypes.h"
 #include "platform/ui/view/Screen.h"
+#include "tests/net/http/ArchiveEditing.h"
 
 using namespace net;
 
@@ -136,4 +137,13 @@ TEST(ResponseSerializerImage, CopyAndCoding) {
   ASSERT_TRUE(decoded);
   EXPECT_EQ(decoded->imageScale(), 3);
   EXPECT_FALSE(decoded->automaticallyInflatesResponseImage());
+
+  // An archive without the flag decodes to init's default (on), not to off.
+  auto older = nettest::archiveWithoutKey(data, "automaticallyInflatesResponseImage");
+  ASSERT_TRUE(older);
+  decoded = rt::as<NKImageResponseSerializer>(
+      fd::KeyedUnarchiver::unarchivedObjectOfClass(NKImageResponseSerializer::classObject(), older, &error));
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->imageScale(), 3);
+  EXPECT_TRUE(decoded->automaticallyInflatesResponseImage());
 }

@@ -15,6 +15,7 @@
 #include "platform/foundation/serialization/KeyedArchiver.h"
 #include "platform/foundation/serialization/KeyedUnarchiver.h"
 #include "platform/foundation/Log.h"
+#include "tests/net/http/ArchiveEditing.h"
 #include "tests/support/TestCertificates.h"
 
 using net::NKSecurityPolicy;
@@ -234,5 +235,24 @@ TEST(SecurityPolicy, CopyingAndSecureCoding) {
     ASSERT_EQ(p->pinnedPublicKeys()->count(), 2u);
     EXPECT_TRUE(p->evaluateServerTrust(pki.serverTrust(pki.selfSigned)));
     EXPECT_FALSE(p->evaluateServerTrust(pki.serverTrust(pki.stranger)));
+  }
+}
+
+TEST(SecurityPolicy, DecodingKeepsDefaultsForAbsentKeys) {
+  auto original = NKSecurityPolicy::defaultPolicy();
+  original->setAllowInvalidCertificates(true);
+  auto archived = fd::KeyedArchiver::archivedDataWithRootObject(original, true, nullptr);
+  ASSERT_TRUE(archived);
+  for (const char* key : {"validatesDomainName", "allowInvalidCertificates"}) {
+    SCOPED_TRACE(key);
+    auto older = nettest::archiveWithoutKey(archived, key);
+    ASSERT_TRUE(older);
+    Ref<fd::Error> error;
+    auto decoded = rt::as<NKSecurityPolicy>(
+        fd::KeyedUnarchiver::unarchivedObjectOfClass(NKSecurityPolicy::classObject(), older, &error));
+    ASSERT_TRUE(decoded) << (error ? error->description().utf8() : "");
+    // The absent key takes init's default; the present one keeps its archived value.
+    EXPECT_TRUE(decoded->validatesDomainName());
+    EXPECT_EQ(decoded->allowInvalidCertificates(), std::string(key) != "allowInvalidCertificates");
   }
 }

@@ -49,6 +49,18 @@ TEST(KeyValuesOutbound, ScalarsStringsURLsAndNil) {
   EXPECT_EQ(km_error(TMUser::classObject()), nullptr);
 }
 
+TEST(KeyValuesOutbound, EmptyTextIsKeptOnlyNilIsLeftOut) {
+  auto u = rt::make<TMUser>();
+  u->note = fd::MutableStringObject::create(String(""));
+  auto kv = rt::as<fd::MutableDictionary>(km_keyValues(*u));
+  ASSERT_TRUE(kv);
+  // A text object set to "" and a value-typed text field (never nil) both go out as "".
+  EXPECT_TRUE(kv->objectForKey("note")->isEqual(fd::box(String(""))));
+  EXPECT_TRUE(kv->objectForKey("name")->isEqual(fd::box(String(""))));
+  EXPECT_EQ(kv->objectForKey("balance"), nullptr);
+  EXPECT_EQ(kv->objectForKey("homepage"), nullptr);
+}
+
 TEST(KeyValuesOutbound, KeysToKeepAndToLeaveOut) {
   struct Case {
     Ref<fd::Array> keys, ignored;

@@ -175,12 +175,17 @@ TEST(KMProperty, ReadsAndSetsThroughKeyValueCoding) {
 }
 
 TEST(KMDictionaryCache, KeepsTablesById) {
+  // Tables live as long as the process: a repeated run finds this one, so each run uses a
+  // key of its own, and an id that was never used shows the empty answer.
   static const char table = 0;
-  EXPECT_EQ(KMDictionaryCache::dictWithDictId(&table), nullptr);
-  EXPECT_EQ(KMDictionaryCache::objectForKey(String("k"), &table), nullptr);
-  auto dict = KMDictionaryCache::setObject(fd::box(String("v")), String("k"), &table);
+  static int run = 0;
+  const String key = String::format("k%d", run++);
+  const char unused = 0;
+  EXPECT_EQ(KMDictionaryCache::dictWithDictId(&unused), nullptr);
+  EXPECT_EQ(KMDictionaryCache::objectForKey(key, &table), nullptr);
+  auto dict = KMDictionaryCache::setObject(fd::box(String("v")), key, &table);
   EXPECT_EQ(dict, KMDictionaryCache::dictWithDictId(&table));
-  EXPECT_TRUE(KMDictionaryCache::objectForKey(String("k"), &table)->isEqual(fd::box(String("v"))));
-  KMDictionaryCache::setObject(nullptr, String("k"), &table);
-  EXPECT_EQ(KMDictionaryCache::objectForKey(String("k"), &table), nullptr);
+  EXPECT_TRUE(KMDictionaryCache::objectForKey(key, &table)->isEqual(fd::box(String("v"))));
+  KMDictionaryCache::setObject(nullptr, key, &table);
+  EXPECT_EQ(KMDictionaryCache::objectForKey(key, &table), nullptr);
 }

@@ -8,7 +8,7 @@
 #include "tests/platform/dispatch/DispatchFixtures.h"
 
 TEST(DispatchOnce, RunsOnceUnderContentionAndOthersSeeTheResult) {
-  static dispatch::OnceFlag flag;
+  dispatch::OnceFlag flag;  // a fresh flag each run, so the test holds when repeated
   std::atomic<int> runs{0};
   int value = 0;  // written once inside `once`, read by every caller after it returns
   constexpr int kThreads = 16;

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <gif_lib.h>
 #include <jpeglib.h>
 #include <png.h>
 
 #include "platform/foundation/text/StringObject.h"
 #include "platform/graphics/ImageSource.h"
+#include "platform/graphics/codecs/Codec.h"
 #include "tests/platform/graphics/CodecSamples.h"
 
 using namespace codec_samples;
@@ -247,3 +249,111 @@ TEST(CodecIco, ReadsBitmapEntriesWithTheirMask) {
 }
 
 }  // namespace
+
+namespace {
+
+// A JPEG 2000 codestream header (no tile data) declaring `size` x `size` pixels of
+// `components` 8-bit components.
+std::vector<uint8_t> jpeg2000Header(uint32_t size, uint16_t components) {
+  std::vector<uint8_t> b = {0xff, 0x4f, 0xff, 0x51};
+  auto u16 = [&](uint32_t v) { b.push_back(uint8_t(v >> 8)), b.push_back(uint8_t(v)); };
+  auto u32 = [&](uint32_t v) { u16(v >> 16), u16(v & 0xffff); };
+  u16(38 + 3 * components);
+  u16(0);                                     // capabilities
+  u32(size), u32(size), u32(0), u32(0);       // image size and offset
+  u32(size), u32(size), u32(0), u32(0);       // one tile
+  u16(components);
+  for (uint16_t c = 0; c < components; ++c) b.insert(b.end(), {7, 1, 1});
+  b.insert(b.end(), {0xff, 0x52, 0x00, 0x0c, 0x00, 0x00, 0x00, 0x01, 0x00, 0x05, 0x04, 0x04, 0x00, 0x01});
+  b.insert(b.end(), {0xff, 0x5c, 0x00, 0x13, 0x40});
+  b.insert(b.end(), 16, 0x40);
+  b.insert(b.end(), {0xff, 0x90, 0x00, 0x0a, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0e, 0x00, 0x01, 0xff, 0x93, 0xff, 0xd9});
+  return b;
+}
+
+}  // namespace
+
+TEST(CodecJpeg2000, DecodedSizeCountsEveryComponentBeforeAnythingIsAllocated) {
+  const auto* codec = gfx::codecs::codecFor(gfx::ImageFormat::JPEG2000);
+  ASSERT_TRUE(codec);
+  struct Case {
+    uint32_t size;
+    uint16_t components;
+    bool accepted;
+  } cases[] = {{64, 3, true}, {8192, 4, true}, {8192, 8, false}, {8192, 16, false}, {5792, 8, true}, {5793, 8, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.size) + " px, " + std::to_string(c.components) + " components");
+    auto bytes = jpeg2000Header(c.size, c.components);
+    EXPECT_LT(bytes.size(), 160u);
+    auto decoder = codec->decoder(bytes.data(), bytes.size(), true);
+    gfx::codecs::ImageInfo info;
+    EXPECT_EQ(decoder->readInfo(info), c.accepted);
+    if (!c.accepted) {
+      gfx::codecs::Raster r;
+      EXPECT_FALSE(decoder->decode(0, r));
+      EXPECT_TRUE(r.pixels.empty());
+      EXPECT_EQ(ImageSource::createWithData(fd::Data::create(bytes))->status(), gfx::kCGImageStatusInvalidData);
+    }
+  }
+}
+
+namespace {
+
+int appendGifBytes(GifFileType* gif, const GifByteType* bytes, int n) {
+  auto* out = static_cast<std::vector<uint8_t>*>(gif->UserData);
+  out->insert(out->end(), bytes, bytes + n);
+  return n;
+}
+
+struct GifFrame {
+  int left, top, width, height;
+  int disposal;
+  uint8_t index;  // every pixel of the frame
+};
+
+// A GIF of `frames` over a `w` x `h` canvas, palette 0 black, 1 red, 2 blue, 3 green.
+std::vector<uint8_t> writeGif(int w, int h, const std::vector<GifFrame>& frames) {
+  std::vector<uint8_t> out;
+  int err = 0;
+  GifFileType* gif = EGifOpen(&out, appendGifBytes, &err);
+  GifColorType colors[4] = {{0, 0, 0}, {255, 0, 0}, {0, 0, 255}, {0, 255, 0}};
+  ColorMapObject* map = GifMakeMapObject(4, colors);
+  EGifSetGifVersion(gif, true);
+  EGifPutScreenDesc(gif, w, h, 2, 0, map);
+  for (const auto& f : frames) {
+    GraphicsControlBlock gcb{};
+    gcb.DisposalMode = f.disposal;
+    gcb.TransparentColor = NO_TRANSPARENT_COLOR;
+    GifByteType ext[4];
+    size_t len = EGifGCBToExtension(&gcb, ext);
+    EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(len), ext);
+    EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, false, nullptr);
+    std::vector<GifPixelType> line(size_t(f.width), f.index);
+    for (int y = 0; y < f.height; ++y) EGifPutLine(gif, line.data(), f.width);
+  }
+  EGifCloseFile(gif, &err);
+  GifFreeMapObject(map);
+  return out;
+}
+
+}  // namespace
+
+TEST(CodecGif, RestoringToThePreviousFrameBringsBackOnlyTheFramesArea) {
+  // Red canvas kept; a blue square restored to what was under it; then a green dot elsewhere.
+  auto bytes = writeGif(8, 8, {{0, 0, 8, 8, DISPOSE_DO_NOT, 1}, {2, 2, 3, 3, DISPOSE_PREVIOUS, 2},
+                               {6, 6, 1, 1, DISPOSE_PREVIOUS, 3}});
+  auto source = ImageSource::createWithData(fd::Data::create(bytes));
+  ASSERT_EQ(source->count(), 3u);
+  auto f1 = source->createImageAtIndex(1), f2 = source->createImageAtIndex(2);
+  ASSERT_TRUE(f1 && f2);
+  EXPECT_EQ(f1->pixel(3, 3), 0xff0000ffu);
+  EXPECT_EQ(f1->pixel(0, 0), 0xffff0000u);
+  EXPECT_EQ(f2->pixel(3, 3), 0xffff0000u);  // the blue square's area is red again
+  EXPECT_EQ(f2->pixel(6, 6), 0xff00ff00u);
+  EXPECT_EQ(f2->pixel(0, 7), 0xffff0000u);
+  // The last frame again, and the frames before it, decode the same a second time.
+  auto again = ImageSource::createWithData(fd::Data::create(bytes));
+  EXPECT_EQ(again->createImageAtIndex(2)->pixel(3, 3), 0xffff0000u);
+  EXPECT_EQ(again->createImageAtIndex(1)->pixel(3, 3), 0xff0000ffu);
+  EXPECT_EQ(again->createImageAtIndex(2, props({{gfx::kCGImageSourceShouldCache, fd::box(false)}}))->pixel(6, 6), 0xff00ff00u);
+}

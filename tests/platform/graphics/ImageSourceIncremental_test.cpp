@@ -140,3 +140,62 @@ INSTANTIATE_TEST_SUITE_P(Formats, Corrupt,
                                            gfx::kUTTypeAppleICNS));
 
 }  // namespace
+
+namespace {
+
+// The offset of the first byte after the JPEG frame header's marker (its length field).
+size_t jpegFrameHeader(const std::vector<uint8_t>& b) {
+  for (size_t i = 2; i + 1 < b.size(); ++i)
+    if (b[i] == 0xff && b[i + 1] == 0xc0) return i + 2;
+  return 0;
+}
+
+}  // namespace
+
+TEST(Corrupt, UndecodableFilesReportInvalidDataAndNoFrame) {
+  auto png = encode(gfx::kUTTypePNG, {patternBitmap(16, 16, true)})->vector();
+  auto jpeg = encode(gfx::kUTTypeJPEG, {patternBitmap(16, 16, false)})->vector();
+  auto gif = encode(gfx::kUTTypeGIF, {patternBitmap(16, 16, false)})->vector();
+  ASSERT_GT(png.size(), 64u);
+  const size_t sof = jpegFrameHeader(jpeg);
+  ASSERT_GT(sof, 0u);
+
+  auto badChecksum = png;
+  badChecksum[29] ^= 0xff;  // the header chunk's checksum
+  auto twelveBit = jpeg;
+  twelveBit[sof + 2] = 12;  // sample precision
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> bytes;
+  } cases[] = {
+      {"png header checksum", badChecksum},
+      {"png header only", std::vector<uint8_t>(png.begin(), png.begin() + 33)},
+      {"12-bit jpeg", twelveBit},
+      {"jpeg cut after the frame header", std::vector<uint8_t>(jpeg.begin(), jpeg.begin() + sof + 17)},
+      {"gif cut after the screen", std::vector<uint8_t>(gif.begin(), gif.begin() + 13)},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto source = ImageSource::createWithData(fd::Data::create(c.bytes));
+    ASSERT_TRUE(source);
+    EXPECT_EQ(source->status(), gfx::kCGImageStatusInvalidData);
+    EXPECT_EQ(source->count(), 0u);
+    EXPECT_FALSE(source->copyPropertiesAtIndex(0));
+    EXPECT_FALSE(source->createImageAtIndex(0));
+    EXPECT_FALSE(source->createThumbnailAtIndex(0));
+
+    // Arriving a little at a time it is still being read; once the last bytes are in, invalid.
+    auto growing = ImageSource::createIncremental();
+    growing->updateData(fd::Data::create(c.bytes), false);
+    EXPECT_NE(growing->status(), gfx::kCGImageStatusComplete);
+    growing->updateData(fd::Data::create(c.bytes), true);
+    EXPECT_EQ(growing->status(), gfx::kCGImageStatusInvalidData);
+  }
+  // The sound files still read as complete images.
+  for (auto* bytes : {&png, &jpeg, &gif}) {
+    auto source = ImageSource::createWithData(fd::Data::create(*bytes));
+    EXPECT_EQ(source->status(), gfx::kCGImageStatusComplete);
+    EXPECT_EQ(source->count(), 1u);
+    EXPECT_TRUE(source->createImageAtIndex(0));
+  }
+}

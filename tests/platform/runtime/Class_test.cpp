@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+
 #include "platform/runtime/Class.h"
 #include "platform/runtime/Exception.h"
 #include "tests/platform/runtime/RuntimeFixtures.h"
@@ -114,15 +117,20 @@ TEST(Class, MethodsEncodingsAndInvocation) {
 }
 
 TEST(Class, ExchangeAndAddMethods) {
+  // Methods stay on the class for the life of the process: each run adds its own names, and
+  // the counter outlives the run.
+  static int run = 0;
+  const std::string n = std::to_string(run++);
+  const rt::Selector left = rt::sel(("left" + n).c_str()), right = rt::sel(("right" + n).c_str());
   auto* shape = Shape::classObject();
-  int calls = 0;
-  ASSERT_TRUE(shape->addMethod(rt::sel("left"), [](rt::Object*, auto&) { return rt::Value::ofInt(1); }, "q16@0:8"));
-  ASSERT_TRUE(shape->addMethod(rt::sel("right"), [&](rt::Object*, auto&) { ++calls; return rt::Value::ofInt(2); }, "q16@0:8"));
-  EXPECT_FALSE(shape->addMethod(rt::sel("left"), nullptr, "v16@0:8"));
-  rt::Class::exchangeImplementations(shape->instanceMethod(rt::sel("left")), shape->instanceMethod(rt::sel("right")));
-  EXPECT_EQ(shape->invoke(nullptr, rt::sel("left")).intValue(), 2);
-  EXPECT_EQ(shape->invoke(nullptr, rt::sel("right")).intValue(), 1);
-  EXPECT_EQ(calls, 1);
+  auto calls = std::make_shared<int>(0);
+  ASSERT_TRUE(shape->addMethod(left, [](rt::Object*, auto&) { return rt::Value::ofInt(1); }, "q16@0:8"));
+  ASSERT_TRUE(shape->addMethod(right, [calls](rt::Object*, auto&) { ++*calls; return rt::Value::ofInt(2); }, "q16@0:8"));
+  EXPECT_FALSE(shape->addMethod(left, nullptr, "v16@0:8"));
+  rt::Class::exchangeImplementations(shape->instanceMethod(left), shape->instanceMethod(right));
+  EXPECT_EQ(shape->invoke(nullptr, left).intValue(), 2);
+  EXPECT_EQ(shape->invoke(nullptr, right).intValue(), 1);
+  EXPECT_EQ(*calls, 1);
 }
 
 TEST(Class, CreationRules) {

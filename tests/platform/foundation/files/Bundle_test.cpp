@@ -162,10 +162,10 @@ TEST(BundleTest, InfoPropertyListOverridesBuiltInValues) {
 TEST(BundleTest, MainBundle) {
   {
     ScopedEnv env("KD_BUNDLE_PATH", nullptr);
-    // Built inside the source tree, the tree's resources; elsewhere the executable's folder.
-    auto exeDir = std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
-    bool inTree = exeDir.rfind(KD_SOURCE_DIR "/", 0) == 0;
-    EXPECT_EQ(Bundle::mainBundlePathFromEnvironment(), inTree ? String(KD_SOURCE_DIR) + "/resources" : String(exeDir));
+    // Wherever the build folder is, the program finds the source tree's resources through it.
+    std::filesystem::path found = Bundle::mainBundlePathFromEnvironment().utf8();
+    std::error_code ec;
+    EXPECT_TRUE(std::filesystem::equivalent(found, KD_SOURCE_DIR "/resources", ec)) << found;
   }
   {
     ScopedEnv env("KD_BUNDLE_PATH", kFixture.utf8().c_str());

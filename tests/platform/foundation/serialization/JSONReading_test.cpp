@@ -113,6 +113,21 @@ TEST(JSONReading, RepeatedKeysShareOneStringObject) {
   EXPECT_FALSE(first->keys()[0]->isKindOfClass(MutableStringObject::classObject()));
 }
 
+// Found by fuzzing: an object's key was held by reference while its value was read, and a
+// value with many new keys grew the key table under it.
+TEST(JSONReading, KeysStayValidWhileTheirValuesAddManyMoreKeys) {
+  std::string inner;
+  for (int i = 0; i < 200; ++i) inner += (i ? "," : "") + std::string("\"k") + std::to_string(i) + "\":" + std::to_string(i);
+  auto d = rt::as<Dictionary>(read("{\"outer\":{" + inner + "},\"after\":1}"));
+  ASSERT_TRUE(d);
+  ASSERT_EQ(d->count(), 2u);
+  auto nested = rt::as<Dictionary>(d->objectForKey("outer"));
+  ASSERT_TRUE(nested);
+  EXPECT_EQ(nested->count(), 200u);
+  EXPECT_EQ(rt::as<Number>(nested->objectForKey("k199"))->integerValue(), 199);
+  EXPECT_EQ(rt::as<Number>(d->objectForKey("after"))->integerValue(), 1);
+}
+
 TEST(JSONReading, OptionsChooseMutability) {
   struct Case {
     uint32_t options;

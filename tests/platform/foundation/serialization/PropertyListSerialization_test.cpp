@@ -179,6 +179,31 @@ TEST(PropertyListSerialization, MalformedDataIsAReadError) {
   }
 }
 
+// Inputs the fuzzers found; each once crashed or hung the reader.
+TEST(PropertyListSerialization, FuzzedInputsAreReadErrors) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"binary dictionary whose key is a number",
+       std::string(
+      "\x62\x70\x6c\x69\x73\x74\x30\x30\xd2\x01\x06\x02\x07\x69\x00\x00\x00\x04\x05\x10\x5b\x22\x00\x00"
+      "\x00\x00\x00\x00\x00\x4c\x62\x79\x74\x65\x73\x08\x0d\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+      "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xfe"
+      "\x0e\x00\x00\x00\x08\x00\x01\x01\x00\x00\x00\x00\x00\x00\x00\x08\x00\x00\x00\x00\x00\x00\x00\x00"
+      "\x00\x00\x00\x00\x00\x00\x00\x23",
+           104)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Ref<Error> error;
+    EXPECT_FALSE(PropertyListSerialization::propertyListWithData(Data::create(std::string_view(c.bytes)),
+                                                                 PropertyListMutableContainers, nullptr, &error));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code(), PropertyListReadCorruptError);
+  }
+}
+
 TEST(PropertyListSerialization, FilesHoldDictionariesOrArrays) {
   TempDir dir;
   Ref<Data> dict = PropertyListSerialization::dataWithPropertyList(sample(), PropertyListXMLFormat, 0, nullptr);

@@ -67,12 +67,13 @@ TEST_F(RunLoopTest, ModesDecideWhatRuns) {
 }
 
 TEST_F(RunLoopTest, CommonModesCanBeExtended) {
+  // A mode made common stays common for the loop's life: one no other test runs in.
   auto loop = RunLoop::mainRunLoop();
-  loop->addCommonMode("CustomMode");
+  loop->addCommonMode("ExtendedCommonMode");
   int fires = 0;
   auto t = Timer::timerWithTimeInterval(0.1, true, [&](Timer&) { ++fires; });
   loop->addTimer(t, NSRunLoopCommonModes);
-  RunLoopDriver::advance(0.25, "CustomMode");
+  RunLoopDriver::advance(0.25, "ExtendedCommonMode");
   EXPECT_EQ(fires, 2);
   t->invalidate();
 }
