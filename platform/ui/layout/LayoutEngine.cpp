@@ -207,6 +207,11 @@ void LayoutEngine::reset() {
   membershipDirty_ = true;
 }
 
+void LayoutEngine::rebuild() {
+  structureDirty_ = true;
+  markDirty();
+}
+
 void LayoutEngine::update() {
   if (!dirty_) return;
   auto root = root_.lock();

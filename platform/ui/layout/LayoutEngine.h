@@ -46,6 +46,8 @@ class LayoutEngine : public std::enable_shared_from_this<LayoutEngine> {
   /// changed.
   void update();
   bool needsUpdate() const { return dirty_; }
+  /// Drops the solver's state: the next update solves everything from scratch.
+  void rebuild();
   /// Constraints in the solver now, broken ones excluded (for tests and diagnostics).
   size_t activeConstraintCount() const;
   size_t brokenConstraintCount() const;
