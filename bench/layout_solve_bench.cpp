@@ -152,53 +152,95 @@ void BM_ScreenDirectFrames(benchmark::State& state) {
 }
 BENCHMARK(BM_ScreenDirectFrames)->Unit(benchmark::kMicrosecond);
 
-// The bare solver: a row of n/3 boxes, each 8 after the previous (required), wishing for width
-// 40 (medium) and at least 10 wide (required), the row ending within 375 points or giving way.
-struct Row1D {
-  layout::SimplexSolver solver;
-  std::vector<layout::SimplexSolver::ConstraintId> gaps;
+// The bare solver on screen-like input: rows stacked top to bottom, each holding a picture, a
+// text that hugs and resists compression, and a button, 13 constraints a row (n/13 rows).
+using S = layout::SimplexSolver;
+
+struct Rows {
+  S solver;
+  std::vector<S::ConstraintId> heights;
 };
 
-void buildRow(Row1D& r, int constraints) {
-  using S = layout::SimplexSolver;
-  int boxes = constraints / 3;
-  std::vector<S::Variable> x, w;
-  for (int i = 0; i < boxes; ++i) {
-    x.push_back(r.solver.newVariable());
-    w.push_back(r.solver.newVariable());
-    S::Expression gap;
-    gap.terms = {{x[i], 1}};
-    if (i > 0) gap.terms.insert(gap.terms.end(), {{x[i - 1], -1}, {w[i - 1], -1}});
-    gap.constant = -8;
-    r.gaps.push_back(*r.solver.addConstraint(gap, S::Relation::Equal, 1000));
-    r.solver.addConstraint({{{w[i], 1}}, -40}, S::Relation::Equal, 500);
-    r.solver.addConstraint({{{w[i], 1}}, -10}, S::Relation::GreaterOrEqual, 1000);
+S::Expression ex(std::vector<S::Term> terms, double constant) { return {std::move(terms), constant}; }
+
+void buildRows(Rows& r, int constraints) {
+  auto& s = r.solver;
+  S::Variable previousY = 0, previousH = 0;
+  for (int i = 0; i < constraints / 13; ++i) {
+    S::Variable y = s.newVariable(), h = s.newVariable();
+    S::Variable ix = s.newVariable(), iy = s.newVariable(), iw = s.newVariable(), ih = s.newVariable();
+    S::Variable lx = s.newVariable(), lw = s.newVariable(), ly = s.newVariable();
+    S::Variable bx = s.newVariable(), bw = s.newVariable(), by = s.newVariable();
+    if (i == 0)
+      s.addConstraint(ex({{y, 1}}, 0), S::Relation::Equal, 1000);
+    else
+      s.addConstraint(ex({{y, 1}, {previousY, -1}, {previousH, -1}}, 0), S::Relation::Equal, 1000);
+    r.heights.push_back(*s.addConstraint(ex({{h, 1}}, -60), S::Relation::Equal, 1000));
+    s.addConstraint(ex({{ix, 1}}, -10), S::Relation::Equal, 1000);
+    s.addConstraint(ex({{iw, 1}}, -40), S::Relation::Equal, 1000);
+    s.addConstraint(ex({{ih, 1}}, -40), S::Relation::Equal, 1000);
+    s.addConstraint(ex({{iy, 1}, {ih, 0.5}, {h, -0.5}}, 0), S::Relation::Equal, 1000);
+    s.addConstraint(ex({{lx, 1}, {ix, -1}, {iw, -1}}, -10), S::Relation::Equal, 1000);
+    s.addConstraint(ex({{lw, 1}}, -200), S::Relation::LessOrEqual, 251);
+    s.addConstraint(ex({{lw, 1}}, -200), S::Relation::GreaterOrEqual, 750);
+    s.addConstraint(ex({{ly, 1}, {h, -0.5}}, 10), S::Relation::Equal, 1000);
+    s.addConstraint(ex({{bx, 1}, {bw, 1}}, -365), S::Relation::Equal, 1000);
+    s.addConstraint(ex({{bw, 1}}, -50), S::Relation::Equal, 750);
+    s.addConstraint(ex({{lx, 1}, {lw, 1}, {bx, -1}}, 8), S::Relation::LessOrEqual, 1000);
+    (void)by;
+    previousY = y;
+    previousH = h;
   }
-  r.solver.addConstraint({{{x.back(), 1}, {w.back(), 1}}, -375}, S::Relation::LessOrEqual, 750);
 }
 
 void BM_SolverFull(benchmark::State& state) {
   for (auto _ : state) {
-    Row1D r;
-    buildRow(r, int(state.range(0)));
+    Rows r;
+    buildRows(r, int(state.range(0)));
     benchmark::DoNotOptimize(r.solver.value(0));
   }
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_SolverFull)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_SolverFull)->Arg(104)->Arg(1001)->Arg(10010)->Unit(benchmark::kMillisecond)->Complexity();
 
+// One row's height changes: every row below moves.
 void BM_SolverOneConstant(benchmark::State& state) {
-  Row1D r;
-  buildRow(r, int(state.range(0)));
-  size_t middle = r.gaps.size() / 2;
-  bool wide = false;
+  Rows r;
+  buildRows(r, int(state.range(0)));
+  size_t middle = r.heights.size() / 2;
+  bool tall = false;
   for (auto _ : state) {
-    wide = !wide;
-    r.solver.changeConstant(r.gaps[middle], wide ? -16 : -8);
+    tall = !tall;
+    r.solver.changeConstant(r.heights[middle], tall ? -70 : -60);
     benchmark::DoNotOptimize(r.solver.value(0));
   }
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_SolverOneConstant)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond)->Complexity();
+BENCHMARK(BM_SolverOneConstant)->Arg(104)->Arg(1001)->Arg(10010)->Unit(benchmark::kMicrosecond)->Complexity();
+
+// The worst shape for a tableau: one line of n/3 boxes that all give way together to fit.
+void buildContendedLine(S& s, int constraints) {
+  std::vector<S::Variable> x, w;
+  for (int i = 0; i < constraints / 3; ++i) {
+    x.push_back(s.newVariable());
+    w.push_back(s.newVariable());
+    S::Expression gap = ex({{x[i], 1}}, -8);
+    if (i > 0) gap.terms.insert(gap.terms.end(), {{x[i - 1], -1}, {w[i - 1], -1}});
+    s.addConstraint(gap, S::Relation::Equal, 1000);
+    s.addConstraint(ex({{w[i], 1}}, -40), S::Relation::Equal, 500);
+    s.addConstraint(ex({{w[i], 1}}, -10), S::Relation::GreaterOrEqual, 1000);
+  }
+  s.addConstraint(ex({{x.back(), 1}, {w.back(), 1}}, -375), S::Relation::LessOrEqual, 750);
+}
+
+void BM_SolverContendedLine(benchmark::State& state) {
+  for (auto _ : state) {
+    S s;
+    buildContendedLine(s, int(state.range(0)));
+    benchmark::DoNotOptimize(s.value(0));
+  }
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_SolverContendedLine)->Arg(102)->Arg(300)->Arg(1002)->Arg(3000)->Unit(benchmark::kMillisecond)->Complexity();
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/foundation/Log.h"
+#include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/layout/LayoutConstraint.h"
 #include "platform/ui/layout/LayoutGuide.h"
@@ -25,6 +26,13 @@ Ref<View> rootOf(View& v) {
 bool isWidthDependent(const View& v) {
   auto* label = dynamic_cast<const Label*>(&v);
   return label && label->numberOfLines() != 1 && label->preferredMaxLayoutWidth() <= 0;
+}
+
+Ref<Label> baselineLabel(const rt::Id& item) {
+  if (auto label = std::dynamic_pointer_cast<Label>(item)) return label;
+  if (auto button = std::dynamic_pointer_cast<Button>(item))
+    if (button->titleLabel() && !button->titleLabel()->text().isEmpty()) return button->titleLabel();
+  return nullptr;
 }
 
 // Solver noise below a millionth of a point is not a layout.
@@ -213,9 +221,15 @@ void LayoutEngine::rebuild() {
 }
 
 void LayoutEngine::update() {
-  if (!dirty_) return;
+  // A frame observer that lays out while frames are being written waits for the next pass.
+  if (!dirty_ || updating_) return;
   auto root = root_.lock();
   if (!root) return;
+  updating_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{updating_};
   dirty_ = false;
   relaxed_ = false;
   if (structureDirty_) {
@@ -452,7 +466,8 @@ bool LayoutEngine::appendAttribute(Expr& e, const rt::Id& item, LayoutAttribute 
     case LayoutAttributeBaseline:
       // The last baseline: a label centres its text vertically, so the baseline sits half the
       // text's height below the middle, less the font's descent; other views use the bottom.
-      if (auto label = std::dynamic_pointer_cast<Label>(item); label && label->font()) {
+      // A button's baseline is its title's, centred the same way.
+      if (auto label = baselineLabel(item); label && label->font()) {
         double textHeight = label->sizeThatFits({label->bounds().size.width, 0}).height;
         e.terms.push_back({length, 0.5 * k});
         e.constant += k * (0.5 * textHeight - label->font()->descent());

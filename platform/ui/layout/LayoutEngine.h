@@ -131,6 +131,7 @@ class LayoutEngine : public std::enable_shared_from_this<LayoutEngine> {
   bool structureDirty_ = false;
   bool relaxed_ = false;  // something gave way: broken constraints may fit now
   bool applying_ = false;
+  bool updating_ = false;
 };
 
 }  // namespace ui::layout

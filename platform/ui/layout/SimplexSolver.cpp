@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "platform/foundation/Log.h"
@@ -116,10 +117,20 @@ SimplexRow SimplexSolver::createRow(const Expression& e, Relation r, double weig
 }
 
 // An external symbol can always be made basic; otherwise a restricted marker with a negative
-// coefficient keeps the row feasible when solved for it.
+// coefficient keeps the row feasible when solved for it. Among external symbols, the one in
+// the fewest other rows (a fresh variable, usually) makes the substitution cheapest.
 Symbol SimplexSolver::chooseSubject(const SimplexRow& row, const Tag& tag) const {
-  for (const auto& c : row.cells())
-    if (kind_[c.symbol] == Kind::External) return c.symbol;
+  Symbol best = 0;
+  size_t fewest = SIZE_MAX;
+  for (const auto& c : row.cells()) {
+    if (kind_[c.symbol] != Kind::External) continue;
+    size_t n = columns_[c.symbol].size();  // an upper bound: stale entries are dropped lazily
+    if (n <= fewest) {
+      fewest = n;
+      best = c.symbol;
+    }
+  }
+  if (best) return best;
   for (Symbol m : {tag.marker, tag.other}) {
     if (m == 0) continue;
     Kind k = kind_[m];
