@@ -232,8 +232,12 @@ void SimplexSolver::substitute(Symbol s, const SimplexRow& row) {
     noteAdded(b, scratch_);
     if (kind_[b] != Kind::External && r.constant() < 0) infeasible_.push_back(b);
   }
-  objective_.substitute(s, row);
+  if (objective_.substitute(s, row)) noteObjectiveChange(row);
   if (artificial_) artificial_->substitute(s, row);
+}
+
+void SimplexSolver::noteObjectiveChange(const SimplexRow& row) {
+  for (const auto& c : row.cells()) objectiveTouched_.push_back(c.symbol);
 }
 
 void SimplexSolver::pivot(Symbol leaving, Symbol entering) {
@@ -265,9 +269,24 @@ Symbol SimplexSolver::leavingSymbol(Symbol entering) {
   return found;
 }
 
+// The main objective only changes where substitutions and removals touch it, and it was
+// optimal before: only the touched symbols can have turned negative, so only they are looked
+// at (the lowest such symbol enters, as a full scan would choose).
+Symbol SimplexSolver::objectiveEnteringSymbol() {
+  auto& t = objectiveTouched_;
+  std::sort(t.begin(), t.end());
+  t.erase(std::unique(t.begin(), t.end()), t.end());
+  size_t kept = 0;
+  for (Symbol s : t)
+    if (kind_[s] != Kind::Dummy && objective_.coefficientFor(s) < 0) t[kept++] = s;
+  t.resize(kept);
+  return t.empty() ? 0 : t.front();
+}
+
 bool SimplexSolver::optimize(SimplexRow& objective) {
+  bool main = &objective == &objective_;
   for (;;) {
-    Symbol entering = enteringSymbol(objective);
+    Symbol entering = main ? objectiveEnteringSymbol() : enteringSymbol(objective);
     if (entering == 0) return true;
     Symbol leaving = leavingSymbol(entering);
     if (leaving == 0) {
@@ -336,10 +355,13 @@ Symbol SimplexSolver::markerLeavingSymbol(Symbol marker) {
 }
 
 void SimplexSolver::removeMarkerEffects(Symbol marker, double weight) {
-  if (rows_[marker])
+  if (rows_[marker]) {
     objective_.insert(*rows_[marker], -weight);
-  else
+    noteObjectiveChange(*rows_[marker]);
+  } else {
     objective_.insert(marker, -weight);
+    objectiveTouched_.push_back(marker);
+  }
 }
 
 void SimplexSolver::removeConstraint(ConstraintId id) {

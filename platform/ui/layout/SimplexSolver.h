@@ -69,6 +69,8 @@ class SimplexSolver {
   bool optimize(SimplexRow& objective);
   bool dualOptimize();
   Symbol enteringSymbol(const SimplexRow& objective) const;
+  Symbol objectiveEnteringSymbol();
+  void noteObjectiveChange(const SimplexRow& row);
   Symbol leavingSymbol(Symbol entering);
   Symbol dualEnteringSymbol(const SimplexRow& row) const;
   Symbol markerLeavingSymbol(Symbol marker);
@@ -91,6 +93,7 @@ class SimplexSolver {
   SimplexRow objective_;
   std::unique_ptr<SimplexRow> artificial_;
   std::vector<Symbol> infeasible_;
+  std::vector<Symbol> objectiveTouched_;  // symbols whose objective coefficient changed
   std::vector<Symbol> scratch_;
 };
 
