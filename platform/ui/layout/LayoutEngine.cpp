@@ -16,6 +16,14 @@ namespace {
 
 Ref<View> viewRef(View& v) { return std::static_pointer_cast<View>(v.self()); }
 
+bool touchesLayout(const View& v) {
+  if (auto* state = v.layoutStateIfAny())
+    if (!state->constraints.empty() || state->engine || !state->memberOf.expired()) return true;
+  for (const auto& s : v.subviews())
+    if (touchesLayout(*s)) return true;
+  return false;
+}
+
 Ref<View> rootOf(View& v) {
   Ref<View> cur = viewRef(v);
   while (auto s = cur->superview()) cur = std::move(s);
@@ -86,6 +94,9 @@ void LayoutEngine::layoutPass(View& view) {
   View* cur = &view;
   while (auto s = cur->superview()) cur = s.get();
   auto* state = cur->layoutStateIfAny();
+  // The root's own pass looks again at what is held in place (frames set by hand, guide
+  // lengths that follow bars), which tells the engine nothing when it changes.
+  if (state && state->engine && cur == &view && view.needsLayout()) state->engine->dirty_ = true;
   if (state && state->engine && state->engine->dirty_) {
     auto keep = state->engine;
     keep->update();
@@ -127,8 +138,25 @@ void LayoutEngine::constraintChanged(View& holder, LayoutConstraint& c) {
 
 void LayoutEngine::viewMoved(View& moved, View* formerSuperview) {
   if (formerSuperview && formerSuperview == moved.superview().get()) return;  // reordered only
+  // Subtrees that hold no constraints and take part in no solve (cells coming and going in a
+  // list, say) change nothing for the engines around them.
+  if (!touchesLayout(moved)) {
+    // Unless constraints wait for views to come back under the view holding them.
+    auto e = moved.superview() ? engineOf(moved, false) : nullptr;
+    if (!e || !e->hasInvalid_) return;
+  }
   std::shared_ptr<LayoutEngine> former;
   if (formerSuperview) {
+    // Leaving a tree takes away the constraints of the views above that name the subtree, as
+    // on the platform: coming back does not bring them back.
+    for (Ref<View> a = viewRef(*formerSuperview); a; a = a->superview()) {
+      std::vector<Ref<LayoutConstraint>> gone;
+      for (const auto& c : a->constraints()) {
+        Ref<View> v1 = layoutItemView(c->firstItem()), v2 = layoutItemView(c->secondItem());
+        if ((v1 && v1->isDescendantOfView(&moved)) || (v2 && v2->isDescendantOfView(&moved))) gone.push_back(c);
+      }
+      a->removeConstraints(gone);
+    }
     former = engineOf(*formerSuperview, false);
     if (former) {
       former->structureDirty_ = true;
@@ -257,6 +285,7 @@ void LayoutEngine::update() {
   }
   if (refreshFixed()) relaxed_ = true;
   if (relaxed_) retryBroken();
+  hasInvalid_ = std::any_of(entries_.begin(), entries_.end(), [](const auto& kv) { return kv.second.invalid; });
   // Wrapping labels: measure again at the width the solve gave them, a few rounds at most.
   for (int round = 0; round < 3; ++round) {
     bool again = false;

@@ -132,6 +132,7 @@ class LayoutEngine : public std::enable_shared_from_this<LayoutEngine> {
   bool relaxed_ = false;  // something gave way: broken constraints may fit now
   bool applying_ = false;
   bool updating_ = false;
+  bool hasInvalid_ = false;  // some constraints wait for their items to return under their holder
 };
 
 }  // namespace ui::layout

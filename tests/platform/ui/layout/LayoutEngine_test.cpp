@@ -274,8 +274,23 @@ TEST_F(LayoutEngineTest, LayoutGuidesFollowTheBarsOfTheController) {
   on(v, L, EQ, view, L);
   on(v, W, EQ, controller->topLayoutGuide(), W);
   view->layoutIfNeeded();
+  EXPECT_GT(top, 0);  // the status bar
   expectFrame(v, gfx::RectMake(0, top + 4, 375, 667 - 8 - top), "guides");
   EXPECT_EQ(controller->topLayoutGuide()->layoutFrame().size.height, top);
+  // A guide whose length changes (a bar showing up): the next pass of the root follows it.
+  double bar = 49;
+  auto guide = rt::make<LayoutGuide>(view, LayoutGuide::Edge::Bottom, [&bar] { return bar; });
+  auto w = sub(view);
+  on(w, B, EQ, guide, T);
+  on(w, L, EQ, guide, L);
+  size(w, W, 10);
+  size(w, H, 10);
+  view->layoutIfNeeded();
+  expectFrame(w, gfx::RectMake(0, 667 - 49 - 10, 10, 10), "bottom guide");
+  bar = 0;
+  view->setNeedsLayout();
+  view->layoutIfNeeded();
+  expectFrame(w, gfx::RectMake(0, 667 - 10, 10, 10), "bottom guide, bar gone");
 }
 
 TEST_F(LayoutEngineTest, PiledUpDuplicatesChangeNothingAndAskForNoNewPass) {
@@ -389,13 +404,28 @@ TEST_F(LayoutEngineTest, ChangesAreIncrementalAndFollowTheTree) {
   v->setFrame(gfx::RectMake(1, 2, 3, 4));
   root->layoutIfNeeded();
   expectFrame(v, gfx::RectMake(100, 0, 390, 10), "moved by hand");
-  // Removed from its superview, its constraints on the root no longer apply; back, they do.
-  v->removeFromSuperview();
+  // Removed from its superview, a view loses the constraints its old ancestors held about it
+  // and keeps its own; put back, it follows what is declared anew.
+  auto u = sub(root);
+  on(u, L, EQ, root, L, 1, 7);
+  on(u, T, EQ, root, T, 1, 9);
+  auto own = size(u, W, 250);
+  on(u, H, EQ, root, H, 0.1);
   root->layoutIfNeeded();
-  root->addSubview(v);
-  left->setConstant(50);
+  expectFrame(u, gfx::RectMake(7, 9, 250, 30), "before");
+  size_t held = root->constraints().size();
+  u->removeFromSuperview();
+  EXPECT_EQ(root->constraints().size(), held - 3);
+  EXPECT_TRUE(own->isActive());
   root->layoutIfNeeded();
-  expectFrame(v, gfx::RectMake(50, 0, 440, 10), "back in the tree");
+  expectFrame(v, gfx::RectMake(100, 0, 390, 10), "the other view stays");
+  root->addSubview(u);
+  on(u, L, EQ, root, L, 1, 70);
+  on(u, T, EQ, root, T, 1, 90);
+  on(u, H, EQ, nullptr, NA, 1, 5);
+  root->layoutIfNeeded();
+  expectFrame(u, gfx::RectMake(70, 90, 250, 5), "back");
+  EXPECT_TRUE(logs.empty());
 }
 
 TEST_F(LayoutEngineTest, ConstraintChangesInsideAnAnimationBlockAnimateTheFrames) {
