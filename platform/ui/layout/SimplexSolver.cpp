@@ -389,15 +389,23 @@ void SimplexSolver::removeConstraint(ConstraintId id) {
   optimize(objective_);
 }
 
-void SimplexSolver::shiftMarker(const Tag& tag, double shift) {
+// Answers false when a row of a dummy (a required equality that repeats others) no longer
+// holds: the dual simplex cannot repair those, as dummies never move.
+bool SimplexSolver::shiftMarker(const Tag& tag, double shift) {
+  bool holds = true;
   if (SimplexRow* row = rows_[tag.marker].get()) {
     if (row->add(-shift) < 0 && kind_[tag.marker] != Kind::Dummy) infeasible_.push_back(tag.marker);
-    return;
+    return kind_[tag.marker] != Kind::Dummy || nearZero(row->constant());
   }
   for (Symbol b : column(tag.marker)) {
     SimplexRow& r = *rows_[b];
-    if (r.add(r.coefficientFor(tag.marker) * shift) < 0 && kind_[b] != Kind::External) infeasible_.push_back(b);
+    double c = r.add(r.coefficientFor(tag.marker) * shift);
+    if (kind_[b] == Kind::Dummy)
+      holds = holds && nearZero(c);
+    else if (c < 0 && kind_[b] != Kind::External)
+      infeasible_.push_back(b);
   }
+  return holds;
 }
 
 bool SimplexSolver::changeConstant(ConstraintId id, double constant) {
@@ -406,13 +414,9 @@ bool SimplexSolver::changeConstant(ConstraintId id, double constant) {
   double delta = constant - tag.constant;
   if (delta == 0) return true;
   double shift = delta / tag.markerCoefficient;
-  if (SimplexRow* row = rows_[tag.marker].get(); row && kind_[tag.marker] == Kind::Dummy && allDummies(*row)) {
-    // A required equality that only repeated others: it holds after the change only if it
-    // still repeats them.
-    if (!nearZero(row->constant() - shift)) return false;
-  }
-  shiftMarker(tag, shift);
-  if (!dualOptimize()) {
+  bool holds = shiftMarker(tag, shift);
+  if (!holds || !dualOptimize()) {
+    infeasible_.clear();
     shiftMarker(tag, -shift);
     // Rows the failed repair left negative are not all in the marker's column.
     for (Symbol b = 1; b < rows_.size(); ++b)

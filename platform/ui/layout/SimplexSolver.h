@@ -75,7 +75,7 @@ class SimplexSolver {
   Symbol dualEnteringSymbol(const SimplexRow& row) const;
   Symbol markerLeavingSymbol(Symbol marker);
   void removeMarkerEffects(Symbol marker, double weight);
-  void shiftMarker(const Tag& tag, double shift);
+  bool shiftMarker(const Tag& tag, double shift);
   /// The basic symbols whose rows hold `s`, with stale entries of the column index dropped.
   const std::vector<Symbol>& column(Symbol s);
   void noteAdded(Symbol basic, const std::vector<Symbol>& symbols);

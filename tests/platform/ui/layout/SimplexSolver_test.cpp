@@ -41,6 +41,20 @@ TEST(SimplexSolverTest, AContradictingRequiredConstraintIsRefusedAndChangesNothi
   EXPECT_DOUBLE_EQ(s.value(x), 10);
 }
 
+TEST(SimplexSolverTest, ARequiredDuplicateHoldsItsTwinToItsConstant) {
+  SimplexSolver s;
+  auto x = s.newVariable();
+  auto a = s.addConstraint(expr({{x, 1}}, -10), R::Equal, 1000);
+  auto b = s.addConstraint(expr({{x, 1}}, -10), R::Equal, 1000);
+  ASSERT_TRUE(a && b);
+  EXPECT_FALSE(s.changeConstant(*a, -20));
+  EXPECT_FALSE(s.changeConstant(*b, -20));
+  EXPECT_DOUBLE_EQ(s.value(x), 10);
+  s.removeConstraint(*b);
+  EXPECT_TRUE(s.changeConstant(*a, -20));
+  EXPECT_DOUBLE_EQ(s.value(x), 20);
+}
+
 TEST(SimplexSolverTest, HigherPrioritiesWinAndRemovalGivesWayBack) {
   SimplexSolver s;
   auto w = s.newVariable();
