@@ -446,6 +446,29 @@ TEST_F(LayoutEngineTest, ConstraintChangesInsideAnAnimationBlockAnimateTheFrames
   EXPECT_NEAR(v->layer()->presentationLayer()->position().x, 250, 1e-6);
 }
 
+namespace {
+// A component's own kind of constraint, made through the same initialiser.
+class KeyedConstraint : public LayoutConstraint {
+  RT_CLASS(KeyedConstraint, LayoutConstraint)
+ public:
+  rt::String key;
+};
+RT_IMPLEMENT(KeyedConstraint) {}
+}  // namespace
+
+TEST_F(LayoutEngineTest, SubclassesAreMadeAndLaidOutLikeAnyConstraint) {
+  auto v = sub(root);
+  auto c = rt::make<KeyedConstraint>(v, W, EQ, nullptr, NA, 1, 50);
+  c->key = "w";
+  c->setActive(true);
+  for (auto& k : {on(v, H, EQ, v, W), on(v, L, EQ, root, L), on(v, T, EQ, root, T)}) EXPECT_TRUE(k->isActive());
+  root->layoutIfNeeded();
+  expectFrame(v, gfx::RectMake(0, 0, 50, 50), "subclass");
+  EXPECT_EQ(c->className().utf8(), "KeyedConstraint");
+  EXPECT_TRUE(c->respondsToSelector("isActive"));
+  EXPECT_TRUE(c->respondsToSelector("setConstant:"));
+}
+
 TEST_F(LayoutEngineTest, TheDescriptionHookNamesEveryConstraint) {
   auto v = sub(root);
   auto c = make(v, W, EQ, nullptr, NA, 1, 50, LayoutPriorityDefaultHigh);
