@@ -49,6 +49,13 @@ double clean(double v) {
   return std::abs(v - r) < 1e-6 ? r : v;
 }
 
+// Where the view's frame would be without its transform: its bounds' size about its centre.
+gfx::Rect untransformedFrame(const View& v) {
+  gfx::Size size = v.bounds().size;
+  gfx::Point c = v.center();
+  return {{c.x - size.width / 2, c.y - size.height / 2}, size};
+}
+
 bool differs(gfx::Rect a, gfx::Rect b) {
   return std::abs(a.origin.x - b.origin.x) > 1e-9 || std::abs(a.origin.y - b.origin.y) > 1e-9 ||
          std::abs(a.size.width - b.size.width) > 1e-9 || std::abs(a.size.height - b.size.height) > 1e-9;
@@ -603,7 +610,7 @@ std::array<double, 4> LayoutEngine::fixedValues(Item& item, const rt::Object& ob
     item.bottomGuide = guide->edge() == LayoutGuide::Edge::Bottom;
     return {0, item.bottomGuide ? -len : 0, 0, len};
   }
-  gfx::Rect f = static_cast<const View&>(object).frame();
+  gfx::Rect f = untransformedFrame(static_cast<const View&>(object));
   return {f.origin.x, f.origin.y, f.size.width, f.size.height};
 }
 
@@ -703,6 +710,8 @@ void LayoutEngine::retryBroken() {
   for (auto& [c, e] : broken) solveEntry(*e, *c);
 }
 
+// Frames are written as bounds size and centre, as the platform does, so that a transform on
+// the view (a popup scaled while it appears) leaves its laid-out size alone.
 void LayoutEngine::writeFrames() {
   applying_ = true;
   for (auto& [key, item] : items_) {
@@ -711,7 +720,11 @@ void LayoutEngine::writeFrames() {
     if (!view) continue;
     gfx::Rect f{{clean(solver_->value(item.x)), clean(solver_->value(item.y))},
                 {std::max(0.0, clean(solver_->value(item.w))), std::max(0.0, clean(solver_->value(item.h)))}};
-    if (differs(view->frame(), f)) view->setFrame(f);
+    if (differs(untransformedFrame(*view), f)) {
+      gfx::Rect b = view->bounds();
+      if (b.size != f.size) view->setBounds({b.origin, f.size});
+      view->setCenter({f.origin.x + f.size.width / 2, f.origin.y + f.size.height / 2});
+    }
   }
   applying_ = false;
 }

@@ -440,6 +440,15 @@ TEST_F(LayoutEngineTest, ConstraintChangesInsideAnAnimationBlockAnimateTheFrames
     root->layoutIfNeeded();
   }, nullptr);
   EXPECT_EQ(v->frame().origin.x, 200);
+  // A transform (a popup scaling in) leaves the laid-out size alone.
+  v->setTransform(gfx::AffineTransformMakeScale(1.2, 1.2));
+  left->setConstant(210);
+  root->layoutIfNeeded();
+  EXPECT_EQ(v->bounds().size, gfx::SizeMake(100, 100));
+  EXPECT_EQ(v->center(), gfx::PointMake(260, 50));
+  v->setTransform(gfx::AffineTransformIdentity);
+  left->setConstant(200);
+  root->layoutIfNeeded();
   fd::RunLoopDriver::advance(0.5);
   EXPECT_NEAR(v->layer()->presentationLayer()->position().x, 150, 2);
   fd::RunLoopDriver::advance(0.6);
