@@ -10,6 +10,7 @@
 #include "platform/ui/host/Application.h"
 #include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controllers/TabBarItem.h"
+#include "platform/ui/layout/LayoutGuide.h"
 #include "platform/ui/view/View.h"
 
 namespace ui {
@@ -130,6 +131,9 @@ class ViewController : public Responder {
   /// its bottom (points; 0 when nothing does).
   double topLayoutGuideLength();
   double bottomLayoutGuideLength();
+  /// Constraint items along the top and bottom of the view, as long as the lengths above.
+  Ref<LayoutGuide> topLayoutGuide();
+  Ref<LayoutGuide> bottomLayoutGuide();
 
   Ref<Responder> nextResponder() const override;
 
@@ -146,6 +150,8 @@ class ViewController : public Responder {
   void finishDismissal(std::vector<Ref<ViewController>> chain, Completion completion, bool animated);
 
   Ref<View> view_;
+  Ref<LayoutGuide> topGuide_;
+  Ref<LayoutGuide> bottomGuide_;
   rt::String title_;
   Ref<NavigationItem> navigationItem_;
   Ref<TabBarItem> tabBarItem_;

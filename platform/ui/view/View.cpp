@@ -9,6 +9,7 @@
 #include "platform/foundation/values/Null.h"
 #include "platform/graphics/ImageContext.h"
 #include "platform/ui/input/GestureRecognizer.h"
+#include "platform/ui/layout/LayoutEngine.h"
 #include "platform/ui/view/ViewAnimation.h"
 #include "platform/ui/view/Window.h"
 
@@ -68,16 +69,19 @@ void View::setFrame(gfx::Rect frame) {
   gfx::Size old = bounds().size;
   withChangeNotice(*this, {"frame", "center", "bounds"}, [&] { layer_->setFrame(frame); });
   boundsSizeChanged(old);
+  if (layoutState_) layout::LayoutEngine::geometryChanged(*this);
 }
 
 void View::setBounds(gfx::Rect b) {
   gfx::Size old = bounds().size;
   withChangeNotice(*this, {"bounds", "frame"}, [&] { layer_->setBounds(b); });
   boundsSizeChanged(old);
+  if (layoutState_) layout::LayoutEngine::geometryChanged(*this);
 }
 
 void View::setCenter(gfx::Point c) {
   withChangeNotice(*this, {"center", "frame"}, [&] { layer_->setPosition(c); });
+  if (layoutState_) layout::LayoutEngine::geometryChanged(*this);
 }
 
 void View::setTransform(gfx::AffineTransform t) {
@@ -96,7 +100,7 @@ void View::boundsSizeChanged(gfx::Size old) {
 // Spreads the superview's change over the flexible parts of each axis, in proportion to their
 // current lengths (evenly when they are all zero).
 void View::autoresize(gfx::Size oldSuper, gfx::Size newSuper) {
-  if (autoresizingMask_ == ViewAutoresizingNone) return;
+  if (autoresizingMask_ == ViewAutoresizingNone || !translatesAutoresizingMaskIntoConstraints()) return;
   gfx::Rect f = frame();
   auto axis = [](double& origin, double& length, double superOld, double superNew, bool flexLead, bool flexLen,
                  bool flexTrail) {
@@ -235,6 +239,7 @@ void View::attachSubview(const Ref<View>& view, size_t index) {
   if (!view->tintColor_) view->propagateTintChange();
   view->setNeedsLayout();
   setNeedsLayout();
+  layout::LayoutEngine::viewMoved(*view, oldSuper.get());
 }
 
 // Keeps the layer order in step with the subview order; the layer may hold other sublayers,
@@ -284,6 +289,7 @@ void View::removeFromSuperview() {
   if (oldWindow) notifyWindowChange(oldWindow.get(), nullptr, true);
   didMoveToSuperview();
   sup->setNeedsLayout();
+  layout::LayoutEngine::viewMoved(*this, sup.get());
 }
 
 void View::notifyWindowChange(Window* oldWindow, Window* newWindow, bool didMove) {
@@ -307,6 +313,7 @@ void View::setNeedsLayout() {
 }
 
 void View::layoutIfNeeded() {
+  layout::LayoutEngine::layoutPass(*this);
   if (needsLayout_) {
     needsLayout_ = false;
     updateConstraintsIfNeeded();
@@ -318,6 +325,7 @@ void View::layoutIfNeeded() {
 
 void View::layoutSublayersOfLayer(Layer& layer) {
   if (&layer != layer_.get() || !needsLayout_) return;
+  layout::LayoutEngine::layoutPass(*this);
   needsLayout_ = false;
   updateConstraintsIfNeeded();
   layoutSubviews();
