@@ -356,7 +356,7 @@ void URLConnection::launch(Ref<URLRequest> request) {
     }
     return false;
   };
-  job->onComplete = [weak, t](int code, const std::string& message) {
+  job->onComplete = [weak, t](int64_t code, const std::string& message) {
     t->message = message;
     if (auto self = weak.lock()) self->post([t, code](URLConnection& c) { c.complete(t, code); });
   };
@@ -368,11 +368,11 @@ void URLConnection::receiveResponse(const Ref<URLResponse>& response) {
   if (responds(URLConnectionDelegate::kDidReceiveResponse)) delegate_->didReceiveResponse(selfRef(), response);
 }
 
-void URLConnection::complete(const std::shared_ptr<Transfer>& t, int code) {
+void URLConnection::complete(const std::shared_ptr<Transfer>& t, int64_t code) {
   bool trustRefused = job_ && job_->trustRefused.load();
   job_.reset();
   if (code != 0) {
-    int64_t urlCode = urlErrorCodeForLoadResult(code);
+    int64_t urlCode = code;
     if (trustRefused) urlCode = t->refusedByDelegate.load() ? NSURLErrorCancelled : NSURLErrorServerCertificateUntrusted;
     auto underlying = Error::withDescription("kCFErrorDomainCFNetwork", urlCode, String(t->message.c_str()));
     return fail(makeURLError(urlCode, t->url, underlying));

@@ -17,6 +17,8 @@
 #include <thread>
 #include <unordered_map>
 
+#include "platform/foundation/net/URLError.h"
+
 namespace fd {
 namespace {
 
@@ -35,6 +37,13 @@ std::string_view trimmed(std::string_view s) {
   return b == std::string_view::npos ? std::string_view() : s.substr(b, e - b + 1);
 }
 
+/// A bare CR inside a field is read as a space, as current HTTP asks of a recipient.
+void appendFieldText(std::string& value, std::string_view text) {
+  size_t from = value.size();
+  value.append(text);
+  std::replace(value.begin() + static_cast<std::ptrdiff_t>(from), value.end(), '\r', ' ');
+}
+
 }  // namespace
 
 // State of one job while it runs, owned by the loader thread.
@@ -43,12 +52,16 @@ struct Running {
   CURL* easy = nullptr;
   curl_slist* headerList = nullptr;
   size_t bodyOffset = 0;
+  double started = 0;
   double lastActivity = 0;
   int64_t lastSent = -1;
   long status = 0;
   std::string version;
   URLLoadJob::Headers headers;
   bool responseSent = false;
+  /// Set when the header block broke the rules in a way the library let through.
+  const char* malformed = nullptr;
+  char errorText[CURL_ERROR_SIZE] = {};
 };
 
 struct URLLoader::Impl {
@@ -66,7 +79,7 @@ struct URLLoader::Impl {
   /// Hands a job to the loop from any thread.
   void queue(std::vector<std::shared_ptr<URLLoadJob>>& list, std::shared_ptr<URLLoadJob> job);
   void add(const std::shared_ptr<URLLoadJob>& job);
-  void finish(CURL* easy, int code, const std::string& message, bool notify);
+  void finish(CURL* easy, int64_t urlError, const std::string& message, bool notify);
 
   static size_t onHeader(char* data, size_t size, size_t n, void* arg);
   static size_t onWrite(char* data, size_t size, size_t n, void* arg);
@@ -76,32 +89,56 @@ struct URLLoader::Impl {
   static int onVerify(X509_STORE_CTX* ctx, void* arg);
 };
 
-int64_t urlErrorCodeForLoadResult(int code) {
-  switch (static_cast<CURLcode>(code)) {
+namespace {
+
+// What a caller can act on: an answer that breaks the protocol is a bad server response, one
+// beyond the limits exceeds the maximum, and only a connection that really failed is lost.
+int64_t urlErrorForResult(CURLcode code, const Running& r) {
+  if (r.malformed) return NSURLErrorBadServerResponse;
+  switch (code) {
     case CURLE_OK: return 0;
-    case CURLE_UNSUPPORTED_PROTOCOL: return -1002;
-    case CURLE_URL_MALFORMAT: return -1000;
+    // Only http and https reach the loader, so this is an answer that is not HTTP at all
+    // (the library takes a garbage status line for an ancient protocol).
+    case CURLE_UNSUPPORTED_PROTOCOL: return NSURLErrorBadServerResponse;
+    case CURLE_URL_MALFORMAT: return NSURLErrorBadURL;
     case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_RESOLVE_PROXY: return -1003;
-    case CURLE_COULDNT_CONNECT: return -1004;
-    case CURLE_OPERATION_TIMEDOUT: return -1001;
+    case CURLE_COULDNT_RESOLVE_PROXY: return NSURLErrorCannotFindHost;
+    case CURLE_COULDNT_CONNECT: return NSURLErrorCannotConnectToHost;
+    case CURLE_OPERATION_TIMEDOUT: return NSURLErrorTimedOut;
     case CURLE_PARTIAL_FILE:
     case CURLE_GOT_NOTHING:
-    case CURLE_SEND_ERROR:
-    case CURLE_RECV_ERROR: return -1005;
-    case CURLE_WEIRD_SERVER_REPLY: return -1011;
-    case CURLE_BAD_CONTENT_ENCODING: return -1016;
-    case CURLE_FILE_COULDNT_READ_FILE: return -1100;
+    case CURLE_SEND_ERROR: return NSURLErrorNetworkConnectionLost;
+    case CURLE_RECV_ERROR:
+      // The library reports broken chunk framing as a receive error too; only its text tells
+      // it from a failed socket (the handle's saved system error may be a past transfer's).
+      return std::strstr(r.errorText, "chunk") ? NSURLErrorBadServerResponse : NSURLErrorNetworkConnectionLost;
+    case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_HTTP2:
+    case CURLE_HTTP2_STREAM:
+    case CURLE_RANGE_ERROR: return NSURLErrorBadServerResponse;
+    // The library answers a header beyond its limit as out of memory.
+    case CURLE_OUT_OF_MEMORY: return r.status != 0 || r.responseSent || !r.headers.empty()
+                                         ? NSURLErrorDataLengthExceedsMaximum
+                                         : NSURLErrorUnknown;
+    case CURLE_FILESIZE_EXCEEDED: return NSURLErrorDataLengthExceedsMaximum;
+    case CURLE_BAD_CONTENT_ENCODING: return NSURLErrorCannotDecodeContentData;
+    case CURLE_FILE_COULDNT_READ_FILE: return NSURLErrorFileDoesNotExist;
     case CURLE_READ_ERROR:
-    case CURLE_ABORTED_BY_CALLBACK: return -1021;
-    case CURLE_TOO_MANY_REDIRECTS: return -1007;
-    case CURLE_PEER_FAILED_VERIFICATION: return -1202;
+    case CURLE_ABORTED_BY_CALLBACK: return NSURLErrorRequestBodyStreamExhausted;
+    case CURLE_TOO_MANY_REDIRECTS: return NSURLErrorHTTPTooManyRedirects;
+    case CURLE_PEER_FAILED_VERIFICATION: return NSURLErrorServerCertificateUntrusted;
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_SSL_CERTPROBLEM:
-    case CURLE_SSL_CIPHER: return -1200;
-    default: return -1;
+    case CURLE_SSL_CIPHER: return NSURLErrorSecureConnectionFailed;
+    default:
+#if LIBCURL_VERSION_NUM >= 0x080600
+      if (code == CURLE_TOO_LARGE) return NSURLErrorDataLengthExceedsMaximum;
+#endif
+      return NSURLErrorUnknown;
   }
 }
+
+}  // namespace
 
 URLLoader& URLLoader::shared() {
   // Never destroyed: its threads serve until the process ends.
@@ -205,13 +242,21 @@ void URLLoader::Impl::loop() {
     while (CURLMsg* msg = curl_multi_info_read(multi, &left)) {
       if (msg->msg != CURLMSG_DONE) continue;
       CURLcode code = msg->data.result;
-      finish(msg->easy_handle, code, curl_easy_strerror(code), true);
+      auto it = running.find(msg->easy_handle);
+      if (it == running.end()) continue;
+      const Running& r = *it->second;
+      // The library's own account, which tells apart causes that share one URL error.
+      std::string message = r.malformed ? r.malformed : r.errorText[0] ? r.errorText : curl_easy_strerror(code);
+      finish(msg->easy_handle, urlErrorForResult(code, r), message, true);
     }
     double t = now();
-    std::vector<CURL*> idle;
-    for (auto& [easy, r] : running)
-      if (t - r->lastActivity > r->job->idleTimeout) idle.push_back(easy);
-    for (CURL* easy : idle) finish(easy, kURLLoadIdleTimeout, "idle time-out", true);
+    std::vector<std::pair<CURL*, const char*>> late;
+    for (auto& [easy, r] : running) {
+      if (t - r->lastActivity > r->job->idleTimeout) late.emplace_back(easy, "no data within the request time-out");
+      else if (r->job->totalTimeout > 0 && t - r->started > r->job->totalTimeout)
+        late.emplace_back(easy, "not complete within the resource time-out");
+    }
+    for (auto& [easy, why] : late) finish(easy, NSURLErrorTimedOut, why, true);
 
     int ready = 0;
     if (!running.empty()) {
@@ -235,7 +280,7 @@ void URLLoader::Impl::loop() {
 void URLLoader::Impl::add(const std::shared_ptr<URLLoadJob>& job) {
   auto r = std::make_unique<Running>();
   r->job = job;
-  r->lastActivity = now();
+  r->started = r->lastActivity = now();
   // Handles are reused once reset: making one anew reads the environment and allocates more
   // than the transfer of a small answer over a kept-alive connection costs.
   CURL* e = nullptr;
@@ -248,6 +293,7 @@ void URLLoader::Impl::add(const std::shared_ptr<URLLoadJob>& job) {
   r->easy = e;
   curl_easy_setopt(e, CURLOPT_URL, job->url.c_str());
   curl_easy_setopt(e, CURLOPT_PRIVATE, r.get());
+  curl_easy_setopt(e, CURLOPT_ERRORBUFFER, r->errorText);
   curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
   curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &Impl::onHeader);
@@ -310,7 +356,7 @@ void URLLoader::Impl::add(const std::shared_ptr<URLLoadJob>& job) {
   curl_multi_add_handle(multi, raw->easy);
 }
 
-void URLLoader::Impl::finish(CURL* easy, int code, const std::string& message, bool notify) {
+void URLLoader::Impl::finish(CURL* easy, int64_t urlError, const std::string& message, bool notify) {
   auto it = running.find(easy);
   if (it == running.end()) return;
   std::unique_ptr<Running> r = std::move(it->second);
@@ -319,12 +365,12 @@ void URLLoader::Impl::finish(CURL* easy, int code, const std::string& message, b
   curl_multi_remove_handle(multi, easy);
   auto job = r->job;
   if (notify && !job->cancelled.load()) {
-    if (code == 0 && !r->responseSent) {
+    if (urlError == 0 && !r->responseSent) {
       // No header block (file URLs): the response is implied.
       r->responseSent = true;
       if (job->onResponse) job->onResponse(0, {}, {});
     }
-    if (job->onComplete) job->onComplete(code, message);
+    if (job->onComplete) job->onComplete(urlError, message);
   }
   if (spareHandles.size() < kSpareHandles) {
     curl_easy_reset(easy);
@@ -349,6 +395,17 @@ size_t URLLoader::Impl::onHeader(char* data, size_t size, size_t n, void* arg) {
     if (sp != std::string_view::npos) std::from_chars(line.data() + sp + 1, line.data() + line.size(), r->status);
     return len;
   }
+  if (!line.empty() && (line[0] == ' ' || line[0] == '\t') && !trimmed(line).empty()) {
+    // A folded line continues the field before it; it never makes a field of its own.
+    if (r->headers.empty()) {
+      r->malformed = "a folded header line without a field to continue";
+      return 0;
+    }
+    std::string& value = r->headers.back().second;
+    if (!value.empty()) value += ' ';
+    appendFieldText(value, trimmed(line));
+    return len;
+  }
   std::string_view t = trimmed(line);
   if (t.empty()) {
     // End of a header block; interim (1xx) blocks are not responses.
@@ -359,8 +416,10 @@ size_t URLLoader::Impl::onHeader(char* data, size_t size, size_t n, void* arg) {
     return len;
   }
   size_t colon = t.find(':');
-  if (colon != std::string_view::npos)
-    r->headers.emplace_back(std::string(trimmed(t.substr(0, colon))), std::string(trimmed(t.substr(colon + 1))));
+  if (colon != std::string_view::npos) {
+    r->headers.emplace_back(std::string(trimmed(t.substr(0, colon))), std::string());
+    appendFieldText(r->headers.back().second, trimmed(t.substr(colon + 1)));
+  }
   return len;
 }
 

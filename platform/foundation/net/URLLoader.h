@@ -28,6 +28,8 @@ struct URLLoadJob {
   int64_t bodyLength = -1;  // for a reader: -1 sends chunked
   /// Seconds without any progress before the job fails as timed out.
   double idleTimeout = 60;
+  /// Seconds the whole load may take, however steadily bytes arrive; 0 for no limit.
+  double totalTimeout = 0;
   std::string user, password;  // HTTP authentication when `user` is set
   bool decodeContent = true;   // gzip/deflate bodies decoded
 
@@ -39,21 +41,15 @@ struct URLLoadJob {
   /// The server's chain during the handshake (DER, leaf first); answers whether to go on. May
   /// block; `ctx` allows running the default verification.
   std::function<bool(const std::vector<std::vector<uint8_t>>& chain, X509_STORE_CTX* ctx)> onTrust;
-  /// The end: 0 on success, else the transfer library's code, with its message. Not called for
-  /// cancelled jobs.
-  std::function<void(int code, const std::string& message)> onComplete;
+  /// The end: 0 on success, else the URL error code (NSURLErrorDomain) for what went wrong, with
+  /// the transfer library's own account of it. Not called for cancelled jobs.
+  std::function<void(int64_t urlError, const std::string& message)> onComplete;
 
   std::atomic<bool> cancelled{false};
   std::atomic<void*> owner{nullptr};  // the loader thread that runs it, set when started
   /// Set when onTrust refused the server.
   std::atomic<bool> trustRefused{false};
 };
-
-/// Result codes used for conditions the loader detects itself.
-inline constexpr int kURLLoadIdleTimeout = 28;  // same value as the library's time-out
-
-/// The NSURLErrorDomain code for a transfer result code (0 for success).
-int64_t urlErrorCodeForLoadResult(int code);
 
 class URLLoader {
  public:

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/serialization/KeyedArchiver.h"
@@ -81,12 +84,28 @@ void HTTPURLResponse::init(Ref<fd::URL> url, int64_t statusCode, std::optional<S
                            HTTPHeaderList headers) {
   status_ = statusCode;
   version_ = std::move(httpVersion);
-  for (auto& header : headers) {
-    const String& name = header.first;
-    auto it = std::find_if(headers_.begin(), headers_.end(),
-                           [&](auto& h) { return h.first.caseInsensitiveCompare(name) == rt::Ordering::Same; });
-    if (it != headers_.end()) it->second = it->second + ", " + header.second;
-    else headers_.emplace_back(name, header.second);
+  // One pass with a table keyed by the folded name: a server may send thousands of fields,
+  // and this runs on the thread that every connection shares. Field names are ASCII tokens.
+  std::unordered_map<std::u16string, size_t> index;
+  index.reserve(headers.size());
+  std::vector<std::u16string> joined;
+  std::vector<size_t> firsts;
+  for (size_t i = 0; i < headers.size(); ++i) {
+    std::u16string key = headers[i].first.toU16();
+    for (char16_t& c : key)
+      if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    auto [it, added] = index.try_emplace(std::move(key), firsts.size());
+    if (added) {
+      firsts.push_back(i);
+      joined.emplace_back(headers[i].second.view());
+    } else {
+      joined[it->second].append(u", ").append(headers[i].second.view());
+    }
+  }
+  headers_.reserve(firsts.size());
+  for (size_t k = 0; k < firsts.size(); ++k) {
+    auto& first = headers[firsts[k]];
+    headers_.emplace_back(std::move(first.first), String(std::u16string_view(joined[k])));
   }
   std::optional<String> mime, charset;
   if (auto type = valueForHTTPHeaderField("Content-Type")) {

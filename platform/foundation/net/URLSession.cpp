@@ -286,6 +286,13 @@ void URLSessionTask::start() {
   }
   double timeout = current_->timeoutInterval();
   job->idleTimeout = timeout > 0 ? timeout : kDefaultURLRequestTimeout;
+  if (double limit = config ? config->timeoutIntervalForResource() : 0; limit > 0) {
+    // One limit for the whole load: a redirect or an authentication retry gets what is left.
+    double t = std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    if (resourceDeadline_ == 0) resourceDeadline_ = t + limit;
+    if (t >= resourceDeadline_) return complete(makeURLError(NSURLErrorTimedOut, url));
+    job->totalTimeout = resourceDeadline_ - t;
+  }
 
   Weak<URLSessionTask> weak = selfRef();
   if (credential_ && credential_->user()) {
@@ -374,7 +381,7 @@ void URLSessionTask::start() {
     };
   }
   job->onComplete = [weak, url, cache, stored, hop, refusedByDelegate, jobRef = job.get(), sent = current_](
-                        int code, const std::string&) {
+                        int64_t code, const std::string& message) {
     auto self = weak.lock();
     if (!self) return;
     if (code == 0 && hop->target) return self->redirect(hop);
@@ -405,7 +412,9 @@ void URLSessionTask::start() {
         }
       }
     }
-    self->complete(code == 0 ? nullptr : makeURLError(urlErrorCodeForLoadResult(code), url));
+    if (code == 0) return self->complete(nullptr);
+    auto underlying = Error::withDescription("kCFErrorDomainCFNetwork", code, String(message.c_str()));
+    self->complete(makeURLError(code, url, underlying));
   };
   {
     std::lock_guard lock(mutex_);
