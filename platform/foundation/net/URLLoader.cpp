@@ -24,7 +24,6 @@ namespace {
 
 constexpr auto kSpinBeforeSleep = std::chrono::microseconds(50);
 constexpr unsigned kMaxLoaderThreads = 4;
-constexpr size_t kSpareHandles = 16;
 constexpr int kAwakeShare = 3;  // jobs an awake thread takes before the least busy one is woken
 
 double now() {
@@ -72,7 +71,6 @@ struct URLLoader::Impl {
   std::atomic<bool> hasQueued{false};  // adds or cancels waiting for the loop
   std::atomic<int> load{0};            // jobs given to this thread and not yet done
   std::atomic<bool> sleeping{false};   // in (or about to enter) a poll that only a signal ends
-  std::vector<CURL*> spareHandles;     // reset handles for the next jobs
   std::unordered_map<CURL*, std::unique_ptr<Running>> running;
 
   void loop();
@@ -120,6 +118,8 @@ int64_t urlErrorForResult(CURLcode code, const Running& r) {
     case CURLE_OUT_OF_MEMORY: return r.status != 0 || r.responseSent || !r.headers.empty()
                                          ? NSURLErrorDataLengthExceedsMaximum
                                          : NSURLErrorUnknown;
+    // The library's store of fields refuses a folded line with nothing to continue this way.
+    case CURLE_BAD_FUNCTION_ARGUMENT: return r.status != 0 ? NSURLErrorBadServerResponse : NSURLErrorUnknown;
     case CURLE_FILESIZE_EXCEEDED: return NSURLErrorDataLengthExceedsMaximum;
     case CURLE_BAD_CONTENT_ENCODING: return NSURLErrorCannotDecodeContentData;
     case CURLE_FILE_COULDNT_READ_FILE: return NSURLErrorFileDoesNotExist;
@@ -281,15 +281,10 @@ void URLLoader::Impl::add(const std::shared_ptr<URLLoadJob>& job) {
   auto r = std::make_unique<Running>();
   r->job = job;
   r->started = r->lastActivity = now();
-  // Handles are reused once reset: making one anew reads the environment and allocates more
-  // than the transfer of a small answer over a kept-alive connection costs.
-  CURL* e = nullptr;
-  if (!spareHandles.empty()) {
-    e = spareHandles.back();
-    spareHandles.pop_back();
-  } else {
-    e = curl_easy_init();
-  }
+  // A fresh handle for every job: the library's store of received fields keeps a pointer to
+  // the last field across a reset, and a reused handle given a folded first field line writes
+  // through it into freed memory.
+  CURL* e = curl_easy_init();
   r->easy = e;
   curl_easy_setopt(e, CURLOPT_URL, job->url.c_str());
   curl_easy_setopt(e, CURLOPT_PRIVATE, r.get());
@@ -372,12 +367,7 @@ void URLLoader::Impl::finish(CURL* easy, int64_t urlError, const std::string& me
     }
     if (job->onComplete) job->onComplete(urlError, message);
   }
-  if (spareHandles.size() < kSpareHandles) {
-    curl_easy_reset(easy);
-    spareHandles.push_back(easy);
-  } else {
-    curl_easy_cleanup(easy);
-  }
+  curl_easy_cleanup(easy);
   curl_slist_free_all(r->headerList);
 }
 
