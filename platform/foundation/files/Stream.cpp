@@ -207,7 +207,18 @@ class FileInputStream final : public InputStream {
 class MemoryOutputStream final : public OutputStream {
  public:
   Ref<MutableData> bytes = MutableData::create();
+  // Once closed the bytes can change no more: they move into one immutable object that every
+  // later read shares, so a large body is not copied again to be read.
+  Ref<Data> closedBytes;
   mutable std::mutex bytesMutex;
+
+  void close() override {
+    {
+      std::lock_guard<std::mutex> lock(bytesMutex);
+      if (!closedBytes) closedBytes = Data::create(bytes->takeBytes());
+    }
+    OutputStream::close();
+  }
 
   int64_t write(const uint8_t* buffer, size_t maxLength) override {
     if (streamStatus() != StreamStatus::Open) return -1;
@@ -222,6 +233,7 @@ class MemoryOutputStream final : public OutputStream {
   Id propertyForKey(const String& key) const override {
     if (key == NSStreamDataWrittenToMemoryStreamKey) {
       std::lock_guard<std::mutex> lock(bytesMutex);
+      if (closedBytes) return closedBytes;
       return Data::create(bytes->vector());
     }
     return OutputStream::propertyForKey(key);
