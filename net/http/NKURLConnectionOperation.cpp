@@ -649,6 +649,10 @@ void NKURLConnectionOperation::connectionDidSendBodyData(const Ref<fd::URLConnec
 void NKURLConnectionOperation::connectionDidReceiveResponse(const Ref<fd::URLConnection>&,
                                                             const Ref<fd::URLResponse>& response) {
   setResponse(response);
+  // Room for the whole body at once: growing as it arrives copies it, and leaves the smaller
+  // buffers behind in the allocator.
+  Guard g(lock_);
+  if (response && outputStream_) outputStream_->expectMoreBytes(response->expectedContentLength());
 }
 
 void NKURLConnectionOperation::failWithStreamError(const Ref<fd::URLConnection>& connection,

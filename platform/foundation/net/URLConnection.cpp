@@ -33,6 +33,10 @@ void URLConnectionDelegate::implement(rt::Class& cls, std::initializer_list<cons
 namespace {
 
 constexpr int kMaxRedirects = 16;
+// Body bytes received and not yet handed to the delegate, beyond which the transfer pauses
+// until the delegate has taken them: a fast sender must not pile a second copy of a large
+// body up in the connection's queue.
+constexpr size_t kInboxLimit = 1u << 20;
 
 bool isRedirectStatus(long status) {
   return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
@@ -78,6 +82,11 @@ struct URLConnection::Transfer {
   Ref<URLResponse> response;
   Ref<MutableData> held;
   Ref<MutableData> all;
+  // Body bytes on their way to the delegate: appended on the loader thread, taken whole on
+  // the connection's, so that one hand-off carries whatever arrived meanwhile.
+  std::mutex inboxMutex;
+  Ref<MutableData> inbox;
+  bool refused = false;  // the loader paused the transfer on a full inbox
   int64_t lastSent = 0;
   std::atomic<bool> refusedByDelegate{false};
   std::string message;
@@ -294,14 +303,26 @@ void URLConnection::launch(Ref<URLRequest> request) {
   job->onData = [weak, t](const char* bytes, size_t length) {
     if (t->mode != Transfer::Mode::Normal) {
       t->held->appendBytes(bytes, length);
-      return;
+      return true;
+    }
+    auto self = weak.lock();
+    if (!self) return true;
+    bool first = false;
+    {
+      std::lock_guard lock(t->inboxMutex);
+      if (t->inbox && t->inbox->length() >= kInboxLimit) {
+        t->refused = true;
+        return false;
+      }
+      if (!t->inbox) {
+        t->inbox = MutableData::create();
+        first = true;
+      }
+      t->inbox->appendBytes(bytes, length);
     }
     if (t->all) t->all->appendBytes(bytes, length);
-    auto self = weak.lock();
-    if (!self) return;
-    self->post([data = Data::create(bytes, length)](URLConnection& c) {
-      if (c.responds(URLConnectionDelegate::kDidReceiveData)) c.delegate_->didReceiveData(c.selfRef(), data);
-    });
+    if (first) self->post([t](URLConnection& c) { c.deliverInbox(t); });
+    return true;
   };
   if (wantsSent) {
     job->onSent = [weak, t](int64_t sent, int64_t total) {
@@ -362,6 +383,18 @@ void URLConnection::launch(Ref<URLRequest> request) {
   };
   job_ = job;
   URLLoader::shared().start(job);
+}
+
+void URLConnection::deliverInbox(const std::shared_ptr<Transfer>& t) {
+  Ref<MutableData> data;
+  bool refused;
+  {
+    std::lock_guard lock(t->inboxMutex);
+    data = std::move(t->inbox);
+    refused = std::exchange(t->refused, false);
+  }
+  if (data && responds(URLConnectionDelegate::kDidReceiveData)) delegate_->didReceiveData(selfRef(), data);
+  if (refused && job_ && !cancelled_.load()) URLLoader::shared().resume(job_);
 }
 
 void URLConnection::receiveResponse(const Ref<URLResponse>& response) {

@@ -124,6 +124,7 @@ class URLConnection : public Object, public URLAuthenticationChallengeSender {
   void launch(Ref<URLRequest> request);
   void receiveResponse(const Ref<URLResponse>& response);
   void complete(const std::shared_ptr<Transfer>& t, int64_t code);
+  void deliverInbox(const std::shared_ptr<Transfer>& t);
   void followRedirect(const std::shared_ptr<Transfer>& t);
   void challengeHTTP(const std::shared_ptr<Transfer>& t);
   void deliverHeld(const std::shared_ptr<Transfer>& t);

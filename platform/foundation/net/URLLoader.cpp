@@ -58,6 +58,7 @@ struct Running {
   std::string version;
   URLLoadJob::Headers headers;
   bool responseSent = false;
+  bool paused = false;  // by a refusal in onData; the idle time-out waits meanwhile
   /// Set when the header block broke the rules in a way the library let through.
   const char* malformed = nullptr;
   char errorText[CURL_ERROR_SIZE] = {};
@@ -68,6 +69,7 @@ struct URLLoader::Impl {
   std::mutex mutex;
   std::vector<std::shared_ptr<URLLoadJob>> adds;
   std::vector<std::shared_ptr<URLLoadJob>> cancels;
+  std::vector<std::shared_ptr<URLLoadJob>> resumes;
   std::atomic<bool> hasQueued{false};  // adds or cancels waiting for the loop
   std::atomic<int> load{0};            // jobs given to this thread and not yet done
   std::atomic<bool> sleeping{false};   // in (or about to enter) a poll that only a signal ends
@@ -192,6 +194,10 @@ void URLLoader::cancel(const std::shared_ptr<URLLoadJob>& job) {
   if (auto* impl = static_cast<Impl*>(job->owner.load())) impl->queue(impl->cancels, job);
 }
 
+void URLLoader::resume(const std::shared_ptr<URLLoadJob>& job) {
+  if (auto* impl = static_cast<Impl*>(job->owner.load())) impl->queue(impl->resumes, job);
+}
+
 void URLLoader::Impl::queue(std::vector<std::shared_ptr<URLLoadJob>>& list, std::shared_ptr<URLLoadJob> job) {
   {
     std::lock_guard lock(mutex);
@@ -217,11 +223,12 @@ bool URLLoader::verifyDefault(X509_STORE_CTX* ctx, const std::string& host) {
 void URLLoader::Impl::loop() {
   pthread_setname_np(pthread_self(), "url-loader");
   for (;;) {
-    std::vector<std::shared_ptr<URLLoadJob>> toAdd, toCancel;
+    std::vector<std::shared_ptr<URLLoadJob>> toAdd, toCancel, toResume;
     {
       std::lock_guard lock(mutex);
       toAdd.swap(adds);
       toCancel.swap(cancels);
+      toResume.swap(resumes);
       hasQueued.store(false, std::memory_order_relaxed);
     }
     for (auto& job : toCancel) {
@@ -235,6 +242,15 @@ void URLLoader::Impl::loop() {
     for (auto& job : toAdd)
       if (job->cancelled.load()) --load;
       else add(job);
+    for (auto& job : toResume) {
+      for (auto& [easy, r] : running) {
+        if (r->job != job || !r->paused) continue;
+        r->paused = false;
+        r->lastActivity = now();
+        curl_easy_pause(easy, CURLPAUSE_CONT);
+        break;
+      }
+    }
 
     int still = 0;
     curl_multi_perform(multi, &still);
@@ -252,7 +268,7 @@ void URLLoader::Impl::loop() {
     double t = now();
     std::vector<std::pair<CURL*, const char*>> late;
     for (auto& [easy, r] : running) {
-      if (t - r->lastActivity > r->job->idleTimeout) late.emplace_back(easy, "no data within the request time-out");
+      if (!r->paused && t - r->lastActivity > r->job->idleTimeout) late.emplace_back(easy, "no data within the request time-out");
       else if (r->job->totalTimeout > 0 && t - r->started > r->job->totalTimeout)
         late.emplace_back(easy, "not complete within the resource time-out");
     }
@@ -422,7 +438,10 @@ size_t URLLoader::Impl::onWrite(char* data, size_t size, size_t n, void* arg) {
     r->responseSent = true;
     if (r->job->onResponse) r->job->onResponse(r->status, r->version, r->headers);
   }
-  if (r->job->onData && len) r->job->onData(data, len);
+  if (r->job->onData && len && !r->job->onData(data, len)) {
+    r->paused = true;
+    return CURL_WRITEFUNC_PAUSE;
+  }
   return len;
 }
 

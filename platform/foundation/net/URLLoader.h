@@ -36,7 +36,9 @@ struct URLLoadJob {
   // Callbacks, on the loader thread
   /// The final header block: status, version ("HTTP/1.1"), fields as received.
   std::function<void(long status, const std::string& version, const Headers& headers)> onResponse;
-  std::function<void(const char* bytes, size_t length)> onData;
+  /// Answers false to refuse the bytes for now: the transfer then pauses, and the same bytes
+  /// come again once `resume` is called.
+  std::function<bool(const char* bytes, size_t length)> onData;
   std::function<void(int64_t sent, int64_t total)> onSent;
   /// The server's chain during the handshake (DER, leaf first); answers whether to go on. May
   /// block; `ctx` allows running the default verification.
@@ -59,6 +61,8 @@ class URLLoader {
   void start(std::shared_ptr<URLLoadJob> job);
   /// The job's callbacks stop at once (those running finish); the transfer is dropped.
   void cancel(const std::shared_ptr<URLLoadJob>& job);
+  /// Goes on with a transfer paused by a refusal in onData. Harmless when it is not paused.
+  void resume(const std::shared_ptr<URLLoadJob>& job);
   /// Runs default verification (the system anchors, and the host name when given) inside an
   /// onTrust callback.
   static bool verifyDefault(X509_STORE_CTX* ctx, const std::string& host);

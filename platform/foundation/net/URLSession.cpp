@@ -327,10 +327,11 @@ void URLSessionTask::start() {
   job->onData = [weak, stored, hop](const char* bytes, size_t length) {
     if (hop->target || hop->auth) {
       hop->body.insert(hop->body.end(), bytes, bytes + length);
-      return;
+      return true;
     }
     if (stored) stored->insert(stored->end(), bytes, bytes + length);
     if (auto self = weak.lock()) self->receiveData(bytes, length);
+    return true;
   };
   if (session && session->responds(URLSessionDelegate::kDidSendBodyData)) {
     job->onSent = [weak](int64_t sent, int64_t total) {
