@@ -1,6 +1,9 @@
 #include "platform/foundation/net/URLLoader.h"
 
 #include <arpa/inet.h>
+#include <strings.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <curl/curl.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
@@ -82,6 +85,8 @@ struct URLLoader::Impl {
   void finish(CURL* easy, int64_t urlError, const std::string& message, bool notify);
 
   static size_t onHeader(char* data, size_t size, size_t n, void* arg);
+  static curl_socket_t onOpenSocket(void* origin, curlsocktype purpose, curl_sockaddr* address);
+  static int onCloseSocket(void* origin, curl_socket_t socket);
   static size_t onWrite(char* data, size_t size, size_t n, void* arg);
   static size_t onRead(char* data, size_t size, size_t n, void* arg);
   static int onProgress(void* arg, curl_off_t, curl_off_t, curl_off_t ultotal, curl_off_t ulnow);
@@ -164,7 +169,47 @@ URLLoader::URLLoader() {
   }
 }
 
+namespace {
+
+std::string originOf(const std::string& url) {
+  size_t scheme = url.find("://");
+  if (scheme == std::string::npos) return url;
+  size_t end = url.find_first_of("/?#", scheme + 3);
+  return url.substr(0, end);
+}
+
+}  // namespace
+
 void URLLoader::start(std::shared_ptr<URLLoadJob> job) {
+  Impl* impl = choose(*job);
+  ++impl->load;
+  job->owner.store(impl);
+  impl->queue(impl->adds, std::move(job));
+}
+
+URLLoader::Impl* URLLoader::choose(URLLoadJob& job) {
+  std::string origin = originOf(job.url);
+  std::lock_guard lock(originsMutex_);
+  auto slotOf = [&](Impl* impl) {
+    auto& slot = origins_[{impl, origin}];
+    if (!slot) slot = std::make_unique<URLLoadOrigin>();
+    return slot.get();
+  };
+  Impl* chosen = nullptr;
+  // A thread with an idle connection to the server, awake if one is: a new connection costs
+  // the server a thread and both sides a handshake, more than a wake-up signal.
+  for (Impl* impl : impls_) {
+    URLLoadOrigin* slot = slotOf(impl);
+    if (slot->open.load() - slot->busy.load() <= 0) continue;
+    if (!chosen || (chosen->sleeping.load() && !impl->sleeping.load())) chosen = impl;
+  }
+  if (!chosen) chosen = leastBusy();
+  job.origin = slotOf(chosen);
+  ++job.origin->busy;
+  return chosen;
+}
+
+URLLoader::Impl* URLLoader::leastBusy() {
   // A thread awake in the middle of its own transfers takes the job without a wake-up signal,
   // which costs more than the transfer's own work, up to a few jobs so that sends still spread.
   // Otherwise the least busy thread, the first among equals: one transfer at a time keeps to
@@ -183,10 +228,7 @@ void URLLoader::start(std::shared_ptr<URLLoadJob> job) {
       awakeLoad = load;
     }
   }
-  Impl* impl = awake ? awake : least;
-  ++impl->load;
-  job->owner.store(impl);
-  impl->queue(impl->adds, std::move(job));
+  return awake ? awake : least;
 }
 
 void URLLoader::cancel(const std::shared_ptr<URLLoadJob>& job) {
@@ -239,9 +281,14 @@ void URLLoader::Impl::loop() {
         }
       }
     }
-    for (auto& job : toAdd)
-      if (job->cancelled.load()) --load;
-      else add(job);
+    for (auto& job : toAdd) {
+      if (!job->cancelled.load()) {
+        add(job);
+        continue;
+      }
+      --load;
+      --job->origin->busy;
+    }
     for (auto& job : toResume) {
       for (auto& [easy, r] : running) {
         if (r->job != job || !r->paused) continue;
@@ -305,6 +352,12 @@ void URLLoader::Impl::add(const std::shared_ptr<URLLoadJob>& job) {
   curl_easy_setopt(e, CURLOPT_URL, job->url.c_str());
   curl_easy_setopt(e, CURLOPT_PRIVATE, r.get());
   curl_easy_setopt(e, CURLOPT_ERRORBUFFER, r->errorText);
+  // Sockets are counted against the origin's entry, which outlives every handle: the library
+  // closes a kept-alive connection long after the transfer that opened it.
+  curl_easy_setopt(e, CURLOPT_OPENSOCKETFUNCTION, &Impl::onOpenSocket);
+  curl_easy_setopt(e, CURLOPT_OPENSOCKETDATA, job->origin);
+  curl_easy_setopt(e, CURLOPT_CLOSESOCKETFUNCTION, &Impl::onCloseSocket);
+  curl_easy_setopt(e, CURLOPT_CLOSESOCKETDATA, job->origin);
   curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
   curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &Impl::onHeader);
@@ -375,6 +428,7 @@ void URLLoader::Impl::finish(CURL* easy, int64_t urlError, const std::string& me
   --load;
   curl_multi_remove_handle(multi, easy);
   auto job = r->job;
+  --job->origin->busy;
   if (notify && !job->cancelled.load()) {
     if (urlError == 0 && !r->responseSent) {
       // No header block (file URLs): the response is implied.
@@ -427,6 +481,17 @@ size_t URLLoader::Impl::onHeader(char* data, size_t size, size_t n, void* arg) {
     appendFieldText(r->headers.back().second, trimmed(t.substr(colon + 1)));
   }
   return len;
+}
+
+curl_socket_t URLLoader::Impl::onOpenSocket(void* origin, curlsocktype, curl_sockaddr* address) {
+  curl_socket_t s = ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+  if (s != CURL_SOCKET_BAD) ++static_cast<URLLoadOrigin*>(origin)->open;
+  return s;
+}
+
+int URLLoader::Impl::onCloseSocket(void* origin, curl_socket_t socket) {
+  --static_cast<URLLoadOrigin*>(origin)->open;
+  return ::close(socket);
 }
 
 size_t URLLoader::Impl::onWrite(char* data, size_t size, size_t n, void* arg) {

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <map>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +15,14 @@
 typedef struct x509_store_ctx_st X509_STORE_CTX;
 
 namespace fd {
+
+/// The connections one loader thread holds to one origin (scheme, host and port): open is
+/// counted as the transfer library opens and closes their sockets, busy as jobs are given to
+/// the thread and end. The difference is what a new job there finds idle.
+struct URLLoadOrigin {
+  std::atomic<int> open{0};
+  std::atomic<int> busy{0};
+};
 
 struct URLLoadJob {
   using Headers = std::vector<std::pair<std::string, std::string>>;
@@ -49,6 +59,7 @@ struct URLLoadJob {
 
   std::atomic<bool> cancelled{false};
   std::atomic<void*> owner{nullptr};  // the loader thread that runs it, set when started
+  URLLoadOrigin* origin = nullptr;    // set when started
   /// Set when onTrust refused the server.
   std::atomic<bool> trustRefused{false};
 };
@@ -71,7 +82,16 @@ class URLLoader {
 
  private:
   URLLoader();
+  /// Gives the job a loader thread and its origin's counts there.
+  Impl* choose(URLLoadJob& job);
+  Impl* leastBusy();
+
   std::vector<Impl*> impls_;
+  // Kept-alive connections are per loader thread: a job goes where one to its server is idle,
+  // so that a client never holds more connections to a server than transfers in flight.
+  // Entries live as long as the process (one per thread and origin used).
+  std::mutex originsMutex_;
+  std::map<std::pair<Impl*, std::string>, std::unique_ptr<URLLoadOrigin>> origins_;
 };
 
 }  // namespace fd
