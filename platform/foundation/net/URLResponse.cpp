@@ -107,8 +107,12 @@ void HTTPURLResponse::init(Ref<fd::URL> url, int64_t statusCode, std::optional<S
     auto& first = headers[firsts[k]];
     headers_.emplace_back(std::move(first.first), String(std::u16string_view(joined[k])));
   }
+  auto field = [&](const char16_t* folded) -> std::optional<String> {
+    auto it = index.find(folded);
+    return it == index.end() ? std::nullopt : std::optional<String>(headers_[it->second].second);
+  };
   std::optional<String> mime, charset;
-  if (auto type = valueForHTTPHeaderField("Content-Type")) {
+  if (auto type = field(u"content-type")) {
     auto parts = type->componentsSeparatedByString(";");
     String m = parts[0].trimmed().lowercaseString();
     if (!m.isEmpty()) mime = m;
@@ -123,9 +127,9 @@ void HTTPURLResponse::init(Ref<fd::URL> url, int64_t statusCode, std::optional<S
   }
   int64_t length = NSURLResponseUnknownLength;
   // An encoded body's length says nothing about the decoded bytes the client receives.
-  auto encoding = valueForHTTPHeaderField("Content-Encoding");
+  auto encoding = field(u"content-encoding");
   bool encoded = encoding && !encoding->isEmpty() && encoding->lowercaseString() != "identity";
-  if (auto cl = valueForHTTPHeaderField("Content-Length"); cl && !encoded) {
+  if (auto cl = field(u"content-length"); cl && !encoded) {
     std::string s = cl->utf8();
     char* end = nullptr;
     long long n = std::strtoll(s.c_str(), &end, 10);
@@ -145,9 +149,35 @@ Ref<Dictionary> HTTPURLResponse::allHeaderFields() const {
   return d;
 }
 
+namespace {
+
+// Field names are ASCII tokens: folding ASCII letters is enough, and far cheaper than the
+// general comparison, which only names with other characters still need.
+bool sameFieldName(const String& a, const String& b) {
+  std::u16string_view x = a.view(), y = b.view();
+  if (x.size() == y.size()) {
+    bool ascii = true;
+    for (size_t i = 0; i < x.size() && ascii; ++i) {
+      char16_t p = x[i], q = y[i];
+      if (p >= 0x80 || q >= 0x80) ascii = false;
+      else if (p != q) {
+        char16_t lower = p | 0x20;
+        if (lower != (q | 0x20) || lower < u'a' || lower > u'z') return false;
+      }
+    }
+    if (ascii) return true;
+  } else if (std::all_of(x.begin(), x.end(), [](char16_t c) { return c < 0x80; }) &&
+             std::all_of(y.begin(), y.end(), [](char16_t c) { return c < 0x80; })) {
+    return false;
+  }
+  return a.caseInsensitiveCompare(b) == rt::Ordering::Same;
+}
+
+}  // namespace
+
 std::optional<String> HTTPURLResponse::valueForHTTPHeaderField(const String& field) const {
   for (auto& [k, v] : headers_)
-    if (k.caseInsensitiveCompare(field) == rt::Ordering::Same) return v;
+    if (sameFieldName(k, field)) return v;
   return std::nullopt;
 }
 
