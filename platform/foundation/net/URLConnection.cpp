@@ -289,12 +289,14 @@ void URLConnection::launch(Ref<URLRequest> request) {
     }
     if (t->mode != Transfer::Mode::Normal) t->held = MutableData::create();
     else if (t->keepAll) t->all = MutableData::create();
-    self->post([t, status, version, headers](URLConnection& c) {
+    // The fields become text here, once: the block takes them over instead of a copy.
+    HTTPHeaderList list;
+    list.reserve(headers.size());
+    for (auto& [k, v] : headers) list.emplace_back(String(std::string_view(k)), String(std::string_view(v)));
+    self->post([t, status, version, list = std::move(list)](URLConnection& c) mutable {
       if (t->isFile) {
         t->response = responseForFile(t->url);
       } else {
-        HTTPHeaderList list;
-        for (auto& [k, v] : headers) list.emplace_back(String(k.c_str()), String(v.c_str()));
         t->response = HTTPURLResponse::create(t->url, status, String(version.c_str()), std::move(list));
       }
       if (t->mode == Transfer::Mode::Normal) c.receiveResponse(t->response);

@@ -14,6 +14,32 @@
 
 namespace fd {
 
+namespace {
+
+// Field names compare without ASCII case (they are ASCII tokens; other characters compare
+// exactly).
+char16_t foldASCII(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
+
+struct FoldedNameHash {
+  size_t operator()(const String& s) const {
+    uint64_t h = 1469598103934665603ULL;  // FNV-1a
+    for (char16_t c : s.view()) h = (h ^ foldASCII(c)) * 1099511628211ULL;
+    return static_cast<size_t>(h);
+  }
+};
+
+struct FoldedNameEqual {
+  bool operator()(const String& a, const String& b) const {
+    std::u16string_view x = a.view(), y = b.view();
+    if (x.size() != y.size()) return false;
+    for (size_t i = 0; i < x.size(); ++i)
+      if (foldASCII(x[i]) != foldASCII(y[i])) return false;
+    return true;
+  }
+};
+
+}  // namespace
+
 RT_IMPLEMENT_PLATFORM(URLResponse) {
   c.property("URL", &URLResponse::URL);
   c.property("expectedContentLength", &URLResponse::expectedContentLength);
@@ -85,34 +111,29 @@ void HTTPURLResponse::init(Ref<fd::URL> url, int64_t statusCode, std::optional<S
   status_ = statusCode;
   version_ = std::move(httpVersion);
   // One pass with a table keyed by the folded name: a server may send thousands of fields,
-  // and this runs on the thread that every connection shares. Field names are ASCII tokens.
-  std::unordered_map<std::u16string, size_t> index;
+  // and this runs on the thread that every connection shares. Names and values are shared,
+  // not copied; only a repeated field's joined value is built.
+  std::unordered_map<String, size_t, FoldedNameHash, FoldedNameEqual> index;
   index.reserve(headers.size());
-  std::vector<std::u16string> joined;
-  std::vector<size_t> firsts;
-  for (size_t i = 0; i < headers.size(); ++i) {
-    std::u16string key = headers[i].first.toU16();
-    for (char16_t& c : key)
-      if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    auto [it, added] = index.try_emplace(std::move(key), firsts.size());
+  std::unordered_map<size_t, std::u16string> joined;
+  headers_.reserve(headers.size());
+  for (auto& [name, value] : headers) {
+    auto [it, added] = index.try_emplace(name, headers_.size());
     if (added) {
-      firsts.push_back(i);
-      joined.emplace_back(headers[i].second.view());
-    } else {
-      joined[it->second].append(u", ").append(headers[i].second.view());
+      headers_.emplace_back(std::move(name), std::move(value));
+      continue;
     }
+    auto [j, first] = joined.try_emplace(it->second);
+    if (first) j->second = headers_[it->second].second.view();
+    j->second.append(u", ").append(value.view());
   }
-  headers_.reserve(firsts.size());
-  for (size_t k = 0; k < firsts.size(); ++k) {
-    auto& first = headers[firsts[k]];
-    headers_.emplace_back(std::move(first.first), String(std::u16string_view(joined[k])));
-  }
-  auto field = [&](const char16_t* folded) -> std::optional<String> {
-    auto it = index.find(folded);
+  for (auto& [k, text] : joined) headers_[k].second = String(std::u16string_view(text));
+  auto field = [&](const char* name) -> std::optional<String> {
+    auto it = index.find(String(name));
     return it == index.end() ? std::nullopt : std::optional<String>(headers_[it->second].second);
   };
   std::optional<String> mime, charset;
-  if (auto type = field(u"content-type")) {
+  if (auto type = field("Content-Type")) {
     auto parts = type->componentsSeparatedByString(";");
     String m = parts[0].trimmed().lowercaseString();
     if (!m.isEmpty()) mime = m;
@@ -127,9 +148,9 @@ void HTTPURLResponse::init(Ref<fd::URL> url, int64_t statusCode, std::optional<S
   }
   int64_t length = NSURLResponseUnknownLength;
   // An encoded body's length says nothing about the decoded bytes the client receives.
-  auto encoding = field(u"content-encoding");
+  auto encoding = field("Content-Encoding");
   bool encoded = encoding && !encoding->isEmpty() && encoding->lowercaseString() != "identity";
-  if (auto cl = field(u"content-length"); cl && !encoded) {
+  if (auto cl = field("Content-Length"); cl && !encoded) {
     std::string s = cl->utf8();
     char* end = nullptr;
     long long n = std::strtoll(s.c_str(), &end, 10);
