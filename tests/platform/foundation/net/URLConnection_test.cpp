@@ -14,6 +14,7 @@
 #include "platform/foundation/files/Stream.h"
 #include "platform/foundation/net/URLError.h"
 #include "tests/support/ConnectionRecorder.h"
+#include "tests/support/HostileServer.h"
 #include "tests/support/TestServer.h"
 
 using namespace fd;
@@ -227,9 +228,11 @@ TEST(URLConnection, CancelMidBodyStopsEveryCallback) {
 }
 
 TEST(URLConnection, ASlowDelegatePausesTheTransferAndLosesNothing) {
-  TestServer server;
+  // A raw server: it sends the whole answer at once, as fast as the socket takes it.
+  testsupport::HostileServer server;
   std::string text = bigText(6 << 20);
-  server.route("/big", Reply::text(text));
+  server.route("/big", testsupport::HostileScript::answer(
+                           "HTTP/1.1 200 OK", {"Content-Length: " + std::to_string(text.size())}, text));
   auto d = rt::make<ConnectionRecorder>();
   // The first hand-off holds the delegate's thread while megabytes arrive on the loader's.
   d->onData = [&d](const Ref<URLConnection>&) {
