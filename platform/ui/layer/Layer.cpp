@@ -134,14 +134,27 @@ void Layer::setDoubleSided(bool on) { change("doubleSided", doubleSided_, on); }
 
 // ---- contents
 
-void Layer::setContents(rt::Id c) { change("contents", contents_, std::move(c)); }
+void Layer::setContents(rt::Id c) {
+  backingStore_ = false;
+  change("contents", contents_, std::move(c));
+}
 void Layer::setContentsRect(gfx::Rect r) { change("contentsRect", contentsRect_, r); }
 void Layer::setContentsCenter(gfx::Rect r) { change("contentsCenter", contentsCenter_, r); }
 void Layer::setContentsGravity(rt::String g) { change("contentsGravity", contentsGravity_, std::move(g)); }
 void Layer::setContentsScale(double s) {
+  contentsScaleSet_ = true;
   if (s == contentsScale_) return;
   change("contentsScale", contentsScale_, s);
   if (!presentation_) setNeedsDisplay();
+  for (auto& sub : sublayers_) sub->adoptContentsScale(s);
+}
+
+void Layer::adoptContentsScale(double s) {
+  if (contentsScaleSet_ || s == contentsScale_ || s <= 0) return;
+  contentsScale_ = s;
+  // Only a backing store it drew itself needs drawing again; given contents stay.
+  if (!presentation_ && backingStore_) setNeedsDisplay();
+  for (auto& sub : sublayers_) sub->adoptContentsScale(s);
 }
 void Layer::setMagnificationFilter(rt::String f) { change("magnificationFilter", magnificationFilter_, std::move(f)); }
 void Layer::setMinificationFilter(rt::String f) { change("minificationFilter", minificationFilter_, std::move(f)); }
@@ -166,6 +179,7 @@ void Layer::attach(const Ref<Layer>& layer, size_t index) {
   index = std::min(index, sublayers_.size());
   sublayers_.insert(sublayers_.begin() + static_cast<std::ptrdiff_t>(index), layer);
   layer->superlayer_ = std::static_pointer_cast<Layer>(shared_from_this());
+  layer->adoptContentsScale(contentsScale_);
   layer->setNeedsComposite();
   markNeedsComposite();
   setNeedsLayout();
@@ -265,6 +279,7 @@ void Layer::display() {
   // Contents given from outside (an image view's picture) stay when there is nothing to draw.
   if (drewNothing_) return;
   contents_ = ctx->makeImage();
+  backingStore_ = true;
   setNeedsComposite();
 }
 
@@ -350,6 +365,7 @@ void Layer::copyStateFrom(const Layer& o) {
   contentsCenter_ = o.contentsCenter_;
   contentsGravity_ = o.contentsGravity_;
   contentsScale_ = o.contentsScale_;
+  contentsScaleSet_ = o.contentsScaleSet_;
   magnificationFilter_ = o.magnificationFilter_;
   minificationFilter_ = o.minificationFilter_;
   dynamic_ = o.dynamic_;

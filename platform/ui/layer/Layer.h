@@ -137,6 +137,8 @@ class Layer : public rt::Object {
   rt::String contentsGravity() const { return contentsGravity_; }
   void setContentsGravity(rt::String g);
   double contentsScale() const { return contentsScale_; }
+  /// Until set, a layer takes its superlayer's scale when it joins a tree (so layers added
+  /// below a view draw at the screen's scale), and hands it on to its own sublayers.
   void setContentsScale(double s);
   rt::String magnificationFilter() const { return magnificationFilter_; }
   void setMagnificationFilter(rt::String f);
@@ -320,6 +322,9 @@ class Layer : public rt::Object {
   gfx::Rect contentsCenter_{{0, 0}, {1, 1}};
   rt::String contentsGravity_{"resize"};
   double contentsScale_ = 1;
+  bool contentsScaleSet_ = false;
+  bool backingStore_ = false;  // contents drawn by display(), not given
+  void adoptContentsScale(double s);
   rt::String magnificationFilter_{"linear"};
   rt::String minificationFilter_{"linear"};
   Weak<Layer> superlayer_;

@@ -9,6 +9,7 @@
 #include "platform/foundation/values/Null.h"
 #include "platform/graphics/ImageContext.h"
 #include "platform/ui/input/GestureRecognizer.h"
+#include "platform/ui/view/Screen.h"
 #include "platform/ui/view/ViewAnimation.h"
 #include "platform/ui/view/Window.h"
 
@@ -51,6 +52,8 @@ void View::init(gfx::Rect frame) {
   layer_ = std::dynamic_pointer_cast<Layer>(made);
   if (!layer_) layer_ = rt::make<Layer>();
   layer_->setDelegate(std::static_pointer_cast<View>(self()));
+  // Views draw at the screen's pixel density, in points.
+  layer_->setContentsScale(Screen::mainScreen()->scale());
   setFrame(frame);
 }
 
