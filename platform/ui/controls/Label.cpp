@@ -126,11 +126,11 @@ Ref<typeset::MutableAttributedString> Label::styledText(double fontScale) const 
   return s;
 }
 
-gfx::Size Label::measure(double width, int64_t lines) const {
+gfx::Size Label::measure(double width, int64_t lines, double height) const {
   if (text().isEmpty()) return {0, 0};
   auto s = styledText();
   alignToStart(*s);
-  auto layout = typeset::layOutLabel(*s, {width, kUnbounded}, lines, lineBreakMode_);
+  auto layout = typeset::layOutLabel(*s, {width, height}, lines, lineBreakMode_);
   return {std::ceil(layout.layout.usedWidth), std::ceil(layout.size.height)};
 }
 
@@ -146,10 +146,17 @@ gfx::Size Label::intrinsicContentSize() const {
 }
 
 gfx::Rect Label::textRectForBounds(gfx::Rect b, int64_t lines) const {
-  gfx::Size used = measure(b.size.width, lines);
+  // As many lines as the height holds, and at least one: a line taller than the bounds is
+  // centred on them and overflows both edges alike, so descenders are not cut off.
+  gfx::Size used = measure(b.size.width, lines, b.size.height);
+  if (used.height <= 0) used = measure(b.size.width, 1);
   used.width = std::min(used.width, b.size.width);
-  used.height = std::min(used.height, b.size.height);
   return {{b.origin.x, b.origin.y + (b.size.height - used.height) / 2}, {b.size.width, used.height}};
+}
+
+gfx::Rect Label::drawingBoundsForLayer(Layer& layer) {
+  if (&layer != this->layer().get() || text().isEmpty()) return layer.bounds();
+  return gfx::RectUnion(bounds(), textRectForBounds(bounds(), numberOfLines_));
 }
 
 void Label::drawTextInRect(gfx::Rect rect) {

@@ -1,6 +1,7 @@
 #pragma once
 // Labels: read-only text, plain or attributed, wrapped to a number of lines and truncated,
-// centred vertically in the bounds.
+// centred vertically in the bounds; text taller than the bounds draws past them unless the
+// label clips.
 #include "platform/typeset/AttributedString.h"
 #include "platform/typeset/Font.h"
 #include "platform/typeset/ParagraphStyle.h"
@@ -57,11 +58,13 @@ class Label : public View {
   virtual gfx::Rect textRectForBounds(gfx::Rect bounds, int64_t numberOfLines) const;
   virtual void drawTextInRect(gfx::Rect rect);
   void drawRect(gfx::Rect rect) override;
+  /// The text's box where it overflows the bounds.
+  gfx::Rect drawingBoundsForLayer(Layer& layer) override;
 
  private:
   /// The text with the label's attributes filled in where the text has none.
   Ref<typeset::MutableAttributedString> styledText(double fontScale = 1) const;
-  gfx::Size measure(double width, int64_t lines) const;
+  gfx::Size measure(double width, int64_t lines, double height = 1e7) const;
   void changed();
 
   rt::String text_;

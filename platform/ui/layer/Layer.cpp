@@ -1,6 +1,7 @@
 #include "platform/ui/layer/Layer.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/graphics/ImageContext.h"
 #include "platform/runtime/Exception.h"
@@ -48,6 +49,8 @@ RT_IMPLEMENT_PLATFORM(Layer) {
   c.property("drawsAsynchronously", &Layer::drawsAsynchronously, &Layer::setDrawsAsynchronously);
   c.protocol("NSSecureCoding");
 }
+
+gfx::Rect LayerDelegate::drawingBoundsForLayer(Layer& layer) { return layer.bounds(); }
 
 Layer::~Layer() {
   // Sublayers outlive us only if someone else holds them; their back pointer must not dangle.
@@ -136,6 +139,7 @@ void Layer::setDoubleSided(bool on) { change("doubleSided", doubleSided_, on); }
 
 void Layer::setContents(rt::Id c) {
   backingStore_ = false;
+  overhang_ = {};
   change("contents", contents_, std::move(c));
 }
 void Layer::setContentsRect(gfx::Rect r) { change("contentsRect", contentsRect_, r); }
@@ -265,13 +269,27 @@ void Layer::display() {
   gfx::Size size = bounds_.size;
   if (size.width <= 0 || size.height <= 0) {
     contents_ = nullptr;
+    overhang_ = {};
     setNeedsComposite();
     return;
   }
   double scale = contentsScale_ > 0 ? contentsScale_ : 1;
-  auto ctx = gfx::Context::createForImage(size, opaque_, scale);
+  // The store reaches as far as the delegate draws, in whole pixels, unless the layer clips.
+  gfx::EdgeInsets over;
+  if (auto d = delegate_.lock(); d && !masksToBounds_) {
+    gfx::Rect want = d->drawingBoundsForLayer(*this);
+    auto pixels = [scale](double points) { return points > 0 ? std::ceil(points * scale - 1e-6) / scale : 0.0; };
+    if (!gfx::RectIsNull(want) && !gfx::RectIsEmpty(want)) {
+      over.top = pixels(bounds_.origin.y - want.origin.y);
+      over.left = pixels(bounds_.origin.x - want.origin.x);
+      over.bottom = pixels(want.origin.y + want.size.height - bounds_.origin.y - size.height);
+      over.right = pixels(want.origin.x + want.size.width - bounds_.origin.x - size.width);
+    }
+  }
+  gfx::Size store{size.width + over.left + over.right, size.height + over.top + over.bottom};
+  auto ctx = gfx::Context::createForImage(store, opaque_ && over == gfx::EdgeInsets{}, scale);
   if (!ctx) return;
-  ctx->translateCTM(-bounds_.origin.x, -bounds_.origin.y);
+  ctx->translateCTM(over.left - bounds_.origin.x, over.top - bounds_.origin.y);
   gfx::pushContext(ctx);
   drewNothing_ = false;
   drawInContext(*ctx);
@@ -280,6 +298,7 @@ void Layer::display() {
   if (drewNothing_) return;
   contents_ = ctx->makeImage();
   backingStore_ = true;
+  overhang_ = over;
   setNeedsComposite();
 }
 
@@ -366,6 +385,8 @@ void Layer::copyStateFrom(const Layer& o) {
   contentsGravity_ = o.contentsGravity_;
   contentsScale_ = o.contentsScale_;
   contentsScaleSet_ = o.contentsScaleSet_;
+  backingStore_ = o.backingStore_;
+  overhang_ = o.overhang_;
   magnificationFilter_ = o.magnificationFilter_;
   minificationFilter_ = o.minificationFilter_;
   dynamic_ = o.dynamic_;

@@ -40,6 +40,10 @@ class LayerDelegate {
   }
   /// Called before the layer's sublayers are laid out.
   virtual void layoutSublayersOfLayer(Layer& layer) { (void)layer; }
+  /// Where the delegate's drawing reaches, in the layer's bounds coordinates: the backing
+  /// store covers this beyond the bounds (when the layer does not clip), so that text taller
+  /// than its box is not cut.
+  virtual gfx::Rect drawingBoundsForLayer(Layer& layer);
 };
 
 /// Contents gravity names.
@@ -140,6 +144,9 @@ class Layer : public rt::Object {
   /// Until set, a layer takes its superlayer's scale when it joins a tree (so layers added
   /// below a view draw at the screen's scale), and hands it on to its own sublayers.
   void setContentsScale(double s);
+  /// How far the backing store that display() drew reaches beyond the bounds on each side
+  /// (zero for given contents).
+  gfx::EdgeInsets contentsOverhang() const { return overhang_; }
   rt::String magnificationFilter() const { return magnificationFilter_; }
   void setMagnificationFilter(rt::String f);
   rt::String minificationFilter() const { return minificationFilter_; }
@@ -324,6 +331,7 @@ class Layer : public rt::Object {
   double contentsScale_ = 1;
   bool contentsScaleSet_ = false;
   bool backingStore_ = false;  // contents drawn by display(), not given
+  gfx::EdgeInsets overhang_;
   void adoptContentsScale(double s);
   rt::String magnificationFilter_{"linear"};
   rt::String minificationFilter_{"linear"};
