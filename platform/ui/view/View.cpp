@@ -309,21 +309,25 @@ void View::setNeedsLayout() {
   layer_->setNeedsLayout();
 }
 
+void View::layOutNow() {
+  needsLayout_ = false;
+  auto controller = controller_.lock();
+  auto* observer = dynamic_cast<ViewLayoutObserver*>(controller.get());
+  if (observer) observer->viewLayoutWillBegin();
+  updateConstraintsIfNeeded();
+  layoutSubviews();
+  if (observer) observer->viewLayoutDidEnd();
+}
+
 void View::layoutIfNeeded() {
-  if (needsLayout_) {
-    needsLayout_ = false;
-    updateConstraintsIfNeeded();
-    layoutSubviews();
-  }
+  if (needsLayout_) layOutNow();
   auto copy = subviews_;
   for (auto& s : copy) s->layoutIfNeeded();
 }
 
 void View::layoutSublayersOfLayer(Layer& layer) {
   if (&layer != layer_.get() || !needsLayout_) return;
-  needsLayout_ = false;
-  updateConstraintsIfNeeded();
-  layoutSubviews();
+  layOutNow();
 }
 
 gfx::Size View::sizeThatFits(gfx::Size size) const {
