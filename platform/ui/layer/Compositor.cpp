@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/graphics/Image.h"
+#include "platform/graphics/SamplingFilter.h"
 
 namespace ui {
 
@@ -121,9 +122,11 @@ void drawContents(cairo_t* cr, const Layer& l) {
   }
   cairo_rectangle(cr, src.origin.x, src.origin.y, src.size.width, src.size.height);
   cairo_pattern_t* p = cairo_pattern_create_for_surface(surface);
-  bool magnify = dest.size.width > src.size.width;
-  const rt::String& filter = magnify ? l.magnificationFilter() : l.minificationFilter();
-  cairo_pattern_set_filter(p, filter == kCAFilterNearest ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+  cairo_get_matrix(cr, &device);
+  double perPixelX = std::hypot(device.xx, device.yx), perPixelY = std::hypot(device.xy, device.yy);
+  bool reduce = perPixelX < 0.99 || perPixelY < 0.99;
+  const rt::String& filter = reduce ? l.minificationFilter() : l.magnificationFilter();
+  cairo_pattern_set_filter(p, filter == kCAFilterNearest ? CAIRO_FILTER_NEAREST : gfx::filterForScale(perPixelX, perPixelY));
   cairo_pattern_set_extend(p, CAIRO_EXTEND_PAD);
   cairo_set_source(cr, p);
   cairo_fill(cr);
