@@ -1,5 +1,6 @@
 #include "platform/ui/controls/Label.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -145,10 +146,16 @@ gfx::Size Label::intrinsicContentSize() const {
   return measure(w, numberOfLines_);
 }
 
+double Label::heightForLines(double height) const {
+  // A line is kept when about half of it lies inside: a two-line label sized to two lines of
+  // the Latin font keeps both lines of taller Chinese ones.
+  return height + font_->lineHeight() / 2;
+}
+
 gfx::Rect Label::textRectForBounds(gfx::Rect b, int64_t lines) const {
   // As many lines as the height holds, and at least one: a line taller than the bounds is
   // centred on them and overflows both edges alike, so descenders are not cut off.
-  gfx::Size used = measure(b.size.width, lines, b.size.height);
+  gfx::Size used = measure(b.size.width, lines, heightForLines(b.size.height));
   if (used.height <= 0) used = measure(b.size.width, 1);
   used.width = std::min(used.width, b.size.width);
   return {{b.origin.x, b.origin.y + (b.size.height - used.height) / 2}, {b.size.width, used.height}};
@@ -168,7 +175,9 @@ void Label::drawTextInRect(gfx::Rect rect) {
     scale = typeset::scaleToFitWidth(*plain, rect.size.width, minimumScaleFactor_ > 0 ? minimumScaleFactor_ : 1);
   }
   auto s = styledText(scale);
-  auto layout = typeset::layOutLabel(*s, rect.size, numberOfLines_, lineBreakMode_);
+  // The lines are those that fit the bounds, as measured; the box only places them.
+  gfx::Size box{rect.size.width, std::max(rect.size.height, heightForLines(bounds().size.height))};
+  auto layout = typeset::layOutLabel(*s, box, numberOfLines_, lineBreakMode_);
   ctx->saveGState();
   if (shadowColor_) ctx->setShadowWithColor(shadowOffset_, 0, shadowColor_);
   typeset::drawPlacedLines(layout.layout.lines, *ctx, rect.origin);

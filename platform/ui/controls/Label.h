@@ -65,6 +65,7 @@ class Label : public View {
   /// The text with the label's attributes filled in where the text has none.
   Ref<typeset::MutableAttributedString> styledText(double fontScale = 1) const;
   gfx::Size measure(double width, int64_t lines, double height = 1e7) const;
+  double heightForLines(double height) const;
   void changed();
 
   rt::String text_;
