@@ -163,7 +163,10 @@ gfx::Rect Label::textRectForBounds(gfx::Rect b, int64_t lines) const {
 
 gfx::Rect Label::drawingBoundsForLayer(Layer& layer) {
   if (&layer != this->layer().get() || text().isEmpty()) return layer.bounds();
-  return gfx::RectUnion(bounds(), textRectForBounds(bounds(), numberOfLines_));
+  // The drawing that follows in the same display places the text in this very rectangle.
+  gfx::Rect text = textRectForBounds(bounds(), numberOfLines_);
+  displayTextRect_ = std::make_pair(bounds(), text);
+  return gfx::RectUnion(bounds(), text);
 }
 
 void Label::drawTextInRect(gfx::Rect rect) {
@@ -184,6 +187,11 @@ void Label::drawTextInRect(gfx::Rect rect) {
   ctx->restoreGState();
 }
 
-void Label::drawRect(gfx::Rect) { drawTextInRect(textRectForBounds(bounds(), numberOfLines_)); }
+void Label::drawRect(gfx::Rect) {
+  bool measured = displayTextRect_ && displayTextRect_->first == bounds();
+  gfx::Rect r = measured ? displayTextRect_->second : textRectForBounds(bounds(), numberOfLines_);
+  displayTextRect_.reset();
+  drawTextInRect(r);
+}
 
 }  // namespace ui

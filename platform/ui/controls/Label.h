@@ -2,6 +2,9 @@
 // Labels: read-only text, plain or attributed, wrapped to a number of lines and truncated,
 // centred vertically in the bounds; text taller than the bounds draws past them unless the
 // label clips.
+#include <optional>
+#include <utility>
+
 #include "platform/typeset/AttributedString.h"
 #include "platform/typeset/Font.h"
 #include "platform/typeset/ParagraphStyle.h"
@@ -84,6 +87,7 @@ class Label : public View {
   bool highlighted_ = false;
   bool enabled_ = true;
   double preferredMaxLayoutWidth_ = 0;
+  std::optional<std::pair<gfx::Rect, gfx::Rect>> displayTextRect_;  // bounds and text rect of the display under way
 };
 
 }  // namespace ui
