@@ -244,7 +244,7 @@ bool fail(Ref<fd::Error>* error, int64_t code, const std::string& what) {
 bool FontCatalog::registerFile(const std::string& path, Ref<fd::Error>* error) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return fail(error, FontManagerErrorFileNotFound, "The file does not exist: " + path);
-  FaceRef face = FontFace::openFile(path, 0);
+  FaceRef face = FontFace::openFile(path, 0, false);
   if (!face) return fail(error, FontManagerErrorUnrecognizedFormat, "The file is not a font: " + path);
   {
     std::lock_guard lock(state_->mutex);

@@ -77,19 +77,30 @@ struct FontFace::Bytes {
   }
 };
 
-std::shared_ptr<FontFace> FontFace::openFile(const std::string& path, int index) {
+std::shared_ptr<FontFace> FontFace::openFile(const std::string& path, int index, bool mapped) {
   if (index < 0) return nullptr;
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return nullptr;
   struct stat st {};
-  void* map = MAP_FAILED;
-  if (::fstat(fd, &st) == 0 && st.st_size > 0) map = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-  ::close(fd);
-  if (map == MAP_FAILED) return nullptr;
   auto bytes = std::make_shared<Bytes>();
-  bytes->map = map;
-  bytes->data = static_cast<const uint8_t*>(map);
-  bytes->size = size_t(st.st_size);
+  if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+    if (mapped) {
+      void* map = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+      if (map != MAP_FAILED) {
+        bytes->map = map;
+        bytes->data = static_cast<const uint8_t*>(map);
+        bytes->size = size_t(st.st_size);
+      }
+    } else {
+      uint8_t buf[65536];
+      ssize_t n;
+      while ((n = ::read(fd, buf, sizeof buf)) > 0) bytes->owned.insert(bytes->owned.end(), buf, buf + n);
+      bytes->data = bytes->owned.data();
+      bytes->size = bytes->owned.size();
+    }
+  }
+  ::close(fd);
+  if (bytes->size == 0) return nullptr;
   std::shared_ptr<FontFace> face(new FontFace());
   face->bytes_ = std::move(bytes);
   face->index_ = index;

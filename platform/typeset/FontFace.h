@@ -20,8 +20,10 @@ namespace typeset {
 
 class FontFace {
  public:
-  /// Opens face `index` of a font file; null when the file is missing or not a font.
-  static std::shared_ptr<FontFace> openFile(const std::string& path, int index);
+  /// Opens face `index` of a font file; null when the file is missing or not a font. Mapped
+  /// files are for installed fonts: a file cut short while mapped would fault, so the
+  /// application's own files are read into memory instead.
+  static std::shared_ptr<FontFace> openFile(const std::string& path, int index, bool mapped = true);
   /// Opens face `index` of font bytes held in memory; null when they are not a font.
   static std::shared_ptr<FontFace> openData(std::vector<uint8_t> bytes, int index);
   ~FontFace();
