@@ -10,6 +10,7 @@
 #include "platform/graphics/ImageContext.h"
 #include "platform/ui/input/GestureRecognizer.h"
 #include "platform/ui/layout/LayoutEngine.h"
+#include "platform/ui/view/Screen.h"
 #include "platform/ui/view/ViewAnimation.h"
 #include "platform/ui/view/Window.h"
 
@@ -52,6 +53,8 @@ void View::init(gfx::Rect frame) {
   layer_ = std::dynamic_pointer_cast<Layer>(made);
   if (!layer_) layer_ = rt::make<Layer>();
   layer_->setDelegate(std::static_pointer_cast<View>(self()));
+  // Views draw at the screen's pixel density, in points.
+  layer_->setContentsScale(Screen::mainScreen()->scale());
   setFrame(frame);
 }
 
@@ -312,23 +315,29 @@ void View::setNeedsLayout() {
   layer_->setNeedsLayout();
 }
 
-void View::layoutIfNeeded() {
+void View::layOutNow() {
+  needsLayout_ = false;
+  auto controller = controller_.lock();
+  auto* observer = dynamic_cast<ViewLayoutObserver*>(controller.get());
+  if (observer) observer->viewLayoutWillBegin();
   layout::LayoutEngine::layoutPass(*this);
-  if (needsLayout_) {
-    needsLayout_ = false;
-    updateConstraintsIfNeeded();
-    layoutSubviews();
-  }
+  needsLayout_ = false;  // the solved frames may have marked it again
+  updateConstraintsIfNeeded();
+  layoutSubviews();
+  if (observer) observer->viewLayoutDidEnd();
+}
+
+void View::layoutIfNeeded() {
+  // Constraints below this view may have changed even when it needs no layout itself.
+  if (needsLayout_) layOutNow();
+  else layout::LayoutEngine::layoutPass(*this);
   auto copy = subviews_;
   for (auto& s : copy) s->layoutIfNeeded();
 }
 
 void View::layoutSublayersOfLayer(Layer& layer) {
   if (&layer != layer_.get() || !needsLayout_) return;
-  layout::LayoutEngine::layoutPass(*this);
-  needsLayout_ = false;
-  updateConstraintsIfNeeded();
-  layoutSubviews();
+  layOutNow();
 }
 
 gfx::Size View::sizeThatFits(gfx::Size size) const {

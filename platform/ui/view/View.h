@@ -40,6 +40,14 @@ enum class ViewContentMode : int64_t {
 
 enum class ViewTintAdjustmentMode : int64_t { Automatic = 0, Normal = 1, Dimmed = 2 };
 
+/// What the controller managing a view hears around each layout pass of that view.
+class ViewLayoutObserver {
+ public:
+  virtual ~ViewLayoutObserver() = default;
+  virtual void viewLayoutWillBegin() {}
+  virtual void viewLayoutDidEnd() {}
+};
+
 class View : public Responder, public LayerDelegate, public fd::Coding {
   RT_CLASS_NAMED(View, Responder, "UIView")
  public:
@@ -227,6 +235,8 @@ class View : public Responder, public LayerDelegate, public fd::Coding {
   void notifyWindowChange(Window* oldWindow, Window* newWindow, bool didMove);
 
  private:
+  /// One layout pass of the receiver, inside its controller's will/did-layout calls.
+  void layOutNow();
   void attachSubview(const Ref<View>& view, size_t index);
   void placeLayerOf(const View* view, size_t index);
   void resizeSubviews(gfx::Size oldSize);
