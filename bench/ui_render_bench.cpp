@@ -130,8 +130,10 @@ void BM_CairoDirect(benchmark::State& state) {
         rt::Range all{0, text->length()};
         text->addAttribute(rt::String(typeset::FontAttributeName), s.font, all);
         text->addAttribute(rt::String(typeset::ForegroundColorAttributeName), color, all);
-        auto layout = typeset::layOutLabel(*text, r.size, 2, s.labels[0]->lineBreakMode());
-        double top = r.origin.y + (r.size.height - std::min(r.size.height, std::ceil(layout.size.height))) / 2;
+        // As a label places it: the lines of which about half fits, centred on the cell.
+        gfx::Size box{r.size.width, r.size.height + s.font->lineHeight() / 2};
+        auto layout = typeset::layOutLabel(*text, box, 2, s.labels[0]->lineBreakMode());
+        double top = r.origin.y + (r.size.height - std::ceil(layout.size.height)) / 2;
         typeset::drawPlacedLines(layout.layout.lines, *ctx, {r.origin.x, top});
       } else {
         cairo_save(cr);

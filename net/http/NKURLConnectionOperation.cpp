@@ -116,7 +116,18 @@ RT_IMPLEMENT(_NKConnectionDelegate) {
   using D = fd::URLConnectionDelegate;
   D::implement(c.cls(), {D::kWillSendRequestForAuthenticationChallenge, D::kShouldUseCredentialStorage,
                          D::kWillSendRequest, D::kDidSendBodyData, D::kDidReceiveResponse, D::kDidReceiveData,
-                         D::kWillCacheResponse, D::kDidFinishLoading, D::kDidFailWithError});
+                         D::kDidFinishLoading, D::kDidFailWithError});
+}
+
+/// Also hears the proposed cached response. Used only when the operation has a cache-response
+/// block: the connection stores no cached response, so without a block the answer would be
+/// dropped, and asking for it makes the connection keep a second copy of every body.
+class _NKCachingConnectionDelegate : public _NKConnectionDelegate {
+  RT_CLASS(_NKCachingConnectionDelegate, _NKConnectionDelegate)
+};
+
+RT_IMPLEMENT(_NKCachingConnectionDelegate) {
+  fd::URLConnectionDelegate::implement(c.cls(), {fd::URLConnectionDelegate::kWillCacheResponse});
 }
 
 }  // namespace
@@ -245,7 +256,8 @@ void NKURLConnectionOperation::operationDidStart() {
   {
     Guard g(lock_);
     if (!isCancelled()) {
-      auto delegate = rt::make<_NKConnectionDelegate>(selfRef());
+      Ref<_NKConnectionDelegate> delegate = cacheResponse_ ? rt::make<_NKCachingConnectionDelegate>(selfRef())
+                                                           : rt::make<_NKConnectionDelegate>(selfRef());
       connection_ = fd::URLConnection::create(request_, delegate, false);
       auto loop = fd::RunLoop::currentRunLoop();
       auto stream = outputStream();
@@ -637,6 +649,10 @@ void NKURLConnectionOperation::connectionDidSendBodyData(const Ref<fd::URLConnec
 void NKURLConnectionOperation::connectionDidReceiveResponse(const Ref<fd::URLConnection>&,
                                                             const Ref<fd::URLResponse>& response) {
   setResponse(response);
+  // Room for the whole body at once: growing as it arrives copies it, and leaves the smaller
+  // buffers behind in the allocator.
+  Guard g(lock_);
+  if (response && outputStream_) outputStream_->expectMoreBytes(response->expectedContentLength());
 }
 
 namespace {
@@ -693,9 +709,9 @@ void NKURLConnectionOperation::connectionDidFinishLoading(const Ref<fd::URLConne
   {
     Guard g(lock_);
     auto stream = outputStream();
-    responseData_ = rt::as<fd::Data>(stream->propertyForKey(fd::String(fd::NSStreamDataWrittenToMemoryStreamKey)));
-    if (responseData_) responseData_ = fd::Data::create(responseData_->bytes(), responseData_->length());
+    // Closed first: a closed memory stream hands its bytes over instead of copying them.
     stream->close();
+    responseData_ = rt::as<fd::Data>(stream->propertyForKey(fd::String(fd::NSStreamDataWrittenToMemoryStreamKey)));
     if (responseData_) outputStream_ = nullptr;
     connection_ = nullptr;
   }

@@ -194,7 +194,18 @@ rt::Id NKJSONResponseSerializer::responseObjectForResponse(const Ref<fd::URLResp
 
   rt::Id object;
   Ref<fd::Error> parseError;
-  {
+  if (encodingForResponse(response, stringEncoding()) == fd::UTF8StringEncoding) {
+    // UTF-8 is what the reader reads: the bytes are checked and parsed where they lie, with no
+    // text made of them on the way.
+    std::string_view bytes = data->view();
+    if (!fd::isValidUTF8(bytes.data(), bytes.size())) {
+      parseError = undecodableTextError(std::nullopt);
+    } else {
+      std::string_view body = bytes.starts_with("\xEF\xBB\xBF") ? bytes.substr(3) : bytes;
+      if (body.empty()) return nullptr;
+      if (body != " ") object = fd::JSONSerialization::JSONObjectWithData(data, static_cast<uint32_t>(readingOptions_), &parseError);
+    }
+  } else {
     // Scoped so that the intermediate text and bytes are gone before the object is cleaned.
     auto text = fd::stringWithData(*data, encodingForResponse(response, stringEncoding()));
     if (!text) {

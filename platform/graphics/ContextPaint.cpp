@@ -9,6 +9,7 @@
 #include "platform/graphics/CairoPathKeeper.h"
 #include "platform/graphics/Context.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/SamplingFilter.h"
 
 namespace gfx {
 
@@ -450,6 +451,11 @@ void Context::drawBitmap(const BitmapImage& image, const Rect& source, const Aff
     cairo_rectangle(cr, source.origin.x, source.origin.y, source.size.width, source.size.height);
     cairo_clip(cr);
     cairo_pattern_t* p = cairo_pattern_create_for_surface(surface);
+    if (filter == CAIRO_FILTER_GOOD) {
+      cairo_matrix_t device;
+      cairo_get_matrix(cr, &device);
+      filter = filterForScale(std::hypot(device.xx, device.yx), std::hypot(device.xy, device.yy));
+    }
     cairo_pattern_set_filter(p, filter);
     cairo_pattern_set_extend(p, CAIRO_EXTEND_PAD);
     cairo_set_source(cr, p);

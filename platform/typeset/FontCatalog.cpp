@@ -42,6 +42,14 @@ int fcInt(FcPattern* p, const char* object, int fallback) {
   return v;
 }
 
+// Han, kana, bopomofo, CJK punctuation and full-width forms: text for which a CJK family with
+// real weights serves better than whichever face sorts first.
+bool isCJK(char32_t cp) {
+  return (cp >= 0x2E80 && cp <= 0x2FDF) || (cp >= 0x3000 && cp <= 0x31FF) || (cp >= 0x3400 && cp <= 0x4DBF) ||
+         (cp >= 0x4E00 && cp <= 0x9FFF) || (cp >= 0xF900 && cp <= 0xFAFF) || (cp >= 0xFE30 && cp <= 0xFE4F) ||
+         (cp >= 0xFF00 && cp <= 0xFFEF) || (cp >= 0x20000 && cp <= 0x3FFFF);
+}
+
 }  // namespace
 
 struct FontCatalog::State {
@@ -62,14 +70,20 @@ struct FontCatalog::State {
     return face;
   }
 
+  // The face a prepared match names, emboldened when the match says so (a weight asked for
+  // that the face lacks).
   FaceRef openMatch(FcPattern* m) {
     std::string file = fcString(m, FC_FILE);
     if (file.empty()) return nullptr;
-    return open(file, fcInt(m, FC_INDEX, 0));
+    FaceRef face = open(file, fcInt(m, FC_INDEX, 0));
+    FcBool embolden = FcFalse;
+    if (face && FcPatternGetBool(m, FC_EMBOLDEN, 0, &embolden) == FcResultMatch && embolden) return face->emboldened();
+    return face;
   }
 
-  FcPattern* pattern(const FaceRequest& r) {
+  FcPattern* pattern(const FaceRequest& r, const char* lang = nullptr) {
     FcPattern* pat = FcPatternCreate();
+    if (lang) FcPatternAddString(pat, FC_LANG, reinterpret_cast<const FcChar8*>(lang));
     FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(r.family.empty() ? "sans-serif" : r.family.c_str()));
     FcPatternAddInteger(pat, FC_WEIGHT, FcWeightFromOpenType(r.weight));
     FcPatternAddInteger(pat, FC_SLANT, r.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
@@ -188,7 +202,7 @@ FaceRef FontCatalog::fallback(const FaceRef& base, char32_t cp) {
       r.weight = base->weightClass();
       r.italic = base->isItalic();
     }
-    FcPattern* pat = state_->pattern(r);
+    FcPattern* pat = state_->pattern(r, isCJK(cp) ? "zh-cn" : nullptr);
     FcCharSet* cs = FcCharSetCreate();
     FcCharSetAddChar(cs, cp);
     FcPatternAddCharSet(pat, FC_CHARSET, cs);
@@ -230,7 +244,7 @@ bool fail(Ref<fd::Error>* error, int64_t code, const std::string& what) {
 bool FontCatalog::registerFile(const std::string& path, Ref<fd::Error>* error) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return fail(error, FontManagerErrorFileNotFound, "The file does not exist: " + path);
-  FaceRef face = FontFace::openFile(path, 0);
+  FaceRef face = FontFace::openFile(path, 0, false);
   if (!face) return fail(error, FontManagerErrorUnrecognizedFormat, "The file is not a font: " + path);
   {
     std::lock_guard lock(state_->mutex);

@@ -10,7 +10,13 @@
 #include <hb.h>
 #include <cairo.h>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace typeset {
@@ -59,32 +65,129 @@ int cubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void*
 
 }  // namespace
 
-std::shared_ptr<FontFace> FontFace::openFile(const std::string& path, int index) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return nullptr;
-  std::vector<uint8_t> bytes;
-  uint8_t buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
-  std::fclose(f);
-  auto face = openData(std::move(bytes), index);
-  if (face) face->path_ = path;
+// A font file's bytes: mapped from the file (CJK collections run to tens of megabytes, of
+// which a page of text touches little), or held in memory.
+struct FontFace::Bytes {
+  const uint8_t* data = nullptr;
+  size_t size = 0;
+  std::vector<uint8_t> owned;
+  void* map = nullptr;
+  ~Bytes() {
+    if (map) ::munmap(map, size);
+  }
+};
+
+std::shared_ptr<FontFace> FontFace::openFile(const std::string& path, int index, bool mapped) {
+  if (index < 0) return nullptr;
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st {};
+  auto bytes = std::make_shared<Bytes>();
+  if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+    if (mapped) {
+      void* map = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+      if (map != MAP_FAILED) {
+        bytes->map = map;
+        bytes->data = static_cast<const uint8_t*>(map);
+        bytes->size = size_t(st.st_size);
+      }
+    } else {
+      uint8_t buf[65536];
+      ssize_t n;
+      while ((n = ::read(fd, buf, sizeof buf)) > 0) bytes->owned.insert(bytes->owned.end(), buf, buf + n);
+      bytes->data = bytes->owned.data();
+      bytes->size = bytes->owned.size();
+    }
+  }
+  ::close(fd);
+  if (bytes->size == 0) return nullptr;
+  std::shared_ptr<FontFace> face(new FontFace());
+  face->bytes_ = std::move(bytes);
+  face->index_ = index;
+  face->path_ = path;
+  if (!face->setUp()) return nullptr;
+  face->self_ = face;
   return face;
 }
 
 std::shared_ptr<FontFace> FontFace::openData(std::vector<uint8_t> bytes, int index) {
   if (bytes.empty() || index < 0) return nullptr;
+  auto held = std::make_shared<Bytes>();
+  held->owned = std::move(bytes);
+  held->data = held->owned.data();
+  held->size = held->owned.size();
   std::shared_ptr<FontFace> face(new FontFace());
-  face->bytes_ = std::move(bytes);
+  face->bytes_ = std::move(held);
   face->index_ = index;
   if (!face->setUp()) return nullptr;
+  face->self_ = face;
   return face;
+}
+
+namespace {
+// Widens advances and ink boxes of the parent font by the emboldening strength.
+void emboldenedAdvances(hb_font_t* font, void* data, unsigned count, const hb_codepoint_t* glyphs, unsigned glyphStride,
+                        hb_position_t* advances, unsigned advanceStride, void*) {
+  hb_font_get_glyph_h_advances(hb_font_get_parent(font), count, glyphs, glyphStride, advances, advanceStride);
+  auto strength = static_cast<hb_position_t>(*static_cast<const double*>(data));
+  for (unsigned i = 0; i < count; ++i) {
+    auto* a = reinterpret_cast<hb_position_t*>(reinterpret_cast<char*>(advances) + size_t(i) * advanceStride);
+    if (*a != 0) *a += strength;
+  }
+}
+
+hb_bool_t emboldenedExtents(hb_font_t* font, void* data, hb_codepoint_t glyph, hb_glyph_extents_t* extents, void*) {
+  if (!hb_font_get_glyph_extents(hb_font_get_parent(font), glyph, extents)) return false;
+  if (extents->width == 0 || extents->height == 0) return true;
+  auto strength = static_cast<hb_position_t>(*static_cast<const double*>(data));
+  // y-up bearings: the box grows up and to the right, as the thickened outline does.
+  extents->width += strength;
+  extents->y_bearing += strength;
+  extents->height -= strength;
+  return true;
+}
+}  // namespace
+
+std::shared_ptr<FontFace> FontFace::emboldened() const {
+  std::lock_guard lock(mutex_);
+  if (color_ || bitmapOnly_ || isSyntheticBold()) return self_.lock();
+  if (emboldened_) return emboldened_;
+  std::shared_ptr<FontFace> face(new FontFace());
+  face->bytes_ = bytes_;
+  face->index_ = index_;
+  face->path_ = path_;
+  if (!face->setUp()) return self_.lock();
+  face->makeSyntheticBold();
+  face->self_ = face;
+  emboldened_ = face;
+  return face;
+}
+
+void FontFace::makeSyntheticBold() {
+  emboldenStrength_ = std::round(upem_ / 24);
+  weightClass_ = std::max(weightClass_, 700);
+  if (style_.empty() || style_ == "Regular" || style_ == "Book") style_ = "Bold";
+  else style_ += " Bold";
+  static hb_font_funcs_t* funcs = [] {
+    hb_font_funcs_t* f = hb_font_funcs_create();
+    hb_font_funcs_set_glyph_h_advances_func(f, emboldenedAdvances, nullptr, nullptr);
+    hb_font_funcs_set_glyph_extents_func(f, emboldenedExtents, nullptr, nullptr);
+    hb_font_funcs_make_immutable(f);
+    return f;
+  }();
+  hb_font_t* sub = hb_font_create_sub_font(hb_);
+  hb_font_set_funcs(sub, funcs, &emboldenStrength_, nullptr);
+  hb_font_make_immutable(sub);
+  hb_font_destroy(hb_);
+  hb_ = sub;
+  if (capHeight_ > 0) capHeight_ += emboldenStrength_;
+  if (xHeight_ > 0) xHeight_ += emboldenStrength_;
 }
 
 bool FontFace::setUp() {
   {
     std::lock_guard lock(libraryMutex());
-    if (FT_New_Memory_Face(library(), bytes_.data(), static_cast<FT_Long>(bytes_.size()), index_, &ft_) != 0) {
+    if (FT_New_Memory_Face(library(), bytes_->data, static_cast<FT_Long>(bytes_->size), index_, &ft_) != 0) {
       ft_ = nullptr;
       return false;
     }
@@ -117,7 +220,7 @@ bool FontFace::setUp() {
   if (auto* post = static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(ft_, FT_SFNT_POST)); post && post->isFixedPitch)
     monospace_ = true;
 
-  hb_blob_t* blob = hb_blob_create(reinterpret_cast<const char*>(bytes_.data()), static_cast<unsigned>(bytes_.size()),
+  hb_blob_t* blob = hb_blob_create(reinterpret_cast<const char*>(bytes_->data), static_cast<unsigned>(bytes_->size),
                                    HB_MEMORY_MODE_READONLY, nullptr, nullptr);
   hb_face_t* hface = hb_face_create(blob, static_cast<unsigned>(index_));
   hb_blob_destroy(blob);
@@ -188,6 +291,10 @@ Ref<gfx::Path> FontFace::outline(uint32_t glyph) const {
   OutlineSink sink{gfx::MutablePath::create()};
   if (FT_Load_Glyph(ft_, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_BITMAP) == 0 &&
       ft_->glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
+    if (emboldenStrength_ > 0) {
+      auto strength = static_cast<FT_Pos>(emboldenStrength_);
+      FT_Outline_EmboldenXY(&ft_->glyph->outline, strength, strength);
+    }
     FT_Outline_Funcs funcs{moveTo, lineTo, conicTo, cubicTo, 0, 0};
     FT_Outline_Decompose(&ft_->glyph->outline, &funcs, &sink);
     if (sink.open) sink.path->closeSubpath();

@@ -20,13 +20,23 @@ namespace typeset {
 
 class FontFace {
  public:
-  /// Opens face `index` of a font file; null when the file is missing or not a font.
-  static std::shared_ptr<FontFace> openFile(const std::string& path, int index);
+  /// Opens face `index` of a font file; null when the file is missing or not a font. Mapped
+  /// files are for installed fonts: a file cut short while mapped would fault, so the
+  /// application's own files are read into memory instead.
+  static std::shared_ptr<FontFace> openFile(const std::string& path, int index, bool mapped = true);
   /// Opens face `index` of font bytes held in memory; null when they are not a font.
   static std::shared_ptr<FontFace> openData(std::vector<uint8_t> bytes, int index);
   ~FontFace();
   FontFace(const FontFace&) = delete;
   FontFace& operator=(const FontFace&) = delete;
+
+  /// The same face drawn synthetically bold (outlines thickened and advances widened by a
+  /// 24th of the em), for text that asks for a weight the face lacks. Made once and shared;
+  /// colour and bitmap faces answer themselves.
+  std::shared_ptr<FontFace> emboldened() const;
+  bool isSyntheticBold() const { return emboldenStrength_ > 0; }
+  /// How much the outlines are thickened, in font units (0 for real faces).
+  double emboldenStrength() const { return emboldenStrength_; }
 
   const std::string& path() const { return path_; }
   int index() const { return index_; }
@@ -83,13 +93,18 @@ class FontFace {
   std::vector<uint8_t> tableData(uint32_t tag) const;
 
  private:
+  struct Bytes;
   FontFace() = default;
   bool setUp();
+  void makeSyntheticBold();
   bool lookUpCoverage(char32_t cp) const;
 
   std::string path_;
   int index_ = 0;
-  std::vector<uint8_t> bytes_;  // backing store of in-memory faces
+  std::shared_ptr<const Bytes> bytes_;  // the font file, mapped or in memory; shared with variants
+  double emboldenStrength_ = 0;
+  mutable std::weak_ptr<FontFace> self_;
+  mutable std::shared_ptr<FontFace> emboldened_;
   std::string family_, style_, postScriptName_;
   int weightClass_ = 400;
   bool italic_ = false, monospace_ = false, color_ = false, bitmapOnly_ = false;

@@ -76,6 +76,12 @@ bool staysWithPrevious(char32_t cp) {
   return t == U_NON_SPACING_MARK || t == U_ENCLOSING_MARK || t == U_COMBINING_SPACING_MARK;
 }
 
+// Punctuation that Latin and Chinese text share but draw differently: quotation marks,
+// the ellipsis, dashes and the middle dot.
+bool isSharedPunctuation(char32_t cp) {
+  return (cp >= 0x2018 && cp <= 0x201F) || cp == 0x2026 || cp == 0x2014 || cp == 0x2015 || cp == 0x00B7;
+}
+
 // Emoji shown as pictures by default, or asked for as pictures by a following U+FE0F.
 bool wantsColorEmoji(char32_t cp, const char16_t* d, size_t next, size_t n) {
   if (cp < 0x2000) return false;
@@ -236,6 +242,28 @@ struct Itemiser {
     return i;
   }
 
+  // Quotation marks, ellipses and dashes inside Chinese text take the Chinese face: the
+  // Latin face's forms are narrow and sit cramped between ideographs. The Chinese text is
+  // the open item of the same style (ideographs before the mark) or the next letters after it; `found` becomes
+  // the face when it was looked up.
+  const FontFace* chineseFaceAround(size_t next, char32_t cp, bool sameStyle, const FontFace* curFace,
+                                    hb_script_t curScript, const RunStyle& style, FaceRef& found) {
+    const FontFace* styleFace = style.font->face().get();
+    if (sameStyle && curFace != styleFace && curScript == HB_SCRIPT_HAN && curFace->covers(cp)) return curFace;
+    const char16_t* d = t.text.data();
+    size_t n = t.length();
+    for (size_t k = next; k < n && k < next + 8; ++k) {
+      char16_t c = d[k];
+      if (c == ' ' || isSharedPunctuation(c)) continue;
+      if (scriptOf(unicode, c) != HB_SCRIPT_HAN || styleFace->covers(c)) return nullptr;
+      FaceRef f = found && found->covers(c) ? found : FontCatalog::shared().fallback(style.font->face(), c);
+      if (!f || !f->covers(cp)) return nullptr;
+      found = f;
+      return f.get();
+    }
+    return nullptr;
+  }
+
   void run() {
     const char16_t* d = t.text.data();
     const uint8_t* levels = t.levels.data();
@@ -277,6 +305,10 @@ struct Itemiser {
                  (emoji || (emoji = FontCatalog::shared().colorEmojiFace())) && emoji->covers(cp)) {
         face = emoji.get();
         lastFallback = emoji;
+      } else if (const FontFace* chinese = !style->delegate && isSharedPunctuation(cp)
+                                               ? chineseFaceAround(i + units, cp, sameStyle, curFace, curScript, *style, lastFallback)
+                                               : nullptr) {
+        face = chinese;
       } else if (style->delegate || stays || styleFace->covers(cp)) {
         face = styleFace;
       } else if (lastFallback && lastFallback->covers(cp)) {

@@ -6,6 +6,7 @@
 #include "platform/foundation/threads/RunLoop.h"
 #include "platform/foundation/text/StringObject.h"
 #include "platform/graphics/ImageContext.h"
+#include "platform/ui/host/Accessibility.h"
 #include "platform/ui/host/Application.h"
 #include "platform/ui/view/Screen.h"
 #include "platform/ui/view/ViewAnimation.h"
@@ -251,7 +252,11 @@ void PHProgressHUD::presentProgress(float progress, const rt::String& status, ui
         if (clear) b->setAlpha(1);
         else hud->setAlpha(1);
       },
-      [userInfo](bool) { post(PHProgressHUDDidAppearNotification, nullptr, userInfo); });
+      [userInfo, status = stringLabel()->text()](bool) {
+        post(PHProgressHUDDidAppearNotification, nullptr, userInfo);
+        ui::accessibilityPostNotification(ui::AccessibilityScreenChangedNotification, nullptr);
+        ui::accessibilityPostNotification(ui::AccessibilityAnnouncementNotification, fd::StringObject::create(status));
+      });
   setNeedsDisplay();
 }
 
@@ -270,6 +275,8 @@ void PHProgressHUD::presentImage(const Ref<gfx::Image>& image, const rt::String&
   updatePosition();
   indefiniteAnimatedView()->removeFromSuperview();
   applyInteraction(status);
+  ui::accessibilityPostNotification(ui::AccessibilityScreenChangedNotification, nullptr);
+  ui::accessibilityPostNotification(ui::AccessibilityAnnouncementNotification, fd::StringObject::create(status));
 
   Weak<PHProgressHUD> weak = std::static_pointer_cast<PHProgressHUD>(self());
   auto timer = fd::Timer::timerWithTimeInterval(duration, self(), [weak](fd::Timer&) {
@@ -302,6 +309,7 @@ void PHProgressHUD::performDismiss() {
         bool boxGone = !hud->hudView_ || hud->hudView_->alpha() == 0;
         if (hud->alpha() != 0 && !boxGone) return;
         hud->tearDown();
+        ui::accessibilityPostNotification(ui::AccessibilityScreenChangedNotification, nullptr);
         post(PHProgressHUDDidDisappearNotification, nullptr, userInfo);
         if (auto key = ui::Application::sharedApplication()->keyWindow()) {
           const auto& root = key->rootViewController();

@@ -7,6 +7,9 @@
 #include "platform/typeset/AttributeNames.h"
 #include "platform/typeset/StringDrawing.h"
 #include "platform/ui/host/Application.h"
+#include "platform/ui/input/Keyboard.h"
+#include "platform/ui/view/InterpolatingMotionEffect.h"
+#include "platform/ui/view/MotionEffectGroup.h"
 #include "platform/ui/view/Screen.h"
 #include "platform/ui/layer/Transaction.h"
 #include "platform/ui/view/ViewAnimation.h"
@@ -21,6 +24,7 @@ namespace {
 
 constexpr double kCornerRadius = 2;
 constexpr double kImageSide = 28;
+constexpr double kMotionEffectReach = 10;
 constexpr double kSpinnerRadiusWithText = 18;
 constexpr double kSpinnerRadiusAlone = 24;
 constexpr uint32_t kMeasuringOptions = typeset::StringDrawingUsesLineFragmentOrigin |
@@ -30,11 +34,6 @@ constexpr uint32_t kMeasuringOptions = typeset::StringDrawingUsesLineFragmentOri
 // The platform rotates windows with the interface, so the display never turns the box itself;
 // the process information answering its system version is how that is told.
 constexpr bool kOrientationIgnored = true;
-
-bool isKind(const ui::View& view, const char* className) {
-  const rt::Class* cls = rt::classFromString(className);
-  return cls && view.isKindOfClass(cls);
-}
 
 }  // namespace
 
@@ -61,6 +60,17 @@ const Ref<ui::View>& PHProgressHUD::hudView() {
     hudView_->layer()->setMasksToBounds(true);
     hudView_->setAutoresizingMask(ui::ViewAutoresizingFlexibleLeftMargin | ui::ViewAutoresizingFlexibleRightMargin |
                                   ui::ViewAutoresizingFlexibleTopMargin | ui::ViewAutoresizingFlexibleBottomMargin);
+    // The box would drift up to 10 points against the device's tilt.
+    auto tilt = [](const char* keyPath, ui::InterpolatingMotionEffectType type) {
+      auto e = rt::make<ui::InterpolatingMotionEffect>(rt::String(keyPath), type);
+      e->setMinimumRelativeValue(fd::Number::numberWithDouble(-kMotionEffectReach));
+      e->setMaximumRelativeValue(fd::Number::numberWithDouble(kMotionEffectReach));
+      return Ref<ui::MotionEffect>(e);
+    };
+    auto group = rt::make<ui::MotionEffectGroup>();
+    group->setMotionEffects({tilt("center.x", ui::InterpolatingMotionEffectType::TiltAlongHorizontalAxis),
+                             tilt("center.y", ui::InterpolatingMotionEffectType::TiltAlongVerticalAxis)});
+    hudView_->addMotionEffect(group);
   }
   if (!hudView_->superview()) addSubview(hudView_);
   return hudView_;
@@ -181,23 +191,7 @@ void PHProgressHUD::registerNotifications() {
 }
 
 double PHProgressHUD::visibleKeyboardHeight() const {
-  // The keyboard lives in a window of its own class.
-  Ref<ui::Window> keyboardWindow;
-  for (const auto& w : ui::Application::sharedApplication()->windows()) {
-    if (w->getClass() != ui::Window::classObject()) {
-      keyboardWindow = w;
-      break;
-    }
-  }
-  if (!keyboardWindow) return 0;
-  for (const auto& view : keyboardWindow->subviews()) {
-    if (isKind(*view, "UIPeripheralHostView") || isKind(*view, "UIKeyboard")) return view->bounds().size.height;
-    if (isKind(*view, "UIInputSetContainerView")) {
-      for (const auto& inner : view->subviews())
-        if (isKind(*inner, "UIInputSetHostView")) return inner->bounds().size.height;
-    }
-  }
-  return 0;
+  return ui::Keyboard::sharedKeyboard()->visibleFrame().size.height;
 }
 
 // ---- dimming

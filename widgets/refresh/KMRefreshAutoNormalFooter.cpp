@@ -1,4 +1,5 @@
 #include "widgets/refresh/KMRefreshAutoNormalFooter.h"
+#include "widgets/refresh/View+KMExtension.h"
 
 namespace widgets {
 
@@ -28,6 +29,7 @@ void KMRefreshAutoNormalFooter::prepare() {
 
 void KMRefreshAutoNormalFooter::placeSubviews() {
   KMRefreshAutoStateFooter::placeSubviews();
+  if (km_isConstrained(*loadingView())) return;
   gfx::Rect b = bounds();
   double x = b.size.width * 0.5;
   if (!isRefreshingTitleHidden()) x -= KMRefreshTitleSideOffset;

@@ -3,6 +3,7 @@
 #include "platform/ui/input/TapGestureRecognizer.h"
 #include "widgets/refresh/KMRefreshResources.h"
 #include "widgets/refresh/Label+KMRefresh.h"
+#include "widgets/refresh/View+KMExtension.h"
 
 namespace widgets {
 
@@ -53,7 +54,7 @@ void KMRefreshAutoStateFooter::prepare() {
 
 void KMRefreshAutoStateFooter::placeSubviews() {
   KMRefreshAutoFooter::placeSubviews();
-  stateLabel()->setFrame(bounds());
+  if (!km_isConstrained(*stateLabel())) stateLabel()->setFrame(bounds());
 }
 
 void KMRefreshAutoStateFooter::setState(KMRefreshComponentState state) {

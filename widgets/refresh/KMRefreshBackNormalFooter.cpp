@@ -2,6 +2,7 @@
 
 #include "platform/ui/view/ViewAnimation.h"
 #include "widgets/refresh/KMRefreshResources.h"
+#include "widgets/refresh/View+KMExtension.h"
 
 namespace widgets {
 
@@ -44,9 +45,12 @@ void KMRefreshBackNormalFooter::placeSubviews() {
   if (!stateLabel()->isHidden()) x -= KMRefreshTitleSideOffset;
   gfx::Point center{x, b.size.height * 0.5};
   auto arrow = arrowView();
-  if (auto image = arrow->image()) arrow->setBounds({{0, 0}, image->size()});
-  arrow->setCenter(center);
-  loadingView()->setCenter(center);
+  if (!km_isConstrained(*arrow)) {
+    if (auto image = arrow->image()) arrow->setBounds({{0, 0}, image->size()});
+    arrow->setCenter(center);
+  }
+  auto loading = loadingView();
+  if (!km_isConstrained(*loading)) loading->setCenter(center);
 }
 
 void KMRefreshBackNormalFooter::setState(KMRefreshComponentState state) {

@@ -2,6 +2,7 @@
 
 #include "widgets/refresh/KMRefreshResources.h"
 #include "widgets/refresh/Label+KMRefresh.h"
+#include "widgets/refresh/View+KMExtension.h"
 
 namespace widgets {
 
@@ -39,7 +40,7 @@ void KMRefreshBackStateFooter::prepare() {
 
 void KMRefreshBackStateFooter::placeSubviews() {
   KMRefreshBackFooter::placeSubviews();
-  stateLabel()->setFrame(bounds());
+  if (!km_isConstrained(*stateLabel())) stateLabel()->setFrame(bounds());
 }
 
 void KMRefreshBackStateFooter::setState(KMRefreshComponentState state) {

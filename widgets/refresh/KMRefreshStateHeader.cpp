@@ -4,6 +4,7 @@
 #include "platform/foundation/time/DateFormatter.h"
 #include "widgets/refresh/KMRefreshResources.h"
 #include "widgets/refresh/Label+KMRefresh.h"
+#include "widgets/refresh/View+KMExtension.h"
 
 namespace widgets {
 
@@ -92,12 +93,12 @@ void KMRefreshStateHeader::placeSubviews() {
   auto time = lastUpdatedTimeLabel();
   gfx::Rect b = bounds();
   if (time->isHidden()) {
-    state->setFrame(b);
+    if (!km_isConstrained(*state)) state->setFrame(b);
     return;
   }
   double half = b.size.height * 0.5;
-  state->setFrame({{0, 0}, {b.size.width, half}});
-  time->setFrame({{0, half}, {b.size.width, b.size.height - half}});
+  if (!km_isConstrained(*state)) state->setFrame({{0, 0}, {b.size.width, half}});
+  if (!km_isConstrained(*time)) time->setFrame({{0, half}, {b.size.width, b.size.height - half}});
 }
 
 void KMRefreshStateHeader::setState(KMRefreshComponentState state) {

@@ -1,4 +1,5 @@
 #include "widgets/refresh/KMRefreshStateImages.h"
+#include "widgets/refresh/View+KMExtension.h"
 
 #include <algorithm>
 
@@ -46,6 +47,7 @@ void KMRefreshStateImages::showPulled(double percent, ui::ImageView& view) const
 }
 
 void KMRefreshPlaceGifView(ui::ImageView& view, gfx::Rect bounds, bool showsTitle) {
+  if (km_isConstrained(view)) return;
   view.setFrame(bounds);
   if (!showsTitle) {
     view.setContentMode(ui::ViewContentMode::Center);

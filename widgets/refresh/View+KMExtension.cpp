@@ -23,4 +23,6 @@ gfx::Size km_size(const ui::View& v) { return v.frame().size; }
 void setKm_origin(ui::View& v, gfx::Point origin) { editFrame(v, [origin](gfx::Rect& r) { r.origin = origin; }); }
 gfx::Point km_origin(const ui::View& v) { return v.frame().origin; }
 
+bool km_isConstrained(const ui::View& v) { return !v.constraints().empty(); }
+
 }  // namespace widgets

@@ -18,4 +18,7 @@ gfx::Size km_size(const ui::View& v);
 void setKm_origin(ui::View& v, gfx::Point origin);
 gfx::Point km_origin(const ui::View& v);
 
+/// Carries layout constraints of its own: the component then leaves its placement alone.
+bool km_isConstrained(const ui::View& v);
+
 }  // namespace widgets

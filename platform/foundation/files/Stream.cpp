@@ -207,7 +207,18 @@ class FileInputStream final : public InputStream {
 class MemoryOutputStream final : public OutputStream {
  public:
   Ref<MutableData> bytes = MutableData::create();
+  // Once closed the bytes can change no more: they move into one immutable object that every
+  // later read shares, so a large body is not copied again to be read.
+  Ref<Data> closedBytes;
   mutable std::mutex bytesMutex;
+
+  void close() override {
+    {
+      std::lock_guard<std::mutex> lock(bytesMutex);
+      if (!closedBytes) closedBytes = Data::create(bytes->takeBytes());
+    }
+    OutputStream::close();
+  }
 
   int64_t write(const uint8_t* buffer, size_t maxLength) override {
     if (streamStatus() != StreamStatus::Open) return -1;
@@ -219,9 +230,21 @@ class MemoryOutputStream final : public OutputStream {
     return int64_t(maxLength);
   }
   bool hasSpaceAvailable() const override { return streamStatus() == StreamStatus::Open; }
+  void expectMoreBytes(int64_t length) override {
+    // Bounded: the hint often comes from a peer, and room is only address space until written.
+    constexpr int64_t kMostReserved = int64_t(256) << 20;
+    if (length <= 0) return;
+    std::lock_guard<std::mutex> lock(bytesMutex);
+    auto& storage = bytes->storage();
+    // A little more than asked: readers of the finished bytes may look just past their end
+    // (the JSON reader does, in blocks) and need not copy them when there is room.
+    constexpr size_t kSlack = 64;
+    storage.reserve(storage.size() + static_cast<size_t>(std::min(length, kMostReserved)) + kSlack);
+  }
   Id propertyForKey(const String& key) const override {
     if (key == NSStreamDataWrittenToMemoryStreamKey) {
       std::lock_guard<std::mutex> lock(bytesMutex);
+      if (closedBytes) return closedBytes;
       return Data::create(bytes->vector());
     }
     return OutputStream::propertyForKey(key);

@@ -118,6 +118,9 @@ class OutputStream : public Stream {
   /// open, 0 when nothing could be written.
   virtual int64_t write(const uint8_t* buffer, size_t maxLength);
   virtual bool hasSpaceAvailable() const { return false; }
+  /// A hint that about `length` more bytes are coming; a memory stream makes room for them at
+  /// once (up to a bound) instead of growing, and so copying, as they arrive. Others ignore it.
+  virtual void expectMoreBytes(int64_t length) { (void)length; }
 
  protected:
   void announceOpen() override;

@@ -33,6 +33,10 @@ void URLConnectionDelegate::implement(rt::Class& cls, std::initializer_list<cons
 namespace {
 
 constexpr int kMaxRedirects = 16;
+// Body bytes received and not yet handed to the delegate, beyond which the transfer pauses
+// until the delegate has taken them: a fast sender must not pile a second copy of a large
+// body up in the connection's queue.
+constexpr size_t kInboxLimit = 1u << 20;
 
 bool isRedirectStatus(long status) {
   return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
@@ -78,6 +82,11 @@ struct URLConnection::Transfer {
   Ref<URLResponse> response;
   Ref<MutableData> held;
   Ref<MutableData> all;
+  // Body bytes on their way to the delegate: appended on the loader thread, taken whole on
+  // the connection's, so that one hand-off carries whatever arrived meanwhile.
+  std::mutex inboxMutex;
+  Ref<MutableData> inbox;
+  bool refused = false;  // the loader paused the transfer on a full inbox
   int64_t lastSent = 0;
   std::atomic<bool> refusedByDelegate{false};
   std::string message;
@@ -280,12 +289,14 @@ void URLConnection::launch(Ref<URLRequest> request) {
     }
     if (t->mode != Transfer::Mode::Normal) t->held = MutableData::create();
     else if (t->keepAll) t->all = MutableData::create();
-    self->post([t, status, version, headers](URLConnection& c) {
+    // The fields become text here, once: the block takes them over instead of a copy.
+    HTTPHeaderList list;
+    list.reserve(headers.size());
+    for (auto& [k, v] : headers) list.emplace_back(String(std::string_view(k)), String(std::string_view(v)));
+    self->post([t, status, version, list = std::move(list)](URLConnection& c) mutable {
       if (t->isFile) {
         t->response = responseForFile(t->url);
       } else {
-        HTTPHeaderList list;
-        for (auto& [k, v] : headers) list.emplace_back(String(k.c_str()), String(v.c_str()));
         t->response = HTTPURLResponse::create(t->url, status, String(version.c_str()), std::move(list));
       }
       if (t->mode == Transfer::Mode::Normal) c.receiveResponse(t->response);
@@ -294,14 +305,26 @@ void URLConnection::launch(Ref<URLRequest> request) {
   job->onData = [weak, t](const char* bytes, size_t length) {
     if (t->mode != Transfer::Mode::Normal) {
       t->held->appendBytes(bytes, length);
-      return;
+      return true;
+    }
+    auto self = weak.lock();
+    if (!self) return true;
+    bool first = false;
+    {
+      std::lock_guard lock(t->inboxMutex);
+      if (t->inbox && t->inbox->length() >= kInboxLimit) {
+        t->refused = true;
+        return false;
+      }
+      if (!t->inbox) {
+        t->inbox = MutableData::create();
+        first = true;
+      }
+      t->inbox->appendBytes(bytes, length);
     }
     if (t->all) t->all->appendBytes(bytes, length);
-    auto self = weak.lock();
-    if (!self) return;
-    self->post([data = Data::create(bytes, length)](URLConnection& c) {
-      if (c.responds(URLConnectionDelegate::kDidReceiveData)) c.delegate_->didReceiveData(c.selfRef(), data);
-    });
+    if (first) self->post([t](URLConnection& c) { c.deliverInbox(t); });
+    return true;
   };
   if (wantsSent) {
     job->onSent = [weak, t](int64_t sent, int64_t total) {
@@ -356,7 +379,7 @@ void URLConnection::launch(Ref<URLRequest> request) {
     }
     return false;
   };
-  job->onComplete = [weak, t](int code, const std::string& message) {
+  job->onComplete = [weak, t](int64_t code, const std::string& message) {
     t->message = message;
     if (auto self = weak.lock()) self->post([t, code](URLConnection& c) { c.complete(t, code); });
   };
@@ -364,15 +387,27 @@ void URLConnection::launch(Ref<URLRequest> request) {
   URLLoader::shared().start(job);
 }
 
+void URLConnection::deliverInbox(const std::shared_ptr<Transfer>& t) {
+  Ref<MutableData> data;
+  bool refused;
+  {
+    std::lock_guard lock(t->inboxMutex);
+    data = std::move(t->inbox);
+    refused = std::exchange(t->refused, false);
+  }
+  if (data && responds(URLConnectionDelegate::kDidReceiveData)) delegate_->didReceiveData(selfRef(), data);
+  if (refused && job_ && !cancelled_.load()) URLLoader::shared().resume(job_);
+}
+
 void URLConnection::receiveResponse(const Ref<URLResponse>& response) {
   if (responds(URLConnectionDelegate::kDidReceiveResponse)) delegate_->didReceiveResponse(selfRef(), response);
 }
 
-void URLConnection::complete(const std::shared_ptr<Transfer>& t, int code) {
+void URLConnection::complete(const std::shared_ptr<Transfer>& t, int64_t code) {
   bool trustRefused = job_ && job_->trustRefused.load();
   job_.reset();
   if (code != 0) {
-    int64_t urlCode = urlErrorCodeForLoadResult(code);
+    int64_t urlCode = code;
     if (trustRefused) urlCode = t->refusedByDelegate.load() ? NSURLErrorCancelled : NSURLErrorServerCertificateUntrusted;
     auto underlying = Error::withDescription("kCFErrorDomainCFNetwork", urlCode, String(t->message.c_str()));
     return fail(makeURLError(urlCode, t->url, underlying));

@@ -123,7 +123,8 @@ class URLConnection : public Object, public URLAuthenticationChallengeSender {
   void drain();
   void launch(Ref<URLRequest> request);
   void receiveResponse(const Ref<URLResponse>& response);
-  void complete(const std::shared_ptr<Transfer>& t, int code);
+  void complete(const std::shared_ptr<Transfer>& t, int64_t code);
+  void deliverInbox(const std::shared_ptr<Transfer>& t);
   void followRedirect(const std::shared_ptr<Transfer>& t);
   void challengeHTTP(const std::shared_ptr<Transfer>& t);
   void deliverHeld(const std::shared_ptr<Transfer>& t);

@@ -1,6 +1,9 @@
 #include "platform/foundation/net/URLLoader.h"
 
 #include <arpa/inet.h>
+#include <strings.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <curl/curl.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
@@ -17,12 +20,13 @@
 #include <thread>
 #include <unordered_map>
 
+#include "platform/foundation/net/URLError.h"
+
 namespace fd {
 namespace {
 
 constexpr auto kSpinBeforeSleep = std::chrono::microseconds(50);
 constexpr unsigned kMaxLoaderThreads = 4;
-constexpr size_t kSpareHandles = 16;
 constexpr int kAwakeShare = 3;  // jobs an awake thread takes before the least busy one is woken
 
 double now() {
@@ -35,6 +39,13 @@ std::string_view trimmed(std::string_view s) {
   return b == std::string_view::npos ? std::string_view() : s.substr(b, e - b + 1);
 }
 
+/// A bare CR inside a field is read as a space, as current HTTP asks of a recipient.
+void appendFieldText(std::string& value, std::string_view text) {
+  size_t from = value.size();
+  value.append(text);
+  std::replace(value.begin() + static_cast<std::ptrdiff_t>(from), value.end(), '\r', ' ');
+}
+
 }  // namespace
 
 // State of one job while it runs, owned by the loader thread.
@@ -43,12 +54,17 @@ struct Running {
   CURL* easy = nullptr;
   curl_slist* headerList = nullptr;
   size_t bodyOffset = 0;
+  double started = 0;
   double lastActivity = 0;
   int64_t lastSent = -1;
   long status = 0;
   std::string version;
   URLLoadJob::Headers headers;
   bool responseSent = false;
+  bool paused = false;  // by a refusal in onData; the idle time-out waits meanwhile
+  /// Set when the header block broke the rules in a way the library let through.
+  const char* malformed = nullptr;
+  char errorText[CURL_ERROR_SIZE] = {};
 };
 
 struct URLLoader::Impl {
@@ -56,19 +72,21 @@ struct URLLoader::Impl {
   std::mutex mutex;
   std::vector<std::shared_ptr<URLLoadJob>> adds;
   std::vector<std::shared_ptr<URLLoadJob>> cancels;
+  std::vector<std::shared_ptr<URLLoadJob>> resumes;
   std::atomic<bool> hasQueued{false};  // adds or cancels waiting for the loop
   std::atomic<int> load{0};            // jobs given to this thread and not yet done
   std::atomic<bool> sleeping{false};   // in (or about to enter) a poll that only a signal ends
-  std::vector<CURL*> spareHandles;     // reset handles for the next jobs
   std::unordered_map<CURL*, std::unique_ptr<Running>> running;
 
   void loop();
   /// Hands a job to the loop from any thread.
   void queue(std::vector<std::shared_ptr<URLLoadJob>>& list, std::shared_ptr<URLLoadJob> job);
   void add(const std::shared_ptr<URLLoadJob>& job);
-  void finish(CURL* easy, int code, const std::string& message, bool notify);
+  void finish(CURL* easy, int64_t urlError, const std::string& message, bool notify);
 
   static size_t onHeader(char* data, size_t size, size_t n, void* arg);
+  static curl_socket_t onOpenSocket(void* origin, curlsocktype purpose, curl_sockaddr* address);
+  static int onCloseSocket(void* origin, curl_socket_t socket);
   static size_t onWrite(char* data, size_t size, size_t n, void* arg);
   static size_t onRead(char* data, size_t size, size_t n, void* arg);
   static int onProgress(void* arg, curl_off_t, curl_off_t, curl_off_t ultotal, curl_off_t ulnow);
@@ -76,32 +94,58 @@ struct URLLoader::Impl {
   static int onVerify(X509_STORE_CTX* ctx, void* arg);
 };
 
-int64_t urlErrorCodeForLoadResult(int code) {
-  switch (static_cast<CURLcode>(code)) {
+namespace {
+
+// What a caller can act on: an answer that breaks the protocol is a bad server response, one
+// beyond the limits exceeds the maximum, and only a connection that really failed is lost.
+int64_t urlErrorForResult(CURLcode code, const Running& r) {
+  if (r.malformed) return NSURLErrorBadServerResponse;
+  switch (code) {
     case CURLE_OK: return 0;
-    case CURLE_UNSUPPORTED_PROTOCOL: return -1002;
-    case CURLE_URL_MALFORMAT: return -1000;
+    // Only http and https reach the loader, so this is an answer that is not HTTP at all
+    // (the library takes a garbage status line for an ancient protocol).
+    case CURLE_UNSUPPORTED_PROTOCOL: return NSURLErrorBadServerResponse;
+    case CURLE_URL_MALFORMAT: return NSURLErrorBadURL;
     case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_RESOLVE_PROXY: return -1003;
-    case CURLE_COULDNT_CONNECT: return -1004;
-    case CURLE_OPERATION_TIMEDOUT: return -1001;
+    case CURLE_COULDNT_RESOLVE_PROXY: return NSURLErrorCannotFindHost;
+    case CURLE_COULDNT_CONNECT: return NSURLErrorCannotConnectToHost;
+    case CURLE_OPERATION_TIMEDOUT: return NSURLErrorTimedOut;
     case CURLE_PARTIAL_FILE:
     case CURLE_GOT_NOTHING:
-    case CURLE_SEND_ERROR:
-    case CURLE_RECV_ERROR: return -1005;
-    case CURLE_WEIRD_SERVER_REPLY: return -1011;
-    case CURLE_BAD_CONTENT_ENCODING: return -1016;
-    case CURLE_FILE_COULDNT_READ_FILE: return -1100;
+    case CURLE_SEND_ERROR: return NSURLErrorNetworkConnectionLost;
+    case CURLE_RECV_ERROR:
+      // The library reports broken chunk framing as a receive error too; only its text tells
+      // it from a failed socket (the handle's saved system error may be a past transfer's).
+      return std::strstr(r.errorText, "chunk") ? NSURLErrorBadServerResponse : NSURLErrorNetworkConnectionLost;
+    case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_HTTP2:
+    case CURLE_HTTP2_STREAM:
+    case CURLE_RANGE_ERROR: return NSURLErrorBadServerResponse;
+    // The library answers a header beyond its limit as out of memory.
+    case CURLE_OUT_OF_MEMORY: return r.status != 0 || r.responseSent || !r.headers.empty()
+                                         ? NSURLErrorDataLengthExceedsMaximum
+                                         : NSURLErrorUnknown;
+    // The library's store of fields refuses a folded line with nothing to continue this way.
+    case CURLE_BAD_FUNCTION_ARGUMENT: return r.status != 0 ? NSURLErrorBadServerResponse : NSURLErrorUnknown;
+    case CURLE_FILESIZE_EXCEEDED: return NSURLErrorDataLengthExceedsMaximum;
+    case CURLE_BAD_CONTENT_ENCODING: return NSURLErrorCannotDecodeContentData;
+    case CURLE_FILE_COULDNT_READ_FILE: return NSURLErrorFileDoesNotExist;
     case CURLE_READ_ERROR:
-    case CURLE_ABORTED_BY_CALLBACK: return -1021;
-    case CURLE_TOO_MANY_REDIRECTS: return -1007;
-    case CURLE_PEER_FAILED_VERIFICATION: return -1202;
+    case CURLE_ABORTED_BY_CALLBACK: return NSURLErrorRequestBodyStreamExhausted;
+    case CURLE_TOO_MANY_REDIRECTS: return NSURLErrorHTTPTooManyRedirects;
+    case CURLE_PEER_FAILED_VERIFICATION: return NSURLErrorServerCertificateUntrusted;
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_SSL_CERTPROBLEM:
-    case CURLE_SSL_CIPHER: return -1200;
-    default: return -1;
+    case CURLE_SSL_CIPHER: return NSURLErrorSecureConnectionFailed;
+    default:
+#if LIBCURL_VERSION_NUM >= 0x080600
+      if (code == CURLE_TOO_LARGE) return NSURLErrorDataLengthExceedsMaximum;
+#endif
+      return NSURLErrorUnknown;
   }
 }
+
+}  // namespace
 
 URLLoader& URLLoader::shared() {
   // Never destroyed: its threads serve until the process ends.
@@ -125,7 +169,47 @@ URLLoader::URLLoader() {
   }
 }
 
+namespace {
+
+std::string originOf(const std::string& url) {
+  size_t scheme = url.find("://");
+  if (scheme == std::string::npos) return url;
+  size_t end = url.find_first_of("/?#", scheme + 3);
+  return url.substr(0, end);
+}
+
+}  // namespace
+
 void URLLoader::start(std::shared_ptr<URLLoadJob> job) {
+  Impl* impl = choose(*job);
+  ++impl->load;
+  job->owner.store(impl);
+  impl->queue(impl->adds, std::move(job));
+}
+
+URLLoader::Impl* URLLoader::choose(URLLoadJob& job) {
+  std::string origin = originOf(job.url);
+  std::lock_guard lock(originsMutex_);
+  auto slotOf = [&](Impl* impl) {
+    auto& slot = origins_[{impl, origin}];
+    if (!slot) slot = std::make_unique<URLLoadOrigin>();
+    return slot.get();
+  };
+  Impl* chosen = nullptr;
+  // A thread with an idle connection to the server, awake if one is: a new connection costs
+  // the server a thread and both sides a handshake, more than a wake-up signal.
+  for (Impl* impl : impls_) {
+    URLLoadOrigin* slot = slotOf(impl);
+    if (slot->open.load() - slot->busy.load() <= 0) continue;
+    if (!chosen || (chosen->sleeping.load() && !impl->sleeping.load())) chosen = impl;
+  }
+  if (!chosen) chosen = leastBusy();
+  job.origin = slotOf(chosen);
+  ++job.origin->busy;
+  return chosen;
+}
+
+URLLoader::Impl* URLLoader::leastBusy() {
   // A thread awake in the middle of its own transfers takes the job without a wake-up signal,
   // which costs more than the transfer's own work, up to a few jobs so that sends still spread.
   // Otherwise the least busy thread, the first among equals: one transfer at a time keeps to
@@ -144,15 +228,16 @@ void URLLoader::start(std::shared_ptr<URLLoadJob> job) {
       awakeLoad = load;
     }
   }
-  Impl* impl = awake ? awake : least;
-  ++impl->load;
-  job->owner.store(impl);
-  impl->queue(impl->adds, std::move(job));
+  return awake ? awake : least;
 }
 
 void URLLoader::cancel(const std::shared_ptr<URLLoadJob>& job) {
   job->cancelled.store(true);
   if (auto* impl = static_cast<Impl*>(job->owner.load())) impl->queue(impl->cancels, job);
+}
+
+void URLLoader::resume(const std::shared_ptr<URLLoadJob>& job) {
+  if (auto* impl = static_cast<Impl*>(job->owner.load())) impl->queue(impl->resumes, job);
 }
 
 void URLLoader::Impl::queue(std::vector<std::shared_ptr<URLLoadJob>>& list, std::shared_ptr<URLLoadJob> job) {
@@ -180,11 +265,12 @@ bool URLLoader::verifyDefault(X509_STORE_CTX* ctx, const std::string& host) {
 void URLLoader::Impl::loop() {
   pthread_setname_np(pthread_self(), "url-loader");
   for (;;) {
-    std::vector<std::shared_ptr<URLLoadJob>> toAdd, toCancel;
+    std::vector<std::shared_ptr<URLLoadJob>> toAdd, toCancel, toResume;
     {
       std::lock_guard lock(mutex);
       toAdd.swap(adds);
       toCancel.swap(cancels);
+      toResume.swap(resumes);
       hasQueued.store(false, std::memory_order_relaxed);
     }
     for (auto& job : toCancel) {
@@ -195,9 +281,23 @@ void URLLoader::Impl::loop() {
         }
       }
     }
-    for (auto& job : toAdd)
-      if (job->cancelled.load()) --load;
-      else add(job);
+    for (auto& job : toAdd) {
+      if (!job->cancelled.load()) {
+        add(job);
+        continue;
+      }
+      --load;
+      --job->origin->busy;
+    }
+    for (auto& job : toResume) {
+      for (auto& [easy, r] : running) {
+        if (r->job != job || !r->paused) continue;
+        r->paused = false;
+        r->lastActivity = now();
+        curl_easy_pause(easy, CURLPAUSE_CONT);
+        break;
+      }
+    }
 
     int still = 0;
     curl_multi_perform(multi, &still);
@@ -205,13 +305,21 @@ void URLLoader::Impl::loop() {
     while (CURLMsg* msg = curl_multi_info_read(multi, &left)) {
       if (msg->msg != CURLMSG_DONE) continue;
       CURLcode code = msg->data.result;
-      finish(msg->easy_handle, code, curl_easy_strerror(code), true);
+      auto it = running.find(msg->easy_handle);
+      if (it == running.end()) continue;
+      const Running& r = *it->second;
+      // The library's own account, which tells apart causes that share one URL error.
+      std::string message = r.malformed ? r.malformed : r.errorText[0] ? r.errorText : curl_easy_strerror(code);
+      finish(msg->easy_handle, urlErrorForResult(code, r), message, true);
     }
     double t = now();
-    std::vector<CURL*> idle;
-    for (auto& [easy, r] : running)
-      if (t - r->lastActivity > r->job->idleTimeout) idle.push_back(easy);
-    for (CURL* easy : idle) finish(easy, kURLLoadIdleTimeout, "idle time-out", true);
+    std::vector<std::pair<CURL*, const char*>> late;
+    for (auto& [easy, r] : running) {
+      if (!r->paused && t - r->lastActivity > r->job->idleTimeout) late.emplace_back(easy, "no data within the request time-out");
+      else if (r->job->totalTimeout > 0 && t - r->started > r->job->totalTimeout)
+        late.emplace_back(easy, "not complete within the resource time-out");
+    }
+    for (auto& [easy, why] : late) finish(easy, NSURLErrorTimedOut, why, true);
 
     int ready = 0;
     if (!running.empty()) {
@@ -235,19 +343,21 @@ void URLLoader::Impl::loop() {
 void URLLoader::Impl::add(const std::shared_ptr<URLLoadJob>& job) {
   auto r = std::make_unique<Running>();
   r->job = job;
-  r->lastActivity = now();
-  // Handles are reused once reset: making one anew reads the environment and allocates more
-  // than the transfer of a small answer over a kept-alive connection costs.
-  CURL* e = nullptr;
-  if (!spareHandles.empty()) {
-    e = spareHandles.back();
-    spareHandles.pop_back();
-  } else {
-    e = curl_easy_init();
-  }
+  r->started = r->lastActivity = now();
+  // A fresh handle for every job: the library's store of received fields keeps a pointer to
+  // the last field across a reset, and a reused handle given a folded first field line writes
+  // through it into freed memory.
+  CURL* e = curl_easy_init();
   r->easy = e;
   curl_easy_setopt(e, CURLOPT_URL, job->url.c_str());
   curl_easy_setopt(e, CURLOPT_PRIVATE, r.get());
+  curl_easy_setopt(e, CURLOPT_ERRORBUFFER, r->errorText);
+  // Sockets are counted against the origin's entry, which outlives every handle: the library
+  // closes a kept-alive connection long after the transfer that opened it.
+  curl_easy_setopt(e, CURLOPT_OPENSOCKETFUNCTION, &Impl::onOpenSocket);
+  curl_easy_setopt(e, CURLOPT_OPENSOCKETDATA, job->origin);
+  curl_easy_setopt(e, CURLOPT_CLOSESOCKETFUNCTION, &Impl::onCloseSocket);
+  curl_easy_setopt(e, CURLOPT_CLOSESOCKETDATA, job->origin);
   curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
   curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &Impl::onHeader);
@@ -310,7 +420,7 @@ void URLLoader::Impl::add(const std::shared_ptr<URLLoadJob>& job) {
   curl_multi_add_handle(multi, raw->easy);
 }
 
-void URLLoader::Impl::finish(CURL* easy, int code, const std::string& message, bool notify) {
+void URLLoader::Impl::finish(CURL* easy, int64_t urlError, const std::string& message, bool notify) {
   auto it = running.find(easy);
   if (it == running.end()) return;
   std::unique_ptr<Running> r = std::move(it->second);
@@ -318,20 +428,16 @@ void URLLoader::Impl::finish(CURL* easy, int code, const std::string& message, b
   --load;
   curl_multi_remove_handle(multi, easy);
   auto job = r->job;
+  --job->origin->busy;
   if (notify && !job->cancelled.load()) {
-    if (code == 0 && !r->responseSent) {
+    if (urlError == 0 && !r->responseSent) {
       // No header block (file URLs): the response is implied.
       r->responseSent = true;
       if (job->onResponse) job->onResponse(0, {}, {});
     }
-    if (job->onComplete) job->onComplete(code, message);
+    if (job->onComplete) job->onComplete(urlError, message);
   }
-  if (spareHandles.size() < kSpareHandles) {
-    curl_easy_reset(easy);
-    spareHandles.push_back(easy);
-  } else {
-    curl_easy_cleanup(easy);
-  }
+  curl_easy_cleanup(easy);
   curl_slist_free_all(r->headerList);
 }
 
@@ -349,6 +455,17 @@ size_t URLLoader::Impl::onHeader(char* data, size_t size, size_t n, void* arg) {
     if (sp != std::string_view::npos) std::from_chars(line.data() + sp + 1, line.data() + line.size(), r->status);
     return len;
   }
+  if (!line.empty() && (line[0] == ' ' || line[0] == '\t') && !trimmed(line).empty()) {
+    // A folded line continues the field before it; it never makes a field of its own.
+    if (r->headers.empty()) {
+      r->malformed = "a folded header line without a field to continue";
+      return 0;
+    }
+    std::string& value = r->headers.back().second;
+    if (!value.empty()) value += ' ';
+    appendFieldText(value, trimmed(line));
+    return len;
+  }
   std::string_view t = trimmed(line);
   if (t.empty()) {
     // End of a header block; interim (1xx) blocks are not responses.
@@ -359,9 +476,22 @@ size_t URLLoader::Impl::onHeader(char* data, size_t size, size_t n, void* arg) {
     return len;
   }
   size_t colon = t.find(':');
-  if (colon != std::string_view::npos)
-    r->headers.emplace_back(std::string(trimmed(t.substr(0, colon))), std::string(trimmed(t.substr(colon + 1))));
+  if (colon != std::string_view::npos) {
+    r->headers.emplace_back(std::string(trimmed(t.substr(0, colon))), std::string());
+    appendFieldText(r->headers.back().second, trimmed(t.substr(colon + 1)));
+  }
   return len;
+}
+
+curl_socket_t URLLoader::Impl::onOpenSocket(void* origin, curlsocktype, curl_sockaddr* address) {
+  curl_socket_t s = ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+  if (s != CURL_SOCKET_BAD) ++static_cast<URLLoadOrigin*>(origin)->open;
+  return s;
+}
+
+int URLLoader::Impl::onCloseSocket(void* origin, curl_socket_t socket) {
+  --static_cast<URLLoadOrigin*>(origin)->open;
+  return ::close(socket);
 }
 
 size_t URLLoader::Impl::onWrite(char* data, size_t size, size_t n, void* arg) {
@@ -373,7 +503,10 @@ size_t URLLoader::Impl::onWrite(char* data, size_t size, size_t n, void* arg) {
     r->responseSent = true;
     if (r->job->onResponse) r->job->onResponse(r->status, r->version, r->headers);
   }
-  if (r->job->onData && len) r->job->onData(data, len);
+  if (r->job->onData && len && !r->job->onData(data, len)) {
+    r->paused = true;
+    return CURL_WRITEFUNC_PAUSE;
+  }
   return len;
 }
 

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/serialization/KeyedArchiver.h"
@@ -10,6 +13,32 @@
 #include "platform/foundation/net/URL.h"
 
 namespace fd {
+
+namespace {
+
+// Field names compare without ASCII case (they are ASCII tokens; other characters compare
+// exactly).
+char16_t foldASCII(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
+
+struct FoldedNameHash {
+  size_t operator()(const String& s) const {
+    uint64_t h = 1469598103934665603ULL;  // FNV-1a
+    for (char16_t c : s.view()) h = (h ^ foldASCII(c)) * 1099511628211ULL;
+    return static_cast<size_t>(h);
+  }
+};
+
+struct FoldedNameEqual {
+  bool operator()(const String& a, const String& b) const {
+    std::u16string_view x = a.view(), y = b.view();
+    if (x.size() != y.size()) return false;
+    for (size_t i = 0; i < x.size(); ++i)
+      if (foldASCII(x[i]) != foldASCII(y[i])) return false;
+    return true;
+  }
+};
+
+}  // namespace
 
 RT_IMPLEMENT_PLATFORM(URLResponse) {
   c.property("URL", &URLResponse::URL);
@@ -81,15 +110,30 @@ void HTTPURLResponse::init(Ref<fd::URL> url, int64_t statusCode, std::optional<S
                            HTTPHeaderList headers) {
   status_ = statusCode;
   version_ = std::move(httpVersion);
-  for (auto& header : headers) {
-    const String& name = header.first;
-    auto it = std::find_if(headers_.begin(), headers_.end(),
-                           [&](auto& h) { return h.first.caseInsensitiveCompare(name) == rt::Ordering::Same; });
-    if (it != headers_.end()) it->second = it->second + ", " + header.second;
-    else headers_.emplace_back(name, header.second);
+  // One pass with a table keyed by the folded name: a server may send thousands of fields,
+  // and this runs on the thread that every connection shares. Names and values are shared,
+  // not copied; only a repeated field's joined value is built.
+  std::unordered_map<String, size_t, FoldedNameHash, FoldedNameEqual> index;
+  index.reserve(headers.size());
+  std::unordered_map<size_t, std::u16string> joined;
+  headers_.reserve(headers.size());
+  for (auto& [name, value] : headers) {
+    auto [it, added] = index.try_emplace(name, headers_.size());
+    if (added) {
+      headers_.emplace_back(std::move(name), std::move(value));
+      continue;
+    }
+    auto [j, first] = joined.try_emplace(it->second);
+    if (first) j->second = headers_[it->second].second.view();
+    j->second.append(u", ").append(value.view());
   }
+  for (auto& [k, text] : joined) headers_[k].second = String(std::u16string_view(text));
+  auto field = [&](const char* name) -> std::optional<String> {
+    auto it = index.find(String(name));
+    return it == index.end() ? std::nullopt : std::optional<String>(headers_[it->second].second);
+  };
   std::optional<String> mime, charset;
-  if (auto type = valueForHTTPHeaderField("Content-Type")) {
+  if (auto type = field("Content-Type")) {
     auto parts = type->componentsSeparatedByString(";");
     String m = parts[0].trimmed().lowercaseString();
     if (!m.isEmpty()) mime = m;
@@ -104,9 +148,9 @@ void HTTPURLResponse::init(Ref<fd::URL> url, int64_t statusCode, std::optional<S
   }
   int64_t length = NSURLResponseUnknownLength;
   // An encoded body's length says nothing about the decoded bytes the client receives.
-  auto encoding = valueForHTTPHeaderField("Content-Encoding");
+  auto encoding = field("Content-Encoding");
   bool encoded = encoding && !encoding->isEmpty() && encoding->lowercaseString() != "identity";
-  if (auto cl = valueForHTTPHeaderField("Content-Length"); cl && !encoded) {
+  if (auto cl = field("Content-Length"); cl && !encoded) {
     std::string s = cl->utf8();
     char* end = nullptr;
     long long n = std::strtoll(s.c_str(), &end, 10);
@@ -126,9 +170,35 @@ Ref<Dictionary> HTTPURLResponse::allHeaderFields() const {
   return d;
 }
 
+namespace {
+
+// Field names are ASCII tokens: folding ASCII letters is enough, and far cheaper than the
+// general comparison, which only names with other characters still need.
+bool sameFieldName(const String& a, const String& b) {
+  std::u16string_view x = a.view(), y = b.view();
+  if (x.size() == y.size()) {
+    bool ascii = true;
+    for (size_t i = 0; i < x.size() && ascii; ++i) {
+      char16_t p = x[i], q = y[i];
+      if (p >= 0x80 || q >= 0x80) ascii = false;
+      else if (p != q) {
+        char16_t lower = p | 0x20;
+        if (lower != (q | 0x20) || lower < u'a' || lower > u'z') return false;
+      }
+    }
+    if (ascii) return true;
+  } else if (std::all_of(x.begin(), x.end(), [](char16_t c) { return c < 0x80; }) &&
+             std::all_of(y.begin(), y.end(), [](char16_t c) { return c < 0x80; })) {
+    return false;
+  }
+  return a.caseInsensitiveCompare(b) == rt::Ordering::Same;
+}
+
+}  // namespace
+
 std::optional<String> HTTPURLResponse::valueForHTTPHeaderField(const String& field) const {
   for (auto& [k, v] : headers_)
-    if (k.caseInsensitiveCompare(field) == rt::Ordering::Same) return v;
+    if (sameFieldName(k, field)) return v;
   return std::nullopt;
 }
 

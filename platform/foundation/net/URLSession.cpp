@@ -286,6 +286,13 @@ void URLSessionTask::start() {
   }
   double timeout = current_->timeoutInterval();
   job->idleTimeout = timeout > 0 ? timeout : kDefaultURLRequestTimeout;
+  if (double limit = config ? config->timeoutIntervalForResource() : 0; limit > 0) {
+    // One limit for the whole load: a redirect or an authentication retry gets what is left.
+    double t = std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    if (resourceDeadline_ == 0) resourceDeadline_ = t + limit;
+    if (t >= resourceDeadline_) return complete(makeURLError(NSURLErrorTimedOut, url));
+    job->totalTimeout = resourceDeadline_ - t;
+  }
 
   Weak<URLSessionTask> weak = selfRef();
   if (credential_ && credential_->user()) {
@@ -320,10 +327,11 @@ void URLSessionTask::start() {
   job->onData = [weak, stored, hop](const char* bytes, size_t length) {
     if (hop->target || hop->auth) {
       hop->body.insert(hop->body.end(), bytes, bytes + length);
-      return;
+      return true;
     }
     if (stored) stored->insert(stored->end(), bytes, bytes + length);
     if (auto self = weak.lock()) self->receiveData(bytes, length);
+    return true;
   };
   if (session && session->responds(URLSessionDelegate::kDidSendBodyData)) {
     job->onSent = [weak](int64_t sent, int64_t total) {
@@ -374,7 +382,7 @@ void URLSessionTask::start() {
     };
   }
   job->onComplete = [weak, url, cache, stored, hop, refusedByDelegate, jobRef = job.get(), sent = current_](
-                        int code, const std::string&) {
+                        int64_t code, const std::string& message) {
     auto self = weak.lock();
     if (!self) return;
     if (code == 0 && hop->target) return self->redirect(hop);
@@ -405,7 +413,9 @@ void URLSessionTask::start() {
         }
       }
     }
-    self->complete(code == 0 ? nullptr : makeURLError(urlErrorCodeForLoadResult(code), url));
+    if (code == 0) return self->complete(nullptr);
+    auto underlying = Error::withDescription("kCFErrorDomainCFNetwork", code, String(message.c_str()));
+    self->complete(makeURLError(code, url, underlying));
   };
   {
     std::lock_guard lock(mutex_);

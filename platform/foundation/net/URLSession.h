@@ -230,6 +230,7 @@ class URLSessionTask : public Object {
   Ref<URLRequest> request_;
   Ref<URLRequest> current_;  // after redirects
   int redirects_ = 0;
+  double resourceDeadline_ = 0;  // steady-clock seconds, set when the first load starts
   Ref<URLCredential> credential_;  // for HTTP authentication, once the delegate gave one
   int64_t authFailures_ = 0;
   CompletionHandler completion_;

@@ -43,6 +43,7 @@ Ref<URLSessionConfiguration> URLSessionConfiguration::copyConfiguration() const 
   c->kind_ = kind_;
   c->identifier_ = identifier_;
   c->timeout_ = timeout_;
+  c->resourceTimeout_ = resourceTimeout_;
   c->cachePolicy_ = cachePolicy_;
   c->setCookies_ = setCookies_;
   c->cellular_ = cellular_;
@@ -56,6 +57,7 @@ void URLSessionConfiguration::encodeWithCoder(KeyedArchiver& coder) const {
   coder.encodeInteger(static_cast<int64_t>(kind_), "kind");
   if (identifier_) coder.encodeObject(StringObject::create(*identifier_), "identifier");
   coder.encodeDouble(timeout_, "timeoutIntervalForRequest");
+  coder.encodeDouble(resourceTimeout_, "timeoutIntervalForResource");
   coder.encodeInteger(static_cast<int64_t>(cachePolicy_), "requestCachePolicy");
   coder.encodeBool(setCookies_, "HTTPShouldSetCookies");
   coder.encodeBool(cellular_, "allowsCellularAccess");
@@ -78,6 +80,8 @@ bool URLSessionConfiguration::initWithCoder(KeyedUnarchiver& coder) {
     cookies_ = HTTPCookieStorage::create();
   }
   timeout_ = coder.decodeDouble("timeoutIntervalForRequest");
+  if (coder.containsValueForKey("timeoutIntervalForResource"))
+    resourceTimeout_ = coder.decodeDouble("timeoutIntervalForResource");
   int64_t policy = coder.decodeInteger("requestCachePolicy");
   if (policy < 0 || policy > static_cast<int64_t>(URLRequestCachePolicy::ReloadRevalidatingCacheData)) return false;
   cachePolicy_ = static_cast<URLRequestCachePolicy>(policy);

@@ -29,6 +29,10 @@ class URLSessionConfiguration : public Object, public Coding {
 
   double timeoutIntervalForRequest() const { return timeout_; }
   void setTimeoutIntervalForRequest(double t) { timeout_ = t; }
+  /// Seconds a task's whole load may take, redirects included, however steadily bytes arrive
+  /// (the request time-out only limits silence); 0 or less for no limit. Seven days by default.
+  double timeoutIntervalForResource() const { return resourceTimeout_; }
+  void setTimeoutIntervalForResource(double t) { resourceTimeout_ = t; }
   URLRequestCachePolicy requestCachePolicy() const { return cachePolicy_; }
   void setRequestCachePolicy(URLRequestCachePolicy p) { cachePolicy_ = p; }
   bool HTTPShouldSetCookies() const { return setCookies_; }
@@ -62,6 +66,7 @@ class URLSessionConfiguration : public Object, public Coding {
   Kind kind_ = Kind::Default;
   std::optional<String> identifier_;
   double timeout_ = 60;
+  double resourceTimeout_ = 7 * 24 * 3600;
   URLRequestCachePolicy cachePolicy_ = URLRequestCachePolicy::UseProtocolCachePolicy;
   bool setCookies_ = true;
   bool cellular_ = true;

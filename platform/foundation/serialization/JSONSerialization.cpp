@@ -348,7 +348,11 @@ Ref<Error> readError(size_t offset, const std::string& what) {
 
 }  // namespace
 
-Id JSONSerialization::JSONObjectWithBytes(std::string_view text, uint32_t options, Ref<Error>* error) {
+namespace {
+
+/// `padded` says the bytes after `text` may be read (not changed) up to the reader's padding,
+/// so that it reads them where they lie instead of copying them first.
+Id readJSON(std::string_view text, bool padded, uint32_t options, Ref<Error>* error) {
   bool fragments = options & JSONReadingFragmentsAllowed;
   size_t offset = 0;
   if (text.size() >= 3 && std::memcmp(text.data(), "\xEF\xBB\xBF", 3) == 0) offset = 3;  // byte order mark
@@ -373,7 +377,7 @@ Id JSONSerialization::JSONObjectWithBytes(std::string_view text, uint32_t option
     parser = own.get();
   }
   simdjson::dom::element root;
-  error_code code = parser->parse(body.data(), body.size(), true).get(root);
+  error_code code = parser->parse(body.data(), body.size(), !padded).get(root);
   if (code == simdjson::SUCCESS) return DomReader(options).read(root);
 
   if (auto problem = findJSONSyntaxProblem(body, fragments, kMaxDepth)) {
@@ -394,12 +398,21 @@ Id JSONSerialization::JSONObjectWithBytes(std::string_view text, uint32_t option
   return nullptr;
 }
 
+}  // namespace
+
+Id JSONSerialization::JSONObjectWithBytes(std::string_view text, uint32_t options, Ref<Error>* error) {
+  return readJSON(text, false, options, error);
+}
+
 Id JSONSerialization::JSONObjectWithData(const Ref<Data>& data, uint32_t options, Ref<Error>* error) {
   if (!data) {
     setError(error, readError(0, "No value"));
     return nullptr;
   }
-  return JSONObjectWithBytes(data->view(), options, error);
+  // A body grown by appending usually has room behind it: a large one is then never copied.
+  const auto& bytes = data->vector();
+  bool padded = bytes.capacity() - bytes.size() >= simdjson::SIMDJSON_PADDING;
+  return readJSON(data->view(), padded, options, error);
 }
 
 Id JSONSerialization::JSONObjectWithString(const String& text, uint32_t options, Ref<Error>* error) {

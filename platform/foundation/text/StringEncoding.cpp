@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <simdjson.h>
 #include <unicode/normalizer2.h>
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_err.h>
@@ -244,6 +245,10 @@ Ref<Data> dataUsingEncoding(const String& text, StringEncoding encoding, bool al
   if (auto bytes = encodeStrict(text.view(), encoding)) return Data::create(std::move(*bytes));
   if (!allowLossyConversion) return nullptr;
   return Data::create(encodeLossy(text.view(), encoding));
+}
+
+bool isValidUTF8(const void* bytes, size_t length) {
+  return simdjson::validate_utf8(static_cast<const char*>(bytes), length);
 }
 
 std::optional<String> stringWithBytes(const void* bytes, size_t length, StringEncoding encoding) {

@@ -55,6 +55,9 @@ inline constexpr StringEncoding kInvalidEncoding = 0xFFFFFFFF;
 Ref<Data> dataUsingEncoding(const String& text, StringEncoding encoding, bool allowLossyConversion = false);
 /// Decodes `bytes`; nullopt on any invalid or truncated sequence or an unknown encoding.
 std::optional<String> stringWithBytes(const void* bytes, size_t length, StringEncoding encoding);
+/// Whether the bytes are strict UTF-8 (what `stringWithBytes` accepts as UTF-8), checked
+/// without decoding them.
+bool isValidUTF8(const void* bytes, size_t length);
 std::optional<String> stringWithData(const Data& data, StringEncoding encoding);
 inline std::optional<String> stringWithData(const Ref<Data>& data, StringEncoding encoding) {
   return data ? stringWithData(*data, encoding) : std::nullopt;

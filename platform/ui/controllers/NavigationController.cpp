@@ -230,6 +230,7 @@ void NavigationController::finishPendingTransition() {
 void NavigationController::transition(const Ref<ViewController>& from, bool push,
                                       std::vector<Ref<ViewController>> leaving, bool animated) {
   auto to = topViewController();
+  updateBottomBar();
   for (auto& vc : leaving) vc->willMoveToParentViewController(nullptr);
   auto self = std::static_pointer_cast<NavigationController>(this->self());
   bool changed = to != from;
@@ -291,6 +292,23 @@ void NavigationController::transition(const Ref<ViewController>& from, bool push
   });
 }
 
+// The tab bar hides while a pushed controller that asks for it is in the stack, and comes
+// back when none is; a bar hidden by someone else is left alone.
+void NavigationController::updateBottomBar() {
+  auto tab = tabBarController();
+  if (!tab) return;
+  bool hide = std::any_of(stack_.begin() + (stack_.empty() ? 0 : 1), stack_.end(),
+                          [](const Ref<ViewController>& vc) { return vc->hidesBottomBarWhenPushed(); });
+  auto bar = tab->tabBar();
+  if (hide && !bar->isHidden()) {
+    bar->setHidden(true);
+    hidBottomBar_ = true;
+  } else if (!hide && hidBottomBar_) {
+    hidBottomBar_ = false;
+    bar->setHidden(false);
+  }
+}
+
 // ---- interactive pop
 
 void NavigationController::handlePan(PanGestureRecognizer& pan) {
@@ -332,8 +350,9 @@ void NavigationController::handlePan(PanGestureRecognizer& pan) {
         bool visible = self->isVisible();
         if (complete) {
           from->view()->removeFromSuperview();
-          to->view()->setFrame(self->childFrame(*to));
           self->stack_.pop_back();
+          self->updateBottomBar();
+          to->view()->setFrame(self->childFrame(*to));
           self->navigationBar()->popNavigationItemAnimated(true);
           if (visible) {
             from->endAppearanceTransition();

@@ -82,6 +82,7 @@ class NavigationController : public ViewController {
   void finishPendingTransition();
   gfx::Rect childFrame(ViewController& vc);
   void layoutBar();
+  void updateBottomBar();
   void handlePan(PanGestureRecognizer& pan);
   bool isVisible() const;
 
@@ -94,6 +95,7 @@ class NavigationController : public ViewController {
   std::unique_ptr<Interactive> interactive_;
   std::function<void()> pendingFinish_;
   uint64_t transitionToken_ = 0;
+  bool hidBottomBar_ = false;  // the tab bar is hidden for a controller that asked
 };
 
 }  // namespace ui

@@ -1,6 +1,7 @@
 #include "platform/ui/controllers/TabBar.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/typeset/AttributeNames.h"
 #include "platform/typeset/Font.h"
@@ -17,8 +18,7 @@ namespace {
 constexpr double kTitleFontSize = 10;
 constexpr double kImageTop = 5;
 constexpr double kImageSide = 25;
-constexpr double kTitleHeight = 14;
-constexpr double kTitleBottom = 3;
+constexpr double kTitleBottom = 1;
 
 // One tab: the item's image over its title.
 class TabBarButton : public Control {
@@ -53,6 +53,8 @@ class TabBarButton : public Control {
     setNeedsLayout();
   }
 
+  // The title is as tall as its font's line: under the image, at the bottom, or centred in
+  // the bar when there is no image; then moved by the item's adjustment.
   void layoutSubviews() override {
     gfx::Rect b = bounds();
     bool hasTitle = item_->title().length() > 0;
@@ -61,9 +63,16 @@ class TabBarButton : public Control {
       title_->setFrame(gfx::RectZero);
       return;
     }
-    double titleTop = b.size.height - kTitleBottom - kTitleHeight;
-    image_->setFrame({{0, kImageTop}, {b.size.width, std::min(kImageSide, std::max(0.0, titleTop - kImageTop))}});
-    title_->setFrame({{0, titleTop}, {b.size.width, kTitleHeight}});
+    double titleHeight = std::ceil(title_->sizeThatFits({b.size.width, 0}).height);
+    double titleTop = b.size.height - kTitleBottom - titleHeight;
+    if (image_->image()) {
+      image_->setFrame({{0, kImageTop}, {b.size.width, std::min(kImageSide, std::max(0.0, titleTop - kImageTop))}});
+    } else {
+      image_->setFrame(gfx::RectZero);
+      titleTop = std::round((b.size.height - titleHeight) / 2);
+    }
+    gfx::Offset adjust = item_->titlePositionAdjustment();
+    title_->setFrame({{adjust.horizontal, titleTop + adjust.vertical}, {b.size.width, titleHeight}});
   }
 
  protected:

@@ -32,10 +32,24 @@ void TabBarItem::setBadgeValue(const rt::String& badge) {
 }
 
 Ref<fd::Dictionary> TabBarItem::effectiveTitleTextAttributes(uint64_t state) const {
-  if (auto own = titleTextAttributesForState(state)) return own;
-  if (auto shared = appearance()->titleTextAttributesForState(state)) return shared;
-  if (state == ControlStateNormal) return nullptr;
-  return effectiveTitleTextAttributes(ControlStateNormal);
+  auto ofState = [this](uint64_t s) {
+    auto own = titleTextAttributesForState(s);
+    return own ? own : appearance()->titleTextAttributesForState(s);
+  };
+  auto normal = ofState(ControlStateNormal);
+  if (state == ControlStateNormal) return normal;
+  auto specific = ofState(state);
+  if (!specific || !normal) return specific ? specific : normal;
+  auto merged = fd::MutableDictionary::create();
+  merged->addEntriesFromDictionary(*normal);
+  merged->addEntriesFromDictionary(*specific);
+  return merged;
+}
+
+void TabBarItem::setTitlePositionAdjustment(gfx::Offset offset) {
+  if (offset == titleAdjustment_) return;
+  titleAdjustment_ = offset;
+  itemDidChange();
 }
 
 const Ref<BarItemAppearance>& TabBarItem::appearance() {

@@ -22,8 +22,13 @@ class TabBarItem : public BarItem {
   void setBadgeValue(const rt::String& badge);
 
   /// The attributes used for the title in `state`: the item's own, else the appearance
-  /// proxy's, falling back to the normal state's.
+  /// proxy's, over the normal state's for what they leave out (a selected colour alone
+  /// keeps the normal font). Null when neither state has any.
   Ref<fd::Dictionary> effectiveTitleTextAttributes(uint64_t state) const;
+
+  /// Moves the title from where the bar puts it (points; positive is right and down).
+  gfx::Offset titlePositionAdjustment() const { return titleAdjustment_; }
+  void setTitlePositionAdjustment(gfx::Offset offset);
 
   /// The proxy shared by every tab bar item.
   static const Ref<BarItemAppearance>& appearance();
@@ -39,6 +44,7 @@ class TabBarItem : public BarItem {
  private:
   Ref<gfx::Image> selectedImage_;
   rt::String badge_;
+  gfx::Offset titleAdjustment_;
   std::function<void()> changed_;
 };
 

@@ -6,6 +6,7 @@
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/view/Screen.h"
 #include "platform/ui/controllers/TabBarController.h"
+#include "platform/ui/lists/ScrollView.h"
 #include "platform/ui/view/ViewAnimation.h"
 #include "platform/ui/view/Window.h"
 
@@ -319,7 +320,9 @@ void ViewController::setNeedsStatusBarAppearanceUpdate() {
 
 double ViewController::topLayoutGuideLength() {
   if (!view_) return 0;
-  double viewTop = view_->convertPointToView({0, 0}, nullptr).y;
+  // The bounds' origin: a scroll view's moves with its content.
+  gfx::Rect b = view_->bounds();
+  double viewTop = view_->convertPointToView(b.origin, nullptr).y;
   double covered = Application::sharedApplication()->statusBarFrame().size.height;
   if (auto nav = navigationController(); nav && !nav->isNavigationBarHidden() && nav->isViewLoaded()) {
     auto bar = nav->navigationBar();
@@ -332,9 +335,43 @@ double ViewController::bottomLayoutGuideLength() {
   if (!view_) return 0;
   auto tab = tabBarController();
   if (!tab || !tab->isViewLoaded() || tab->tabBar()->isHidden()) return 0;
-  double viewBottom = view_->convertPointToView({0, view_->bounds().size.height}, nullptr).y;
+  gfx::Rect b = view_->bounds();
+  double viewBottom = view_->convertPointToView({b.origin.x, b.origin.y + b.size.height}, nullptr).y;
   double barTop = tab->tabBar()->convertPointToView({0, 0}, nullptr).y;
   return std::max(0.0, viewBottom - barTop);
+}
+
+// ---- layout
+
+void ViewController::viewLayoutWillBegin() {
+  adjustScrollViewInsets();
+  viewWillLayoutSubviews();
+}
+
+void ViewController::viewLayoutDidEnd() { viewDidLayoutSubviews(); }
+
+// The bars' overlap goes into the insets in place of what the last adjustment put there, so
+// insets the controller set itself stay; a scroll view resting at its top stays there.
+void ViewController::adjustScrollViewInsets() {
+  if (!adjustsInsets_ || !view_) return;
+  auto scroll = rt::as<ScrollView>(view_);
+  if (!scroll && !view_->subviews().empty()) scroll = rt::as<ScrollView>(view_->subviews().front());
+  // A child controller's scroll view is its own to adjust.
+  if (!scroll || (scroll != view_ && scroll->viewController())) return;
+  gfx::EdgeInsets want{edges_ & RectEdgeTop ? topLayoutGuideLength() : 0, 0,
+                       edges_ & RectEdgeBottom ? bottomLayoutGuideLength() : 0, 0};
+  if (want == addedInsets_) return;
+  gfx::EdgeInsets inset = scroll->contentInset();
+  bool atTop = scroll->contentOffset().y == -inset.top;
+  inset.top += want.top - addedInsets_.top;
+  inset.bottom += want.bottom - addedInsets_.bottom;
+  gfx::EdgeInsets indicators = scroll->scrollIndicatorInsets();
+  indicators.top += want.top - addedInsets_.top;
+  indicators.bottom += want.bottom - addedInsets_.bottom;
+  addedInsets_ = want;
+  scroll->setContentInset(inset);
+  scroll->setScrollIndicatorInsets(indicators);
+  if (atTop) scroll->setContentOffset({scroll->contentOffset().x, -inset.top});
 }
 
 Ref<Responder> ViewController::nextResponder() const {

@@ -10,6 +10,7 @@
 #include "platform/ui/host/Application.h"
 #include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/controllers/TabBarItem.h"
+#include "platform/ui/layout/LayoutGuide.h"
 #include "platform/ui/view/View.h"
 
 namespace ui {
@@ -35,7 +36,7 @@ enum RectEdge : uint64_t {
 /// Where a controller stands in its appearance cycle.
 enum class AppearanceState { Disappeared, Appearing, Appeared, Disappearing };
 
-class ViewController : public Responder {
+class ViewController : public Responder, public ViewLayoutObserver {
   RT_CLASS_NAMED(ViewController, Responder, "UIViewController")
  public:
   using Completion = std::function<void()>;
@@ -57,6 +58,7 @@ class ViewController : public Responder {
   virtual void viewDidAppear(bool animated) { (void)animated; }
   virtual void viewWillDisappear(bool animated) { (void)animated; }
   virtual void viewDidDisappear(bool animated) { (void)animated; }
+  /// Called around every layout pass of the view (and only then).
   virtual void viewWillLayoutSubviews() {}
   virtual void viewDidLayoutSubviews() {}
   AppearanceState appearanceState() const { return appearance_; }
@@ -130,6 +132,20 @@ class ViewController : public Responder {
   /// its bottom (points; 0 when nothing does).
   double topLayoutGuideLength();
   double bottomLayoutGuideLength();
+  /// Constraint items along the top and bottom of the view, as long as the lengths above.
+  Ref<LayoutGuide> topLayoutGuide();
+  Ref<LayoutGuide> bottomLayoutGuide();
+  /// When on (the default), a scroll view that is the view or its first subview gets the
+  /// bars' overlap added to its content and indicator insets at each layout.
+  bool automaticallyAdjustsScrollViewInsets() const { return adjustsInsets_; }
+  void setAutomaticallyAdjustsScrollViewInsets(bool on) { adjustsInsets_ = on; }
+  /// Pushed onto a navigation stack, the controller hides the tab bar while it shows.
+  bool hidesBottomBarWhenPushed() const { return hidesBottomBar_; }
+  void setHidesBottomBarWhenPushed(bool on) { hidesBottomBar_ = on; }
+
+  // ---- the view's layout pass
+  void viewLayoutWillBegin() final;
+  void viewLayoutDidEnd() final;
 
   Ref<Responder> nextResponder() const override;
 
@@ -142,10 +158,13 @@ class ViewController : public Responder {
 
  private:
   Ref<ViewController> rootAncestor();
+  void adjustScrollViewInsets();
   void finishPresentation(const Ref<ViewController>& presented, Completion completion, bool animated);
   void finishDismissal(std::vector<Ref<ViewController>> chain, Completion completion, bool animated);
 
   Ref<View> view_;
+  Ref<LayoutGuide> topGuide_;
+  Ref<LayoutGuide> bottomGuide_;
   rt::String title_;
   Ref<NavigationItem> navigationItem_;
   Ref<TabBarItem> tabBarItem_;
@@ -160,6 +179,9 @@ class ViewController : public Responder {
   bool transitionAnimated_ = false;
   bool inViewLoad_ = false;
   uint64_t edges_ = RectEdgeAll;
+  bool adjustsInsets_ = true;
+  bool hidesBottomBar_ = false;
+  gfx::EdgeInsets addedInsets_;  // what the last adjustment added to the scroll view's insets
   bool capturesStatusBar_ = false;
   bool beingPresented_ = false;
   bool beingDismissed_ = false;

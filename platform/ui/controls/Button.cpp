@@ -90,6 +90,7 @@ void Button::setBackgroundImage(const Ref<gfx::Image>& image, uint64_t state) {
 Ref<gfx::Image> Button::backgroundImageForState(uint64_t state) const { return pick(backgroundImages_, state); }
 
 void Button::refresh() {
+  invalidateIntrinsicContentSize();
   if (!titleLabel_) return;
   uint64_t s = state();
   if (auto attributed = attributedTitleForState(s)) {

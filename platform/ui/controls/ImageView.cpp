@@ -75,6 +75,7 @@ Ref<gfx::Image> ImageView::currentAnimationImage() const {
 }
 
 void ImageView::updateContents() {
+  invalidateIntrinsicContentSize();
   Ref<gfx::Image> shown = currentAnimationImage();
   if (!shown) shown = highlighted_ && highlightedImage_ ? highlightedImage_ : image_;
   if (shown && shown->renderingMode() == gfx::ImageRenderingMode::AlwaysTemplate) shown = tinted(shown, tintColor());

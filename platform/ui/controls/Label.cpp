@@ -1,5 +1,6 @@
 #include "platform/ui/controls/Label.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -126,11 +127,11 @@ Ref<typeset::MutableAttributedString> Label::styledText(double fontScale) const 
   return s;
 }
 
-gfx::Size Label::measure(double width, int64_t lines) const {
+gfx::Size Label::measure(double width, int64_t lines, double height) const {
   if (text().isEmpty()) return {0, 0};
   auto s = styledText();
   alignToStart(*s);
-  auto layout = typeset::layOutLabel(*s, {width, kUnbounded}, lines, lineBreakMode_);
+  auto layout = typeset::layOutLabel(*s, {width, height}, lines, lineBreakMode_);
   return {std::ceil(layout.layout.usedWidth), std::ceil(layout.size.height)};
 }
 
@@ -145,11 +146,27 @@ gfx::Size Label::intrinsicContentSize() const {
   return measure(w, numberOfLines_);
 }
 
+double Label::heightForLines(double height) const {
+  // A line is kept when about half of it lies inside: a two-line label sized to two lines of
+  // the Latin font keeps both lines of taller Chinese ones.
+  return height + font_->lineHeight() / 2;
+}
+
 gfx::Rect Label::textRectForBounds(gfx::Rect b, int64_t lines) const {
-  gfx::Size used = measure(b.size.width, lines);
+  // As many lines as the height holds, and at least one: a line taller than the bounds is
+  // centred on them and overflows both edges alike, so descenders are not cut off.
+  gfx::Size used = measure(b.size.width, lines, heightForLines(b.size.height));
+  if (used.height <= 0) used = measure(b.size.width, 1);
   used.width = std::min(used.width, b.size.width);
-  used.height = std::min(used.height, b.size.height);
   return {{b.origin.x, b.origin.y + (b.size.height - used.height) / 2}, {b.size.width, used.height}};
+}
+
+gfx::Rect Label::drawingBoundsForLayer(Layer& layer) {
+  if (&layer != this->layer().get() || text().isEmpty()) return layer.bounds();
+  // The drawing that follows in the same display places the text in this very rectangle.
+  gfx::Rect text = textRectForBounds(bounds(), numberOfLines_);
+  displayTextRect_ = std::make_pair(bounds(), text);
+  return gfx::RectUnion(bounds(), text);
 }
 
 void Label::drawTextInRect(gfx::Rect rect) {
@@ -161,13 +178,20 @@ void Label::drawTextInRect(gfx::Rect rect) {
     scale = typeset::scaleToFitWidth(*plain, rect.size.width, minimumScaleFactor_ > 0 ? minimumScaleFactor_ : 1);
   }
   auto s = styledText(scale);
-  auto layout = typeset::layOutLabel(*s, rect.size, numberOfLines_, lineBreakMode_);
+  // The lines are those that fit the bounds, as measured; the box only places them.
+  gfx::Size box{rect.size.width, std::max(rect.size.height, heightForLines(bounds().size.height))};
+  auto layout = typeset::layOutLabel(*s, box, numberOfLines_, lineBreakMode_);
   ctx->saveGState();
   if (shadowColor_) ctx->setShadowWithColor(shadowOffset_, 0, shadowColor_);
   typeset::drawPlacedLines(layout.layout.lines, *ctx, rect.origin);
   ctx->restoreGState();
 }
 
-void Label::drawRect(gfx::Rect) { drawTextInRect(textRectForBounds(bounds(), numberOfLines_)); }
+void Label::drawRect(gfx::Rect) {
+  bool measured = displayTextRect_ && displayTextRect_->first == bounds();
+  gfx::Rect r = measured ? displayTextRect_->second : textRectForBounds(bounds(), numberOfLines_);
+  displayTextRect_.reset();
+  drawTextInRect(r);
+}
 
 }  // namespace ui

@@ -1,6 +1,10 @@
 #pragma once
 // Labels: read-only text, plain or attributed, wrapped to a number of lines and truncated,
-// centred vertically in the bounds.
+// centred vertically in the bounds; text taller than the bounds draws past them unless the
+// label clips.
+#include <optional>
+#include <utility>
+
 #include "platform/typeset/AttributedString.h"
 #include "platform/typeset/Font.h"
 #include "platform/typeset/ParagraphStyle.h"
@@ -57,11 +61,14 @@ class Label : public View {
   virtual gfx::Rect textRectForBounds(gfx::Rect bounds, int64_t numberOfLines) const;
   virtual void drawTextInRect(gfx::Rect rect);
   void drawRect(gfx::Rect rect) override;
+  /// The text's box where it overflows the bounds.
+  gfx::Rect drawingBoundsForLayer(Layer& layer) override;
 
  private:
   /// The text with the label's attributes filled in where the text has none.
   Ref<typeset::MutableAttributedString> styledText(double fontScale = 1) const;
-  gfx::Size measure(double width, int64_t lines) const;
+  gfx::Size measure(double width, int64_t lines, double height = 1e7) const;
+  double heightForLines(double height) const;
   void changed();
 
   rt::String text_;
@@ -80,6 +87,7 @@ class Label : public View {
   bool highlighted_ = false;
   bool enabled_ = true;
   double preferredMaxLayoutWidth_ = 0;
+  std::optional<std::pair<gfx::Rect, gfx::Rect>> displayTextRect_;  // bounds and text rect of the display under way
 };
 
 }  // namespace ui

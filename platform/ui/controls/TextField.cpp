@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/input/Keyboard.h"
 
 namespace ui {
 
@@ -50,6 +51,7 @@ void TextField::post(const char* name) {
 }
 
 void TextField::refresh() {
+  invalidateIntrinsicContentSize();
   if (!label_) return;
   bool showPlaceholder = text_.isEmpty();
   label_->setText(showPlaceholder ? placeholder_ : text_);
@@ -102,6 +104,7 @@ bool TextField::becomeFirstResponder() {
     if (auto ok = d->textFieldShouldBeginEditing(*this); ok && !*ok) return false;
   if (!Control::becomeFirstResponder()) return false;
   editing_ = true;
+  Keyboard::sharedKeyboard()->textInputBegan();
   selection_ = {text_.length(), 0};
   setNeedsLayout();
   if (auto d = delegate_.lock()) d->textFieldDidBeginEditing(*this);
@@ -116,6 +119,7 @@ bool TextField::resignFirstResponder() {
     if (auto ok = d->textFieldShouldEndEditing(*this); ok && !*ok) return false;
   if (!Control::resignFirstResponder()) return false;
   editing_ = false;
+  Keyboard::sharedKeyboard()->textInputEnded();
   setNeedsLayout();
   if (auto d = delegate_.lock()) d->textFieldDidEndEditing(*this);
   sendActionsForControlEvents(ControlEventEditingDidEnd);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/graphics/Image.h"
+#include "platform/graphics/SamplingFilter.h"
 
 namespace ui {
 
@@ -77,20 +78,35 @@ const gfx::BitmapImage* bitmapOf(const rt::Id& contents, double* scale) {
   return nullptr;
 }
 
+// Where the part `src` (pixels) of the contents lands in the layer's bounds coordinates. A
+// backing store drawn beyond the bounds keeps its overhang around the bounds' share.
+gfx::Rect contentsDestination(const Layer& l, const gfx::BitmapImage& bitmap, gfx::Rect* src) {
+  double w = static_cast<double>(bitmap.width()), h = static_cast<double>(bitmap.height());
+  gfx::Rect unit = l.contentsRect();
+  *src = {{unit.origin.x * w, unit.origin.y * h}, {unit.size.width * w, unit.size.height * h}};
+  if (src->size.width <= 0 || src->size.height <= 0) return gfx::RectNull;
+  double scale = l.contentsScale() > 0 ? l.contentsScale() : 1;
+  gfx::Size points{src->size.width / scale, src->size.height / scale};
+  gfx::EdgeInsets over = l.contentsOverhang();
+  if (over == gfx::EdgeInsets{} || unit != gfx::Rect{{0, 0}, {1, 1}})
+    return contentsFrameForGravity(l.contentsGravity(), points, l.bounds());
+  gfx::Size core{points.width - over.left - over.right, points.height - over.top - over.bottom};
+  if (core.width <= 0 || core.height <= 0) return gfx::RectNull;
+  gfx::Rect dest = contentsFrameForGravity(l.contentsGravity(), core, l.bounds());
+  double sx = dest.size.width / core.width, sy = dest.size.height / core.height;
+  return {{dest.origin.x - over.left * sx, dest.origin.y - over.top * sy},
+          {dest.size.width + (over.left + over.right) * sx, dest.size.height + (over.top + over.bottom) * sy}};
+}
+
 void drawContents(cairo_t* cr, const Layer& l) {
   double imageScale = 0;
   const gfx::BitmapImage* bitmap = bitmapOf(l.contents(), &imageScale);
   if (!bitmap) return;
   cairo_surface_t* surface = bitmap->cairoSurface();
   if (!surface || bitmap->width() == 0 || bitmap->height() == 0) return;
-  double w = static_cast<double>(bitmap->width()), h = static_cast<double>(bitmap->height());
-  gfx::Rect unit = l.contentsRect();
-  gfx::Rect src{{unit.origin.x * w, unit.origin.y * h}, {unit.size.width * w, unit.size.height * h}};
-  if (src.size.width <= 0 || src.size.height <= 0) return;
-  double scale = l.contentsScale() > 0 ? l.contentsScale() : 1;
-  gfx::Size points{src.size.width / scale, src.size.height / scale};
-  gfx::Rect dest = contentsFrameForGravity(l.contentsGravity(), points, l.bounds());
-  if (dest.size.width <= 0 || dest.size.height <= 0) return;
+  gfx::Rect src;
+  gfx::Rect dest = contentsDestination(l, *bitmap, &src);
+  if (gfx::RectIsNull(dest) || dest.size.width <= 0 || dest.size.height <= 0) return;
   cairo_save(cr);
   cairo_translate(cr, dest.origin.x, dest.origin.y);
   cairo_scale(cr, dest.size.width / src.size.width, dest.size.height / src.size.height);
@@ -106,9 +122,11 @@ void drawContents(cairo_t* cr, const Layer& l) {
   }
   cairo_rectangle(cr, src.origin.x, src.origin.y, src.size.width, src.size.height);
   cairo_pattern_t* p = cairo_pattern_create_for_surface(surface);
-  bool magnify = dest.size.width > src.size.width;
-  const rt::String& filter = magnify ? l.magnificationFilter() : l.minificationFilter();
-  cairo_pattern_set_filter(p, filter == kCAFilterNearest ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+  cairo_get_matrix(cr, &device);
+  double perPixelX = std::hypot(device.xx, device.yx), perPixelY = std::hypot(device.xy, device.yy);
+  bool reduce = perPixelX < 0.99 || perPixelY < 0.99;
+  const rt::String& filter = reduce ? l.minificationFilter() : l.magnificationFilter();
+  cairo_pattern_set_filter(p, filter == kCAFilterNearest ? CAIRO_FILTER_NEAREST : gfx::filterForScale(perPixelX, perPixelY));
   cairo_pattern_set_extend(p, CAIRO_EXTEND_PAD);
   cairo_set_source(cr, p);
   cairo_fill(cr);
@@ -191,11 +209,9 @@ gfx::Rect ownExtent(const Layer& l) {
   if (l.contents() && !l.masksToBounds()) {
     double imageScale = 0;
     if (const gfx::BitmapImage* bitmap = bitmapOf(l.contents(), &imageScale)) {
-      double scale = l.contentsScale() > 0 ? l.contentsScale() : 1;
-      gfx::Rect unit = l.contentsRect();
-      gfx::Size points{unit.size.width * static_cast<double>(bitmap->width()) / scale,
-                       unit.size.height * static_cast<double>(bitmap->height()) / scale};
-      r = gfx::RectUnion(r, contentsFrameForGravity(l.contentsGravity(), points, l.bounds()));
+      gfx::Rect src;
+      gfx::Rect dest = contentsDestination(l, *bitmap, &src);
+      if (!gfx::RectIsNull(dest)) r = gfx::RectUnion(r, dest);
     }
   }
   if (l.shadowOpacity() > 0 && l.shadowColor()) {

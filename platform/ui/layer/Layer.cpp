@@ -1,6 +1,7 @@
 #include "platform/ui/layer/Layer.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/graphics/ImageContext.h"
 #include "platform/runtime/Exception.h"
@@ -48,6 +49,8 @@ RT_IMPLEMENT_PLATFORM(Layer) {
   c.property("drawsAsynchronously", &Layer::drawsAsynchronously, &Layer::setDrawsAsynchronously);
   c.protocol("NSSecureCoding");
 }
+
+gfx::Rect LayerDelegate::drawingBoundsForLayer(Layer& layer) { return layer.bounds(); }
 
 Layer::~Layer() {
   // Sublayers outlive us only if someone else holds them; their back pointer must not dangle.
@@ -134,14 +137,28 @@ void Layer::setDoubleSided(bool on) { change("doubleSided", doubleSided_, on); }
 
 // ---- contents
 
-void Layer::setContents(rt::Id c) { change("contents", contents_, std::move(c)); }
+void Layer::setContents(rt::Id c) {
+  backingStore_ = false;
+  overhang_ = {};
+  change("contents", contents_, std::move(c));
+}
 void Layer::setContentsRect(gfx::Rect r) { change("contentsRect", contentsRect_, r); }
 void Layer::setContentsCenter(gfx::Rect r) { change("contentsCenter", contentsCenter_, r); }
 void Layer::setContentsGravity(rt::String g) { change("contentsGravity", contentsGravity_, std::move(g)); }
 void Layer::setContentsScale(double s) {
+  contentsScaleSet_ = true;
   if (s == contentsScale_) return;
   change("contentsScale", contentsScale_, s);
   if (!presentation_) setNeedsDisplay();
+  for (auto& sub : sublayers_) sub->adoptContentsScale(s);
+}
+
+void Layer::adoptContentsScale(double s) {
+  if (contentsScaleSet_ || s == contentsScale_ || s <= 0) return;
+  contentsScale_ = s;
+  // Only a backing store it drew itself needs drawing again; given contents stay.
+  if (!presentation_ && backingStore_) setNeedsDisplay();
+  for (auto& sub : sublayers_) sub->adoptContentsScale(s);
 }
 void Layer::setMagnificationFilter(rt::String f) { change("magnificationFilter", magnificationFilter_, std::move(f)); }
 void Layer::setMinificationFilter(rt::String f) { change("minificationFilter", minificationFilter_, std::move(f)); }
@@ -166,6 +183,7 @@ void Layer::attach(const Ref<Layer>& layer, size_t index) {
   index = std::min(index, sublayers_.size());
   sublayers_.insert(sublayers_.begin() + static_cast<std::ptrdiff_t>(index), layer);
   layer->superlayer_ = std::static_pointer_cast<Layer>(shared_from_this());
+  layer->adoptContentsScale(contentsScale_);
   layer->setNeedsComposite();
   markNeedsComposite();
   setNeedsLayout();
@@ -251,13 +269,27 @@ void Layer::display() {
   gfx::Size size = bounds_.size;
   if (size.width <= 0 || size.height <= 0) {
     contents_ = nullptr;
+    overhang_ = {};
     setNeedsComposite();
     return;
   }
   double scale = contentsScale_ > 0 ? contentsScale_ : 1;
-  auto ctx = gfx::Context::createForImage(size, opaque_, scale);
+  // The store reaches as far as the delegate draws, in whole pixels, unless the layer clips.
+  gfx::EdgeInsets over;
+  if (auto d = delegate_.lock(); d && !masksToBounds_) {
+    gfx::Rect want = d->drawingBoundsForLayer(*this);
+    auto pixels = [scale](double points) { return points > 0 ? std::ceil(points * scale - 1e-6) / scale : 0.0; };
+    if (!gfx::RectIsNull(want) && !gfx::RectIsEmpty(want)) {
+      over.top = pixels(bounds_.origin.y - want.origin.y);
+      over.left = pixels(bounds_.origin.x - want.origin.x);
+      over.bottom = pixels(want.origin.y + want.size.height - bounds_.origin.y - size.height);
+      over.right = pixels(want.origin.x + want.size.width - bounds_.origin.x - size.width);
+    }
+  }
+  gfx::Size store{size.width + over.left + over.right, size.height + over.top + over.bottom};
+  auto ctx = gfx::Context::createForImage(store, opaque_ && over == gfx::EdgeInsets{}, scale);
   if (!ctx) return;
-  ctx->translateCTM(-bounds_.origin.x, -bounds_.origin.y);
+  ctx->translateCTM(over.left - bounds_.origin.x, over.top - bounds_.origin.y);
   gfx::pushContext(ctx);
   drewNothing_ = false;
   drawInContext(*ctx);
@@ -265,6 +297,8 @@ void Layer::display() {
   // Contents given from outside (an image view's picture) stay when there is nothing to draw.
   if (drewNothing_) return;
   contents_ = ctx->makeImage();
+  backingStore_ = true;
+  overhang_ = over;
   setNeedsComposite();
 }
 
@@ -350,6 +384,9 @@ void Layer::copyStateFrom(const Layer& o) {
   contentsCenter_ = o.contentsCenter_;
   contentsGravity_ = o.contentsGravity_;
   contentsScale_ = o.contentsScale_;
+  contentsScaleSet_ = o.contentsScaleSet_;
+  backingStore_ = o.backingStore_;
+  overhang_ = o.overhang_;
   magnificationFilter_ = o.magnificationFilter_;
   minificationFilter_ = o.minificationFilter_;
   dynamic_ = o.dynamic_;

@@ -40,6 +40,10 @@ class LayerDelegate {
   }
   /// Called before the layer's sublayers are laid out.
   virtual void layoutSublayersOfLayer(Layer& layer) { (void)layer; }
+  /// Where the delegate's drawing reaches, in the layer's bounds coordinates: the backing
+  /// store covers this beyond the bounds (when the layer does not clip), so that text taller
+  /// than its box is not cut.
+  virtual gfx::Rect drawingBoundsForLayer(Layer& layer);
 };
 
 /// Contents gravity names.
@@ -137,7 +141,12 @@ class Layer : public rt::Object {
   rt::String contentsGravity() const { return contentsGravity_; }
   void setContentsGravity(rt::String g);
   double contentsScale() const { return contentsScale_; }
+  /// Until set, a layer takes its superlayer's scale when it joins a tree (so layers added
+  /// below a view draw at the screen's scale), and hands it on to its own sublayers.
   void setContentsScale(double s);
+  /// How far the backing store that display() drew reaches beyond the bounds on each side
+  /// (zero for given contents).
+  gfx::EdgeInsets contentsOverhang() const { return overhang_; }
   rt::String magnificationFilter() const { return magnificationFilter_; }
   void setMagnificationFilter(rt::String f);
   rt::String minificationFilter() const { return minificationFilter_; }
@@ -320,6 +329,10 @@ class Layer : public rt::Object {
   gfx::Rect contentsCenter_{{0, 0}, {1, 1}};
   rt::String contentsGravity_{"resize"};
   double contentsScale_ = 1;
+  bool contentsScaleSet_ = false;
+  bool backingStore_ = false;  // contents drawn by display(), not given
+  gfx::EdgeInsets overhang_;
+  void adoptContentsScale(double s);
   rt::String magnificationFilter_{"linear"};
   rt::String minificationFilter_{"linear"};
   Weak<Layer> superlayer_;

@@ -9,6 +9,8 @@
 #include "platform/foundation/values/Null.h"
 #include "platform/graphics/ImageContext.h"
 #include "platform/ui/input/GestureRecognizer.h"
+#include "platform/ui/layout/LayoutEngine.h"
+#include "platform/ui/view/Screen.h"
 #include "platform/ui/view/ViewAnimation.h"
 #include "platform/ui/view/Window.h"
 
@@ -51,6 +53,8 @@ void View::init(gfx::Rect frame) {
   layer_ = std::dynamic_pointer_cast<Layer>(made);
   if (!layer_) layer_ = rt::make<Layer>();
   layer_->setDelegate(std::static_pointer_cast<View>(self()));
+  // Views draw at the screen's pixel density, in points.
+  layer_->setContentsScale(Screen::mainScreen()->scale());
   setFrame(frame);
 }
 
@@ -68,16 +72,19 @@ void View::setFrame(gfx::Rect frame) {
   gfx::Size old = bounds().size;
   withChangeNotice(*this, {"frame", "center", "bounds"}, [&] { layer_->setFrame(frame); });
   boundsSizeChanged(old);
+  if (layoutState_) layout::LayoutEngine::geometryChanged(*this);
 }
 
 void View::setBounds(gfx::Rect b) {
   gfx::Size old = bounds().size;
   withChangeNotice(*this, {"bounds", "frame"}, [&] { layer_->setBounds(b); });
   boundsSizeChanged(old);
+  if (layoutState_) layout::LayoutEngine::geometryChanged(*this);
 }
 
 void View::setCenter(gfx::Point c) {
   withChangeNotice(*this, {"center", "frame"}, [&] { layer_->setPosition(c); });
+  if (layoutState_) layout::LayoutEngine::geometryChanged(*this);
 }
 
 void View::setTransform(gfx::AffineTransform t) {
@@ -96,7 +103,7 @@ void View::boundsSizeChanged(gfx::Size old) {
 // Spreads the superview's change over the flexible parts of each axis, in proportion to their
 // current lengths (evenly when they are all zero).
 void View::autoresize(gfx::Size oldSuper, gfx::Size newSuper) {
-  if (autoresizingMask_ == ViewAutoresizingNone) return;
+  if (autoresizingMask_ == ViewAutoresizingNone || !translatesAutoresizingMaskIntoConstraints()) return;
   gfx::Rect f = frame();
   auto axis = [](double& origin, double& length, double superOld, double superNew, bool flexLead, bool flexLen,
                  bool flexTrail) {
@@ -235,6 +242,7 @@ void View::attachSubview(const Ref<View>& view, size_t index) {
   if (!view->tintColor_) view->propagateTintChange();
   view->setNeedsLayout();
   setNeedsLayout();
+  layout::LayoutEngine::viewMoved(*view, oldSuper.get());
 }
 
 // Keeps the layer order in step with the subview order; the layer may hold other sublayers,
@@ -284,6 +292,7 @@ void View::removeFromSuperview() {
   if (oldWindow) notifyWindowChange(oldWindow.get(), nullptr, true);
   didMoveToSuperview();
   sup->setNeedsLayout();
+  layout::LayoutEngine::viewMoved(*this, sup.get());
 }
 
 void View::notifyWindowChange(Window* oldWindow, Window* newWindow, bool didMove) {
@@ -306,21 +315,29 @@ void View::setNeedsLayout() {
   layer_->setNeedsLayout();
 }
 
+void View::layOutNow() {
+  needsLayout_ = false;
+  auto controller = controller_.lock();
+  auto* observer = dynamic_cast<ViewLayoutObserver*>(controller.get());
+  if (observer) observer->viewLayoutWillBegin();
+  layout::LayoutEngine::layoutPass(*this);
+  needsLayout_ = false;  // the solved frames may have marked it again
+  updateConstraintsIfNeeded();
+  layoutSubviews();
+  if (observer) observer->viewLayoutDidEnd();
+}
+
 void View::layoutIfNeeded() {
-  if (needsLayout_) {
-    needsLayout_ = false;
-    updateConstraintsIfNeeded();
-    layoutSubviews();
-  }
+  // Constraints below this view may have changed even when it needs no layout itself.
+  if (needsLayout_) layOutNow();
+  else layout::LayoutEngine::layoutPass(*this);
   auto copy = subviews_;
   for (auto& s : copy) s->layoutIfNeeded();
 }
 
 void View::layoutSublayersOfLayer(Layer& layer) {
   if (&layer != layer_.get() || !needsLayout_) return;
-  needsLayout_ = false;
-  updateConstraintsIfNeeded();
-  layoutSubviews();
+  layOutNow();
 }
 
 gfx::Size View::sizeThatFits(gfx::Size size) const {

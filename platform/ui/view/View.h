@@ -11,12 +11,17 @@
 #include "platform/graphics/Context.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/layer/Layer.h"
+#include "platform/ui/layout/LayoutTypes.h"
 #include "platform/ui/view/Responder.h"
 
 namespace ui {
 
 class Window;
 class GestureRecognizer;
+class LayoutConstraint;
+namespace layout {
+struct ViewLayoutState;
+}
 
 enum ViewAutoresizing : uint64_t {
   ViewAutoresizingNone = 0,
@@ -34,6 +39,14 @@ enum class ViewContentMode : int64_t {
 };
 
 enum class ViewTintAdjustmentMode : int64_t { Automatic = 0, Normal = 1, Dimmed = 2 };
+
+/// What the controller managing a view hears around each layout pass of that view.
+class ViewLayoutObserver {
+ public:
+  virtual ~ViewLayoutObserver() = default;
+  virtual void viewLayoutWillBegin() {}
+  virtual void viewLayoutDidEnd() {}
+};
 
 class View : public Responder, public LayerDelegate, public fd::Coding {
   RT_CLASS_NAMED(View, Responder, "UIView")
@@ -137,8 +150,34 @@ class View : public Responder, public LayerDelegate, public fd::Coding {
   void sizeToFit();
   /// No intrinsic metric is -1, as on the platform.
   virtual gfx::Size intrinsicContentSize() const { return {kNoIntrinsicMetric, kNoIntrinsicMetric}; }
-  void invalidateIntrinsicContentSize() {}
+  /// Tells constraint-based layout that the intrinsic size changed.
+  void invalidateIntrinsicContentSize();
   static constexpr double kNoIntrinsicMetric = -1;
+
+  // ---- constraint-based layout (platform/ui/layout/; the layout pass solves before
+  // `layoutSubviews`, and `layoutIfNeeded` solves at once)
+  /// The constraints the receiver holds, in the order added.
+  const std::vector<Ref<LayoutConstraint>>& constraints() const;
+  /// The receiver must be (or contain) both items' views; otherwise the constraint is refused
+  /// with a logged reason. Adding it again does nothing; a constraint held elsewhere moves.
+  void addConstraint(const Ref<LayoutConstraint>& constraint);
+  void addConstraints(const std::vector<Ref<LayoutConstraint>>& constraints);
+  void removeConstraint(const Ref<LayoutConstraint>& constraint);
+  void removeConstraints(const std::vector<Ref<LayoutConstraint>>& constraints);
+  /// On (the default): the frame, as set, is a set of required constraints.
+  bool translatesAutoresizingMaskIntoConstraints() const;
+  void setTranslatesAutoresizingMaskIntoConstraints(bool on);
+  /// Defaults: hugging 250 (251 for labels and image views), compression resistance 750.
+  LayoutPriority contentHuggingPriorityForAxis(LayoutConstraintAxis axis) const;
+  void setContentHuggingPriorityForAxis(LayoutPriority priority, LayoutConstraintAxis axis);
+  LayoutPriority contentCompressionResistancePriorityForAxis(LayoutConstraintAxis axis) const;
+  void setContentCompressionResistancePriorityForAxis(LayoutPriority priority, LayoutConstraintAxis axis);
+  /// Used by the margin attributes; 8 on every side by default.
+  gfx::EdgeInsets layoutMargins() const;
+  void setLayoutMargins(gfx::EdgeInsets margins);
+  /// The layout engine's per-view record (made on first use).
+  layout::ViewLayoutState& layoutState();
+  layout::ViewLayoutState* layoutStateIfAny() const { return layoutState_.get(); }
 
   // ---- display
   void setNeedsDisplay();
@@ -196,6 +235,8 @@ class View : public Responder, public LayerDelegate, public fd::Coding {
   void notifyWindowChange(Window* oldWindow, Window* newWindow, bool didMove);
 
  private:
+  /// One layout pass of the receiver, inside its controller's will/did-layout calls.
+  void layOutNow();
   void attachSubview(const Ref<View>& view, size_t index);
   void placeLayerOf(const View* view, size_t index);
   void resizeSubviews(gfx::Size oldSize);
@@ -204,6 +245,7 @@ class View : public Responder, public LayerDelegate, public fd::Coding {
   void boundsSizeChanged(gfx::Size oldSize);
 
   Ref<Layer> layer_;
+  std::shared_ptr<layout::ViewLayoutState> layoutState_;
   Weak<View> superview_;
   std::vector<Ref<View>> subviews_;
   Weak<Responder> controller_;

@@ -5,6 +5,7 @@
 
 #include "net/http/NKSecurityPolicy.h"
 #include "net/http/NKURLConnectionOperation.h"
+#include "platform/foundation/net/CachedURLResponse.h"
 #include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/serialization/KeyedArchiver.h"
 #include "platform/foundation/serialization/KeyedUnarchiver.h"
@@ -479,4 +480,23 @@ TEST(ConnectionOperation, ServerTrustIsDecidedByTheSecurityPolicy) {
   ASSERT_TRUE(waitUntil([&] { return op->isFinished(); }));
   EXPECT_EQ(challenges, 1);
   EXPECT_TRUE(op->error());
+}
+
+TEST(ConnectionOperation, CacheResponseBlockSeesTheWholeBody) {
+  TestServer server;
+  Reply reply = Reply::text(std::string(100000, 'c'));
+  reply.chunked = true;
+  server.route("/cache", reply);
+  auto op = operation(server.url("/cache"));
+  std::atomic<bool> completed{false};
+  op->setCompletionBlock([&] { completed = true; });
+  std::string seen;
+  op->setCacheResponseBlock([&](const Ref<fd::URLConnection>&, const Ref<fd::CachedURLResponse>& proposed) {
+    seen = str(proposed->data());
+    return proposed;
+  });
+  op->start();
+  ASSERT_TRUE(waitUntil([&] { return completed.load(); }));
+  EXPECT_EQ(seen, std::string(100000, 'c'));
+  EXPECT_EQ(str(op->responseData()), seen);
 }

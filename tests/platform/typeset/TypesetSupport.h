@@ -11,7 +11,7 @@
 namespace typeset_test {
 
 inline Ref<typeset::Font> latin(double size = 16) { return typeset::Font::fontWithName("DejaVu Sans", size); }
-inline Ref<typeset::Font> cjk(double size = 16) { return typeset::Font::fontWithName("WenQuanYi Micro Hei", size); }
+inline Ref<typeset::Font> cjk(double size = 16) { return typeset::Font::fontWithName("Noto Sans CJK SC", size); }
 
 inline Ref<fd::Dictionary> attrs(const Ref<typeset::Font>& font) {
   return fd::Dictionary::withStrings({{typeset::FontAttributeName, font}});

@@ -5,6 +5,7 @@
 #include "platform/graphics/ImageContext.h"
 #include "platform/ui/input/Event.h"
 #include "platform/ui/input/TouchInput.h"
+#include "platform/ui/controls/TextField.h"
 #include "widgets/progress/PHProgressHUDNotifications.h"
 
 using namespace widgets;
@@ -20,24 +21,6 @@ class Beneath : public ui::View {
   int touches = 0;
 };
 RT_IMPLEMENT(Beneath) {}
-
-// The system keyboard's window and views, as the display finds them: by class name.
-class KeyboardWindow : public ui::Window {
-  RT_CLASS(KeyboardWindow, ui::Window)
-};
-RT_IMPLEMENT(KeyboardWindow) {}
-class PeripheralHost : public ui::View {
-  RT_CLASS_NAMED(PeripheralHost, ui::View, "UIPeripheralHostView")
-};
-RT_IMPLEMENT(PeripheralHost) {}
-class InputSetContainer : public ui::View {
-  RT_CLASS_NAMED(InputSetContainer, ui::View, "UIInputSetContainerView")
-};
-RT_IMPLEMENT(InputSetContainer) {}
-class InputSetHost : public ui::View {
-  RT_CLASS_NAMED(InputSetHost, ui::View, "UIInputSetHostView")
-};
-RT_IMPLEMENT(InputSetHost) {}
 
 const std::string TouchEvent = PHProgressHUDDidReceiveTouchEventNotification;
 const std::string TouchInside = PHProgressHUDDidTouchDownInsideNotification;
@@ -80,21 +63,19 @@ TEST_F(ProgressHUDTest, OnlyMaskTypeOneLetsTouchesThrough) {
   }
 }
 
-TEST_F(ProgressHUDTest, TheKeyboardIsFoundInItsOwnWindow) {
+TEST_F(ProgressHUDTest, TheBoxStaysAboveTheKeyboardOfAFieldBeingEdited) {
   EXPECT_EQ(hud()->visibleKeyboardHeight(), 0);
-  auto keyboardWindow = rt::make<KeyboardWindow>(window->bounds());  // stays hidden
-  EXPECT_EQ(hud()->visibleKeyboardHeight(), 0);
-  auto container = rt::make<InputSetContainer>(window->bounds());
-  container->addSubview(rt::make<ui::View>(gfx::RectMake(0, 0, 375, 10)));
-  container->addSubview(rt::make<InputSetHost>(gfx::RectMake(0, 409, 375, 258)));
-  keyboardWindow->addSubview(container);
-  EXPECT_EQ(hud()->visibleKeyboardHeight(), 258);
-
-  keyboardWindow->insertSubviewAtIndex(rt::make<PeripheralHost>(gfx::RectMake(0, 451, 375, 216)), 0);
+  auto field = rt::make<ui::TextField>(gfx::RectMake(10, 100, 200, 30));
+  window->addSubview(field);
+  ASSERT_TRUE(field->becomeFirstResponder());
   EXPECT_EQ(hud()->visibleKeyboardHeight(), 216);
   PHProgressHUD::showWithStatus("above the keys");
   EXPECT_EQ(hud()->overlayView()->superview(), window);
   EXPECT_EQ(hud()->hudView()->center().y, std::floor((667 + 40 - 216) * 0.45));
+  field->resignFirstResponder();
+  advance(0.01);
+  EXPECT_EQ(hud()->visibleKeyboardHeight(), 0);
+  EXPECT_EQ(hud()->hudView()->center().y, std::floor(667 * 0.45));
 }
 
 TEST_F(ProgressHUDTest, DimmingIsDrawnForMaskTypesThreeAndFour) {

@@ -20,6 +20,8 @@ void ProgressHUDTest::SetUp() {
       std::nullopt, nullptr, nullptr, [this](const Ref<fd::Notification>& n) {
         std::string name = n->name().utf8();
         if (name.rfind("PHProgressHUD", 0) == 0) posted.push_back({name, n->object(), n->userInfo()});
+        if (name.rfind("PHProgressHUD", 0) == 0 || name.rfind("UIAccessibility", 0) == 0)
+          sequence.push_back({name, n->object(), n->userInfo()});
       });
 }
 

@@ -36,6 +36,8 @@ class ProgressHUDTest : public ::testing::Test {
 
   Ref<ui::Window> window;
   std::vector<Posted> posted;
+  /// The display's and the accessibility notifications, in the order posted.
+  std::vector<Posted> sequence;
 
  private:
   rt::Id token_;

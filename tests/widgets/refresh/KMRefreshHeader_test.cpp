@@ -9,6 +9,7 @@
 #include "platform/ui/layer/Animation.h"
 #include "platform/ui/lists/CollectionView.h"
 #include "platform/ui/lists/CollectionViewFlowLayout.h"
+#include "platform/ui/layout/LayoutConstraint.h"
 #include "widgets/refresh/KMRefreshNormalHeader.h"
 #include "widgets/refresh/ScrollView+KMRefresh.h"
 
@@ -200,6 +201,23 @@ TEST_F(RefreshTest, HeaderLayoutOfTitlesArrowAndIndicator) {
   header->layoutIfNeeded();
   EXPECT_EQ(header->arrowView()->center(), (gfx::Point{375 / 2.0, 27}));
   EXPECT_EQ(header->loadingView()->center(), (gfx::Point{375 / 2.0, 27}));
+
+  // A title or arrow carrying constraints of its own is left where they put it.
+  header->stateLabel()->setHidden(false);
+  auto title = header->stateLabel();
+  title->setFrame({{10, 5}, {120, 20}});
+  title->addConstraint(ui::LayoutConstraint::constraintWithItem(title, ui::LayoutAttributeWidth, ui::LayoutRelationEqual,
+                                                                nullptr, ui::LayoutAttributeNotAnAttribute, 1, 120));
+  auto arrow = header->arrowView();
+  arrow->setCenter({40, 40});
+  arrow->addConstraint(ui::LayoutConstraint::constraintWithItem(arrow, ui::LayoutAttributeWidth, ui::LayoutRelationEqual,
+                                                                nullptr, ui::LayoutAttributeNotAnAttribute, 1,
+                                                                arrow->bounds().size.width));
+  header->setNeedsLayout();
+  header->layoutIfNeeded();
+  EXPECT_EQ(title->frame(), (gfx::Rect{{10, 5}, {120, 20}}));
+  EXPECT_EQ(arrow->center(), (gfx::Point{40, 40}));
+  EXPECT_EQ(header->loadingView()->center(), (gfx::Point{375 / 2.0 - 100, 27}));
 }
 
 TEST_F(RefreshTest, HeaderTextsFollowThePreferredLanguage) {

@@ -203,6 +203,7 @@ TEST(URLSessionConfiguration, ArchivesItsSettings) {
   background->setRequestCachePolicy(URLRequestCachePolicy::ReloadIgnoringLocalCacheData);
   background->setHTTPShouldSetCookies(false);
   background->setHTTPAdditionalHeaders({{"X-A", "1"}, {"X-B", "two"}});
+  background->setTimeoutIntervalForResource(90);
   for (auto& original : {URLSessionConfiguration::defaultSessionConfiguration(),
                          URLSessionConfiguration::ephemeralSessionConfiguration(), background}) {
     Ref<Error> error;
@@ -214,6 +215,7 @@ TEST(URLSessionConfiguration, ArchivesItsSettings) {
     EXPECT_EQ(back->kind(), original->kind());
     EXPECT_EQ(back->identifier(), original->identifier());
     EXPECT_EQ(back->timeoutIntervalForRequest(), original->timeoutIntervalForRequest());
+    EXPECT_EQ(back->timeoutIntervalForResource(), original->timeoutIntervalForResource());
     EXPECT_EQ(back->requestCachePolicy(), original->requestCachePolicy());
     EXPECT_EQ(back->HTTPShouldSetCookies(), original->HTTPShouldSetCookies());
     EXPECT_EQ(back->HTTPAdditionalHeaders(), original->HTTPAdditionalHeaders());

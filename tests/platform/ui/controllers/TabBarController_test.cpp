@@ -139,7 +139,7 @@ TEST_F(TabBarControllerTest, ItemsShowTheirImagesAndPerStateTitleAttributes) {
   EXPECT_TRUE(labelA->textColor()->isEqual(red.get()));
   EXPECT_TRUE(labelB->textColor()->isEqual(black.get()));
   EXPECT_EQ(labelB->font()->pointSize(), 14);
-  EXPECT_EQ(labelA->font()->pointSize(), 10);  // the selected state sets no font of its own
+  EXPECT_EQ(labelA->font()->pointSize(), 14);  // a selected colour alone keeps the normal font
 
   tapTab(1);
   EXPECT_EQ(imageA->image()->renderingMode(), gfx::ImageRenderingMode::AlwaysOriginal);

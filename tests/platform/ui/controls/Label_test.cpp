@@ -139,3 +139,25 @@ TEST(Label, AttributedTextKeepsItsOwnAttributes) {
   l->setText(rt::String("plain"));
   EXPECT_EQ(l->attributedText()->string(), rt::String("plain"));
 }
+
+TEST(Label, ALineTallerThanTheLabelIsCentredAndDrawsPastItUnlessClipped) {
+  // 40 points of text in a 24-point label: a line box of about 47 points, centred.
+  for (bool clips : {false, true}) {
+    auto root = rt::make<View>(gfx::RectMake(0, 0, 300, 120));
+    auto l = label("Yoga", gfx::RectMake(20, 48, 260, 24));
+    l->setFont(typeset::Font::systemFontOfSize(40));
+    l->setClipsToBounds(clips);
+    root->addSubview(l);
+    auto ctx = gfx::Context::createForImage({300, 120}, false, 1);
+    root->layer()->renderInContext(*ctx);
+    Ink ink = inkOf(*ctx);
+    ASSERT_GT(ink.count, 50u);
+    if (clips) {
+      EXPECT_GE(ink.minY, 48u);
+      EXPECT_LT(ink.maxY, 72u);
+    } else {
+      EXPECT_LT(ink.minY, 47u) << "the Y rises above the label";
+      EXPECT_GT(ink.maxY, 78u) << "the g's descender hangs below it";
+    }
+  }
+}

@@ -1,0 +1,7 @@
+#include "platform/ui/view/MotionEffect.h"
+
+namespace ui {
+
+RT_IMPLEMENT_PLATFORM(MotionEffect) {}
+
+}  // namespace ui
