@@ -322,7 +322,9 @@ TEST(ConnectionOperation, FailingOutputStreamsEndTheLoad) {
     ASSERT_TRUE(waitUntil([&] { return op->isFinished(); }, 5));
     ASSERT_TRUE(op->error());
     EXPECT_EQ(op->error()->domain(), fd::String(c.domain));
-    if (op->error()->domain() == fd::String(fd::NSPOSIXErrorDomain)) EXPECT_EQ(op->error()->code(), ENOSPC);
+    if (op->error()->domain() == fd::String(fd::NSPOSIXErrorDomain)) {
+      EXPECT_EQ(op->error()->code(), ENOSPC);
+    }
     if (auto streamError = c.stream->streamError()) {
       EXPECT_EQ(op->error(), streamError);
     }
