@@ -4,8 +4,10 @@
 #include "net/http/NKURLSessionManager.h"
 #include "net/http/ui/NKActivityIndicatorViewNotificationObserver.h"
 #include "net/http/ui/NKProgressViewTaskObserver.h"
+#include "net/http/ui/NKRefreshControlNotificationObserver.h"
 #include "platform/ui/controls/ActivityIndicatorView.h"
 #include "platform/ui/controls/ProgressView.h"
+#include "platform/ui/lists/RefreshControl.h"
 #include "tests/net/http/OperationTestSupport.h"
 #include "tests/support/TestServer.h"
 
@@ -51,6 +53,34 @@ TEST(RequestFollowingViews, IndicatorFollowsOnlyItsLatestTask) {
   a->cancel();
   b->cancel();
   ASSERT_TRUE(waitUntil([&] { return !indicator->isAnimating(); }));
+}
+
+TEST(RequestFollowingViews, RefreshControlFollowsOnlyARunningTask) {
+  TestServer server;
+  Reply slow = Reply::text("done");
+  slow.delayBeforeHeaders = 0.4;
+  server.route("/slow", slow);
+  auto manager = NKURLSessionManager::create();
+  auto control = rt::make<ui::RefreshControl>();
+
+  // Given suspended: it ends refreshing and ignores the later resume.
+  control->beginRefreshing();
+  auto suspended = manager->dataTaskWithRequest(requestFor(server.url("/slow")), nullptr);
+  setRefreshingWithStateOfTask(control, suspended);
+  ASSERT_TRUE(waitUntil([&] { return !control->isRefreshing(); }));
+  suspended->resume();
+  settle();
+  EXPECT_FALSE(control->isRefreshing());
+
+  // Given running: it refreshes until the task completes.
+  std::atomic<bool> done{false};
+  auto running = manager->dataTaskWithRequest(requestFor(server.url("/slow")),
+                                              [&](auto&, auto&, auto&) { done = true; });
+  running->resume();
+  setRefreshingWithStateOfTask(control, running);
+  ASSERT_TRUE(waitUntil([&] { return control->isRefreshing(); }));
+  ASSERT_TRUE(waitUntil([&] { return done && !control->isRefreshing(); }));
+  suspended->cancel();
 }
 
 TEST(RequestFollowingViews, ProgressViewShowsDownloadAndLetsGoWhenItGoesAway) {
