@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "net/http/NKHTTPRequestOperation.h"
+#include "net/http/ui/NKButtonImageLoader.h"
 #include "net/http/ui/NKImageCache.h"
 #include "net/http/ui/NKImageViewImageLoader.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -10,6 +11,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageData.h"
+#include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/host/Application.h"
 #include "tests/net/http/OperationTestSupport.h"
@@ -118,4 +120,35 @@ TEST_F(ImageViewRequests, FailureKeepsThePlaceholderAndReports) {
                          [&](auto&, auto&, const Ref<fd::Error>& e) { error = e; });
   ASSERT_TRUE(waitUntil([&] { return error != nullptr; }));
   EXPECT_EQ(widthOf(view), 4);
+}
+
+TEST_F(ImageViewRequests, ButtonSlotsPerStateClassAndReplacedAnswersDropped) {
+  TestServer server;
+  server.route("/slow.png", png(30, 30, 0.5));
+  server.route("/fast.png", png(10, 10));
+  server.route("/bg.png", png(8, 8));
+  auto button = rt::make<ui::Button>();
+  auto loader = NKButtonImageLoader::loaderFor(button);
+  auto pixels = [](const Ref<gfx::Image>& i) { return i ? i->size().width * i->scale() : 0; };
+
+  // State 3 (highlighted and disabled together) is the normal slot.
+  loader->setImageForState(3, requestFor(server.url("/slow.png")), nullptr, nullptr, nullptr);
+  EXPECT_TRUE(loader->imageRequestOperationForState(0));
+  EXPECT_FALSE(loader->imageRequestOperationForState(1));
+  auto replaced = loader->imageRequestOperationForState(0);
+  setImageForState(button, 0, testsupport::urlOf(server.url("/fast.png")));
+  EXPECT_TRUE(replaced->isCancelled());
+  setBackgroundImageForState(button, 4, testsupport::urlOf(server.url("/bg.png")));
+  ASSERT_TRUE(waitUntil([&] {
+    return pixels(button->imageForState(0)) == 10 && pixels(button->backgroundImageForState(4)) == 8;
+  }));
+  waitUntil([] { return false; }, 0.7);
+  EXPECT_EQ(pixels(button->imageForState(0)), 10);
+
+  // Cached now: a second button is answered without a request.
+  const size_t before = server.requestCount();
+  auto other = rt::make<ui::Button>();
+  setImageForState(other, 0, testsupport::urlOf(server.url("/fast.png")));
+  EXPECT_EQ(pixels(other->imageForState(0)), 10);
+  EXPECT_EQ(server.requestCount(), before);
 }
