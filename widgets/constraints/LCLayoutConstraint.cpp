@@ -1,0 +1,7 @@
+#include "widgets/constraints/LCLayoutConstraint.h"
+
+namespace widgets {
+
+RT_IMPLEMENT(LCLayoutConstraint) {}
+
+}  // namespace widgets
