@@ -8,7 +8,10 @@
 #include "image/web/ImageView+WebCache.h"
 #include "platform/dispatch/Queue.h"
 #include "platform/foundation/net/URL.h"
+#include "platform/foundation/values/Number.h"
 #include "platform/ui/view/Screen.h"
+#include "widgets/constraints/LCConstraintMaker.h"
+#include "widgets/constraints/View+LCAdditions.h"
 
 namespace app {
 
@@ -74,10 +77,15 @@ void KDWelcomeViewController::setPage() {
   page_->setNumberOfPages(static_cast<int64_t>(modelArray_.size()));
   page_->setCurrentPage(0);
   view()->addSubview(page_);
-  auto size = screenSize();
-  auto bounds = view()->bounds();
-  double height = page_->sizeThatFits({size.width, 0}).height;
-  page_->setFrame({{(bounds.size.width - size.width) / 2, bounds.size.height - 20 - height}, {size.width, height}});
+  double width = screenSize().width;
+  auto root = view();
+  widgets::lc_makeConstraints(*page_, [&](widgets::LCConstraintMaker& make) {
+    make.width.equalTo(fd::box(width));
+    // The platform's page control reports no intrinsic height; its dots' height stands in.
+    make.height.equalTo(fd::box(page_->sizeThatFits({width, 0}).height));
+    make.centerX.equalTo(root);
+    make.bottom.equalTo(root).offset(-20);
+  });
 }
 
 void KDWelcomeViewController::addSkipButton() {
@@ -87,10 +95,11 @@ void KDWelcomeViewController::addSkipButton() {
                                           [weak] { if (auto me = weak.lock()) me->finish(); });
   skip_->setBackgroundColor(gfx::Color::colorWithRed(200.0 / 255, 0, 0, 0.8));
   view()->addSubview(skip_);
-  skip_->sizeToFit();
-  auto frame = skip_->frame();
-  frame.origin = {view()->bounds().size.width - 30 - frame.size.width, 30};
-  skip_->setFrame(frame);
+  auto root = view();
+  widgets::lc_makeConstraints(*skip_, [&](widgets::LCConstraintMaker& make) {
+    make.top.equalTo(root).offset(30);
+    make.right.equalTo(root).offset(-30);
+  });
 }
 
 void KDWelcomeViewController::scrollViewDidScroll(ui::ScrollView& scrollView) {

@@ -45,6 +45,8 @@ class AppShellTest : public apptest::ContentServiceTest {
     return std::dynamic_pointer_cast<app::KDTabBarController>(appWindow()->rootViewController());
   }
   static gfx::Point centre(const ui::View& v) {
+    // Constraints place views at the layout pass.
+    if (auto w = v.window()) w->layoutIfNeeded();
     auto f = v.convertRectToView(v.bounds(), nullptr);
     return {f.origin.x + f.size.width / 2, f.origin.y + f.size.height / 2};
   }
@@ -62,6 +64,15 @@ TEST_F(AppShellTest, WelcomeShowsTheLoadingPagesAndTheSkipButtonLeadsToTheFourTa
   EXPECT_EQ(w->page()->numberOfPages(), 3);
   ASSERT_NE(w->skipButton(), nullptr);
   EXPECT_EQ(w->skipButton()->titleForState(ui::ControlStateNormal).utf8(), "  跳过>>  ");
+  w->view()->layoutIfNeeded();
+  auto screen = ui::Screen::mainScreen()->bounds().size;
+  auto skip = w->skipButton()->frame();
+  EXPECT_EQ(skip.origin.y, 30);
+  EXPECT_EQ(skip.origin.x + skip.size.width, screen.width - 30);
+  auto page = w->page()->frame();
+  EXPECT_EQ(page.size.width, screen.width);
+  EXPECT_LT(page.size.height, 60);
+  EXPECT_EQ(page.origin.y + page.size.height, screen.height - 20);
   // Three pages: the timer is not started, the welcome stays.
   RunLoopDriver::advance(5);
   ASSERT_EQ(welcome(), w);

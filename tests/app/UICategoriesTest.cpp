@@ -124,3 +124,62 @@ TEST(QPUitools, FactoriesAddToTheSuperviewWithTheirStyle) {
 }
 
 }  // namespace
+
+#include "app/categories/Image+Category.h"
+#include "app/categories/ImageView+Category.h"
+#include "app/categories/Label+Category.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/ImageContext.h"
+
+namespace {
+
+// A w x h image: red left half, blue right half.
+Ref<gfx::Image> halves(double w, double h) {
+  gfx::beginImageContextWithOptions({w, h}, true, 1);
+  auto c = gfx::currentContext();
+  c->setFillColor(gfx::Color::colorWithRed(1, 0, 0, 1));
+  c->fillRect({{0, 0}, {w / 2, h}});
+  c->setFillColor(gfx::Color::colorWithRed(0, 0, 1, 1));
+  c->fillRect({{w / 2, 0}, {w / 2, h}});
+  auto image = gfx::imageFromCurrentImageContext();
+  gfx::endImageContext();
+  return image;
+}
+
+TEST(UICategories, AspectFitScalingCentresAndStretchFills) {
+  auto image = halves(200, 100);
+  auto fit = app::scaleToSize(*image, gfx::Size{100, 100});
+  ASSERT_NE(fit, nullptr);
+  auto bitmap = fit->CGImage();
+  EXPECT_EQ(bitmap->width(), 100u);
+  EXPECT_EQ(bitmap->pixel(50, 10) >> 24, 0u);   // above the fitted picture: transparent
+  EXPECT_EQ(bitmap->pixel(10, 50) & 0xffffff, 0xff0000u);
+  EXPECT_EQ(bitmap->pixel(90, 50) & 0xffffff, 0x0000ffu);
+  auto stretched = app::scaleToSize(image, gfx::Size{40, 40})->CGImage();
+  EXPECT_EQ(stretched->pixel(5, 2) & 0xffffff, 0xff0000u);
+  EXPECT_EQ(stretched->pixel(35, 38) & 0xffffff, 0x0000ffu);
+}
+
+TEST(UICategories, FillingAnImageViewCutsTheCentredPartOfTheCoveringScale) {
+  // A wide picture in a square view keeps its middle: half red, half blue.
+  auto view = rt::make<ui::ImageView>(gfx::Rect{{0, 0}, {50, 50}});
+  app::SetImageForSelf(*view, halves(300, 100));
+  ASSERT_NE(view->image(), nullptr);
+  auto bitmap = view->image()->CGImage();
+  EXPECT_EQ(bitmap->width(), 50u);
+  EXPECT_EQ(bitmap->height(), 50u);
+  EXPECT_EQ(bitmap->pixel(5, 25) & 0xffffff, 0xff0000u);
+  EXPECT_EQ(bitmap->pixel(45, 25) & 0xffffff, 0x0000ffu);
+}
+
+TEST(UICategories, LabelTextHeightGrowsWithWrappedLines) {
+  auto label = rt::make<ui::Label>();
+  label->setText("禾岚新闻");
+  double one = app::boundingRectWithSize(*label, {1000, 1000}, 16);
+  label->setText("禾岚新闻禾岚新闻禾岚新闻禾岚新闻禾岚新闻禾岚新闻");
+  double many = app::boundingRectWithSize(*label, {100, 1000}, 16);
+  EXPECT_GT(one, 10);
+  EXPECT_GT(many, one * 3);
+}
+
+}  // namespace
