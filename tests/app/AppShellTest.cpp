@@ -58,7 +58,7 @@ TEST_F(AppShellTest, WelcomeShowsTheLoadingPagesAndTheSkipButtonLeadsToTheFourTa
   startSampleService();
   launch();
   ASSERT_NE(welcome(), nullptr);
-  ASSERT_TRUE(finishRequest());
+  ASSERT_TRUE(finishRequest(60));
   auto w = welcome();
   ASSERT_EQ(w->modelArray().size(), 3u);
   EXPECT_EQ(w->page()->numberOfPages(), 3);
@@ -92,7 +92,7 @@ TEST_F(AppShellTest, WelcomeShowsTheLoadingPagesAndTheSkipButtonLeadsToTheFourTa
 TEST_F(AppShellTest, ScrollingPastTheLastPageEndsTheWelcome) {
   startSampleService();
   launch();
-  ASSERT_TRUE(finishRequest());
+  ASSERT_TRUE(finishRequest(60));
   auto w = welcome();
   double width = ui::Screen::mainScreen()->bounds().size.width;
   w->contentView()->setContentOffset({width * 1.5, 0});
@@ -125,7 +125,7 @@ class NavigationShellTest : public AppShellTest {
     AppShellTest::SetUp();
     startSampleService();
     launch();
-    ASSERT_TRUE(finishRequest());
+    ASSERT_TRUE(finishRequest(60));
     host.tap(centre(*welcome()->skipButton()));
     RunLoopDriver::runUntilIdle();
     ASSERT_NE(tabs(), nullptr);
@@ -217,7 +217,7 @@ TEST_F(AppShellTest, TheRealWindowShowsTheTabBarWithTheSelectedTabInTheSelection
   ASSERT_TRUE(x.started()) << "Xvfb did not start";
   startSampleService();
   launch();
-  ASSERT_TRUE(finishRequest());
+  ASSERT_TRUE(finishRequest(60));
   host.tap(centre(*welcome()->skipButton()));
   RunLoopDriver::runUntilIdle();
   ASSERT_NE(tabs(), nullptr);
