@@ -1,19 +1,31 @@
 #!/usr/bin/env bash
-# Sets up, builds (Release) and runs the application. Without KD_CONTENT_HOST (or a
-# --content-host option) it starts the bundled sample service on a free port and points the
-# application at it for the length of the run.
+# Sets up, builds (Release) and runs the application: in a window when a display is there,
+# else headless, playing the default tour (or --script FILE) into PNG files. Without
+# KD_CONTENT_HOST or --content-host it starts the bundled sample service on a free port for
+# the length of the run. Options go to the application (kdapp --help lists them).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
-"$top/scripts/build.sh" release
+buildlog=$(mktemp)
+echo "run: building (Release; log in $buildlog)"
+if ! "$top/scripts/build.sh" release >"$buildlog" 2>&1; then
+  tail -40 "$buildlog" >&2
+  echo "run: the build failed (full log: $buildlog)" >&2
+  exit 1
+fi
+rm -f "$buildlog"
 bin="$top/build/release"
-if [[ -n "${KD_CONTENT_HOST:-}" || " $* " == *" --content-host "* ]]; then
+export KD_BUNDLE_PATH="${KD_BUNDLE_PATH:-$top/resources}"
+# Command-line errors are the application's to report, before any service starts.
+"$bin/app/kdapp" --check-only "$@" >/dev/null 2>&1 || { "$bin/app/kdapp" "$@"; exit $?; }
+if [[ -n "${KD_CONTENT_HOST:-}" || " $* " == *" --content-host"* ]]; then
   exec "$bin/app/kdapp" "$@"
 fi
 log=$(mktemp)
 "$bin/tools/sample-service" --port 0 >"$log" 2>&1 &
 service=$!
 trap 'kill $service 2>/dev/null || true; rm -f "$log"' EXIT
+host=""
 for _ in $(seq 100); do
   host=$(grep -o 'http://127\.0\.0\.1:[0-9]*' "$log" | head -1 || true)
   [[ -n "$host" ]] && break
@@ -21,5 +33,4 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 [[ -n "$host" ]] || { echo "run: the sample service did not start" >&2; exit 1; }
-echo "run: sample service at $host"
 KD_CONTENT_HOST="$host" KD_VIDEO_HOST="${KD_VIDEO_HOST:-$host}" "$bin/app/kdapp" "$@"

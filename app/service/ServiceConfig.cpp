@@ -24,7 +24,8 @@ ServiceConfig::ServiceConfig() {
   contentHost_ = normalizedHost(content.isEmpty() ? rt::String(kDefaultHost) : content);
   videoHost_ = normalizedHost(video.isEmpty() ? rt::String(kDefaultHost) : video);
   // The radio page defaults to the one the content host serves.
-  radioURL_ = radio.isEmpty() ? contentHost_ + "/web/radio.html" : radio;
+  radioFollowsContent_ = radio.isEmpty();
+  radioURL_ = radioFollowsContent_ ? contentHost_ + "/web/radio.html" : radio;
 }
 
 rt::String ServiceConfig::normalizedHost(const rt::String& host) {
@@ -53,6 +54,7 @@ void ServiceConfig::setContentHost(const rt::String& host) {
   rt::String value = normalizedHost(host);
   std::lock_guard lock(mutex_);
   contentHost_ = value;
+  if (radioFollowsContent_) radioURL_ = contentHost_ + "/web/radio.html";
 }
 
 void ServiceConfig::setVideoHost(const rt::String& host) {
@@ -64,6 +66,7 @@ void ServiceConfig::setVideoHost(const rt::String& host) {
 void ServiceConfig::setRadioURL(const rt::String& url) {
   std::lock_guard lock(mutex_);
   radioURL_ = url.trimmed();
+  radioFollowsContent_ = false;
 }
 
 rt::String ServiceConfig::contentBaseURL() const { return contentHost() + "/api.php/"; }

@@ -39,6 +39,8 @@ class ServiceConfig {
   rt::String contentHost_;
   rt::String videoHost_;
   rt::String radioURL_;
+  // Until a radio page is named, it is the content host's and moves with it.
+  bool radioFollowsContent_ = true;
 };
 
 }  // namespace app

@@ -1,0 +1,137 @@
+#include "app/launch/KDApplicationRun.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+
+#include "app/AppDelegate.h"
+#include "app/service/ServiceConfig.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/files/Bundle.h"
+#include "platform/foundation/files/Paths.h"
+#include "platform/ui/host/Host.h"
+#include "platform/ui/host/HostWindow.h"
+
+namespace app {
+
+namespace {
+
+constexpr const char* kApplicationName = "kestrel-district";
+
+bool readFile(const std::string& path, std::string* text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream s;
+  s << in.rdbuf();
+  *text = s.str();
+  return true;
+}
+
+std::string freshShotFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "kdapp-tour-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) return (std::filesystem::temp_directory_path() / "kdapp-tour").string();
+  return pattern;
+}
+
+// Log lines go to the file, and to the terminal too when asked; the file is opened once.
+void routeLog(const std::string& path, bool verbose) {
+  auto file = std::make_shared<std::ofstream>(path, std::ios::app);
+  auto lock = std::make_shared<std::mutex>();
+  fd::setLogSink([file, lock, verbose](const fd::String& message) {
+    std::lock_guard guard(*lock);
+    *file << message.utf8() << '\n';
+    file->flush();
+    if (verbose) std::fprintf(stderr, "%s\n", message.utf8().c_str());
+  });
+}
+
+}  // namespace
+
+bool hasDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"})
+    if (const char* v = std::getenv(name); v && *v) return true;
+  return false;
+}
+
+int runApplication(const KDLaunchOptions& options, const std::function<void(const std::string&)>& say,
+                   KDRunReport* report) {
+  if (!std::getenv("KD_APP_NAME")) setenv("KD_APP_NAME", kApplicationName, 1);
+  if (options.dataDir) {
+    std::filesystem::create_directories(*options.dataDir);
+    setenv("KD_HOME_OVERRIDE", std::filesystem::absolute(*options.dataDir).c_str(), 1);
+  }
+  std::error_code ec;
+  for (const auto& dir : {fd::cachesDirectory(), fd::applicationSupportDirectory(), fd::configurationDirectory()})
+    std::filesystem::create_directories(dir.utf8(), ec);
+  std::string logPath = fd::applicationSupportDirectory().utf8() + "/kdapp.log";
+  routeLog(logPath, options.verbose);
+  say("log: " + logPath);
+
+  auto& config = ServiceConfig::shared();
+  if (options.contentHost) config.setContentHost(*options.contentHost);
+  if (options.videoHost) config.setVideoHost(*options.videoHost);
+  if (options.radioURL) config.setRadioURL(*options.radioURL);
+  fd::NSLog("content service %@, video list %@, radio %@", config.contentHost(), config.videoHost(),
+            config.radioURL());
+
+  bool headless = options.headless || options.script.has_value() || !hasDisplay();
+  std::string script;
+  if (headless) {
+    std::string scriptPath;
+    if (options.script) {
+      scriptPath = *options.script;
+    } else if (auto tour = fd::Bundle::mainBundle()->pathForResource("tour", "txt")) {
+      scriptPath = tour->utf8();
+    } else {
+      say("kdapp: the default tour (tour.txt) is missing from the resources");
+      return 1;
+    }
+    if (!readFile(scriptPath, &script)) {
+      say("kdapp: cannot read the script " + scriptPath);
+      return 2;
+    }
+    // A bad script is refused before the application starts.
+    std::vector<ui::HostScriptStep> steps;
+    std::string error;
+    if (!ui::parseHostScript(script, &steps, &error)) {
+      say("kdapp: " + scriptPath + ": " + error);
+      return 2;
+    }
+  }
+
+  auto application = ui::Application::sharedApplication();
+  if (!application->launchWithDelegateClass("AppDelegate")) {
+    say("kdapp: the application delegate could not be made");
+    return 1;
+  }
+
+  if (report) {
+    report->logPath = logPath;
+    report->headless = headless;
+  }
+  if (headless) {
+    std::string outDir = options.outDir ? *options.outDir : freshShotFolder();
+    if (report) report->outDir = outDir;
+    say("headless: shots go to " + outDir);
+    ui::HeadlessHost host;
+    std::string error;
+    if (!host.runScript(script, outDir, &error)) {
+      say("kdapp: " + error);
+      return 1;
+    }
+    return 0;
+  }
+  ui::WindowHost host;
+  std::string error;
+  if (!host.open("Kestrel District", 1, &error)) {
+    say("kdapp: no window: " + error);
+    return 1;
+  }
+  say("window open (close it to quit)");
+  host.run();
+  return 0;
+}
+
+}  // namespace app

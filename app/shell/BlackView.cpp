@@ -1,0 +1,7 @@
+#include "app/shell/BlackView.h"
+
+namespace app {
+
+RT_IMPLEMENT(BlackView) {}
+
+}  // namespace app
