@@ -54,7 +54,8 @@ class LayoutEngine : public std::enable_shared_from_this<LayoutEngine> {
 
   // ---- what views and constraints report
   /// The layout pass of `view`: its tree's engine updates.
-  static void layoutPass(View& view);
+  /// `ownPass`: the view is being laid out itself now (its needs-layout mark already cleared).
+  static void layoutPass(View& view, bool ownPass = false);
   static void constraintsAdded(View& holder, bool onlyDuplicates);
   static void constraintsRemoved(View& holder);
   static void constraintChanged(View& holder, LayoutConstraint& c);

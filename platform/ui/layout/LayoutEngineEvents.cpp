@@ -27,13 +27,13 @@ std::shared_ptr<LayoutEngine> LayoutEngine::engineOf(View& view, bool create) {
   return state.engine;
 }
 
-void LayoutEngine::layoutPass(View& view) {
+void LayoutEngine::layoutPass(View& view, bool ownPass) {
   View* cur = &view;
   while (auto s = cur->superview()) cur = s.get();
   auto* state = cur->layoutStateIfAny();
   // The root's own pass looks again at what is held in place (frames set by hand, guide
   // lengths that follow bars), which tells the engine nothing when it changes.
-  if (state && state->engine && cur == &view && view.needsLayout()) state->engine->dirty_ = true;
+  if (state && state->engine && cur == &view && (ownPass || view.needsLayout())) state->engine->dirty_ = true;
   if (state && state->engine && state->engine->dirty_) {
     auto keep = state->engine;
     keep->update();

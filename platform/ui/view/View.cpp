@@ -320,7 +320,7 @@ void View::layOutNow() {
   auto controller = controller_.lock();
   auto* observer = dynamic_cast<ViewLayoutObserver*>(controller.get());
   if (observer) observer->viewLayoutWillBegin();
-  layout::LayoutEngine::layoutPass(*this);
+  layout::LayoutEngine::layoutPass(*this, true);
   needsLayout_ = false;  // the solved frames may have marked it again
   updateConstraintsIfNeeded();
   layoutSubviews();
