@@ -9,6 +9,7 @@
 #include <map>
 #include <vector>
 
+#include "bench/RunningSumBoxBlur.h"
 #include "platform/graphics/ImageContext.h"
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/view/Window.h"
@@ -52,20 +53,6 @@ void BM_BlurViewUpdate(benchmark::State& state) {
   }
 }
 
-// One axis of a running-sum box filter with the edges extended.
-void boxLine(const uint8_t* src, uint8_t* dst, size_t n, size_t stride, int radius) {
-  for (int c = 0; c < 4; ++c) {
-    int sum = 0;
-    for (int k = -radius; k <= radius; ++k) sum += src[static_cast<size_t>(std::clamp<int>(k, 0, static_cast<int>(n) - 1)) * stride + c];
-    for (size_t i = 0; i < n; ++i) {
-      dst[i * stride + c] = static_cast<uint8_t>((sum + radius) / (2 * radius + 1));
-      int out = std::clamp<int>(static_cast<int>(i) - radius, 0, static_cast<int>(n) - 1);
-      int in = std::clamp<int>(static_cast<int>(i) + radius + 1, 0, static_cast<int>(n) - 1);
-      sum += src[static_cast<size_t>(in) * stride + c] - src[static_cast<size_t>(out) * stride + c];
-    }
-  }
-}
-
 void BM_PlainSnapshotAndBoxBlur(benchmark::State& state) {
   Scene scene;
   double scale = scene.blur->snapshotScale();
@@ -81,10 +68,7 @@ void BM_PlainSnapshotAndBoxBlur(benchmark::State& state) {
     size_t w = bitmap->width(), h = bitmap->height();
     std::vector<uint8_t> a(w * h * 4), b(a.size());
     for (size_t y = 0; y < h; ++y) std::copy_n(bitmap->bytes() + y * bitmap->bytesPerRow(), w * 4, &a[y * w * 4]);
-    for (unsigned i = 0; i < passes; ++i) {
-      for (size_t y = 0; y < h; ++y) boxLine(&a[y * w * 4], &b[y * w * 4], w, 4, radius);
-      for (size_t x = 0; x < w; ++x) boxLine(&b[x * 4], &a[x * 4], h, w * 4, radius);
-    }
+    bench::boxBlur(a.data(), b.data(), w, h, radius, static_cast<int>(passes));
     benchmark::DoNotOptimize(a.data());
   }
 }

@@ -10,6 +10,7 @@
 #include <map>
 #include <vector>
 
+#include "bench/RunningSumBoxBlur.h"
 #include "platform/graphics/PixelOps.h"
 
 namespace {
@@ -42,29 +43,12 @@ void BM_PlatformBoxBlur(benchmark::State& state) {
   }
 }
 
-// One axis of a running-sum box filter with the edges extended.
-void boxLine(const uint8_t* src, uint8_t* dst, size_t n, size_t stride, int radius) {
-  for (int c = 0; c < 4; ++c) {
-    int sum = 0;
-    for (int k = -radius; k <= radius; ++k) sum += src[static_cast<size_t>(std::clamp<int>(k, 0, static_cast<int>(n) - 1)) * stride + c];
-    for (size_t i = 0; i < n; ++i) {
-      dst[i * stride + c] = static_cast<uint8_t>((sum + radius) / (2 * radius + 1));
-      int out = std::clamp<int>(static_cast<int>(i) - radius, 0, static_cast<int>(n) - 1);
-      int in = std::clamp<int>(static_cast<int>(i) + radius + 1, 0, static_cast<int>(n) - 1);
-      sum += src[static_cast<size_t>(in) * stride + c] - src[static_cast<size_t>(out) * stride + c];
-    }
-  }
-}
-
 void BM_PlainRunningSumBlur(benchmark::State& state) {
   auto source = picture();
   std::vector<uint8_t> a = source, b(source.size());
   int radius = static_cast<int>(kBox / 2);
   for (auto _ : state) {
-    for (int i = 0; i < kPasses; ++i) {
-      for (size_t y = 0; y < kHeight; ++y) boxLine(&a[y * kWidth * 4], &b[y * kWidth * 4], kWidth, 4, radius);
-      for (size_t x = 0; x < kWidth; ++x) boxLine(&b[x * 4], &a[x * 4], kHeight, kWidth * 4, radius);
-    }
+    bench::boxBlur(a.data(), b.data(), kWidth, kHeight, radius, kPasses);
     benchmark::DoNotOptimize(a.data());
   }
 }

@@ -191,7 +191,10 @@ void BM_PlainFilesWriteRead(benchmark::State& state) {
     auto dir = scratch("files");
     state.ResumeTiming();
     for (int i = 0; i < kDiskValues; ++i) {
-      auto target = dir / key(i), temp = dir / ("." + key(i) + ".tmp");
+      std::string tempName = ".";
+      tempName += key(i);
+      tempName += ".tmp";
+      auto target = dir / key(i), temp = dir / tempName;
       int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       benchmark::DoNotOptimize(::write(fd, values[i]->view().data(), values[i]->length()));
       ::close(fd);

@@ -463,7 +463,11 @@ bool DRKVStorage::fileWrite(const String& name, const Ref<fd::Data>& data) {
   if (invalidated_) return false;
   fs::path target = fs::path(dataPath_) / name.utf8();
   static thread_local std::mt19937_64 random{std::random_device{}()};
-  fs::path temporary = fs::path(dataPath_) / ("." + name.utf8() + ".tmp" + std::to_string(random()));
+  std::string temporaryName = ".";
+  temporaryName += name.utf8();
+  temporaryName += ".tmp";
+  temporaryName += std::to_string(random());
+  fs::path temporary = fs::path(dataPath_) / temporaryName;
   int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   const char* p = data->view().data();

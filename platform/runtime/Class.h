@@ -117,7 +117,7 @@ class Class final : public Object {
   static Class* define(Spec spec);
   Property& addProperty(Property p);
   void addIvar(Ivar iv) { ivars_.push_back(std::move(iv)); }
-  void addProtocol(std::string name) { protocols_.push_back(std::move(name)); }
+  void addProtocol(std::string_view name) { protocols_.emplace_back(name); }
   void setDependentKeys(const String& key, std::vector<String> affecting);
   void setManualNotification(const String& key) { manualKeys_.push_back(key); }
   void setAbstract() { abstract_ = true; }
