@@ -3,6 +3,7 @@
 #include "platform/ui/view/ViewAnimation.h"
 #include "widgets/constraints/LCConstraintMaker.h"
 #include "widgets/constraints/View+LCAdditions.h"
+#include "widgets/popups/QPPopupWindow.h"
 #include "widgets/popups/View+QPPopupDim.h"
 
 namespace widgets {
@@ -61,7 +62,7 @@ void QPPopupView::setAnimationDuration(double seconds) {
 
 void QPPopupView::showWithBlock(PopupBlock completion) {
   if (completion) showCompletionBlock = std::move(completion);
-  if (!attachedView) return;
+  if (!attachedView) attachedView = QPPopupWindow::sharedWindow()->attachView();
   if (!holdsDim_) {
     holdsDim_ = true;
     qp_showDimBackground(*attachedView);
@@ -72,7 +73,7 @@ void QPPopupView::showWithBlock(PopupBlock completion) {
 
 void QPPopupView::hideWithBlock(PopupBlock completion) {
   if (completion) hideCompletionBlock = std::move(completion);
-  if (!attachedView) return;
+  if (!attachedView) attachedView = QPPopupWindow::sharedWindow()->attachView();
   if (holdsDim_) {
     holdsDim_ = false;
     qp_hideDimBackground(*attachedView);

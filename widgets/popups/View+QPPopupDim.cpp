@@ -7,6 +7,7 @@
 #include "widgets/constraints/LCConstraintMaker.h"
 #include "widgets/constraints/View+LCAdditions.h"
 #include "widgets/popups/Color+QPPopup.h"
+#include "widgets/popups/QPPopupWindow.h"
 
 namespace widgets {
 
@@ -58,7 +59,11 @@ void qp_showDimBackground(ui::View& host) {
   auto dim = qp_dimBackgroundView(host);
   dim->setHidden(false);
   s->animating = true;
-  if (auto window = rt::as<ui::Window>(host.self())) {
+  auto& shared = QPPopupWindow::sharedWindow();
+  if (shared->attachView().get() == &host) {
+    shared->setHidden(false);
+    shared->makeKeyAndVisible();
+  } else if (auto window = rt::as<ui::Window>(host.self())) {
     window->setHidden(false);
     window->makeKeyAndVisible();
   } else {
@@ -89,7 +94,12 @@ void qp_hideDimBackground(ui::View& host) {
         if (!st || !finished) return;  // a later show took over the fade
         dim->setHidden(true);
         st->animating = false;
-        if (auto window = rt::as<ui::Window>(weakHost.lock())) window->setHidden(true);
+        auto h = weakHost.lock();
+        auto& shared = QPPopupWindow::sharedWindow();
+        Ref<ui::Window> window = h && shared->attachView() == h ? shared : rt::as<ui::Window>(h);
+        if (!window) return;
+        window->setHidden(true);
+        qp_restoreApplicationKeyWindow();
       });
 }
 
