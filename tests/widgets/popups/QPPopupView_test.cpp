@@ -140,3 +140,22 @@ TEST_F(PopupViewTest, DimDurationFollowsThePopupOnceThereIsAHost) {
 }
 
 }  // namespace widgets::testing
+
+namespace widgets::testing {
+
+TEST_F(PopupViewTest, AnUnknownKindKeepsTheAnimationsOfThePreviousOne) {
+  auto p = popup(PopupTypeSheet);
+  p->setType(7);
+  EXPECT_EQ(static_cast<uint64_t>(p->type()), 7u);
+  p->show();
+  advance(0.5);
+  settle();
+  host->layoutIfNeeded();
+  EXPECT_EQ(p->center(), (gfx::Point{160, 430})) << "still slides up as a sheet";
+  p->hide();
+  advance(0.5);
+  settle();
+  EXPECT_EQ(hides, 1);
+}
+
+}  // namespace widgets::testing
