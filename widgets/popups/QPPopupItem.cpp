@@ -1,0 +1,5 @@
+#include "widgets/popups/QPPopupItem.h"
+
+namespace widgets {
+RT_IMPLEMENT(QPPopupItem) {}
+}  // namespace widgets
