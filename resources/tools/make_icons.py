@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-# Draws the application's tab, back and placeholder images (plain shapes, @2x PNGs).
+# Draws the application's tab, back, clock and placeholder images (plain shapes, @2x PNGs).
 import math, os, struct, zlib
 
 here = os.path.dirname(os.path.abspath(__file__))
@@ -37,3 +37,11 @@ def back(x, y):
     return (200, 20, 0, 255) if d < 0.09 and 0.25 < x < 0.65 and 0.1 < y < 0.9 else (0, 0, 0, 0)
 png(os.path.join(out, 'back_icon@2x.png'), 40, 40, back)
 png(os.path.join(out, 'placeimage@2x.png'), 40, 30, lambda x, y: (230, 230, 230, 255))
+
+def clock(x, y):
+    # A grey ring with two hands, for the date of the article rows.
+    cx = cy = 14
+    d = math.hypot(x - cx, y - cy)
+    hand = (abs(x - cx) < 1.1 and cy - 8 <= y <= cy) or (abs(y - cy) < 1.1 and cx <= x <= cx + 6)
+    return (153, 153, 153, 255) if 10.5 <= d <= 12.5 or hand else (0, 0, 0, 0)
+png(os.path.join(out, 'time_icon@2x.png'), 28, 28, clock)
