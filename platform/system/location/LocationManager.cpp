@@ -46,12 +46,12 @@ size_t LocationServices::count(const std::string& call) const {
 }
 
 bool LocationManager::locationServicesEnabled() {
-  LocationServices::shared()->calls.push_back("locationServicesEnabled");
+  LocationServices::shared()->calls.emplace_back("locationServicesEnabled");
   return LocationServices::shared()->servicesEnabled;
 }
 
 AuthorizationStatus LocationManager::authorizationStatus() {
-  LocationServices::shared()->calls.push_back("authorizationStatus");
+  LocationServices::shared()->calls.emplace_back("authorizationStatus");
   return LocationServices::shared()->status;
 }
 
