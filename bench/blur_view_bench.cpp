@@ -9,6 +9,7 @@
 #include <map>
 #include <vector>
 
+#include "bench/RatioReporter.h"
 #include "bench/RunningSumBoxBlur.h"
 #include "platform/graphics/ImageContext.h"
 #include "platform/ui/controls/Label.h"
@@ -76,29 +77,14 @@ void BM_PlainSnapshotAndBoxBlur(benchmark::State& state) {
 BENCHMARK(BM_BlurViewUpdate)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlainSnapshotAndBoxBlur)->Unit(benchmark::kMicrosecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-        seconds[r.benchmark_name()] = r.cpu_accumulated_time / static_cast<double>(r.iterations);
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> seconds;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter r;
+  bench::RatioReporter r;
   benchmark::RunSpecifiedBenchmarks(&r);
-  double view = 0, plain = 0;
-  for (auto& [name, s] : r.seconds) {
-    if (name.rfind("BM_BlurViewUpdate", 0) == 0) view = s;
-    if (name.rfind("BM_PlainSnapshotAndBoxBlur", 0) == 0) plain = s;
-  }
+  double view = r.secondsFor("BM_BlurViewUpdate"), plain = r.secondsFor("BM_PlainSnapshotAndBoxBlur");
   if (view > 0 && plain > 0)
     std::printf("blur view update %.0f us, plain snapshot + box blur %.0f us, view / plain = %.2f (%.0fx%.0f)\n",
                 view * 1e6, plain * 1e6, view / plain, kWidth, kHeight);

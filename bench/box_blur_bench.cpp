@@ -10,6 +10,7 @@
 #include <map>
 #include <vector>
 
+#include "bench/RatioReporter.h"
 #include "bench/RunningSumBoxBlur.h"
 #include "platform/graphics/PixelOps.h"
 
@@ -56,29 +57,14 @@ void BM_PlainRunningSumBlur(benchmark::State& state) {
 BENCHMARK(BM_PlatformBoxBlur)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainRunningSumBlur)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-        seconds[r.benchmark_name()] = r.cpu_accumulated_time / static_cast<double>(r.iterations);
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> seconds;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter r;
+  bench::RatioReporter r;
   benchmark::RunSpecifiedBenchmarks(&r);
-  double platform = 0, plain = 0;
-  for (auto& [name, s] : r.seconds) {
-    if (name.rfind("BM_PlatformBoxBlur", 0) == 0) platform = s;
-    if (name.rfind("BM_PlainRunningSumBlur", 0) == 0) plain = s;
-  }
+  double platform = r.secondsFor("BM_PlatformBoxBlur"), plain = r.secondsFor("BM_PlainRunningSumBlur");
   if (platform > 0 && plain > 0)
     std::printf("platform box blur %.1f ms, plain loop %.1f ms, platform / plain = %.2f (750x1334, box %u, %d passes)\n",
                 platform * 1e3, plain * 1e3, platform / plain, kBox, kPasses);

@@ -40,17 +40,7 @@ void KMRefreshBackNormalFooter::prepare() {
 
 void KMRefreshBackNormalFooter::placeSubviews() {
   KMRefreshBackStateFooter::placeSubviews();
-  gfx::Rect b = bounds();
-  double x = b.size.width * 0.5;
-  if (!stateLabel()->isHidden()) x -= KMRefreshTitleSideOffset;
-  gfx::Point center{x, b.size.height * 0.5};
-  auto arrow = arrowView();
-  if (!km_isConstrained(*arrow)) {
-    if (auto image = arrow->image()) arrow->setBounds({{0, 0}, image->size()});
-    arrow->setCenter(center);
-  }
-  auto loading = loadingView();
-  if (!km_isConstrained(*loading)) loading->setCenter(center);
+  km_placeArrowAndIndicator(*arrowView(), *loadingView(), bounds(), !stateLabel()->isHidden());
 }
 
 void KMRefreshBackNormalFooter::setState(KMRefreshComponentState state) {

@@ -1,5 +1,7 @@
 #include "widgets/refresh/View+KMExtension.h"
 
+#include "widgets/refresh/KMRefreshConst.h"
+
 namespace widgets {
 
 namespace {
@@ -24,5 +26,16 @@ void setKm_origin(ui::View& v, gfx::Point origin) { editFrame(v, [origin](gfx::R
 gfx::Point km_origin(const ui::View& v) { return v.frame().origin; }
 
 bool km_isConstrained(const ui::View& v) { return !v.constraints().empty(); }
+
+void km_placeArrowAndIndicator(ui::ImageView& arrow, ui::View& indicator, gfx::Rect bounds, bool titleShown) {
+  double x = bounds.size.width * 0.5;
+  if (titleShown) x -= KMRefreshTitleSideOffset;
+  gfx::Point center{x, bounds.size.height * 0.5};
+  if (!km_isConstrained(arrow)) {
+    if (auto image = arrow.image()) arrow.setBounds({{0, 0}, image->size()});
+    arrow.setCenter(center);
+  }
+  if (!km_isConstrained(indicator)) indicator.setCenter(center);
+}
 
 }  // namespace widgets

@@ -1,6 +1,7 @@
 #pragma once
 // One component of a view's frame read or replaced: each setter reads the frame, replaces the
 // component and writes the frame back.
+#include "platform/ui/controls/ImageView.h"
 #include "platform/ui/view/View.h"
 
 namespace widgets {
@@ -20,5 +21,9 @@ gfx::Point km_origin(const ui::View& v);
 
 /// Carries layout constraints of its own: the component then leaves its placement alone.
 bool km_isConstrained(const ui::View& v);
+
+/// The arrow (at its picture's size) and the indicator centred on the component's centre, 100
+/// points left of it when a title shows; either one carrying constraints stays where it is.
+void km_placeArrowAndIndicator(ui::ImageView& arrow, ui::View& indicator, gfx::Rect bounds, bool titleShown);
 
 }  // namespace widgets
