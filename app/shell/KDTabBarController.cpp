@@ -40,6 +40,14 @@ Ref<gfx::Image> original(const char* name) {
   return image ? image->imageWithRenderingMode(gfx::ImageRenderingMode::AlwaysOriginal) : nullptr;
 }
 
+// Each tab's root screen; a tab whose screens are not built yet shows an empty page.
+Ref<ui::ViewController> rootScreen(size_t index, const char* title) {
+  switch (index) {
+    default:
+      return rt::make<KDEmptyTabViewController>(fd::String(title));
+  }
+}
+
 }  // namespace
 
 void KDTabBarController::viewDidLoad() {
@@ -49,10 +57,8 @@ void KDTabBarController::viewDidLoad() {
 
 void KDTabBarController::loadTabBar() {
   std::vector<Ref<ui::ViewController>> navs;
-  for (const auto& tab : kTabs) {
-    auto root = rt::make<KDEmptyTabViewController>(fd::String(tab.title));
-    navs.push_back(rt::make<QPNavigationController>(Ref<ui::ViewController>(root)));
-  }
+  for (size_t i = 0; i < std::size(kTabs); ++i)
+    navs.push_back(rt::make<QPNavigationController>(rootScreen(i, kTabs[i].title)));
   setViewControllers(navs);
   setitems();
 }

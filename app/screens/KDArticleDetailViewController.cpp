@@ -1,0 +1,7 @@
+#include "app/screens/KDArticleDetailViewController.h"
+
+namespace app {
+
+RT_IMPLEMENT(KDArticleDetailViewController) {}
+
+}  // namespace app

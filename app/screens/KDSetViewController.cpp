@@ -1,0 +1,7 @@
+#include "app/screens/KDSetViewController.h"
+
+namespace app {
+
+RT_IMPLEMENT(KDSetViewController) {}
+
+}  // namespace app

@@ -1,0 +1,7 @@
+#include "app/screens/KDWebViewController.h"
+
+namespace app {
+
+RT_IMPLEMENT(KDWebViewController) {}
+
+}  // namespace app
