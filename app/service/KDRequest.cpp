@@ -87,6 +87,13 @@ Request::MessageFailure networkFailure(KDRequest::Failure failure) {
   };
 }
 
+/// A page the client cannot show: the failure block hears the message too, so the screen can
+/// end its spinners (the message alone would leave them turning).
+void unusable(const fd::String& message, const KDRequest::Failure& failure) {
+  if (failure) failure(message);
+  showError(message);
+}
+
 /// A refusal: the failure block hears "info", then the user sees it.
 void refuse(const rt::Id& answer, const KDRequest::Failure& failure) {
   fd::String info = infoOf(answer);
@@ -122,7 +129,7 @@ void pagedList(const char* path, const char* caller, const Ref<KDAppChannelParam
         if (!succeeded(answer)) return refuse(answer, failure);
         rt::Id data = valueAt(answer, "data");
         rt::Id list = valueAt(data, "list");
-        if (rt::as<fd::Null>(list)) return showError(KDRequest::kNoDataMessage);
+        if (rt::as<fd::Null>(list)) return unusable(KDRequest::kNoDataMessage, failure);
         auto page = rt::make<KDPageInfo>();
         page->page = textOf(valueAt(data, "page"));
         page->total_page = textOf(valueAt(data, "total_page"));
@@ -132,7 +139,7 @@ void pagedList(const char* path, const char* caller, const Ref<KDAppChannelParam
         for (const auto& item : objectsIn(list)) {
           if (auto row = listRecord(item, isBoard ? nullptr : page)) rows.push_back(row);
         }
-        if (rows.empty()) return showError(KDRequest::kNetworkErrorMessage);
+        if (rows.empty()) return unusable(KDRequest::kNetworkErrorMessage, failure);
         if (success) success(rows);
       },
       networkFailure(failure));
