@@ -2,6 +2,8 @@
 
 #include "app/categories/Color+Category.h"
 #include "app/cells/KDHomeNewsCell.h"
+#include "app/screens/KDArticleDetailViewController.h"
+#include "app/screens/KDWebViewController.h"
 #include "app/service/KDRequest.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/values/IndexPath.h"
@@ -123,6 +125,24 @@ Ref<ui::TableViewCell> KDActiveListViewController::tableViewCellForRowAtIndexPat
   auto row = static_cast<size_t>(indexPath->row());
   if (row < modelArray_.size()) cell->setModel(modelArray_[row]);
   return cell;
+}
+
+void KDActiveListViewController::tableViewDidSelectRowAtIndexPath(ui::TableView&, const Ref<fd::IndexPath>& indexPath) {
+  auto row = static_cast<size_t>(indexPath->row());
+  auto nav = navigationController();
+  if (row >= modelArray_.size() || !nav) return;
+  const auto& item = modelArray_[row];
+  if (item->docType == fd::String("30")) {
+    auto web = rt::make<KDWebViewController>();
+    web->setTitle(item->docTitle);
+    web->setWebUrl(item->docPubUrl);
+    nav->pushViewController(web, true);
+  } else {
+    auto article = rt::make<KDArticleDetailViewController>();
+    article->setIsHiddenDate(true);
+    article->setModel(item);
+    nav->pushViewController(article, true);
+  }
 }
 
 std::optional<double> KDActiveListViewController::tableViewHeightForRowAtIndexPath(ui::TableView&,

@@ -1,6 +1,7 @@
 #pragma once
 // The articles of one channel, ten a page, under a bar with a back button and the channel's
-// title: pull-down reloads page 1, the footer (present while more pages remain) appends.
+// title: pull-down reloads page 1, the footer (present while more pages remain) appends; a row
+// opens its article, or its web page when the article is one.
 #include <vector>
 
 #include "app/models/KDAPPListModel.h"
@@ -31,6 +32,7 @@ class KDActiveListViewController : public BaseViewController,
   int64_t tableViewNumberOfRowsInSection(ui::TableView& tv, int64_t section) override;
   Ref<ui::TableViewCell> tableViewCellForRowAtIndexPath(ui::TableView& tv,
                                                         const Ref<fd::IndexPath>& indexPath) override;
+  void tableViewDidSelectRowAtIndexPath(ui::TableView& tv, const Ref<fd::IndexPath>& indexPath) override;
   std::optional<double> tableViewHeightForRowAtIndexPath(ui::TableView& tv,
                                                          const Ref<fd::IndexPath>& indexPath) override;
   std::optional<double> tableViewHeightForHeaderInSection(ui::TableView& tv, int64_t section) override;
