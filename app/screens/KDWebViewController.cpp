@@ -81,6 +81,12 @@ void KDWebViewController::viewDidLoad() {
   setRefreshGroupbox();
 }
 
+void KDWebViewController::viewDidDisappear(bool animated) {
+  ui::ViewController::viewDidDisappear(animated);
+  // Left by the pan rather than the back button: nothing else would end the loading state.
+  if (ixWebView_ && ixWebView_->isLoading()) ixWebView_->stopLoading();
+}
+
 void KDWebViewController::refreshData() {
   indicator(true);
   widgets::PHProgressHUD::showWithStatus(kLoading);

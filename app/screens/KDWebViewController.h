@@ -18,6 +18,8 @@ class KDWebViewController : public ui::ViewController, public ui::WebViewDelegat
 
   void init() {}
   void viewDidLoad() override;
+  /// A page still loading is stopped, so that its display and indicator end with the screen.
+  void viewDidDisappear(bool animated) override;
 
   void refreshData();
   void setRefreshGroupbox();

@@ -162,6 +162,24 @@ TEST_F(WebPageTest, AddressesThatCannotLoadEndTheLoadingStateAndKeepLocationRunn
   }
 }
 
+TEST_F(WebPageTest, LeavingByThePanWhileAPageLoadsEndsTheLoadingState) {
+  auto& server = startScriptedServer();
+  testsupport::Reply slow = testsupport::Reply::text("<html><body>慢</body></html>");
+  slow.contentType = "text/html; charset=utf-8";
+  slow.delayBeforeHeaders = 20;
+  server.route("/slow.html", slow);
+  auto web = push(server.url("/slow.html"));
+  RunLoopDriver::advance(0.6);
+  ASSERT_TRUE(web->ixWebView()->isLoading());
+  ASSERT_TRUE(PHProgressHUD::isVisible());
+  host.drag({40, 300}, {220, 300}, 0.3);
+  RunLoopDriver::advance(0.6);
+  ASSERT_EQ(nav->viewControllers().size(), 1u);
+  EXPECT_FALSE(web->ixWebView()->isLoading());
+  expectSettled(*web);
+  server.releaseStalls();
+}
+
 TEST_F(WebPageTest, PullDownReloadsFromTheServerOnceTheUrlCacheIsEmptied) {
   auto& server = startScriptedServer();
   testsupport::Reply page;
