@@ -1,12 +1,16 @@
 #include "tests/app/ContentServiceFixture.h"
 
 #include <httplib.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include "app/service/ServiceConfig.h"
 #include "image/web/WIWebImageDownloader.h"
 #include "image/web/WIWebImageManager.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/files/UserDefaults.h"
 #include "platform/foundation/threads/RunLoopDriver.h"
 #include "platform/ui/host/Application.h"
 #include "platform/ui/view/Screen.h"
@@ -20,6 +24,12 @@ using widgets::PHProgressHUD;
 
 void ContentServiceTest::SetUp() {
   clock = fd::RunLoopDriver::useVirtualClock();
+  static int serial = 0;
+  defaultsDir_ = std::filesystem::temp_directory_path() /
+                 ("app_defaults_" + std::to_string(getpid()) + "_" + std::to_string(serial++));
+  std::filesystem::create_directories(defaultsDir_);
+  setenv("KD_DEFAULTS_PATH", (defaultsDir_ / "defaults.plist").c_str(), 1);
+  fd::UserDefaults::resetStandardUserDefaults();
   // Keep the client's diagnostic lines for the tests instead of the console.
   fd::setLogSink([log = log_, mutex = logMutex_](const fd::String& message) {
     std::lock_guard lock(*mutex);
@@ -56,6 +66,10 @@ void ContentServiceTest::TearDown() {
   if (service) service->stop();
   scripted.reset();
   fd::RunLoopDriver::reset();
+  unsetenv("KD_DEFAULTS_PATH");
+  fd::UserDefaults::resetStandardUserDefaults();
+  std::error_code ec;
+  std::filesystem::remove_all(defaultsDir_, ec);
 }
 
 sample::SampleServer& ContentServiceTest::startSampleService(sample::ServiceOptions options) {

@@ -5,6 +5,7 @@
 // log of what the display shows.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -51,6 +52,8 @@ class ContentServiceTest : public ::testing::Test {
   std::unique_ptr<testsupport::TestServer> scripted;
 
  private:
+  // User defaults of the test, so no test writes the user's own settings.
+  std::filesystem::path defaultsDir_;
   rt::Id token_;
   std::vector<std::string> errors_;
   size_t appearances_ = 0;
