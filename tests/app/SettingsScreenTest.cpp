@@ -9,6 +9,7 @@
 #include "app/cells/KDSetCell.h"
 #include "app/screens/KDAboutUsViewController.h"
 #include "app/screens/KDArticeFontSetViewController.h"
+#include "app/utilities/UserDefaults.h"
 #include "image/web/WIWebImageManager.h"
 #include "platform/foundation/net/CachedURLResponse.h"
 #include "platform/foundation/net/URL.h"
@@ -269,6 +270,45 @@ TEST_F(SettingsTest, FontAndAboutRowsOpenTheirScreens) {
   pump();
   EXPECT_EQ(finishRequest(), true);
   EXPECT_NE(std::dynamic_pointer_cast<app::KDAboutUsViewController>(top()), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// The tour's lines from the moment the home screen's settings button has pushed the list.
+const char* const kTourFromSettings = R"(shoot settings
+tap 187 89
+wait 1
+shoot settings-cleared
+tap 187 139
+wait 0.6
+shoot settings-font
+tap 187 189
+wait 0.6
+shoot settings-font-chosen
+tap 187 189
+wait 1.5
+shoot settings-about
+tap 35 42
+wait 0.6
+tap 35 42
+wait 0.6
+)";
+
+TEST_F(SettingsTest, TourTapsReachFontSizeAndAboutAndComeBack) {
+  startSampleService();
+  auto settings = openSettings();
+  settings->setCacheCleaner(freshCaches());
+  const char* artifacts = std::getenv("KD_ARTIFACT_DIR");
+  fs::path out = artifacts ? fs::path(artifacts) / "settings-tour" : home / "tour";
+  fs::create_directories(out);
+  std::string error;
+  ASSERT_TRUE(host.runScript(kTourFromSettings, out.string(), &error)) << error;
+  EXPECT_EQ(settings->sunString().utf8(), "清除成功!总共清除0 kb");
+  EXPECT_EQ(app::UserDefaults::stringRead("artice_font_str").value_or("").utf8(), "大号");
+  EXPECT_TRUE(fs::exists(out / "settings-about.png"));
+  EXPECT_EQ(nav->viewControllers().size(), 1u) << "both back buttons were hit";
 }
 
 }  // namespace
