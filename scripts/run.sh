@@ -18,13 +18,16 @@ bin="$top/build/release"
 export KD_BUNDLE_PATH="${KD_BUNDLE_PATH:-$top/resources}"
 # Command-line errors are the application's to report, before any service starts.
 "$bin/app/kdapp" --check-only "$@" >/dev/null 2>&1 || { "$bin/app/kdapp" "$@"; exit $?; }
-if [[ -n "${KD_CONTENT_HOST:-}" || " $* " == *" --content-host"* ]]; then
+if [[ -n "${KD_CONTENT_HOST:-}" || " $* " == *" --content-host"* || " $* " == *" --help "* || " $* " == *" -h "* ]]; then
   exec "$bin/app/kdapp" "$@"
 fi
 log=$(mktemp)
 "$bin/tools/sample-service" --port 0 >"$log" 2>&1 &
 service=$!
 trap 'kill $service 2>/dev/null || true; rm -f "$log"' EXIT
+# Interrupted or terminated, the script still leaves through the EXIT trap that stops the service.
+trap 'exit 130' INT
+trap 'exit 143' TERM
 host=""
 for _ in $(seq 100); do
   host=$(grep -o 'http://127\.0\.0\.1:[0-9]*' "$log" | head -1 || true)

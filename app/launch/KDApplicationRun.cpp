@@ -36,8 +36,9 @@ std::string freshShotFolder() {
 }
 
 // Log lines go to the file, and to the terminal too when asked; the file is opened once.
-void routeLog(const std::string& path, bool verbose) {
+bool routeLog(const std::string& path, bool verbose) {
   auto file = std::make_shared<std::ofstream>(path, std::ios::app);
+  if (!*file) return false;
   auto lock = std::make_shared<std::mutex>();
   fd::setLogSink([file, lock, verbose](const fd::String& message) {
     std::lock_guard guard(*lock);
@@ -45,6 +46,7 @@ void routeLog(const std::string& path, bool verbose) {
     file->flush();
     if (verbose) std::fprintf(stderr, "%s\n", message.utf8().c_str());
   });
+  return true;
 }
 
 }  // namespace
@@ -58,15 +60,29 @@ bool hasDisplay() {
 int runApplication(const KDLaunchOptions& options, const std::function<void(const std::string&)>& say,
                    KDRunReport* report) {
   if (!std::getenv("KD_APP_NAME")) setenv("KD_APP_NAME", kApplicationName, 1);
-  if (options.dataDir) {
-    std::filesystem::create_directories(*options.dataDir);
-    setenv("KD_HOME_OVERRIDE", std::filesystem::absolute(*options.dataDir).c_str(), 1);
-  }
+  // A folder that cannot be made is said before anything starts, not thrown.
   std::error_code ec;
-  for (const auto& dir : {fd::cachesDirectory(), fd::applicationSupportDirectory(), fd::configurationDirectory()})
+  if (options.dataDir) {
+    auto dir = std::filesystem::absolute(*options.dataDir, ec);
+    if (!ec) std::filesystem::create_directories(dir, ec);
+    if (ec || !std::filesystem::is_directory(dir)) {
+      say("kdapp: cannot make the data folder " + *options.dataDir + (ec ? ": " + ec.message() : ""));
+      return 1;
+    }
+    setenv("KD_HOME_OVERRIDE", dir.c_str(), 1);
+  }
+  for (const auto& dir : {fd::cachesDirectory(), fd::applicationSupportDirectory(), fd::configurationDirectory()}) {
     std::filesystem::create_directories(dir.utf8(), ec);
+    if (ec) {
+      say("kdapp: cannot make the folder " + dir.utf8() + ": " + ec.message());
+      return 1;
+    }
+  }
   std::string logPath = fd::applicationSupportDirectory().utf8() + "/kdapp.log";
-  routeLog(logPath, options.verbose);
+  if (!routeLog(logPath, options.verbose)) {
+    say("kdapp: cannot write the log file " + logPath);
+    return 1;
+  }
   say("log: " + logPath);
 
   auto& config = ServiceConfig::shared();

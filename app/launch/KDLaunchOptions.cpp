@@ -1,5 +1,6 @@
 #include "app/launch/KDLaunchOptions.h"
 
+#include <cstdlib>
 #include <map>
 
 namespace app {
@@ -67,11 +68,25 @@ std::optional<KDLaunchOptions> parseLaunchOptions(const std::vector<std::string>
     }
     *option->second = *inlineValue;
   }
-  for (auto* host : {&options.contentHost, &options.videoHost, &options.radioURL}) {
-    if (*host && !isHTTPURL(**host)) {
-      const char* name = host == &options.contentHost ? "--content-host"
-                         : host == &options.videoHost ? "--video-host" : "--radio-url";
-      *error = std::string(name) + ": not an http(s) URL: " + **host;
+  struct Host {
+    const std::optional<std::string>& given;
+    const char* option;
+    const char* variable;
+  } hosts[] = {{options.contentHost, "--content-host", "KD_CONTENT_HOST"},
+               {options.videoHost, "--video-host", "KD_VIDEO_HOST"},
+               {options.radioURL, "--radio-url", "KD_RADIO_URL"}};
+  for (const auto& host : hosts) {
+    if (host.given) {
+      if (!isHTTPURL(*host.given)) {
+        *error = std::string(host.option) + ": not an http(s) URL: " + *host.given;
+        return std::nullopt;
+      }
+      continue;
+    }
+    // A host from the environment is held to the same rule, before anything starts.
+    const char* value = std::getenv(host.variable);
+    if (value && *value && !isHTTPURL(value)) {
+      *error = std::string(host.variable) + ": not an http(s) URL: " + value;
       return std::nullopt;
     }
   }

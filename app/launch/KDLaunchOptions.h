@@ -20,7 +20,8 @@ struct KDLaunchOptions {
 
 /// Parses the arguments after the program name; on a bad command line answers nullopt with
 /// a message in `error` ("unknown option --x", "--content-host needs a value", "--content-host:
-/// not an http(s) URL: ftp://x").
+/// not an http(s) URL: ftp://x"). Hosts taken from the environment (KD_CONTENT_HOST,
+/// KD_VIDEO_HOST, KD_RADIO_URL) where the command line names none must be http(s) URLs too.
 std::optional<KDLaunchOptions> parseLaunchOptions(const std::vector<std::string>& args, std::string* error);
 
 /// True for "http://HOST..." or "https://HOST..." with a non-empty host.

@@ -2,9 +2,11 @@
 
 #include <cairo-pdf.h>
 #include <cairo.h>
+#include <sys/mman.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/foundation/values/Data.h"
@@ -110,6 +112,58 @@ Ref<Context> Context::createBitmap(void* data, size_t width, size_t height, size
   return ctx;
 }
 
+namespace {
+
+// Pixels of a store large enough to be mapped on its own: fresh pages are zero already, so a
+// store nobody draws into (a view with only a background colour) costs no page touched,
+// where a cleared heap block would touch every page of it.
+constexpr size_t kMappedStoreBytes = 256 * 1024;
+
+struct StorePixels {
+  void* bytes = nullptr;
+  size_t size = 0;
+  bool mapped = false;
+};
+
+const cairo_user_data_key_t kStorePixelsKey{};
+
+void releaseStorePixels(void* p) {
+  auto* pixels = static_cast<StorePixels*>(p);
+  if (pixels->mapped) munmap(pixels->bytes, pixels->size);
+  else std::free(pixels->bytes);
+  delete pixels;
+}
+
+// A cleared image surface whose pixels it owns; null when it cannot be had.
+cairo_surface_t* createZeroedImageSurface(cairo_format_t format, int width, int height) {
+  int stride = cairo_format_stride_for_width(format, width);
+  if (stride <= 0) return nullptr;
+  auto* pixels = new StorePixels;
+  pixels->size = static_cast<size_t>(stride) * static_cast<size_t>(height);
+  if (pixels->size >= kMappedStoreBytes) {
+    void* m = mmap(nullptr, pixels->size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    pixels->bytes = m == MAP_FAILED ? nullptr : m;
+    pixels->mapped = pixels->bytes != nullptr;
+  } else {
+    pixels->bytes = std::calloc(pixels->size, 1);
+  }
+  if (!pixels->bytes) {
+    delete pixels;
+    return nullptr;
+  }
+  cairo_surface_t* surface =
+      cairo_image_surface_create_for_data(static_cast<unsigned char*>(pixels->bytes), format, width, height, stride);
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
+      cairo_surface_set_user_data(surface, &kStorePixelsKey, pixels, releaseStorePixels) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    releaseStorePixels(pixels);
+    return nullptr;
+  }
+  return surface;
+}
+
+}  // namespace
+
 Ref<Context> Context::createForImage(Size size, bool opaque, double scale) {
   if (!(scale > 0)) scale = 1;
   if (!(size.width > 0) || !(size.height > 0)) return nullptr;
@@ -118,12 +172,9 @@ Ref<Context> Context::createForImage(Size size, bool opaque, double scale) {
   auto ctx = rt::make<Context>();
   ctx->kind_ = Kind::Image;
   ctx->opaque_ = opaque;
-  cairo_surface_t* surface = cairo_image_surface_create(opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32,
-                                                        static_cast<int>(pw), static_cast<int>(ph));
-  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(surface);
-    return nullptr;
-  }
+  cairo_surface_t* surface = createZeroedImageSurface(opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32,
+                                                      static_cast<int>(pw), static_cast<int>(ph));
+  if (!surface) return nullptr;
   ctx->format_.width = static_cast<size_t>(pw);
   ctx->format_.height = static_cast<size_t>(ph);
   ctx->format_.bytesPerRow = static_cast<size_t>(cairo_image_surface_get_stride(surface));

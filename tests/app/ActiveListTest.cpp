@@ -60,6 +60,12 @@ class ActiveListTest : public apptest::ContentServiceTest {
   static bool headerRefreshing(app::KDActiveListViewController& l) {
     return widgets::km_header(*l.contentView())->isRefreshing();
   }
+  /// Once a refresh ends the list rests at its top again, not pulled down by the header's strip.
+  static void expectAtTop(app::KDActiveListViewController& l) {
+    auto& table = *l.contentView();
+    EXPECT_EQ(table.contentOffset().y, -table.contentInset().top);
+    EXPECT_EQ(table.contentInset().top, 0);
+  }
   static Ref<widgets::KMRefreshFooter> attachedFooter(app::KDActiveListViewController& l) {
     auto footer = widgets::km_footer(*l.contentView());
     return footer && footer->superview() ? footer : nullptr;
@@ -98,6 +104,7 @@ TEST_F(ActiveListTest, PagesThroughAChannelOfTwentyFiveAndDropsTheFooterAtTheEnd
   EXPECT_EQ(list->contentView()->numberOfRowsInSection(0), 10);
   EXPECT_EQ(list->modelArray()[0]->docTitle.utf8(), (*articles)[0].docTitle);
   EXPECT_FALSE(headerRefreshing(*list));
+  expectAtTop(*list);
   EXPECT_EQ(list->paramsModel()->page, 2);
   EXPECT_EQ(list->paramsModel()->trs_id.utf8(), "11616");
   shoot("active-list-page1.png");
@@ -117,6 +124,7 @@ TEST_F(ActiveListTest, PagesThroughAChannelOfTwentyFiveAndDropsTheFooterAtTheEnd
   widgets::km_header(*list->contentView())->beginRefreshing();
   settle();
   EXPECT_EQ(list->modelArray().size(), 10u);
+  expectAtTop(*list);
   EXPECT_EQ(list->paramsModel()->page, 2);
   EXPECT_NE(attachedFooter(*list), nullptr);
   EXPECT_TRUE(shownErrors().empty());
@@ -172,6 +180,7 @@ TEST_F(ActiveListTest, FailingServiceShowsTheClientsMessageAndEndsEveryRefresh) 
     auto list = open("11623", "禾岚新闻", false);
     EXPECT_TRUE(list->modelArray().empty());
     EXPECT_FALSE(headerRefreshing(*list));
+    expectAtTop(*list);
     EXPECT_FALSE(shownErrors().empty());
     window->setRootViewController(nullptr);
   }

@@ -51,6 +51,7 @@ class ApplicationRunTest : public ::testing::Test {
 
   fs::path dir_;
   std::unique_ptr<sample::SampleServer> service_;
+  std::vector<std::pair<std::string, std::string>> saved_;  // environment to put back
 };
 
 TEST_F(ApplicationRunTest, HeadlessRunPlaysTheScriptIntoPNGsAndKeepsItsDataInTheDataFolder) {
@@ -63,7 +64,12 @@ TEST_F(ApplicationRunTest, HeadlessRunPlaysTheScriptIntoPNGsAndKeepsItsDataInThe
   options.script = writeScript("wait 1\nshoot welcome\ntap 320 40\nwait 0.5\nshoot home\n");
   std::vector<std::string> said;
   app::KDRunReport report;
-  ASSERT_EQ(app::runApplication(options, [&](const std::string& s) { said.push_back(s); }, &report), 0);
+  ::testing::internal::CaptureStderr();
+  int status = app::runApplication(options, [&](const std::string& s) { said.push_back(s); }, &report);
+  std::string terminal = ::testing::internal::GetCapturedStderr();
+  ASSERT_EQ(status, 0);
+  // Without --verbose the terminal hears none of the log.
+  EXPECT_EQ(terminal.find("content service"), std::string::npos) << terminal;
   EXPECT_TRUE(report.headless);
   EXPECT_EQ(report.outDir, *options.outDir);
   ASSERT_TRUE(fs::exists(dir_ / "shots" / "welcome.png"));
@@ -89,18 +95,58 @@ TEST_F(ApplicationRunTest, HeadlessRunPlaysTheScriptIntoPNGsAndKeepsItsDataInThe
   EXPECT_GT(red, 50);
 }
 
-TEST_F(ApplicationRunTest, ABadScriptIsRefusedBeforeTheApplicationStarts) {
+TEST_F(ApplicationRunTest, ABadScriptOrDataFolderIsRefusedBeforeTheApplicationStarts) {
+  std::ofstream(dir_ / "plain-file") << "x";
+  struct Case {
+    std::string script, dataDir;
+    int status;
+    std::string said;
+  } cases[] = {
+      {"shoot a\nfly 1\n", (dir_ / "data").string(), 2, "line 2"},
+      {"shoot a\n", (dir_ / "plain-file" / "data").string(), 1,
+       "kdapp: cannot make the data folder " + (dir_ / "plain-file" / "data").string()},
+  };
+  for (const auto& c : cases) {
+    app::KDLaunchOptions options;
+    options.headless = true;
+    options.dataDir = c.dataDir;
+    options.outDir = (dir_ / "shots").string();
+    options.script = writeScript(c.script);
+    std::vector<std::string> said;
+    EXPECT_EQ(app::runApplication(options, [&](const std::string& s) { said.push_back(s); }), c.status);
+    EXPECT_TRUE(ui::Application::sharedApplication()->windows().empty());
+    EXPECT_FALSE(fs::exists(dir_ / "shots" / "a.png"));
+    ASSERT_FALSE(said.empty());
+    EXPECT_NE(said.back().find(c.said), std::string::npos) << said.back();
+  }
+}
+
+TEST_F(ApplicationRunTest, WithoutADataFolderFilesGoUnderTheXDGFoldersAndVerboseCopiesTheLog) {
+  unsetenv("KD_HOME_OVERRIDE");
+  for (const char* name : {"XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
+    if (const char* old = std::getenv(name)) saved_.emplace_back(name, old);
+  setenv("XDG_CACHE_HOME", (dir_ / "cache").c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
+  setenv("XDG_DATA_HOME", (dir_ / "share").c_str(), 1);
   app::KDLaunchOptions options;
+  options.contentHost = startService();
+  options.videoHost = options.contentHost;
   options.headless = true;
-  options.dataDir = (dir_ / "data").string();
+  options.verbose = true;
   options.outDir = (dir_ / "shots").string();
-  options.script = writeScript("shoot a\nfly 1\n");
-  std::vector<std::string> said;
-  EXPECT_EQ(app::runApplication(options, [&](const std::string& s) { said.push_back(s); }), 2);
-  EXPECT_TRUE(ui::Application::sharedApplication()->windows().empty());
-  EXPECT_FALSE(fs::exists(dir_ / "shots" / "a.png"));
-  ASSERT_FALSE(said.empty());
-  EXPECT_NE(said.back().find("line 2"), std::string::npos) << said.back();
+  options.script = writeScript("shoot welcome\n");
+  app::KDRunReport report;
+  ::testing::internal::CaptureStderr();
+  int status = app::runApplication(options, [](const std::string&) {}, &report);
+  std::string terminal = ::testing::internal::GetCapturedStderr();
+  for (const char* name : {"XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) unsetenv(name);
+  for (const auto& [name, value] : saved_) setenv(name.c_str(), value.c_str(), 1);
+  ASSERT_EQ(status, 0);
+  EXPECT_EQ(report.logPath, (dir_ / "share" / "kestrel-district" / "kdapp.log").string());
+  EXPECT_TRUE(fs::is_directory(dir_ / "cache" / "kestrel-district"));
+  EXPECT_TRUE(fs::is_directory(dir_ / "config" / "kestrel-district"));
+  EXPECT_TRUE(fs::exists(dir_ / "shots" / "welcome.png"));
+  EXPECT_NE(terminal.find("content service " + *options.contentHost), std::string::npos) << terminal;
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "app/launch/KDLaunchOptions.h"
 #include "app/service/ServiceConfig.h"
 
@@ -37,6 +39,30 @@ TEST(LaunchOptions, BadCommandLinesAreRefusedWithAClearMessage) {
   for (const auto& c : cases) {
     std::string error;
     EXPECT_FALSE(parseLaunchOptions(c.args, &error)) << c.args[0];
+    EXPECT_EQ(error, c.message);
+  }
+}
+
+TEST(LaunchOptions, HostsFromTheEnvironmentAreHeldToTheSameRuleUnlessTheCommandLineNamesOne) {
+  struct Case {
+    const char* variable;
+    const char* value;
+    std::vector<std::string> args;
+    std::string message;  // empty: accepted
+  } cases[] = {
+      {"KD_CONTENT_HOST", "ftp://h", {}, "KD_CONTENT_HOST: not an http(s) URL: ftp://h"},
+      {"KD_VIDEO_HOST", "127.0.0.1:80", {"--headless"}, "KD_VIDEO_HOST: not an http(s) URL: 127.0.0.1:80"},
+      {"KD_RADIO_URL", "file:///etc/passwd", {}, "KD_RADIO_URL: not an http(s) URL: file:///etc/passwd"},
+      {"KD_CONTENT_HOST", "ftp://h", {"--content-host=http://127.0.0.1:9"}, ""},
+      {"KD_CONTENT_HOST", "https://127.0.0.1:8443", {}, ""},
+      {"KD_VIDEO_HOST", "", {}, ""},  // empty is unset
+  };
+  for (const auto& c : cases) {
+    setenv(c.variable, c.value, 1);
+    std::string error;
+    auto o = parseLaunchOptions(c.args, &error);
+    unsetenv(c.variable);
+    EXPECT_EQ(o.has_value(), c.message.empty()) << c.variable << "=" << c.value;
     EXPECT_EQ(error, c.message);
   }
 }

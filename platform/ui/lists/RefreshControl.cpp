@@ -97,12 +97,14 @@ void RefreshControl::reveal(bool on) {
   double want = on ? kHeight : 0;
   if (want == insetAdded_) return;
   gfx::EdgeInsets in = s->contentInset();
+  double newTop = -(in.top + want - insetAdded_);
+  // Slide the strip away when the list is at rest showing it; a finger keeps its grip. The
+  // slide starts before the inset shrinks, or the scroll view would snap the content back.
+  if (!on && !s->isDragging() && s->contentOffset().y < newTop)
+    s->setContentOffset({s->contentOffset().x, newTop}, true);
   in.top += want - insetAdded_;
   insetAdded_ = want;
   s->setContentInset(in);
-  // Slide the strip away when the list is at rest showing it; a finger keeps its grip.
-  if (!on && !s->isDragging() && s->contentOffset().y < s->minimumContentOffset().y)
-    s->setContentOffset({s->contentOffset().x, s->minimumContentOffset().y}, true);
 }
 
 void RefreshControl::beginRefreshing() {

@@ -155,6 +155,14 @@ void ScrollView::setContentSize(gfx::Size size) {
 
 void ScrollView::setContentInset(gfx::EdgeInsets inset) {
   notifying(*this, "contentInset", [&] { contentInset_ = inset; });
+  // Content at rest never stays outside the new limits (a refresh header that gives its inset
+  // back would leave the list pulled down). A finger, a fling or an animation already in
+  // flight decide where the content goes themselves. Inside an animation block the move
+  // animates with the inset.
+  if (!dragging_ && !zooming_ && motion_ == Motion::None) {
+    gfx::Point off = contentOffset(), in = clampedOffset(off);
+    if (!(in == off)) applyOffset(in);
+  }
   updateIndicators();
 }
 

@@ -99,7 +99,14 @@ TEST_F(RefreshTest, HeaderRefreshesOnARealDragAndRecordsTheTimeWhenItEnds) {
   ASSERT_TRUE(stored);
   EXPECT_LT(std::fabs(stored->timeIntervalSinceNow()), 5);
   EXPECT_EQ(table->contentInset().top, 0);
+  // The list slides back up with the inset instead of staying pulled down by the header.
+  EXPECT_EQ(table->contentOffset().y, 0);
+  auto hide = table->layer()->animationForKey("bounds");
+  ASSERT_TRUE(hide);
+  EXPECT_DOUBLE_EQ(hide->duration(), 0.4);
   advance(0.45);
+  EXPECT_EQ(table->contentOffset().y, 0);
+  EXPECT_FALSE(table->layer()->animationForKey("bounds"));
   EXPECT_EQ(header->pullingPercent(), 0);
   EXPECT_FALSE(header->loadingView()->isAnimating());
   EXPECT_FALSE(header->arrowView()->isHidden());

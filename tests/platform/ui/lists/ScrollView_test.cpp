@@ -11,6 +11,7 @@
 #include "platform/foundation/values/ValueBox.h"
 #include "platform/ui/host/Application.h"
 #include "platform/ui/controls/Button.h"
+#include "platform/ui/layer/Animation.h"
 #include "platform/ui/layer/Layer.h"
 #include "platform/ui/lists/ScrollPhysics.h"
 #include "platform/ui/lists/ScrollView.h"
@@ -251,6 +252,64 @@ TEST_F(ScrollViewTest, BounceSettlesAgainstAnInsetThatGrowsDuringIt) {
   }
   EXPECT_FALSE(scroll->isDecelerating());
   EXPECT_EQ(scroll->contentOffset().y, -54);
+}
+
+TEST_F(ScrollViewTest, AnInsetThatShrinksBringsContentAtRestBackInsideTheLimits) {
+  // Content 2000 high in 480: offsets rest in [-top, 1520 + bottom].
+  struct Case {
+    gfx::EdgeInsets before, after;
+    double offset, expected;
+  } cases[] = {
+      {{54, 0, 0, 0}, {0, 0, 0, 0}, -54, 0},          // a refresh header gives its strip back
+      {{64, 0, 0, 0}, {10, 0, 0, 0}, -64, -10},       // down to an inset of the screen's own
+      {{0, 0, 44, 0}, {0, 0, 0, 0}, 1564, 1520},      // a footer below the end does the same
+      {{54, 0, 0, 0}, {0, 0, 0, 0}, 300, 300},        // inside the limits: untouched
+      {{0, 0, 0, 0}, {54, 0, 0, 0}, 0, 0},            // a growing inset moves nothing in range
+  };
+  for (const auto& c : cases) {
+    scroll->setContentInset(c.before);
+    scroll->setContentOffset({0, c.offset});
+    recorder->scrolls = 0;
+    scroll->setContentInset(c.after);
+    EXPECT_EQ(scroll->contentOffset().y, c.expected) << c.offset;
+    EXPECT_EQ(recorder->scrolls, c.offset == c.expected ? 0 : 1) << c.offset;
+  }
+
+  // Inside an animation block the content slides back along with the inset.
+  scroll->setContentInset({54, 0, 0, 0});
+  scroll->setContentOffset({0, -54});
+  ViewAnimation::animate(0.4, [&] { scroll->setContentInset(gfx::EdgeInsetsZero); });
+  EXPECT_EQ(scroll->contentOffset().y, 0);
+  auto slide = scroll->layer()->animationForKey(rt::String("bounds"));
+  ASSERT_NE(slide, nullptr);
+  EXPECT_DOUBLE_EQ(slide->duration(), 0.4);
+}
+
+TEST_F(ScrollViewTest, AFingerOrAFlingKeepsTheContentWhenTheInsetShrinks) {
+  // Under a finger the content stays where the finger holds it; the release bounces it in.
+  scroll->setContentInset({54, 0, 0, 0});
+  scroll->setContentOffset({0, -54});
+  scroll->simulateDragBegan();
+  scroll->simulateDragChanged({0, 10});
+  double held = scroll->contentOffset().y;
+  EXPECT_LT(held, -54);
+  scroll->setContentInset(gfx::EdgeInsetsZero);
+  EXPECT_EQ(scroll->contentOffset().y, held);
+  scroll->simulateDragEnded({0, 0});
+  settle();
+  EXPECT_EQ(scroll->contentOffset().y, 0);
+
+  // A bounce in flight is not cut short: it goes on to the new edge.
+  scroll->setContentInset({54, 0, 0, 0});
+  drag({0, 200}, {0, 0});
+  ASSERT_TRUE(scroll->isDecelerating());
+  fd::RunLoopDriver::advance(1.0 / 60);
+  double during = scroll->contentOffset().y;
+  scroll->setContentInset(gfx::EdgeInsetsZero);
+  EXPECT_EQ(scroll->contentOffset().y, during);
+  EXPECT_TRUE(scroll->isDecelerating());
+  settle();
+  EXPECT_EQ(scroll->contentOffset().y, 0);
 }
 
 TEST_F(ScrollViewTest, FlickIntoTheEndOvershootsAndComesBack) {
