@@ -222,6 +222,9 @@ TEST_F(TravelTabTest, EveryKindOfTapPushesItsScreen) {
     ASSERT_NE(scenic, nullptr);
     EXPECT_EQ(scenic->model()->trs_channel_id.utf8(), s == 1 ? "11616" : "11617");
     EXPECT_EQ(scenic->model()->title.utf8(), s == 1 ? "景点" : "美食");
+    // Pushed, the list loads its first page at once.
+    settle([scenic] { return !scenic->modelArray().empty(); });
+    EXPECT_EQ(scenic->modelArray().size(), 10u);
     back(*nav);
   }
 
