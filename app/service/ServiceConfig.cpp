@@ -26,6 +26,8 @@ ServiceConfig::ServiceConfig() {
   // The radio page defaults to the one the content host serves.
   radioFollowsContent_ = radio.isEmpty();
   radioURL_ = radioFollowsContent_ ? contentHost_ + "/web/radio.html" : radio;
+  rt::String site = environmentValue("KD_WEBSITE_HOST");
+  if (!site.isEmpty()) webSiteHost_ = normalizedHost(site);
 }
 
 rt::String ServiceConfig::normalizedHost(const rt::String& host) {
@@ -67,6 +69,17 @@ void ServiceConfig::setRadioURL(const rt::String& url) {
   std::lock_guard lock(mutex_);
   radioURL_ = url.trimmed();
   radioFollowsContent_ = false;
+}
+
+rt::String ServiceConfig::webSiteBaseURL() const {
+  std::lock_guard lock(mutex_);
+  return (webSiteHost_.isEmpty() ? contentHost_ : webSiteHost_) + "/";
+}
+
+void ServiceConfig::setWebSiteHost(const rt::String& host) {
+  rt::String value = normalizedHost(host);
+  std::lock_guard lock(mutex_);
+  webSiteHost_ = value;
 }
 
 rt::String ServiceConfig::contentBaseURL() const { return contentHost() + "/api.php/"; }

@@ -1,7 +1,8 @@
 #pragma once
 // Where the application's remote services live: the content service host, the video list
-// service host and the radio page. Read once from the environment (KD_CONTENT_HOST,
-// KD_VIDEO_HOST, KD_RADIO_URL); the app runner and tests may override them with the setters.
+// service host, the radio page and the web site that old picture addresses point into. Read
+// once from the environment (KD_CONTENT_HOST, KD_VIDEO_HOST, KD_RADIO_URL, KD_WEBSITE_HOST);
+// the app runner and tests may override them with the setters.
 // Unset values point at the bundled sample service on its default port.
 #include <mutex>
 
@@ -24,6 +25,10 @@ class ServiceConfig {
   void setContentHost(const rt::String& host);
   void setVideoHost(const rt::String& host);
   void setRadioURL(const rt::String& url);
+  /// "http://host/": where pictures stored under "/Uploads/Guanwang/" are served from. Until
+  /// one is set it is the content host's.
+  rt::String webSiteBaseURL() const;
+  void setWebSiteHost(const rt::String& host);
 
   /// The content service's base: the content host followed by "/api.php/".
   rt::String contentBaseURL() const;
@@ -41,6 +46,7 @@ class ServiceConfig {
   rt::String radioURL_;
   // Until a radio page is named, it is the content host's and moves with it.
   bool radioFollowsContent_ = true;
+  rt::String webSiteHost_;  // empty: the content host
 };
 
 }  // namespace app

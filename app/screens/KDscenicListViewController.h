@@ -1,0 +1,62 @@
+#pragma once
+// The sights or the food list of the travel guide: the articles of one channel, ten a page,
+// each with a picture, a badge and a place line; a row opens the article with its place shown.
+// Pull-down reloads page 1, the footer (present while more pages remain) appends.
+#include <vector>
+
+#include "app/models/KDAPPListModel.h"
+#include "app/models/KDAppChannelParamsModel.h"
+#include "app/models/KDAppchannelModel.h"
+#include "app/shell/BaseViewController.h"
+#include "app/shell/KDTopBar.h"
+#include "platform/ui/lists/TableView.h"
+
+namespace app {
+
+class KDscenicListViewController : public BaseViewController,
+                                   public ui::TableViewDataSource,
+                                   public ui::TableViewDelegate {
+  RT_CLASS(KDscenicListViewController, BaseViewController)
+ public:
+  static constexpr int64_t kPageSize = 10;
+
+  void init() {}
+  void viewDidLoad() override;
+
+  void pulldown();
+  void pullUp();
+  void refreshData();
+  void setRefreshHeadGroupbox(ui::TableView& table);
+  void setRefreshFootGroupbox(ui::TableView& table);
+
+  int64_t tableViewNumberOfRowsInSection(ui::TableView& tv, int64_t section) override;
+  Ref<ui::TableViewCell> tableViewCellForRowAtIndexPath(ui::TableView& tv,
+                                                        const Ref<fd::IndexPath>& indexPath) override;
+  void tableViewDidSelectRowAtIndexPath(ui::TableView& tv, const Ref<fd::IndexPath>& indexPath) override;
+  std::optional<double> tableViewHeightForRowAtIndexPath(ui::TableView& tv,
+                                                         const Ref<fd::IndexPath>& indexPath) override;
+  std::optional<double> tableViewHeightForHeaderInSection(ui::TableView& tv, int64_t section) override;
+  std::optional<double> tableViewHeightForFooterInSection(ui::TableView& tv, int64_t section) override;
+
+  /// The channel to list and the title; set before the screen is pushed.
+  const Ref<KDAppchannelModel>& model() const { return model_; }
+  void setModel(const Ref<KDAppchannelModel>& model) { model_ = model; }
+
+  const std::vector<Ref<KDAPPListModel>>& modelArray() const { return modelArray_; }
+  const Ref<KDAppChannelParamsModel>& paramsModel() const { return paramsModel_; }
+  const Ref<ui::TableView>& contentView() const { return contentView_; }
+  const KDTopBar& topBar() const { return topBar_; }
+
+ private:
+  void loaded(const std::vector<Ref<KDAPPListModel>>& items);
+  void endRefreshing();
+
+  Ref<KDAppchannelModel> model_;
+  std::vector<Ref<KDAPPListModel>> modelArray_;
+  Ref<KDAppChannelParamsModel> paramsModel_;
+  Ref<ui::TableView> contentView_;
+  KDTopBar topBar_;
+  bool isPullUp_ = false;
+};
+
+}  // namespace app
