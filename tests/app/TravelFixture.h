@@ -38,7 +38,9 @@ class TravelTest : public ContentServiceTest {
     host.renderFrame();
     fd::RunLoopDriver::advance(1);
     EXPECT_TRUE(finishRequest(60));
-    if (done) EXPECT_TRUE(fd::RunLoopDriver::runUntil(done, 60));
+    if (done) {
+      EXPECT_TRUE(fd::RunLoopDriver::runUntil(done, 60));
+    }
     for (int i = 0; i < 20; ++i) {
       fd::RunLoopDriver::advance(0.1);
       host.renderFrame();

@@ -117,6 +117,16 @@ bool HeadlessHost::shoot(const std::string& path, std::string* error) {
   return true;
 }
 
+void HeadlessHost::waitDrawing(double seconds) {
+  // A window keeps drawing while time passes; a played script must too, or a screen that starts
+  // its work on its first drawn frame would sit idle until the next shot.
+  constexpr double kFrame = 1.0 / 60;
+  for (double left = seconds; left > 1e-9; left -= kFrame) {
+    wait(std::min(kFrame, left));
+    renderFrame();
+  }
+}
+
 bool HeadlessHost::runScript(const std::string& text, const std::string& outputDir, std::string* error) {
   std::vector<HostScriptStep> steps;
   if (!parseHostScript(text, &steps, error)) return false;
@@ -126,7 +136,7 @@ bool HeadlessHost::runScript(const std::string& text, const std::string& outputD
     switch (s.kind) {
       case HostScriptStep::Kind::Tap: tap({s.args[0], s.args[1]}); break;
       case HostScriptStep::Kind::Drag: drag({s.args[0], s.args[1]}, {s.args[2], s.args[3]}, s.args[4]); break;
-      case HostScriptStep::Kind::Wait: wait(s.args[0]); break;
+      case HostScriptStep::Kind::Wait: waitDrawing(s.args[0]); break;
       case HostScriptStep::Kind::Shoot:
         if (!shoot((std::filesystem::path(outputDir) / (s.name + ".png")).string(), error)) return false;
         break;

@@ -66,6 +66,8 @@ class HeadlessHost : public Host {
   /// Plays a script, writing "NAME.png" into `outputDir` for every shoot; the whole script
   /// is checked before anything runs.
   bool runScript(const std::string& text, const std::string& outputDir, std::string* error);
+  /// Lets `seconds` pass, drawing a frame every sixtieth of a second as a window would.
+  void waitDrawing(double seconds);
 };
 
 }  // namespace ui

@@ -39,6 +39,15 @@ class Tile : public View {
 };
 RT_IMPLEMENT(Tile) {}
 
+// Counts the times it is drawn.
+class Sketch : public View {
+  RT_CLASS(Sketch, View)
+ public:
+  void drawRect(gfx::Rect) override { ++draws; }
+  int draws = 0;
+};
+RT_IMPLEMENT(Sketch) {}
+
 struct Demo {
   Ref<Window> window;
   Ref<Tile> tile;
@@ -131,6 +140,18 @@ TEST_F(HostTest, HeadlessRunsAScriptAndWritesFrames) {
   EXPECT_FALSE(fs::exists(dir_ / "first.png"));
   EXPECT_NE(error.find("line 2"), std::string::npos);
   EXPECT_FALSE(host.shoot("/nonexistent-dir/x.png", &error));
+}
+
+TEST_F(HostTest, AScriptsWaitDrawsFramesAsAWindowWould) {
+  auto screen = rt::make<Screen>(gfx::Size{100, 120}, 2);
+  Demo d = demoTree({100, 120});
+  auto sketch = rt::make<Sketch>(gfx::Rect{{0, 0}, {20, 20}});
+  d.window->addSubview(sketch);
+  HeadlessHost host(screen);
+  host.setWindowSource([&] { return std::vector<Ref<Window>>{d.window}; });
+  std::string error;
+  ASSERT_TRUE(host.runScript("wait 0.1\n", dir_.string(), &error)) << error;
+  EXPECT_GE(sketch->draws, 1);
 }
 
 // A private X server for the window host, pointed to by DISPLAY while it lives.
