@@ -58,6 +58,8 @@ class VideoAndMusicTest : public apptest::ContentServiceTest {
 
   /// The tab's root in its navigation controller, with the first list loaded.
   Ref<KDVideoAndMusicViewController> open() {
+    // Other tests name radio pages of their own; this one is the sample service's.
+    if (service) app::ServiceConfig::shared().setRadioURL(service->baseURL() + "/web/radio.html");
     auto screen = rt::make<KDVideoAndMusicViewController>();
     auto nav = rt::make<app::QPNavigationController>(std::static_pointer_cast<ui::ViewController>(screen));
     window->setRootViewController(nav);
@@ -180,7 +182,6 @@ TEST_F(VideoAndMusicTest, ChannelBarSwapsTheSharedListAndStartsEachCategoryAfres
   ASSERT_TRUE(radio && radio->request());
   EXPECT_EQ(radio->request()->timeoutInterval(), KDVideoAndMusicViewController::kRadioTimeout);
   EXPECT_EQ(radio->request()->URL()->absoluteString(), app::ServiceConfig::shared().radioURL());
-  EXPECT_EQ(app::ServiceConfig::shared().radioURL().utf8(), service->baseURL() + "/web/radio.html");
   EXPECT_TRUE(shownErrors().empty());
 }
 
