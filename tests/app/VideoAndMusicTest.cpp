@@ -389,4 +389,28 @@ TEST_F(VideoAndMusicTest, WebPlayerWithABadAddressStaysBlackAndGoesBack) {
   }
 }
 
+TEST_F(VideoAndMusicTest, AnEmptyFirstPageEmptiesTheListAndTakesTheFooterAway) {
+  startSampleService();
+  auto screen = open();
+  ASSERT_EQ(screen->modelArray().size(), 10u);
+  auto table = screen->videoTable(0);
+  ASSERT_NE(attachedFooter(*table), nullptr);
+
+  startScriptedServer();
+  testsupport::Reply empty;
+  empty.contentType = "application/json";
+  empty.body = R"({"rows":[],"page":{"currPage":1,"totalPage":0,"pageSize":10}})";
+  scripted->route("/mas/front/appList.jsp", empty);
+  // The news page shown again: category "1" from page 1.
+  screen->rootScrollViewDidSelectAtIndex(*screen->cursor()->rootScrollView(), 0);
+  settle();
+  EXPECT_TRUE(screen->modelArray().empty());
+  EXPECT_EQ(table->numberOfRowsInSection(0), 0);
+  EXPECT_EQ(attachedFooter(*table), nullptr);
+  auto hud = widgets::PHProgressHUD::sharedView();
+  EXPECT_FALSE(hud->superview() && hud->alpha() > 0) << "the loading display is dismissed";
+  EXPECT_TRUE(shownErrors().empty());
+  ASSERT_EQ(scripted->requestCount(), 1u);
+}
+
 }  // namespace
