@@ -237,7 +237,7 @@ fd::String KDRequest::rewrittenStreamURL(const fd::String& address) {
 }
 
 void KDRequest::getVideoList(const Ref<KDVideoParamsModel>& params, PageInfoBlock pageInfo,
-                             ListSuccess<KDAPPVideoModel> success, ErrorFailure) {
+                             ListSuccess<KDAPPVideoModel> success, ErrorFailure failure) {
   Request::getVide(
       ServiceConfig::shared().videoListURL(), formOf(params.get()),
       [pageInfo = std::move(pageInfo), success = std::move(success)](const rt::Id& answer) {
@@ -250,9 +250,11 @@ void KDRequest::getVideoList(const Ref<KDVideoParamsModel>& params, PageInfoBloc
         page->total_page = textOf(valueAt(pageValue, "totalPage"));
         if (pageInfo) pageInfo(page);
       },
-      [](const Ref<fd::Error>& error) {
+      [failure = std::move(failure)](const Ref<fd::Error>& error) {
         fd::NSLog("%s(%d): error  %@", __func__, __LINE__, describe(error));
         showError(KDRequest::kNetworkErrorMessage);
+        // After the message, so the screen can end its loading state.
+        if (failure) failure(error);
       });
 }
 

@@ -60,8 +60,8 @@ class KDRequest {
   /// "App/about_us": the "data" value as it came; a refusal calls and shows nothing.
   static void getAboutusSuccess(ValueSuccess success, Failure failure);
   /// The video list service (unsigned GET): success with the videos, whose stream addresses
-  /// are rewritten to the MP4 800k form, then the page block. A transport failure is only
-  /// shown; `failure` is never called.
+  /// are rewritten to the MP4 800k form, then the page block. A transport failure is shown,
+  /// then handed to `failure`.
   static void getVideoList(const Ref<KDVideoParamsModel>& params, PageInfoBlock pageInfo,
                            ListSuccess<KDAPPVideoModel> success, ErrorFailure failure);
 

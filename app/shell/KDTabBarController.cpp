@@ -2,6 +2,7 @@
 
 #include "app/categories/Color+Category.h"
 #include "app/screens/KDTourismViewController.h"
+#include "app/screens/KDVideoAndMusicViewController.h"
 #include "app/shell/KDEmptyTabViewController.h"
 #include "app/shell/QPNavigationController.h"
 #include "platform/foundation/values/Dictionary.h"
@@ -44,6 +45,7 @@ Ref<gfx::Image> original(const char* name) {
 // Each tab's root screen; a tab whose screens are not built yet shows an empty page.
 Ref<ui::ViewController> rootScreen(size_t index, const char* title) {
   switch (index) {
+    case 1: return rt::make<KDVideoAndMusicViewController>();
     case 2: return rt::make<KDTourismViewController>();
     default:
       return rt::make<KDEmptyTabViewController>(fd::String(title));

@@ -259,16 +259,18 @@ TEST_F(ContentServiceTest, TransportFailuresShowTheNetworkError) {
   EXPECT_EQ(failures, std::vector<std::string>{kNetworkError});
   EXPECT_EQ(shownErrors(), std::vector<std::string>{kNetworkError});
 
-  // The video list shows the error but never calls its failure block.
+  // The video list shows the error, then hands it to the failure block alone.
   bool called = false;
+  Ref<fd::Error> videoError;
   auto params = rt::make<app::KDVideoParamsModel>();
   params->id = "8";
   params->pageNo = 1;
   KDRequest::getVideoList(
       params, [&](const auto&) { called = true; }, [&](const auto&) { called = true; },
-      [&](const Ref<fd::Error>&) { called = true; });
+      [&](const Ref<fd::Error>& error) { videoError = error; });
   ASSERT_TRUE(finishRequest());
   EXPECT_FALSE(called);
+  EXPECT_TRUE(videoError);
   EXPECT_EQ(shownErrors(), (std::vector<std::string>{kNetworkError, kNetworkError}));
 
   // Nobody listening at all.
