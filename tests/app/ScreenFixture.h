@@ -24,6 +24,9 @@ class ScreenTest : public ContentServiceTest {
  protected:
   void TearDown() override {
     if (monitoring_) {
+      // The shared monitor keeps its last status; leave it reachable for whatever runs next
+      // in this process.
+      reachability(sys::kReachabilityFlagsReachable, net::NKNetworkReachabilityStatus::ReachableViaWiFi);
       net::NKNetworkReachabilityManager::sharedManager()->stopMonitoring();
       sys::Reachability::clearInjectedFlags();
     }
