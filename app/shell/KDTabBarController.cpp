@@ -1,6 +1,7 @@
 #include "app/shell/KDTabBarController.h"
 
 #include "app/categories/Color+Category.h"
+#include "app/screens/KDMagazineViewController.h"
 #include "app/screens/KDTourismViewController.h"
 #include "app/screens/KDVideoAndMusicViewController.h"
 #include "app/shell/KDEmptyTabViewController.h"
@@ -47,6 +48,7 @@ Ref<ui::ViewController> rootScreen(size_t index, const char* title) {
   switch (index) {
     case 1: return rt::make<KDVideoAndMusicViewController>();
     case 2: return rt::make<KDTourismViewController>();
+    case 3: return rt::make<KDMagazineViewController>();
     default:
       return rt::make<KDEmptyTabViewController>(fd::String(title));
   }
