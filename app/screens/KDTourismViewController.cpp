@@ -2,6 +2,7 @@
 
 #include "app/categories/Color+Category.h"
 #include "app/cells/KDTourismCell.h"
+#include "app/screens/KDShadowViewController.h"
 #include "app/service/KDRequest.h"
 #include "app/shell/KDTopBar.h"
 #include "app/utilities/QPUitools.h"
@@ -83,7 +84,13 @@ void KDTourismViewController::setTableViewHeadView() {
   cycleScrollView_->setPageControlStyle(widgets::WIPageControlStyleSystem);
   cycleScrollView_->setPlaceholderImage(gfx::Image::imageNamed("placeimage"));
   cycleScrollView_->setAutoScrollTimeInterval(5);
+  cycleScrollView_->setDelegate(Weak<widgets::WICycleScrollViewDelegate>(
+      std::static_pointer_cast<KDTourismViewController>(self())));
   header->addSubview(cycleScrollView_);
+}
+
+void KDTourismViewController::cycleScrollViewDidSelectItemAtIndex(widgets::WICycleScrollView&, int64_t) {
+  if (auto nav = navigationController()) nav->pushViewController(rt::make<KDShadowViewController>(), true);
 }
 
 void KDTourismViewController::setRefreshHeadGroupbox(ui::TableView& table) {

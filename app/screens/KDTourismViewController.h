@@ -16,7 +16,8 @@ namespace app {
 
 class KDTourismViewController : public BaseViewController,
                                 public ui::TableViewDataSource,
-                                public ui::TableViewDelegate {
+                                public ui::TableViewDelegate,
+                                public widgets::WICycleScrollViewDelegate {
   RT_CLASS(KDTourismViewController, BaseViewController)
  public:
   static constexpr int64_t kSections = 5;
@@ -32,6 +33,8 @@ class KDTourismViewController : public BaseViewController,
   void setRefreshHeadGroupbox(ui::TableView& table);
   void refreshData();
   void getBanner();
+  /// Any banner opens the gallery.
+  void cycleScrollViewDidSelectItemAtIndex(widgets::WICycleScrollView& view, int64_t index) override;
 
   /// The section's title ("概况", "景点", "美食", "导航", "人文历史").
   static fd::String sectionTitle(int64_t section);

@@ -17,6 +17,7 @@
 #include "platform/foundation/values/IndexPath.h"
 #include "platform/ui/view/Screen.h"
 #include "tests/app/TravelFixture.h"
+#include "app/screens/KDShadowViewController.h"
 #include "tools/sample-service/service/Catalog.h"
 #include "widgets/refresh/KMRefreshHeader.h"
 #include "widgets/refresh/ScrollView+KMRefresh.h"
@@ -233,6 +234,13 @@ TEST_F(TravelTabTest, EveryKindOfTapPushesItsScreen) {
   ASSERT_NE(r, nullptr);
   r->collectionViewDidSelectItemAtIndexPath(*r->collectionview(), fd::IndexPath::indexPathForItem(40, 0));
   EXPECT_EQ(nav->viewControllers().size(), 1u);
+
+  // Whatever banner is tapped, the gallery opens.
+  tab->contentView()->setContentOffset({0, 0}, false);
+  window->layoutIfNeeded();
+  host.renderFrame();
+  tapView(*tab->cycleScrollView());
+  EXPECT_NE(std::dynamic_pointer_cast<app::KDShadowViewController>(pushed()), nullptr);
   EXPECT_TRUE(shownErrors().empty());
 }
 
