@@ -1,6 +1,7 @@
 #include "app/shell/KDTabBarController.h"
 
 #include "app/categories/Color+Category.h"
+#include "app/screens/KDHomeViewController.h"
 #include "app/shell/KDEmptyTabViewController.h"
 #include "app/shell/QPNavigationController.h"
 #include "platform/foundation/values/Dictionary.h"
@@ -43,6 +44,8 @@ Ref<gfx::Image> original(const char* name) {
 // Each tab's root screen; a tab whose screens are not built yet shows an empty page.
 Ref<ui::ViewController> rootScreen(size_t index, const char* title) {
   switch (index) {
+    case 0:
+      return rt::make<KDHomeViewController>();
     default:
       return rt::make<KDEmptyTabViewController>(fd::String(title));
   }
