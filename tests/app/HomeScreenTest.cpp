@@ -396,8 +396,12 @@ TEST_F(HomeScreenTest, TapsOpenTheRightScreenWithItsProperties) {
   ASSERT_NE(channel, nullptr);
   EXPECT_EQ(channel->model(), home->activityArray()[0]);
   home->cycleScrollViewDidSelectItemAtIndex(c3, 5);
-  EXPECT_NE(rt::as<app::KDActivitListViewController>(takePushed()), nullptr);
-  finishRequest(30);  // the list's own load
+  settle();
+  auto all = rt::as<app::KDActivitListViewController>(nav->topViewController());
+  ASSERT_NE(all, nullptr);
+  EXPECT_EQ(all->modelArray().size(), 7u);  // loads as soon as it is shown
+  EXPECT_EQ(all->contentView()->numberOfRowsInSection(0), 7);
+  EXPECT_EQ(takePushed(), all);
 
   // Indexes past the lists (a carousel showing more than the lists hold) open nothing.
   for (int64_t index : {-1, 7, 99}) {
