@@ -1,6 +1,7 @@
 #include "app/shell/KDTabBarController.h"
 
 #include "app/categories/Color+Category.h"
+#include "app/screens/KDHomeViewController.h"
 #include "app/screens/KDMagazineViewController.h"
 #include "app/screens/KDTourismViewController.h"
 #include "app/screens/KDVideoAndMusicViewController.h"
@@ -46,6 +47,8 @@ Ref<gfx::Image> original(const char* name) {
 // Each tab's root screen; a tab whose screens are not built yet shows an empty page.
 Ref<ui::ViewController> rootScreen(size_t index, const char* title) {
   switch (index) {
+    case 0:
+      return rt::make<KDHomeViewController>();
     case 1: return rt::make<KDVideoAndMusicViewController>();
     case 2: return rt::make<KDTourismViewController>();
     case 3: return rt::make<KDMagazineViewController>();

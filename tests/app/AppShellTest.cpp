@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/AppDelegate.h"
+#include "app/screens/KDHomeViewController.h"
 #include "app/screens/KDWelcomeViewController.h"
 #include "app/shell/KDTabBarController.h"
 #include "app/shell/QPNavigationController.h"
@@ -131,6 +132,15 @@ class NavigationShellTest : public AppShellTest {
     ASSERT_NE(tabs(), nullptr);
     nav = std::dynamic_pointer_cast<app::QPNavigationController>(tabs()->viewControllers()[0]);
     ASSERT_NE(nav, nullptr);
+    // The first tab's home screen starts its loads; they end here, or one of them ending in
+    // the next test would switch the activity indicator off under that test's request.
+    auto home = std::dynamic_pointer_cast<app::KDHomeViewController>(nav->topViewController());
+    ASSERT_NE(home, nullptr);
+    RunLoopDriver::advance(app::KDHomeViewController::kStartDelay + 0.1);
+    host.renderFrame();
+    EXPECT_TRUE(RunLoopDriver::runUntil(
+        [&] { return !home->modelArray().empty() && !home->ourBannerarray().empty(); }, 60));
+    finishRequest(10);
   }
   Ref<ui::ViewController> pushScreen() {
     auto screen = rt::make<ui::ViewController>();

@@ -7,7 +7,10 @@
 #include <fstream>
 
 #include "app/launch/KDApplicationRun.h"
+#include "net/http/NKURLConnectionOperation.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/threads/RunLoopDriver.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/host/Application.h"
@@ -25,8 +28,18 @@ class ApplicationRunTest : public ::testing::Test {
     dir_ = fs::temp_directory_path() / ("kdapp-run-" + std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
+    auto center = fd::NotificationCenter::defaultCenter();
+    tokens_.push_back(center->addObserverForName(fd::String(net::NKNetworkingOperationDidStartNotification), nullptr,
+                                                 nullptr, [this](const Ref<fd::Notification>&) { ++started_; }));
+    tokens_.push_back(center->addObserverForName(fd::String(net::NKNetworkingOperationDidFinishNotification), nullptr,
+                                                 nullptr, [this](const Ref<fd::Notification>&) { ++finished_; }));
   }
   void TearDown() override {
+    // The home screen's first loads may still be under way when the script ends; they end
+    // here rather than in a later test.
+    fd::RunLoopDriver::runUntil([&] { return started_ == finished_; }, 40);
+    fd::RunLoopDriver::runUntilIdle();
+    for (const auto& token : tokens_) fd::NotificationCenter::defaultCenter()->removeObserver(token);
     for (auto& w : ui::Application::sharedApplication()->windows()) w->setHidden(true);
     ui::Application::sharedApplication()->resetForTesting();
     ui::Transaction::flush();
@@ -52,6 +65,8 @@ class ApplicationRunTest : public ::testing::Test {
   fs::path dir_;
   std::unique_ptr<sample::SampleServer> service_;
   std::vector<std::pair<std::string, std::string>> saved_;  // environment to put back
+  std::vector<rt::Id> tokens_;
+  size_t started_ = 0, finished_ = 0;
 };
 
 TEST_F(ApplicationRunTest, HeadlessRunPlaysTheScriptIntoPNGsAndKeepsItsDataInTheDataFolder) {

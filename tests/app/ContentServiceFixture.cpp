@@ -8,6 +8,7 @@
 #include "app/service/ServiceConfig.h"
 #include "image/web/WIWebImageDownloader.h"
 #include "image/web/WIWebImageManager.h"
+#include "net/http/NKURLConnectionOperation.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/files/UserDefaults.h"
@@ -41,9 +42,22 @@ void ContentServiceTest::SetUp() {
   token_ = fd::NotificationCenter::defaultCenter()->addObserverForName(
       fd::String(widgets::PHProgressHUDWillAppearNotification), nullptr, nullptr,
       [this](const Ref<fd::Notification>&) { ++appearances_; });
+  auto center = fd::NotificationCenter::defaultCenter();
+  operationTokens_.push_back(center->addObserverForName(
+      fd::String(net::NKNetworkingOperationDidStartNotification), nullptr, nullptr,
+      [started = started_](const Ref<fd::Notification>&) { ++*started; }));
+  operationTokens_.push_back(center->addObserverForName(
+      fd::String(net::NKNetworkingOperationDidFinishNotification), nullptr, nullptr,
+      [finished = finished_](const Ref<fd::Notification>&) { ++*finished; }));
 }
 
 void ContentServiceTest::TearDown() {
+  // Requests a screen started and nobody waited for (a tab's first load, say) end here: ended
+  // in a later test, their blocks would reach a test that has gone, and their switching the
+  // activity indicator off would cut short that test's wait for its own answers.
+  fd::RunLoopDriver::runUntil([&] { return *started_ == *finished_; }, 40);
+  fd::RunLoopDriver::runUntilIdle();
+  for (const auto& token : operationTokens_) fd::NotificationCenter::defaultCenter()->removeObserver(token);
   // Picture downloads still under way hand their results to the main loop; let them end here
   // so that no worker is left waiting on a main thread that has gone (the process's exit
   // would then hang in the leak check).

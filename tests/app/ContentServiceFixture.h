@@ -55,6 +55,9 @@ class ContentServiceTest : public ::testing::Test {
   // User defaults of the test, so no test writes the user's own settings.
   std::filesystem::path defaultsDir_;
   rt::Id token_;
+  std::vector<rt::Id> operationTokens_;
+  /// Client operations started and finished; a test ends only once they match.
+  std::shared_ptr<size_t> started_ = std::make_shared<size_t>(0), finished_ = std::make_shared<size_t>(0);
   std::vector<std::string> errors_;
   size_t appearances_ = 0;
   std::shared_ptr<std::vector<std::string>> log_ = std::make_shared<std::vector<std::string>>();
