@@ -72,9 +72,12 @@ std::optional<KDLaunchOptions> parseLaunchOptions(const std::vector<std::string>
     const std::optional<std::string>& given;
     const char* option;
     const char* variable;
-  } hosts[] = {{options.contentHost, "--content-host", "KD_CONTENT_HOST"},
-               {options.videoHost, "--video-host", "KD_VIDEO_HOST"},
-               {options.radioURL, "--radio-url", "KD_RADIO_URL"}};
+  };
+  const std::optional<std::string> noOption;  // the picture site is named by the environment only
+  const Host hosts[] = {{options.contentHost, "--content-host", "KD_CONTENT_HOST"},
+                        {options.videoHost, "--video-host", "KD_VIDEO_HOST"},
+                        {options.radioURL, "--radio-url", "KD_RADIO_URL"},
+                        {noOption, "", "KD_WEBSITE_HOST"}};
   for (const auto& host : hosts) {
     if (host.given) {
       if (!isHTTPURL(*host.given)) {

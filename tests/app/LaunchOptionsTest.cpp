@@ -55,6 +55,8 @@ TEST(LaunchOptions, HostsFromTheEnvironmentAreHeldToTheSameRuleUnlessTheCommandL
       {"KD_RADIO_URL", "file:///etc/passwd", {}, "KD_RADIO_URL: not an http(s) URL: file:///etc/passwd"},
       {"KD_CONTENT_HOST", "ftp://h", {"--content-host=http://127.0.0.1:9"}, ""},
       {"KD_CONTENT_HOST", "https://127.0.0.1:8443", {}, ""},
+      {"KD_WEBSITE_HOST", "javascript:x", {}, "KD_WEBSITE_HOST: not an http(s) URL: javascript:x"},
+      {"KD_WEBSITE_HOST", "http://127.0.0.1:8081", {}, ""},
       {"KD_VIDEO_HOST", "", {}, ""},  // empty is unset
   };
   for (const auto& c : cases) {
