@@ -103,7 +103,14 @@ void WICycleScrollView::setImagesGroup(std::vector<Ref<gfx::Image>> images) {
     setAutoScroll(autoScroll_);
   }
   setupPageControl();
-  if (cv) cv->reloadData();
+  if (cv) {
+    cv->reloadData();
+    // The new page control reads 0, so the new list shows from its first picture too (the next
+    // layout moves to the middle item); kept where it was, the page shown would be some other
+    // picture of the new list while the dot and the titles read the first.
+    cv->setContentOffset({0, 0});
+    setNeedsLayout();
+  }
 }
 
 void WICycleScrollView::setLocalizationImagesGroup(std::vector<Ref<gfx::Image>> images) {

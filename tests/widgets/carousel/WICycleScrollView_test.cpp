@@ -256,7 +256,10 @@ TEST_F(CarouselTest, TitlesGivenAfterANewPictureListFollowTheirPictures) {
     c->setTitlesGroup(k.titles);
     auto [after, text] = shownTitle();
     ASSERT_EQ(after, item);
+    // A new list starts from its first picture, where the page control starts.
     size_t picture = static_cast<size_t>(item) % k.pictures;
+    EXPECT_EQ(picture, 0u) << k.pictures;
+    EXPECT_EQ(currentPage(c), 0) << k.pictures;
     rt::String expected = picture < k.titles.size() ? rt::String::format("   %@", k.titles[picture]) : rt::String();
     EXPECT_EQ(text, expected) << k.pictures << " pictures, item " << item;
   }
