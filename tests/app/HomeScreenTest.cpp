@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
@@ -25,6 +26,8 @@
 #include "platform/ui/layer/Transaction.h"
 #include "tests/app/ContentServiceFixture.h"
 #include "tools/sample-service/service/Catalog.h"
+#include "platform/ui/controls/PageControl.h"
+#include "widgets/carousel/WICollectionViewCell.h"
 #include "widgets/progress/PHProgressHUD.h"
 #include "widgets/refresh/KMRefreshFooter.h"
 #include "widgets/refresh/KMRefreshHeader.h"
@@ -469,3 +472,50 @@ TEST_F(HomeScreenTest, FailingPullUpEndsTheFooter) {
 }
 
 }  // namespace
+
+TEST_F(HomeScreenTest, ASidewaysDragOverTheCarouselTurnsItAndKeepsTheChannel) {
+  startSampleService();
+  open();
+  auto carousel = home->cycleScrollView1();
+  auto pages = home->cursor()->rootScrollView();
+  double W = carousel->bounds().size.width;
+  double startX = carousel->mainView()->contentOffset().x;
+  carousel->setAutoScroll(false);  // only the drag turns it
+  // The page on screen, its title and its dot are one picture's.
+  auto shown = [&]() -> std::pair<int64_t, rt::String> {
+    auto cv = carousel->mainView();
+    auto item = static_cast<int64_t>(std::lround(cv->contentOffset().x / W));
+    auto cell = rt::as<widgets::WICollectionViewCell>(cv->cellForItemAtIndexPath(fd::IndexPath::indexPathForItem(item, 0)));
+    return {item, cell ? cell->title() : rt::String("<no cell>")};
+  };
+  auto dot = [&] { return rt::as<ui::PageControl>(carousel->pageControl())->currentPage(); };
+  size_t count = home->bannerTitleArray().size();
+  ASSERT_EQ(count, 7u);
+  auto [item, title] = shown();
+  EXPECT_EQ(static_cast<size_t>(item) % count, 0u);
+  EXPECT_EQ(dot(), 0);
+  EXPECT_EQ(title, home->bannerTitleArray()[0]);
+  gfx::Point middle = centerOf(carousel);
+  host.drag({middle.x + 120, middle.y}, {middle.x - 120, middle.y}, 0.3);
+  for (int i = 0; i < 30; ++i) {
+    RunLoopDriver::advance(0.1);
+    host.renderFrame();
+  }
+  EXPECT_DOUBLE_EQ(carousel->mainView()->contentOffset().x, startX + W);
+  EXPECT_EQ(pages->contentOffset().x, 0);
+  EXPECT_EQ(home->currentIndex(), 0);
+  std::tie(item, title) = shown();
+  EXPECT_EQ(dot(), 1);
+  EXPECT_EQ(title, home->bannerTitleArray()[1]);
+
+  // Beside the carousel, over the rows, the same drag still turns the channel.
+  gfx::Point row = centerOf(table(0).cellForRowAtIndexPath(fd::IndexPath::indexPathForRow(0, 0)));
+  host.drag({row.x + 120, row.y}, {row.x - 120, row.y}, 0.3);
+  for (int i = 0; i < 30; ++i) {
+    RunLoopDriver::advance(0.1);
+    host.renderFrame();
+  }
+  EXPECT_EQ(pages->contentOffset().x, pages->bounds().size.width);
+  EXPECT_EQ(home->currentIndex(), 1);
+  EXPECT_DOUBLE_EQ(carousel->mainView()->contentOffset().x, startX + W);
+}

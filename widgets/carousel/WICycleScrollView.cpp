@@ -1,5 +1,6 @@
 #include "widgets/carousel/WICycleScrollView.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/dispatch/Queue.h"
@@ -102,7 +103,14 @@ void WICycleScrollView::setImagesGroup(std::vector<Ref<gfx::Image>> images) {
     setAutoScroll(autoScroll_);
   }
   setupPageControl();
-  if (cv) cv->reloadData();
+  if (cv) {
+    cv->reloadData();
+    // The new page control reads 0, so the new list shows from its first picture too (the next
+    // layout moves to the middle item); kept where it was, the page shown would be some other
+    // picture of the new list while the dot and the titles read the first.
+    cv->setContentOffset({0, 0});
+    setNeedsLayout();
+  }
 }
 
 void WICycleScrollView::setLocalizationImagesGroup(std::vector<Ref<gfx::Image>> images) {
@@ -168,6 +176,26 @@ void WICycleScrollView::retryLater(uint64_t generation, size_t index) {
     ++view->retries_[index];
     view->loadImageAtIndex(static_cast<int64_t>(index));
   });
+}
+
+void WICycleScrollView::setTitlesGroup(std::vector<rt::String> titles) {
+  titles_ = std::move(titles);
+  // Pages already on screen were configured with the previous titles (a new picture list is
+  // shown before its titles are given): bring them in step with their pictures.
+  refreshVisibleTitles();
+}
+
+void WICycleScrollView::refreshVisibleTitles() {
+  auto cv = mainView_.lock();
+  size_t count = images_.size();
+  if (!cv || count == 0) return;
+  for (const auto& cell : cv->visibleCells()) {
+    auto path = cv->indexPathForCell(cell.get());
+    auto page = rt::as<WICollectionViewCell>(cell);
+    if (!path || !page) continue;
+    size_t picture = static_cast<size_t>(path->item()) % count;
+    page->setTitle(picture < titles_.size() ? titles_[picture] : rt::String());
+  }
 }
 
 void WICycleScrollView::pictureArrived(uint64_t generation, size_t index, const Ref<gfx::Image>& image) {
@@ -308,6 +336,10 @@ void WICycleScrollView::layoutSubviews() {
     size = pg->sizeForNumberOfPages(count);
   } else {
     size = {static_cast<double>(count) * dotSize_.width * 1.2, dotSize_.height};
+    // The system control draws its dots wider apart than that and clips them to its bounds:
+    // widen it so that every picture keeps its dot.
+    if (auto system = rt::as<ui::PageControl>(pc))
+      size.width = std::max(size.width, system->sizeForNumberOfPages(count).width);
   }
   double x = aliment_ != 0 ? (wi_width(*this) - size.width) * 0.5 : wi_width(*cv) - size.width - 10;
   double y = wi_height(*cv) - size.height - 10;

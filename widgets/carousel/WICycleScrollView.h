@@ -54,7 +54,8 @@ class WICycleScrollView : public ui::View, public ui::CollectionViewDataSource, 
   void setImagesGroup(std::vector<Ref<gfx::Image>> images);
   const std::vector<rt::String>& titlesGroup() const { return titles_; }
   /// Read when cells are configured; a picture without a title shows no title bar.
-  void setTitlesGroup(std::vector<rt::String> titles) { titles_ = std::move(titles); }
+  /// Pages on screen take their new titles at once.
+  void setTitlesGroup(std::vector<rt::String> titles);
   Ref<gfx::Image> placeholderImage() const { return placeholder_; }
   void setPlaceholderImage(Ref<gfx::Image> image) { placeholder_ = std::move(image); }
 
@@ -139,6 +140,7 @@ class WICycleScrollView : public ui::View, public ui::CollectionViewDataSource, 
   /// The picture `index` of list `generation` arrived (main queue).
   void pictureArrived(uint64_t generation, size_t index, const Ref<gfx::Image>& image);
   void retryLater(uint64_t generation, size_t index);
+  void refreshVisibleTitles();
   size_t pictureCount() const { return images_.size(); }
   void invalidateTimer();
 

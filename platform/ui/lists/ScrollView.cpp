@@ -211,7 +211,48 @@ bool ScrollView::gestureRecognizerShouldBegin(GestureRecognizer* g) {
   gfx::Point t = pan_->translationInView(this);
   if (h && !v && std::fabs(t.y) > std::fabs(t.x)) return false;
   if (v && !h && std::fabs(t.x) > std::fabs(t.y)) return false;
+  // Nested scroll views: the innermost one that can move the drag's way takes it; an enclosing
+  // one gets it only where the inner ones cannot move (at their end, without bounce).
+  if (anotherScrollViewTakesTheDrag(true)) return false;
+  if (!canScrollAlong(t) && anotherScrollViewTakesTheDrag(false)) return false;
   return true;
+}
+
+bool ScrollView::canScrollAlong(gfx::Point t) const {
+  if (!scrollEnabled_ || !pan_->isEnabled()) return false;
+  bool h = movesHorizontally(), v = movesVertically();
+  bool sideways = std::fabs(t.x) > std::fabs(t.y);
+  if (sideways ? !h : !v) return false;
+  if (bounces_) return true;
+  double d = sideways ? t.x : t.y;
+  double offset = sideways ? contentOffset().x : contentOffset().y;
+  double lo = sideways ? minimumContentOffset().x : minimumContentOffset().y;
+  double hi = sideways ? maximumContentOffset().x : maximumContentOffset().y;
+  constexpr double kEdge = 0.5;
+  // The finger moving towards lower coordinates moves the content towards higher offsets.
+  if (d < 0) return offset < hi - kEdge;
+  if (d > 0) return offset > lo + kEdge;
+  return true;
+}
+
+bool ScrollView::anotherScrollViewTakesTheDrag(bool inner) const {
+  auto contends = [](const ScrollView& s, const Ref<Touch>& touch) {
+    const auto& g = *s.pan_;
+    if (g.isFinished()) return false;
+    const auto& mine = g.trackedTouches();
+    if (std::find(mine.begin(), mine.end(), touch) == mine.end()) return false;
+    return s.canScrollAlong(g.translationInView(&s));
+  };
+  for (const auto& touch : pan_->trackedTouches()) {
+    if (inner) {
+      for (auto v = touch->view(); v && v.get() != this; v = v->superview())
+        if (auto s = rt::as<ScrollView>(v); s && contends(*s, touch)) return true;
+    } else {
+      for (auto v = superview(); v; v = v->superview())
+        if (auto s = rt::as<ScrollView>(v); s && contends(*s, touch)) return true;
+    }
+  }
+  return false;
 }
 
 std::optional<bool> ScrollView::gestureRecognizerShouldReceiveTouch(GestureRecognizer& g, Touch& t) {

@@ -205,6 +205,12 @@ class ScrollView : public View, public GestureRecognizerDelegate {
   void animateOffset(gfx::Point to, double duration, bool pageSettle);
   bool movesHorizontally() const;
   bool movesVertically() const;
+  /// Whether a drag by `translation` (own coordinates) would move the content: the view scrolls
+  /// along the drag's main axis and, without bounce, is not already at its end that way.
+  bool canScrollAlong(gfx::Point translation) const;
+  /// Whether another scroll view on the touch's path (beneath this one when `inner`, else
+  /// enclosing it) still contends for the drag and can move its way.
+  bool anotherScrollViewTakesTheDrag(bool inner) const;
   void updateIndicators();
   void showIndicators();
   void hideIndicatorsLater();

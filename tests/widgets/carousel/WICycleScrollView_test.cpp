@@ -134,7 +134,8 @@ TEST_F(CarouselTest, ThePageControlSitsRightOrCentred) {
   right->setImagesGroup(pictures(5));
   right->layoutIfNeeded();
   EXPECT_TRUE(rt::as<ui::PageControl>(right->pageControl()));
-  EXPECT_EQ(right->pageControl()->frame(), gfx::RectMake(250, 140, 60, 10));
+  // Five dots of the system control need 71 points, more than 5 x 10 x 1.2.
+  EXPECT_EQ(right->pageControl()->frame(), gfx::RectMake(239, 140, 71, 10));
 
   auto centred = rt::make<WICycleScrollView>(gfx::RectMake(0, 0, 320, 160));
   centred->setImagesGroup(pictures(5));
@@ -197,4 +198,69 @@ TEST_F(CarouselTest, DrawnWithTitlesAndDots) {
   uint32_t current = pixelAt(shot, {frame.origin.x + 4, frame.origin.y + 4});
   EXPECT_GT((current >> 16) & 0xff, 200u);
   EXPECT_LT((current >> 8) & 0xff, 60u);
+}
+
+// The system page control clips its dots to its bounds: as many whole dots as pictures must fit.
+TEST_F(CarouselTest, EveryPictureHasItsDotOnTheSystemPageControl) {
+  for (size_t n : {1, 5, 6, 7, 12}) {
+    for (int32_t aliment : {0, 1}) {
+      auto c = rt::make<WICycleScrollView>(gfx::RectMake(10, 10, 355, 180));
+      c->setPageControlAliment(aliment);
+      c->setPageControlStyle(WIPageControlStyleSystem);
+      c->setImagesGroup(pictures(n));
+      c->layoutIfNeeded();
+      auto pc = rt::as<ui::PageControl>(c->pageControl());
+      ASSERT_TRUE(pc);
+      EXPECT_EQ(pc->numberOfPages(), static_cast<int64_t>(n));
+      gfx::Rect b = pc->bounds();
+      double r = ui::PageControl::kDotDiameter / 2;
+      int whole = 0;
+      for (size_t i = 0; i < n; ++i) {
+        gfx::Point d = pc->dotCenter(static_cast<int64_t>(i));
+        if (d.x - r >= b.origin.x && d.x + r <= b.origin.x + b.size.width) ++whole;
+      }
+      EXPECT_EQ(whole, static_cast<int>(n)) << n << " pictures, aliment " << aliment;
+      // And the control stays inside the carousel.
+      EXPECT_GE(pc->frame().origin.x, 0) << n;
+      EXPECT_LE(pc->frame().origin.x + pc->frame().size.width, 355) << n;
+    }
+  }
+}
+
+// A new picture list shown before its titles come: once they come, each page on screen shows
+// its own picture's title, not the one the previous list had at that place.
+TEST_F(CarouselTest, TitlesGivenAfterANewPictureListFollowTheirPictures) {
+  auto c = make(gfx::RectMake(0, 64, 375, 200), pictures(3));
+  c->setTitlesGroup({"旧一", "旧二", "旧三"});
+  c->mainView()->reloadData();
+  window->layoutIfNeeded();
+  auto shownTitle = [&]() -> std::pair<int64_t, rt::String> {
+    window->layoutIfNeeded();
+    c->mainView()->layoutIfNeeded();
+    double w = c->mainView()->bounds().size.width;
+    auto item = static_cast<int64_t>(std::lround(c->mainView()->contentOffset().x / w));
+    auto cell = rt::as<WICollectionViewCell>(c->mainView()->cellForItemAtIndexPath(fd::IndexPath::indexPathForItem(item, 0)));
+    if (!cell) return {item, rt::String("<no cell>")};
+    return {item, cell->titleLabel()->text()};
+  };
+  EXPECT_EQ(shownTitle().second, rt::String("   旧一"));
+
+  struct Case {
+    size_t pictures;
+    std::vector<rt::String> titles;
+  } cases[] = {{4, {"新一", "新二", "新三", "新四"}}, {2, {"甲", "乙"}}, {5, {"一", "二"}}};
+  for (const auto& k : cases) {
+    c->setImagesGroup(pictures(k.pictures));
+    auto [item, before] = shownTitle();  // laid out once with the old titles
+    (void)before;
+    c->setTitlesGroup(k.titles);
+    auto [after, text] = shownTitle();
+    ASSERT_EQ(after, item);
+    // A new list starts from its first picture, where the page control starts.
+    size_t picture = static_cast<size_t>(item) % k.pictures;
+    EXPECT_EQ(picture, 0u) << k.pictures;
+    EXPECT_EQ(currentPage(c), 0) << k.pictures;
+    rt::String expected = picture < k.titles.size() ? rt::String::format("   %@", k.titles[picture]) : rt::String();
+    EXPECT_EQ(text, expected) << k.pictures << " pictures, item " << item;
+  }
 }

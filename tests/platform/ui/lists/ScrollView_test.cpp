@@ -801,3 +801,68 @@ TEST(ScrollPhysics, PageTargetsTable) {
     EXPECT_EQ(phys::pageTarget(c.offset, c.velocity, c.start, 320, 0, 1000), c.expected);
   }
 }
+
+// Sideways drags over a horizontal view inside a horizontal pager: the innermost view that can
+// move that way takes the drag; the pager takes it only where the inner one cannot move.
+TEST_F(ScrollViewTest, NestedHorizontalScrollViewsGiveTheDragToTheInnermostThatCanMove) {
+  scroll->removeFromSuperview();
+  auto pager = rt::make<ScrollView>(gfx::RectMake(0, 0, 320, 480));
+  pager->setContentSize({960, 480});
+  pager->setPagingEnabled(true);
+  window->addSubview(pager);
+  auto strip = rt::make<ScrollView>(gfx::RectMake(0, 100, 320, 150));
+  strip->setContentSize({960, 150});
+  strip->setPagingEnabled(true);
+  pager->addSubview(strip);
+  auto rest = [] { fd::RunLoopDriver::advance(3); };
+
+  // Leftwards over the strip: the strip turns, the pager stays.
+  TouchInput(window).drag({250, 170}, {50, 170}, 0.2, 8);
+  rest();
+  EXPECT_EQ(strip->contentOffset().x, 320);
+  EXPECT_EQ(pager->contentOffset().x, 0);
+
+  // At its start, a bouncing strip still takes a rightwards drag (and bounces back).
+  strip->setContentOffset({0, 0});
+  TouchInput(window).drag({50, 170}, {250, 170}, 0.2, 8);
+  rest();
+  EXPECT_EQ(strip->contentOffset().x, 0);
+  EXPECT_EQ(pager->contentOffset().x, 0);
+
+  // Without bounce it cannot move that way, so the pager pages; from the pager's second page a
+  // rightwards drag then returns it to the first.
+  strip->setBounces(false);
+  TouchInput(window).drag({250, 170}, {50, 170}, 0.2, 8);
+  rest();
+  EXPECT_EQ(strip->contentOffset().x, 320);
+  strip->setContentOffset({640, 0});
+  TouchInput(window).drag({250, 170}, {50, 170}, 0.2, 8);
+  rest();
+  EXPECT_EQ(strip->contentOffset().x, 640);
+  EXPECT_EQ(pager->contentOffset().x, 320);
+
+  // Beside the strip the pager pages as before.
+  TouchInput(window).drag({50, 400}, {250, 400}, 0.2, 8);
+  rest();
+  EXPECT_EQ(pager->contentOffset().x, 0);
+  EXPECT_EQ(strip->contentOffset().x, 640);
+}
+
+// A vertical list inside a horizontal pager: vertical drags scroll the list, sideways drags page.
+TEST_F(ScrollViewTest, AVerticalListInsideAPagerScrollsAndStillPages) {
+  scroll->removeFromSuperview();
+  auto pager = rt::make<ScrollView>(gfx::RectMake(0, 0, 320, 480));
+  pager->setContentSize({960, 480});
+  pager->setPagingEnabled(true);
+  window->addSubview(pager);
+  pager->addSubview(scroll);
+  TouchInput(window).drag({160, 400}, {160, 100}, 0.2, 8);
+  fd::RunLoopDriver::advance(3);
+  EXPECT_GT(scroll->contentOffset().y, 200);
+  EXPECT_EQ(pager->contentOffset().x, 0);
+  double y = scroll->contentOffset().y;
+  TouchInput(window).drag({250, 300}, {50, 300}, 0.2, 8);
+  fd::RunLoopDriver::advance(3);
+  EXPECT_EQ(pager->contentOffset().x, 320);
+  EXPECT_EQ(scroll->contentOffset().y, y);
+}
