@@ -107,8 +107,9 @@ TEST_F(GalleryTest, MoreOpensTheGridAndACoverTheViewerOnlyWhileReachable) {
   startSampleService();
   auto gallery = openGallery();
 
-  // Status unknown (no monitor has reported): a cover opens the viewer.
-  EXPECT_EQ(net::NKNetworkReachabilityManager::sharedManager()->networkReachabilityStatus(), Status::Unknown);
+  // Unknown (no monitor has reported) or reachable, as an earlier test in this process left it:
+  // a cover opens the viewer.
+  EXPECT_NE(net::NKNetworkReachabilityManager::sharedManager()->networkReachabilityStatus(), Status::NotReachable);
   tapAlbum(*row(*gallery, 1), 2);
   auto viewer = top<app::KDPhotoCollectionViewController>();
   ASSERT_NE(viewer, nullptr);
