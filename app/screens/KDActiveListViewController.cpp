@@ -4,13 +4,10 @@
 #include "app/cells/KDHomeNewsCell.h"
 #include "app/screens/KDArticleDetailViewController.h"
 #include "app/screens/KDWebViewController.h"
-#include "app/service/KDRequest.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/values/IndexPath.h"
 #include "platform/ui/view/Screen.h"
-#include "widgets/progress/PHProgressHUD.h"
-#include "widgets/refresh/KMRefreshAutoNormalFooter.h"
-#include "widgets/refresh/KMRefreshNormalHeader.h"
+#include "widgets/refresh/KMRefreshHeader.h"
 #include "widgets/refresh/ScrollView+KMRefresh.h"
 
 namespace app {
@@ -26,14 +23,9 @@ void KDActiveListViewController::viewDidLoad() {
   auto size = ui::Screen::mainScreen()->bounds().size;
   topBar_ = addTopBar(*this, model_ ? model_->title : fd::String(), true);
 
-  modelArray_.clear();
-  paramsModel_ = rt::make<KDAppChannelParamsModel>();
-  paramsModel_->trs_id = model_ ? model_->trs_channel_id : fd::String();
-  paramsModel_->page_size = kPageSize;
-  paramsModel_->page = 1;
-
   contentView_ = rt::make<ui::TableView>(gfx::Rect{{0, kTopBarHeight}, {size.width, size.height - kTopBarHeight}},
                                          ui::TableViewStyle::Grouped);
+  loader_->start(contentView_, model_ ? model_->trs_channel_id : fd::String(), kPageSize);
   contentView_->registerClassForCellReuseIdentifier<KDHomeNewsCell>(kIdentifier);
   contentView_->setSeparatorColor(customLineGreyColor());
   auto me = std::static_pointer_cast<KDActiveListViewController>(self());
@@ -44,75 +36,14 @@ void KDActiveListViewController::viewDidLoad() {
   widgets::km_header(*contentView_)->beginRefreshing();
 }
 
-void KDActiveListViewController::setRefreshHeadGroupbox(ui::TableView& table) {
-  Weak<KDActiveListViewController> weak = std::static_pointer_cast<KDActiveListViewController>(self());
-  auto header = widgets::KMRefreshHeader::headerWithRefreshingBlock<widgets::KMRefreshNormalHeader>([weak] {
-    if (auto me = weak.lock()) me->pulldown();
-  });
-  header->lastUpdatedTimeLabel()->setHidden(true);
-  widgets::setKm_header(table, header);
-}
-
-void KDActiveListViewController::setRefreshFootGroupbox(ui::TableView& table) {
-  Weak<KDActiveListViewController> weak = std::static_pointer_cast<KDActiveListViewController>(self());
-  widgets::setKm_footer(table, widgets::KMRefreshFooter::footerWithRefreshingBlock<widgets::KMRefreshAutoNormalFooter>([weak] {
-    if (auto me = weak.lock()) me->pullUp();
-  }));
-}
-
-void KDActiveListViewController::pulldown() {
-  isPullUp_ = false;
-  paramsModel_->page_size = kPageSize;
-  paramsModel_->page = 1;
-  refreshData();
-}
-
-void KDActiveListViewController::pullUp() {
-  isPullUp_ = true;
-  refreshData();
-}
-
-void KDActiveListViewController::refreshData() {
-  widgets::PHProgressHUD::showWithStatus("正在加载中...");
-  Weak<KDActiveListViewController> weak = std::static_pointer_cast<KDActiveListViewController>(self());
-  KDRequest::getAppchannelList(
-      paramsModel_,
-      [weak](const Ref<KDPageInfo>& info) {
-        auto me = weak.lock();
-        if (!me || !info) return;
-        int64_t page = info->page.integerValue();
-        if (page < info->total_page.integerValue()) {
-          me->paramsModel_->page = page + 1;
-          me->setRefreshFootGroupbox(*me->contentView_);
-        } else if (auto footer = widgets::km_footer(*me->contentView_)) {
-          footer->removeFromSuperview();
-        }
-      },
-      [weak](const std::vector<Ref<KDAPPListModel>>& items) {
-        if (auto me = weak.lock()) me->loaded(items);
-      },
-      [weak](const fd::String&) {
-        // The client has shown the failure already; only the spinners are left to stop, or
-        // they would spin until the next successful load.
-        if (auto me = weak.lock()) me->endRefreshing();
-      });
-}
-
-void KDActiveListViewController::loaded(const std::vector<Ref<KDAPPListModel>>& items) {
-  if (!isPullUp_) modelArray_.clear();
-  modelArray_.insert(modelArray_.end(), items.begin(), items.end());
-  contentView_->reloadData();
-  widgets::PHProgressHUD::dismiss();
-  endRefreshing();
-}
-
-void KDActiveListViewController::endRefreshing() {
-  if (auto header = widgets::km_header(*contentView_)) header->endRefreshing();
-  if (auto footer = widgets::km_footer(*contentView_)) footer->endRefreshing();
-}
+void KDActiveListViewController::setRefreshHeadGroupbox(ui::TableView& table) { loader_->attachHeader(table); }
+void KDActiveListViewController::setRefreshFootGroupbox(ui::TableView& table) { loader_->attachFooter(table); }
+void KDActiveListViewController::pulldown() { loader_->pulldown(); }
+void KDActiveListViewController::pullUp() { loader_->pullUp(); }
+void KDActiveListViewController::refreshData() { loader_->refreshData(); }
 
 int64_t KDActiveListViewController::tableViewNumberOfRowsInSection(ui::TableView&, int64_t) {
-  return static_cast<int64_t>(modelArray_.size());
+  return static_cast<int64_t>(modelArray().size());
 }
 
 Ref<ui::TableViewCell> KDActiveListViewController::tableViewCellForRowAtIndexPath(
@@ -123,15 +54,15 @@ Ref<ui::TableViewCell> KDActiveListViewController::tableViewCellForRowAtIndexPat
   fd::NSLog("%s(%d): cell.isShowContent --- %d", __func__, __LINE__, isShowContent_ ? 1 : 0);
   KDHomeNewsCell::setisShowContent(isShowContent_);
   auto row = static_cast<size_t>(indexPath->row());
-  if (row < modelArray_.size()) cell->setModel(modelArray_[row]);
+  if (row < modelArray().size()) cell->setModel(modelArray()[row]);
   return cell;
 }
 
 void KDActiveListViewController::tableViewDidSelectRowAtIndexPath(ui::TableView&, const Ref<fd::IndexPath>& indexPath) {
   auto row = static_cast<size_t>(indexPath->row());
   auto nav = navigationController();
-  if (row >= modelArray_.size() || !nav) return;
-  const auto& item = modelArray_[row];
+  if (row >= modelArray().size() || !nav) return;
+  const auto& item = modelArray()[row];
   if (item->docType == fd::String("30")) {
     auto web = rt::make<KDWebViewController>();
     web->setTitle(item->docTitle);

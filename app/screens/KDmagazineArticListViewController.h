@@ -7,6 +7,7 @@
 #include "app/models/KDAPPListModel.h"
 #include "app/models/KDAppChannelParamsModel.h"
 #include "app/models/KDAppchannelModel.h"
+#include "app/screens/KDPagedListLoader.h"
 #include "app/shell/BaseViewController.h"
 #include "app/shell/KDTopBar.h"
 #include "platform/ui/lists/TableView.h"
@@ -46,20 +47,15 @@ class KDmagazineArticListViewController : public BaseViewController,
   bool isHiddenDate() const { return isHiddenDate_; }
   void setIsHiddenDate(bool on) { isHiddenDate_ = on; }
 
-  const std::vector<Ref<KDAPPListModel>>& modelArray() const { return modelArray_; }
-  const Ref<KDAppChannelParamsModel>& paramsModel() const { return paramsModel_; }
+  const std::vector<Ref<KDAPPListModel>>& modelArray() const { return loader_->rows(); }
+  const Ref<KDAppChannelParamsModel>& paramsModel() const { return loader_->paramsModel(); }
   const Ref<ui::TableView>& contentView() const { return contentView_; }
   const KDTopBar& topBar() const { return topBar_; }
 
  private:
-  void loaded(const std::vector<Ref<KDAPPListModel>>& items);
-  void endRefreshing();
-
-  std::vector<Ref<KDAPPListModel>> modelArray_;
-  Ref<KDAppChannelParamsModel> paramsModel_;
+  Ref<KDPagedListLoader> loader_ = rt::make<KDPagedListLoader>();
   Ref<ui::TableView> contentView_;
   KDTopBar topBar_;
-  bool isPullUp_ = false;
   Ref<KDAppchannelModel> model_;
   bool isHiddenDate_ = false;
 };

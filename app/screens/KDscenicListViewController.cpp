@@ -3,12 +3,9 @@
 #include "app/categories/Color+Category.h"
 #include "app/cells/KDScenicCell.h"
 #include "app/screens/KDArticleDetailViewController.h"
-#include "app/service/KDRequest.h"
 #include "platform/foundation/values/IndexPath.h"
 #include "platform/ui/view/Screen.h"
-#include "widgets/progress/PHProgressHUD.h"
-#include "widgets/refresh/KMRefreshAutoNormalFooter.h"
-#include "widgets/refresh/KMRefreshNormalHeader.h"
+#include "widgets/refresh/KMRefreshHeader.h"
 #include "widgets/refresh/ScrollView+KMRefresh.h"
 
 namespace app {
@@ -24,14 +21,10 @@ void KDscenicListViewController::viewDidLoad() {
   auto size = ui::Screen::mainScreen()->bounds().size;
   topBar_ = addTopBar(*this, model_ ? model_->title : fd::String(), true);
 
-  modelArray_.clear();
-  paramsModel_ = rt::make<KDAppChannelParamsModel>();
-  paramsModel_->trs_id = model_ ? model_->trs_channel_id : fd::String();
-  paramsModel_->page_size = kPageSize;
-  paramsModel_->page = 1;
-
   contentView_ = rt::make<ui::TableView>(gfx::Rect{{0, kTopBarHeight}, {size.width, size.height - kTopBarHeight}},
                                          ui::TableViewStyle::Grouped);
+  loader_->start(contentView_, model_ ? model_->trs_channel_id : fd::String(), kPageSize);
+  loader_->setDismissesProgressOnFailure(true);
   contentView_->registerClassForCellReuseIdentifier<KDScenicCell>(kIdentifier);
   contentView_->setSeparatorColor(customLineGreyColor());
   auto me = std::static_pointer_cast<KDscenicListViewController>(self());
@@ -42,78 +35,14 @@ void KDscenicListViewController::viewDidLoad() {
   widgets::km_header(*contentView_)->beginRefreshing();
 }
 
-void KDscenicListViewController::setRefreshHeadGroupbox(ui::TableView& table) {
-  Weak<KDscenicListViewController> weak = std::static_pointer_cast<KDscenicListViewController>(self());
-  auto header = widgets::KMRefreshHeader::headerWithRefreshingBlock<widgets::KMRefreshNormalHeader>([weak] {
-    if (auto me = weak.lock()) me->pulldown();
-  });
-  header->lastUpdatedTimeLabel()->setHidden(true);
-  widgets::setKm_header(table, header);
-}
-
-void KDscenicListViewController::setRefreshFootGroupbox(ui::TableView& table) {
-  Weak<KDscenicListViewController> weak = std::static_pointer_cast<KDscenicListViewController>(self());
-  widgets::setKm_footer(table, widgets::KMRefreshFooter::footerWithRefreshingBlock<widgets::KMRefreshAutoNormalFooter>([weak] {
-    if (auto me = weak.lock()) me->pullUp();
-  }));
-}
-
-void KDscenicListViewController::pulldown() {
-  isPullUp_ = false;
-  paramsModel_->page_size = kPageSize;
-  paramsModel_->page = 1;
-  refreshData();
-}
-
-void KDscenicListViewController::pullUp() {
-  isPullUp_ = true;
-  refreshData();
-}
-
-void KDscenicListViewController::refreshData() {
-  widgets::PHProgressHUD::showWithStatus("正在加载中...");
-  Weak<KDscenicListViewController> weak = std::static_pointer_cast<KDscenicListViewController>(self());
-  KDRequest::getAppchannelList(
-      paramsModel_,
-      [weak](const Ref<KDPageInfo>& info) {
-        auto me = weak.lock();
-        if (!me || !info) return;
-        int64_t page = info->page.integerValue();
-        if (page < info->total_page.integerValue()) {
-          me->paramsModel_->page = page + 1;
-          me->setRefreshFootGroupbox(*me->contentView_);
-        } else if (auto footer = widgets::km_footer(*me->contentView_)) {
-          footer->removeFromSuperview();
-        }
-      },
-      [weak](const std::vector<Ref<KDAPPListModel>>& items) {
-        if (auto me = weak.lock()) me->loaded(items);
-      },
-      [weak](const fd::String&) {
-        // The client shows the failure itself; left alone, the spinners would turn until the
-        // next successful load.
-        if (auto me = weak.lock()) {
-          me->endRefreshing();
-          widgets::PHProgressHUD::dismiss();
-        }
-      });
-}
-
-void KDscenicListViewController::loaded(const std::vector<Ref<KDAPPListModel>>& items) {
-  if (!isPullUp_) modelArray_.clear();
-  modelArray_.insert(modelArray_.end(), items.begin(), items.end());
-  contentView_->reloadData();
-  endRefreshing();
-  widgets::PHProgressHUD::dismiss();
-}
-
-void KDscenicListViewController::endRefreshing() {
-  if (auto header = widgets::km_header(*contentView_)) header->endRefreshing();
-  if (auto footer = widgets::km_footer(*contentView_)) footer->endRefreshing();
-}
+void KDscenicListViewController::setRefreshHeadGroupbox(ui::TableView& table) { loader_->attachHeader(table); }
+void KDscenicListViewController::setRefreshFootGroupbox(ui::TableView& table) { loader_->attachFooter(table); }
+void KDscenicListViewController::pulldown() { loader_->pulldown(); }
+void KDscenicListViewController::pullUp() { loader_->pullUp(); }
+void KDscenicListViewController::refreshData() { loader_->refreshData(); }
 
 int64_t KDscenicListViewController::tableViewNumberOfRowsInSection(ui::TableView&, int64_t) {
-  return static_cast<int64_t>(modelArray_.size());
+  return static_cast<int64_t>(modelArray().size());
 }
 
 Ref<ui::TableViewCell> KDscenicListViewController::tableViewCellForRowAtIndexPath(
@@ -122,17 +51,17 @@ Ref<ui::TableViewCell> KDscenicListViewController::tableViewCellForRowAtIndexPat
   auto cell = rt::make<KDScenicCell>(ui::TableViewCellStyle::Default, rt::String(kIdentifier));
   cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
   auto row = static_cast<size_t>(indexPath->row());
-  if (row < modelArray_.size()) cell->setModel(modelArray_[row]);
+  if (row < modelArray().size()) cell->setModel(modelArray()[row]);
   return cell;
 }
 
 void KDscenicListViewController::tableViewDidSelectRowAtIndexPath(ui::TableView&, const Ref<fd::IndexPath>& indexPath) {
   auto row = static_cast<size_t>(indexPath->row());
   auto nav = navigationController();
-  if (row >= modelArray_.size() || !nav) return;
+  if (row >= modelArray().size() || !nav) return;
   auto detail = rt::make<KDArticleDetailViewController>();
   detail->setIsShowAddress(true);
-  detail->setModel(modelArray_[row]);
+  detail->setModel(modelArray()[row]);
   nav->pushViewController(detail, true);
 }
 

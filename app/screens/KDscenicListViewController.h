@@ -7,6 +7,7 @@
 #include "app/models/KDAPPListModel.h"
 #include "app/models/KDAppChannelParamsModel.h"
 #include "app/models/KDAppchannelModel.h"
+#include "app/screens/KDPagedListLoader.h"
 #include "app/shell/BaseViewController.h"
 #include "app/shell/KDTopBar.h"
 #include "platform/ui/lists/TableView.h"
@@ -42,21 +43,16 @@ class KDscenicListViewController : public BaseViewController,
   const Ref<KDAppchannelModel>& model() const { return model_; }
   void setModel(const Ref<KDAppchannelModel>& model) { model_ = model; }
 
-  const std::vector<Ref<KDAPPListModel>>& modelArray() const { return modelArray_; }
-  const Ref<KDAppChannelParamsModel>& paramsModel() const { return paramsModel_; }
+  const std::vector<Ref<KDAPPListModel>>& modelArray() const { return loader_->rows(); }
+  const Ref<KDAppChannelParamsModel>& paramsModel() const { return loader_->paramsModel(); }
   const Ref<ui::TableView>& contentView() const { return contentView_; }
   const KDTopBar& topBar() const { return topBar_; }
 
  private:
-  void loaded(const std::vector<Ref<KDAPPListModel>>& items);
-  void endRefreshing();
-
   Ref<KDAppchannelModel> model_;
-  std::vector<Ref<KDAPPListModel>> modelArray_;
-  Ref<KDAppChannelParamsModel> paramsModel_;
+  Ref<KDPagedListLoader> loader_ = rt::make<KDPagedListLoader>();
   Ref<ui::TableView> contentView_;
   KDTopBar topBar_;
-  bool isPullUp_ = false;
 };
 
 }  // namespace app
