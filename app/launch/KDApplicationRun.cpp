@@ -8,15 +8,28 @@
 
 #include "app/AppDelegate.h"
 #include "app/service/ServiceConfig.h"
+#include "image/web/WIWebImageDownloader.h"
+#include "image/web/WIWebImageManager.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/files/Bundle.h"
 #include "platform/foundation/files/Paths.h"
+#include "platform/foundation/threads/RunLoopDriver.h"
 #include "platform/ui/host/Host.h"
 #include "platform/ui/host/HostWindow.h"
 
 namespace app {
 
 namespace {
+
+// Picture downloads end before the program does: a worker still decoding would outlive the
+// main thread's objects.
+void stopPictureDownloads() {
+  auto images = image::WIWebImageManager::sharedManager();
+  images->cancelAll();
+  fd::RunLoopDriver::runUntil(
+      [&] { return !images->isRunning() && image::WIWebImageDownloader::sharedDownloader()->currentDownloadCount() == 0; },
+      5);
+}
 
 constexpr const char* kApplicationName = "kestrel-district";
 
@@ -133,7 +146,9 @@ int runApplication(const KDLaunchOptions& options, const std::function<void(cons
     say("headless: shots go to " + outDir);
     ui::HeadlessHost host;
     std::string error;
-    if (!host.runScript(script, outDir, &error)) {
+    bool played = host.runScript(script, outDir, &error);
+    stopPictureDownloads();
+    if (!played) {
       say("kdapp: " + error);
       return 1;
     }
@@ -147,6 +162,7 @@ int runApplication(const KDLaunchOptions& options, const std::function<void(cons
   }
   say("window open (close it to quit)");
   host.run();
+  stopPictureDownloads();
   return 0;
 }
 

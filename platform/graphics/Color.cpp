@@ -25,21 +25,23 @@ Ref<ColorSpace> ColorSpace::createDeviceGray() { return rt::make<ColorSpace>(Col
 Ref<ColorSpace> ColorSpace::createDeviceCMYK() { return rt::make<ColorSpace>(ColorSpaceModel::CMYK); }
 Ref<ColorSpace> ColorSpace::createPattern() { return rt::make<ColorSpace>(ColorSpaceModel::Pattern); }
 
+// The shared colour spaces are never destroyed: a decoder on a worker may still ask for one
+// while the process exits.
 const Ref<ColorSpace>& ColorSpace::deviceRGB() {
-  static const Ref<ColorSpace> s = createDeviceRGB();
-  return s;
+  static const auto* s = new Ref<ColorSpace>(createDeviceRGB());
+  return *s;
 }
 const Ref<ColorSpace>& ColorSpace::deviceGray() {
-  static const Ref<ColorSpace> s = createDeviceGray();
-  return s;
+  static const auto* s = new Ref<ColorSpace>(createDeviceGray());
+  return *s;
 }
 const Ref<ColorSpace>& ColorSpace::deviceCMYK() {
-  static const Ref<ColorSpace> s = createDeviceCMYK();
-  return s;
+  static const auto* s = new Ref<ColorSpace>(createDeviceCMYK());
+  return *s;
 }
 const Ref<ColorSpace>& ColorSpace::pattern() {
-  static const Ref<ColorSpace> s = createPattern();
-  return s;
+  static const auto* s = new Ref<ColorSpace>(createPattern());
+  return *s;
 }
 
 size_t ColorSpace::numberOfComponents() const {
