@@ -1,5 +1,8 @@
 #include "platform/foundation/Description.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/foundation/values/Array.h"
 #include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/values/Set.h"
@@ -46,9 +49,20 @@ String quotedIfNeeded(const String& s) {
 
 String nestedDescription(const Id& o, unsigned level) {
   if (!o) return "(null)";
-  if (auto* a = dynamic_cast<const Array*>(o.get())) return a->descriptionWithIndent(level);
-  if (auto* d = dynamic_cast<const Dictionary*>(o.get())) return d->descriptionWithIndent(level);
-  if (auto* s = dynamic_cast<const Set*>(o.get())) return s->descriptionWithIndent(level);
+  bool container = dynamic_cast<const Array*>(o.get()) || dynamic_cast<const Dictionary*>(o.get()) ||
+                   dynamic_cast<const Set*>(o.get());
+  if (container) {
+    // A collection may hold itself (an unarchived graph can); it is described once, then named.
+    thread_local std::vector<const Object*> open;
+    if (std::find(open.begin(), open.end(), o.get()) != open.end()) return "(...)";
+    open.push_back(o.get());
+    String text;
+    if (auto* a = dynamic_cast<const Array*>(o.get())) text = a->descriptionWithIndent(level);
+    else if (auto* d = dynamic_cast<const Dictionary*>(o.get())) text = d->descriptionWithIndent(level);
+    else text = static_cast<const Set*>(o.get())->descriptionWithIndent(level);
+    open.pop_back();
+    return text;
+  }
   if (auto* s = dynamic_cast<const StringObject*>(o.get())) return quotedIfNeeded(s->string());
   return quotedIfNeeded(o->description());
 }

@@ -189,3 +189,14 @@ TEST(CollectionsArray, Descriptions) {
   }
   EXPECT_EQ(ints({1, 2, 3})->componentsJoinedByString(", "), "1, 2, 3");
 }
+
+TEST(CollectionsArray, ACollectionHoldingItselfIsDescribedOnceThenNamed) {
+  auto array = MutableArray::create({box(String("a"))});
+  auto inner = MutableDictionary::dictionaryWithCapacity(1);
+  inner->setObjectForKey(array, String("back"));
+  array->addObject(inner);
+  String text = array->description();
+  EXPECT_TRUE(text.contains("(...)")) << text.utf8();
+  EXPECT_LT(text.length(), 200u) << text.utf8();
+  array->removeAllObjects();  // lets the pair go
+}
