@@ -25,10 +25,16 @@ namespace {
 // main thread's objects.
 void stopPictureDownloads() {
   auto images = image::WIWebImageManager::sharedManager();
-  images->cancelAll();
-  fd::RunLoopDriver::runUntil(
-      [&] { return !images->isRunning() && image::WIWebImageDownloader::sharedDownloader()->currentDownloadCount() == 0; },
-      5);
+  // The loop keeps serving the main thread meanwhile, which may lay out a cell that asks for a
+  // picture again: cancel at every turn.
+  auto quiet = [&] {
+    images->cancelAll();
+    return !images->isRunning() && image::WIWebImageDownloader::sharedDownloader()->currentDownloadCount() == 0;
+  };
+  fd::RunLoopDriver::runUntil(quiet, 5);
+  // A worker between its cache lookup and its hand-over to the main thread is in no count.
+  fd::RunLoopDriver::runUntil([&] { return !quiet(); }, 0.3);
+  fd::RunLoopDriver::runUntil(quiet, 5);
 }
 
 constexpr const char* kApplicationName = "kestrel-district";
