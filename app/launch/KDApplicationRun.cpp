@@ -21,21 +21,6 @@ namespace app {
 
 namespace {
 
-// Picture downloads end before the program does: a worker still decoding would outlive the
-// main thread's objects.
-void stopPictureDownloads() {
-  auto images = image::WIWebImageManager::sharedManager();
-  // The loop keeps serving the main thread meanwhile, which may lay out a cell that asks for a
-  // picture again: cancel at every turn.
-  auto quiet = [&] {
-    images->cancelAll();
-    return !images->isRunning() && image::WIWebImageDownloader::sharedDownloader()->currentDownloadCount() == 0;
-  };
-  fd::RunLoopDriver::runUntil(quiet, 5);
-  // A worker between its cache lookup and its hand-over to the main thread is in no count.
-  fd::RunLoopDriver::runUntil([&] { return !quiet(); }, 0.3);
-  fd::RunLoopDriver::runUntil(quiet, 5);
-}
 
 constexpr const char* kApplicationName = "kestrel-district";
 
@@ -170,6 +155,20 @@ int runApplication(const KDLaunchOptions& options, const std::function<void(cons
   host.run();
   stopPictureDownloads();
   return 0;
+}
+
+void stopPictureDownloads() {
+  auto images = image::WIWebImageManager::sharedManager();
+  // The loop keeps serving the main thread meanwhile, which may lay out a cell that asks for a
+  // picture again: cancel at every turn.
+  auto quiet = [&] {
+    images->cancelAll();
+    return !images->isRunning() && image::WIWebImageDownloader::sharedDownloader()->currentDownloadCount() == 0;
+  };
+  fd::RunLoopDriver::runUntil(quiet, 5);
+  // A worker between its cache lookup and its hand-over to the main thread is in no count.
+  fd::RunLoopDriver::runUntil([&] { return !quiet(); }, 0.3);
+  fd::RunLoopDriver::runUntil(quiet, 5);
 }
 
 }  // namespace app

@@ -19,6 +19,10 @@ struct KDRunReport {
 int runApplication(const KDLaunchOptions& options, const std::function<void(const std::string&)>& say,
                    KDRunReport* report = nullptr);
 
+/// Cancels every picture load and lets the workers' hand-overs to the main thread through (at
+/// most a few seconds), so that none is left waiting on a main thread that has gone.
+void stopPictureDownloads();
+
 /// True when a display is there to open a window on.
 bool hasDisplay();
 

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "app/launch/KDApplicationRun.h"
 #include "app/service/ServiceConfig.h"
 #include "image/web/WIWebImageDownloader.h"
 #include "image/web/WIWebImageManager.h"
@@ -61,11 +62,7 @@ void ContentServiceTest::TearDown() {
   // Picture downloads still under way hand their results to the main loop; let them end here
   // so that no worker is left waiting on a main thread that has gone (the process's exit
   // would then hang in the leak check).
-  auto images = image::WIWebImageManager::sharedManager();
-  images->cancelAll();
-  fd::RunLoopDriver::runUntil(
-      [&] { return !images->isRunning() && image::WIWebImageDownloader::sharedDownloader()->currentDownloadCount() == 0; },
-      10);
+  app::stopPictureDownloads();
   fd::NotificationCenter::defaultCenter()->removeObserver(token_);
   fd::setLogSink(nullptr);
   auto shared = PHProgressHUD::sharedView();
