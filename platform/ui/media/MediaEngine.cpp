@@ -101,7 +101,7 @@ std::shared_ptr<MediaEngine> MediaEngine::open(const std::string& url, Events ev
           e->bridge_->framePosted = false;
           if (!e->render_) return;
           uint64_t flags = mpv_render_context_update(e->render_);
-          if ((flags & MPV_RENDER_UPDATE_FRAME) && e->events_.frame) e->events_.frame();
+          if (flags & MPV_RENDER_UPDATE_FRAME) e->frameReady();
         });
       },
       bridge);
@@ -172,6 +172,11 @@ Ref<gfx::BitmapImage> MediaEngine::renderFrame() {
   return gfx::BitmapImage::createWithSurface(surface);
 }
 
+void MediaEngine::frameReady() {
+  framePending_ = !hasVideo();
+  if (!framePending_ && events_.frame) events_.frame();
+}
+
 void MediaEngine::drainEvents() {
   auto self = shared_from_this();  // a callback may let the owner go
   while (mpv_) {
@@ -209,8 +214,11 @@ void MediaEngine::drainEvents() {
           case kCacheTime:
             if (has && events_.bufferedUntil) events_.bufferedUntil(*static_cast<double*>(p->data));
             break;
-          case kWidth: width_ = has ? *static_cast<int64_t*>(p->data) : 0; break;
-          case kHeight: height_ = has ? *static_cast<int64_t*>(p->data) : 0; break;
+          case kWidth:
+          case kHeight:
+            (event->reply_userdata == kWidth ? width_ : height_) = has ? *static_cast<int64_t*>(p->data) : 0;
+            if (framePending_ && hasVideo()) frameReady();
+            break;
           case kEof:
             // With the file kept open, the end shows as this flag rather than an end event.
             if (has && *static_cast<int*>(p->data) && !ended_) {

@@ -50,6 +50,7 @@ class MediaEngine : public std::enable_shared_from_this<MediaEngine> {
   MediaEngine() = default;
   struct Bridge;  // what mpv's threads see; outlives nothing of the engine's
   void drainEvents();
+  void frameReady();
   void command(std::initializer_list<const char*> args);
 
   mpv_handle* mpv_ = nullptr;
@@ -57,6 +58,9 @@ class MediaEngine : public std::enable_shared_from_this<MediaEngine> {
   std::unique_ptr<Bridge> bridge_;
   Events events_;
   int64_t width_ = 0, height_ = 0;
+  // A frame announced before its size is shown once the size arrives; a paused engine
+  // announces no other.
+  bool framePending_ = false;
   bool ended_ = false;
   bool failed_ = false;
 };
