@@ -80,19 +80,22 @@ struct Channel {
   }
 };
 
-// Palette-indexed pixels, uncompressed or run-length encoded, written into rows of indexes.
-void decodeRle(const uint8_t* p, size_t n, const DibHeader& h, std::vector<int>& idx, std::vector<uint8_t>& rowSeen) {
+// Run-length encoded palette indexes straight into the raster; pixels no run reaches stay
+// clear. Answers the number of stored rows reached.
+uint32_t decodeRle(const uint8_t* p, size_t n, const DibHeader& h, const uint32_t* palette, Raster& out) {
   size_t i = 0;
   int64_t x = 0, y = 0;
+  uint32_t rows = 0;
+  const int64_t height = out.height;
   auto put = [&](int v) {
-    if (x < h.width && y < h.height) {
-      idx[size_t(y) * size_t(h.width) + size_t(x)] = v;
-      rowSeen[size_t(y)] = 1;
+    if (x < h.width && y < height) {
+      out.row(h.topDown ? uint32_t(y) : uint32_t(height - 1 - y))[x] = palette[v];
+      rows = std::max(rows, uint32_t(y) + 1);
     }
     ++x;
   };
   const bool four = h.bpp == 4;
-  while (i + 1 < n && y < h.height) {
+  while (i + 1 < n && y < height) {
     uint8_t count = p[i], value = p[i + 1];
     i += 2;
     if (count) {
@@ -102,18 +105,19 @@ void decodeRle(const uint8_t* p, size_t n, const DibHeader& h, std::vector<int>&
     if (value == 0) {
       x = 0, ++y;
     } else if (value == 1) {
-      return;
+      return rows;
     } else if (value == 2) {
-      if (i + 1 >= n) return;
+      if (i + 1 >= n) return rows;
       x += p[i], y += p[i + 1];
       i += 2;
     } else {
       size_t bytes = four ? (value + 1) / 2 : value;
-      if (i + bytes > n) return;
+      if (i + bytes > n) return rows;
       for (int k = 0; k < value; ++k) put(four ? ((k & 1) ? p[i + k / 2] & 15 : p[i + k / 2] >> 4) : p[i + k]);
       i += (bytes + 1) & ~size_t(1);
     }
   }
+  return rows;
 }
 
 // Pixels in file order into `out` (top row first); answers the number of stored rows read.
@@ -132,17 +136,7 @@ bool decodePixels(const uint8_t* dib, size_t dibSize, const DibHeader& h, const 
   out.reset(w, height);
   rowsRead = 0;
   if (h.compression == 1 || h.compression == 2) {
-    std::vector<int> idx(size_t(w) * height, -1);
-    std::vector<uint8_t> seen(height, 0);
-    decodeRle(px, pxSize, h, idx, seen);
-    for (uint32_t sy = 0; sy < height; ++sy) {
-      uint32_t y = h.topDown ? sy : height - 1 - sy;
-      for (uint32_t x = 0; x < w; ++x) {
-        int v = idx[size_t(sy) * w + x];
-        if (v >= 0) out.row(y)[x] = palette[v];
-      }
-      if (seen[sy]) rowsRead = sy + 1;
-    }
+    rowsRead = decodeRle(px, pxSize, h, palette, out);
     return rowsRead > 0;
   }
   const size_t stride = ((size_t(w) * h.bpp + 31) / 32) * 4;

@@ -192,6 +192,10 @@ TEST(CodecBmp, ReadsPalettesRunLengthsAndRowOrders) {
       {"top-down", bmp(2, -2, 8, 0, palette, {1, 1, 0, 0, 0, 0, 0, 0}), 0xff0000ffu, 0xffff0000u},
       // RLE8: two blue, end of line, two red, end of bitmap.
       {"rle8", bmp(2, 2, 8, 1, palette, {2, 1, 0, 0, 2, 0, 0, 1}), 0xffff0000u, 0xff0000ffu},
+      // RLE8: a move two along, one blue, end of bitmap; what no run reaches stays black.
+      {"rle8 move", bmp(3, 2, 8, 1, palette, {0, 2, 2, 0, 1, 1, 0, 1}), 0xff000000u, 0xff0000ffu},
+      // RLE4, top-down: three literal indexes 1, 0, 1 padded to a word, end of bitmap.
+      {"rle4 literal", bmp(3, -1, 4, 2, palette, {0, 3, 0x10, 0x10, 0, 1}), 0xff0000ffu, 0xff0000ffu},
       // 1-bit: row bits 10, then 01.
       {"1-bit", bmp(2, 2, 1, 0, palette, {0x40, 0, 0, 0, 0x80, 0, 0, 0}), 0xff0000ffu, 0xff0000ffu},
       // 24-bit, OS/2 "CI" signature with the same layout.
