@@ -6,6 +6,7 @@
 #include "platform/foundation/time/Date.h"
 #include "platform/foundation/values/DecimalNumber.h"
 #include "platform/foundation/Description.h"
+#include "platform/foundation/values/ComparisonGuard.h"
 #include "platform/foundation/values/IndexSet.h"
 #include "platform/foundation/values/Null.h"
 #include "platform/foundation/values/Number.h"
@@ -268,6 +269,8 @@ String Array::componentsJoinedByString(const String& separator) const {
 bool Array::isEqualToArray(const Array& other) const {
   if (&other == this) return true;
   if (other.objects_.size() != objects_.size()) return false;
+  detail::ComparisonGuard guard(this, &other);
+  if (guard.reentered()) return true;
   for (size_t i = 0; i < objects_.size(); ++i) {
     if (!rt::equalObjects(objects_[i].get(), other.objects_[i].get())) return false;
   }

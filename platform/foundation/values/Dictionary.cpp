@@ -4,6 +4,7 @@
 
 #include "platform/foundation/values/Array.h"
 #include "platform/foundation/Description.h"
+#include "platform/foundation/values/ComparisonGuard.h"
 #include "platform/foundation/text/StringObject.h"
 
 namespace fd {
@@ -136,6 +137,8 @@ void Dictionary::enumerateKeysAndObjects(uint32_t options, const EnumerationBloc
 bool Dictionary::isEqualToDictionary(const Dictionary& other) const {
   if (&other == this) return true;
   if (other.count() != count()) return false;
+  detail::ComparisonGuard guard(this, &other);
+  if (guard.reentered()) return true;
   for (size_t i = 0; i < values_.size(); ++i) {
     Id v = other.objectForKey(table_.keyAt(i));
     if (!v || !rt::equalObjects(v.get(), values_[i].get())) return false;

@@ -4,6 +4,7 @@
 
 #include "platform/foundation/values/Array.h"
 #include "platform/foundation/Description.h"
+#include "platform/foundation/values/ComparisonGuard.h"
 #include "platform/foundation/values/Null.h"
 
 namespace fd {
@@ -82,7 +83,12 @@ bool Set::intersectsSet(const Set& other) const {
   return false;
 }
 
-bool Set::isEqualToSet(const Set& other) const { return other.count() == count() && isSubsetOfSet(other); }
+bool Set::isEqualToSet(const Set& other) const {
+  if (&other == this) return true;
+  if (other.count() != count()) return false;
+  detail::ComparisonGuard guard(this, &other);
+  return guard.reentered() || isSubsetOfSet(other);
+}
 
 Ref<Set> Set::setByAddingObject(const Id& o) const {
   auto s = rt::make<Set>();
