@@ -15,15 +15,15 @@ const char kDecodedMarkKey = 0;
 }
 
 DRImageFileType DRImageTypeFromData(const Ref<fd::Data>& data) {
-  if (!data || data->length() < 16) return DRImageFileType::Unknown;
+  if (!data || data->length() < 16) return DRImageFileTypeUnknown;
   auto type = wi_contentTypeForImageData(data);
-  if (!type) return DRImageFileType::Unknown;
-  if (*type == fd::String("image/jpeg")) return DRImageFileType::JPEG;
-  if (*type == fd::String("image/png")) return DRImageFileType::PNG;
-  if (*type == fd::String("image/gif")) return DRImageFileType::GIF;
-  if (*type == fd::String("image/webp")) return DRImageFileType::WebP;
-  if (*type == fd::String("image/tiff")) return DRImageFileType::TIFF;
-  return DRImageFileType::Other;
+  if (!type) return DRImageFileTypeUnknown;
+  if (*type == fd::String("image/jpeg")) return DRImageFileTypeJPEG;
+  if (*type == fd::String("image/png")) return DRImageFileTypePNG;
+  if (*type == fd::String("image/gif")) return DRImageFileTypeGIF;
+  if (*type == fd::String("image/webp")) return DRImageFileTypeWebP;
+  if (*type == fd::String("image/tiff")) return DRImageFileTypeTIFF;
+  return DRImageFileTypeOther;
 }
 
 Ref<gfx::Image> DRImageFromData(const Ref<fd::Data>& data, double scale, bool animated) {

@@ -4,6 +4,7 @@
 // an image is never redrawn twice. Stateless; callable from any thread.
 #include <cstdint>
 
+#include "image/codec/DRImageCoderTypes.h"
 #include "platform/runtime/Object.h"
 
 namespace fd {
@@ -15,9 +16,7 @@ class Image;
 
 namespace image {
 
-/// File type values: 0 unknown, 1 JPEG, 3 TIFF, 7 GIF, 8 PNG, 9 WebP, 10 other.
-enum class DRImageFileType : int { Unknown = 0, JPEG = 1, TIFF = 3, GIF = 7, PNG = 8, WebP = 9, Other = 10 };
-
+/// The platform's reading of the bytes: unknown, JPEG, TIFF, GIF, PNG, WebP or other.
 DRImageFileType DRImageTypeFromData(const Ref<fd::Data>& data);
 /// Null for bytes that decode to nothing (or to no pixels). `animated` false keeps frame 0 only.
 Ref<gfx::Image> DRImageFromData(const Ref<fd::Data>& data, double scale, bool animated);

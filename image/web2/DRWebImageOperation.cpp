@@ -390,20 +390,20 @@ void DRWebImageOperation::partialImage(double now) {
   progressiveDecoder_->updateData(fd::Data::create(data_->bytes(), data_->length()), false);
   if (cancelled_) return;
   const DRImageFileType type = DRImageTypeFromData(data_);
-  if (type == DRImageFileType::Unknown || type == DRImageFileType::WebP || type == DRImageFileType::Other ||
-      (blur && type != DRImageFileType::JPEG && type != DRImageFileType::PNG))
+  if (type == DRImageFileTypeUnknown || type == DRImageFileTypeWebP || type == DRImageFileTypeOther ||
+      (blur && type != DRImageFileTypeJPEG && type != DRImageFileTypePNG))
     return giveUp();
   if (progressiveDecoder_->count() == 0) return;
   auto properties = progressiveDecoder_->copyPropertiesAtIndex(0);
   if (blur && !progressiveDetected_) {
     const bool progressive =
-        type == DRImageFileType::JPEG
+        type == DRImageFileTypeJPEG
             ? propertyIsTrue(properties, gfx::kCGImagePropertyJFIFDictionary, gfx::kCGImagePropertyJFIFIsProgressive)
             : propertyIsTrue(properties, gfx::kCGImagePropertyPNGDictionary, gfx::kCGImagePropertyPNGInterlaceType);
     if (!progressive) return giveUp();
     progressiveDetected_ = true;
   }
-  if (blur && type == DRImageFileType::JPEG) {
+  if (blur && type == DRImageFileTypeJPEG) {
     // A blurred picture only when a new scan has begun since the last search.
     const uint64_t length = data_->length();
     const uint64_t searched = progressiveScanedLength_;
@@ -486,8 +486,8 @@ void DRWebImageOperation::decode() {
   }
   if (image && decodeForDisplay) image = DRImageByDecoded(image);
   const DRImageFileType type = DRImageTypeFromData(data);
-  const bool keepBytes = type == DRImageFileType::JPEG || type == DRImageFileType::PNG ||
-                         ((type == DRImageFileType::GIF || type == DRImageFileType::WebP) && animated);
+  const bool keepBytes = type == DRImageFileTypeJPEG || type == DRImageFileTypePNG ||
+                         ((type == DRImageFileTypeGIF || type == DRImageFileTypeWebP) && animated);
   {
     std::lock_guard lock(lock_);
     if (!keepBytes) data_.reset();

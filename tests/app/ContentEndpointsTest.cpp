@@ -13,7 +13,6 @@ namespace {
 
 using app::KDRequest;
 
-constexpr const char* kNetworkError = "网络错误,稍后再试!";
 
 Ref<app::KDAppChannelParamsModel> pageOf(const char* trsId, int64_t page, int64_t size) {
   auto params = rt::make<app::KDAppChannelParamsModel>();

@@ -22,6 +22,9 @@ class VirtualClock;
 
 namespace apptest {
 
+/// What the client shows when the service cannot be reached or answers nonsense.
+inline constexpr const char* kNetworkError = "网络错误,稍后再试!";
+
 class ContentServiceTest : public ::testing::Test {
  protected:
   void SetUp() override;

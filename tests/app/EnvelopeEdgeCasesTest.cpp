@@ -8,7 +8,6 @@ namespace {
 
 using app::KDRequest;
 
-constexpr const char* kNetworkError = "网络错误,稍后再试!";
 constexpr const char* kNoData = "数据获取失败!";
 
 const char* kItem =

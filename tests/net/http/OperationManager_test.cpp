@@ -15,6 +15,9 @@
 #include "tests/net/http/OperationTestSupport.h"
 #include "tests/support/TestServer.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace operation_manager_test {
+
 // The resolver headers the server library pulls in define DELETE.
 #undef DELETE
 
@@ -281,3 +284,5 @@ TEST(OperationManager, CopyCodingAndDescription) {
   EXPECT_EQ(d.rfind("<NKHTTPRequestOperationManager: 0x", 0), 0u) << d;
   EXPECT_NE(d.find(", baseURL: http://a.test/api/, operationQueue: "), std::string::npos) << d;
 }
+
+}  // namespace operation_manager_test

@@ -17,6 +17,9 @@
 #include "tests/net/http/OperationTestSupport.h"
 #include "tests/support/TestServer.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace request_operation_test {
+
 using namespace net;
 using nettest::requestFor;
 using nettest::str;
@@ -321,3 +324,5 @@ TEST(RequestOperation, ArchivingAndCopyingCarryTheSerializer) {
   EXPECT_NE(copied, serializer);
   EXPECT_TRUE(copied->removesKeysWithNullValues());
 }
+
+}  // namespace request_operation_test

@@ -16,6 +16,9 @@
 #include "platform/ui/view/Screen.h"
 #include "tests/net/http/ArchiveEditing.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace response_serializer_image_test {
+
 using namespace net;
 
 namespace {
@@ -147,3 +150,5 @@ TEST(ResponseSerializerImage, CopyAndCoding) {
   EXPECT_EQ(decoded->imageScale(), 3);
   EXPECT_TRUE(decoded->automaticallyInflatesResponseImage());
 }
+
+}  // namespace response_serializer_image_test

@@ -17,6 +17,9 @@
 #include "platform/foundation/net/URLResponse.h"
 #include "platform/foundation/serialization/XMLParser.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace response_serializer_test {
+
 using namespace net;
 
 namespace {
@@ -312,3 +315,5 @@ TEST(ResponseSerializer, CopyAndSecureCoding) {
   EXPECT_EQ(inner->format(), 200u);
   EXPECT_EQ(inner->readOptions(), 1u);
 }
+
+}  // namespace response_serializer_test

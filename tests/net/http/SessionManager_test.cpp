@@ -23,6 +23,9 @@
 #include "tests/net/http/OperationTestSupport.h"
 #include "tests/support/TestServer.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace session_manager_test {
+
 #undef DELETE
 
 using namespace net;
@@ -548,3 +551,5 @@ TEST(SessionManagers, CopyAndArchiveKeepTheConfiguration) {
   EXPECT_EQ(httpCopy->baseURL()->absoluteString(), http->baseURL()->absoluteString());
   EXPECT_NE(httpCopy->requestSerializer(), http->requestSerializer());
 }
+
+}  // namespace session_manager_test

@@ -5,6 +5,9 @@
 #include "platform/foundation/serialization/JSONSerialization.h"
 #include "tests/net/mapping/MappingModels.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace class_configuration_test {
+
 using namespace net;
 using fd::String;
 using kmtest::TMSetupBase;
@@ -159,3 +162,5 @@ TEST(ClassConfiguration, OlderHookNames) {
   ASSERT_TRUE(l->items);
   EXPECT_TRUE(rt::as<kmtest::TMChapter>(l->items->objectAtIndex(0)));
 }
+
+}  // namespace class_configuration_test

@@ -14,6 +14,9 @@
 #include "platform/foundation/serialization/PropertyListSerialization.h"
 #include "tests/net/mapping/MappingModels.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace coding_files_and_legacy_test {
+
 using namespace net;
 using fd::String;
 using kmtest::TMArchived;
@@ -181,3 +184,5 @@ TEST(OlderNames, SameResultsAsCurrentOnes) {
   enumerateProperties(kmtest::TMChapter::classObject(), [&](const Ref<KMProperty>& p, bool&) { seen.push_back(p->name().utf8()); });
   EXPECT_EQ(seen, (std::vector<std::string>{"title", "pages"}));
 }
+
+}  // namespace coding_files_and_legacy_test

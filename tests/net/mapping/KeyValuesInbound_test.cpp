@@ -7,6 +7,9 @@
 #include "platform/foundation/serialization/JSONSerialization.h"
 #include "tests/net/mapping/MappingModels.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace key_values_inbound_test {
+
 using namespace net;
 using fd::String;
 using kmtest::TMBook;
@@ -295,3 +298,5 @@ TEST(KeyValuesInbound, WrongKindsAndBrokenTextNeverRaise) {
   EXPECT_EQ(u->joined, nullptr);
   ASSERT_TRUE(km_error(TMUser::classObject()));  // the refused scalars are on record
 }
+
+}  // namespace key_values_inbound_test

@@ -4,6 +4,9 @@
 #include "platform/foundation/serialization/JSONSerialization.h"
 #include "tests/net/mapping/MappingModels.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace key_values_outbound_test {
+
 using namespace net;
 using fd::String;
 using kmtest::TMBook;
@@ -217,3 +220,5 @@ TEST(KeyValuesRoundTrip, ModelToJSONAndBack) {
   EXPECT_EQ(rt::as<TMChapter>(again->chapters->objectAtIndex(1))->pages, 20);
   EXPECT_TRUE(km_keyValues(*again)->isEqual(km_keyValues(*book)));
 }
+
+}  // namespace key_values_outbound_test

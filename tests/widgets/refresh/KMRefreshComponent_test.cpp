@@ -9,6 +9,9 @@
 #include "widgets/refresh/KMRefreshNormalHeader.h"
 #include "widgets/refresh/ScrollView+KMRefresh.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace kmrefresh_component_test {
+
 using namespace widgets;
 using widgets::testing::RefreshTest;
 using S = KMRefreshComponentState;
@@ -221,3 +224,5 @@ TEST_F(RefreshTest, TotalCountAndTheReloadHook) {
   auto grid = rt::make<ui::CollectionView>(gfx::Rect{{0, 0}, {375, 600}}, layout);
   EXPECT_EQ(km_totalDataCount(*grid), 0);  // no data source: no sections
 }
+
+}  // namespace kmrefresh_component_test

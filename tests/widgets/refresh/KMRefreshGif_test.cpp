@@ -7,6 +7,9 @@
 #include "widgets/refresh/KMRefreshGifHeader.h"
 #include "widgets/refresh/ScrollView+KMRefresh.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace kmrefresh_gif_test {
+
 using namespace widgets;
 using widgets::testing::RefreshTest;
 using S = KMRefreshComponentState;
@@ -142,3 +145,5 @@ TEST_F(RefreshTest, BackGifFooterFollowsThePullAndHidesWithNoMoreData) {
   footer->resetNoMoreData();
   EXPECT_FALSE(footer->gifView()->isHidden());
 }
+
+}  // namespace kmrefresh_gif_test

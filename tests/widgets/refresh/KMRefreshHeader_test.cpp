@@ -13,6 +13,9 @@
 #include "widgets/refresh/KMRefreshNormalHeader.h"
 #include "widgets/refresh/ScrollView+KMRefresh.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace kmrefresh_header_test {
+
 using namespace widgets;
 using widgets::testing::RefreshTest;
 using S = KMRefreshComponentState;
@@ -267,3 +270,5 @@ TEST_F(RefreshTest, HeaderOnACollectionViewEndsATenthOfASecondLater) {
   EXPECT_EQ(header->state(), S::idle);
   EXPECT_EQ(grid->contentInset().top, 0);
 }
+
+}  // namespace kmrefresh_header_test

@@ -16,6 +16,9 @@
 #include "tests/support/ConnectionRecorder.h"
 #include "tests/support/TestServer.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace urlcache_test {
+
 using namespace fd;
 using testsupport::TestServer;
 using testsupport::urlOf;
@@ -318,3 +321,5 @@ TEST(URLCache, DelegateDecidesWhatIsStored) {
     EXPECT_EQ(hit ? std::optional<std::string>(text(hit->data())) : std::nullopt, c.stored);
   }
 }
+
+}  // namespace urlcache_test

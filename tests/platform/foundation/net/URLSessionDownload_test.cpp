@@ -16,6 +16,9 @@
 #include "tests/support/ConnectionRecorder.h"
 #include "tests/support/TestServer.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace urlsession_download_test {
+
 using namespace fd;
 using testsupport::Reply;
 using testsupport::TestServer;
@@ -169,3 +172,5 @@ TEST(URLSessionDownload, FailuresHandNoFileOver) {
     EXPECT_EQ(std::count(d->events.begin(), d->events.end(), "finish"), 0) << c.url;
   }
 }
+
+}  // namespace urlsession_download_test

@@ -18,6 +18,9 @@
 #include "tests/support/ConnectionRecorder.h"
 #include "tests/support/HostileServer.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace urlsession_hostile_test {
+
 using namespace fd;
 using testsupport::HostileScript;
 using testsupport::HostileServer;
@@ -133,3 +136,5 @@ TEST(URLSessionHostile, ResourceTimeoutEndsADripFedAnswer) {
   load(server, "/short", whole, jar, /*requestTimeout=*/1);
   EXPECT_FALSE(whole.error);
 }
+
+}  // namespace urlsession_hostile_test

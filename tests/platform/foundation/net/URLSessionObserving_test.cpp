@@ -16,6 +16,9 @@
 #include "tests/support/ConnectionRecorder.h"
 #include "tests/support/TestServer.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace urlsession_observing_test {
+
 using namespace fd;
 using testsupport::Reply;
 using testsupport::TestServer;
@@ -170,3 +173,5 @@ TEST(URLSessionObserving, ByteCountsGrowToTheBodySizes) {
   }
   EXPECT_TRUE(down.watcher->seen("countOfBytesSent").empty());
 }
+
+}  // namespace urlsession_observing_test

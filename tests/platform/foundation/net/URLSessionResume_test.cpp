@@ -19,6 +19,9 @@
 #include "tests/support/ConnectionRecorder.h"
 #include "tests/support/TestServer.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace urlsession_resume_test {
+
 using namespace fd;
 using testsupport::TestServer;
 
@@ -220,3 +223,5 @@ TEST(URLSessionResume, NothingToResumeGivesNoData) {
   EXPECT_EQ(task->state(), URLSessionTaskState::Completed);
   session->finishTasksAndInvalidate();
 }
+
+}  // namespace urlsession_resume_test

@@ -22,6 +22,9 @@
 #include "tests/support/ConnectionRecorder.h"
 #include "tests/support/TestServer.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace urlsession_test {
+
 using namespace fd;
 using testsupport::Reply;
 using testsupport::TestServer;
@@ -588,3 +591,5 @@ TEST(URLSession, RedirectsAreFollowed) {
     }
   }
 }
+
+}  // namespace urlsession_test

@@ -12,7 +12,7 @@ namespace {
 using testing::ScopedI18nSettings;
 
 // 2015-03-04 02:20:30 UTC = 10:20:30 in Shanghai (a Wednesday).
-constexpr double kInstant = 1425435630;
+constexpr double kFormattedInstant = 1425435630;
 
 Ref<DateFormatter> formatter(const char* format, const char* locale = nullptr, const char* zone = nullptr) {
   auto f = DateFormatter::create();
@@ -33,18 +33,18 @@ TEST(DateFormatterTest, FormatsAndParsesThePatternsInUse) {
   } cases[] = {
       {"yyyy-MM-dd", "en_US", nullptr, "2015-03-04", 1425398400},
       {"yyyy年MM月dd日", "en_US", nullptr, "2015年03月04日", 1425398400},
-      {"yyyy-MM-dd'T'HH:mm:ss", "en_US_POSIX", "GMT", "2015-03-04T02:20:30", kInstant},
-      {"yyyy-MM-dd HH:mm:ss", "en_US_POSIX", nullptr, "2015-03-04 10:20:30", kInstant},
-      {"yyyy-MM-dd'T'HH:mm:ssZ", "en_US_POSIX", "GMT", "2015-03-04T02:20:30+0000", kInstant},
-      {"yyyy-MM-dd'T'HH:mm:ssZ", "en_US_POSIX", nullptr, "2015-03-04T10:20:30+0800", kInstant},
-      {"EEE MMM dd HH:mm:ss Z yyyy", "en_US_POSIX", nullptr, "Wed Mar 04 10:20:30 +0800 2015", kInstant},
-      {"EEE MMM dd HH:mm:ss Z yyyy", "en_US_POSIX", "GMT", "Wed Mar 04 02:20:30 +0000 2015", kInstant},
-      {"yyyy-MM-dd HH:mm", nullptr, nullptr, "2015-03-04 10:20", kInstant - 30},
+      {"yyyy-MM-dd'T'HH:mm:ss", "en_US_POSIX", "GMT", "2015-03-04T02:20:30", kFormattedInstant},
+      {"yyyy-MM-dd HH:mm:ss", "en_US_POSIX", nullptr, "2015-03-04 10:20:30", kFormattedInstant},
+      {"yyyy-MM-dd'T'HH:mm:ssZ", "en_US_POSIX", "GMT", "2015-03-04T02:20:30+0000", kFormattedInstant},
+      {"yyyy-MM-dd'T'HH:mm:ssZ", "en_US_POSIX", nullptr, "2015-03-04T10:20:30+0800", kFormattedInstant},
+      {"EEE MMM dd HH:mm:ss Z yyyy", "en_US_POSIX", nullptr, "Wed Mar 04 10:20:30 +0800 2015", kFormattedInstant},
+      {"EEE MMM dd HH:mm:ss Z yyyy", "en_US_POSIX", "GMT", "Wed Mar 04 02:20:30 +0000 2015", kFormattedInstant},
+      {"yyyy-MM-dd HH:mm", nullptr, nullptr, "2015-03-04 10:20", kFormattedInstant - 30},
       // Without a year the text reads back in 2000.
       {"MM-dd HH:mm", nullptr, nullptr, "03-04 10:20", 952136400},
       {"今天 HH:mm", nullptr, nullptr, "今天 10:20", 946692000 + 1200},
   };
-  auto date = Date::dateWithTimeIntervalSince1970(kInstant);
+  auto date = Date::dateWithTimeIntervalSince1970(kFormattedInstant);
   for (const auto& c : cases) {
     auto f = formatter(c.format, c.locale, c.zone);
     EXPECT_EQ(f->stringFromDate(date), c.text) << c.format;
@@ -60,7 +60,7 @@ TEST(DateFormatterTest, ParsesOffsetsWhateverTheFormattersZone) {
                            "Tue Mar 03 21:20:30 -0500 2015"}) {
     auto d = f->dateFromString(text);
     ASSERT_TRUE(d) << text;
-    EXPECT_DOUBLE_EQ(d->timeIntervalSince1970(), kInstant) << text;
+    EXPECT_DOUBLE_EQ(d->timeIntervalSince1970(), kFormattedInstant) << text;
   }
 }
 
@@ -96,7 +96,7 @@ TEST(DateFormatterTest, LenientParsingAcceptsOverflow) {
 
 TEST(DateFormatterTest, DefaultsFollowTheSettingsAtEachCall) {
   auto f = formatter("yyyy-MM-dd HH:mm EEEE");
-  auto date = Date::dateWithTimeIntervalSince1970(kInstant);
+  auto date = Date::dateWithTimeIntervalSince1970(kFormattedInstant);
   {
     ScopedI18nSettings settings("Asia/Shanghai", "en_US");
     EXPECT_EQ(f->stringFromDate(date), "2015-03-04 10:20 Wednesday");
@@ -116,7 +116,7 @@ TEST(DateFormatterTest, OneFormatterServesSeveralThreads) {
   for (int t = 0; t < 6; ++t) {
     threads.emplace_back([&, t] {
       for (int i = 0; i < 300; ++i) {
-        double when = kInstant + t * 86400 + i * 61;
+        double when = kFormattedInstant + t * 86400 + i * 61;
         String text = f->stringFromDate(Date::dateWithTimeIntervalSince1970(when));
         auto back = f->dateFromString(text);
         if (!back || back->timeIntervalSince1970() != when) ++failures;
@@ -133,10 +133,10 @@ TEST(ISO8601Test, Writes) {
     const char* zone;
     const char* text;
   } cases[] = {
-      {kInstant, nullptr, "2015-03-04T02:20:30Z"},
-      {kInstant, "Asia/Shanghai", "2015-03-04T10:20:30+08:00"},
-      {kInstant, "America/New_York", "2015-03-03T21:20:30-05:00"},
-      {kInstant + 0.25, nullptr, "2015-03-04T02:20:30.250Z"},
+      {kFormattedInstant, nullptr, "2015-03-04T02:20:30Z"},
+      {kFormattedInstant, "Asia/Shanghai", "2015-03-04T10:20:30+08:00"},
+      {kFormattedInstant, "America/New_York", "2015-03-03T21:20:30-05:00"},
+      {kFormattedInstant + 0.25, nullptr, "2015-03-04T02:20:30.250Z"},
       {0, nullptr, "1970-01-01T00:00:00Z"},
       {-1, nullptr, "1969-12-31T23:59:59Z"},
       {951782400, nullptr, "2000-02-29T00:00:00Z"},
@@ -152,14 +152,14 @@ TEST(ISO8601Test, Reads) {
     const char* text;
     double t;
   } cases[] = {
-      {"2015-03-04T02:20:30Z", kInstant},
-      {"2015-03-04T10:20:30+08:00", kInstant},
-      {"2015-03-04T10:20:30+0800", kInstant},
-      {"2015-03-04T10:20:30+08", kInstant},
-      {"2015-03-03T21:20:30-05:00", kInstant},
-      {"2015-03-04T02:20:30.250Z", kInstant + 0.25},
-      {"2015-03-04 02:20:30", kInstant},
-      {"2015-03-04T02:20Z", kInstant - 30},
+      {"2015-03-04T02:20:30Z", kFormattedInstant},
+      {"2015-03-04T10:20:30+08:00", kFormattedInstant},
+      {"2015-03-04T10:20:30+0800", kFormattedInstant},
+      {"2015-03-04T10:20:30+08", kFormattedInstant},
+      {"2015-03-03T21:20:30-05:00", kFormattedInstant},
+      {"2015-03-04T02:20:30.250Z", kFormattedInstant + 0.25},
+      {"2015-03-04 02:20:30", kFormattedInstant},
+      {"2015-03-04T02:20Z", kFormattedInstant - 30},
       {"2015-03-04", 1425427200},
       {"2000-02-29", 951782400},
   };

@@ -66,7 +66,7 @@ using kvctest::Story;
 
 namespace {
 
-Ref<Story> sample() {
+Ref<Story> sampleStory() {
   auto s = rt::make<Story>();
   s->title = "Harbour lights";
   s->views = 1234;
@@ -96,7 +96,7 @@ void expectRaise(const std::function<void()>& f, const char* name, const std::st
 }  // namespace
 
 TEST(KeyValueCoding, ScalarsBoxIntoNumbersOfTheirKind) {
-  auto s = sample();
+  auto s = sampleStory();
   struct Case {
     const char* key;
     const char* type;
@@ -129,7 +129,7 @@ TEST(KeyValueCoding, ScalarsBoxIntoNumbersOfTheirKind) {
 }
 
 TEST(KeyValueCoding, ClassesAndSelectorsAsValues) {
-  auto s = sample();
+  auto s = sampleStory();
   s->kind = Array::classObject();
   s->action = rt::sel("reload:");
   EXPECT_EQ(s->valueForKey("kind").get(), Array::classObject());
@@ -174,7 +174,7 @@ TEST(KeyValueCoding, SettingUnboxesNumbersAcrossKinds) {
 }
 
 TEST(KeyValueCoding, RefusalsRaiseWithAReason) {
-  auto s = sample();
+  auto s = sampleStory();
   auto dict = Dictionary::withStrings({{"a", box(1)}});
   struct Case {
     Id value;
@@ -216,7 +216,7 @@ TEST(KeyValueCoding, Collections) {
   m->setValueForKey(nullptr, "a");
   EXPECT_EQ(m->count(), 0u);
 
-  auto first = sample(), second = rt::make<Story>();
+  auto first = sampleStory(), second = rt::make<Story>();
   second->title = "Second";
   auto stories = Array::create({first, second});
   auto titles = rt::as<Array>(stories->valueForKey("title"));
@@ -251,7 +251,7 @@ TEST(KeyValueCoding, Collections) {
 }
 
 TEST(KeyValueCoding, ObservingSeesBoxedOldAndNewValues) {
-  auto s = sample();
+  auto s = sampleStory();
   std::vector<std::pair<std::string, std::string>> changes;
   uint64_t token = s->observe("views", rt::KeyValueObservingOptionNew | rt::KeyValueObservingOptionOld,
                               [&](rt::Object*, const rt::KeyValueChange& c) {

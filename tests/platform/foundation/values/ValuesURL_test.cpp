@@ -6,6 +6,9 @@
 #include "platform/foundation/values/Set.h"
 #include "platform/foundation/net/URL.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace values_url_test {
+
 using namespace fd;
 
 TEST(ValuesURL, ValidityRules) {
@@ -193,3 +196,5 @@ TEST(ValuesURL, EqualityAndCopies) {
   EXPECT_EQ(s->count(), 2u);
   EXPECT_EQ(a->className(), "NSURL");
 }
+
+}  // namespace values_url_test

@@ -14,6 +14,9 @@
 #include "platform/ui/input/TouchInput.h"
 #include "tests/platform/ui/controllers/ViewControllerRecorder.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace tab_bar_controller_screen_test {
+
 using namespace ui;
 using namespace ui::testing;
 namespace fs = std::filesystem;
@@ -131,3 +134,5 @@ TEST_F(TabBarControllerScreenTest, ShowsBarsAndRowsAndScrollsWithReusedCells) {
   EXPECT_GT(darkestAlong(rowMiddle, 10, 120), 200);
   EXPECT_GT(grey({300, 667 - 2}), 235);
 }
+
+}  // namespace tab_bar_controller_screen_test

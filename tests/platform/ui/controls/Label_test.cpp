@@ -6,6 +6,9 @@
 #include "platform/typeset/AttributeNames.h"
 #include "platform/ui/controls/Button.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace label_test {
+
 using namespace ui;
 
 namespace {
@@ -96,7 +99,7 @@ TEST(Label, SizeThatFitsIsTheTextsSizeWhateverTheAlignment) {
       ASSERT_GT(natural.width, 0);
       ASSERT_LT(natural.width, 20.0 * std::string(text).size());  // the text, not the open box
       for (A a : alignments) {
-        SCOPED_TRACE(testing::Message() << text << " within " << limit.width << " aligned " << int(a));
+        SCOPED_TRACE(::testing::Message() << text << " within " << limit.width << " aligned " << int(a));
         auto l = label(text, {});
         l->setTextAlignment(a);
         EXPECT_EQ(l->sizeThatFits(limit), natural);
@@ -161,3 +164,5 @@ TEST(Label, ALineTallerThanTheLabelIsCentredAndDrawsPastItUnlessClipped) {
     }
   }
 }
+
+}  // namespace label_test

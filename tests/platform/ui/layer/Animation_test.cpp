@@ -11,6 +11,9 @@
 #include "platform/ui/layer/ShapeLayer.h"
 #include "platform/ui/layer/Transaction.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace animation_test {
+
 using namespace ui;
 
 namespace {
@@ -313,3 +316,5 @@ TEST_F(AnimationTest, CopiesKeepEveryTimingField) {
   EXPECT_EQ(b->keyPath(), rt::String("opacity"));
   EXPECT_EQ(b->activeDuration(), 4);
 }
+
+}  // namespace animation_test

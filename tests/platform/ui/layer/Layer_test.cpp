@@ -10,6 +10,9 @@
 #include "platform/ui/layer/Layer.h"
 #include "platform/ui/layer/Transaction.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace layer_test {
+
 using namespace ui;
 
 namespace {
@@ -260,3 +263,5 @@ TEST_F(LayerTest, DelegateActionsRunOnPropertyChanges) {
   Transaction::commit();
   EXPECT_EQ(l->animationKeys().size(), 1u);
 }
+
+}  // namespace layer_test

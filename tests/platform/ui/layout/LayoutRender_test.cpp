@@ -18,6 +18,9 @@
 #include "platform/ui/view/Screen.h"
 #include "platform/ui/view/Window.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace layout_render_test {
+
 using namespace ui;
 namespace fs = std::filesystem;
 
@@ -133,3 +136,5 @@ TEST(LayoutRender, RowsLaidOutByConstraintsDrawWhereTheSolvePutThem) {
   window->setHidden(true);
   fd::RunLoopDriver::reset();
 }
+
+}  // namespace layout_render_test

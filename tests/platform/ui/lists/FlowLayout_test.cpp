@@ -2,6 +2,9 @@
 
 #include "platform/ui/lists/CollectionViewFlowLayout.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace flow_layout_test {
+
 using namespace ui;
 
 namespace {
@@ -175,3 +178,5 @@ TEST(FlowLayoutTest, ChangingAPropertyOrTheSizeLaysOutAgain) {
   EXPECT_EQ(g.view->contentSize(), gfx::SizeMake(600, 100));
   EXPECT_EQ(g.frame(2), gfx::RectMake(400, 0, 200, 100));
 }
+
+}  // namespace flow_layout_test

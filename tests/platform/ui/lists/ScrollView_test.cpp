@@ -19,6 +19,9 @@
 #include "platform/ui/view/ViewAnimation.h"
 #include "platform/ui/view/Window.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace scroll_view_test {
+
 using namespace ui;
 namespace phys = ui::scrollphysics;
 
@@ -866,3 +869,5 @@ TEST_F(ScrollViewTest, AVerticalListInsideAPagerScrollsAndStillPages) {
   EXPECT_EQ(pager->contentOffset().x, 320);
   EXPECT_EQ(scroll->contentOffset().y, y);
 }
+
+}  // namespace scroll_view_test

@@ -10,6 +10,9 @@
 #include "platform/ui/layer/Transaction.h"
 #include "platform/ui/view/Window.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace table_view_render_test {
+
 using namespace ui;
 namespace fs = std::filesystem;
 
@@ -69,3 +72,5 @@ TEST(TableViewRenderTest, SeparatorsAndTheSelectedRowAreDrawn) {
   fd::RunLoopDriver::reset();
   fs::remove_all(dir);
 }
+
+}  // namespace table_view_render_test

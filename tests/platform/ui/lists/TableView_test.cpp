@@ -10,6 +10,9 @@
 #include "platform/ui/input/TouchInput.h"
 #include "platform/ui/view/Window.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace table_view_test {
+
 using namespace ui;
 
 namespace {
@@ -394,3 +397,5 @@ TEST_F(TableViewTest, SeparatorsFollowTheTablesStyleColourAndInset) {
   table->setSeparatorStyle(TableViewCellSeparatorStyle::None);
   EXPECT_FALSE(cell->separatorView());
 }
+
+}  // namespace table_view_test

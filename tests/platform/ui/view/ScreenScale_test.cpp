@@ -10,6 +10,9 @@
 #include "platform/ui/view/Screen.h"
 #include "platform/ui/view/Window.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace screen_scale_test {
+
 using namespace ui;
 
 namespace {
@@ -129,3 +132,5 @@ TEST_P(ScreenScaleTest, TextReachesItsOwnColour) {
 INSTANTIATE_TEST_SUITE_P(Scales, ScreenScaleTest, ::testing::Values(1.0, 2.0, 3.0));
 
 }  // namespace
+
+}  // namespace screen_scale_test

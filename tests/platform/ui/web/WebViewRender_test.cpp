@@ -14,6 +14,9 @@
 #include "platform/ui/view/Window.h"
 #include "platform/ui/web/WebView.h"
 
+// A namespace of its own: test programs compile several files as one.
+namespace web_view_render_test {
+
 using namespace ui;
 namespace fs = std::filesystem;
 
@@ -80,3 +83,5 @@ TEST(WebViewRenderTest, BoxesBordersMarkersAndLinksAreDrawnWhereLaidOut) {
   Transaction::flush();
   fd::RunLoopDriver::reset();
 }
+
+}  // namespace web_view_render_test
