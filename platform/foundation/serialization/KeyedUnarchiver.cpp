@@ -3,6 +3,7 @@
 #include <plist/plist.h>
 
 #include <cstdlib>
+#include <exception>
 #include <limits>
 #include <memory>
 #include <unordered_set>
@@ -92,6 +93,7 @@ struct KeyedUnarchiver::Decoding {
   plist_t current = nullptr;  // the coded values being read
   std::vector<plist_t> objects;
   std::vector<Id> made;
+  std::vector<uint64_t> started;  // objects in the order their decoding began
   std::vector<State> state;
   unsigned depth = 0;
 };
@@ -239,6 +241,26 @@ Id KeyedUnarchiver::decodeReference(void* node, const std::vector<const Class*>*
     return fail(CoderReadCorruptError, String::format("value for key '%@' is not an object", key));
   uint64_t uid = 0;
   plist_get_uid_val(n, &uid);
+  // Nothing made for a top-level object that fails is handed out, but mutable containers made
+  // before their contents may already hold each other: they are emptied so that they can go.
+  struct Release {
+    KeyedUnarchiver& u;
+    bool topLevel;
+    size_t mark;
+    bool hadError;
+    int raising;
+    ~Release() {
+      const bool failed = (!hadError && u.error_) || std::uncaught_exceptions() > raising;
+      if (!topLevel || !failed) return;
+      Decoding& d = *u.decoding_;
+      for (size_t i = mark; i < d.started.size(); ++i) {
+        const Id& made = d.made[d.started[i]];
+        if (auto array = rt::as<MutableArray>(made)) array->removeAllObjects();
+        else if (auto set = rt::as<MutableSet>(made)) set->removeAllObjects();
+        else if (auto dict = rt::as<MutableDictionary>(made)) dict->removeAllObjects();
+      }
+    }
+  } release{*this, decoding_->depth == 0, decoding_->started.size(), error_ != nullptr, std::uncaught_exceptions()};
   Id object = decodeUID(uid);
   if (error_) return nullptr;
   if (object && check) {
@@ -266,6 +288,7 @@ Id KeyedUnarchiver::decodeUID(uint64_t uid) {
   if (d.depth >= archive::kMaxDepth) return fail(CoderReadCorruptError, "archive nested too deeply");
   plist_t node = d.objects[uid];
   d.state[uid] = Decoding::InProgress;
+  d.started.push_back(uid);
   ++d.depth;
   struct Leave {
     unsigned& depth;
