@@ -47,16 +47,16 @@ function(kd_executable name)
   target_link_libraries(${name} PRIVATE ${arg_LIBS})
 endfunction()
 
-# ThreadSanitizer runs read the suppressions of the libraries that are not instrumented.
-set(KD_TSAN_ENVIRONMENT "TSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/tsan-suppressions.txt:halt_on_error=1:second_deadlock_stack=1")
-
 # kd_test(NAME DIR [DEPS ...]): one GoogleTest program from every source in DIR.
 function(kd_test name dir)
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/*.cpp")
   if(NOT srcs)
     return()
   endif()
-  kd_executable(${name} SOURCES ${srcs} LIBS ${ARGN} GTest::gtest GTest::gtest_main GTest::gmock)
+  # The sanitizers' options (leak checks, the ThreadSanitizer suppressions) are built into
+  # every test program, so that they hold under ctest and when a program is run by hand.
+  kd_executable(${name} SOURCES ${srcs} "${CMAKE_SOURCE_DIR}/tests/SanitizerOptions.cpp"
+                LIBS ${ARGN} GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${name} PRIVATE KD_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   if(CMAKE_BUILD_TYPE STREQUAL "Debug")
     # Test code is glue around the libraries, which keep their optimisation; unoptimised it
@@ -74,6 +74,5 @@ function(kd_test name dir)
       target_compile_options(${name} PRIVATE -Wno-subobject-linkage)
     endif()
   endif()
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1;${KD_TSAN_ENVIRONMENT}")
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
 endfunction()

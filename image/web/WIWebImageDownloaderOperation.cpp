@@ -215,7 +215,11 @@ void WIWebImageDownloaderOperation::connectionDidReceiveResponse(const Ref<fd::U
     expectedSize_.store(expected);
     if (auto progress = progressBlock()) progress(0, expected);
     // The announced length is only a hint: never reserve more than a sane picture needs.
-    imageData_ = fd::MutableData::dataWithCapacity(size_t(std::min(expected, kWIMaxReservedImageBytes)));
+    auto buffer = fd::MutableData::dataWithCapacity(size_t(std::min(expected, kWIMaxReservedImageBytes)));
+    {
+      std::lock_guard lock(lock_);
+      imageData_ = buffer;
+    }
     {
       std::lock_guard lock(blocksMutex_);
       response_ = response;
@@ -236,16 +240,22 @@ void WIWebImageDownloaderOperation::connectionDidReceiveResponse(const Ref<fd::U
 }
 
 void WIWebImageDownloaderOperation::connectionDidReceiveData(const Ref<fd::URLConnection>&, const Ref<fd::Data>& data) {
-  if (!imageData_ || !data) return;
-  imageData_->appendData(*data);
-  if ((options_ & WIDownloaderProgressive) && expectedSize_.load() > 0 && completedBlock()) partialImage();
-  if (auto progress = progressBlock()) progress(int64_t(imageData_->length()), expectedSize_.load());
+  // A cancel on another thread lets go of the buffer; what arrives here works on its own reference.
+  Ref<fd::MutableData> buffer;
+  {
+    std::lock_guard lock(lock_);
+    buffer = imageData_;
+  }
+  if (!buffer || !data) return;
+  buffer->appendData(*data);
+  if ((options_ & WIDownloaderProgressive) && expectedSize_.load() > 0 && completedBlock()) partialImage(*buffer);
+  if (auto progress = progressBlock()) progress(int64_t(buffer->length()), expectedSize_.load());
 }
 
-void WIWebImageDownloaderOperation::partialImage() {
-  const int64_t total = int64_t(imageData_->length());
+void WIWebImageDownloaderOperation::partialImage(const fd::MutableData& received) {
+  const int64_t total = int64_t(received.length());
   // The source reads a copy: the received bytes keep growing (and moving) after this call.
-  auto source = gfx::ImageSource::createWithData(fd::Data::create(imageData_->bytes(), imageData_->length()));
+  auto source = gfx::ImageSource::createWithData(fd::Data::create(received.bytes(), received.length()));
   if (!source) return;
   if (width_ + height_ == 0) {
     if (auto properties = source->copyPropertiesAtIndex(0)) {
@@ -279,8 +289,10 @@ void WIWebImageDownloaderOperation::partialImage() {
 
 void WIWebImageDownloaderOperation::connectionDidFinishLoading(const Ref<fd::URLConnection>&) {
   auto completed = completedBlock();
+  Ref<fd::MutableData> received;
   {
     std::lock_guard lock(lock_);
+    received = imageData_;
     stopRunLoop();
     thread_.reset();
     runLoop_.reset();
@@ -297,14 +309,14 @@ void WIWebImageDownloaderOperation::connectionDidFinishLoading(const Ref<fd::URL
   if (completed) {
     if ((options_ & WIDownloaderIgnoreCachedResponse) && responseFromCached_) {
       completed(nullptr, nullptr, nullptr, true);
-    } else if (imageData_) {
-      Ref<gfx::Image> image = wi_imageWithData(imageData_);
+    } else if (received) {
+      Ref<gfx::Image> image = wi_imageWithData(received);
       image = scaledImageForKey(cacheKeyOf(request_), image);
       if (image && image->images().empty() && shouldDecompressImages()) image = decodedImageWithImage(image);
       if (!image || (image->size().width == 0 && image->size().height == 0))
         completed(nullptr, nullptr, imageError("Downloaded image has 0 pixels"), true);
       else
-        completed(image, imageData_, nullptr, true);
+        completed(image, received, nullptr, true);
     } else {
       completed(nullptr, nullptr, imageError("Image data is nil"), true);
     }

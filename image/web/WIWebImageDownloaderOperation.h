@@ -89,7 +89,7 @@ class WIWebImageDownloaderOperation : public fd::Operation, public WIWebImageOpe
   void reset();
   void post(const char* name);
   void stopRunLoop();
-  void partialImage();
+  void partialImage(const fd::MutableData& received);
   WIDownloaderCompletedBlock completedBlock() const;
   WIDownloaderProgressBlock progressBlock() const;
 
@@ -105,7 +105,7 @@ class WIWebImageDownloaderOperation : public fd::Operation, public WIWebImageOpe
   std::recursive_mutex lock_;  // the operation's own lock: start, cancel, finish, failure
   Ref<fd::URLCredential> credential_;
   Ref<fd::URLResponse> response_;
-  Ref<fd::MutableData> imageData_;
+  Ref<fd::MutableData> imageData_;  // under lock_: a cancel may let go of it from any thread
   Ref<fd::URLConnection> connection_;
   Ref<fd::Thread> thread_;
   Ref<fd::RunLoop> runLoop_;

@@ -1,3 +1,5 @@
+#include <mutex>
+
 #include "image/web/WIWebImageDownloader.h"
 #include "platform/foundation/net/URL.h"
 #include "platform/foundation/threads/RunLoopDriver.h"
@@ -52,21 +54,28 @@ TEST_F(WIWebImageDownloaderTest, ANilURLAnswersAtOnceAndTwoRequestsShareOneDownl
   }));
   EXPECT_EQ(nilCalls, 1);
 
+  // Completions run on the download's thread.
+  std::mutex mutex;
   std::vector<int> order;
   std::vector<Ref<fd::Data>> datas;
   auto url = pictureURL("photo/shared.jpg");
   auto first = downloader->downloadImageWithURL(url, 0, nullptr, [&](auto, Ref<fd::Data> data, auto, bool) {
+    std::lock_guard lock(mutex);
     order.push_back(1);
     datas.push_back(data);
   });
   auto second = downloader->downloadImageWithURL(url, 0, nullptr, [&](auto, Ref<fd::Data> data, auto, bool) {
+    std::lock_guard lock(mutex);
     order.push_back(2);
     datas.push_back(data);
   });
   EXPECT_TRUE(first->startedDownload());
   EXPECT_FALSE(second->startedDownload());
   EXPECT_EQ(first->downloadOperation(), second->downloadOperation());
-  ASSERT_TRUE(pump([&] { return order.size() == 2; }));
+  ASSERT_TRUE(pump([&] {
+    std::lock_guard lock(mutex);
+    return order.size() == 2;
+  }));
   EXPECT_EQ(order, (std::vector<int>{1, 2}));
   EXPECT_EQ(datas[0], datas[1]);
   // After completion a new request starts a new download.
@@ -80,14 +89,21 @@ TEST_F(WIWebImageDownloaderTest, LastInFirstOutRunsTheNewestFirst) {
   downloader->setMaxConcurrentDownloads(1);
   downloader->setExecutionOrder(WIDownloaderLIFO);
   downloader->setSuspended(true);
+  std::mutex mutex;  // completions run on the download threads
   std::vector<std::string> finished;
   std::vector<Ref<WIWebImageDownloadToken>> tokens;
   for (const char* name : {"A", "B", "C"}) {
     tokens.push_back(downloader->downloadImageWithURL(pictureURL(std::string("thumb/lifo") + name + ".png"), 0, nullptr,
-                                                      [&finished, name](auto, auto, auto, bool) { finished.push_back(name); }));
+                                                      [&, name](auto, auto, auto, bool) {
+                                                        std::lock_guard lock(mutex);
+                                                        finished.push_back(name);
+                                                      }));
   }
   downloader->setSuspended(false);
-  ASSERT_TRUE(pump([&] { return finished.size() == 3; }));
+  ASSERT_TRUE(pump([&] {
+    std::lock_guard lock(mutex);
+    return finished.size() == 3;
+  }));
   EXPECT_EQ(finished, (std::vector<std::string>{"C", "B", "A"}));
 }
 
