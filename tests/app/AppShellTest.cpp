@@ -15,7 +15,7 @@
 #include "platform/ui/layer/Transaction.h"
 #include "platform/ui/host/HostWindow.h"
 #include "tests/app/ContentServiceFixture.h"
-#include "tests/app/XvfbDisplay.h"
+#include "tests/support/XvfbDisplay.h"
 
 namespace {
 
@@ -222,7 +222,7 @@ TEST_F(AppShellTest, AFactoryButtonRunsItsBlockThenSprings) {
 }
 
 TEST_F(AppShellTest, TheRealWindowShowsTheTabBarWithTheSelectedTabInTheSelectionColour) {
-  apptest::XvfbDisplay x;
+  testsupport::XvfbDisplay x;
   if (!x.installed()) GTEST_SKIP() << "Xvfb is not installed";
   ASSERT_TRUE(x.started()) << "Xvfb did not start";
   startSampleService();

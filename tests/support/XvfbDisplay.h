@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace apptest {
+namespace testsupport {
 
 class XvfbDisplay {
  public:
@@ -21,6 +21,8 @@ class XvfbDisplay {
     for (const char* p : {"/usr/bin/Xvfb", "/usr/local/bin/Xvfb"})
       if (access(p, X_OK) == 0) binary_ = p;
     if (binary_.empty()) return;
+    // The server picks a free display itself and writes its number to the pipe: tests that
+    // run at the same time never share (or kill) each other's server.
     int fds[2];
     if (pipe(fds) != 0) return;
     std::vector<std::string> args = {binary_, "-displayfd", std::to_string(fds[1]), "-screen", "0", "800x800x24",
@@ -62,4 +64,4 @@ class XvfbDisplay {
   bool started_ = false;
 };
 
-}  // namespace apptest
+}  // namespace testsupport
