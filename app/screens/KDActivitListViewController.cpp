@@ -1,13 +1,14 @@
 #include "app/screens/KDActivitListViewController.h"
 
 #include "app/categories/Color+Category.h"
+#include "app/categories/ScrollView+PullDown.h"
 #include "app/cells/KDActivitCell.h"
 #include "app/screens/KDActiveListViewController.h"
 #include "app/service/KDRequest.h"
 #include "platform/foundation/values/IndexPath.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/view/Screen.h"
-#include "widgets/refresh/KMRefreshNormalHeader.h"
+#include "widgets/refresh/KMRefreshHeader.h"
 #include "widgets/refresh/ScrollView+KMRefresh.h"
 
 namespace app {
@@ -37,12 +38,7 @@ void KDActivitListViewController::viewDidLoad() {
 }
 
 void KDActivitListViewController::setRefreshHeadGroupbox(ui::TableView& table) {
-  Weak<KDActivitListViewController> weak = std::static_pointer_cast<KDActivitListViewController>(self());
-  auto header = widgets::KMRefreshHeader::headerWithRefreshingBlock<widgets::KMRefreshNormalHeader>([weak] {
-    if (auto me = weak.lock()) me->refreshData();
-  });
-  header->lastUpdatedTimeLabel()->setHidden(true);
-  widgets::setKm_header(table, header);
+  addPullDownHeader(table, *this, &KDActivitListViewController::refreshData);
 }
 
 void KDActivitListViewController::refreshData() {

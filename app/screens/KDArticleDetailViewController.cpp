@@ -1,17 +1,18 @@
 #include "app/screens/KDArticleDetailViewController.h"
 
 #include "app/categories/Color+Category.h"
+#include "app/categories/ScrollView+PullDown.h"
 #include "app/service/KDRequest.h"
 #include "app/utilities/QPUitools.h"
 #include "app/utilities/UserDefaults.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/values/Number.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/view/Screen.h"
-#include "platform/foundation/values/Number.h"
 #include "widgets/constraints/LCConstraintMaker.h"
 #include "widgets/constraints/View+LCAdditions.h"
 #include "widgets/progress/PHProgressHUD.h"
-#include "widgets/refresh/KMRefreshNormalHeader.h"
+#include "widgets/refresh/KMRefreshHeader.h"
 #include "widgets/refresh/ScrollView+KMRefresh.h"
 
 namespace app {
@@ -75,12 +76,7 @@ void KDArticleDetailViewController::viewDidLoad() {
 }
 
 void KDArticleDetailViewController::setRefreshHeadGroupbox(ui::WebView& web) {
-  Weak<KDArticleDetailViewController> weak = std::static_pointer_cast<KDArticleDetailViewController>(self());
-  auto header = widgets::KMRefreshHeader::headerWithRefreshingBlock<widgets::KMRefreshNormalHeader>([weak] {
-    if (auto me = weak.lock()) me->refreshData();
-  });
-  header->lastUpdatedTimeLabel()->setHidden(true);
-  widgets::setKm_header(*web.scrollView(), header);
+  addPullDownHeader(*web.scrollView(), *this, &KDArticleDetailViewController::refreshData);
 }
 
 void KDArticleDetailViewController::refreshData() {

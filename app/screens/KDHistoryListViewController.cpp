@@ -1,5 +1,6 @@
 #include "app/screens/KDHistoryListViewController.h"
 
+#include "app/categories/ScrollView+PullDown.h"
 #include <algorithm>
 
 #include "app/categories/Color+Category.h"
@@ -15,7 +16,7 @@
 #include "widgets/constraints/LCConstraintMaker.h"
 #include "widgets/constraints/View+LCAdditions.h"
 #include "widgets/progress/PHProgressHUD.h"
-#include "widgets/refresh/KMRefreshNormalHeader.h"
+#include "widgets/refresh/KMRefreshHeader.h"
 #include "widgets/refresh/ScrollView+KMRefresh.h"
 
 namespace app {
@@ -46,12 +47,7 @@ void KDHistoryListViewController::viewDidLoad() {
 }
 
 void KDHistoryListViewController::setRefreshHeadGroupbox(ui::TableView& table) {
-  Weak<KDHistoryListViewController> weak = std::static_pointer_cast<KDHistoryListViewController>(self());
-  auto header = widgets::KMRefreshHeader::headerWithRefreshingBlock<widgets::KMRefreshNormalHeader>([weak] {
-    if (auto me = weak.lock()) me->pulldown();
-  });
-  header->lastUpdatedTimeLabel()->setHidden(true);
-  widgets::setKm_header(table, header);
+  addPullDownHeader(table, *this, &KDHistoryListViewController::pulldown);
 }
 
 void KDHistoryListViewController::pulldown() { refreshData(); }

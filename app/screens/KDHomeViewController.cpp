@@ -1,6 +1,8 @@
 #include "app/screens/KDHomeViewController.h"
 
 #include "app/categories/Color+Category.h"
+#include "app/categories/ScrollView+PullDown.h"
+#include "app/cells/KDActivitCell.h"
 #include "app/cells/KDHomeNewsCell.h"
 #include "app/screens/KDActiveListViewController.h"
 #include "app/screens/KDActivitListViewController.h"
@@ -9,7 +11,6 @@
 #include "app/screens/KDWebViewController.h"
 #include "app/service/KDRequest.h"
 #include "app/utilities/QPUitools.h"
-#include "app/cells/KDActivitCell.h"
 #include "platform/dispatch/Queue.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/values/Array.h"
@@ -22,7 +23,7 @@
 #include "widgets/constraints/View+LCAdditions.h"
 #include "widgets/progress/PHProgressHUD.h"
 #include "widgets/refresh/KMRefreshAutoNormalFooter.h"
-#include "widgets/refresh/KMRefreshNormalHeader.h"
+#include "widgets/refresh/KMRefreshHeader.h"
 #include "widgets/refresh/ScrollView+KMRefresh.h"
 
 namespace app {
@@ -174,12 +175,7 @@ void KDHomeViewController::setTableViewHeadView(size_t page) {
 }
 
 void KDHomeViewController::setRefreshHeadGroupbox(ui::TableView& table) {
-  Weak<KDHomeViewController> weak = std::static_pointer_cast<KDHomeViewController>(self());
-  auto header = widgets::KMRefreshHeader::headerWithRefreshingBlock<widgets::KMRefreshNormalHeader>([weak] {
-    if (auto me = weak.lock()) me->pulldown();
-  });
-  header->lastUpdatedTimeLabel()->setHidden(true);
-  widgets::setKm_header(table, header);
+  addPullDownHeader(table, *this, &KDHomeViewController::pulldown);
 }
 
 void KDHomeViewController::setRefreshFootGroupbox(ui::TableView& table) {

@@ -1,12 +1,13 @@
 #include "app/screens/KDMagazineListViewController.h"
 
+#include "app/categories/ScrollView+PullDown.h"
 #include "app/cells/KDmagaineCollectionViewCell.h"
 #include "app/screens/KDmagazineArticListViewController.h"
 #include "app/service/KDRequest.h"
 #include "platform/foundation/values/IndexPath.h"
 #include "platform/ui/view/Screen.h"
 #include "widgets/progress/PHProgressHUD.h"
-#include "widgets/refresh/KMRefreshNormalHeader.h"
+#include "widgets/refresh/KMRefreshHeader.h"
 #include "widgets/refresh/ScrollView+KMRefresh.h"
 
 namespace app {
@@ -56,12 +57,7 @@ void KDMagazineListViewController::viewDidLoad() {
 }
 
 void KDMagazineListViewController::setRefreshHeadGroupbox() {
-  Weak<KDMagazineListViewController> weak = std::static_pointer_cast<KDMagazineListViewController>(self());
-  auto header = widgets::KMRefreshHeader::headerWithRefreshingBlock<widgets::KMRefreshNormalHeader>([weak] {
-    if (auto me = weak.lock()) me->refreshData();
-  });
-  header->lastUpdatedTimeLabel()->setHidden(true);
-  widgets::setKm_header(*collectionView_, header);
+  addPullDownHeader(*collectionView_, *this, &KDMagazineListViewController::refreshData);
 }
 
 void KDMagazineListViewController::refreshData() {

@@ -1,6 +1,7 @@
 #include "app/screens/KDMagazineViewController.h"
 
 #include "app/categories/Color+Category.h"
+#include "app/categories/ScrollView+PullDown.h"
 #include "app/cells/KDHomeNewsCell.h"
 #include "app/cells/KDmagaineCollectionViewCell.h"
 #include "app/screens/KDArticleOpener.h"
@@ -15,7 +16,7 @@
 #include "widgets/constraints/LCConstraintMaker.h"
 #include "widgets/constraints/View+LCAdditions.h"
 #include "widgets/progress/PHProgressHUD.h"
-#include "widgets/refresh/KMRefreshNormalHeader.h"
+#include "widgets/refresh/KMRefreshHeader.h"
 #include "widgets/refresh/ScrollView+KMRefresh.h"
 
 namespace app {
@@ -69,12 +70,7 @@ void KDMagazineViewController::viewDidLoad() {
 }
 
 void KDMagazineViewController::setRefreshHeadGroupbox(ui::TableView& table) {
-  Weak<KDMagazineViewController> weak = std::static_pointer_cast<KDMagazineViewController>(self());
-  auto header = widgets::KMRefreshHeader::headerWithRefreshingBlock<widgets::KMRefreshNormalHeader>([weak] {
-    if (auto me = weak.lock()) me->refreshData();
-  });
-  header->lastUpdatedTimeLabel()->setHidden(true);
-  widgets::setKm_header(table, header);
+  addPullDownHeader(table, *this, &KDMagazineViewController::refreshData);
 }
 
 void KDMagazineViewController::setTableViewFootView() {

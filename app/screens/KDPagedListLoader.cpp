@@ -1,9 +1,10 @@
 #include "app/screens/KDPagedListLoader.h"
 
+#include "app/categories/ScrollView+PullDown.h"
 #include "app/service/KDRequest.h"
 #include "widgets/progress/PHProgressHUD.h"
 #include "widgets/refresh/KMRefreshAutoNormalFooter.h"
-#include "widgets/refresh/KMRefreshNormalHeader.h"
+#include "widgets/refresh/KMRefreshHeader.h"
 #include "widgets/refresh/ScrollView+KMRefresh.h"
 
 namespace app {
@@ -21,12 +22,7 @@ void KDPagedListLoader::start(const Ref<ui::TableView>& table, const fd::String&
 }
 
 void KDPagedListLoader::attachHeader(ui::TableView& table) {
-  Weak<KDPagedListLoader> weak = std::static_pointer_cast<KDPagedListLoader>(self());
-  auto header = widgets::KMRefreshHeader::headerWithRefreshingBlock<widgets::KMRefreshNormalHeader>([weak] {
-    if (auto me = weak.lock()) me->pulldown();
-  });
-  header->lastUpdatedTimeLabel()->setHidden(true);
-  widgets::setKm_header(table, header);
+  addPullDownHeader(table, *this, &KDPagedListLoader::pulldown);
 }
 
 void KDPagedListLoader::attachFooter(ui::TableView& table) {

@@ -1,10 +1,11 @@
 #include "app/screens/KDShadowViewController.h"
 
+#include "app/categories/ScrollView+PullDown.h"
 #include "app/cells/KDShadowCell.h"
 #include "app/screens/KDGalleryChannels.h"
 #include "app/service/KDRequest.h"
 #include "platform/ui/view/Screen.h"
-#include "widgets/refresh/KMRefreshNormalHeader.h"
+#include "widgets/refresh/KMRefreshHeader.h"
 #include "widgets/refresh/ScrollView+KMRefresh.h"
 
 namespace app {
@@ -32,12 +33,7 @@ void KDShadowViewController::viewDidLoad() {
 }
 
 void KDShadowViewController::setRefreshHeadGroupbox(ui::TableView& table) {
-  Weak<KDShadowViewController> weak = std::static_pointer_cast<KDShadowViewController>(self());
-  auto header = widgets::KMRefreshHeader::headerWithRefreshingBlock<widgets::KMRefreshNormalHeader>([weak] {
-    if (auto me = weak.lock()) me->refreshData();
-  });
-  header->lastUpdatedTimeLabel()->setHidden(true);
-  widgets::setKm_header(table, header);
+  addPullDownHeader(table, *this, &KDShadowViewController::refreshData);
 }
 
 void KDShadowViewController::refreshData() {

@@ -1,19 +1,20 @@
 #include "app/screens/KDTourismViewController.h"
 
 #include "app/categories/Color+Category.h"
+#include "app/categories/ScrollView+PullDown.h"
 #include "app/cells/KDTourismCell.h"
 #include "app/screens/KDShadowViewController.h"
 #include "app/service/KDRequest.h"
 #include "app/shell/KDTopBar.h"
 #include "app/utilities/QPUitools.h"
 #include "platform/foundation/values/IndexPath.h"
+#include "platform/foundation/values/Number.h"
 #include "platform/typeset/Font.h"
 #include "platform/ui/view/Screen.h"
-#include "platform/foundation/values/Number.h"
 #include "widgets/constraints/LCConstraintMaker.h"
 #include "widgets/constraints/View+LCAdditions.h"
 #include "widgets/progress/PHProgressHUD.h"
-#include "widgets/refresh/KMRefreshNormalHeader.h"
+#include "widgets/refresh/KMRefreshHeader.h"
 #include "widgets/refresh/ScrollView+KMRefresh.h"
 
 namespace app {
@@ -94,12 +95,7 @@ void KDTourismViewController::cycleScrollViewDidSelectItemAtIndex(widgets::WICyc
 }
 
 void KDTourismViewController::setRefreshHeadGroupbox(ui::TableView& table) {
-  Weak<KDTourismViewController> weak = std::static_pointer_cast<KDTourismViewController>(self());
-  auto header = widgets::KMRefreshHeader::headerWithRefreshingBlock<widgets::KMRefreshNormalHeader>([weak] {
-    if (auto me = weak.lock()) me->refreshData();
-  });
-  header->lastUpdatedTimeLabel()->setHidden(true);
-  widgets::setKm_header(table, header);
+  addPullDownHeader(table, *this, &KDTourismViewController::refreshData);
 }
 
 void KDTourismViewController::refreshData() {

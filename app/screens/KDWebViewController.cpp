@@ -1,19 +1,20 @@
 #include "app/screens/KDWebViewController.h"
 
 #include "app/categories/Color+Category.h"
+#include "app/categories/ScrollView+PullDown.h"
 #include "app/utilities/QPUitools.h"
 #include "platform/foundation/net/URLCache.h"
+#include "platform/foundation/values/Number.h"
 #include "platform/typeset/Font.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/host/Application.h"
 #include "platform/ui/host/Device.h"
 #include "platform/ui/lists/ScrollView.h"
 #include "platform/ui/view/Screen.h"
-#include "platform/foundation/values/Number.h"
 #include "widgets/constraints/LCConstraintMaker.h"
 #include "widgets/constraints/View+LCAdditions.h"
 #include "widgets/progress/PHProgressHUD.h"
-#include "widgets/refresh/KMRefreshNormalHeader.h"
+#include "widgets/refresh/KMRefreshHeader.h"
 #include "widgets/refresh/ScrollView+KMRefresh.h"
 
 namespace app {
@@ -98,12 +99,7 @@ void KDWebViewController::refreshData() {
 }
 
 void KDWebViewController::setRefreshGroupbox() {
-  Weak<KDWebViewController> weak = std::static_pointer_cast<KDWebViewController>(self());
-  auto header = widgets::KMRefreshHeader::headerWithRefreshingBlock<widgets::KMRefreshNormalHeader>([weak] {
-    if (auto me = weak.lock()) me->pullDown();
-  });
-  header->lastUpdatedTimeLabel()->setHidden(true);
-  widgets::setKm_header(*ixWebView_->scrollView(), header);
+  addPullDownHeader(*ixWebView_->scrollView(), *this, &KDWebViewController::pullDown);
 }
 
 void KDWebViewController::pullDown() {
