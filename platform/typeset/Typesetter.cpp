@@ -167,11 +167,13 @@ size_t Typesetter::wordBreak(size_t start, double width, double offset) const {
     if (spaces == word && word > start && isCjkClosing(t.text[word - 1])) return word - start;
   }
   if (!breaker_->line) return clusterFit(start, paraEnd, width, offset);
-  // The last opportunity at or before the overflowing character.
+  // The last opportunity at or before the overflowing character. Asking for the one before
+  // overflow + 1 would start inside a surrogate pair and step back over a break before it.
   int32_t b;
   {
     std::lock_guard lock(breaker_->mutex);
-    b = ubrk_preceding(breaker_->line, static_cast<int32_t>(overflow) + 1);
+    auto at = static_cast<int32_t>(overflow);
+    b = ubrk_isBoundary(breaker_->line, at) ? at : ubrk_preceding(breaker_->line, at);
   }
   if (b == UBRK_DONE || static_cast<size_t>(b) <= start) {
     // A single word wider than the line: break it by clusters.
