@@ -2,6 +2,7 @@
 #include <unicode/ubrk.h>
 #include <unicode/uchar.h>
 
+#include <chrono>
 #include <set>
 
 #include "platform/typeset/Typesetter.h"
@@ -129,4 +130,23 @@ TEST(LineBreaking, ClusterBreaksNeverSplitAComposedCharacter) {
       EXPECT_EQ(s.rangeOfComposedCharacterSequenceAtIndex(pos - 1).end(), pos);
     }
   }
+}
+
+// A hundred thousand characters without a break opportunity: cut by clusters, line after line,
+// without rescanning the rest of the word for every line.
+TEST(LineBreaking, HugeUnbrokenWordsAreCutQuickly) {
+  std::u16string units(100000, u'x');
+  for (size_t i = 7; i < units.size(); i += 1000) units[i] = u'\u0301';  // a mark now and then
+  rt::String s{std::u16string_view(units)};
+  auto ts = Typesetter::create(*text(s, latin(14)));
+  auto started = std::chrono::steady_clock::now();
+  size_t lines = 0;
+  for (size_t pos = 0; pos < s.length(); ++lines) {
+    size_t n = ts->suggestLineBreak(pos, 120);
+    ASSERT_GT(n, 0u);
+    pos += n;
+    EXPECT_EQ(s.rangeOfComposedCharacterSequenceAtIndex(pos - 1).end(), pos);
+  }
+  EXPECT_GT(lines, 1000u);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
 }

@@ -120,6 +120,15 @@ TEST(VerticalFrames, HostileShapesEndQuickly) {
   auto thin = gfx::MutablePath::create();
   thin->addEllipseInRect(gfx::RectMake(0, 0, 0.5, 300));
   EXPECT_TRUE(fs->createFrame(Range{0, 0}, thin, attrs)->lines().empty());
+  // A font far larger than the path: at most one column, at once.
+  auto hugeText = MutableAttributedString::create(u"新闻快讯今日", typeset_test::attrs(cjk(1e6)));
+  hugeText->addAttribute(VerticalGlyphFormAttributeName, fd::Number::numberWithInt(1), Range{0, 6});
+  for (bool ellipse : {false, true}) {
+    gfx::Rect r = gfx::RectMake(0, 0, 100, 300);
+    auto p = ellipse ? gfx::Path::createWithEllipseInRect(r) : gfx::Path::createWithRect(r);
+    auto f = Framesetter::create(*hugeText)->createFrame(Range{0, 0}, p, attrs);
+    EXPECT_LE(f->lines().size(), 1u);
+  }
   // Columns left to right read down their page too, and stay inside the box.
   auto ltr = fd::Dictionary::withStrings({{FrameProgressionAttributeName, fd::Number::numberWithInt(2)}});
   auto frame = fs->createFrame(Range{0, 0}, gfx::Path::createWithRect(gfx::RectMake(0, 0, 100, 65)), ltr);
