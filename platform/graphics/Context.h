@@ -185,8 +185,8 @@ class Context : public rt::Object {
   // The rest of the text state belongs to the graphics state.
   void setTextDrawingMode(TextDrawingMode mode);
   TextDrawingMode textDrawingMode() const { return state().textMode; }
-  /// Extra space after each glyph of calls that advance by glyph widths; glyphs shown at
-  /// positions are placed where asked.
+  /// Extra space after each glyph shown by showGlyphs(); glyphs shown at positions are placed
+  /// where asked.
   void setCharacterSpacing(double spacing);
   double characterSpacing() const { return state().characterSpacing; }
   void setFont(std::shared_ptr<const GlyphSource> font);
@@ -198,6 +198,9 @@ class Context : public rt::Object {
   /// line width, shadow, alpha and blend mode. Colour glyphs are drawn as their pictures.
   /// The current path and the text position are kept.
   void showGlyphsAtPositions(const uint16_t* glyphs, const Point* positions, size_t count);
+  /// Shows glyphs from the text position on, each followed by its advance and the character
+  /// spacing; the text position ends after the last.
+  void showGlyphs(const uint16_t* glyphs, size_t count);
 
   // ---- clipping
   void clip();

@@ -113,4 +113,22 @@ void Context::showGlyphsAtPositions(const uint16_t* glyphs, const Point* positio
   }
 }
 
+void Context::showGlyphs(const uint16_t* glyphs, size_t count) {
+  const GState& s = state();
+  if (!s.font || !glyphs || count == 0) return;
+  double units = s.font->unitsPerEm() > 0 ? s.font->unitsPerEm() : 1000;
+  std::vector<Point> positions(count);
+  double x = 0;
+  for (size_t i = 0; i < count; ++i) {
+    positions[i] = {x, 0};
+    x += s.font->glyphAdvance(glyphs[i]) * s.fontSize / units + s.characterSpacing;
+  }
+  // Positions are in text space from the text position, which the matrix already carries.
+  Point start = textPosition();
+  showGlyphsAtPositions(glyphs, positions.data(), count);
+  // The pen moves along the text space's x axis, through the matrix's linear part.
+  textMatrix_.tx = start.x + textMatrix_.a * x;
+  textMatrix_.ty = start.y + textMatrix_.b * x;
+}
+
 }  // namespace gfx

@@ -20,6 +20,8 @@ class GlyphSource {
   /// The name recorded with glyph calls (a PostScript name).
   virtual std::string glyphSourceName() const = 0;
   virtual double unitsPerEm() const = 0;
+  /// The horizontal advance in font units.
+  virtual double glyphAdvance(uint32_t glyph) const = 0;
   /// The outline in font units, y-up, origin on the baseline; empty for blank glyphs.
   virtual Ref<Path> outline(uint32_t glyph) const = 0;
   /// The picture of a colour glyph shown at `size` points whose pixels are `pixelsPerPoint`

@@ -206,6 +206,14 @@ Ref<gfx::Path> Font::pathForGlyph(Glyph g, const gfx::AffineTransform* t) const 
   return face_->outline(g)->copyByTransformingPath(m);
 }
 
+void Font::drawGlyphs(const Glyph* glyphs, const gfx::Point* positions, size_t count, gfx::Context& ctx) const {
+  ctx.saveGState();
+  ctx.setFont(face_);
+  ctx.setFontSize(size_);
+  ctx.showGlyphsAtPositions(glyphs, positions, count);
+  ctx.restoreGState();
+}
+
 Ref<Font> Font::fallbackForCharacter(char32_t cp) const {
   if (face_->covers(cp)) return rt::as<Font>(std::const_pointer_cast<rt::Object>(self()));
   FaceRef f = FontCatalog::shared().fallback(face_, cp);

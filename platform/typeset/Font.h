@@ -5,6 +5,7 @@
 
 #include "platform/foundation/serialization/Coding.h"
 #include "platform/foundation/values/Data.h"
+#include "platform/graphics/Context.h"
 #include "platform/graphics/Path.h"
 #include "platform/typeset/FontDescriptor.h"
 #include "platform/typeset/FontFace.h"
@@ -89,6 +90,10 @@ class Font : public rt::Object, public fd::Coding {
   gfx::Rect boundingRectsForGlyphs(const Glyph* glyphs, gfx::Rect* rects, size_t count) const;
   /// The outline in points, y-up, origin on the baseline, transformed when `t` is given.
   Ref<gfx::Path> pathForGlyph(Glyph g, const gfx::AffineTransform* t = nullptr) const;
+
+  /// Shows the glyphs at `positions` of the context's text space with this font and size
+  /// (colour glyphs as their pictures).
+  void drawGlyphs(const Glyph* glyphs, const gfx::Point* positions, size_t count, gfx::Context& context) const;
 
   /// This font when it draws `cp`, else a fallback at the same size; null when nothing does.
   Ref<Font> fallbackForCharacter(char32_t cp) const;

@@ -80,6 +80,7 @@ class FontFace : public gfx::GlyphSource {
   /// The glyph's outline in font units, y-up, origin on the baseline; cached.
   Ref<gfx::Path> outline(uint32_t glyph) const override;
   std::string glyphSourceName() const override { return postScriptName_; }
+  double glyphAdvance(uint32_t glyph) const override { return horizontalAdvance(glyph); }
   bool colorPicture(uint32_t glyph, double size, double pixelsPerPoint, gfx::GlyphPicture* out) const override;
 
   /// A colour glyph's picture at the face's largest strike: `left`/`top` place its top-left

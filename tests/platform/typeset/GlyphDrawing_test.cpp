@@ -324,3 +324,33 @@ TEST(GlyphDrawing, LayeredColourGlyphsAndCleanFallback) {
   EXPECT_GT(d.red, 100u);
   EXPECT_GT(d.dark, 100u);
 }
+
+// Glyphs shown by advances step by each glyph's width plus the character spacing, through the
+// text matrix, and leave the text position after the last one.
+TEST(GlyphDrawing, AdvancingGlyphsUseCharacterSpacing) {
+  auto font = latin(18);
+  uint16_t gs[3] = {font->glyphForCharacter(U'H'), font->glyphForCharacter(U'i'), font->glyphForCharacter(U'W')};
+  double adv[3] = {font->advanceForGlyph(gs[0]), font->advanceForGlyph(gs[1]), font->advanceForGlyph(gs[2])};
+  for (double spacing : {0.0, 6.5, -2.0}) {
+    auto advanced = canvas(120, 40);
+    advanced->setFont(font->face());
+    advanced->setFontSize(18);
+    advanced->setCharacterSpacing(spacing);
+    advanced->setTextMatrix(gfx::AffineTransformMakeScale(1.5, 1));
+    advanced->setTextPosition(5, 10);
+    advanced->showGlyphs(gs, 3);
+    double run = adv[0] + adv[1] + adv[2] + 3 * spacing;
+    EXPECT_NEAR(advanced->textPosition().x, 5 + 1.5 * run, 1e-9) << spacing;
+    EXPECT_NEAR(advanced->textPosition().y, 10, 1e-9);
+    auto placed = canvas(120, 40);
+    font->drawGlyphs(gs, std::vector<gfx::Point>{{0, 0}, {adv[0] + spacing, 0}, {adv[0] + adv[1] + 2 * spacing, 0}}.data(), 0,
+                     *placed);  // nothing shown for no glyphs
+    EXPECT_EQ(inked(*placed), 0u);
+    placed->setTextMatrix(gfx::AffineTransformMakeScale(1.5, 1));
+    placed->setTextPosition(5, 10);
+    std::vector<gfx::Point> at{{0, 0}, {adv[0] + spacing, 0}, {adv[0] + adv[1] + 2 * spacing, 0}};
+    font->drawGlyphs(gs, at.data(), 3, *placed);
+    EXPECT_FALSE(placed->font());  // the font was set for the call only
+    EXPECT_EQ(std::memcmp(advanced->data(), placed->data(), bytes(*placed)), 0) << spacing;
+  }
+}
