@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 #include "platform/foundation/values/Number.h"
 #include "platform/foundation/text/StringObject.h"
@@ -355,4 +357,38 @@ TEST(DRTextLayout, VerticalTruncationKeepsTheColumnLength) {
   ASSERT_FALSE(plan.empty());
   EXPECT_EQ(plan.front().front()->drawMode(), DRTextRunGlyphDrawModeVerticalRotate);
   EXPECT_EQ(plan.back().back()->drawMode(), DRTextRunGlyphDrawModeHorizontal);
+}
+
+// Layouts built on several threads from one container and one text while the owner keeps
+// changing its container: each layout sees one consistent copy.
+TEST(DRTextLayout, BuiltOnSeveralThreadsAtOnce) {
+  auto t = layout_test::text(kLong, latin(14));
+  auto c = DRTextContainer::containerWithSize({200, 1000});
+  c->setTruncationType(DRTextTruncationTypeEnd);
+  std::atomic<bool> done{false};
+  std::atomic<int> bad{0};
+  std::vector<std::thread> threads;
+  for (int i = 0; i < 4; ++i)
+    threads.emplace_back([&] {
+      for (int k = 0; k < 10; ++k) {
+        auto layout = DRTextLayout::layoutWithContainer(c, t);
+        if (!layout || layout->lines().empty()) {
+          ++bad;
+          continue;
+        }
+        const double width = layout->container()->size().width;
+        for (const auto& l : layout->lines())
+          if (l->right() - l->trailingWhitespaceWidth() > width + kEps) ++bad;
+      }
+    });
+  std::thread owner([&] {
+    for (int k = 0; !done; ++k) {
+      c->setSize({k % 2 ? 150.0 : 250.0, 1000});
+      c->setMaximumNumberOfRows(static_cast<uint64_t>(k % 3));
+    }
+  });
+  for (auto& th : threads) th.join();
+  done = true;
+  owner.join();
+  EXPECT_EQ(bad.load(), 0);
 }
