@@ -18,6 +18,7 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Geometry.h"
+#include "platform/graphics/GlyphSource.h"
 #include "platform/graphics/Gradient.h"
 #include "platform/graphics/Path.h"
 
@@ -39,6 +40,10 @@ enum class BlendMode : int32_t {
 
 enum class InterpolationQuality : int32_t { Default = 0, None = 1, Low = 2, High = 3, Medium = 4 };
 enum class PathDrawingMode : int32_t { Fill = 0, EOFill = 1, Stroke = 2, FillStroke = 3, EOFillStroke = 4 };
+/// How shown glyphs are painted; the clip modes also add the glyphs to the clip.
+enum class TextDrawingMode : int32_t {
+  Fill = 0, Stroke = 1, FillStroke = 2, Invisible = 3, FillClip = 4, StrokeClip = 5, FillStrokeClip = 6, Clip = 7
+};
 
 class Context : public rt::Object {
   RT_CLASS_NAMED(Context, rt::Object, "CGContext")
@@ -170,6 +175,30 @@ class Context : public rt::Object {
   void beginTransparencyLayerWithRect(const Rect& rect);
   void endTransparencyLayer();
 
+  // ---- text
+  /// Text space to user space. Not part of the graphics state: saving and restoring keep it.
+  void setTextMatrix(const AffineTransform& t);
+  const AffineTransform& textMatrix() const { return textMatrix_; }
+  /// The text matrix's translation.
+  void setTextPosition(double x, double y);
+  Point textPosition() const { return {textMatrix_.tx, textMatrix_.ty}; }
+  // The rest of the text state belongs to the graphics state.
+  void setTextDrawingMode(TextDrawingMode mode);
+  TextDrawingMode textDrawingMode() const { return state().textMode; }
+  /// Extra space after each glyph of calls that advance by glyph widths; glyphs shown at
+  /// positions are placed where asked.
+  void setCharacterSpacing(double spacing);
+  double characterSpacing() const { return state().characterSpacing; }
+  void setFont(std::shared_ptr<const GlyphSource> font);
+  const std::shared_ptr<const GlyphSource>& font() const { return state().font; }
+  void setFontSize(double size);
+  double fontSize() const { return state().fontSize; }
+  /// Shows `count` glyphs of the current font and size at `positions` of text space (through
+  /// the text matrix and the CTM), in the text drawing mode with the fill and stroke colours,
+  /// line width, shadow, alpha and blend mode. Colour glyphs are drawn as their pictures.
+  /// The current path and the text position are kept.
+  void showGlyphsAtPositions(const uint16_t* glyphs, const Point* positions, size_t count);
+
   // ---- clipping
   void clip();
   void eoClip();
@@ -209,10 +238,17 @@ class Context : public rt::Object {
     double miterLimit = 10;
     Shadow shadow;
     bool degenerate = false;  // a singular CTM: nothing draws until restored
+    TextDrawingMode textMode = TextDrawingMode::Fill;
+    double characterSpacing = 0;
+    std::shared_ptr<const GlyphSource> font;
+    double fontSize = 0;
   };
 
   /// Recording contexts override this to log each call.
   virtual void note(const char* name, std::initializer_list<double> args);
+  /// Glyph calls: recording contexts keep the font's name, glyph ids and text positions too.
+  virtual void noteGlyphs(const char* name, std::initializer_list<double> args, const std::string& font,
+                          const uint16_t* glyphs, const Point* positions, size_t count);
   /// Calls note() unless inside another logged call.
   void log(const char* name, std::initializer_list<double> args = {}) {
     if (quiet_ == 0) note(name, args);
@@ -233,6 +269,13 @@ class Context : public rt::Object {
     size_t depth;  // states_ size when the layer began
   };
   using Draw = std::function<void(cairo_t*, bool bounded)>;
+  // A glyph to paint: its outline in font units placed by `place`, or its colour picture.
+  struct PlacedGlyph {
+    Ref<Path> outline;
+    AffineTransform place;
+    GlyphPicture picture;
+  };
+  void paintGlyphs(const std::vector<PlacedGlyph>& glyphs, bool fill, bool stroke);
   void paint(const Draw& draw);
   void plusDarker(const Draw& draw);
   void applyTransform(const AffineTransform& t);
@@ -263,6 +306,7 @@ class Context : public rt::Object {
   bool pageOpen_ = false;
   bool pdfClosed_ = false;
   int quiet_ = 0;
+  AffineTransform textMatrix_ = AffineTransformIdentity;
 };
 
 }  // namespace gfx

@@ -465,6 +465,78 @@ void Context::drawBitmap(const BitmapImage& image, const Rect& source, const Aff
   });
 }
 
+// One paint for all the glyphs of a call, each glyph composited on its own, so that showing
+// glyphs one call at a time gives the same pixels as showing them in one call.
+void Context::paintGlyphs(const std::vector<PlacedGlyph>& glyphs, bool fill, bool stroke) {
+  const GState& s = state();
+  Ref<Color> fillColor = s.fill, strokeColor = s.stroke;
+  double alpha = s.alpha;
+  double width = s.lineWidth;
+  if (width == 0) {
+    double dx = 1, dy = 0;
+    cairo_device_to_user_distance(cr_, &dx, &dy);
+    width = std::hypot(dx, dy);
+  }
+  CairoPathKeeper keep(cr_);
+  paint([&](cairo_t* cr, bool bounded) {
+    cairo_set_line_width(cr, width);
+    for (const auto& g : glyphs) {
+      auto transform = [&](const AffineTransform& t) {
+        cairo_matrix_t m = {t.a, t.b, t.c, t.d, t.tx, t.ty};
+        cairo_transform(cr, &m);
+      };
+      if (g.picture.image) {
+        if (!fill && !stroke) continue;
+        cairo_surface_t* surface = g.picture.image->cairoSurface();
+        if (!surface) continue;
+        double w = static_cast<double>(g.picture.image->width()), h = static_cast<double>(g.picture.image->height());
+        const Rect& r = g.picture.rect;
+        cairo_save(cr);
+        transform(g.place);
+        // Pixel rows run down from the picture's top edge.
+        transform(AffineTransform{r.size.width / w, 0, 0, -r.size.height / h, r.origin.x, r.origin.y + r.size.height});
+        cairo_new_path(cr);
+        cairo_rectangle(cr, 0, 0, w, h);
+        cairo_clip(cr);
+        cairo_pattern_t* p = cairo_pattern_create_for_surface(surface);
+        cairo_matrix_t device;
+        cairo_get_matrix(cr, &device);
+        cairo_pattern_set_filter(p, filterForScale(std::hypot(device.xx, device.yx), std::hypot(device.xy, device.yy)));
+        cairo_pattern_set_extend(p, CAIRO_EXTEND_PAD);
+        cairo_set_source(cr, p);
+        cairo_paint_with_alpha(cr, alpha);
+        cairo_pattern_destroy(p);
+        cairo_restore(cr);
+        continue;
+      }
+      cairo_new_path(cr);
+      cairo_save(cr);
+      transform(g.place);
+      appendPath(*g.outline, false);
+      cairo_restore(cr);
+      if (fill) {
+        cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+        if (bounded && !fillColor->patternImage()) {
+          applySource(cr, fillColor.get(), alpha);
+          cairo_fill_preserve(cr);
+        } else {
+          cairo_save(cr);
+          cairo_clip_preserve(cr);
+          applySource(cr, fillColor.get(), 1);
+          cairo_paint_with_alpha(cr, alpha);
+          cairo_restore(cr);
+        }
+      }
+      if (stroke) {
+        applySource(cr, strokeColor.get(), alpha);
+        cairo_stroke_preserve(cr);
+      }
+    }
+    cairo_new_path(cr);
+    cairo_set_line_width(cr, s.lineWidth);
+  });
+}
+
 void Context::beginTransparencyLayer() {
   log("beginTransparencyLayer");
   layers_.push_back({states_.size()});

@@ -49,7 +49,17 @@ size_t RecordingContext::count(const std::string& name) const {
 }
 
 void RecordingContext::note(const char* name, std::initializer_list<double> args) {
-  commands_.push_back({name, std::vector<double>(args)});
+  commands_.push_back({name, std::vector<double>(args), {}, {}, {}});
+}
+
+void RecordingContext::noteGlyphs(const char* name, std::initializer_list<double> args, const std::string& font,
+                                  const uint16_t* glyphs, const Point* positions, size_t count) {
+  DrawCommand c{name, std::vector<double>(args), font, {}, {}};
+  if (count) {
+    c.glyphs.assign(glyphs, glyphs + count);
+    c.positions.assign(positions, positions + count);
+  }
+  commands_.push_back(std::move(c));
 }
 
 }  // namespace gfx

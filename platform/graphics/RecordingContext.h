@@ -11,6 +11,11 @@ namespace gfx {
 struct DrawCommand {
   std::string name;          // the call's name: "fillRect", "setFillColor", "saveGState"...
   std::vector<double> args;  // its numeric arguments (colours as r g b a)
+  // Glyph calls ("showGlyphsAtPositions": args are size, mode and the text matrix a b c d
+  // tx ty) and "setFont": the font's name; glyph calls also their glyphs and text positions.
+  std::string font;
+  std::vector<uint16_t> glyphs;
+  std::vector<Point> positions;
   /// "fillRect 0 0 10 10"
   std::string text() const;
 };
@@ -30,6 +35,8 @@ class RecordingContext : public Context {
 
  protected:
   void note(const char* name, std::initializer_list<double> args) override;
+  void noteGlyphs(const char* name, std::initializer_list<double> args, const std::string& font,
+                  const uint16_t* glyphs, const Point* positions, size_t count) override;
 
  private:
   std::vector<DrawCommand> commands_;

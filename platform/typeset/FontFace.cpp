@@ -359,4 +359,16 @@ std::vector<uint8_t> FontFace::tableData(uint32_t tag) const {
   return out;
 }
 
+bool FontFace::colorPicture(uint32_t glyph, double size, double pixelsPerPoint, gfx::GlyphPicture* out) const {
+  if (!color_) return false;
+  const ColorGlyph* cg = colorGlyph(glyph);
+  if (!cg || !cg->image || cg->ppem <= 0) return layeredPicture(glyph, size, pixelsPerPoint, out);
+  double s = size / cg->ppem;
+  double w = static_cast<double>(cg->image->width()) * s, h = static_cast<double>(cg->image->height()) * s;
+  // y-up: the picture's top edge sits `top` strike pixels above the baseline.
+  out->image = cg->image;
+  out->rect = gfx::RectMake(cg->left * s, cg->top * s - h, w, h);
+  return true;
+}
+
 }  // namespace typeset

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/GlyphSource.h"
 #include "platform/graphics/Path.h"
 
 typedef struct hb_font_t hb_font_t;
@@ -18,7 +19,7 @@ typedef struct FT_FaceRec_* FT_Face;
 
 namespace typeset {
 
-class FontFace {
+class FontFace : public gfx::GlyphSource {
  public:
   /// Opens face `index` of a font file; null when the file is missing or not a font. Mapped
   /// files are for installed fonts: a file cut short while mapped would fault, so the
@@ -26,7 +27,7 @@ class FontFace {
   static std::shared_ptr<FontFace> openFile(const std::string& path, int index, bool mapped = true);
   /// Opens face `index` of font bytes held in memory; null when they are not a font.
   static std::shared_ptr<FontFace> openData(std::vector<uint8_t> bytes, int index);
-  ~FontFace();
+  ~FontFace() override;
   FontFace(const FontFace&) = delete;
   FontFace& operator=(const FontFace&) = delete;
 
@@ -52,7 +53,7 @@ class FontFace {
   int weightClass() const { return weightClass_; }
 
   // Metrics in font units; descender is negative, as the font stores it.
-  double unitsPerEm() const { return upem_; }
+  double unitsPerEm() const override { return upem_; }
   double ascender() const { return ascender_; }
   double descender() const { return descender_; }
   double lineGap() const { return lineGap_; }
@@ -77,7 +78,9 @@ class FontFace {
   /// Ink box in font units, y-up; empty for blank glyphs.
   gfx::Rect glyphBounds(uint32_t glyph) const;
   /// The glyph's outline in font units, y-up, origin on the baseline; cached.
-  Ref<gfx::Path> outline(uint32_t glyph) const;
+  Ref<gfx::Path> outline(uint32_t glyph) const override;
+  std::string glyphSourceName() const override { return postScriptName_; }
+  bool colorPicture(uint32_t glyph, double size, double pixelsPerPoint, gfx::GlyphPicture* out) const override;
 
   /// A colour glyph's picture at the face's largest strike: `left`/`top` place its top-left
   /// corner from the pen position in pixels of that strike, `ppem` is the strike's size.
@@ -98,6 +101,7 @@ class FontFace {
   bool setUp();
   void makeSyntheticBold();
   bool lookUpCoverage(char32_t cp) const;
+  bool layeredPicture(uint32_t glyph, double size, double pixelsPerPoint, gfx::GlyphPicture* out) const;
 
   std::string path_;
   int index_ = 0;

@@ -26,10 +26,10 @@ void Frame::draw(gfx::Context& ctx) const {
       lines_[i]->draw(ctx, o);
       continue;
     }
-    // Columns: the line's x runs down the page.
+    // Columns: the line's x runs down the page, its ascent to the right.
     ctx.saveGState();
     ctx.translateCTM(o.x, o.y);
-    ctx.rotateCTM(progression_ == FrameProgression::RightToLeft ? -M_PI / 2 : M_PI / 2);
+    ctx.rotateCTM(-M_PI / 2);
     lines_[i]->draw(ctx, gfx::Point{0, 0});
     ctx.restoreGState();
   }

@@ -118,9 +118,16 @@ Ref<Frame> Framesetter::createFrame(Range range, const Ref<gfx::Path>& path, con
         else if (auto d = rt::as<fd::Dictionary>(item))
           if (auto p2 = d->objectForKeyAs<gfx::Path>("CTFramePathClippingPath")) clipping.push_back(p2);
       }
-  if (!vertical && (!path->isRect() || !clipping.empty() || clear > 0)) {
+  if (!path->isRect() || !clipping.empty() || clear > 0) {
     bool evenOdd = numberAttribute(attributes, FramePathFillRuleAttributeName, 0) == 0;
+    // Shapes are read in the layout's own space: x along the line, y-up across the lines.
+    // Columns turn the path a quarter: x runs down from the top edge, y across the columns
+    // from their far side (the left edge for right-to-left columns, the right edge else).
     gfx::AffineTransform toBox = gfx::AffineTransformMakeTranslation(-box.origin.x, -box.origin.y);
+    if (frame->progression_ == FrameProgression::RightToLeft)
+      toBox = gfx::AffineTransformConcat(toBox, gfx::AffineTransformMake(0, 1, -1, 0, box.size.height, 0));
+    else if (frame->progression_ == FrameProgression::LeftToRight)
+      toBox = gfx::AffineTransformConcat(toBox, gfx::AffineTransformMake(0, -1, -1, 0, box.size.height, box.size.width));
     auto shape = std::make_shared<Shape>(*path, toBox, evenOdd);
     auto holes = std::make_shared<std::vector<Shape>>();
     for (const auto& c : clipping) holes->emplace_back(*c, toBox, false);
@@ -149,7 +156,8 @@ Ref<Frame> Framesetter::createFrame(Range range, const Ref<gfx::Path>& path, con
     if (frame->progression_ == FrameProgression::RightToLeft)
       frame->origins_.push_back({yUp, boxW - pl.x});
     else if (frame->progression_ == FrameProgression::LeftToRight)
-      frame->origins_.push_back({boxH - yUp, pl.x});
+      // Columns from the left edge, glyph tops still to the right: the band is mirrored.
+      frame->origins_.push_back({2 * pl.top + pl.height - pl.baseline, boxW - pl.x});
     else
       frame->origins_.push_back({pl.x, yUp});
   }

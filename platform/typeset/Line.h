@@ -6,6 +6,7 @@
 
 #include "platform/typeset/Run.h"
 #include "platform/typeset/ShapedText.h"
+#include "platform/typeset/TextBoundaries.h"
 
 namespace typeset {
 
@@ -34,10 +35,25 @@ class Line : public rt::Object {
   double trailingWhitespaceWidth() const { return trailingWhitespace_; }
   /// Ink bounds relative to the line origin; the null rectangle for a line without ink.
   gfx::Rect imageBounds() const;
-  /// The caret position before the character at `index`, from the line origin.
+  /// The caret position before the character at `index`, from the line origin: the leading
+  /// edge of its grapheme cluster (an index inside a cluster counts as the cluster's start).
+  /// `secondaryOffset` gets the trailing edge of the cluster before it when the two differ in
+  /// direction (a bidi boundary), else the same offset.
   double offsetForStringIndex(int64_t index, double* secondaryOffset = nullptr) const;
-  /// The string index of the caret nearest to `position.x`.
-  int64_t stringIndexForPosition(gfx::Point position) const;
+  /// The string index of the caret nearest to `position.x`; always a cluster boundary.
+  int64_t stringIndexForPosition(gfx::Point position) const { return stringIndexForPosition(position, nullptr); }
+  /// The same, with the side the caret belongs to: backward when the position is nearer the
+  /// trailing edge of the cluster before the index.
+  int64_t stringIndexForPosition(gfx::Point position, TextAffinity* affinity) const;
+  struct CaretEdge {
+    double offset = 0;
+    int64_t index = 0;  // the grapheme cluster's first character
+    bool leadingEdge = true;
+  };
+  /// Both edges of every grapheme cluster of the line, in logical order (leading, trailing).
+  std::vector<CaretEdge> caretOffsets() const;
+  /// The caret stops of the line: its grapheme cluster boundaries, both ends included.
+  std::vector<size_t> caretStops() const;
   /// The pen offset that aligns the line (0 left, 0.5 centre, 1 right) in `flushWidth`.
   double penOffsetForFlush(double flushFactor, double flushWidth) const;
 
@@ -55,6 +71,14 @@ class Line : public rt::Object {
   bool isRightToLeftParagraph() const { return rtl_; }
 
  private:
+  // A grapheme cluster of the line's own text, with its left and right edges.
+  struct CaretCluster {
+    size_t start = 0, end = 0;
+    double left = 0, right = 0;
+    bool rtl = false;
+    bool placed = false;
+  };
+  std::vector<CaretCluster> caretClusters() const;
   void layOut();  // positions from advances, in the current (visual) order, and the metrics
   Ref<Line> sliceLogical(Range range) const;
   static Ref<Line> join(const std::vector<Ref<Line>>& parts, Range range, bool rtl);

@@ -4,6 +4,7 @@
 
 #include "platform/typeset/AttributeNames.h"
 #include "platform/typeset/Line.h"
+#include "platform/typeset/RubyLayout.h"
 
 namespace typeset {
 
@@ -123,16 +124,26 @@ Ref<gfx::Path> Run::glyphPath(Range range, const gfx::AffineTransform* t) const 
   return path;
 }
 
-void Run::drawColorGlyphs(gfx::Context& ctx, Range r) const {
-  const FontFace& face = *font_->face();
+void Run::showGlyphs(gfx::Context& ctx, Range r, const gfx::AffineTransform& space) const {
+  std::vector<uint16_t> ids;
+  std::vector<gfx::Point> at;
+  ids.reserve(r.length);
+  at.reserve(r.length);
   for (uint64_t i = r.location; i < r.end(); ++i) {
-    const FontFace::ColorGlyph* cg = face.colorGlyph(glyphs_[i]);
-    if (!cg) continue;
-    double s = font_->pointSize() / cg->ppem;
-    double w = static_cast<double>(cg->image->width()) * s, h = static_cast<double>(cg->image->height()) * s;
-    // y-up: the picture's top edge sits `top` strike pixels above the baseline.
-    ctx.drawImage(gfx::RectMake(positions_[i].x + cg->left * s, positions_[i].y + cg->top * s - h, w, h), *cg->image);
+    if (glyphs_[i] == 0 && advances_[i].width == 0) continue;  // dropped by the shaper
+    if (!style_->vertical) {
+      at.push_back(positions_[i]);
+    } else {
+      // Upright glyphs: the text space turns a quarter, and each position with it.
+      gfx::AffineTransform t = glyphTransform(i);
+      at.push_back({t.ty, -t.tx});
+    }
+    ids.push_back(glyphs_[i]);
   }
+  if (ids.empty()) return;
+  gfx::AffineTransform tm = style_->vertical ? gfx::AffineTransformConcat(gfx::AffineTransformMake(0, 1, -1, 0, 0, 0), space) : space;
+  ctx.setTextMatrix(tm);
+  ctx.showGlyphsAtPositions(ids.data(), at.data(), ids.size());
 }
 
 void Run::draw(gfx::Context& ctx, Range range, gfx::Point origin, TextDrawingMode mode) const {
@@ -140,16 +151,24 @@ void Run::draw(gfx::Context& ctx, Range range, gfx::Point origin, TextDrawingMod
   materialise();
   Range r = clampRange(range, glyphs_.size());
   if (r.length == 0) return;
+  // Run space: the line origin moved by `origin`, then the run's and the context's text
+  // matrices (the context's position included). The text matrix is no part of the graphics
+  // state, so it is put back by hand.
+  const gfx::AffineTransform saved = ctx.textMatrix();
+  const gfx::AffineTransform space =
+      gfx::AffineTransformConcat(gfx::AffineTransformConcat(textMatrix(), gfx::AffineTransformMakeTranslation(origin.x, origin.y)), saved);
   ctx.saveGState();
-  ctx.translateCTM(origin.x, origin.y);
   double x0 = positions_[r.location].x, x1 = x0;
   for (uint64_t i = r.location; i < r.end(); ++i) {
     x0 = std::min(x0, positions_[i].x);
     x1 = std::max(x1, positions_[i].x + advances_[i].width);
   }
   if (style_->backgroundColor) {
+    ctx.saveGState();
+    ctx.concatCTM(space);
     ctx.setFillColor(style_->backgroundColor);
     ctx.fillRect(gfx::RectMake(x0, -descent_, x1 - x0, ascent_ + descent_));
+    ctx.restoreGState();
   }
   if (style_->color) ctx.setFillColor(style_->color);
   ctx.setStrokeColor(style_->strokeColor ? style_->strokeColor : ctx.fillColor());
@@ -162,21 +181,15 @@ void Run::draw(gfx::Context& ctx, Range range, gfx::Point origin, TextDrawingMod
     stroke = true;
     fill = style_->strokeWidth < 0;
   }
-  if (fill && font_->face()->hasColorGlyphs()) drawColorGlyphs(ctx, r);
-  auto path = glyphPath(r);
-  if (!path->isEmpty()) {
-    if (fill) {
-      ctx.beginPath();
-      ctx.addPath(*path);
-      ctx.fillPath();
-    }
-    if (stroke) {
-      ctx.setLineWidth(strokeWidth);
-      ctx.beginPath();
-      ctx.addPath(*path);
-      ctx.strokePath();
-    }
+  if (fill || stroke) {
+    ctx.setTextDrawingMode(fill && stroke ? TextDrawingMode::FillStroke : fill ? TextDrawingMode::Fill : TextDrawingMode::Stroke);
+    if (stroke) ctx.setLineWidth(strokeWidth);
+    ctx.setFont(font_->face());
+    ctx.setFontSize(font_->pointSize());
+    showGlyphs(ctx, r, space);
+    ctx.setTextMatrix(saved);
   }
+  ctx.concatCTM(space);
   double thickness = std::max(font_->underlineThickness(), 0.5);
   if (style_->underline) {
     ctx.setFillColor(style_->underlineColor ? style_->underlineColor : ctx.fillColor());
@@ -188,15 +201,15 @@ void Run::draw(gfx::Context& ctx, Range range, gfx::Point origin, TextDrawingMod
     if (style_->strikethroughColor) ctx.setFillColor(style_->strikethroughColor);
     ctx.fillRect(gfx::RectMake(x0, font_->xHeight() / 2 - thickness / 2, x1 - x0, thickness));
   }
-  if (style_->ruby && !style_->ruby->textForPosition(RubyPosition::Before).isEmpty()) {
-    double size = font_->pointSize() * style_->ruby->sizeFactor();
-    auto attrs = fd::MutableDictionary::create();
-    attrs->setObjectForKey(font_->fontWithSize(size), String(FontAttributeName));
-    if (style_->color) attrs->setObjectForKey(style_->color, String(ForegroundColorAttributeName));
-    auto ruby = Line::createWithAttributedString(*AttributedString::create(style_->ruby->textForPosition(RubyPosition::Before), attrs));
-    double rubyDescent = 0;
-    double w = ruby->typographicBounds(nullptr, &rubyDescent, nullptr);
-    ruby->draw(ctx, gfx::Point{x0 + (x1 - x0 - w) / 2, font_->ascent() + rubyDescent});
+  if (style_->ruby && style_->rubyLayout) {
+    // The base's pen extent, the room its annotations made included.
+    double p0 = positions_[r.location].x - offset(r.location).x, p1 = p0;
+    for (uint64_t i = r.location; i < r.end(); ++i) {
+      double pen = positions_[i].x - offset(i).x;
+      p0 = std::min(p0, pen);
+      p1 = std::max(p1, pen + advances_[i].width);
+    }
+    style_->rubyLayout->draw(ctx, *style_->ruby, p0, p1, font_->ascent(), font_->descent(), p0 <= 1e-9, false);
   }
   ctx.restoreGState();
 }

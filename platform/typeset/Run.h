@@ -18,8 +18,8 @@ enum RunStatus : uint32_t {
   RunStatusHasNonIdentityMatrix = 1u << 2,
 };
 
-/// How glyphs are painted.
-enum class TextDrawingMode : int32_t { Fill = 0, Stroke = 1, FillStroke = 2, Invisible = 3 };
+/// How glyphs are painted (the context's modes).
+using TextDrawingMode = gfx::TextDrawingMode;
 
 class Line;
 
@@ -57,8 +57,10 @@ class Run : public rt::Object {
   /// The outlines of the glyphs in `range`, placed as drawn, transformed by `t` when given.
   Ref<gfx::Path> glyphPath(Range range, const gfx::AffineTransform* t = nullptr) const;
 
-  /// Draws the glyphs in `range` (length 0: all) with the line origin at `origin` of a y-up
-  /// user space, in the run's colours, stroke, underline and strikethrough.
+  /// Draws the glyphs in `range` (length 0: all) with the line origin at `origin` of the
+  /// context's text space (its text matrix and text position; user space, y-up, when they are
+  /// the identity), in the run's colours, stroke, underline and strikethrough. Glyphs go
+  /// through the context's glyph call; its text matrix is left as it was.
   void draw(gfx::Context& context, Range range, gfx::Point origin = {},
             TextDrawingMode mode = TextDrawingMode::Fill) const;
 
@@ -75,7 +77,8 @@ class Run : public rt::Object {
   // Shaping offsets, already in positions_; nothing changes them after shaping.
   gfx::Point offset(size_t k) const { return {shaped_[k].xOffset, shaped_[k].yOffset}; }
   gfx::AffineTransform glyphTransform(size_t i) const;
-  void drawColorGlyphs(gfx::Context& context, Range range) const;
+  // The glyphs of `range` through the context's glyph call, in `space` (run to user space).
+  void showGlyphs(gfx::Context& context, Range range, const gfx::AffineTransform& space) const;
 
   std::shared_ptr<const ShapedText> text_;  // keeps the style alive
   const RunStyle* style_ = nullptr;

@@ -12,6 +12,8 @@
 
 namespace typeset {
 
+struct RubyLayout;
+
 struct RunStyle {
   Ref<fd::Dictionary> attributes;
   Ref<Font> font;
@@ -35,6 +37,7 @@ struct RunStyle {
   std::vector<uint8_t> writingDirection;
   Ref<RunDelegate> delegate;
   Ref<RubyAnnotation> ruby;
+  std::shared_ptr<const RubyLayout> rubyLayout;  // set while shaping
 
   /// Reads a dictionary; the font defaults to the system font at 12 points.
   static RunStyle from(const Ref<fd::Dictionary>& attributes);

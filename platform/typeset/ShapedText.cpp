@@ -1,5 +1,7 @@
 #include "platform/typeset/ShapedText.h"
 
+#include "platform/typeset/RubyLayout.h"
+
 #include <hb.h>
 #include <unicode/ubidi.h>
 #include <unicode/uchar.h>
@@ -394,6 +396,58 @@ bool appendGlyphs(ShapedText& t, const hb_glyph_info_t* info, const hb_glyph_pos
   return !backwards;
 }
 
+// Bases of ruby: the lines above, below or beside them grow the items' metrics, and an
+// annotation wider than its base spreads the base's clusters apart.
+void setRubies(ShapedText& t) {
+  for (size_t si = 0; si < t.styles.size(); ++si) {
+    RunStyle& style = t.styles[si];
+    if (!style.ruby || style.delegate) continue;
+    style.rubyLayout = RubyLayout::make(*style.ruby, style);
+    if (!style.rubyLayout) continue;
+    const RubyLayout& ruby = *style.rubyLayout;
+    size_t start = t.styleStarts[si], end = si + 1 < t.styleStarts.size() ? t.styleStarts[si + 1] : t.length();
+    // The base's glyphs by cluster, in logical order.
+    std::vector<std::pair<uint32_t, ShapedGlyph*>> glyphs;
+    for (auto& item : t.items) {
+      if (item.style != si || item.end <= start || item.start >= end) continue;
+      item.ascent += ruby.extraAscent();
+      item.descent += ruby.extraDescent();
+      for (uint32_t g = item.glyphStart; g < item.glyphEnd; ++g) glyphs.push_back({t.glyphs[g].cluster, &t.glyphs[g]});
+    }
+    if (glyphs.empty()) continue;
+    std::stable_sort(glyphs.begin(), glyphs.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    double width = 0;
+    size_t clusters = 0;
+    for (size_t k = 0; k < glyphs.size(); ++k) {
+      width += glyphs[k].second->advance;
+      clusters += k == 0 || glyphs[k].first != glyphs[k - 1].first;
+    }
+    bool openStart = start > 0 && !isLineSeparator(t.text[start - 1]);
+    bool openEnd = end < t.length() && !isLineSeparator(t.text[end]);
+    RubyLayout::Spacing sp = ruby.baseSpacing(*style.ruby, width, clusters, openStart, openEnd);
+    double reserved = ruby.reservedAfterBase();
+    if (sp.lead == 0 && sp.between == 0 && sp.trail == 0 && reserved == 0) continue;
+    // Cluster k moves by the space before it, which its last glyph's advance pays for; the
+    // last cluster also pays the space after the base. Upright glyphs ignore offsets along the
+    // column, so there the space before the base goes after it.
+    if (style.vertical) {
+      sp.trail += sp.lead;
+      sp.lead = 0;
+    }
+    double before = sp.lead;
+    for (size_t k = 0; k < glyphs.size(); ++k) {
+      if (k > 0 && glyphs[k].first != glyphs[k - 1].first) before = sp.between;
+      ShapedGlyph& g = *glyphs[k].second;
+      g.xOffset += before;
+      bool lastOfCluster = k + 1 == glyphs.size() || glyphs[k + 1].first != glyphs[k].first;
+      if (!lastOfCluster) continue;
+      double add = before + (k + 1 == glyphs.size() ? sp.trail + reserved : 0);
+      g.advance += add;
+      t.advances[g.cluster] += add;
+    }
+  }
+}
+
 void shapeItems(ShapedText& t, const std::vector<hb_script_t>& scripts) {
   hb_buffer_t* buf = hb_buffer_create();
   const char16_t* d = t.text.data();
@@ -452,14 +506,10 @@ void shapeItems(ShapedText& t, const std::vector<hb_script_t>& scripts) {
       item.ascent = font.ascent();
       item.descent = font.descent();
       item.leading = font.leading();
-      if (style.ruby) {
-        // Room above the base for the annotation line.
-        double rubySize = font.pointSize() * style.ruby->sizeFactor();
-        item.ascent += (font.ascent() + font.descent()) * rubySize / std::max(font.pointSize(), 1e-9);
-      }
     }
   }
   hb_buffer_destroy(buf);
+  setRubies(t);
 }
 
 }  // namespace

@@ -55,9 +55,10 @@ class ShapedText {
   bool paragraphIsRightToLeft(size_t index) const { return index < length() && (paragraphLevels[index] & 1); }
 };
 
-/// Hard line and paragraph separators: LF, CR, NEL, U+2028, U+2029.
+/// Hard line and paragraph separators: LF, CR, NEL, U+2028, U+2029, and vertical tab and form
+/// feed, which the line break rules also make mandatory breaks.
 inline bool isLineSeparator(char16_t c) {
-  return c == u'\n' || c == u'\r' || c == 0x85 || c == 0x2028 || c == 0x2029;
+  return c == u'\n' || c == u'\r' || c == 0x0B || c == 0x0C || c == 0x85 || c == 0x2028 || c == 0x2029;
 }
 /// White space by the Unicode property (separators included).
 inline bool isWhiteSpace(char16_t c) {

@@ -167,21 +167,19 @@ size_t Typesetter::wordBreak(size_t start, double width, double offset) const {
     if (spaces == word && word > start && isCjkClosing(t.text[word - 1])) return word - start;
   }
   if (!breaker_->line) return clusterFit(start, paraEnd, width, offset);
-  // The last opportunity at or before the overflowing character.
+  // The last opportunity at or before the overflowing character. Asking for the one before
+  // overflow + 1 would start inside a surrogate pair and step back over a break before it.
   int32_t b;
   {
     std::lock_guard lock(breaker_->mutex);
-    b = ubrk_preceding(breaker_->line, static_cast<int32_t>(overflow) + 1);
+    auto at = static_cast<int32_t>(overflow);
+    b = ubrk_isBoundary(breaker_->line, at) ? at : ubrk_preceding(breaker_->line, at);
   }
   if (b == UBRK_DONE || static_cast<size_t>(b) <= start) {
-    // A single word wider than the line: break it by clusters.
-    int32_t next;
-    {
-      std::lock_guard lock(breaker_->mutex);
-      next = ubrk_following(breaker_->line, static_cast<int32_t>(overflow));
-    }
-    size_t wordEnd = next == UBRK_DONE ? paraEnd : std::min<size_t>(paraEnd, static_cast<size_t>(next));
-    return clusterFit(start, wordEnd, width, offset);
+    // A single word wider than the line: break it by clusters. The cut comes before the
+    // overflowing character, so the word's end need not be looked for (in a huge unbroken
+    // word that search would read the rest of the text for every line).
+    return clusterFit(start, paraEnd, width, offset);
   }
   return static_cast<size_t>(b) - start;
 }
