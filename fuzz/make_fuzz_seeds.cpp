@@ -14,6 +14,13 @@
 #include "platform/foundation/values/Number.h"
 #include "platform/foundation/text/StringObject.h"
 #include "platform/graphics/ImageDestination.h"
+#include "platform/typeset/AttributeNames.h"
+#include "platform/typeset/AttributedString.h"
+#include "platform/typeset/RubyAnnotation.h"
+#include "text/model/DRTextArchiver.h"
+#include "text/model/DRTextBorder.h"
+#include "text/model/DRTextHighlight.h"
+#include "text/model/DRTextRunDelegate.h"
 
 namespace {
 
@@ -65,6 +72,23 @@ void writeTextSeeds(const std::filesystem::path& top) {
   }
   if (auto archive = fd::KeyedArchiver::archivedDataWithRootObject(plist, true, nullptr))
     write(top, "unarchiver", "dictionary", 1, archive->bytes(), archive->length());
+  {
+    auto rich = typeset::MutableAttributedString::create(u"ab\uFFFC\u6f22\u5b57");
+    rich->addAttribute(typeset::CTForegroundColorAttributeName, gfx::Color::colorWithRed(1, 0, 0, 1), {0, 2});
+    auto delegate = rt::make<text::DRTextRunDelegate>();
+    delegate->setWidth(12);
+    rich->addAttribute(typeset::CTRunDelegateAttributeName, delegate->CTRunDelegate(), {2, 1});
+    rich->addAttribute(typeset::CTRubyAnnotationAttributeName, typeset::RubyAnnotation::create(u"kanji"), {3, 2});
+    auto highlight = text::DRTextHighlight::highlightWithAttributes(nullptr);
+    highlight->setBorder(text::DRTextBorder::borderWithFillColor(gfx::Color::colorWithWhite(0.5, 1), 2));
+    rich->addAttribute("DRTextHighlight", highlight, {0, 5});
+    rich->addAttribute("bitmap", sample(3, 2, 1), {1, 1});
+    if (auto archive = text::DRTextArchiver::archivedDataWithRootObject(rich))
+      for (uint8_t selector : {0, 3}) {
+        std::string name = "rich-text-" + std::to_string(selector);
+        write(top, "text_unarchiver", name, selector, archive->bytes(), archive->length());
+      }
+  }
   write(top, "url", "absolute", 0, "http://user:pw@127.0.0.1:8080/api.php/App/list?id=3&page=1&q=%E4%B8%AD+x#top");
   write(top, "url", "relative", 0, "../x/./y;p?a=b&c#f");
   write(top, "strings_file", "text", 0, "/* c */ \"Error\" = \"\\U9519\\U8bef\";\nkey = value; // c\n\"lone\";\n");

@@ -11,6 +11,8 @@ RT_IMPLEMENT_PLATFORM(AttributedString) {
   c.property("length", &AttributedString::length);
   c.protocol("NSCopying");
   c.protocol("NSMutableCopying");
+  c.protocol("NSCoding");
+  c.protocol("NSSecureCoding");
 }
 
 const AttributedString::Attributes& AttributedString::emptyAttributes() {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/foundation/serialization/Coding.h"
 #include "platform/foundation/values/Dictionary.h"
 #include "platform/typeset/Types.h"
 
@@ -17,7 +18,7 @@ enum AttributedStringEnumerationOptions : uint32_t {
 
 class MutableAttributedString;
 
-class AttributedString : public rt::Object {
+class AttributedString : public rt::Object, public fd::Coding {
   RT_CLASS_NAMED(AttributedString, rt::Object, "NSAttributedString")
  public:
   using Attributes = Ref<fd::Dictionary>;
@@ -55,6 +56,9 @@ class AttributedString : public rt::Object {
   String description() const override;
   rt::Id copy() const override;
   rt::Id mutableCopy() const override;
+  /// The text and its runs; decoding refuses runs that do not cover the text exactly.
+  void encodeWithCoder(fd::KeyedArchiver& coder) const override;
+  bool initWithCoder(fd::KeyedUnarchiver& coder) override;
 
  protected:
   struct RunEntry {

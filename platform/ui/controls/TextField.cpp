@@ -8,8 +8,6 @@
 
 namespace ui {
 
-RT_IMPLEMENT_PLATFORM(TextPosition) {}
-RT_IMPLEMENT_PLATFORM(TextRange) {}
 RT_IMPLEMENT_PLATFORM(TextField) {
   c.property("text", &TextField::text, &TextField::setText);
   c.property("placeholder", &TextField::placeholder, &TextField::setPlaceholder);

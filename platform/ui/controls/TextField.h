@@ -10,6 +10,7 @@
 #include "platform/ui/controls/Button.h"
 #include "platform/ui/controls/Control.h"
 #include "platform/ui/controls/Label.h"
+#include "platform/ui/input/text/TextPosition.h"
 
 namespace ui {
 
@@ -21,29 +22,6 @@ enum class TextFieldViewMode : int64_t { Never = 0, WhileEditing = 1, UnlessEdit
 inline constexpr const char* UITextFieldTextDidBeginEditingNotification = "UITextFieldTextDidBeginEditingNotification";
 inline constexpr const char* UITextFieldTextDidChangeNotification = "UITextFieldTextDidChangeNotification";
 inline constexpr const char* UITextFieldTextDidEndEditingNotification = "UITextFieldTextDidEndEditingNotification";
-
-/// A place in the text, in UTF-16 units.
-class TextPosition : public rt::Object {
-  RT_CLASS_NAMED(TextPosition, rt::Object, "UITextPosition")
- public:
-  void init(int64_t offset = 0) { offset_ = offset; }
-  int64_t offset() const { return offset_; }
-
- private:
-  int64_t offset_ = 0;
-};
-
-class TextRange : public rt::Object {
-  RT_CLASS_NAMED(TextRange, rt::Object, "UITextRange")
- public:
-  void init(Ref<TextPosition> start, Ref<TextPosition> end) { start_ = std::move(start), end_ = std::move(end); }
-  const Ref<TextPosition>& start() const { return start_; }
-  const Ref<TextPosition>& end() const { return end_; }
-  bool isEmpty() const { return start_->offset() == end_->offset(); }
-
- private:
-  Ref<TextPosition> start_, end_;
-};
 
 /// Optional operations; nullopt means "does not respond".
 class TextFieldDelegate {

@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/foundation/text/StringObject.h"
+#include "platform/foundation/values/Array.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Image.h"
+#include "platform/typeset/AttributeNames.h"
+#include "platform/typeset/AttributedString.h"
+#include "platform/typeset/ParagraphStyle.h"
+#include "text/model/DRTextArchiver.h"
+#include "text/model/DRTextAttribute.h"
+#include "text/model/DRTextHighlight.h"
+#include "text/model/DRTextRubyAnnotation.h"
+#include "text/model/DRTextRunDelegate.h"
+
+using namespace text;
+
+namespace archiver_test {
+
+// A codable class of no rich-text concern: archives holding it must not be decoded.
+class ForeignThing : public rt::Object, public fd::Coding {
+  RT_CLASS(ForeignThing, rt::Object)
+ public:
+  void encodeWithCoder(fd::KeyedArchiver& c) const override { c.encodeInt64(7, "seven"); }
+  bool initWithCoder(fd::KeyedUnarchiver&) override {
+    ++made;
+    return true;
+  }
+  static inline int made = 0;
+};
+RT_IMPLEMENT(ForeignThing) {
+  c.protocol("NSCoding");
+  c.protocol("NSSecureCoding");
+}
+
+// Writes "abc" with whatever runs a test gives it.
+class LyingText : public typeset::AttributedString {
+  RT_CLASS(LyingText, typeset::AttributedString)
+ public:
+  Ref<fd::Array> lengths, dictionaries;
+  void encodeWithCoder(fd::KeyedArchiver& c) const override {
+    c.encodeObject(fd::box(rt::String("abc")), "NSString");
+    c.encodeObject(lengths, "NSRunLengths");
+    c.encodeObject(dictionaries, "NSRunAttributes");
+  }
+};
+RT_IMPLEMENT(LyingText) {}
+
+class SpecialRunDelegate : public DRTextRunDelegate {
+  RT_CLASS(SpecialRunDelegate, DRTextRunDelegate)
+};
+RT_IMPLEMENT(SpecialRunDelegate) {}
+
+}  // namespace archiver_test
+
+using archiver_test::ForeignThing;
+using archiver_test::LyingText;
+using archiver_test::SpecialRunDelegate;
+
+namespace {
+
+Ref<typeset::MutableAttributedString> richText() {
+  auto s = typeset::MutableAttributedString::create(u"ab\uFFFC漢字 tail");
+  auto red = gfx::Color::colorWithRed(1, 0, 0, 1);
+  s->addAttribute(typeset::CTForegroundColorAttributeName, red->CGColor(), {0, 2});
+  auto delegate = rt::make<DRTextRunDelegate>();
+  delegate->setAscent(10.25);
+  delegate->setDescent(2.5);
+  delegate->setWidth(14);
+  s->addAttribute(typeset::CTRunDelegateAttributeName, delegate->CTRunDelegate(), {2, 1});
+  s->addAttribute(typeset::CTRubyAnnotationAttributeName, typeset::RubyAnnotation::create(u"かんじ"), {3, 2});
+  s->addAttribute("bitmap", gfx::BitmapImage::createNative(5, 4), {6, 4});
+  auto style = typeset::MutableParagraphStyle::create();
+  style->setLineSpacing(3.5);
+  s->addAttribute(typeset::ParagraphStyleAttributeName, style->copy(), {0, s->length()});
+  return s;
+}
+
+}  // namespace
+
+TEST(DRTextArchiver, AttributedStringWithTypesetterValuesRoundTrips) {
+  auto s = richText();
+  auto data = DRTextArchiver::archivedDataWithRootObject(s);
+  ASSERT_TRUE(data);
+  auto back = rt::as<typeset::AttributedString>(DRTextUnarchiver::unarchiveObjectWithData(data));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->string(), s->string());
+
+  auto color = rt::as<gfx::Color>(back->attributeAtIndex(typeset::CTForegroundColorAttributeName, 1));
+  ASSERT_TRUE(color);
+  EXPECT_TRUE(color->isEqual(gfx::Color::colorWithRed(1, 0, 0, 1).get()));
+
+  rt::Range range;
+  auto ct = rt::as<typeset::RunDelegate>(back->attributeAtIndex(typeset::CTRunDelegateAttributeName, 2, &range));
+  ASSERT_TRUE(ct);
+  EXPECT_EQ(range.location, 2u);
+  EXPECT_EQ(range.length, 1u);
+  EXPECT_EQ(ct->ascent(), 10.25);
+  EXPECT_EQ(ct->width(), 14);
+  auto behind = DRTextRunDelegate::delegateOfCTRunDelegate(ct);
+  ASSERT_TRUE(behind);
+  EXPECT_EQ(behind->descent(), 2.5);
+
+  auto ruby = rt::as<typeset::RubyAnnotation>(back->attributeAtIndex(typeset::CTRubyAnnotationAttributeName, 4));
+  ASSERT_TRUE(ruby);
+  EXPECT_EQ(ruby->textForPosition(typeset::RubyPosition::Before), rt::String(u"かんじ"));
+
+  auto bitmap = rt::as<gfx::BitmapImage>(back->attributeAtIndex("bitmap", 7));
+  ASSERT_TRUE(bitmap);
+  EXPECT_EQ(bitmap->width(), 5u);
+  EXPECT_EQ(bitmap->height(), 4u);
+
+  auto style = rt::as<typeset::ParagraphStyle>(back->attributeAtIndex(typeset::ParagraphStyleAttributeName, 9));
+  ASSERT_TRUE(style);
+  EXPECT_EQ(style->lineSpacing(), 3.5);
+  EXPECT_FALSE(back->attributeAtIndex(typeset::CTRunDelegateAttributeName, 3));
+}
+
+TEST(DRTextArchiver, ForeignClassesAreRefused) {
+  ForeignThing::made = 0;
+  struct Case {
+    const char* name;
+    rt::Id root;
+  };
+  auto inText = typeset::MutableAttributedString::create(u"abc");
+  inText->addAttribute("x", rt::make<ForeignThing>(), {1, 1});
+  auto inHighlight = DRTextHighlight::highlightWithAttributes(
+      fd::Dictionary::withStrings({{"x", rt::make<ForeignThing>()}}));
+  const Case cases[] = {
+      {"root", rt::make<ForeignThing>()},
+      {"attribute", inText},
+      {"inside a highlight's attributes", inHighlight},
+      {"inside a dictionary", fd::Dictionary::withStrings({{"x", rt::make<ForeignThing>()}})},
+  };
+  for (const auto& c : cases) {
+    // The plain archiver writes it; the rich-text unarchiver will not make it.
+    auto data = fd::KeyedArchiver::archivedDataWithRootObject(c.root);
+    ASSERT_TRUE(data) << c.name;
+    EXPECT_FALSE(DRTextUnarchiver::unarchiveObjectWithData(data)) << c.name;
+  }
+  EXPECT_EQ(ForeignThing::made, 0);
+}
+
+TEST(DRTextArchiver, EmptyAndDamagedInputGiveNil) {
+  EXPECT_FALSE(DRTextArchiver::archivedDataWithRootObject(nullptr));
+  EXPECT_FALSE(DRTextUnarchiver::unarchiveObjectWithData(nullptr));
+  EXPECT_FALSE(DRTextUnarchiver::unarchiveObjectWithData(fd::Data::create()));
+  EXPECT_FALSE(DRTextUnarchiver::unarchiveObjectWithData(fd::Data::create(std::string_view("not an archive"))));
+  auto good = DRTextArchiver::archivedDataWithRootObject(richText());
+  ASSERT_TRUE(good);
+  std::vector<uint8_t> bytes(good->bytes(), good->bytes() + good->length());
+  bytes.resize(bytes.size() / 2);
+  EXPECT_FALSE(DRTextUnarchiver::unarchiveObjectWithData(fd::Data::create(std::move(bytes))));
+  // A delegate made elsewhere cannot be archived: no data rather than an exception.
+  auto foreign = typeset::MutableAttributedString::create(u"x");
+  foreign->addAttribute(typeset::CTRunDelegateAttributeName, typeset::RunDelegate::create({}, nullptr), {0, 1});
+  EXPECT_FALSE(DRTextArchiver::archivedDataWithRootObject(foreign));
+}
+
+TEST(DRTextArchiver, AttributedStringRunsMustCoverTheText) {
+  struct Case {
+    const char* name;
+    std::vector<rt::Id> lengths;
+    size_t dictionaries;
+  };
+  const Case cases[] = {
+      {"covering", {fd::box(1), fd::box(2)}, 2},
+      {"longer than the text", {fd::box(5)}, 1},
+      {"shorter than the text", {fd::box(2)}, 1},
+      {"empty run", {fd::box(0), fd::box(3)}, 2},
+      {"negative run", {fd::box(-1), fd::box(4)}, 2},
+      {"fewer dictionaries", {fd::box(1), fd::box(2)}, 1},
+      {"length not a number", {fd::box(rt::String("3"))}, 1},
+  };
+  for (const auto& c : cases) {
+    auto lying = rt::make<LyingText>();
+    lying->lengths = fd::Array::create(c.lengths);
+    std::vector<rt::Id> dicts(c.dictionaries, fd::Dictionary::withStrings({{"k", fd::box(1)}}));
+    lying->dictionaries = fd::Array::create(dicts);
+    auto data = DRTextArchiver::archivedDataWithRootObject(lying);
+    ASSERT_TRUE(data) << c.name;
+    auto back = rt::as<typeset::AttributedString>(DRTextUnarchiver::unarchiveObjectWithData(data));
+    if (std::string_view(c.name) == "covering") {
+      ASSERT_TRUE(back);
+      EXPECT_EQ(back->string(), rt::String("abc"));
+      EXPECT_TRUE(back->attributeAtIndex("k", 2));
+    } else {
+      EXPECT_FALSE(back) << c.name;
+    }
+  }
+}
+
+TEST(DRTextArchiver, FilesRoundTripAndNilWritesNothing) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / ("drtextarchiver-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const std::string path = (dir / "text.archive").string();
+  EXPECT_FALSE(DRTextArchiver::archiveRootObjectToFile(nullptr, rt::String(path)));
+  EXPECT_FALSE(fs::exists(path));
+  ASSERT_TRUE(DRTextArchiver::archiveRootObjectToFile(richText(), rt::String(path)));
+  auto back = rt::as<typeset::AttributedString>(DRTextUnarchiver::unarchiveObjectWithFile(rt::String(path)));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->string(), richText()->string());
+  EXPECT_FALSE(DRTextUnarchiver::unarchiveObjectWithFile(rt::String((dir / "missing").string())));
+  fs::remove_all(dir);
+}
+
+TEST(DRTextArchiver, SubclassOfRunDelegateStaysAnObject) {
+  auto special = rt::make<SpecialRunDelegate>();
+  special->setWidth(8);
+  auto back = DRTextUnarchiver::unarchiveObjectWithData(DRTextArchiver::archivedDataWithRootObject(special));
+  auto kept = rt::as<SpecialRunDelegate>(back);
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(kept->width(), 8);
+}
