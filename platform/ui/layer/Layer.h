@@ -188,7 +188,7 @@ class Layer : public rt::Object {
   gfx::Transform3D transformToRoot() const;
 
   // ---- display
-  void setNeedsDisplay();
+  virtual void setNeedsDisplay();
   void setNeedsDisplayInRect(gfx::Rect r);
   bool needsDisplay() const { return needsDisplay_; }
   void displayIfNeeded();
