@@ -9,7 +9,10 @@ namespace cache {
 
 RT_IMPLEMENT(DRCache) {}
 
-void DRCache::init() { fd::NSLog("Use \"initWithName\" or \"initWithPath\" to create DRCache instance."); }
+bool DRCache::init() {
+  fd::NSLog("Use \"initWithName\" or \"initWithPath\" to create DRCache instance.");
+  return false;
+}
 
 Ref<DRCache> DRCache::cacheWithName(const String& name) {
   if (name.isEmpty()) return nullptr;

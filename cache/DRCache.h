@@ -10,8 +10,8 @@ namespace cache {
 class DRCache : public rt::Object {
   RT_CLASS(DRCache, rt::Object)
  public:
-  /// Null: a name or a path is needed.
-  void init();
+  /// Logs and fails (no object): a name or a path is needed.
+  bool init();
   /// In the user's caches folder; null for an empty name.
   static Ref<DRCache> cacheWithName(const String& name);
   /// Null for an empty path or one the disk cache cannot use.

@@ -18,7 +18,8 @@ RT_IMPLEMENT(DRDiskCache) {}
 
 namespace {
 const void* const kExtendedDataKey = &kExtendedDataKey;
-constexpr int64_t kStorageNoLimit = INT64_MAX;
+// Limits, and age boundaries, of this size or more mean "no limit" (the 64-bit maximum too).
+constexpr int64_t kStorageNoLimit = INT32_MAX;
 }  // namespace
 
 void DRDiskCache::init() {
@@ -26,11 +27,11 @@ void DRDiskCache::init() {
             "DRDiskCache must be initialized with a path. Use 'initWithPath:' or 'initWithPath:inlineThreshold:' instead.");
 }
 
-Ref<DRDiskCache> DRDiskCache::cacheWithPath(const String& path, uint64_t inlineThreshold, DRKVStorage::OnDamage onDamage) {
+Ref<DRDiskCache> DRDiskCache::cacheWithPath(const String& path, uint64_t inlineThreshold) {
   uint32_t type = inlineThreshold == 0 ? DRKVFilesOnly
                   : inlineThreshold == kNoLimit ? DRKVDatabaseOnly
                                                 : DRKVFilesAndDatabase;
-  auto kv = DRKVStorage::storageWithPath(path, type, onDamage);
+  auto kv = DRKVStorage::storageWithPath(path, type);
   if (!kv) return nullptr;
   auto c = std::shared_ptr<DRDiskCache>(new DRDiskCache());
   c->kv_ = std::move(kv);
@@ -237,6 +238,27 @@ void DRDiskCache::totalCost(std::function<void(int64_t)> block) {
   async([block](Ref<DRDiskCache> c) { block(c ? c->totalCost() : 0); });
 }
 
+void DRDiskCache::trimToCount(uint64_t count, std::function<void()> block) {
+  async([count, block](Ref<DRDiskCache> c) {
+    if (c) c->trimToCount(count);
+    if (block) block();
+  });
+}
+
+void DRDiskCache::trimToCost(uint64_t cost, std::function<void()> block) {
+  async([cost, block](Ref<DRDiskCache> c) {
+    if (c) c->trimToCost(cost);
+    if (block) block();
+  });
+}
+
+void DRDiskCache::trimToAge(double age, std::function<void()> block) {
+  async([age, block](Ref<DRDiskCache> c) {
+    if (c) c->trimToAge(age);
+    if (block) block();
+  });
+}
+
 void DRDiskCache::trimRecursively() {
   rt::Weak<DRDiskCache> weak = std::static_pointer_cast<DRDiskCache>(self());
   dispatch::globalQueue(dispatch::kPriorityLow)->after(autoTrimInterval.load(), [weak] {
@@ -266,6 +288,21 @@ String DRDiskCache::name() const {
 void DRDiskCache::setName(String name) {
   std::lock_guard guard(blocksLock_);
   name_ = std::move(name);
+}
+
+DRDiskCache::ArchiveBlock DRDiskCache::customArchiveBlock() const {
+  std::lock_guard guard(blocksLock_);
+  return archive_;
+}
+
+DRDiskCache::UnarchiveBlock DRDiskCache::customUnarchiveBlock() const {
+  std::lock_guard guard(blocksLock_);
+  return unarchive_;
+}
+
+DRDiskCache::FilenameBlock DRDiskCache::customFilenameBlock() const {
+  std::lock_guard guard(blocksLock_);
+  return filename_;
 }
 
 void DRDiskCache::setCustomArchiveBlock(ArchiveBlock b) {

@@ -22,10 +22,9 @@ class DRDiskCache : public rt::Object {
 
   /// Raises: a path is needed.
   void init();
-  /// Null when the storage cannot be made there. Threshold 0: every value a file; UINT64_MAX:
-  /// none. `onDamage` says what to do with a manifest that cannot be used.
-  static Ref<DRDiskCache> cacheWithPath(const String& path, uint64_t inlineThreshold = 20480,
-                                        DRKVStorage::OnDamage onDamage = DRKVStorage::OnDamage::Refuse);
+  /// Null when the storage cannot be made there (a damaged one starts empty). Threshold 0: every
+  /// value a file; UINT64_MAX: none.
+  static Ref<DRDiskCache> cacheWithPath(const String& path, uint64_t inlineThreshold = 20480);
 
   static Ref<fd::Data> getExtendedDataFromObject(const rt::Id& object);
   static void setExtendedData(const Ref<fd::Data>& data, const rt::Id& object);
@@ -50,13 +49,19 @@ class DRDiskCache : public rt::Object {
   void removeAllObjects(std::function<void(int64_t removed, int64_t total)> progress, std::function<void(bool error)> end);
   void totalCount(std::function<void(int64_t)> block);
   void totalCost(std::function<void(int64_t)> block);
+  void trimToCount(uint64_t count, std::function<void()> block);
+  void trimToCost(uint64_t cost, std::function<void()> block);
+  void trimToAge(double age, std::function<void()> block);
 
   const String& path() const { return path_; }
   uint64_t inlineThreshold() const { return inlineThreshold_; }
   String name() const;
   void setName(String name);
+  ArchiveBlock customArchiveBlock() const;
   void setCustomArchiveBlock(ArchiveBlock b);
+  UnarchiveBlock customUnarchiveBlock() const;
   void setCustomUnarchiveBlock(UnarchiveBlock b);
+  FilenameBlock customFilenameBlock() const;
   void setCustomFilenameBlock(FilenameBlock b);
   std::atomic<uint64_t> countLimit{kNoLimit};
   std::atomic<uint64_t> costLimit{kNoLimit};

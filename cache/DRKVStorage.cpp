@@ -25,6 +25,8 @@ RT_IMPLEMENT(DRKVStorage) {}
 namespace {
 
 constexpr size_t kMaxPathLength = 960;
+// Callers say "no limit" with the largest 32-bit or the largest 64-bit signed value.
+bool isNoLimit(int64_t value) { return value == INT32_MAX || value == INT64_MAX; }
 constexpr const char* kInitScript =
     "pragma journal_mode = wal; pragma synchronous = normal; create table if not exists manifest (key text, "
     "filename text, size integer, inline_data blob, modification_time integer, last_access_time integer, "
@@ -56,7 +58,7 @@ void DRKVStorage::init() {
   rt::raise("DRKVStorage init error", "Please use the designated initializer and pass the 'path' and 'type'.");
 }
 
-Ref<DRKVStorage> DRKVStorage::storageWithPath(const String& path, uint32_t type, OnDamage onDamage) {
+Ref<DRKVStorage> DRKVStorage::storageWithPath(const String& path, uint32_t type) {
   if (path.length() == 0 || path.length() > kMaxPathLength) {
     fd::NSLog("DRKVStorage init error: invalid path: [%@].", path);
     return nullptr;
@@ -84,10 +86,7 @@ Ref<DRKVStorage> DRKVStorage::storageWithPath(const String& path, uint32_t type,
   }
   if (!s->dbOpen() || !s->dbInitialize()) {
     s->dbClose();
-    if (onDamage == OnDamage::Refuse) {
-      fd::NSLog("DRKVStorage init error: fail to open sqlite db.");
-      return nullptr;
-    }
+    fd::NSLog("DRKVStorage: the manifest in [%@] cannot be used; the storage starts empty.", path);
     s->reset();
     if (!s->dbOpen() || !s->dbInitialize()) {
       s->dbClose();
@@ -121,7 +120,22 @@ void DRKVStorage::invalidate() {
   invalidated_ = true;
 }
 
+void DRKVStorage::noteResult(int code) {
+  const int primary = code & 0xFF;
+  if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) damaged_ = true;
+}
+
+void DRKVStorage::recoverIfDamaged() {
+  if (!damaged_ || !dbIsReady()) return;
+  damaged_ = false;
+  fd::NSLog("DRKVStorage: the manifest in [%@] is damaged; the storage starts empty.", path_);
+  dbClose();
+  reset();
+  if (dbOpen()) dbInitialize();
+}
+
 void DRKVStorage::logError(const char* operation, int line, const char* format, int code) {
+  noteResult(code);
   if (!errorLogsEnabled_) return;
   std::string name = std::string("-[DRKVStorage ") + operation + "]";
   fd::NSLog(String(format), name.c_str(), line, code, db_ ? sqlite3_errmsg(db_) : "");
@@ -174,6 +188,7 @@ bool DRKVStorage::dbExecute(const char* sql) {
   if (!sql || !*sql || !dbIsReady()) return false;
   char* error = nullptr;
   int result = sqlite3_exec(db_, sql, nullptr, nullptr, &error);
+  noteResult(result);
   if (error) {
     if (errorLogsEnabled_)
       fd::NSLog("%s line:%d sqlite exec error (%d): %s", "-[DRKVStorage _dbExecute:]", 155, result, error);
@@ -541,6 +556,7 @@ bool DRKVStorage::saveItem(const String& key, const Ref<fd::Data>& value) { retu
 
 bool DRKVStorage::saveItem(const String& key, const Ref<fd::Data>& value, const String& filename,
                            const Ref<fd::Data>& extendedData) {
+  recoverIfDamaged();
   if (key.isEmpty() || empty(value)) return false;
   if (type_ == DRKVFilesOnly && filename.isEmpty()) return false;
   if (!filename.isEmpty()) {
@@ -559,6 +575,7 @@ bool DRKVStorage::saveItem(const String& key, const Ref<fd::Data>& value, const 
 }
 
 bool DRKVStorage::removeItemForKey(const String& key) {
+  recoverIfDamaged();
   if (key.isEmpty()) return false;
   if (type_ != DRKVDatabaseOnly) {
     String name = dbGetFilename(key);
@@ -568,6 +585,7 @@ bool DRKVStorage::removeItemForKey(const String& key) {
 }
 
 bool DRKVStorage::removeItemForKeys(const std::vector<String>& keys) {
+  recoverIfDamaged();
   if (keys.empty()) return false;
   if (type_ != DRKVDatabaseOnly)
     if (auto names = dbGetFilenames(keys))
@@ -576,7 +594,8 @@ bool DRKVStorage::removeItemForKeys(const std::vector<String>& keys) {
 }
 
 bool DRKVStorage::removeItemsLargerThanSize(int64_t size) {
-  if (size == INT64_MAX) return true;
+  recoverIfDamaged();
+  if (isNoLimit(size)) return true;
   if (size <= 0) return removeAllItems();
   if (type_ != DRKVDatabaseOnly)
     if (auto names = dbGetFilenamesWhere("select filename from manifest where size > ?1 and filename is not null;", size,
@@ -586,8 +605,9 @@ bool DRKVStorage::removeItemsLargerThanSize(int64_t size) {
 }
 
 bool DRKVStorage::removeItemsEarlierThanTime(int64_t time) {
+  recoverIfDamaged();
   if (time <= 0) return true;
-  if (time == INT64_MAX) return removeAllItems();
+  if (isNoLimit(time)) return removeAllItems();
   if (type_ != DRKVDatabaseOnly)
     if (auto names = dbGetFilenamesWhere(
             "select filename from manifest where last_access_time < ?1 and filename is not null;", time,
@@ -598,7 +618,8 @@ bool DRKVStorage::removeItemsEarlierThanTime(int64_t time) {
 }
 
 bool DRKVStorage::removeToFit(bool bySize, int64_t limit) {
-  if (limit == INT64_MAX) return true;
+  recoverIfDamaged();
+  if (isNoLimit(limit)) return true;
   if (limit <= 0) return removeAllItems();
   int64_t total = bySize ? getItemsSize() : getItemsCount();
   if (total < 0) return false;
@@ -627,6 +648,7 @@ bool DRKVStorage::removeAllItems() {
   if (invalidated_) return false;
   if (!dbClose()) return false;
   reset();
+  damaged_ = false;
   if (!dbOpen()) return false;
   return dbInitialize();
 }
@@ -657,6 +679,7 @@ void DRKVStorage::removeAllItems(const std::function<void(int64_t, int64_t)>& pr
 }
 
 Ref<DRKVStorageItem> DRKVStorage::getItemForKey(const String& key) {
+  recoverIfDamaged();
   if (key.isEmpty()) return nullptr;
   auto item = dbGetItem(key, false);
   if (!item) return nullptr;
@@ -672,10 +695,12 @@ Ref<DRKVStorageItem> DRKVStorage::getItemForKey(const String& key) {
 }
 
 Ref<DRKVStorageItem> DRKVStorage::getItemInfoForKey(const String& key) {
+  recoverIfDamaged();
   return key.isEmpty() ? nullptr : dbGetItem(key, true);
 }
 
 Ref<fd::Data> DRKVStorage::getItemValueForKey(const String& key) {
+  recoverIfDamaged();
   if (key.isEmpty()) return nullptr;
   Ref<fd::Data> value;
   if (type_ == DRKVDatabaseOnly) {
@@ -697,6 +722,7 @@ Ref<fd::Data> DRKVStorage::getItemValueForKey(const String& key) {
 }
 
 std::vector<Ref<DRKVStorageItem>> DRKVStorage::getItemForKeys(const std::vector<String>& keys) {
+  recoverIfDamaged();
   if (keys.empty()) return {};
   auto items = dbGetItems(keys, false);
   if (!items) return {};
@@ -719,11 +745,13 @@ std::vector<Ref<DRKVStorageItem>> DRKVStorage::getItemForKeys(const std::vector<
 }
 
 std::vector<Ref<DRKVStorageItem>> DRKVStorage::getItemInfoForKeys(const std::vector<String>& keys) {
+  recoverIfDamaged();
   if (keys.empty()) return {};
   return dbGetItems(keys, true).value_or(std::vector<Ref<DRKVStorageItem>>{});
 }
 
 std::unordered_map<String, Ref<fd::Data>> DRKVStorage::getItemValueForKeys(const std::vector<String>& keys) {
+  recoverIfDamaged();
   std::unordered_map<String, Ref<fd::Data>> values;
   for (auto& item : getItemForKeys(keys))
     if (!item->key.isEmpty() && item->value) values[item->key] = item->value;
@@ -731,15 +759,18 @@ std::unordered_map<String, Ref<fd::Data>> DRKVStorage::getItemValueForKeys(const
 }
 
 bool DRKVStorage::itemExistsForKey(const String& key) {
+  recoverIfDamaged();
   if (key.isEmpty()) return false;
   return dbGetInteger("select count(key) from manifest where key = ?1;", &key, "_dbGetItemCountWithKey:", 553) > 0;
 }
 
 int64_t DRKVStorage::getItemsCount() {
+  recoverIfDamaged();
   return dbGetInteger("select count(*) from manifest;", nullptr, "_dbGetTotalItemCount", 577);
 }
 
 int64_t DRKVStorage::getItemsSize() {
+  recoverIfDamaged();
   return dbGetInteger("select sum(size) from manifest;", nullptr, "_dbGetTotalItemSize", 565);
 }
 

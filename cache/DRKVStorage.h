@@ -38,15 +38,12 @@ class DRKVStorageItem : public rt::Object {
 class DRKVStorage : public rt::Object {
   RT_CLASS(DRKVStorage, rt::Object)
  public:
-  /// What to do with a manifest that cannot be opened or is not a database.
-  enum class OnDamage { Refuse, StartClean };
-
   /// Raises: a path and a type are needed.
   void init();
-  /// Null (with a log line) for an empty path or one over 960 characters, a type above 2,
-  /// folders that cannot be made, or a manifest that cannot be used, unless the caller asks to
-  /// start clean over a damaged one.
-  static Ref<DRKVStorage> storageWithPath(const String& path, uint32_t type, OnDamage onDamage = OnDamage::Refuse);
+  /// Null (with a log line) for an empty path or one over 960 characters, a type above 2, or
+  /// folders that cannot be made. A manifest that cannot be used, found now or by a later
+  /// operation, is thrown away with every value (and logged): the storage goes on empty.
+  static Ref<DRKVStorage> storageWithPath(const String& path, uint32_t type);
   ~DRKVStorage() override;
 
   const String& path() const { return path_; }
@@ -119,6 +116,10 @@ class DRKVStorage : public rt::Object {
   void reset();
   bool removeToFit(bool bySize, int64_t limit);
   void logError(const char* operation, int line, const char* format, int code);
+  /// Remembers a result that says the manifest is damaged.
+  void noteResult(int code);
+  /// Starts over empty when an earlier operation found the manifest damaged.
+  void recoverIfDamaged();
 
   Ref<dispatch::Queue> trashQueue_;
   String path_;
@@ -129,6 +130,7 @@ class DRKVStorage : public rt::Object {
   std::atomic<bool> closing_{false};
   std::mutex stateLock_;
   bool errorLogsEnabled_ = true;
+  bool damaged_ = false;
   DRKVStorageType type_ = DRKVFilesAndDatabase;
   rt::Id terminationObserver_;
 };

@@ -276,6 +276,16 @@ void DRMemoryCache::setName(String name) {
   name_ = std::move(name);
 }
 
+DRMemoryCache::EventBlock DRMemoryCache::didReceiveMemoryWarningBlock() const {
+  std::lock_guard guard(blocksLock_);
+  return didReceiveMemoryWarning_;
+}
+
+DRMemoryCache::EventBlock DRMemoryCache::didEnterBackgroundBlock() const {
+  std::lock_guard guard(blocksLock_);
+  return didEnterBackground_;
+}
+
 void DRMemoryCache::setDidReceiveMemoryWarningBlock(EventBlock b) {
   std::lock_guard guard(blocksLock_);
   didReceiveMemoryWarning_ = std::move(b);

@@ -41,11 +41,16 @@ class DRMemoryCache : public rt::Object {
 
   bool releaseOnMainThread();
   void setReleaseOnMainThread(bool on);
+  /// The same pair under its other name.
+  bool releaseInMainThread() { return releaseOnMainThread(); }
+  void setReleaseInMainThread(bool on) { setReleaseOnMainThread(on); }
   bool releaseAsynchronously();
   void setReleaseAsynchronously(bool on);
   String name() const;
   void setName(String name);
+  EventBlock didReceiveMemoryWarningBlock() const;
   void setDidReceiveMemoryWarningBlock(EventBlock b);
+  EventBlock didEnterBackgroundBlock() const;
   void setDidEnterBackgroundBlock(EventBlock b);
 
   std::atomic<uint64_t> countLimit{std::numeric_limits<uint64_t>::max()};

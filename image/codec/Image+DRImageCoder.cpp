@@ -5,6 +5,7 @@
 #include "platform/dispatch/Queue.h"
 #include "platform/foundation/values/Data.h"
 #include "platform/foundation/values/Number.h"
+#include "platform/graphics/ImageData.h"
 #include "platform/system/photos/PhotoAlbumWriter.h"
 
 namespace image {
@@ -49,7 +50,8 @@ Ref<fd::Data> dataRepresentation(const Ref<gfx::Image>& image, bool forSystem) {
     auto data = DREncodeImageWithImageIO(bitmap, alpha ? DRImageFileTypePNG : DRImageFileTypeJPEG, alpha ? 1.0 : 0.9);
     if (data && data->length() > 0) return data;
   }
-  return nullptr;
+  // No bitmap of its own, or one that would not encode: the PNG of the image as it shows.
+  return gfx::UIImagePNGRepresentation(image);
 }
 
 void saveToAlbumWithCompletionBlock(const Ref<gfx::Image>& image,

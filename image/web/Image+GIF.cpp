@@ -73,8 +73,9 @@ Ref<gfx::Image> wi_animatedImageByScalingAndCroppingToSize(const Ref<gfx::Image>
   else if (heightFactor > widthFactor) origin.x = (size.width - scaled.width) * 0.5;
   std::vector<Ref<gfx::Image>> frames;
   gfx::beginImageContextWithOptions(size, false, 0);
-  // The context is not cleared between frames: each is drawn over the ones before it.
+  // Cleared before each frame: a frame with transparency must not show the ones before it.
   for (const auto& frame : receiver->images()) {
+    if (auto context = gfx::currentContext()) context->clearRect(gfx::Rect{{0, 0}, size});
     frame->drawInRect(gfx::Rect{origin, scaled});
     if (auto drawn = gfx::imageFromCurrentImageContext()) frames.push_back(drawn);
   }

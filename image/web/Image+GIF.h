@@ -19,7 +19,7 @@ Ref<gfx::Image> wi_animatedGIFWithData(const Ref<fd::Data>& data);
 float wi_frameDurationAtIndex(size_t index, const Ref<gfx::ImageSource>& source);
 /// From the main bundle, the "@2x" file first on a screen of scale above 1.
 Ref<gfx::Image> wi_animatedGIFNamed(const fd::String& name);
-/// Every frame scaled to fill `size` (aspect fill, centred) and drawn over the ones before;
+/// Every frame scaled to fill `size` (aspect fill, centred) on a cleared canvas of its own;
 /// the receiver itself for its own size or a zero size.
 Ref<gfx::Image> wi_animatedImageByScalingAndCroppingToSize(const Ref<gfx::Image>& receiver, gfx::Size size);
 

@@ -1,5 +1,8 @@
 #include "image/web/WIWebImageDownloader.h"
 
+#include <mutex>
+
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/net/URL.h"
 #include "platform/foundation/net/URLCredential.h"
 
@@ -8,6 +11,24 @@ namespace image {
 namespace {
 constexpr const char* kBarrierQueueLabel = "com.dolvaring.WIWebImageDownloaderBarrierQueue";
 constexpr double kDefaultTimeout = 15.0;
+
+// An activity indicator class, when the program has one, shows while downloads run: its shared
+// instance follows the start and stop notifications. Done once, before the first downloader.
+void tieActivityIndicator() {
+  const rt::Class* indicatorClass = rt::classFromString("WINetworkActivityIndicator");
+  const rt::Selector shared = rt::Selector::named("sharedActivityIndicator");
+  if (!indicatorClass || !indicatorClass->respondsToClassSelector(shared)) return;
+  rt::Id indicator = indicatorClass->metaclass()->invoke(const_cast<rt::Class*>(indicatorClass), shared).object();
+  if (!indicator) return;
+  auto center = fd::NotificationCenter::defaultCenter();
+  center->removeObserver(indicator, fd::String(WIWebImageDownloadStartNotification), nullptr);
+  center->removeObserver(indicator, fd::String(WIWebImageDownloadStopNotification), nullptr);
+  center->addObserver(indicator, rt::Selector::named("startActivity"), fd::String(WIWebImageDownloadStartNotification),
+                      nullptr);
+  center->addObserver(indicator, rt::Selector::named("stopActivity"), fd::String(WIWebImageDownloadStopNotification),
+                      nullptr);
+}
+
 }  // namespace
 
 RT_IMPLEMENT(WIWebImageDownloader) {}
@@ -18,6 +39,8 @@ Ref<WIWebImageDownloader> WIWebImageDownloader::sharedDownloader() {
 }
 
 void WIWebImageDownloader::init() {
+  static std::once_flag classSetUp;
+  std::call_once(classSetUp, tieActivityIndicator);
   downloadQueue_ = fd::OperationQueue::create("com.dolvaring.WIWebImageDownloader");
   downloadQueue_->setMaxConcurrentOperationCount(6);
   headers_ = {{fd::String("Accept"), fd::String("image/*;q=0.8")}};

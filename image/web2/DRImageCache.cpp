@@ -1,7 +1,9 @@
 #include "image/web2/DRImageCache.h"
 
 #include "base/utility/DRDispatchQueuePool.h"
-#include "image/web2/DRImageDisplayDecoding.h"
+#include "image/codec/DRImage.h"
+#include "image/codec/DRImageDecoder.h"
+#include "image/codec/Image+DRImageCoder.h"
 #include "platform/dispatch/Queue.h"
 #include "platform/foundation/files/Paths.h"
 #include "platform/foundation/serialization/KeyedArchiver.h"
@@ -66,7 +68,11 @@ void DRImageCache::setName(fd::String name) {
   name_ = std::move(name);
 }
 
-uint64_t DRImageCache::imageCost(const Ref<gfx::Image>& image) const { return DRImageCost(image); }
+uint64_t DRImageCache::imageCost(const Ref<gfx::Image>& image) const {
+  if (!image || !image->CGImage()) return 1;
+  const double cost = double(image->CGImage()->height()) * double(image->CGImage()->bytesPerRow());
+  return cost > 0 ? uint64_t(cost) : 1;
+}
 
 Ref<gfx::Image> DRImageCache::imageFromData(const Ref<fd::Data>& data) const {
   if (!data) return nullptr;
@@ -76,9 +82,13 @@ Ref<gfx::Image> DRImageCache::imageFromData(const Ref<fd::Data>& data) const {
       scale = number->doubleValue();
   }
   if (!(scale > 0)) scale = mainScreenScale();
-  auto image = DRImageFromData(data, scale, allowAnimatedImage.load());
-  if (image && decodeForDisplay.load()) image = DRImageByDecoded(image);
-  return image;
+  if (allowAnimatedImage.load()) {
+    Ref<gfx::Image> image = DRImage::imageWithData(data, scale);
+    return image && decodeForDisplay.load() ? imageByDecoded(image) : image;
+  }
+  auto decoder = DRImageDecoder::decoderWithData(data, scale);
+  auto frame = decoder ? decoder->frameAtIndex(0, decodeForDisplay.load()) : nullptr;
+  return frame ? frame->image : nullptr;
 }
 
 void DRImageCache::setImage(const Ref<gfx::Image>& image, const Ref<fd::Data>& data, const fd::String& key,
@@ -87,11 +97,11 @@ void DRImageCache::setImage(const Ref<gfx::Image>& image, const Ref<fd::Data>& d
   Weak<DRImageCache> weak = std::static_pointer_cast<DRImageCache>(shared_from_this());
   if (type & DRImageCacheTypeMemory) {
     if (image) {
-      if (DRImageIsDecodedForDisplay(image)) {
+      if (isDecodedForDisplay(*image)) {
         memory_->setObject(image, key, imageCost(image));
       } else {
         base::DRQueuePoolGetQueueForQOS(base::DRQualityOfServiceUtility)->async([weak, image, key] {
-          if (auto self = weak.lock()) self->memory_->setObject(DRImageByDecoded(image), key, self->imageCost(image));
+          if (auto self = weak.lock()) self->memory_->setObject(imageByDecoded(image), key, self->imageCost(image));
         });
       }
     } else {
@@ -110,7 +120,7 @@ void DRImageCache::setImage(const Ref<gfx::Image>& image, const Ref<fd::Data>& d
       base::DRQueuePoolGetQueueForQOS(base::DRQualityOfServiceDefault)->async([weak, image, key] {
         auto self = weak.lock();
         if (!self) return;
-        auto encoded = DRImageDataRepresentation(image);
+        auto encoded = dataRepresentation(image);
         if (!encoded || encoded->length() == 0) return;
         cache::DRDiskCache::setExtendedData(scaleArchive(image->scale()), encoded);
         self->disk_->setObject(encoded, key);

@@ -9,8 +9,10 @@
 #include "base/graphics/Image+DUDer.h"
 #include "base/system/Application+DUDer.h"
 #include "base/utility/DRDispatchQueuePool.h"
+#include "image/codec/DRImage.h"
+#include "image/codec/DRImageDecoder.h"
+#include "image/codec/Image+DRImageCoder.h"
 #include "image/web2/DRImageCache.h"
-#include "image/web2/DRImageDisplayDecoding.h"
 #include "platform/dispatch/Queue.h"
 #include "platform/foundation/net/CachedURLResponse.h"
 #include "platform/foundation/net/URL.h"
@@ -389,7 +391,7 @@ void DRWebImageOperation::partialImage(double now) {
   // The decoder reads a copy: the received bytes keep growing (and moving) after this call.
   progressiveDecoder_->updateData(fd::Data::create(data_->bytes(), data_->length()), false);
   if (cancelled_) return;
-  const DRImageFileType type = DRImageTypeFromData(data_);
+  const DRImageFileType type = DRImageTypeFromData(data_.get());
   if (type == DRImageFileTypeUnknown || type == DRImageFileTypeWebP || type == DRImageFileTypeOther ||
       (blur && type != DRImageFileTypeJPEG && type != DRImageFileTypePNG))
     return giveUp();
@@ -479,13 +481,14 @@ void DRWebImageOperation::decode() {
   Ref<gfx::Image> image;
   bool animated = false;
   if (options_ & DRWebImageOptionFirstFrameOnly) {
-    image = DRImageFromData(data, scale, false);
-  } else {
-    image = DRImageFromData(data, scale, true);
-    animated = image && image->images().size() > 1;
+    auto decoder = DRImageDecoder::decoderWithData(data, scale);
+    auto frame = decoder ? decoder->frameAtIndex(0, decodeForDisplay) : nullptr;
+    if (frame) image = frame->image;
+  } else if (auto made = DRImage::imageWithData(data, scale)) {
+    animated = made->animatedImageFrameCount() > 1;
+    image = decodeForDisplay ? imageByDecoded(made) : Ref<gfx::Image>(made);
   }
-  if (image && decodeForDisplay) image = DRImageByDecoded(image);
-  const DRImageFileType type = DRImageTypeFromData(data);
+  const DRImageFileType type = DRImageTypeFromData(data.get());
   const bool keepBytes = type == DRImageFileTypeJPEG || type == DRImageFileTypePNG ||
                          ((type == DRImageFileTypeGIF || type == DRImageFileTypeWebP) && animated);
   {

@@ -1,3 +1,4 @@
+#include <fstream>
 #include <thread>
 
 #include "cache/DRCache.h"
@@ -79,6 +80,74 @@ TEST_F(DiskCacheTest, ArchivedObjectsExtendedDataAndTrims) {
   });
   ASSERT_TRUE(done->wait(10));
   EXPECT_TRUE(found && found->isEqual(text("async").get()));
+}
+
+// The trims' forms with a block run on the cache's queue and call the block after the trim, and
+// also when the cache is gone by then; the custom blocks read back as set.
+TEST_F(DiskCacheTest, TrimsWithBlocksAndTheCustomBlocksReadBack) {
+  auto cache = DRDiskCache::cacheWithPath(path());
+  EXPECT_FALSE(cache->customArchiveBlock());
+  EXPECT_FALSE(cache->customUnarchiveBlock());
+  EXPECT_FALSE(cache->customFilenameBlock());
+  cache->setCustomArchiveBlock([](const rt::Id& o) { return rt::as<fd::Data>(o); });
+  cache->setCustomUnarchiveBlock([](const Ref<fd::Data>& d) -> rt::Id { return fd::Data::create(std::string(d->view()) + "!"); });
+  cache->setCustomFilenameBlock([](const rt::String& key) { return key + ".v"; });
+  ASSERT_TRUE(cache->customArchiveBlock() && cache->customUnarchiveBlock() && cache->customFilenameBlock());
+  auto raw = fd::Data::create(std::string("raw"));
+  EXPECT_EQ(cache->customArchiveBlock()(raw), raw);
+  EXPECT_EQ(rt::as<fd::Data>(cache->customUnarchiveBlock()(raw))->view(), "raw!");
+  EXPECT_EQ(cache->customFilenameBlock()("k"), "k.v");
+
+  for (int i = 0; i < 6; ++i) cache->setObject(bytes(10), "k" + std::to_string(i));
+  struct Case {
+    const char* name;
+    std::function<void(std::function<void()>)> trim;
+    int64_t left;
+  };
+  const Case cases[] = {
+      {"count", [&](std::function<void()> b) { cache->trimToCount(4, b); }, 4},
+      {"cost", [&](std::function<void()> b) { cache->trimToCost(20, b); }, 2},
+      {"age", [&](std::function<void()> b) { cache->trimToAge(0, b); }, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto done = dispatch::Semaphore::create(0);
+    std::atomic<bool> onMain{true};
+    c.trim([&] {
+      onMain = dispatch::isMainThread();
+      done->signal();
+    });
+    ASSERT_TRUE(done->wait(10));
+    EXPECT_FALSE(onMain);
+    EXPECT_EQ(cache->totalCount(), c.left);
+  }
+  auto done = dispatch::Semaphore::create(0);
+  {
+    auto gone = DRDiskCache::cacheWithPath(path("gone"));
+    gone->trimToCount(0, [&] { done->signal(); });
+  }
+  EXPECT_TRUE(done->wait(10));
+}
+
+TEST(MemoryCache, ReleaseInMainThreadIsTheSameSettingAndEventBlocksReadBack) {
+  auto cache = rt::make<DRMemoryCache>();
+  EXPECT_FALSE(cache->releaseInMainThread());
+  cache->setReleaseInMainThread(true);
+  EXPECT_TRUE(cache->releaseOnMainThread());
+  cache->setReleaseOnMainThread(false);
+  EXPECT_FALSE(cache->releaseInMainThread());
+
+  EXPECT_FALSE(cache->didReceiveMemoryWarningBlock());
+  EXPECT_FALSE(cache->didEnterBackgroundBlock());
+  int warnings = 0, backgrounds = 0;
+  cache->setDidReceiveMemoryWarningBlock([&](DRMemoryCache&) { ++warnings; });
+  cache->setDidEnterBackgroundBlock([&](DRMemoryCache&) { ++backgrounds; });
+  ASSERT_TRUE(cache->didReceiveMemoryWarningBlock() && cache->didEnterBackgroundBlock());
+  cache->didReceiveMemoryWarningBlock()(*cache);
+  EXPECT_EQ(warnings, 1);
+  EXPECT_EQ(backgrounds, 0);
+  cache->didEnterBackgroundBlock()(*cache);
+  EXPECT_EQ(backgrounds, 1);
 }
 
 TEST(MemoryCache, LeastRecentlyUsedGoesFirst) {
@@ -168,6 +237,7 @@ class TwoLevelTest : public TempFolderTest {};
 TEST_F(TwoLevelTest, ReadsThroughMemoryToDisk) {
   EXPECT_FALSE(DRCache::cacheWithName(""));
   EXPECT_FALSE(DRCache::cacheWithPath(""));
+  EXPECT_FALSE(rt::make<DRCache>());  // no half-made cache without a place on disk
   auto cache = DRCache::cacheWithPath(path("images"));
   ASSERT_TRUE(cache);
   EXPECT_EQ(cache->name(), "images");
@@ -187,6 +257,41 @@ TEST_F(TwoLevelTest, ReadsThroughMemoryToDisk) {
   EXPECT_FALSE(cache->memoryCache()->containsObjectForKey("j"));
   cache->removeAllObjects();
   EXPECT_FALSE(cache->containsObjectForKey("k"));
+}
+
+// A crash can leave the manifest unusable; the caches over it come up empty and work.
+TEST_F(TwoLevelTest, DiskAndTwoLevelCachesComeUpEmptyAfterTheirFilesAreDamaged) {
+  for (const char* sub : {"disk", "two-level"}) {
+    SCOPED_TRACE(sub);
+    const bool twoLevel = std::string(sub) == "two-level";
+    auto open = [&] {
+      return twoLevel ? DRCache::cacheWithPath(path(sub))->diskCache() : DRDiskCache::cacheWithPath(path(sub));
+    };
+    {
+      auto disk = open();
+      disk->setObject(text("kept"), "small");
+      disk->setObject(fd::Data::create(std::string(30000, 'f')), "large");
+      ASSERT_EQ(disk->totalCount(), 2);
+    }
+    std::ofstream(dir / sub / "manifest.sqlite", std::ios::trunc) << "garbage where the manifest was";
+    if (twoLevel) {
+      auto cache = DRCache::cacheWithPath(path(sub));
+      ASSERT_TRUE(cache);
+      EXPECT_FALSE(cache->objectForKey("small"));
+      cache->setObject(text("again"), "small");
+      cache->memoryCache()->removeAllObjects();
+      auto back = cache->objectForKey("small");
+      ASSERT_TRUE(back);
+      EXPECT_TRUE(back->isEqual(text("again").get()));
+    } else {
+      auto disk = DRDiskCache::cacheWithPath(path(sub));
+      ASSERT_TRUE(disk);
+      EXPECT_EQ(disk->totalCount(), 0);
+      EXPECT_FALSE(disk->objectForKey("large"));
+      disk->setObject(text("again"), "small");
+      EXPECT_EQ(disk->totalCount(), 1);
+    }
+  }
 }
 
 }  // namespace

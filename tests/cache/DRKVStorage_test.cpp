@@ -1,8 +1,12 @@
 #include <sqlite3.h>
 
 #include <fstream>
+#include <functional>
+#include <mutex>
+#include <vector>
 
 #include "cache/DRKVStorage.h"
+#include "platform/foundation/Log.h"
 #include "tests/cache/CacheFixtures.h"
 
 namespace cache {
@@ -100,6 +104,26 @@ TEST_F(DRKVStorageTest, TrimsRemoveTheLeastRecentlyUsedFirst) {
   EXPECT_EQ(kv->getItemsCount(), 0);
 }
 
+// The largest 32-bit and 64-bit signed values both mean "no limit": size and count trims keep
+// everything, and as a time every record is earlier, even one read after 2038.
+TEST_F(DRKVStorageTest, BothLargestSignedValuesMeanNoLimit) {
+  for (int64_t none : {int64_t(INT32_MAX), INT64_MAX}) {
+    SCOPED_TRACE(none);
+    fs::remove_all(dir);
+    auto kv = DRKVStorage::storageWithPath(path(), DRKVFilesAndDatabase);
+    ASSERT_TRUE(kv->saveItem("a", bytes(10)));
+    ASSERT_TRUE(kv->saveItem("b", bytes(20), "b.bin", nullptr));
+    EXPECT_TRUE(kv->removeItemsToFitCount(none));
+    EXPECT_TRUE(kv->removeItemsToFitSize(none));
+    EXPECT_TRUE(kv->removeItemsLargerThanSize(none));
+    EXPECT_EQ(kv->getItemsCount(), 2);
+    setAccessTime("a", 3000000000);
+    EXPECT_TRUE(kv->removeItemsEarlierThanTime(none));
+    EXPECT_EQ(kv->getItemsCount(), 0);
+    EXPECT_FALSE(fs::exists(dir / "data" / "b.bin"));
+  }
+}
+
 TEST_F(DRKVStorageTest, RemovingEverythingReportsProgressInBatches) {
   auto kv = DRKVStorage::storageWithPath(path(), DRKVFilesAndDatabase);
   for (int i = 0; i < 70; ++i) ASSERT_TRUE(kv->saveItem("k" + std::to_string(i), bytes(10), i % 2 ? "f" + std::to_string(i) : "", nullptr));
@@ -131,17 +155,64 @@ TEST_F(DRKVStorageTest, AnInvalidatedStorageRefusesAndKeepsEverything) {
   EXPECT_EQ(again->getItemValueForKey("k")->length(), 100u);
 }
 
-TEST_F(DRKVStorageTest, ADamagedManifestIsReportedUnlessStartingCleanIsAsked) {
-  fs::create_directories(dir / "data");
-  std::ofstream(dir / "manifest.sqlite") << std::string(4096, 'Z');
-  std::ofstream(dir / "data" / "old.bin") << "old value";
-  EXPECT_FALSE(DRKVStorage::storageWithPath(path(), DRKVFilesAndDatabase));
-  EXPECT_TRUE(fs::exists(dir / "data" / "old.bin"));  // nothing thrown away
-  auto clean = DRKVStorage::storageWithPath(path(), DRKVFilesAndDatabase, DRKVStorage::OnDamage::StartClean);
-  ASSERT_TRUE(clean);
-  EXPECT_EQ(clean->getItemsCount(), 0);
-  EXPECT_FALSE(fs::exists(dir / "data" / "old.bin"));
-  EXPECT_TRUE(clean->saveItem("k", bytes(4)));
+// A closed storage is damaged in different ways; the next one on the folder comes up empty and
+// usable, throws the old values away and says so in the log.
+TEST_F(DRKVStorageTest, ADamagedManifestStartsEmptyAndUsableAndIsLogged) {
+  struct Damage {
+    const char* name;
+    std::function<void(const fs::path& manifest)> apply;
+  };
+  const Damage damages[] = {
+      {"not a database", [](const fs::path& m) { std::ofstream(m, std::ios::trunc) << std::string(4096, 'Z'); }},
+      // The first page (the schema) stays; the records' pages are overwritten.
+      {"records overwritten",
+       [](const fs::path& m) {
+         std::fstream f(m, std::ios::in | std::ios::out | std::ios::binary);
+         f.seekp(4096);
+         f << std::string(size_t(fs::file_size(m)) - 4096, '\x5a');
+       }},
+      {"cut short", [](const fs::path& m) { fs::resize_file(m, 4096 + 100); }},
+  };
+  for (const auto& damage : damages) {
+    SCOPED_TRACE(damage.name);
+    fs::remove_all(dir);
+    {
+      auto kv = DRKVStorage::storageWithPath(path(), DRKVFilesAndDatabase);
+      ASSERT_TRUE(kv);
+      for (int i = 0; i < 40; ++i) ASSERT_TRUE(kv->saveItem("k" + std::to_string(i), bytes(900, char('a' + i % 26))));
+      ASSERT_TRUE(kv->saveItem("file", bytes(100), "file.bin", nullptr));
+    }
+    ASSERT_FALSE(fs::exists(dir / "manifest.sqlite-wal") && fs::file_size(dir / "manifest.sqlite-wal") > 0);
+    ASSERT_GT(fs::file_size(dir / "manifest.sqlite"), 3 * 4096u);
+    damage.apply(dir / "manifest.sqlite");
+
+    std::vector<std::string> lines;
+    std::mutex linesLock;
+    fd::setLogSink([&](const rt::String& line) {
+      std::lock_guard guard(linesLock);
+      lines.push_back(line.utf8());
+    });
+    auto kv = DRKVStorage::storageWithPath(path(), DRKVFilesAndDatabase);
+    ASSERT_TRUE(kv);
+    // The damage shows at the open or at the first read, which then misses; after that the
+    // storage holds nothing of the old values.
+    auto first = kv->getItemValueForKey("k1");
+    if (first) {
+      EXPECT_EQ(first->view(), std::string(900, 'b'));
+    }
+    EXPECT_EQ(kv->getItemsCount(), 0);
+    EXPECT_FALSE(kv->getItemForKey("file"));
+    EXPECT_FALSE(fs::exists(dir / "data" / "file.bin"));
+    ASSERT_TRUE(kv->saveItem("new", bytes(4)));
+    ASSERT_TRUE(kv->saveItem("new-file", bytes(30), "new.bin", nullptr));
+    EXPECT_EQ(kv->getItemValueForKey("new")->length(), 4u);
+    EXPECT_EQ(kv->getItemValueForKey("new-file")->length(), 30u);
+    EXPECT_EQ(kv->getItemsCount(), 2);
+    fd::setLogSink(nullptr);
+    bool told = false;
+    for (const auto& line : lines) told |= line.find("the storage starts empty") != std::string::npos;
+    EXPECT_TRUE(told);
+  }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "platform/graphics/ImageContext.h"
 #include "platform/graphics/ImageDestination.h"
 #include "platform/graphics/ImageTypes.h"
+#include "tests/image/ImageSamples.h"
 
 namespace imagetest {
 namespace {
@@ -140,6 +141,27 @@ TEST(WIImageDecodingTest, ScalingAnAnimatedImageFillsTheSizeCentred) {
   EXPECT_DOUBLE_EQ(scaled->duration(), 0.3);
   EXPECT_EQ(scaled->size().width, 50);
   EXPECT_EQ(scaled->size().height, 50);
+}
+
+// A frame that is transparent where the one before was painted shows nothing there once
+// scaled: no frame is drawn over an earlier one.
+TEST(WIImageDecodingTest, ScaledFramesWithTransparencyDoNotPileUp) {
+  auto red = gfx::Image::imageWithCGImage(image_samples::solidBitmap(100, 50, 0xffff0000u), 1);
+  auto clear = gfx::Image::imageWithCGImage(image_samples::solidBitmap(100, 50, 0x00000000u), 1);
+  auto halfBlue = gfx::Image::imageWithCGImage(image_samples::solidBitmap(100, 50, 0x800000ffu), 1);
+  auto animated = gfx::Image::animatedImageWithImages({red, clear, halfBlue}, 0.3);
+  auto scaled = wi_animatedImageByScalingAndCroppingToSize(animated, {50, 50});
+  ASSERT_TRUE(scaled);
+  ASSERT_EQ(scaled->images().size(), 3u);
+  auto centre = [&](size_t i) {
+    const auto& bitmap = scaled->images()[i]->CGImage();
+    return bitmap->pixel(bitmap->width() / 2, bitmap->height() / 2);
+  };
+  EXPECT_EQ(centre(0), 0xffff0000u);
+  EXPECT_EQ(centre(1) >> 24, 0u);
+  // Half-transparent blue alone, not over red: no red at all.
+  EXPECT_EQ((centre(2) >> 16) & 0xff, 0u);
+  EXPECT_NEAR(double(centre(2) >> 24), 128, 2);
 }
 
 TEST(WIImageDecodingTest, ExifOrientationsOutsideOneToEightAreUp) {

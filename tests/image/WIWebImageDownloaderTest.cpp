@@ -1,3 +1,4 @@
+#include <atomic>
 #include <mutex>
 
 #include "image/web/WIWebImageDownloader.h"
@@ -11,6 +12,41 @@ namespace {
 using namespace image;
 
 class WIWebImageDownloaderTest : public ImagePipelineTest {};
+
+// An activity indicator as a program would supply one; the downloader finds it by name.
+class ActivityIndicator : public rt::Object {
+  RT_CLASS_NAMED(ActivityIndicator, rt::Object, "WINetworkActivityIndicator")
+ public:
+  static rt::Id shared() {
+    static Ref<ActivityIndicator> indicator = rt::make<ActivityIndicator>();
+    return indicator;
+  }
+  void startActivity() { ++starts; }
+  void stopActivity() { ++stops; }
+  std::atomic<int> starts{0};
+  std::atomic<int> stops{0};
+};
+RT_IMPLEMENT(ActivityIndicator) {
+  c.classMethod("sharedActivityIndicator", &ActivityIndicator::shared);
+  c.method("startActivity", &ActivityIndicator::startActivity);
+  c.method("stopActivity", &ActivityIndicator::stopActivity);
+}
+
+// Set up once for the class: every download starts and stops the indicator exactly once.
+TEST_F(WIWebImageDownloaderTest, TheActivityIndicatorFollowsEachDownloadOnce) {
+  auto indicator = std::static_pointer_cast<ActivityIndicator>(ActivityIndicator::shared());
+  auto first = WIWebImageDownloader::create();
+  auto second = WIWebImageDownloader::create();
+  fd::RunLoopDriver::runUntilIdle();  // notices of earlier downloads are counted by now
+  const int starts = indicator->starts, stops = indicator->stops;
+  std::atomic<int> done{0};
+  for (const auto& downloader : {first, second})
+    downloader->downloadImageWithURL(pictureURL("thumb/indicator.png"), 0, nullptr,
+                                     [&](auto, auto, auto, bool finished) { done += finished; });
+  ASSERT_TRUE(pump([&] { return done == 2 && indicator->stops - stops == 2; }, 20));
+  EXPECT_EQ(indicator->starts - starts, 2);
+  EXPECT_EQ(indicator->stops - stops, 2);
+}
 
 TEST_F(WIWebImageDownloaderTest, RequestsCarryTheOptionsHeadersAndTimeOut) {
   auto downloader = WIWebImageDownloader::create();

@@ -61,6 +61,39 @@ TEST(SampleServicePictures, ServedInEachFormatAtTheKindsSize) {
   }
 }
 
+size_t occurrences(const std::string& body, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = body.find(what); at != std::string::npos; at = body.find(what, at + 1)) ++n;
+  return n;
+}
+
+// "anim" pictures are three-frame animations that loop forever; as JPEG, a still picture.
+TEST(SampleServicePictures, AnimationsHoldThreeFramesInEachAnimatedFormat) {
+  RunningService service;
+  auto gif = service.client().Get("/pictures/anim/a1.gif");
+  ASSERT_TRUE(gif);
+  EXPECT_EQ(gif->get_header_value("Content-Type"), "image/gif");
+  EXPECT_EQ(dimensions(gif->body, "gif"), std::make_pair(120u, 80u));
+  EXPECT_EQ(occurrences(gif->body, "NETSCAPE2.0"), 1u);
+  EXPECT_EQ(occurrences(gif->body, std::string("\x21\xF9\x04", 3)), 3u);  // one frame control each
+  auto png = service.client().Get("/pictures/anim/a1.png");
+  ASSERT_TRUE(png);
+  EXPECT_EQ(dimensions(png->body, "png"), std::make_pair(120u, 80u));
+  const size_t actl = png->body.find("acTL");
+  ASSERT_NE(actl, std::string::npos);
+  EXPECT_EQ(bigEndian(png->body, actl + 4, 4), 3u);  // frames
+  EXPECT_EQ(bigEndian(png->body, actl + 8, 4), 0u);  // plays: forever
+  EXPECT_EQ(occurrences(png->body, "fcTL"), 3u);
+  auto webp = service.client().Get("/pictures/anim/a1.webp");
+  ASSERT_TRUE(webp);
+  EXPECT_EQ(webp->get_header_value("Content-Type"), "image/webp");
+  EXPECT_EQ(occurrences(webp->body, "ANIM"), 1u);
+  EXPECT_EQ(occurrences(webp->body, "ANMF"), 3u);
+  auto jpeg = service.client().Get("/pictures/anim/a1.jpg");
+  ASSERT_TRUE(jpeg);
+  EXPECT_EQ(dimensions(jpeg->body, "jpg"), std::make_pair(120u, 80u));
+}
+
 TEST(SampleServicePictures, EveryAddressOfTheLoadingPagesAndBannersIsServed) {
   RunningService service;
   std::vector<std::string> urls;

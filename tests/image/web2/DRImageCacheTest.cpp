@@ -1,6 +1,11 @@
-#include "image/web2/DRImageDisplayDecoding.h"
+#include <filesystem>
+#include <fstream>
+
+#include "image/codec/DRImage.h"
+#include "image/codec/Image+DRImageCoder.h"
 #include "platform/foundation/values/Data.h"
 #include "platform/ui/view/Screen.h"
+#include "tests/image/ImageSamples.h"
 #include "tests/image/web2/DRWebImageTestFixture.h"
 
 namespace imagetest {
@@ -14,7 +19,7 @@ class DRImageCacheTest : public DRWebImageTest {};
 
 TEST_F(DRImageCacheTest, DecodedImagesAreInMemoryAtOnceAndBytesComeBackAtTheirScaleAfterARestart) {
   auto data = bytesOf(sampleBytes("thumb/cache-a.png"));
-  auto decoded = DRImageByDecoded(DRImageFromData(data, 3, true));
+  Ref<gfx::Image> decoded = DRImage::imageWithData(data, 3);
   ASSERT_TRUE(decoded);
   {
     auto cache = makeDRCache("levels");
@@ -48,7 +53,9 @@ TEST_F(DRImageCacheTest, BackgroundStoresReachMemoryAndDiskAndBlockLookupsAnswer
   EXPECT_TRUE(cache->containsImageForKey("bytes", DRImageCacheTypeDisk));
   EXPECT_TRUE(pump([&] { return cache->containsImageForKey("bytes", DRImageCacheTypeMemory); }, 10));
   // An image only: encoded in the background for disk.
-  auto undecoded = DRImageFromData(data, 1, true);
+  auto undecoded = gfx::Image::imageWithData(data);
+  ASSERT_TRUE(undecoded);
+  ASSERT_FALSE(isDecodedForDisplay(*undecoded));
   cache->setImage(undecoded, "image");
   EXPECT_TRUE(pump([&] { return cache->containsImageForKey("image", DRImageCacheTypeDisk); }, 10));
   EXPECT_TRUE(pump([&] { return cache->containsImageForKey("image", DRImageCacheTypeMemory); }, 10));
@@ -89,6 +96,59 @@ TEST_F(DRImageCacheTest, CorruptStoredBytesReadAsAMissAndNothingIsStoredWithoutA
   EXPECT_FALSE(cache->containsImageForKey("empty"));
   EXPECT_FALSE(cache->containsImageForKey("none"));
   EXPECT_FALSE(cache->getImageForKey(""));
+}
+
+// Images stored without their bytes reach the disk as the coder represents them: an animated
+// image as its own animation, an opaque photo as JPEG, anything with alpha as PNG.
+TEST_F(DRImageCacheTest, ImagesWithoutBytesAreStoredAsTheCoderRepresentsThem) {
+  auto cache = makeDRCache("represented");
+  auto gif = bytesOf(sampleBytes("anim/represented.gif"));
+  struct Case {
+    const char* key;
+    Ref<gfx::Image> image;
+    std::string_view starts;
+  };
+  auto clearImage = gfx::Image::imageWithCGImage(image_samples::solidBitmap(8, 8, 0x80ff0000u), 1);
+  const Case cases[] = {
+      {"animated", DRImage::imageWithData(gif, 1), std::string_view(reinterpret_cast<const char*>(gif->bytes()), 16)},
+      {"photo", gfx::Image::imageWithData(bytesOf(sampleBytes("photo/represented.jpg"))), "\xFF\xD8\xFF"},
+      {"alpha", clearImage, "\x89PNG"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.key);
+    ASSERT_TRUE(c.image);
+    cache->setImage(c.image, nullptr, c.key, DRImageCacheTypeDisk);
+    ASSERT_TRUE(pump([&] { return cache->containsImageForKey(c.key, DRImageCacheTypeDisk); }, 10));
+    auto stored = cache->getImageDataForKey(c.key);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->view().substr(0, c.starts.size()), c.starts);
+  }
+  EXPECT_EQ(cache->getImageDataForKey("animated")->view(), gif->view());
+  auto back = rt::as<DRImage>(cache->getImageForKey("animated", DRImageCacheTypeDisk));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->animatedImageFrameCount(), 3u);
+}
+
+// A crash can leave the cache's manifest unusable: the next cache on the folder comes up empty
+// and stores and reads again.
+TEST_F(DRImageCacheTest, ACacheWithADamagedManifestComesUpEmptyAndWorks) {
+  auto data = bytesOf(sampleBytes("thumb/damaged.png"));
+  {
+    auto cache = makeDRCache("damaged");
+    ASSERT_TRUE(cache);
+    cache->setImage(nullptr, data, "before", DRImageCacheTypeDisk);
+    ASSERT_TRUE(cache->containsImageForKey("before", DRImageCacheTypeDisk));
+  }
+  const std::string manifest = home + "/dr-damaged/manifest.sqlite";
+  ASSERT_TRUE(std::filesystem::exists(manifest));
+  std::ofstream(manifest, std::ios::trunc) << std::string(5000, '#');
+  auto cache = makeDRCache("damaged");
+  ASSERT_TRUE(cache);
+  EXPECT_FALSE(cache->getImageForKey("before"));
+  cache->setImage(nullptr, data, "after", DRImageCacheTypeDisk);
+  auto image = cache->getImageForKey("after", DRImageCacheTypeDisk);
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->CGImage()->width(), 200u);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include "image/web2/AnnotationView+DRWebImage.h"
 #include "image/web2/Button+DRWebImage.h"
-#include "image/web2/DRImageDisplayDecoding.h"
+#include "image/codec/Image+DRImageCoder.h"
 #include "image/web2/DRWebImageSetterDicForButton.h"
 #include "image/web2/ImageView+DRWebImage.h"
 #include "image/web2/Layer+DRWebImage.h"
@@ -75,7 +75,7 @@ TEST_F(DRWebImageBindingTest, MemoryHitIsShownInTheSamePassAndOtherwiseThePlaceh
   auto cache = makeDRCache("binding");
   auto manager = makeDRManager(cache);
   auto url = pictureURL("thumb/bind-hit.png");
-  auto cached = DRImageByDecoded(solid(20, 10));
+  auto cached = imageByDecoded(solid(20, 10));
   cache->setImage(cached, fd::String(url->absoluteString()));
   auto view = rt::make<ui::ImageView>(gfx::Rect{{0, 0}, {200, 150}});
   auto placeholder = solid(5, 5);

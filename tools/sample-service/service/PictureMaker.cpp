@@ -1,5 +1,6 @@
 #include "tools/sample-service/service/PictureMaker.h"
 
+#include "tools/sample-service/service/AnimationEncoders.h"
 #include "tools/sample-service/service/PictureEncoders.h"
 #include "tools/sample-service/service/SeededRandom.h"
 
@@ -14,8 +15,22 @@ struct Kind {
 
 const Kind kKinds[] = {
     {"loading", 750, 1334}, {"banner", 750, 400}, {"thumb", 200, 150}, {"photo", 750, 500},
-    {"cover", 300, 420},    {"channel", 400, 240}, {"poster", 320, 180},
+    {"cover", 300, 420},    {"channel", 400, 240}, {"poster", 320, 180}, {"anim", 120, 80},
 };
+
+// "anim" pictures: three frames of one pattern, its colours moved along the palette.
+constexpr int kAnimationFrames = 3;
+constexpr int kAnimationFrameMilliseconds = 100;
+
+std::vector<IndexedPicture> animationFrames(const IndexedPicture& first) {
+  std::vector<IndexedPicture> frames{first};
+  for (int n = 1; n < kAnimationFrames; ++n) {
+    IndexedPicture frame = first;
+    for (auto& index : frame.pixels) index = static_cast<uint8_t>((index + 5 * n) % 16);
+    frames.push_back(std::move(frame));
+  }
+  return frames;
+}
 
 std::optional<std::string> contentTypeOf(const std::string& ext) {
   if (ext == "png") return "image/png";
@@ -93,7 +108,12 @@ std::shared_ptr<const std::vector<uint8_t>> PictureMaker::picture(const PictureR
   // Encoding happens outside the lock; two threads racing for one picture make equal bytes.
   auto pattern = makePattern(seed_, request);
   std::vector<uint8_t> bytes;
-  if (request.extension == "png") bytes = encodePNG(pattern);
+  if (request.kind == "anim" && request.extension != "jpg" && request.extension != "jpeg") {
+    auto frames = animationFrames(pattern);
+    if (request.extension == "png") bytes = encodeAnimatedPNG(frames, kAnimationFrameMilliseconds);
+    else if (request.extension == "gif") bytes = encodeAnimatedGIF(frames, kAnimationFrameMilliseconds);
+    else bytes = encodeAnimatedWebP(frames, kAnimationFrameMilliseconds);
+  } else if (request.extension == "png") bytes = encodePNG(pattern);
   else if (request.extension == "gif") bytes = encodeGIF(pattern);
   else if (request.extension == "webp") bytes = encodeWebP(pattern);
   else bytes = encodeJPEG(pattern);

@@ -1,7 +1,8 @@
 #pragma once
 // The pictures behind the data set's addresses, "/pictures/KIND/NAME.EXT": KIND fixes the size
 // (banner 750x400, thumb 200x150 ...), NAME and the seed fix a pattern of coloured blocks, EXT
-// the format. Made on first request and kept.
+// the format; "anim" pictures are animations of three 0.1 s frames that loop forever (JPEG:
+// the first frame). Made on first request and kept.
 #include <cstdint>
 #include <map>
 #include <memory>
