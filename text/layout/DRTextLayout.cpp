@@ -140,13 +140,16 @@ bool DRTextLayout::build(const Ref<DRTextContainer>& source, const Ref<typeset::
     auto line = DRTextLine::lineWithCTLine(ctLine, position, vertical);
     const gfx::Rect rect = line->bounds();
     bool newRow = true;
-    if (rowMaySeparated && position.x != lastPosition.x) {
-      // Pieces of one row on either side of an exclusion overlap across the progression.
+    // Pieces of one row on either side of an exclusion start at different places along the
+    // line and overlap across it. In vertical form "along" is y and "across" is x: a column
+    // cut in two is one row, as a horizontal row cut in two is.
+    const bool movedAlong = vertical ? position.y != lastPosition.y : position.x != lastPosition.x;
+    if (rowMaySeparated && movedAlong) {
       bool overlap;
       if (vertical) {
         overlap = rect.size.width > lastRect.size.width
-                      ? rect.origin.x - rect.size.width < lastPosition.x && lastPosition.x < rect.origin.x
-                      : lastRect.origin.x - lastRect.size.width < position.x && position.x < lastRect.origin.x;
+                      ? rect.origin.x < lastPosition.x && lastPosition.x < rect.origin.x + rect.size.width
+                      : lastRect.origin.x < position.x && position.x < lastRect.origin.x + lastRect.size.width;
       } else {
         overlap = rect.size.height > lastRect.size.height
                       ? rect.origin.y < lastPosition.y && lastPosition.y < rect.origin.y + rect.size.height

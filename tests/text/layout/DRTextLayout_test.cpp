@@ -392,3 +392,31 @@ TEST(DRTextLayout, BuiltOnSeveralThreadsAtOnce) {
   owner.join();
   EXPECT_EQ(bad.load(), 0);
 }
+
+// A band across every column cuts each in two; both pieces keep the column's row.
+TEST(DRTextLayout, VerticalColumnsAroundAnExclusion) {
+  auto t = layout_test::text(u"区里的新闻每天更新读者可以在频道之间切换也可以收藏文章晚上还有天气交通和活动的消息全区的事都在这里",
+                             layout_test::cjk(16));
+  auto c = DRTextContainer::containerWithSize({200, 300});
+  c->setVerticalForm(true);
+  c->setExclusionPaths({gfx::BezierPath::bezierPathWithRect(gfx::RectMake(0, 120, 200, 60))});
+  auto layout = DRTextLayout::layoutWithContainer(c, t);
+  ASSERT_TRUE(layout);
+  const auto& lines = layout->lines();
+  ASSERT_GE(lines.size(), 4u);
+  size_t paired = 0;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const auto& l = lines[i];
+    EXPECT_TRUE(l->bottom() <= 120 + kEps || l->top() >= 180 - kEps) << l->description().utf8();
+    if (i && lines[i - 1]->row() == l->row()) {
+      ++paired;
+      EXPECT_NEAR(lines[i - 1]->position().x, l->position().x, kEps);
+      EXPECT_LE(lines[i - 1]->bottom(), 120 + kEps);
+      EXPECT_GE(l->top(), 180 - kEps);
+    }
+  }
+  EXPECT_GE(paired, 2u);
+  EXPECT_EQ(layout->rowCount(), lines.size() - paired);
+  EXPECT_NEAR(lines[0]->right(), 200, kEps);
+  expectJoinedRowEdges(*layout, true);
+}

@@ -1,0 +1,183 @@
+// Building rich-text layouts of a mixed Chinese/Latin document (a few fonts and colours, one
+// attachment per paragraph) in a 375-point container, against the framesetter alone on the
+// same text and against Pango on the same plain text; the same text in vertical form; and
+// the cost at ten times the length. Each pair runs inside every iteration in alternating
+// order on the thread's CPU clock, so that load on the machine weighs on both sides alike.
+#include <benchmark/benchmark.h>
+#include <pango/pangocairo.h>
+
+#include <ctime>
+
+#include "platform/foundation/values/Number.h"
+#include "platform/graphics/Color.h"
+#include "platform/typeset/AttributeNames.h"
+#include "platform/typeset/Font.h"
+#include "platform/typeset/Framesetter.h"
+#include "platform/typeset/RunDelegate.h"
+#include "text/layout/DRTextLayout.h"
+#include "text/model/DRTextAttachment.h"
+#include "text/model/DRTextAttribute.h"
+
+namespace {
+
+using namespace typeset;
+
+constexpr double kWidth = 375;
+constexpr double kTall = 1e6;
+
+const char16_t* kSentences[] = {
+    u"区政府今天宣布，新的公共交通计划将于明年春季开始实施。",
+    u"The new bus routes connect the old town with the river district in under 15 minutes. ",
+    u"市民可以通过手机应用查询实时到站信息，并在线购买月票。",
+    u"Officials said the pilot, costing about 2.4 million, will be reviewed after 6 months. ",
+    u"记者在现场看到，许多居民对这一变化表示欢迎，也有人担心施工带来的噪音。",
+    u"Read more at the district news channel, updated every day at 08:00.\n",
+};
+
+rt::String plainText(size_t length) {
+  rt::String text;
+  for (size_t i = 0; text.length() < length; ++i) text += kSentences[i % std::size(kSentences)];
+  return text.substring(0, length);
+}
+
+double boxMetric(void*) { return 16; }
+
+// Fonts and colours by sentence; each paragraph starts with an attachment box.
+Ref<AttributedString> richText(size_t length) {
+  const rt::String text = plainText(length);
+  auto doc = MutableAttributedString::create(text, fd::Dictionary::withStrings({{FontAttributeName, Font::fontWithName("DejaVu Sans", 15)}}));
+  const Ref<Font> fonts[] = {Font::fontWithName("Noto Sans CJK SC", 15), Font::fontWithName("DejaVu Sans", 14),
+                             Font::fontWithName("Noto Sans CJK SC", 16)};
+  const Ref<gfx::Color> colours[] = {gfx::Color::blackColor(), gfx::Color::redColor(), gfx::Color::blueColor()};
+  RunDelegateCallbacks cb;
+  cb.getAscent = boxMetric;
+  cb.getDescent = [](void*) { return 4.0; };
+  cb.getWidth = boxMetric;
+  auto delegate = RunDelegate::create(cb, nullptr);
+  size_t start = 0, k = 0;
+  bool paragraphStart = true;
+  for (size_t i = 0; i <= text.length(); ++i) {
+    const bool end = i == text.length() || text[i] == u'。' || text[i] == u'.' || text[i] == u'\n';
+    if (!end) continue;
+    const size_t stop = std::min(i + 1, text.length());
+    if (stop > start) {
+      doc->addAttribute(FontAttributeName, fonts[k % 3], Range{start, stop - start});
+      doc->addAttribute(ForegroundColorAttributeName, colours[k % 3], Range{start, stop - start});
+      if (paragraphStart) {
+        doc->replaceCharactersInRange(Range{start, 1}, rt::String(text::DRTextObjectReplacementString));
+        doc->addAttribute(CTRunDelegateAttributeName, delegate, Range{start, 1});
+        doc->addAttribute(text::DRTextAttachmentKey, text::DRTextAttachment::attachmentWithContent(nullptr), Range{start, 1});
+      }
+      paragraphStart = i < text.length() && text[i] == u'\n';
+      ++k;
+    }
+    start = stop;
+  }
+  return doc;
+}
+
+struct Documents {
+  Ref<AttributedString> rich;
+  std::string plainUtf8;
+};
+
+const Documents& documents(size_t length) {
+  static std::map<size_t, Documents> cache;
+  auto it = cache.find(length);
+  if (it == cache.end()) it = cache.emplace(length, Documents{richText(length), plainText(length).utf8()}).first;
+  return it->second;
+}
+
+size_t layOut(const Ref<AttributedString>& doc, bool vertical) {
+  auto c = text::DRTextContainer::containerWithSize(vertical ? gfx::Size{kTall, kWidth} : gfx::Size{kWidth, kTall});
+  c->setVerticalForm(vertical);
+  auto layout = text::DRTextLayout::layoutWithContainer(c, doc);
+  return layout ? layout->lines().size() : 0;
+}
+
+size_t framesetterOnly(const Ref<AttributedString>& doc) {
+  auto fs = Framesetter::create(*doc);
+  auto frame = fs->createFrame(Range{0, 0}, gfx::Path::createWithRect(gfx::RectMake(0, 0, kWidth, kTall)));
+  return frame->lines().size();
+}
+
+// Pango with the same wrapping width, made fresh each time as a layout is.
+int pangoLayout(PangoContext* context, const PangoFontDescription* font, const std::string& text) {
+  PangoLayout* layout = pango_layout_new(context);
+  pango_layout_set_font_description(layout, font);
+  pango_layout_set_width(layout, static_cast<int>(kWidth * PANGO_SCALE));
+  pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+  pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
+  int lines = pango_layout_get_line_count(layout);
+  int w = 0, h = 0;
+  pango_layout_get_size(layout, &w, &h);
+  benchmark::DoNotOptimize(h);
+  g_object_unref(layout);
+  return lines;
+}
+
+double threadCpuMicroseconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) * 1e6 + static_cast<double>(ts.tv_nsec) / 1e3;
+}
+
+// Runs `a` and `b` in every iteration, in alternating order, and reports their mean times
+// and the ratio a / b.
+template <class A, class B>
+void paired(benchmark::State& state, A a, B b) {
+  double ta = 0, tb = 0;
+  bool aFirst = true;
+  for (auto _ : state) {
+    for (int side = 0; side < 2; ++side) {
+      const bool runA = (side == 0) == aFirst;
+      const double t0 = threadCpuMicroseconds();
+      if (runA) benchmark::DoNotOptimize(a());
+      else benchmark::DoNotOptimize(b());
+      (runA ? ta : tb) += threadCpuMicroseconds() - t0;
+    }
+    aFirst = !aFirst;
+  }
+  state.counters["a_us"] = benchmark::Counter(ta, benchmark::Counter::kAvgIterations);
+  state.counters["b_us"] = benchmark::Counter(tb, benchmark::Counter::kAvgIterations);
+  state.counters["ratio"] = tb > 0 ? ta / tb : 0;
+}
+
+// a: the layout; b: the framesetter alone on the same attributed text.
+void BM_LayoutOverFramesetter(benchmark::State& state) {
+  const auto& d = documents(20000);
+  paired(state, [&] { return layOut(d.rich, false); }, [&] { return framesetterOnly(d.rich); });
+}
+BENCHMARK(BM_LayoutOverFramesetter)->Unit(benchmark::kMillisecond)->MinTime(1);
+
+// a: the layout; b: Pango on the same plain text.
+void BM_LayoutOverPango(benchmark::State& state) {
+  const auto& d = documents(20000);
+  // A font map of its own, released at the end: fontconfig's caches must be free by exit.
+  PangoFontMap* map = pango_cairo_font_map_new();
+  PangoContext* context = pango_font_map_create_context(map);
+  pango_cairo_context_set_resolution(context, 72);  // points, as the typesetter measures
+  PangoFontDescription* font = pango_font_description_from_string("Noto Sans CJK SC, DejaVu Sans 15px");
+  paired(state, [&] { return layOut(d.rich, false); }, [&] { return pangoLayout(context, font, d.plainUtf8); });
+  pango_font_description_free(font);
+  g_object_unref(context);
+  g_object_unref(map);
+}
+BENCHMARK(BM_LayoutOverPango)->Unit(benchmark::kMillisecond)->MinTime(1);
+
+// a: vertical form; b: horizontal.
+void BM_VerticalOverHorizontal(benchmark::State& state) {
+  const auto& d = documents(20000);
+  paired(state, [&] { return layOut(d.rich, true); }, [&] { return layOut(d.rich, false); });
+}
+BENCHMARK(BM_VerticalOverHorizontal)->Unit(benchmark::kMillisecond)->MinTime(1);
+
+// a: 200,000 characters; b: 20,000.
+void BM_TenTimesTheText(benchmark::State& state) {
+  const auto& big = documents(200000);
+  const auto& small = documents(20000);
+  paired(state, [&] { return layOut(big.rich, false); }, [&] { return layOut(small.rich, false); });
+}
+BENCHMARK(BM_TenTimesTheText)->Unit(benchmark::kMillisecond)->MinTime(1);
+
+}  // namespace
