@@ -4,9 +4,10 @@
 
 namespace app {
 
-/// Aspect fit into `size`, centred (origin truncated to whole points), at scale 1.
-Ref<gfx::Image> scaleToSize(const gfx::Image& image, gfx::Size size);
+/// Aspect fit into `size`, centred (origin truncated to whole points), at scale 1; the rest of
+/// the picture is transparent.
+Ref<gfx::Image> aspectFitToSize(const Ref<gfx::Image>& image, gfx::Size size);
 /// Stretched to fill `size`, at scale 1.
-Ref<gfx::Image> scaleToSize(const Ref<gfx::Image>& image, gfx::Size size);
+Ref<gfx::Image> stretchToSize(const Ref<gfx::Image>& image, gfx::Size size);
 
 }  // namespace app

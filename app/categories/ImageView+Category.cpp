@@ -21,11 +21,11 @@ void SetImageForSelf(ui::ImageView& view, const Ref<gfx::Image>& image) {
   Ref<gfx::Image> result = image;
   if (imageRatio < viewRatio) {
     double scaledHeight = frame.width / imageRatio;
-    auto scaled = scaleToSize(image, gfx::Size{frame.width, scaledHeight});
+    auto scaled = stretchToSize(image, gfx::Size{frame.width, scaledHeight});
     result = getSubImage({{0, (scaledHeight - frame.height) * 0.5}, frame}, scaled);
   } else if (imageRatio > viewRatio) {
     double scaledWidth = frame.height * imageRatio;
-    auto scaled = scaleToSize(image, gfx::Size{scaledWidth, frame.height});
+    auto scaled = stretchToSize(image, gfx::Size{scaledWidth, frame.height});
     result = getSubImage({{(scaledWidth - frame.width) * 0.5, 0}, frame}, scaled);
   }
   view.setImage(result);

@@ -1,9 +1,8 @@
 #include "app/cells/KDHomeNewsCell.h"
 
-#include <atomic>
-
 #include "app/categories/Color+Category.h"
 #include "app/service/ServiceConfig.h"
+#include "app/util/NSString+Category.h"
 #include "app/utilities/QPUitools.h"
 #include "image/web/ImageView+WebCache.h"
 #include "platform/foundation/net/URL.h"
@@ -15,20 +14,16 @@ namespace app {
 
 RT_IMPLEMENT(KDHomeNewsCell) {}
 
-namespace {
-
-// Main-thread only like every row; atomic so a stray reader elsewhere sees a whole value.
-std::atomic<bool> gShowContent{false};
-
-}  // namespace
-
-void KDHomeNewsCell::setisShowContent(bool on) { gShowContent = on; }
-bool KDHomeNewsCell::isShowContent() { return gShowContent; }
+void KDHomeNewsCell::setisShowContent(bool on) {
+  if (showContent_ == on) return;
+  showContent_ = on;
+  setNeedsLayout();
+}
 
 fd::String KDHomeNewsCell::pictureAddress(const fd::String& absUrl) {
-  fd::String prefix = ServiceConfig::shared().contentHost();
-  if (absUrl.contains(prefix)) return absUrl;
-  return prefix + absUrl;
+  if (absUrl.isEmpty() || hasURLScheme(absUrl)) return absUrl;
+  fd::String host = ServiceConfig::shared().contentHost();
+  return absUrl.hasPrefix("/") ? host + absUrl : host + "/" + absUrl;
 }
 
 void KDHomeNewsCell::init(ui::TableViewCellStyle style, const rt::String& reuseIdentifier) {
@@ -103,7 +98,7 @@ void KDHomeNewsCell::showModel() {
 
 void KDHomeNewsCell::layoutSubviews() {
   ui::TableViewCell::layoutSubviews();
-  bool showContent = gShowContent;
+  bool showContent = showContent_;
   bool pictured = model_ && model_->picMode;
   // The abstract replaces the date; a picture leaves no room for the abstract.
   time_->setHidden(showContent);

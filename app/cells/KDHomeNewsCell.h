@@ -1,7 +1,7 @@
 #pragma once
 // The article row of the content lists: title, optional abstract, date with a clock icon, and
-// a picture on the right when the article has one. Whether rows show the abstract instead of
-// the date is one switch for the whole class, read when a row lays itself out.
+// a picture on the right when the article has one. Whether a row shows the abstract instead of
+// the date is the row's own switch, set by the list that made it.
 #include "app/models/KDAPPListModel.h"
 #include "platform/ui/controls/ImageView.h"
 #include "platform/ui/controls/Label.h"
@@ -19,10 +19,11 @@ class KDHomeNewsCell : public ui::TableViewCell {
   const Ref<KDAPPListModel>& model() const { return model_; }
   void layoutSubviews() override;
 
-  static void setisShowContent(bool on);
-  static bool isShowContent();
+  void setisShowContent(bool on);
+  bool isShowContent() const { return showContent_; }
 
-  /// Where a picture address is loaded from: the content host prefixed unless already there.
+  /// Where a picture address is loaded from: a path (no scheme) is put under the content host;
+  /// an address with a scheme is used as it is, whatever its host.
   static fd::String pictureAddress(const fd::String& absUrl);
 
   const Ref<ui::ImageView>& icon() const { return icon_; }
@@ -40,6 +41,7 @@ class KDHomeNewsCell : public ui::TableViewCell {
   Ref<ui::ImageView> timeIcon_;
   Ref<ui::Label> content_;
   Ref<KDAPPListModel> model_;
+  bool showContent_ = false;
 };
 
 }  // namespace app

@@ -21,8 +21,7 @@ fd::String KDShadowCollectionViewCell::captionOf(const fd::String& desc) {
 }
 
 fd::String KDShadowCollectionViewCell::pictureAddress(const fd::String& absUrl) {
-  return absUrl.stringByReplacingOccurrencesOfString("/Uploads/Guanwang/",
-                                                     ServiceConfig::shared().contentHost() + "/");
+  return absUrl.stringByReplacingOccurrencesOfString("/Uploads/Guanwang/", ServiceConfig::shared().webSiteBaseURL());
 }
 
 void KDShadowCollectionViewCell::init(gfx::Rect frame) {

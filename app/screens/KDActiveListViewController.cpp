@@ -2,8 +2,7 @@
 
 #include "app/categories/Color+Category.h"
 #include "app/cells/KDHomeNewsCell.h"
-#include "app/screens/KDArticleDetailViewController.h"
-#include "app/screens/KDWebViewController.h"
+#include "app/screens/KDArticleOpener.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/values/IndexPath.h"
 #include "platform/ui/view/Screen.h"
@@ -52,7 +51,7 @@ Ref<ui::TableViewCell> KDActiveListViewController::tableViewCellForRowAtIndexPat
   auto cell = rt::make<KDHomeNewsCell>(ui::TableViewCellStyle::Default, rt::String(kIdentifier));
   cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
   fd::NSLog("%s(%d): cell.isShowContent --- %d", __func__, __LINE__, isShowContent_ ? 1 : 0);
-  KDHomeNewsCell::setisShowContent(isShowContent_);
+  cell->setisShowContent(isShowContent_);
   auto row = static_cast<size_t>(indexPath->row());
   if (row < modelArray().size()) cell->setModel(modelArray()[row]);
   return cell;
@@ -62,18 +61,7 @@ void KDActiveListViewController::tableViewDidSelectRowAtIndexPath(ui::TableView&
   auto row = static_cast<size_t>(indexPath->row());
   auto nav = navigationController();
   if (row >= modelArray().size() || !nav) return;
-  const auto& item = modelArray()[row];
-  if (item->docType == fd::String("30")) {
-    auto web = rt::make<KDWebViewController>();
-    web->setTitle(item->docTitle);
-    web->setWebUrl(item->docPubUrl);
-    nav->pushViewController(web, true);
-  } else {
-    auto article = rt::make<KDArticleDetailViewController>();
-    article->setIsHiddenDate(true);
-    article->setModel(item);
-    nav->pushViewController(article, true);
-  }
+  if (auto next = screenForArticle(modelArray()[row], true)) nav->pushViewController(next, true);
 }
 
 std::optional<double> KDActiveListViewController::tableViewHeightForRowAtIndexPath(ui::TableView&,

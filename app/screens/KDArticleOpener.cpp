@@ -11,6 +11,7 @@ Ref<ui::ViewController> screenForArticle(const Ref<KDAPPListModel>& item, bool i
     auto web = rt::make<KDWebViewController>();
     web->setWebUrl(item->docPubUrl);
     web->setWebViwqTitle(item->docTitle);
+    web->setTitle(item->docTitle);
     return web;
   }
   auto detail = rt::make<KDArticleDetailViewController>();

@@ -1,6 +1,7 @@
 #pragma once
-// What an article row opens: the web page screen for an article that is a web page (document
-// type "30"), the article page for every other one.
+// What an article row opens, on every list: the web page screen, its bar titled with the
+// article's title, for an article that is a web page (document type "30"); the article page for
+// every other one.
 #include "app/models/KDAPPListModel.h"
 #include "platform/ui/controllers/ViewController.h"
 

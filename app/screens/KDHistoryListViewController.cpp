@@ -124,8 +124,7 @@ Ref<ui::TableViewCell> KDHistoryListViewController::tableViewCellForRowAtIndexPa
     ui::TableView&, const Ref<fd::IndexPath>& indexPath) {
   auto cell = rt::make<KDHomeNewsCell>(ui::TableViewCellStyle::Default, rt::String(kIdentifier));
   cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
-  // The news rows share one switch; another list may have left it on.
-  KDHomeNewsCell::setisShowContent(false);
+  cell->setisShowContent(false);
   auto g = group(static_cast<int64_t>(indexPath->section()));
   auto row = static_cast<size_t>(indexPath->row());
   if (g && row < g->size()) cell->setModel((*g)[row]);

@@ -6,10 +6,12 @@
 #include "app/cells/KDHomeNewsCell.h"
 #include "app/screens/KDActiveListViewController.h"
 #include "app/screens/KDActivitListViewController.h"
+#include "app/screens/KDArticleOpener.h"
 #include "app/screens/KDArticleDetailViewController.h"
 #include "app/screens/KDSetViewController.h"
 #include "app/screens/KDWebViewController.h"
 #include "app/service/KDRequest.h"
+#include "app/util/NSString+Category.h"
 #include "app/utilities/QPUitools.h"
 #include "platform/dispatch/Queue.h"
 #include "platform/foundation/Log.h"
@@ -60,7 +62,7 @@ fd::String KDHomeViewController::channelIdOfPage(size_t index) {
 void KDHomeViewController::viewDidLoad() {
   BaseViewController::viewDidLoad();
   isPullUp_ = false;
-  modelArray_.clear();
+  rows_.assign(std::size(kChannels), {});
   bannerModelArray_.clear();
   bannerImageArray_.clear();
   bannerTitleArray_.clear();
@@ -185,6 +187,23 @@ void KDHomeViewController::setRefreshFootGroupbox(ui::TableView& table) {
   }));
 }
 
+const std::vector<Ref<KDAPPListModel>>& KDHomeViewController::rowsOfPage(int64_t index) const {
+  static const std::vector<Ref<KDAPPListModel>> none;
+  const auto* rows = at(rows_, index);
+  return rows ? *rows : none;
+}
+
+int64_t KDHomeViewController::pageOfTable(const ui::TableView& table) const {
+  for (size_t i = 0; i < pageViews_.size(); ++i)
+    if (pageViews_[i].get() == &table) return static_cast<int64_t>(i);
+  return -1;
+}
+
+std::vector<Ref<KDAPPListModel>>* KDHomeViewController::rowsOf(const ui::TableView& table) {
+  int64_t page = pageOfTable(table);
+  return page >= 0 && static_cast<size_t>(page) < rows_.size() ? &rows_[static_cast<size_t>(page)] : nullptr;
+}
+
 void KDHomeViewController::rootScrollViewDidSelectAtIndex(widgets::CBRootScrollView&, uint64_t index) {
   currentIndex_ = static_cast<int64_t>(index);
   if (index >= std::size(kChannels)) return;
@@ -192,13 +211,11 @@ void KDHomeViewController::rootScrollViewDidSelectAtIndex(widgets::CBRootScrollV
   paramsModel_->trs_id = kChannels[index].trsId;
   paramsModel_->page = 1;
   isPullUp_ = false;
-  modelArray_.clear();
   refreshData();
 }
 
 void KDHomeViewController::pulldown() {
   isPullUp_ = false;
-  modelArray_.clear();
   if (currentIndex_ < 0 || static_cast<size_t>(currentIndex_) >= std::size(kChannels)) return;
   if (currentIndex_ == 2) getActivit();
   paramsModel_->trs_id = kChannels[currentIndex_].trsId;
@@ -227,22 +244,27 @@ void KDHomeViewController::loadPage(bool fromBoard, const Ref<ui::TableView>& ta
   widgets::PHProgressHUD::showWithStatus(kLoadingStatus);
   Weak<KDHomeViewController> weak = std::static_pointer_cast<KDHomeViewController>(self());
   Weak<ui::TableView> weakTable = table;
-  auto pageInfo = [weak, weakTable](const Ref<KDPageInfo>& info) {
+  // What the answer is for is fixed now: the user may have moved to another channel by then.
+  bool append = isPullUp_;
+  fd::String channel = paramsModel_->trs_id;
+  auto pageInfo = [weak, weakTable, channel](const Ref<KDPageInfo>& info) {
     auto me = weak.lock();
     auto table = weakTable.lock();
     if (!me || !table || !info) return;
     int64_t page = info->page.integerValue();
     if (page < info->total_page.integerValue()) {
+      // The next page is the shown channel's to ask for; a late answer of another leaves it.
+      if (me->paramsModel_->trs_id != channel) return;
       me->paramsModel_->page = page + 1;
       me->setRefreshFootGroupbox(*table);
     } else if (auto footer = widgets::km_footer(*table)) {
       footer->removeFromSuperview();
     }
   };
-  auto success = [weak, weakTable, fromBoard](const std::vector<Ref<KDAPPListModel>>& items) {
+  auto success = [weak, weakTable, fromBoard, append](const std::vector<Ref<KDAPPListModel>>& items) {
     auto me = weak.lock();
     auto table = weakTable.lock();
-    if (me && table) me->pageArrived(items, table, fromBoard);
+    if (me && table) me->pageArrived(items, table, fromBoard, append);
   };
   auto failure = [weakTable, fromBoard](const fd::String&) {
     // The client shows the failure right after this; what is left is to stop the spinners,
@@ -258,11 +280,13 @@ void KDHomeViewController::loadPage(bool fromBoard, const Ref<ui::TableView>& ta
 }
 
 void KDHomeViewController::pageArrived(const std::vector<Ref<KDAPPListModel>>& items, const Ref<ui::TableView>& table,
-                                       bool fromBoard) {
+                                       bool fromBoard, bool append) {
   if (fromBoard) fd::NSLog("%s(%d): modelarray  %@", __func__, __LINE__, fd::Array::of(items));
-  if (!isPullUp_) modelArray_.clear();
-  modelArray_.insert(modelArray_.end(), items.begin(), items.end());
-  if (!fromBoard) getBanner();
+  if (auto* rows = rowsOf(*table)) {
+    if (!append) rows->clear();
+    rows->insert(rows->end(), items.begin(), items.end());
+    if (!fromBoard) getBanner(*rows);
+  }
   table->reloadData();
   if (fromBoard) {
     dispatch::mainQueue()->after(2.0, [] { widgets::PHProgressHUD::dismiss(); });
@@ -278,9 +302,9 @@ void KDHomeViewController::endRefreshing(ui::TableView& table, bool header) {
   if (auto head = widgets::km_header(table)) head->endRefreshing();
 }
 
-void KDHomeViewController::getBanner() {
+void KDHomeViewController::getBanner(const std::vector<Ref<KDAPPListModel>>& rows) {
   if (!bannerModelArray_.empty()) return;
-  for (const auto& item : modelArray_) {
+  for (const auto& item : rows) {
     if (bannerModelArray_.size() >= kMaxPicturedArticles) break;
     if (item->picMode) bannerModelArray_.push_back(item);
   }
@@ -293,14 +317,15 @@ void KDHomeViewController::fillBannerCarousels() {
   bannerImageArray_.clear();
   bannerTitleArray_.clear();
   bannerpushArray_.clear();
+  // Picture addresses follow the rows' rule: a bare path is the content host's.
   for (const auto& banner : ourBannerarray_) {
     if (bannerImageArray_.size() >= kMaxBanners) break;
-    bannerImageArray_.push_back(banner->image);
+    bannerImageArray_.push_back(KDHomeNewsCell::pictureAddress(banner->image));
     bannerTitleArray_.push_back(banner->title);
     bannerpushArray_.push_back(banner->url);
   }
   for (const auto& item : bannerModelArray_) {
-    bannerImageArray_.push_back(item->picMode->absUrl);
+    bannerImageArray_.push_back(KDHomeNewsCell::pictureAddress(item->picMode->absUrl));
     bannerTitleArray_.push_back(item->docTitle);
     bannerpushArray_.push_back(item->docId);
   }
@@ -344,12 +369,12 @@ void KDHomeViewController::activitiesArrived(const std::vector<Ref<KDAppchannelM
     if (activityArray_.size() >= kMaxActivities) break;
     if (channel->parent_id != kActivityParentId) continue;
     activityArray_.push_back(channel);
-    activetyImagearray_.push_back(channel->image);
+    activetyImagearray_.push_back(KDHomeNewsCell::pictureAddress(channel->image));
     activetytitlearray_.push_back(channel->title);
   }
   for (const auto& channel : channels) {
     if (channel->id != kAllTopicsChannelId) continue;
-    activetyImagearray_.push_back(channel->image);
+    activetyImagearray_.push_back(KDHomeNewsCell::pictureAddress(channel->image));
     activetytitlearray_.emplace_back(kAllTopicsTitle);
   }
   // Given every time, so that what the carousel shows always matches the lists its taps read.
@@ -375,7 +400,8 @@ void KDHomeViewController::cycleScrollViewDidSelectItemAtIndex(widgets::WICycleS
   const auto* target = at(bannerpushArray_, index);
   const auto* title = at(bannerTitleArray_, index);
   if (!target || !title) return;
-  if (target->contains("http:")) {
+  // A web address has a scheme ("http:", "https:"); anything else is an article id.
+  if (hasURLScheme(*target)) {
     auto web = rt::make<KDWebViewController>();
     web->setWebUrl(*target);
     web->setTitle(*title);
@@ -395,35 +421,28 @@ void KDHomeViewController::push(const Ref<ui::ViewController>& controller) {
 }
 
 void KDHomeViewController::openArticle(const Ref<KDAPPListModel>& item) {
-  if (item->docType == "30") {
-    auto web = rt::make<KDWebViewController>();
-    web->setWebUrl(item->docPubUrl);
-    web->setTitle(item->docTitle);
-    push(web);
-  } else {
-    auto detail = rt::make<KDArticleDetailViewController>();
-    detail->setModel(item);
-    push(detail);
-  }
+  if (auto screen = screenForArticle(item, false)) push(screen);
 }
 
-int64_t KDHomeViewController::tableViewNumberOfRowsInSection(ui::TableView&, int64_t) {
-  return static_cast<int64_t>(modelArray_.size());
+int64_t KDHomeViewController::tableViewNumberOfRowsInSection(ui::TableView& tv, int64_t) {
+  const auto* rows = rowsOf(tv);
+  return rows ? static_cast<int64_t>(rows->size()) : 0;
 }
 
-Ref<ui::TableViewCell> KDHomeViewController::tableViewCellForRowAtIndexPath(ui::TableView&,
+Ref<ui::TableViewCell> KDHomeViewController::tableViewCellForRowAtIndexPath(ui::TableView& tv,
                                                                             const Ref<fd::IndexPath>& indexPath) {
   // A new row every time: rows are never reused in the content lists.
   auto cell = rt::make<KDHomeNewsCell>(ui::TableViewCellStyle::Default, rt::String(kIdentifier));
   cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
-  KDHomeNewsCell::setisShowContent(false);
-  // A table not shown may still count rows of a list that has since been emptied.
-  if (const auto* item = at(modelArray_, indexPath->row())) cell->setModel(*item);
+  cell->setisShowContent(false);
+  if (const auto* rows = rowsOf(tv))
+    if (const auto* item = at(*rows, indexPath->row())) cell->setModel(*item);
   return cell;
 }
 
-void KDHomeViewController::tableViewDidSelectRowAtIndexPath(ui::TableView&, const Ref<fd::IndexPath>& indexPath) {
-  if (const auto* item = at(modelArray_, indexPath->row())) openArticle(*item);
+void KDHomeViewController::tableViewDidSelectRowAtIndexPath(ui::TableView& tv, const Ref<fd::IndexPath>& indexPath) {
+  if (const auto* rows = rowsOf(tv))
+    if (const auto* item = at(*rows, indexPath->row())) openArticle(*item);
 }
 
 std::optional<double> KDHomeViewController::tableViewHeightForRowAtIndexPath(ui::TableView&,

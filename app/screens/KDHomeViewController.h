@@ -3,7 +3,8 @@
 // headed by a picture carousel, 50 articles a page with pull-down to reload and pull-up to
 // append, and a settings button at the top right. The first two carousels show the service's
 // banners and a few pictured articles; the third shows activity channels and the way to all of
-// them. One row list serves the three tables: it holds the channel page loaded last.
+// them. Each channel's table has its own row list, so an answer for a channel no longer shown
+// fills that channel's table and never another's.
 #include <vector>
 
 #include "app/models/KDAPPBannerModel.h"
@@ -54,7 +55,8 @@ class KDHomeViewController : public BaseViewController,
   void refreshData();
   void pulldown();
   void pullUp();
-  void getBanner();
+  /// Picks the pictured articles of the carousels from `rows`, once.
+  void getBanner(const std::vector<Ref<KDAPPListModel>>& rows);
   void getActivit();
   void getOurSearvicesBanner();
   void getAppboard();
@@ -80,7 +82,10 @@ class KDHomeViewController : public BaseViewController,
 
   // ---- state, for the tests and the tour
   bool isPullUp() const { return isPullUp_; }
-  const std::vector<Ref<KDAPPListModel>>& modelArray() const { return modelArray_; }
+  /// The rows of the channel shown.
+  const std::vector<Ref<KDAPPListModel>>& modelArray() const { return rowsOfPage(currentIndex_); }
+  /// The rows of channel page `index` (0 to 2); empty past them.
+  const std::vector<Ref<KDAPPListModel>>& rowsOfPage(int64_t index) const;
   const std::vector<Ref<KDAPPListModel>>& bannerModelArray() const { return bannerModelArray_; }
   const std::vector<rt::String>& bannerImageArray() const { return bannerImageArray_; }
   const std::vector<rt::String>& bannerTitleArray() const { return bannerTitleArray_; }
@@ -103,7 +108,11 @@ class KDHomeViewController : public BaseViewController,
   /// One page of the current parameters from the article list or the board; answers go to
   /// `table`.
   void loadPage(bool fromBoard, const Ref<ui::TableView>& table);
-  void pageArrived(const std::vector<Ref<KDAPPListModel>>& items, const Ref<ui::TableView>& table, bool fromBoard);
+  void pageArrived(const std::vector<Ref<KDAPPListModel>>& items, const Ref<ui::TableView>& table, bool fromBoard,
+                   bool append);
+  /// The page index of `table`, -1 when it is none of the channel tables.
+  int64_t pageOfTable(const ui::TableView& table) const;
+  std::vector<Ref<KDAPPListModel>>* rowsOf(const ui::TableView& table);
   /// The first banners, then the pictured articles chosen, into carousels 1 and 2.
   void fillBannerCarousels();
   void activitiesArrived(const std::vector<Ref<KDAppchannelModel>>& channels);
@@ -112,7 +121,8 @@ class KDHomeViewController : public BaseViewController,
   static void endRefreshing(ui::TableView& table, bool header);
 
   bool isPullUp_ = false;
-  std::vector<Ref<KDAPPListModel>> modelArray_;
+  // One row list per channel page, in the order of the tables.
+  std::vector<std::vector<Ref<KDAPPListModel>>> rows_;
   std::vector<Ref<KDAPPListModel>> bannerModelArray_;
   std::vector<rt::String> bannerImageArray_;
   std::vector<rt::String> bannerTitleArray_;

@@ -48,18 +48,10 @@ int64_t KDSetViewController::fileSizeAtPath(const fd::String& path) {
   return static_cast<int64_t>(static_cast<double>(st.st_size) / 1024.0);
 }
 
-std::optional<int64_t> KDSetViewController::cachesSize() {
-  fs::path folder = fd::cachesDirectory().utf8();
+std::optional<int64_t> KDSetViewController::cachesSize() const {
   std::error_code ec;
-  if (!fs::is_directory(folder, ec)) return std::nullopt;
-  int64_t total = 0;
-  for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
-       !ec && it != end; it.increment(ec)) {
-    std::error_code entry;
-    if (it->is_symlink(entry) || !it->is_regular_file(entry)) continue;
-    total += fileSizeAtPath(it->path().string());
-  }
-  return total;
+  if (!fs::is_directory(fd::cachesDirectory().utf8(), ec)) return std::nullopt;
+  return cacheCleaner().size() / 1024;
 }
 
 int64_t KDSetViewController::tableViewNumberOfRowsInSection(ui::TableView&, int64_t) { return 3; }
@@ -114,7 +106,7 @@ void KDSetViewController::tableViewDidSelectRowAtIndexPath(ui::TableView& tv, co
 }
 
 void KDSetViewController::clearCache() {
-  KDCacheCleaner cleaner = cleaner_ ? *cleaner_ : KDCacheCleaner::application();
+  KDCacheCleaner cleaner = cacheCleaner();
   Weak<KDSetViewController> weak = std::static_pointer_cast<KDSetViewController>(self());
   dispatch::globalQueue()->async([cleaner, weak] {
     int64_t removed = cleaner.clear();

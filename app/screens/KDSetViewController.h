@@ -30,10 +30,10 @@ class KDSetViewController : public BaseViewController,
   /// Whole kilobytes of the path's own size, cut toward zero; 0 when it does not exist or
   /// cannot be read.
   static int64_t fileSizeAtPath(const fd::String& path);
-  /// The caches folder's size in kilobytes, each file cut by itself before the sum; nullopt
-  /// when the folder does not exist. Folders add nothing of their own: what a folder's entry
-  /// occupies is the file system's, not cached content.
-  static std::optional<int64_t> cachesSize();
+  /// What row 0 offers to clear, in whole kilobytes: the bytes the caches it empties hold, as
+  /// the clearing counts them, so the figure reaches 0 once they are empty whatever else lies
+  /// in the caches folder. nullopt when the caches folder does not exist.
+  std::optional<int64_t> cachesSize() const;
 
   /// Row 0's tap: empties the caches on a background queue, then `clearCacheSuccess`.
   void clearCache();
@@ -42,8 +42,9 @@ class KDSetViewController : public BaseViewController,
   /// The message of the last clearing.
   const fd::String& sunString() const { return sunString_; }
 
-  /// The caches row 0 empties; the application's own unless set.
+  /// The caches row 0 measures and empties; the application's own unless set.
   void setCacheCleaner(KDCacheCleaner cleaner) { cleaner_ = std::move(cleaner); }
+  KDCacheCleaner cacheCleaner() const { return cleaner_ ? *cleaner_ : KDCacheCleaner::application(); }
 
   const Ref<ui::TableView>& contentView() const { return contentView_; }
   const KDTopBar& topBar() const { return topBar_; }

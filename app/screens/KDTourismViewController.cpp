@@ -2,6 +2,7 @@
 
 #include "app/categories/Color+Category.h"
 #include "app/categories/ScrollView+PullDown.h"
+#include "app/cells/KDHomeNewsCell.h"
 #include "app/cells/KDTourismCell.h"
 #include "app/screens/KDShadowViewController.h"
 #include "app/service/KDRequest.h"
@@ -133,7 +134,8 @@ void KDTourismViewController::getBanner() {
         // given an empty address that could only fail to load.
         std::vector<rt::String> urls;
         for (const auto& r : records)
-          if (r->picMode && !r->picMode->absUrl.isEmpty()) urls.push_back(r->picMode->absUrl);
+          if (r->picMode && !r->picMode->absUrl.isEmpty())
+            urls.push_back(KDHomeNewsCell::pictureAddress(r->picMode->absUrl));
         me->cycleScrollView_->setImageURLStringsGroup(std::move(urls));
       },
       nullptr);

@@ -105,14 +105,44 @@ Ref<ui::WebView> KDVideoAndMusicViewController::radioView() const {
 
 void KDVideoAndMusicViewController::rootScrollViewDidSelectAtIndex(widgets::CBRootScrollView& pages,
                                                                    uint64_t index) {
-  // The channel bar nudges the pages by a point at its first layout, which brings the second
-  // page's edge into view; loading it then would put the feature videos under the news title.
-  // A page counts when it is the one in view, the title chosen, or where the user is swiping.
+  // The container names a page as soon as its edge comes into view. The page changes only when
+  // it really does: a swipe counts where it comes to rest (a drag that springs back changes
+  // nothing), a tapped title at once. The bar's nudge of a point at its first layout is neither.
+  if (pages.isDragging() || pages.isDecelerating()) {
+    waitForRest();
+    return;
+  }
   double width = pages.bounds().size.width;
   bool inView = width > 0 && static_cast<uint64_t>(std::lround(pages.contentOffset().x / width)) == index;
   auto chosen = cursor_ ? cursor_->scrollNavBar()->currectItem() : nullptr;
   bool isChosen = chosen && chosen->tag() == static_cast<int64_t>(index);
-  if (!inView && !isChosen && !pages.isDragging() && !pages.isDecelerating()) return;
+  if (!inView && !isChosen) return;
+  showPage(index);
+}
+
+void KDVideoAndMusicViewController::waitForRest() {
+  if (waitingForRest_) return;
+  waitingForRest_ = true;
+  Weak<KDVideoAndMusicViewController> weak = std::static_pointer_cast<KDVideoAndMusicViewController>(self());
+  dispatch::mainQueue()->after(kRestCheckInterval, [weak] {
+    auto me = weak.lock();
+    if (!me) return;
+    me->waitingForRest_ = false;
+    auto pages = me->cursor_ ? me->cursor_->rootScrollView() : nullptr;
+    if (!pages) return;
+    if (pages->isDragging() || pages->isDecelerating()) {
+      me->waitForRest();
+      return;
+    }
+    double width = pages->bounds().size.width;
+    if (!(width > 0)) return;
+    long rest = std::lround(pages->contentOffset().x / width);
+    if (rest >= 0 && rest != me->currentIndex_ && static_cast<size_t>(rest) < me->pageViews_.size())
+      me->showPage(static_cast<size_t>(rest));
+  });
+}
+
+void KDVideoAndMusicViewController::showPage(size_t index) {
   currentIndex_ = static_cast<int64_t>(index);
   if (index >= kVideoPages) return;  // the radio page keeps its own state
   paramsModel_->id = kCategories[index];
@@ -121,22 +151,33 @@ void KDVideoAndMusicViewController::rootScrollViewDidSelectAtIndex(widgets::CBRo
   refreshData();
 }
 
-void KDVideoAndMusicViewController::pullUp() {
+void KDVideoAndMusicViewController::pullUp(const Ref<ui::TableView>& table) {
+  // Only the page shown asks for its next page: the parameters and the rows are that page's.
+  if (!table || table != videoTable(static_cast<size_t>(currentIndex_))) {
+    if (table) endLoading(table);
+    return;
+  }
   isPullUp_ = true;
-  refreshData();
+  load(table);
 }
 
 void KDVideoAndMusicViewController::setRefreshGroupbox(ui::TableView& table) {
   Weak<KDVideoAndMusicViewController> weak = std::static_pointer_cast<KDVideoAndMusicViewController>(self());
-  widgets::setKm_footer(table, widgets::KMRefreshFooter::footerWithRefreshingBlock<widgets::KMRefreshAutoFooter>([weak] {
-    if (auto me = weak.lock()) me->pullUp();
-  }));
+  Weak<ui::TableView> weakTable = std::static_pointer_cast<ui::TableView>(table.self());
+  widgets::setKm_footer(table, widgets::KMRefreshFooter::footerWithRefreshingBlock<widgets::KMRefreshAutoFooter>(
+                                   [weak, weakTable] {
+                                     auto me = weak.lock();
+                                     auto table = weakTable.lock();
+                                     if (me && table) me->pullUp(table);
+                                   }));
 }
 
-void KDVideoAndMusicViewController::refreshData() {
-  widgets::PHProgressHUD::showWithStatus("正在加载中...");
-  auto table = videoTable(static_cast<size_t>(currentIndex_));
+void KDVideoAndMusicViewController::refreshData() { load(videoTable(static_cast<size_t>(currentIndex_))); }
+
+void KDVideoAndMusicViewController::load(const Ref<ui::TableView>& table) {
+  // The radio page is no video table: nothing to load, so nothing to show loading either.
   if (!table) return;
+  widgets::PHProgressHUD::showWithStatus("正在加载中...");
   uint64_t generation = ++generation_;
   Weak<KDVideoAndMusicViewController> weak = std::static_pointer_cast<KDVideoAndMusicViewController>(self());
   KDRequest::getVideoList(

@@ -32,8 +32,11 @@ class KDVideoAndMusicViewController : public BaseViewController,
   void initCBCursor();
   void createPageViews();
   void refreshData();
-  void pullUp();
+  /// The pull-up of `table`'s footer: the next page into that table.
+  void pullUp(const Ref<ui::TableView>& table);
   void setRefreshGroupbox(ui::TableView& table);
+  /// How often a swipe under way is looked at until the pages come to rest.
+  static constexpr double kRestCheckInterval = 0.05;
 
   void rootScrollViewDidSelectAtIndex(widgets::CBRootScrollView& rootScrollView, uint64_t index) override;
 
@@ -59,6 +62,11 @@ class KDVideoAndMusicViewController : public BaseViewController,
 
  private:
   void loaded(const Ref<ui::TableView>& table, const std::vector<Ref<KDAPPVideoModel>>& items);
+  /// Makes page `index` the current one and loads it when it is a video page.
+  void showPage(size_t index);
+  void load(const Ref<ui::TableView>& table);
+  /// Until the pages rest, then shows the page they rest on if it is another.
+  void waitForRest();
   void endLoading(const Ref<ui::TableView>& table);
 
   std::vector<Ref<KDAPPVideoModel>> modelArray_;
@@ -70,6 +78,7 @@ class KDVideoAndMusicViewController : public BaseViewController,
   // Bumped by every request; an answer to an older one would put one category's rows under
   // the other's title, so it is dropped.
   uint64_t generation_ = 0;
+  bool waitingForRest_ = false;
 };
 
 }  // namespace app

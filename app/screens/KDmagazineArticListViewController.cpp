@@ -46,7 +46,7 @@ Ref<ui::TableViewCell> KDmagazineArticListViewController::tableViewCellForRowAtI
     ui::TableView&, const Ref<fd::IndexPath>& indexPath) {
   // A new row every time: rows are never reused in the content lists.
   auto cell = rt::make<KDHomeNewsCell>(ui::TableViewCellStyle::Default, rt::String(kIdentifier));
-  KDHomeNewsCell::setisShowContent(true);
+  cell->setisShowContent(true);
   cell->setSelectionStyle(ui::TableViewCellSelectionStyle::None);
   auto row = static_cast<size_t>(indexPath->row());
   if (row < modelArray().size()) cell->setModel(modelArray()[row]);

@@ -5,7 +5,6 @@
 #include "app/screens/KDMagazineViewController.h"
 #include "app/screens/KDTourismViewController.h"
 #include "app/screens/KDVideoAndMusicViewController.h"
-#include "app/shell/KDEmptyTabViewController.h"
 #include "app/shell/QPNavigationController.h"
 #include "platform/foundation/values/Dictionary.h"
 #include "platform/typeset/AttributeNames.h"
@@ -44,16 +43,13 @@ Ref<gfx::Image> original(const char* name) {
   return image ? image->imageWithRenderingMode(gfx::ImageRenderingMode::AlwaysOriginal) : nullptr;
 }
 
-// Each tab's root screen; a tab whose screens are not built yet shows an empty page.
-Ref<ui::ViewController> rootScreen(size_t index, const char* title) {
+// Each tab's root screen, in the order of `kTabs`.
+Ref<ui::ViewController> rootScreen(size_t index) {
   switch (index) {
-    case 0:
-      return rt::make<KDHomeViewController>();
+    case 0: return rt::make<KDHomeViewController>();
     case 1: return rt::make<KDVideoAndMusicViewController>();
     case 2: return rt::make<KDTourismViewController>();
-    case 3: return rt::make<KDMagazineViewController>();
-    default:
-      return rt::make<KDEmptyTabViewController>(fd::String(title));
+    default: return rt::make<KDMagazineViewController>();
   }
 }
 
@@ -67,7 +63,7 @@ void KDTabBarController::viewDidLoad() {
 void KDTabBarController::loadTabBar() {
   std::vector<Ref<ui::ViewController>> navs;
   for (size_t i = 0; i < std::size(kTabs); ++i)
-    navs.push_back(rt::make<QPNavigationController>(rootScreen(i, kTabs[i].title)));
+    navs.push_back(rt::make<QPNavigationController>(rootScreen(i)));
   setViewControllers(navs);
   setitems();
 }

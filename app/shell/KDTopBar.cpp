@@ -18,8 +18,8 @@ KDTopBar addTopBar(ui::ViewController& controller, const fd::String& title, bool
   top.title->setFont(typeset::Font::boldSystemFontOfSize(18));
   top.title->setText(title);
   top.title->setTextAlignment(typeset::TextAlignment::Center);
-  top.title->setFrame({{0, 0}, {width - 120, 30}});
-  top.title->setCenter({width / 2, kTopBarHeight / 2 + 10});
+  // 50 points in from the left (clear of the back button), 40 from the right.
+  top.title->setFrame({{50, kTopBarHeight / 2 + 10 - 15}, {width - 90, 30}});
   if (withBack) {
     Weak<ui::ViewController> weak = std::static_pointer_cast<ui::ViewController>(controller.self());
     top.back = QPUitools::createButtonWithBtnAction([weak] {

@@ -43,6 +43,17 @@ std::optional<fd::String> URLDecoding(const fd::String& text) {
   return text.stringByReplacingOccurrencesOfString("+", " ", rt::LiteralSearch).stringByRemovingPercentEncoding();
 }
 
+bool hasURLScheme(const fd::String& text) {
+  auto letter = [](char16_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  if (text.isEmpty() || !letter(text.characterAtIndex(0))) return false;
+  for (size_t i = 1; i < text.length(); ++i) {
+    char16_t c = text.characterAtIndex(i);
+    if (c == ':') return true;
+    if (!letter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.') return false;
+  }
+  return false;
+}
+
 bool isEmpty(const fd::String& text) { return text.length() == 0; }
 bool equal(const fd::String& text, const fd::String& other) { return text == other; }
 

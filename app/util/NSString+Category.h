@@ -23,6 +23,10 @@ fd::String URLEncoding(const fd::String& text);
 /// "+" becomes a space, then "%XX" escapes are decoded as UTF-8; nullopt when one does not.
 std::optional<fd::String> URLDecoding(const fd::String& text);
 
+/// Whether the text begins with a URL scheme ("http:", "https:", "ftp:"...): a letter, then
+/// letters, digits, "+", "-" or ".", then ":". Article ids and bare paths have none.
+bool hasURLScheme(const fd::String& text);
+
 bool isEmpty(const fd::String& text);
 bool equal(const fd::String& text, const fd::String& other);
 

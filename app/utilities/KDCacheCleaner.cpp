@@ -29,6 +29,8 @@ int64_t bytesOfFilesUnder(const fs::path& folder) {
 
 int64_t removed(int64_t before, int64_t after) { return std::max<int64_t>(0, before - after); }
 
+fs::path carouselFolder() { return fd::cachesDirectory().stringByAppendingPathComponent("WIDataCache").utf8(); }
+
 }  // namespace
 
 KDCacheCleaner KDCacheCleaner::application() {
@@ -40,6 +42,16 @@ KDCacheCleaner KDCacheCleaner::application() {
   c.urls = fd::URLCache::sharedURLCache();
   c.carousel = true;
   return c;
+}
+
+int64_t KDCacheCleaner::size() const {
+  int64_t total = 0;
+  if (webImages) total += static_cast<int64_t>(webImages->getSize());
+  if (images)
+    if (auto& disk = images->diskCache()) total += disk->totalCost();
+  if (urls) total += urls->currentDiskUsage();
+  if (carousel) total += bytesOfFilesUnder(carouselFolder());
+  return total;
 }
 
 int64_t KDCacheCleaner::clear() const {
@@ -65,7 +77,7 @@ int64_t KDCacheCleaner::clear() const {
     total += removed(before, urls->currentDiskUsage());
   }
   if (carousel) {
-    fs::path folder = fd::cachesDirectory().stringByAppendingPathComponent("WIDataCache").utf8();
+    fs::path folder = carouselFolder();
     int64_t before = bytesOfFilesUnder(folder);
     widgets::WIDataCache::clearCache();
     total += removed(before, bytesOfFilesUnder(folder));

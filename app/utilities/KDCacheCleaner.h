@@ -18,8 +18,12 @@ class KDCacheCleaner {
   /// carousel's picture folder.
   static KDCacheCleaner application();
 
-  /// Empties memory and disk of every cache set below and answers the bytes removed from disk.
-  /// Blocks until the caches are done; run it off the main thread.
+  /// Bytes the caches set below hold on disk, each measured as its owner counts it: what
+  /// `clear` can remove, and nothing else that happens to lie in the caches folder.
+  int64_t size() const;
+  /// Empties memory and disk of every cache set below and answers the bytes removed from disk,
+  /// measured as `size` measures them. Blocks until the caches are done; run it off the main
+  /// thread.
   int64_t clear() const;
 
   Ref<image::WIImageCache> webImages;

@@ -30,6 +30,9 @@ TEST_F(AboutUsTest, ShowsTheServiceTextThenTheVersionCentredUnderTheIcon) {
   const auto& catalog = startSampleService().catalog();
   auto about = openAbout();
   EXPECT_EQ(about->topBar().title->text().utf8(), "关于我们");
+  // The title runs from 50 points in on the left to 40 points in on the right, its centre
+  // 10 points below the bar's.
+  EXPECT_EQ(about->topBar().title->frame(), (gfx::Rect{{50, 64 / 2 + 10 - 15}, {375 - 90, 30}}));
   auto label = about->content();
   EXPECT_EQ(label->text().utf8(), catalog.about() + " \n\n 版本:V1.24");
   auto text = label->attributedText();

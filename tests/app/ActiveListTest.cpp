@@ -27,7 +27,6 @@ using fd::RunLoopDriver;
 class ActiveListTest : public apptest::ContentServiceTest {
  protected:
   void TearDown() override {
-    app::KDHomeNewsCell::setisShowContent(false);
     window->setRootViewController(nullptr);
     ui::Transaction::flush();
     apptest::ContentServiceTest::TearDown();
@@ -164,11 +163,44 @@ TEST_F(ActiveListTest, RowsShowTheDateOrTheAbstractAndTheirHeightFollows) {
   }
 }
 
-TEST_F(ActiveListTest, PictureAddressesArePrefixedWithTheContentHostUnlessAlreadyThere) {
+TEST_F(ActiveListTest, OnlyPathsWithoutASchemeGoUnderTheContentHost) {
   startSampleService();
   std::string host = app::ServiceConfig::shared().contentHost().utf8();
-  EXPECT_EQ(app::KDHomeNewsCell::pictureAddress("/pic/a.jpg").utf8(), host + "/pic/a.jpg");
-  EXPECT_EQ(app::KDHomeNewsCell::pictureAddress(host + "/pic/a.jpg").utf8(), host + "/pic/a.jpg");
+  struct Case {
+    std::string address, expected;
+  } cases[] = {
+      {"/pic/a.jpg", host + "/pic/a.jpg"},
+      {"pic/a.jpg", host + "/pic/a.jpg"},
+      {host + "/pic/a.jpg", host + "/pic/a.jpg"},
+      {"https://cdn.example.test/pic/b.jpg", "https://cdn.example.test/pic/b.jpg"},
+      {"http://other.example.test:81/c.png", "http://other.example.test:81/c.png"},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(app::KDHomeNewsCell::pictureAddress(c.address).utf8(), c.expected) << c.address;
+}
+
+TEST_F(ActiveListTest, EachRowKeepsItsOwnShowContentSwitch) {
+  auto item = rt::make<app::KDAPPListModel>();
+  item->docTitle = "标题";
+  item->docAbstract = "摘要";
+  item->docRelTime = "2026-05-01 10:00:00";
+  auto abstract = rt::make<app::KDHomeNewsCell>(ui::TableViewCellStyle::Default, rt::String("Identifier"));
+  abstract->setisShowContent(true);
+  abstract->setModel(item);
+  // A row made later for another list, with the switch off, changes nothing in the first.
+  auto dated = rt::make<app::KDHomeNewsCell>(ui::TableViewCellStyle::Default, rt::String("Identifier"));
+  dated->setisShowContent(false);
+  dated->setModel(item);
+  for (const auto& cell : {abstract, dated}) {
+    cell->setFrame({{0, 0}, {375, 100}});
+    cell->layoutIfNeeded();
+  }
+  EXPECT_TRUE(abstract->isShowContent());
+  EXPECT_FALSE(abstract->content()->isHidden());
+  EXPECT_TRUE(abstract->time()->isHidden());
+  EXPECT_FALSE(dated->isShowContent());
+  EXPECT_TRUE(dated->content()->isHidden());
+  EXPECT_FALSE(dated->time()->isHidden());
 }
 
 TEST_F(ActiveListTest, FailingServiceShowsTheClientsMessageAndEndsEveryRefresh) {

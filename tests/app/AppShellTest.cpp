@@ -14,6 +14,8 @@
 #include "platform/ui/host/Host.h"
 #include "platform/ui/layer/Transaction.h"
 #include "platform/ui/host/HostWindow.h"
+#include "platform/ui/input/TouchInput.h"
+#include "platform/ui/view/Screen.h"
 #include "tests/app/ContentServiceFixture.h"
 #include "tests/support/XvfbDisplay.h"
 
@@ -120,6 +122,45 @@ TEST_F(AppShellTest, AFailedLoadingRequestStillEndsTheWelcomeAfterThreeSeconds) 
   EXPECT_NE(tabs(), nullptr);
 }
 
+class WelcomePicturesTest : public AppShellTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(WelcomePicturesTest, FewerThanTwoEndTheWelcomeAfterThreeSecondsAndTwoWaitForTheUser) {
+  const int pictures = GetParam();
+  startScriptedServer();
+  std::string list;
+  for (int i = 0; i < pictures; ++i) list += std::string(i ? "," : "") + R"({"image":"/w/)" + std::to_string(i) + R"(.png"})";
+  script("App/loading", R"({"status":200,"info":"ok","data":{"list":[)" + list + "]}}");
+  launch();
+  auto w = welcome();
+  ASSERT_NE(w, nullptr);
+  // Stops in the turn that handled the answer, before any time passes.
+  ASSERT_TRUE(RunLoopDriver::runUntil([&] { return w->skipButton() != nullptr; }, 15));
+  EXPECT_EQ(w->modelArray().size(), static_cast<size_t>(pictures));
+  if (pictures > 0) {
+    ASSERT_NE(w->page(), nullptr);
+    EXPECT_EQ(w->page()->numberOfPages(), pictures);
+  }
+  RunLoopDriver::advance(app::KDWelcomeViewController::kShortWelcomeSeconds - 0.1);
+  EXPECT_EQ(welcome(), w) << "not before three seconds";
+  RunLoopDriver::advance(0.2);
+  if (pictures < 2) {
+    EXPECT_NE(tabs(), nullptr) << "three seconds end a short welcome";
+    return;
+  }
+  RunLoopDriver::advance(10);
+  EXPECT_EQ(welcome(), w) << "two pages wait for the user";
+  double width = ui::Screen::mainScreen()->bounds().size.width;
+  w->contentView()->setContentOffset({width, 0});  // the last page: still welcome
+  RunLoopDriver::runUntilIdle();
+  EXPECT_EQ(welcome(), w);
+  EXPECT_EQ(w->page()->currentPage(), 1);
+  w->contentView()->setContentOffset({width + 1, 0});  // past it
+  RunLoopDriver::runUntilIdle();
+  EXPECT_NE(tabs(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pictures, WelcomePicturesTest, ::testing::Values(0, 1, 2));
+
 class NavigationShellTest : public AppShellTest {
  protected:
   void SetUp() override {
@@ -182,6 +223,52 @@ TEST_F(NavigationShellTest, APanOfFiftyPointsSpringsBackAndOneOfMorePops) {
   RunLoopDriver::advance(0.5);
   EXPECT_EQ(nav->viewControllers().size(), 1u);
   EXPECT_FALSE(tabs()->tabBar()->isHidden());
+}
+
+TEST_F(NavigationShellTest, APanOfExactlyFiftyPointsSpringsBackAndJustBeyondPops) {
+  pushScreen();
+  pushScreen();
+  ASSERT_EQ(nav->viewControllers().size(), 3u);
+  auto window = appWindow();
+  struct Case {
+    double distance;
+    size_t screensAfter;
+  } cases[] = {{50, 3}, {50.5, 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.distance);
+    ui::TouchInput input(window);
+    auto finger = input.down({40, 300});
+    ui::TouchInput::wait(0.05);
+    input.move(finger, {70, 300});  // the pan begins here, well past the slop
+    ui::TouchInput::wait(0.05);
+    input.move(finger, {70 + c.distance, 300});
+    EXPECT_DOUBLE_EQ(nav->view()->frame().origin.x, c.distance) << "the pan counts from where it began";
+    ui::TouchInput::wait(0.05);
+    input.up(finger);
+    RunLoopDriver::advance(0.5);
+    EXPECT_EQ(nav->viewControllers().size(), c.screensAfter);
+    EXPECT_EQ(nav->view()->frame().origin.x, 0);
+  }
+}
+
+TEST_F(NavigationShellTest, ACancelledPanSpringsBackAndKeepsTheScreen) {
+  auto screen = pushScreen();
+  ASSERT_EQ(nav->viewControllers().size(), 2u);
+  ui::TouchInput input(appWindow());
+  auto finger = input.down({40, 300});
+  ui::TouchInput::wait(0.05);
+  input.move(finger, {70, 300});
+  ui::TouchInput::wait(0.05);
+  input.move(finger, {270, 300});
+  EXPECT_DOUBLE_EQ(nav->view()->frame().origin.x, 200);
+  EXPECT_FALSE(nav->backgroundView()->isHidden());
+  input.cancel({finger});
+  RunLoopDriver::advance(0.5);
+  EXPECT_EQ(nav->viewControllers().size(), 2u);
+  EXPECT_EQ(nav->topViewController(), screen);
+  EXPECT_EQ(nav->view()->frame().origin.x, 0);
+  EXPECT_TRUE(nav->backgroundView()->isHidden());
+  EXPECT_TRUE(tabs()->tabBar()->isHidden()) << "still a pushed screen";
 }
 
 TEST_F(NavigationShellTest, APanOnARootScreenDoesNothing) {

@@ -105,6 +105,8 @@ TEST_F(ChannelRowTapTest, AnArticleRowOpensTheArticleAndAWebPageRowTheWebPageScr
   auto web = std::dynamic_pointer_cast<app::KDWebViewController>(nav->topViewController());
   ASSERT_NE(web, nullptr);
   EXPECT_EQ(web->title().utf8(), (*news)[5].docTitle);
+  ASSERT_NE(web->titleLabel(), nullptr);
+  EXPECT_EQ(web->titleLabel()->text().utf8(), (*news)[5].docTitle) << "the bar shows the title";
   EXPECT_EQ(web->webUrl().utf8(), (*news)[5].docPubUrl);
   EXPECT_TRUE(RunLoopDriver::runUntil([&] { return !web->ixWebView()->isLoading(); }, 30));
   settle();

@@ -6,6 +6,7 @@
 #include "app/cells/KDPhotoCollectionViewCell.h"
 #include "app/cells/KDShadowCell.h"
 #include "app/cells/KDShadowCollectionViewCell.h"
+#include "app/cells/KDTourismCollectionViewCell.h"
 #include "app/screens/KDPhotoCollectionViewController.h"
 #include "app/screens/KDShadowViewController.h"
 #include "app/screens/KDphotoListViewController.h"
@@ -169,6 +170,17 @@ TEST_F(GalleryTest, CaptionsAndPictureAddresses) {
   EXPECT_EQ(app::KDShadowCollectionViewCell::pictureAddress("/Uploads/Guanwang/2016/a.jpg").utf8(),
             host + "/2016/a.jpg");
   EXPECT_EQ(app::KDShadowCollectionViewCell::pictureAddress("http://x/p.jpg").utf8(), "http://x/p.jpg");
+}
+
+TEST_F(GalleryTest, TheOldUploadFolderResolvesToTheWebSiteAsOnTheTravelTab) {
+  startSampleService();
+  auto& config = app::ServiceConfig::shared();
+  config.setWebSiteHost("www.example.test");
+  std::string gallery = app::KDShadowCollectionViewCell::pictureAddress("/Uploads/Guanwang/2016/a.jpg").utf8();
+  std::string travel = app::KDTourismCollectionViewCell::pictureAddress("/Uploads/Guanwang/2016/a.jpg").utf8();
+  config.setWebSiteHost("");
+  EXPECT_EQ(gallery, "http://www.example.test/2016/a.jpg");
+  EXPECT_EQ(gallery, travel);
 }
 
 TEST_F(GalleryTest, TheGridCountsTheChannelAndOpensTheViewerOfItsSection) {

@@ -22,10 +22,6 @@ using app::KDHistoryListViewController;
 
 class HistoryListTest : public apptest::TravelTest {
  protected:
-  void TearDown() override {
-    app::KDHomeNewsCell::setisShowContent(false);
-    apptest::TravelTest::TearDown();
-  }
   Ref<KDHistoryListViewController> open() {
     auto channel = rt::make<app::KDAppchannelModel>();
     channel->trs_channel_id = "5380";
@@ -81,8 +77,6 @@ TEST_F(HistoryListTest, ChannelInfoJoinsEveryChannelWithoutATrailingBar) {
 
 TEST_F(HistoryListTest, OneSectionPerChannelUnderItsHeaderAndEveryTapOpensItsScreen) {
   const auto& catalog = startSampleService().catalog();
-  // Another list may have left the news rows showing abstracts.
-  app::KDHomeNewsCell::setisShowContent(true);
   auto list = open();
   EXPECT_EQ(list->topBar().title->text().utf8(), "历史沿革");
   EXPECT_FALSE(refreshing(*list));

@@ -16,6 +16,7 @@
 #include "app/screens/KDHomeViewController.h"
 #include "app/screens/KDSetViewController.h"
 #include "app/screens/KDWebViewController.h"
+#include "app/service/ServiceConfig.h"
 #include "app/shell/QPNavigationController.h"
 #include "net/http/NKURLConnectionOperation.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -273,10 +274,13 @@ TEST_F(HomeScreenTest, LastPageHasNoFooterAndBannersAreNotRepeatedByPagesWithout
   }
 }
 
-TEST_F(HomeScreenTest, SwitchingChannelWhileAPageIsUnderWayStillFillsTheFirstTable) {
+TEST_F(HomeScreenTest, SwitchingChannelWhileAPageIsUnderWayFillsEachTableWithItsOwnChannel) {
   sample::ServiceOptions options;
   options.latencyMilliseconds = 500;
   const auto& catalog = startSampleService(options).catalog();
+  const auto& news = *catalog.articlesOfChannel("11623");
+  const auto& notices = *catalog.articlesOfChannel("5661");
+  ASSERT_NE(news[0].docTitle, notices[0].docTitle);
   open(false);
   ASSERT_TRUE(ui::Application::sharedApplication()->isNetworkActivityIndicatorVisible());
   EXPECT_EQ(table(0).numberOfRowsInSection(0), 0);
@@ -288,17 +292,70 @@ TEST_F(HomeScreenTest, SwitchingChannelWhileAPageIsUnderWayStillFillsTheFirstTab
   EXPECT_EQ(home->currentIndex(), 1);
   EXPECT_EQ(home->paramsModel()->trs_id.utf8(), "5661");
   settle();
-  // Both answers came into the one row list, each reloading the table it was asked for.
+  // Each answer fills the table it was asked for, with that channel's articles, whichever
+  // came last.
   EXPECT_EQ(table(0).numberOfRowsInSection(0), 50);
   EXPECT_EQ(table(1).numberOfRowsInSection(0), 50);
+  ASSERT_EQ(home->rowsOfPage(0).size(), 50u);
+  ASSERT_EQ(home->rowsOfPage(1).size(), 50u);
+  EXPECT_EQ(home->rowsOfPage(0)[0]->docTitle.utf8(), news[0].docTitle);
+  EXPECT_EQ(home->rowsOfPage(1)[0]->docTitle.utf8(), notices[0].docTitle);
   ASSERT_EQ(home->modelArray().size(), 50u);
-  auto first = home->modelArray()[0]->docTitle.utf8();
-  EXPECT_TRUE(first == (*catalog.articlesOfChannel("11623"))[0].docTitle ||
-              first == (*catalog.articlesOfChannel("5661"))[0].docTitle);
+  EXPECT_EQ(home->modelArray()[0]->docTitle.utf8(), notices[0].docTitle) << "the channel shown";
+  EXPECT_EQ(home->paramsModel()->trs_id.utf8(), "5661");
+  auto row = std::dynamic_pointer_cast<app::KDHomeNewsCell>(
+      home->tableViewCellForRowAtIndexPath(table(0), fd::IndexPath::indexPathForRow(0, 0)));
+  ASSERT_NE(row, nullptr);
+  EXPECT_EQ(row->model()->docTitle.utf8(), news[0].docTitle);
+  // A row of the first table opens the first channel's article.
+  home->tableViewDidSelectRowAtIndexPath(table(0), fd::IndexPath::indexPathForRow(0, 0));
+  auto detail = rt::as<app::KDArticleDetailViewController>(takePushed());
+  ASSERT_NE(detail, nullptr);
+  EXPECT_EQ(detail->model()->docId.utf8(), news[0].docId);
   EXPECT_FALSE(headerRefreshing(table(0)));
   EXPECT_FALSE(headerRefreshing(table(1)));
   EXPECT_FALSE(hudShown());
   shoot("home-notices.png");
+}
+
+TEST_F(HomeScreenTest, BannerTargetsWithASchemeOpenTheWebPageAndOthersTheArticle) {
+  startScriptedServer();
+  script("App/article_list", R"({"status":200,"info":"ok","data":{"page":"1","total_page":"1","total":"1","list":[)"
+                             R"({"docId":"500","docTitle":"标题","docType":"20","picAttach":[{"absUrl":"/pic/0.jpg"}]}]}})");
+  script("App/banner", R"({"status":200,"info":"ok","data":{"list":[)"
+                       R"({"id":"0","title":"安全横幅","image":"/b/0.jpg","url":"https://example.invalid/0"},)"
+                       R"({"id":"1","title":"文章横幅","image":"https://cdn.example.invalid/b/1.jpg","url":"7001"},)"
+                       R"({"id":"2","title":"普通横幅","image":"b/2.jpg","url":"http://example.invalid/2"}]}})");
+  script("App/channel_list", R"({"status":200,"info":"ok","data":{"list":[]}})");
+  open();
+  std::string host = app::ServiceConfig::shared().contentHost().utf8();
+  // The carousels load bare paths from the content host and full addresses as they are.
+  ASSERT_EQ(home->bannerImageArray().size(), 4u);
+  EXPECT_EQ(home->bannerImageArray()[0].utf8(), host + "/b/0.jpg");
+  EXPECT_EQ(home->bannerImageArray()[1].utf8(), "https://cdn.example.invalid/b/1.jpg");
+  EXPECT_EQ(home->bannerImageArray()[2].utf8(), host + "/b/2.jpg");
+  EXPECT_EQ(home->bannerImageArray()[3].utf8(), host + "/pic/0.jpg");
+  EXPECT_EQ(home->cycleScrollView1()->imageURLStringsGroup()[0].utf8(), host + "/b/0.jpg");
+
+  struct Case {
+    int64_t index;
+    const char* web;  // the address the web page screen opens, null: the article page
+    const char* docId;
+  } cases[] = {{0, "https://example.invalid/0", nullptr}, {1, nullptr, "7001"}, {2, "http://example.invalid/2", nullptr}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.index);
+    home->cycleScrollViewDidSelectItemAtIndex(*home->cycleScrollView1(), c.index);
+    auto pushed = takePushed();
+    if (c.web) {
+      auto web = rt::as<app::KDWebViewController>(pushed);
+      ASSERT_NE(web, nullptr);
+      EXPECT_EQ(web->webUrl().utf8(), c.web);
+    } else {
+      auto detail = rt::as<app::KDArticleDetailViewController>(pushed);
+      ASSERT_NE(detail, nullptr);
+      EXPECT_EQ(detail->model()->docId.utf8(), c.docId);
+    }
+  }
 }
 
 TEST_F(HomeScreenTest, ActivitiesPageShowsFiveActivitiesAndAllTopicsAndPullDownReloadsBoth) {
@@ -420,6 +477,8 @@ TEST_F(HomeScreenTest, TapsOpenTheRightScreenWithItsProperties) {
   ASSERT_NE(web, nullptr);
   EXPECT_EQ(web->webUrl().utf8(), news[5].docPubUrl);
   EXPECT_EQ(web->title().utf8(), news[5].docTitle);
+  ASSERT_NE(web->titleLabel(), nullptr);
+  EXPECT_EQ(web->titleLabel()->text().utf8(), news[5].docTitle) << "the bar shows the title";
   home->tableViewDidSelectRowAtIndexPath(table(0), fd::IndexPath::indexPathForRow(500, 0));
   EXPECT_EQ(takePushed(), nullptr);
 

@@ -22,10 +22,6 @@ using app::KDmagazineArticListViewController;
 
 class MagazineListsTest : public apptest::ScreenTest {
  protected:
-  void TearDown() override {
-    app::KDHomeNewsCell::setisShowContent(false);
-    apptest::ScreenTest::TearDown();
-  }
   Ref<KDmagazineArticListViewController> openIssue(const std::string& trs, const std::string& title, bool hideDate) {
     auto channel = rt::make<app::KDAppchannelModel>();
     channel->trs_channel_id = trs;

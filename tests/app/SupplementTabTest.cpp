@@ -24,10 +24,6 @@ using app::KDMagazineViewController;
 
 class SupplementTabTest : public apptest::ScreenTest {
  protected:
-  void TearDown() override {
-    app::KDHomeNewsCell::setisShowContent(false);
-    apptest::ScreenTest::TearDown();
-  }
   Ref<KDMagazineViewController> openTab() {
     auto tab = rt::make<KDMagazineViewController>();
     show(tab);

@@ -148,15 +148,17 @@ Ref<gfx::Image> halves(double w, double h) {
 
 TEST(UICategories, AspectFitScalingCentresAndStretchFills) {
   auto image = halves(200, 100);
-  auto fit = app::scaleToSize(*image, gfx::Size{100, 100});
+  // The same argument to both: the name alone says which scaling is done.
+  auto fit = app::aspectFitToSize(image, gfx::Size{100, 100});
   ASSERT_NE(fit, nullptr);
   auto bitmap = fit->CGImage();
   EXPECT_EQ(bitmap->width(), 100u);
   EXPECT_EQ(bitmap->pixel(50, 10) >> 24, 0u);   // above the fitted picture: transparent
   EXPECT_EQ(bitmap->pixel(10, 50) & 0xffffff, 0xff0000u);
   EXPECT_EQ(bitmap->pixel(90, 50) & 0xffffff, 0x0000ffu);
-  auto stretched = app::scaleToSize(image, gfx::Size{40, 40})->CGImage();
+  auto stretched = app::stretchToSize(image, gfx::Size{40, 40})->CGImage();
   EXPECT_EQ(stretched->pixel(5, 2) & 0xffffff, 0xff0000u);
+  EXPECT_EQ(stretched->pixel(20, 0) >> 24, 0xffu) << "a stretch leaves no transparent band";
   EXPECT_EQ(stretched->pixel(35, 38) & 0xffffff, 0x0000ffu);
 }
 

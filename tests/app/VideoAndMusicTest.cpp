@@ -185,6 +185,77 @@ TEST_F(VideoAndMusicTest, ChannelBarSwapsTheSharedListAndStartsEachCategoryAfres
   EXPECT_TRUE(shownErrors().empty());
 }
 
+TEST_F(VideoAndMusicTest, ADragThatSpringsBackKeepsThePageAndASwipeThatRestsChangesIt) {
+  const auto& catalog = startSampleService().catalog();
+  const auto& news = *catalog.videosOfCategory("1");
+  const auto& features = *catalog.videosOfCategory("8");
+  auto screen = open();
+  auto pages = screen->cursor()->rootScrollView();
+  double W = pages->bounds().size.width;
+  ASSERT_EQ(screen->modelArray().size(), 10u);
+  auto rest = [&] {
+    for (int i = 0; i < 30; ++i) {
+      RunLoopDriver::advance(0.1);
+      host.renderFrame();
+    }
+  };
+
+  // A short slow drag shows the next page's edge and springs back: nothing changes.
+  host.drag({300, 400}, {230, 400}, 0.6);
+  rest();
+  EXPECT_EQ(pages->contentOffset().x, 0);
+  EXPECT_EQ(screen->currentIndex(), 0);
+  EXPECT_EQ(screen->paramsModel()->id.utf8(), "1");
+  ASSERT_EQ(screen->modelArray().size(), 10u);
+  EXPECT_EQ(screen->modelArray()[0]->id.utf8(), news[0].id) << "page 0 still holds the news";
+  EXPECT_TRUE(shownErrors().empty());
+
+  // A swipe that comes to rest on the next page loads it, once it rests.
+  host.drag({340, 400}, {40, 400}, 0.25);
+  rest();
+  settle();
+  EXPECT_EQ(pages->contentOffset().x, W);
+  EXPECT_EQ(screen->currentIndex(), 1);
+  EXPECT_EQ(screen->paramsModel()->id.utf8(), "8");
+  ASSERT_FALSE(screen->modelArray().empty());
+  EXPECT_EQ(screen->modelArray()[0]->id.utf8(), features[0].id);
+  EXPECT_EQ(screen->videoTable(1)->numberOfRowsInSection(0), static_cast<int64_t>(screen->modelArray().size()));
+}
+
+TEST_F(VideoAndMusicTest, APullUpBelongsToItsFootersTableAndTheRadioPageShowsNoLoading) {
+  startSampleService();
+  auto screen = open();
+  auto first = screen->videoTable(0);
+  auto footer = attachedFooter(*first);
+  ASSERT_NE(footer, nullptr);
+  showPage(*screen, 1);
+  ASSERT_EQ(screen->currentIndex(), 1);
+  size_t rows = screen->modelArray().size();
+  std::string firstId = screen->modelArray()[0]->id.utf8();
+
+  // The first table's footer, left behind, fires: it loads nothing into the page shown and
+  // stops.
+  footer->setState(widgets::KMRefreshComponentState::refreshing);
+  ASSERT_TRUE(footer->refreshingBlock());
+  footer->refreshingBlock()();
+  settle();
+  EXPECT_FALSE(footer->isRefreshing());
+  EXPECT_FALSE(screen->isPullUp());
+  EXPECT_EQ(screen->modelArray().size(), rows);
+  EXPECT_EQ(screen->modelArray()[0]->id.utf8(), firstId);
+  EXPECT_EQ(screen->paramsModel()->id.utf8(), "8");
+
+  // The radio page is no video table: a refresh there shows no loading display.
+  showPage(*screen, 2);
+  widgets::PHProgressHUD::dismiss();
+  RunLoopDriver::advance(1);
+  auto hud = widgets::PHProgressHUD::sharedView();
+  ASSERT_FALSE(hud->superview() && hud->alpha() > 0);
+  screen->refreshData();
+  RunLoopDriver::advance(0.5);
+  EXPECT_FALSE(hud->superview() && hud->alpha() > 0);
+}
+
 TEST_F(VideoAndMusicTest, RadioPagePlaysTheProgrammeWhenTapped) {
   startSampleService();
   auto screen = open();

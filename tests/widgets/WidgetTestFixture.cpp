@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "platform/foundation/text/StringObject.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "platform/ui/host/Host.h"
 #include "platform/ui/layer/Transaction.h"
 #include "platform/ui/view/Screen.h"
@@ -36,7 +37,8 @@ void WidgetTest::listen(const std::vector<std::string>& names) {
       std::nullopt, nullptr, nullptr, [this, names](const Ref<fd::Notification>& n) {
         std::string name = n->name().utf8();
         if (std::find(names.begin(), names.end(), name) == names.end()) return;
-        auto s = rt::as<fd::StringObject>(n->object());
+        auto info = n->userInfo();
+        auto s = info ? rt::as<fd::StringObject>(info->objectForKey(rt::String("title"))) : nullptr;
         heard.push_back({name, s ? s->string().utf8() : ""});
       });
 }

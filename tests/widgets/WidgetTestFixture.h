@@ -15,7 +15,7 @@ namespace widgets::testing {
 
 struct Heard {
   std::string name;
-  std::string object;  // the string object's text, "" for none
+  std::string object;  // the "title" of the user info, "" for none
   bool operator==(const Heard& o) const { return name == o.name && object == o.object; }
 };
 

@@ -31,7 +31,9 @@ void BVBlurView::init(gfx::Rect frame) {
   setClipsToBounds(true);
 }
 
-BVBlurView::~BVBlurView() = default;
+BVBlurView::~BVBlurView() {
+  if (radiusLink_) radiusLink_->invalidate();
+}
 
 void BVBlurView::setAllBlurEnabled(bool enabled) { BVBlurScheduler::sharedInstance()->setBlurEnabled(enabled); }
 void BVBlurView::setUpdatesEnabled() { BVBlurScheduler::sharedInstance()->setUpdatesEnabled(); }
@@ -59,7 +61,53 @@ void BVBlurView::setIterations(unsigned n) {
 void BVBlurView::setUpdateInterval(double seconds) { updateInterval_ = seconds <= 0 ? kFrame : seconds; }
 
 double BVBlurView::blurRadius() const { return blurLayer().blurRadius(); }
-void BVBlurView::setBlurRadius(double radius) { blurLayer().setBlurRadius(radius); }
+
+void BVBlurView::setBlurRadius(double radius) {
+  blurLayer().setBlurRadius(radius);
+  // Inside a view animation the change became an animation of the layer: the animated value
+  // lives on the presentation layer, which asks for no display of its own.
+  if (layer()->animationForKey(BVBlurLayer::kBlurRadiusKey)) followRadiusAnimation();
+}
+
+void BVBlurView::followRadiusAnimation() {
+  if (isFollowingRadiusAnimation()) return;
+  if (radiusLink_) radiusLink_->invalidate();
+  rt::Weak<BVBlurView> weak = std::static_pointer_cast<BVBlurView>(self());
+  radiusLink_ = ui::DisplayLink::displayLinkWithBlock([weak](ui::DisplayLink& link) {
+    auto view = weak.lock();
+    if (!view) {
+      link.setPaused(true);
+      return;
+    }
+    view->layer()->setNeedsDisplay();
+    if (view->layer()->animationForKey(BVBlurLayer::kBlurRadiusKey)) return;
+    // Over: this last display draws the final radius. The link holds this block, so it is
+    // let go after the call, not inside it.
+    link.setPaused(true);
+    dispatch::mainQueue()->async([weak] {
+      auto view = weak.lock();
+      if (!view || !view->radiusLink_ || !view->radiusLink_->isPaused()) return;
+      view->radiusLink_->invalidate();
+      view->radiusLink_.reset();
+    });
+  });
+  radiusLink_->addToRunLoop(fd::RunLoop::mainRunLoop(), fd::NSRunLoopCommonModes);
+}
+
+bool BVBlurView::viewOrSubviewNeedsDrawViewHierarchy(const ui::View* view) {
+  if (!view) return false;
+  static const rt::Class* const spriteView = rt::Class::named("SKView");
+  static const rt::Class* const glLayer = rt::Class::named("CAEAGLLayer");
+  static const rt::Class* const playerLayer = rt::Class::named("AVPlayerLayer");
+  const auto& layer = view->layer();
+  if (spriteView && view->isKindOfClass(spriteView)) return true;
+  if (layer && ((glLayer && layer->isKindOfClass(glLayer)) || (playerLayer && layer->isKindOfClass(playerLayer))))
+    return true;
+  if (layer && std::fabs(layer->transform().m34) > 0) return true;
+  for (const auto& sub : view->subviews())
+    if (viewOrSubviewNeedsDrawViewHierarchy(sub.get())) return true;
+  return false;
+}
 
 void BVBlurView::setTintColor(Ref<gfx::Color> color) {
   tint_ = std::move(color);
@@ -73,6 +121,7 @@ Ref<ui::View> BVBlurView::underlyingView() const {
 
 void BVBlurView::setUnderlyingView(const Ref<ui::View>& view) {
   underlying_ = view;
+  needsDrawViewHierarchy_ = viewOrSubviewNeedsDrawViewHierarchy(underlyingView().get());
   setNeedsDisplay();
 }
 
@@ -91,7 +140,10 @@ void BVBlurView::didMoveToWindow() {
   schedule();
 }
 
-void BVBlurView::willMoveToSuperview(ui::View* newSuperview) { ui::View::willMoveToSuperview(newSuperview); }
+void BVBlurView::willMoveToSuperview(ui::View* newSuperview) {
+  ui::View::willMoveToSuperview(newSuperview);
+  if (!underlying_.lock()) needsDrawViewHierarchy_ = viewOrSubviewNeedsDrawViewHierarchy(newSuperview);
+}
 
 void BVBlurView::schedule() {
   auto scheduler = BVBlurScheduler::sharedInstance();
@@ -170,7 +222,8 @@ Ref<gfx::Image> BVBlurView::snapshotOfUnderlyingView() {
   }
   context->translateCTM(-capture.origin.x, -capture.origin.y);
   auto hidden = prepareUnderlyingViewForSnapshot();
-  under->layer()->renderInContext(*context);
+  if (needsDrawViewHierarchy_) under->drawViewHierarchyInRect(under->bounds(), true);
+  else under->layer()->renderInContext(*context);
   for (auto& l : hidden) l->setHidden(false);
   auto image = gfx::imageFromCurrentImageContext();
   gfx::endImageContext();

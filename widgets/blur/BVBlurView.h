@@ -2,10 +2,13 @@
 // A view that shows a blurred, tinted picture of what lies beneath it: a snapshot of the
 // underlying view (its superview unless set) inside its frame, taken with its own branch and
 // the layers above it hidden, blurred and installed as the layer's contents. A dynamic view
-// (the default) is refreshed by the shared scheduler; a static one when it changes. Main thread.
+// (the default) is refreshed by the shared scheduler; a static one when it changes, and on
+// every frame while its radius animates. Content that layer rendering cannot capture (a player
+// layer, a perspective transform) is taken with the view-hierarchy drawing. Main thread.
 #include <functional>
 
 #include "platform/foundation/time/Date.h"
+#include "platform/ui/layer/DisplayLink.h"
 #include "platform/ui/view/View.h"
 #include "widgets/blur/BVBlurLayer.h"
 
@@ -41,6 +44,13 @@ class BVBlurView : public ui::View {
   Ref<ui::View> underlyingView() const;
   void setUnderlyingView(const Ref<ui::View>& view);
   const Ref<fd::Date>& lastUpdate() const { return lastUpdate_; }
+  /// Whether the underlying view holds content only the view-hierarchy drawing captures.
+  bool needsDrawViewHierarchy() const { return needsDrawViewHierarchy_; }
+  /// True for a view, or any view below it, whose content layer rendering cannot capture: a
+  /// sprite-kit view, an OpenGL or player layer, or a layer with a perspective transform.
+  static bool viewOrSubviewNeedsDrawViewHierarchy(const ui::View* view);
+  /// Whether a frame-by-frame redraw follows a radius animation now.
+  bool isFollowingRadiusAnimation() const { return radiusLink_ && radiusLink_->isValid() && !radiusLink_->isPaused(); }
 
   /// Drops the picture and asks for a new one.
   void clearImage();
@@ -64,6 +74,8 @@ class BVBlurView : public ui::View {
   void schedule();
   std::vector<Ref<ui::Layer>> prepareUnderlyingViewForSnapshot();
   void setLayerContents(const Ref<gfx::Image>& image);
+  /// Redraws each frame while the layer animates its radius, then once at the final radius.
+  void followRadiusAnimation();
 
   bool blurEnabled_ = true;
   bool dynamic_ = true;
@@ -72,6 +84,8 @@ class BVBlurView : public ui::View {
   Ref<gfx::Color> tint_;
   rt::Weak<ui::View> underlying_;
   Ref<fd::Date> lastUpdate_;
+  bool needsDrawViewHierarchy_ = false;
+  Ref<ui::DisplayLink> radiusLink_;
 };
 
 /// Refreshes dynamic blur views, one per pass, passes at most 1/60 s apart, with at most one
@@ -90,6 +104,8 @@ class BVBlurScheduler : public rt::Object {
   /// Runs one pass now.
   void updateAsynchronously();
   bool isUpdating() const { return updating_; }
+  /// Where the next pass starts; it may hold a wrapped value until that pass reduces it.
+  size_t viewIndex() const { return viewIndex_; }
   bool hasPendingPass() const { return pendingPass_; }
 
  private:

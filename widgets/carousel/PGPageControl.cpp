@@ -168,7 +168,7 @@ void PGPageControl::touchesBegan(const ui::TouchSet& touches, ui::Event*) {
   auto it = std::find(dots_.begin(), dots_.end(), view);
   // A touch on no dot names no page.
   if (it == dots_.end()) return;
-  if (delegate_) delegate_->PGPageControlDidSelectPageAtIndex(*this, static_cast<int64_t>(it - dots_.begin()));
+  if (auto d = delegate_.lock()) d->PGPageControlDidSelectPageAtIndex(*this, static_cast<int64_t>(it - dots_.begin()));
 }
 
 }  // namespace widgets

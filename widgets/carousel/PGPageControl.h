@@ -64,8 +64,9 @@ class PGPageControl : public ui::Control {
   bool shouldResizeFromCenter() const { return resizeFromCenter_; }
   void setShouldResizeFromCenter(bool on) { resizeFromCenter_ = on; }
   /// Not retained.
-  PGPageControlDelegate* delegate() const { return delegate_; }
-  void setDelegate(PGPageControlDelegate* d) { delegate_ = d; }
+  Ref<PGPageControlDelegate> delegate() const { return delegate_.lock(); }
+  /// Held weakly: a delegate that goes first is simply no longer told.
+  void setDelegate(Weak<PGPageControlDelegate> d) { delegate_ = std::move(d); }
 
   // ---- size and layout
   /// The row's size; no pages need no room.
@@ -94,7 +95,7 @@ class PGPageControl : public ui::Control {
   std::vector<Ref<ui::View>> dots_;
   int64_t pages_ = 0, current_ = 0;
   bool hidesForSinglePage_ = false, resizeFromCenter_ = true;
-  PGPageControlDelegate* delegate_ = nullptr;
+  Weak<PGPageControlDelegate> delegate_;
 };
 
 }  // namespace widgets

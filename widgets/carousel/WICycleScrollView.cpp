@@ -237,6 +237,8 @@ void WICycleScrollView::invalidateTimer() {
 }
 
 void WICycleScrollView::setupTimer() {
+  // Never two timers turning pages: a drag may end while one started mid-drag runs.
+  invalidateTimer();
   // A period of zero would fire without end within one turn of the loop.
   if (!(interval_ > 0)) return;
   Weak<WICycleScrollView> weak = std::static_pointer_cast<WICycleScrollView>(self());

@@ -99,6 +99,7 @@ const Ref<CBSortItemView>& CBCursor::sortItmView() {
     sortItmView_->setHidden(true);
     sortItmView_->setUserInteractionEnabled(true);
     sortItmView_->setBackgroundColor(gfx::Color::colorWithWhite(0, 0.4));
+    scrollNavBar()->followEditor(sortItmView_);
   }
   return sortItmView_;
 }
@@ -155,7 +156,7 @@ void CBCursor::setTitles(std::vector<rt::String> titles) {
     return;
   }
   titles_ = std::move(titles);
-  auto manager = CBItemManager::shareitemManager();
+  auto manager = sortItmView()->itemManager();
   manager->setScrollNavBar(scrollNavBar());
   manager->setSortItemView(sortItmView());
   manager->setItemTitles(titles_);

@@ -1,7 +1,6 @@
 #include "widgets/channels/CBItemManager.h"
 
 #include <algorithm>
-#include <mutex>
 
 #include "platform/foundation/Log.h"
 #include "widgets/channels/CBScrollNavBar.h"
@@ -10,13 +9,6 @@
 namespace widgets {
 
 RT_IMPLEMENT(CBItemManager) {}
-
-Ref<CBItemManager> CBItemManager::shareitemManager() {
-  static std::once_flag once;
-  static Ref<CBItemManager> shared;
-  std::call_once(once, [] { shared = rt::make<CBItemManager>(); });
-  return shared;
-}
 
 void CBItemManager::setItemTitles(std::vector<rt::String> titles) {
   titles_ = std::move(titles);

@@ -1,6 +1,7 @@
 #pragma once
-// The process-wide title store that links the channel editor to the title bar: every change of
-// the titles goes through it to both. Made on first use; main thread only.
+// The title store that links one channel bar's editor to its title bar: every change of the
+// titles goes through it to both. Each editor has its own, so two bars alive together never
+// share titles. Main thread only.
 #include <vector>
 
 #include "platform/runtime/Class.h"
@@ -15,7 +16,6 @@ class CBItemManager : public rt::Object {
   RT_CLASS(CBItemManager, rt::Object)
  public:
   void init() {}
-  static Ref<CBItemManager> shareitemManager();
 
   const std::vector<rt::String>& titles() const { return titles_; }
   void setTitles(std::vector<rt::String> titles) { titles_ = std::move(titles); }

@@ -5,9 +5,11 @@
 
 #include "platform/dispatch/Queue.h"
 #include "platform/foundation/text/StringObject.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "platform/typeset/Font.h"
 #include "platform/ui/view/ViewAnimation.h"
 #include "widgets/channels/CBNotificationNames.h"
+#include "widgets/channels/CBSortItemView.h"
 #include "widgets/channels/View+CBFrame.h"
 
 namespace widgets {
@@ -23,7 +25,8 @@ namespace {
 Ref<typeset::Font> boldFont(double size) { return typeset::Font::boldSystemFontOfSize(size); }
 
 rt::String titleOf(const Ref<fd::Notification>& n) {
-  auto s = n ? rt::as<fd::StringObject>(n->object()) : nullptr;
+  auto info = n ? n->userInfo() : nullptr;
+  auto s = info ? rt::as<fd::StringObject>(info->objectForKey(rt::String(CBNotificationTitleKey))) : nullptr;
   return s ? s->string() : rt::String();
 }
 
@@ -41,11 +44,12 @@ void CBScrollNavBar::setup() {
   setIsGraduallyChangFont(true);
   setUserInteractionEnabled(true);
   setShowsHorizontalScrollIndicator(false);
-  initNotificationCenter();
 }
 
-void CBScrollNavBar::initNotificationCenter() {
+void CBScrollNavBar::followEditor(const Ref<CBSortItemView>& editor) {
   auto center = fd::NotificationCenter::defaultCenter();
+  center->removeObserver(self());
+  if (!editor) return;
   Weak<CBScrollNavBar> weak = std::static_pointer_cast<CBScrollNavBar>(self());
   auto route = [weak](void (CBScrollNavBar::*handler)(const Ref<fd::Notification>&)) {
     return [weak, handler](const Ref<fd::Notification>& n) {
@@ -53,11 +57,11 @@ void CBScrollNavBar::initNotificationCenter() {
     };
   };
   center->addObserver(self(), route(&CBScrollNavBar::updateTitles), rt::String(CBScrollNavBarUpdateNotification),
-                      nullptr);
+                      editor);
   center->addObserver(self(), route(&CBScrollNavBar::moveToSelectedItemAfterDelet),
-                      rt::String(CBMoveToSelectedItemNotification), nullptr);
+                      rt::String(CBMoveToSelectedItemNotification), editor);
   center->addObserver(self(), route(&CBScrollNavBar::moveToTopAfterDelet), rt::String(CBMoveToTopNotification),
-                      nullptr);
+                      editor);
 }
 
 // ---- titles and pages

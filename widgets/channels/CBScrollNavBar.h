@@ -16,6 +16,8 @@
 
 namespace widgets {
 
+class CBSortItemView;
+
 /// Nothing the bar calls.
 class CBScrollNavBarDelegate {
  public:
@@ -112,6 +114,9 @@ class CBScrollNavBar : public ui::ScrollView, public ui::ScrollViewDelegate {
   void addOffset();
 
   // ---- following the editor
+  /// Follows the announcements of `editor` only (none when null), in place of any editor
+  /// followed before.
+  void followEditor(const Ref<CBSortItemView>& editor);
   void hiddenAllItems();
   void showAllItems();
   void updatePageView(const Ref<fd::Notification>& notification);
@@ -128,7 +133,6 @@ class CBScrollNavBar : public ui::ScrollView, public ui::ScrollViewDelegate {
 
  private:
   void setup();
-  void initNotificationCenter();
   /// Selection of a tapped or swiped-to item (the first step of a tap).
   void selectItem(const Ref<ui::Button>& button);
   double normalFontSize() const { return minFontSize_ > 0 ? static_cast<double>(minFontSize_) : 16; }

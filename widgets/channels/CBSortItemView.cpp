@@ -8,7 +8,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/text/StringObject.h"
 #include "platform/ui/view/ViewAnimation.h"
-#include "widgets/channels/CBItemManager.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "widgets/channels/CBNotificationNames.h"
 
 namespace widgets {
@@ -19,12 +19,6 @@ RT_IMPLEMENT(CBSortItemView) {
 }
 
 namespace {
-
-void post(const char* name, const rt::String& title) {
-  fd::NotificationCenter::defaultCenter()->post(rt::String(name), fd::StringObject::create(title));
-}
-
-void postWithoutObject(const char* name) { fd::NotificationCenter::defaultCenter()->post(rt::String(name)); }
 
 int64_t indexOf(const std::vector<rt::String>& keys, const rt::String& title) {
   auto it = std::find(keys.begin(), keys.end(), title);
@@ -49,6 +43,20 @@ void CBSortItemView::setup() {
 }
 
 // ---- titles
+
+const Ref<CBItemManager>& CBSortItemView::itemManager() {
+  if (!itemManager_) itemManager_ = rt::make<CBItemManager>();
+  return itemManager_;
+}
+
+void CBSortItemView::post(const char* name, const rt::String& title) {
+  Ref<fd::MutableDictionary> info;
+  if (!title.isEmpty()) {
+    info = fd::MutableDictionary::dictionaryWithCapacity(1);
+    info->setObjectForKey(fd::StringObject::create(title), rt::String(CBNotificationTitleKey));
+  }
+  fd::NotificationCenter::defaultCenter()->post(rt::String(name), self(), info);
+}
 
 void CBSortItemView::setItemKeys(std::vector<rt::String> keys) {
   itemKeys_ = std::move(keys);
@@ -187,7 +195,7 @@ void CBSortItemView::layoutItemsAfterDeletItem(const Ref<CBSortButton>& button) 
   tmpKeys_.erase(tmpKeys_.begin() + d);
   if (!positionViews_.empty()) positionViews_.pop_back();
   itemsDic_.erase(title);
-  CBItemManager::shareitemManager()->setItemTitles(tmpKeys_);
+  itemManager()->setItemTitles(tmpKeys_);
   post(CBScrollNavBarUpdateNotification, title);
   if (title == selectButtonTitle_) {
     post(CBMoveToTopNotification, title);
@@ -255,10 +263,10 @@ void CBSortItemView::finishDrag() {
   gfx::Rect place = tmpRect_;
   ui::ViewAnimation::animate(kMoveDuration, [dragged, place] { dragged->setFrame(place); });
   dragged->itemStop();
-  auto manager = CBItemManager::shareitemManager();
+  auto manager = itemManager();
   manager->setItemTitles(tmpKeys());
   manager->printTitles();
-  postWithoutObject(CBScrollNavBarUpdateNotification);
+  post(CBScrollNavBarUpdateNotification, rt::String());
   post(CBMoveToSelectedItemNotification, selectButtonTitle_);
 }
 

@@ -1,13 +1,14 @@
 #pragma once
 // The channel editor that slides over the pages: a grid of channel buttons over placeholder
 // tiles. A long press picks a button up and drops it on another's place; in delete mode the
-// buttons shake and a tap deletes one. Every change goes to the shared title store and is
-// announced for the title bar. Main thread only.
+// buttons shake and a tap deletes one. Every change goes to the editor's own title store and is
+// announced, with the editor as sender, for the title bar that opened it. Main thread only.
 #include <map>
 #include <vector>
 
 #include "platform/ui/input/LongPressGestureRecognizer.h"
 #include "platform/ui/view/View.h"
+#include "widgets/channels/CBItemManager.h"
 #include "widgets/channels/CBSortButton.h"
 
 namespace widgets {
@@ -18,6 +19,8 @@ class CBSortItemView : public ui::View {
   void init();
 
   // ---- titles
+  /// This editor's title store, made on first use.
+  const Ref<CBItemManager>& itemManager();
   const std::vector<rt::String>& itemKeys() const { return itemKeys_; }
   /// Keeps the titles; the first time also builds the grid from them.
   void setItemKeys(std::vector<rt::String> keys);
@@ -66,7 +69,9 @@ class CBSortItemView : public ui::View {
   void setup();
   void finishDrag();
   std::vector<Ref<CBSortButton>> buttonsInOrder();
+  void post(const char* name, const rt::String& title);
 
+  Ref<CBItemManager> itemManager_;
   std::vector<rt::String> itemKeys_, tmpKeys_;
   bool tmpKeysMade_ = false;
   rt::String selectButtonTitle_;

@@ -1,7 +1,6 @@
 #include "widgets/refresh/KMRefreshAutoStateFooter.h"
 
 #include "platform/ui/input/TapGestureRecognizer.h"
-#include "widgets/refresh/KMRefreshResources.h"
 #include "widgets/refresh/Label+KMRefresh.h"
 #include "widgets/refresh/View+KMExtension.h"
 
@@ -41,9 +40,9 @@ void KMRefreshAutoStateFooter::stateLabelClick() {
 
 void KMRefreshAutoStateFooter::prepare() {
   KMRefreshAutoFooter::prepare();
-  setTitle(KMRefreshLocalizedString("KMRefreshAutoFooterIdleText", "点击或上拉加载更多"), S::idle);
-  setTitle(KMRefreshLocalizedString("KMRefreshAutoFooterRefreshingText", "正在加载更多的数据..."), S::refreshing);
-  setTitle(KMRefreshLocalizedString("KMRefreshAutoFooterNoMoreDataText", "已经全部加载完毕"), S::noMoreData);
+  setTitle(rt::String("点击或上拉加载更多"), S::idle);
+  setTitle(rt::String("正在加载更多的数据..."), S::refreshing);
+  setTitle(rt::String("已经全部加载完毕"), S::noMoreData);
   auto label = stateLabel();
   label->setUserInteractionEnabled(true);
   Weak<KMRefreshAutoStateFooter> weak = std::static_pointer_cast<KMRefreshAutoStateFooter>(self());

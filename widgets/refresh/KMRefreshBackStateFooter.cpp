@@ -1,6 +1,5 @@
 #include "widgets/refresh/KMRefreshBackStateFooter.h"
 
-#include "widgets/refresh/KMRefreshResources.h"
 #include "widgets/refresh/Label+KMRefresh.h"
 #include "widgets/refresh/View+KMExtension.h"
 
@@ -32,10 +31,10 @@ std::optional<rt::String> KMRefreshBackStateFooter::titleForState(KMRefreshCompo
 
 void KMRefreshBackStateFooter::prepare() {
   KMRefreshBackFooter::prepare();
-  setTitle(KMRefreshLocalizedString("KMRefreshBackFooterIdleText", "上拉可以加载更多"), S::idle);
-  setTitle(KMRefreshLocalizedString("KMRefreshBackFooterPullingText", "松开立即加载更多"), S::pulling);
-  setTitle(KMRefreshLocalizedString("KMRefreshBackFooterRefreshingText", "正在加载更多的数据..."), S::refreshing);
-  setTitle(KMRefreshLocalizedString("KMRefreshBackFooterNoMoreDataText", "已经全部加载完毕"), S::noMoreData);
+  setTitle(rt::String("上拉可以加载更多"), S::idle);
+  setTitle(rt::String("松开立即加载更多"), S::pulling);
+  setTitle(rt::String("正在加载更多的数据..."), S::refreshing);
+  setTitle(rt::String("已经全部加载完毕"), S::noMoreData);
 }
 
 void KMRefreshBackStateFooter::placeSubviews() {

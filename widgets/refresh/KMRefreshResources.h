@@ -1,17 +1,12 @@
 #pragma once
-// The family's resources in "KMRefresh.bundle" of the main bundle: the arrow picture and the
-// string tables of the state texts (Chinese and English; the Chinese text stands in when the
-// bundle or a key is missing).
+// The family's resource in "KMRefresh.bundle" of the main bundle: the arrow picture. The state
+// texts are the application's Chinese and no string table of the machine's language replaces
+// them.
 #include "platform/graphics/Image.h"
-#include "platform/runtime/String.h"
 
 namespace widgets {
 
 /// "KMRefresh.bundle/arrow.png", else the framework-embedded path; null when neither exists.
 Ref<gfx::Image> KMRefreshArrowImage();
-
-/// The text for `key` in the bundle's "Localizable" table for the preferred languages, else
-/// `fallback`.
-rt::String KMRefreshLocalizedString(const rt::String& key, const rt::String& fallback);
 
 }  // namespace widgets

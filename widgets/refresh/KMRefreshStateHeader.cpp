@@ -2,7 +2,6 @@
 
 #include "platform/foundation/files/UserDefaults.h"
 #include "platform/foundation/time/DateFormatter.h"
-#include "widgets/refresh/KMRefreshResources.h"
 #include "widgets/refresh/Label+KMRefresh.h"
 #include "widgets/refresh/View+KMExtension.h"
 
@@ -59,7 +58,7 @@ void KMRefreshStateHeader::refreshTimeLabel() {
     return;
   }
   if (!date) {
-    label->setText(KMRefreshLocalizedString("KMRefreshHeaderNoneLastDateText", "最后更新：无记录"));
+    label->setText(rt::String("最后更新：无记录"));
     return;
   }
   auto calendar = currentCalendar();
@@ -69,21 +68,21 @@ void KMRefreshStateHeader::refreshTimeLabel() {
   fd::DateComponents now = calendar->components(units, fd::Date::date());
   auto formatter = fd::DateFormatter::create();
   if (then.year == now.year && then.month == now.month && then.day == now.day) {
-    formatter->setDateFormat(KMRefreshLocalizedString("KMRefreshHeaderDateTodayFormat", "今天 HH:mm"));
+    formatter->setDateFormat(rt::String("今天 HH:mm"));
   } else if (then.year == now.year) {
     formatter->setDateFormat("MM-dd HH:mm");
   } else {
     formatter->setDateFormat("yyyy-MM-dd HH:mm");
   }
-  rt::String format = KMRefreshLocalizedString("KMRefreshHeaderLastTimeText", "最后更新：%@");
+  rt::String format = rt::String("最后更新：%@");
   label->setText(rt::String::format(format, formatter->stringFromDate(date)));
 }
 
 void KMRefreshStateHeader::prepare() {
   KMRefreshHeader::prepare();
-  setTitle(KMRefreshLocalizedString("KMRefreshHeaderIdleText", "下拉可以刷新"), S::idle);
-  setTitle(KMRefreshLocalizedString("KMRefreshHeaderPullingText", "松开立即刷新"), S::pulling);
-  setTitle(KMRefreshLocalizedString("KMRefreshHeaderRefreshingText", "正在刷新数据中..."), S::refreshing);
+  setTitle(rt::String("下拉可以刷新"), S::idle);
+  setTitle(rt::String("松开立即刷新"), S::pulling);
+  setTitle(rt::String("正在刷新数据中..."), S::refreshing);
 }
 
 void KMRefreshStateHeader::placeSubviews() {

@@ -118,13 +118,29 @@ TEST(PGPageControlTest, OnePageHidesOnlyWhenAsked) {
 TEST_F(WidgetTest, ATouchOnADotNamesItsPageAndATouchBesideThemNothing) {
   auto pc = rt::make<PGPageControl>(gfx::RectMake(50, 300, 200, 40));
   window->addSubview(pc);
-  Picks picks;
-  pc->setDelegate(&picks);
+  auto picks = std::make_shared<Picks>();
+  pc->setDelegate(picks);
   pc->setNumberOfPages(4);
   gfx::Rect third = pc->dots()[2]->frame();
   ui::TouchInput(window).tap({50 + gfx::RectGetMidX(third), 300 + gfx::RectGetMidY(third)});
   ui::TouchInput(window).tap({55, 305});  // the control's own background
-  EXPECT_EQ(picks.pages, (std::vector<int64_t>{2}));
+  EXPECT_EQ(picks->pages, (std::vector<int64_t>{2}));
+  EXPECT_EQ(pc->currentPage(), 0);
+}
+
+TEST_F(WidgetTest, ADelegateThatGoesFirstIsNoLongerTold) {
+  auto pc = rt::make<PGPageControl>(gfx::RectMake(50, 300, 200, 40));
+  window->addSubview(pc);
+  pc->setNumberOfPages(4);
+  gfx::Rect second = pc->dots()[1]->frame();
+  {
+    auto picks = std::make_shared<Picks>();
+    pc->setDelegate(picks);
+    EXPECT_EQ(pc->delegate(), picks);
+  }
+  EXPECT_EQ(pc->delegate(), nullptr) << "the control does not keep its delegate alive";
+  // A touch after the delegate is gone reaches no freed object (the sanitizer would tell).
+  ui::TouchInput(window).tap({50 + gfx::RectGetMidX(second), 300 + gfx::RectGetMidY(second)});
   EXPECT_EQ(pc->currentPage(), 0);
 }
 

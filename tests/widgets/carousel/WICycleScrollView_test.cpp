@@ -111,6 +111,33 @@ TEST_F(CarouselTest, ADragPausesTheTimerUntilItEnds) {
   EXPECT_DOUBLE_EQ(pageOf(c), 151);
 }
 
+TEST_F(CarouselTest, AutoScrollSwitchedOnMidDragRunsOneTimer) {
+  auto c = make(gfx::RectMake(0, 64, 375, 200), pictures(3));
+  c->setAutoScroll(false);
+  c->setAutoScrollTimeInterval(5);
+  ASSERT_FALSE(c->timer());
+  ui::TouchInput input(window);
+  auto finger = input.down({300, 150});
+  for (int i = 1; i <= 4; ++i) {
+    ui::TouchInput::wait(0.05);
+    input.move(finger, {300 - 5.0 * i, 150});
+  }
+  c->setAutoScroll(true);
+  auto first = c->timer();
+  ASSERT_TRUE(first);
+  input.move(finger, {300, 150});
+  input.up(finger);  // the end of the drag starts the timer again
+  ASSERT_TRUE(c->timer());
+  EXPECT_FALSE(first->isValid()) << "the timer started mid-drag was stopped first";
+  advance(1);
+  EXPECT_DOUBLE_EQ(pageOf(c), 150);
+  // One page per period, not one per timer.
+  advance(4.5);
+  EXPECT_DOUBLE_EQ(pageOf(c), 151);
+  advance(5);
+  EXPECT_DOUBLE_EQ(pageOf(c), 152);
+}
+
 TEST_F(CarouselTest, NoPicturesOrNoWidthIsQuiet) {
   auto empty = make(gfx::RectMake(0, 0, 375, 200), {});
   empty->automaticScroll();

@@ -82,7 +82,7 @@ TEST_F(EditorTest, DraggingAForwardTitleShiftsTheOthersBack) {
   EXPECT_EQ(bar->getItemWithIndex(3)->currentTitle(), rt::String("乙"));
   EXPECT_EQ(bar->currectItem(), bar->getItemWithIndex(0));
   EXPECT_EQ(cursor->rootScrollView()->pageViews()[3], pageViews[1]);
-  EXPECT_EQ(CBItemManager::shareitemManager()->titles(), (Keys{"甲", "丙", "丁", "乙"}));
+  EXPECT_EQ(editor->itemManager()->titles(), (Keys{"甲", "丙", "丁", "乙"}));
 }
 
 TEST_F(EditorTest, DraggingABackTitleShiftsTheOthersOn) {
@@ -150,6 +150,35 @@ TEST_F(EditorTest, DeletingClosesTheGapOneButtonAfterAnother) {
   EXPECT_DOUBLE_EQ(cursor->rootScrollView()->contentOffset().x, 375);
   EXPECT_EQ(cursor->rootScrollView()->pageViews().size(), 3u);
   EXPECT_TRUE(pageViews[1]->isHidden());
+}
+
+TEST_F(EditorTest, TwoBarsAliveTogetherEachFollowOnlyTheirOwnEditor) {
+  // The other bar, like the audio-visual tab's beside the news tab's, shares a title.
+  const Keys otherTitles{"甲", "乙", "戊", "己"};
+  build(otherTitles, true);
+  auto other = cursor;
+  auto otherPages = pageViews;
+  other->setHidden(true);  // out of the touches' way, still alive and listening
+  build(kABCD, true);
+  ASSERT_NE(other, cursor);
+
+  ui::TouchInput(window).tap(centerOf(cursor->sortButton()));
+  advance(2.0);
+  editor = cursor->sortItmView();
+  ui::TouchInput(window).tap(centerOf(cursor->confirmButton()));
+  ui::TouchInput(window).tap(buttonCenter("乙"));
+  advance(1.0);
+  EXPECT_EQ(cursor->scrollNavBar()->tmpKeys(), (Keys{"甲", "丙", "丁"}));
+  EXPECT_EQ(editor->itemManager()->titles(), (Keys{"甲", "丙", "丁"}));
+
+  // The other bar keeps its titles, its pages and its store.
+  auto otherBar = other->scrollNavBar();
+  EXPECT_EQ(otherBar->tmpKeys(), otherTitles);
+  EXPECT_EQ(other->sortItmView()->itemManager()->titles(), otherTitles);
+  EXPECT_NE(other->sortItmView()->itemManager(), editor->itemManager());
+  EXPECT_FALSE(otherPages[1]->isHidden()) << "its own page of the same title stays";
+  EXPECT_EQ(other->rootScrollView()->pageViews().size(), 4u);
+  EXPECT_EQ(otherBar->currectItem(), otherBar->getItemWithIndex(0));
 }
 
 TEST_F(EditorTest, DeletingTheChannelShownMovesToTheFirst) {

@@ -10,6 +10,8 @@
 #include "platform/ui/lists/CollectionView.h"
 #include "platform/ui/lists/CollectionViewFlowLayout.h"
 #include "platform/ui/layout/LayoutConstraint.h"
+#include "widgets/refresh/KMRefreshAutoNormalFooter.h"
+#include "widgets/refresh/KMRefreshBackNormalFooter.h"
 #include "widgets/refresh/KMRefreshNormalHeader.h"
 #include "widgets/refresh/ScrollView+KMRefresh.h"
 
@@ -230,26 +232,26 @@ TEST_F(RefreshTest, HeaderLayoutOfTitlesArrowAndIndicator) {
   EXPECT_EQ(header->loadingView()->center(), (gfx::Point{375 / 2.0 - 100, 27}));
 }
 
-TEST_F(RefreshTest, HeaderTextsFollowThePreferredLanguage) {
-  struct Case {
-    std::vector<rt::String> languages;
-    const char* idle;
-    const char* none;
-  } cases[] = {
-      {{"zh-Hans"}, "下拉可以刷新", "最后更新：无记录"},
-      {{"en-US"}, "Pull down to refresh", "Last updated: no record"},
-      {{"fr"}, "下拉可以刷新", "最后更新：无记录"},  // the bundle's own language stands in
-  };
-  for (const auto& c : cases) {
-    fd::Locale::setPreferredLanguages(c.languages);
+TEST_F(RefreshTest, TextsAreTheApplicationsChineseWhateverTheMachinesLanguage) {
+  for (const char* language : {"zh-Hans", "en-US", "en", "fr"}) {
+    SCOPED_TRACE(language);
+    fd::Locale::setPreferredLanguages({rt::String(language)});
     auto header = rt::make<KMRefreshNormalHeader>();
-    EXPECT_EQ(header->stateLabel()->text(), c.idle);
-    EXPECT_EQ(header->lastUpdatedTimeLabel()->text(), c.none);
+    EXPECT_EQ(header->titleForState(S::idle), rt::String("下拉可以刷新"));
+    EXPECT_EQ(header->titleForState(S::pulling), rt::String("松开立即刷新"));
+    EXPECT_EQ(header->titleForState(S::refreshing), rt::String("正在刷新数据中..."));
+    EXPECT_EQ(header->lastUpdatedTimeLabel()->text(), "最后更新：无记录");
+    auto back = rt::make<KMRefreshBackNormalFooter>();
+    EXPECT_EQ(back->titleForState(S::idle), rt::String("上拉可以加载更多"));
+    EXPECT_EQ(back->titleForState(S::pulling), rt::String("松开立即加载更多"));
+    EXPECT_EQ(back->titleForState(S::refreshing), rt::String("正在加载更多的数据..."));
+    EXPECT_EQ(back->titleForState(S::noMoreData), rt::String("已经全部加载完毕"));
+    auto automatic = rt::make<KMRefreshAutoNormalFooter>();
+    EXPECT_EQ(automatic->titleForState(S::idle), rt::String("点击或上拉加载更多"));
+    EXPECT_EQ(automatic->titleForState(S::refreshing), rt::String("正在加载更多的数据..."));
+    EXPECT_EQ(automatic->titleForState(S::noMoreData), rt::String("已经全部加载完毕"));
   }
-  fd::Locale::setPreferredLanguages({"en"});
   auto header = rt::make<KMRefreshNormalHeader>();
-  header->setTitle(std::nullopt, S::idle);
-  EXPECT_EQ(header->titleForState(S::idle), rt::String("Pull down to refresh"));
   header->setTitle(rt::String("Pull!"), S::idle);
   EXPECT_EQ(header->stateLabel()->text(), "Pull!");
 }
