@@ -4,6 +4,8 @@
 // them; blocks and delegate messages run with implicit layer actions enabled. Main thread.
 #include <functional>
 
+#include "anim/PXSpringSolver.h"
+#include "platform/foundation/values/Array.h"
 #include "platform/foundation/values/Dictionary.h"
 #include "platform/runtime/Class.h"
 
@@ -93,8 +95,11 @@ class PXAnimation : public rt::Object {
   void setRemovedOnCompletion(bool on) { state_->removedOnCompletion = on; }
   bool repeatForever() const { return state_->repeatForever; }
   void setRepeatForever(bool on) { state_->repeatForever = on; }
+  const PXAnimationState::Block& animationDidStartBlock() const { return state_->didStartBlock; }
   void setAnimationDidStartBlock(PXAnimationState::Block b) { state_->didStartBlock = std::move(b); }
+  const PXAnimationState::Block& animationDidReachToValueBlock() const { return state_->didReachToValueBlock; }
   void setAnimationDidReachToValueBlock(PXAnimationState::Block b) { state_->didReachToValueBlock = std::move(b); }
+  const PXAnimationState::Block& animationDidApplyBlock() const { return state_->didApplyBlock; }
   void setAnimationDidApplyBlock(PXAnimationState::Block b) { state_->didApplyBlock = std::move(b); }
   void setCompletionBlock(PXAnimationState::CompletionBlock b) { state_->completionBlock = std::move(b); }
   const PXAnimationState::CompletionBlock& completionBlock() const { return state_->completionBlock; }
@@ -102,6 +107,14 @@ class PXAnimation : public rt::Object {
   /// Made on first use.
   Ref<PXAnimationTracer> tracer();
   virtual rt::Id currentValue() const { return nullptr; }
+  /// Not owned here, and unused by the base; the spring animation answers (and owns) its own.
+  virtual SpringSolver<PX::Vector4d>* solver() const { return solver_; }
+  virtual void setSolver(SpringSolver<PX::Vector4d>* solver) { solver_ = solver; }
+  /// Kept as a copy; the property animation keeps them in its state and reports them.
+  virtual Ref<fd::Array> progressMarkers() const { return progressMarkers_; }
+  virtual void setProgressMarkers(const Ref<fd::Array>& markers) {
+    progressMarkers_ = markers ? rt::as<fd::Array>(markers->copy()) : nullptr;
+  }
 
   /// Undeclared keys become per-animation user values.
   rt::Id valueForUndefinedKey(const String& key) const override;
@@ -127,6 +140,8 @@ class PXAnimation : public rt::Object {
  private:
   String describe(bool debug) const;
   std::unique_ptr<PXAnimationState> state_;
+  SpringSolver<PX::Vector4d>* solver_ = nullptr;
+  Ref<fd::Array> progressMarkers_;
 };
 
 }  // namespace anim

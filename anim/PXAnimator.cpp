@@ -1,6 +1,7 @@
 #include "anim/PXAnimator.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "anim/PXAnimationTracer.h"
 #include "anim/PXDecayAnimation.h"
@@ -214,18 +215,41 @@ void PXAnimator::renderTime(double time) {
   renderItems(time, items);
 }
 
+namespace {
+
+std::atomic<bool> backgroundThreadDisabled{false};
+
+void sendIfAnswered(const rt::Id& receiver, const char* selector, const rt::Id& animator) {
+  rt::Selector sel = rt::Selector::named(selector);
+  if (receiver && receiver->respondsToSelector(sel)) receiver->performSelector(sel, {rt::Value::ofObject(animator)});
+}
+
+}  // namespace
+
+Ref<rt::Object> PXAnimator::delegate() const {
+  std::lock_guard guard(lock_);
+  return delegate_.lock();
+}
+
+void PXAnimator::setDelegate(const rt::Id& delegate) {
+  std::lock_guard guard(lock_);
+  delegate_ = delegate;
+}
+
+bool PXAnimator::disableBackgroundThread() { return backgroundThreadDisabled.load(); }
+void PXAnimator::setDisableBackgroundThread(bool on) { backgroundThreadDisabled.store(on); }
+
 void PXAnimator::renderItems(double time, const std::vector<ItemRef>& items) {
   ui::Transaction::begin();
   ui::Transaction::setDisableActions(true);
+  sendIfAnswered(delegate(), "animatorWillAnimate:", self());
   for (const ItemRef& item : items) renderItem(time, item);
-  for (const rt::Id& observer : observers()) {
-    rt::Selector didAnimate = rt::Selector::named("animatorDidAnimate:");
-    if (observer->respondsToSelector(didAnimate)) observer->performSelector(didAnimate, {rt::Value::ofObject(self())});
-  }
+  for (const rt::Id& observer : observers()) sendIfAnswered(observer, "animatorDidAnimate:", self());
   {
     std::lock_guard guard(lock_);
     updateDisplayLinkLocked();
   }
+  sendIfAnswered(delegate(), "animatorDidAnimate:", self());
   ui::Transaction::commit();
 }
 

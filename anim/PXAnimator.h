@@ -47,6 +47,13 @@ class PXAnimator : public rt::Object {
   /// Takes effect at the next render or add.
   void setDisableDisplayLink(bool on) { disableDisplayLink_ = on; }
   bool isDisplayLinkPaused() const { return displayLink_->isPaused(); }
+  /// Held weakly; sent `animatorWillAnimate:` before and `animatorDidAnimate:` after every
+  /// render pass, each when it answers it.
+  Ref<rt::Object> delegate() const;
+  void setDelegate(const rt::Id& delegate);
+  /// A process-wide setting kept for callers; rendering always runs on the main thread.
+  static bool disableBackgroundThread();
+  static void setDisableBackgroundThread(bool on);
 
  private:
   struct Item {
@@ -80,6 +87,7 @@ class PXAnimator : public rt::Object {
   std::unordered_map<const rt::Object*, Entry> dict_;
   Ref<fd::RunLoopObserver> pendingObserver_;
   std::vector<rt::Id> observers_;
+  rt::Weak<rt::Object> delegate_;
   double beginTime_ = 0;
   bool disableDisplayLink_ = false;
 };

@@ -9,7 +9,10 @@
 
 namespace anim {
 
-RT_IMPLEMENT(PXDecayAnimation) {}
+RT_IMPLEMENT(PXDecayAnimation) {
+  // Declared so that a tracer records the velocity with every value event.
+  c.property("velocity", &PXDecayAnimation::velocity, &PXDecayAnimation::setVelocity);
+}
 
 using PX::Vector;
 
@@ -54,7 +57,7 @@ bool PXDecayAnimationState::hasFinished() {
 void PXDecayAnimation::setDeceleration(double d) {
   if (decayState().deceleration == d) return;
   decayState().deceleration = d;
-  decayState().toVector = nullptr;
+  invalidateComputedProperties();
 }
 
 void PXDecayAnimation::ensureComputedProperties() const {

@@ -26,13 +26,15 @@ class PXDecayAnimation : public PXPropertyAnimation {
   static Ref<PXDecayAnimation> animationWithPropertyNamed(const String& name);
 
   double deceleration() const { return decayState().deceleration; }
+  /// Drops the computed to-value and duration.
   void setDeceleration(double d);
   /// Computed on first use.
   rt::Id toValue() const override;
   double duration() const;
   /// Ignored (logged): a decay computes its own end.
   void setToValue(const rt::Id& value) override;
-  void setFromValue(const rt::Id& value);
+  /// Drops the computed to-value and duration.
+  void setFromValue(const rt::Id& value) override;
   rt::Id velocity() const;
   rt::Id originalVelocity() const;
   rt::Id reversedVelocity() const;

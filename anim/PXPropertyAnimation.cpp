@@ -212,14 +212,15 @@ rt::Id PXPropertyAnimation::currentValue() const {
   return PX::valueFromVector(propertyState().roundedCurrentVector(), propertyState().valueType, false);
 }
 
-void PXPropertyAnimation::appendDescription(String& s, bool debug) const {
-  PXAnimation::appendDescription(s, debug);
+void PXPropertyAnimation::appendDescription(String& s, bool) const {
+  // Replaces the base text: the values say more about a property animation than its name.
   const auto& st = propertyState();
   auto text = [](const VectorRef& v) { return v ? String(v->description()) : String("null"); };
   s.append(String::format("; from = %@; to = %@", text(st.fromVector), text(st.toVector)));
   if (st.active) s.append(String::format("; currentValue = %@", text(st.roundedCurrentVector())));
   if (st.velocityVector && st.velocityVector->length() != 0)
     s.append(String::format("; velocity = %@", text(st.velocityVector)));
+  if (!st.removedOnCompletion) s.append("; removedOnCompletion = NO");
   if (st.progressMarkers && st.progressMarkers->count())
     s.append(String::format("; progressMarkers = [%@]", st.progressMarkers->componentsJoinedByString(", ")));
   if (st.active) s.append(String::format("; progress = %f", st.progress));

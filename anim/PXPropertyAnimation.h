@@ -59,12 +59,12 @@ class PXPropertyAnimation : public PXAnimation {
   void setClampMode(uint64_t m) { propertyState().clampMode = m; }
   const Ref<PXAnimatableProperty>& property() const { return propertyState().property; }
   void setProperty(Ref<PXAnimatableProperty> property);
-  const Ref<fd::Array>& progressMarkers() const { return propertyState().progressMarkers; }
-  void setProgressMarkers(const Ref<fd::Array>& markers);
+  Ref<fd::Array> progressMarkers() const override { return propertyState().progressMarkers; }
+  void setProgressMarkers(const Ref<fd::Array>& markers) override;
 
   rt::Id fromValue() const;
   /// Raises for values that cannot be animated or that change the component count.
-  void setFromValue(const rt::Id& value);
+  virtual void setFromValue(const rt::Id& value);
   virtual rt::Id toValue() const;
   virtual void setToValue(const rt::Id& value);
   /// The rounded current value; null before the animation started.

@@ -7,7 +7,10 @@
 
 namespace anim {
 
-RT_IMPLEMENT(PXSpringAnimation) {}
+RT_IMPLEMENT(PXSpringAnimation) {
+  // Declared so that a tracer records the velocity with every value event.
+  c.property("velocity", &PXSpringAnimation::velocity, &PXSpringAnimation::setVelocity);
+}
 
 using PX::Vector4d;
 
@@ -47,6 +50,12 @@ void PXSpringAnimation::convertTension(double tension, double friction, double* 
   double r1 = (root - b) / (2 * a), r2 = (-b - root) / (2 * a);
   if (bounciness) *bounciness = (r2 < 0.8 ? r2 : r1) * 42.5;
   if (speed) *speed = (s - 0.5) * 0.17042606516290726;
+}
+
+void PXSpringAnimation::setSolver(SpringSolver<PX::Vector4d>* solver) {
+  auto& s = springState();
+  if (!solver || solver == s.solver.get()) return;
+  s.solver.reset(solver);
 }
 
 rt::Id PXSpringAnimation::velocity() const {

@@ -43,7 +43,10 @@ class PXSpringAnimation : public PXPropertyAnimation {
   void setSpringSpeed(double v);
   double springBounciness() const { return springState().springBounciness; }
   void setSpringBounciness(double v);
-  SpringSolver<PX::Vector4d>* solver() const { return springState().solver.get(); }
+  SpringSolver<PX::Vector4d>* solver() const override { return springState().solver.get(); }
+  /// Takes ownership of `solver` (allocated with new) and deletes the one it replaces. Null
+  /// is refused: the spring cannot step without one.
+  void setSolver(SpringSolver<PX::Vector4d>* solver) override;
 
   static void convertBounciness(double bounciness, double speed, double* tension, double* friction, double* mass);
   static void convertTension(double tension, double friction, double* bounciness, double* speed);

@@ -138,6 +138,31 @@ bool encodingMatches(ValueType type, std::string_view e) {
   }
 }
 
+/// A scalar box's value as a double: numbers answer for themselves; any other box is read by
+/// its encoding. False when the stored bytes do not have the encoding's size.
+bool scalarValue(const fd::ValueBox& box, double* out) {
+  if (auto number = dynamic_cast<const fd::Number*>(&box)) {
+    *out = number->doubleValue();
+    return true;
+  }
+  auto read = [&](auto sample) {
+    decltype(sample) v{};
+    if (!box.getValue(&v, sizeof v)) return false;
+    *out = static_cast<double>(v);
+    return true;
+  };
+  std::string_view e = box.objCType();
+  if (e == "i") return read(int32_t{});
+  if (e == "I") return read(uint32_t{});
+  if (e == "s") return read(int16_t{});
+  if (e == "S") return read(uint16_t{});
+  if (e == "q") return read(int64_t{});
+  if (e == "Q") return read(uint64_t{});
+  if (e == "f") return read(float{});
+  if (e == "d") return read(double{});
+  return false;
+}
+
 }  // namespace
 
 ValueType selectValueType(const rt::Id& value, const ValueType* list, size_t n) {
@@ -171,7 +196,14 @@ VectorRef vectorFromValue(const rt::Id& value, ValueType* type, size_t* count, b
   auto box = rt::as<fd::ValueBox>(value);
   switch (selected) {
     case kValueInteger:
-    case kValueFloat: v = Vector::makeWithFloat(rt::as<fd::Number>(value)->doubleValue()); break;
+    case kValueFloat: {
+      double scalar = 0;
+      if (!scalarValue(*box, &scalar))
+        rt::raise("Invalid value", rt::String::format("%@ holds no readable %s", value->description(),
+                                                      valueTypeName(selected)));
+      v = Vector::makeWithFloat(scalar);
+      break;
+    }
     case kValuePoint: { gfx::Point p{}; box->get(p); v = Vector::makeWithPoint(p); break; }
     case kValueSize: { gfx::Size s{}; box->get(s); v = Vector::makeWithSize(s); break; }
     case kValueRect: { gfx::Rect r{}; box->get(r); v = Vector::makeWithRect(r); break; }

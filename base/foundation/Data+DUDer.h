@@ -1,7 +1,8 @@
 #pragma once
 // Byte buffers as digests, keyed digests, a CRC-32, AES-CBC, hexadecimal, Base64, JSON and
 // gzip/zlib streams, and back. Every function is free of state and safe from any thread.
-// A null Ref (or nullopt) is the failure answer; nothing throws on bad input.
+// A null Ref (or nullopt) is the failure answer; nothing throws on bad input. AES-CBC is not
+// authenticated: decryption with a wrong key or of altered bytes can succeed with garbage.
 #include <cstdint>
 #include <optional>
 
@@ -62,6 +63,10 @@ String crc32String(const fd::Data& data);
 /// AES in CBC mode with PKCS#7 padding; the key length (16, 24 or 32) picks the variant.
 /// The vector is 16 bytes, or null/empty for zeros. Null for any other length, and when
 /// decryption finds bad padding.
+/// Decryption checks nothing but the padding: a wrong key, a wrong vector or altered bytes
+/// give garbage reported as success whenever the garbled last block happens to end in valid
+/// padding (about one time in 256). Check the result (a MAC over the cipher text) before
+/// trusting it.
 Ref<fd::Data> aes256EncryptWithKey(const fd::Data& data, const fd::Data& key, const Ref<fd::Data>& iv);
 Ref<fd::Data> aes256DecryptWithkey(const fd::Data& data, const fd::Data& key, const Ref<fd::Data>& iv);
 

@@ -5,6 +5,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/serialization/KeyedArchiver.h"
 #include "platform/foundation/serialization/KeyedUnarchiver.h"
+#include "platform/foundation/threads/Lock.h"
 #include "platform/foundation/threads/Perform.h"
 #include "platform/foundation/values/Null.h"
 #include "platform/foundation/values/Number.h"
@@ -173,6 +174,82 @@ rt::Id deepCopy(const rt::Id& object) {
     fd::NSLog("%@", String(e.what()));
     return nullptr;
   }
+}
+
+rt::Id deepCopyWithArchiver(const rt::Id& object, const rt::Class* archiverClass, const rt::Class* unarchiverClass) {
+  if (!archiverClass || !archiverClass->isSubclassOfClass(fd::KeyedArchiver::classObject()) || !unarchiverClass ||
+      !unarchiverClass->isSubclassOfClass(fd::KeyedUnarchiver::classObject())) {
+    fd::NSLog("%@", String("deepCopyWithArchiver: the classes must be a keyed archiver and a keyed unarchiver"));
+    return nullptr;
+  }
+  try {
+    auto archiver = rt::as<fd::KeyedArchiver>(archiverClass->createInstance());
+    auto unarchiver = rt::as<fd::KeyedUnarchiver>(unarchiverClass->createInstance());
+    if (!archiver || !unarchiver) return nullptr;
+    archiver->encodeObject(object, "root");
+    auto data = archiver->encodedData();
+    Ref<fd::Error> error;
+    // The unarchiver's plain initialiser reads nothing: the data goes to the reading one.
+    if (!data || !unarchiver->init(data, &error)) {
+      fd::NSLog("%@", error ? error->description() : String("deepCopyWithArchiver: no archive"));
+      return nullptr;
+    }
+    rt::Id copy = unarchiver->decodeObjectForKey("root");
+    unarchiver->finishDecoding();
+    return copy;
+  } catch (const rt::Exception& e) {
+    fd::NSLog("%@", String(e.what()));
+    return nullptr;
+  }
+}
+
+namespace {
+
+/// The references arcDebugRetain took, kept on the object itself: the holder's references to
+/// its object (one a retain) are what keep the object alive.
+class ManualRetains : public rt::Object {
+  RT_CLASS_NAMED(ManualRetains, rt::Object, "_DRManualRetains")
+ public:
+  std::vector<rt::Id> references;
+};
+
+const char kManualRetainsKey = 0;
+
+}  // namespace
+
+RT_IMPLEMENT(ManualRetains) {}
+
+rt::Id arcDebugRetain(const rt::Id& object) {
+  if (!object) return nullptr;
+  fd::Synchronized monitor(object.get());
+  auto retains = rt::as<ManualRetains>(object->associatedObject(&kManualRetainsKey));
+  if (!retains) {
+    retains = rt::make<ManualRetains>();
+    object->setAssociatedObject(&kManualRetainsKey, retains, rt::AssociationPolicy::RetainNonatomic);
+  }
+  retains->references.push_back(object);
+  return object;
+}
+
+void arcDebugRelease(const rt::Id& object) {
+  if (!object) return;
+  fd::Synchronized monitor(object.get());
+  auto retains = rt::as<ManualRetains>(object->associatedObject(&kManualRetainsKey));
+  if (!retains || retains->references.empty()) return;
+  retains->references.pop_back();
+  if (retains->references.empty())
+    object->setAssociatedObject(&kManualRetainsKey, nullptr, rt::AssociationPolicy::RetainNonatomic);
+}
+
+rt::Id arcDebugAutorelease(const rt::Id& object) {
+  rt::Id kept = object;
+  arcDebugRelease(object);
+  return kept;
+}
+
+int64_t arcDebugRetainCount(rt::Id object) {
+  if (!object) return 0;
+  return static_cast<int64_t>(object.use_count()) - 1;
 }
 
 void addObserverBlockForKeyPath(rt::Object& object, const String& keyPath, DRKVOBlock block) {

@@ -42,6 +42,22 @@ void removeAssociatedValues(rt::Object& object);
 
 /// Archived and unarchived again; null (and a log line) when either step fails.
 rt::Id deepCopy(const rt::Id& object);
+/// The same through an archiver and an unarchiver of the given classes (kinds of the
+/// platform's keyed archiver and unarchiver); null (and a log line) for other classes.
+rt::Id deepCopyWithArchiver(const rt::Id& object, const rt::Class* archiverClass, const rt::Class* unarchiverClass);
+
+// Manual reference counting for debugging, over the shared ownership every object has here.
+/// Keeps the object alive until a matching release, whoever else lets go; answers it.
+rt::Id arcDebugRetain(const rt::Id& object);
+/// Gives up one reference taken by arcDebugRetain; nothing when there is none (never an
+/// over-release).
+void arcDebugRelease(const rt::Id& object);
+/// Gives up one retained reference, the answer keeping the object alive for the caller as the
+/// pending release of a pool would (nothing here drains pools later).
+rt::Id arcDebugAutorelease(const rt::Id& object);
+/// The object's strong references, those of arcDebugRetain included, not counting the
+/// argument's own; 0 for null.
+int64_t arcDebugRetainCount(rt::Id object);
 
 /// Called with the object and the old and new values (null for none) on each setting change;
 /// collection mutations and prior notifications are not delivered.

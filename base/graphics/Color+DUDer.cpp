@@ -92,6 +92,8 @@ Ref<gfx::Color> colorWithHexString(const String& text) {
   auto read = [&](size_t index) {
     unsigned value = 0;
     std::sscanf(hex.substr(index * group, group).c_str(), "%X", &value);
+    // A single digit stands for the digit twice: "F" is 0xFF, "8" is 0x88.
+    if (group == 1) value *= 17;
     return static_cast<float>(value) / 255.0f;
   };
   double alpha = (n == 4 || n == 8) ? read(3) : 1.0;
@@ -138,7 +140,11 @@ Ref<gfx::Color> colorByAddColor(const gfx::Color& c, const gfx::Color& added, gf
   context->setFillColor(std::static_pointer_cast<gfx::Color>(std::const_pointer_cast<rt::Object>(added.self())));
   context->fillRect(unit);
   context->flush();
-  return gfx::Color::colorWithRed(pixel[0] / 255.0, pixel[1] / 255.0, pixel[2] / 255.0, pixel[3] / 255.0);
+  // The bitmap holds premultiplied bytes; colours are straight.
+  const double alpha = pixel[3] / 255.0;
+  if (pixel[3] == 0) return gfx::Color::colorWithRed(0, 0, 0, 0);
+  auto straight = [&](uint8_t premultiplied) { return std::min(1.0, premultiplied / 255.0 / alpha); };
+  return gfx::Color::colorWithRed(straight(pixel[0]), straight(pixel[1]), straight(pixel[2]), alpha);
 }
 
 Ref<gfx::Color> colorByChangeHSB(const gfx::Color& c, double dh, double ds, double db, double da) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <numeric>
 
@@ -34,6 +35,24 @@ double frameDelay(const gfx::ImageSource& source, size_t index) {
   double delay = number(gfx::kCGImagePropertyGIFUnclampedDelayTime);
   if (delay <= 1.1920928955078125e-7) delay = number(gfx::kCGImagePropertyGIFDelayTime);
   return delay;
+}
+
+/// Four bytes a pixel, saturating at the largest size rather than wrapping.
+size_t pixelBytes(size_t width, size_t height) {
+  if (width != 0 && height > std::numeric_limits<size_t>::max() / 4 / width) return std::numeric_limits<size_t>::max();
+  return width * height * 4;
+}
+
+/// What the frame's header says its pixels take; 0 when it says nothing (the decoded frame
+/// is checked then).
+size_t frameBytes(const gfx::ImageSource& source, size_t index) {
+  auto properties = source.copyPropertiesAtIndex(index);
+  if (!properties) return 0;
+  auto width = properties->objectForKeyAs<fd::Number>(gfx::kCGImagePropertyPixelWidth);
+  auto height = properties->objectForKeyAs<fd::Number>(gfx::kCGImagePropertyPixelHeight);
+  if (!width || !height || width->doubleValue() < 0 || height->doubleValue() < 0) return 0;
+  return pixelBytes(static_cast<size_t>(width->unsignedLongLongValue()),
+                    static_cast<size_t>(height->unsignedLongLongValue()));
 }
 
 struct DocumentCloser {
@@ -93,6 +112,15 @@ Ref<gfx::Image> imageWithSmallGIFData(const Ref<fd::Data>& data, double scale) {
   if (!source) return nullptr;
   size_t count = source->count();
   if (count <= 1) return gfx::Image::imageWithData(data, scale);
+  // A crafted file may hold thousands of frames of a huge canvas: what it would cost is
+  // worked out from its header before any frame is decoded.
+  if (count > kDRSmallGIFMaxFrames) return nullptr;
+  size_t declaredBytes = 0;
+  for (size_t i = 0; i < count; ++i) {
+    size_t bytes = frameBytes(*source, i);
+    if (bytes > kDRSmallGIFMaxDecodedBytes - declaredBytes) return nullptr;
+    declaredBytes += bytes;
+  }
 
   std::vector<long> weights(count);
   long gcd = 0;
@@ -104,10 +132,19 @@ Ref<gfx::Image> imageWithSmallGIFData(const Ref<fd::Data>& data, double scale) {
     duration += delay;
     gcd = std::gcd(gcd, weights[i]);
   }
+  size_t repeated = 0;
+  for (long w : weights) repeated += static_cast<size_t>(w / gcd);
+  if (repeated > kDRSmallGIFMaxFrames) return nullptr;
   std::vector<Ref<gfx::Image>> frames;
+  frames.reserve(repeated);
+  size_t decodedBytes = 0;
   for (size_t i = 0; i < count; ++i) {
     auto bitmap = source->createImageAtIndex(i);
     if (!bitmap || bitmap->width() == 0 || bitmap->height() == 0) return nullptr;
+    // The header's sizes are checked above; the decoder's own answer is what counts.
+    size_t bytes = pixelBytes(bitmap->width(), bitmap->height());
+    if (bytes > kDRSmallGIFMaxDecodedBytes - decodedBytes) return nullptr;
+    decodedBytes += bytes;
     auto frame = gfx::Image::imageWithCGImage(bitmap, scale);
     // Decoded once into the drawing format so the frames draw without conversion.
     auto context = gfx::Context::createForImage({static_cast<double>(bitmap->width()), static_cast<double>(bitmap->height())},

@@ -10,8 +10,14 @@ namespace base {
 
 using rt::String;
 
+/// The limits of imageWithSmallGIFData: frames of the animated image (repetitions included)
+/// and bytes of decoded pixels (four a pixel, over every distinct frame).
+inline constexpr size_t kDRSmallGIFMaxFrames = 4096;
+inline constexpr size_t kDRSmallGIFMaxDecodedBytes = size_t{128} << 20;
+
 /// An animated image of every frame, each repeated in proportion to its delay (50 steps a
-/// second); a single frame gives the plain image. Null when anything cannot be decoded.
+/// second); a single frame gives the plain image. Null when anything cannot be decoded, and
+/// when the GIF would go beyond either limit above.
 Ref<gfx::Image> imageWithSmallGIFData(const Ref<fd::Data>& data, double scale);
 /// At least 16 bytes, "GIF" first, and more than one frame.
 bool isAnimatedGIFData(const Ref<fd::Data>& data);

@@ -13,10 +13,11 @@ bool report(int32_t status, Ref<fd::Error>* error) {
   return false;
 }
 
-// Searches return the password bytes too: an item found without them would make every
-// password read come back empty.
+// Searches match on what identifies the item only (its password, label or comment may have
+// changed since it was read), and return the password bytes too: an item found without them
+// would make every password read come back empty.
 Ref<fd::Dictionary> searchQuery(const Ref<DRKeychainItem>& item, const char* limit) {
-  auto query = rt::as<fd::MutableDictionary>(item->dic()->mutableCopy());
+  auto query = rt::as<fd::MutableDictionary>(item->queryDic()->mutableCopy());
   query->setObjectForKey(fd::StringObject::create(limit), String(kSecMatchLimit));
   query->setObjectForKey(fd::Number::numberWithBool(true), String(kSecReturnAttributes));
   query->setObjectForKey(fd::Number::numberWithBool(true), String(kSecReturnData));
@@ -98,7 +99,7 @@ bool DRKeychain::updateItem(const Ref<DRKeychainItem>& item, Ref<fd::Error>* err
 
 bool DRKeychain::deleteItem(const Ref<DRKeychainItem>& item, Ref<fd::Error>* error) {
   if (!item) return report(errSecParam, error);
-  return report(SecItemDelete(item->dic()), error);
+  return report(SecItemDelete(item->queryDic()), error);
 }
 
 Ref<DRKeychainItem> DRKeychain::selectOneItem(const Ref<DRKeychainItem>& item, Ref<fd::Error>* error) {

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -136,7 +137,8 @@ void changeCount(ui::Application& app, int delta) {
       keep->setAssociatedObject(kInfoKey, info, rt::AssociationPolicy::RetainNonatomic);
       keep->didChangeValueForKey("networkActivityInfo");
     }
-    info->count += delta;
+    // Clamped at 0: an extra decrement must not hide the indicator of the next operation.
+    info->count = std::max<int64_t>(0, info->count + delta);
     if (info->timer) info->timer->invalidate();
     bool visible = info->count > 0;
     rt::Weak<ui::Application> weak = keep;

@@ -27,7 +27,7 @@ int64_t memoryUsage(const ui::Application& app);
 /// average on the first), 1.0 per fully busy processor; -1 when it cannot be read.
 float cpuUsage(const ui::Application& app);
 
-/// Any thread; the count changes on the main thread.
+/// Any thread; the count changes on the main thread and never drops below 0.
 void incrementNetworkActivityCount(ui::Application& app);
 void decrementNetworkActivityCount(ui::Application& app);
 /// The count of operations in flight (0 before the first change).

@@ -99,18 +99,17 @@ bool canMakePhoneCalls(const ui::Device&) {
 String ipAddressWIFI(const ui::Device&) { return firstIPv4(Family::WiFi); }
 String ipAddressCell(const ui::Device&) { return firstIPv4(Family::Cellular); }
 
-uint64_t DRAdvanceTrafficCounter(uint64_t stored, uint32_t current) {
-  constexpr uint64_t kWrap = 4294967295ull;  // 2^32 - 1, as the counters have always been kept
-  uint64_t m = stored % kWrap;
-  uint64_t next = stored - m + current;
-  if (m > current) next += kWrap;
-  return next;
+uint64_t DRAdvanceTrafficCounter(DRTrafficCounter& counter, uint32_t current) {
+  // Unsigned 32-bit subtraction is the distance modulo 2^32, wrap included.
+  counter.total += static_cast<uint32_t>(current - counter.last);
+  counter.last = current;
+  return counter.total;
 }
 
 uint64_t getNetworkTrafficBytes(const ui::Device&, uint32_t types) {
   static std::mutex lock;
-  static auto* sent = new std::unordered_map<std::string, uint64_t>;
-  static auto* received = new std::unordered_map<std::string, uint64_t>;
+  static auto* sent = new std::unordered_map<std::string, DRTrafficCounter>;
+  static auto* received = new std::unordered_map<std::string, DRTrafficCounter>;
   ifaddrs* list = nullptr;
   if (getifaddrs(&list) != 0) return 0;
   uint64_t sums[6] = {};  // cellular sent, received; Wi-Fi sent, received; peer-to-peer sent, received
@@ -120,8 +119,8 @@ uint64_t getNetworkTrafficBytes(const ui::Device&, uint32_t types) {
       if (!a->ifa_name || !a->ifa_addr || a->ifa_addr->sa_family != AF_PACKET || !a->ifa_data) continue;
       auto* stats = static_cast<const rtnl_link_stats*>(a->ifa_data);
       std::string name = a->ifa_name;
-      uint64_t out = (*sent)[name] = DRAdvanceTrafficCounter((*sent)[name], stats->tx_bytes);
-      uint64_t in = (*received)[name] = DRAdvanceTrafficCounter((*received)[name], stats->rx_bytes);
+      uint64_t out = DRAdvanceTrafficCounter((*sent)[name], stats->tx_bytes);
+      uint64_t in = DRAdvanceTrafficCounter((*received)[name], stats->rx_bytes);
       int base = -1;
       switch (familyOf(name)) {
         case Family::Cellular: base = 0; break;

@@ -36,8 +36,14 @@ String ipAddressWIFI(const ui::Device& device);
 String ipAddressCell(const ui::Device& device);
 /// Bytes moved since boot for the selected kinds; 0 when the interfaces cannot be read.
 uint64_t getNetworkTrafficBytes(const ui::Device& device, uint32_t types);
-/// Moves a 64-bit running counter to a new reading of a 32-bit counter that may have wrapped.
-uint64_t DRAdvanceTrafficCounter(uint64_t stored, uint32_t current);
+/// A 64-bit running total of a 32-bit counter that wraps, with the counter's last raw reading.
+struct DRTrafficCounter {
+  uint64_t total = 0;
+  uint32_t last = 0;
+};
+/// Adds what the counter moved since its last reading, (current - last) mod 2^32, and answers
+/// the new total.
+uint64_t DRAdvanceTrafficCounter(DRTrafficCounter& counter, uint32_t current);
 
 String machineModel(const ui::Device& device);
 /// The marketing name of the machine model, or the model itself when unknown.

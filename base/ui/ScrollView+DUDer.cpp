@@ -33,16 +33,28 @@ void scrollToRow(ui::TableView& t, uint64_t row, uint64_t section, ui::TableView
   t.scrollToRowAtIndexPath(fd::IndexPath::indexPathForRow(row, section), position, animated);
 }
 
+void insertRowAtIndexPath(ui::TableView& t, const Ref<fd::IndexPath>& path, ui::TableViewRowAnimation animation) {
+  t.insertRowsAtIndexPaths({path}, animation);
+}
+
+void reloadRowAtIndexPath(ui::TableView& t, const Ref<fd::IndexPath>& path, ui::TableViewRowAnimation animation) {
+  t.reloadRowsAtIndexPaths({path}, animation);
+}
+
+void deleteRowAtIndexPath(ui::TableView& t, const Ref<fd::IndexPath>& path, ui::TableViewRowAnimation animation) {
+  t.deleteRowsAtIndexPaths({path}, animation);
+}
+
 void insertRow(ui::TableView& t, uint64_t row, uint64_t section, ui::TableViewRowAnimation animation) {
-  t.insertRowsAtIndexPaths({fd::IndexPath::indexPathForRow(row, section)}, animation);
+  insertRowAtIndexPath(t, fd::IndexPath::indexPathForRow(row, section), animation);
 }
 
 void reloadRow(ui::TableView& t, uint64_t row, uint64_t section, ui::TableViewRowAnimation animation) {
-  t.reloadRowsAtIndexPaths({fd::IndexPath::indexPathForRow(row, section)}, animation);
+  reloadRowAtIndexPath(t, fd::IndexPath::indexPathForRow(row, section), animation);
 }
 
 void deleteRow(ui::TableView& t, uint64_t row, uint64_t section, ui::TableViewRowAnimation animation) {
-  t.deleteRowsAtIndexPaths({fd::IndexPath::indexPathForRow(row, section)}, animation);
+  deleteRowAtIndexPath(t, fd::IndexPath::indexPathForRow(row, section), animation);
 }
 
 void insertSection(ui::TableView& t, uint64_t section, ui::TableViewRowAnimation animation) {

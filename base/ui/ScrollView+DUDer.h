@@ -16,6 +16,9 @@ void scrollToRight(ui::ScrollView& s, bool animated = true);
 
 void updateWithBlock(ui::TableView& t, const std::function<void(ui::TableView&)>& block);
 void scrollToRow(ui::TableView& t, uint64_t row, uint64_t section, ui::TableViewScrollPosition position, bool animated);
+void insertRowAtIndexPath(ui::TableView& t, const Ref<fd::IndexPath>& path, ui::TableViewRowAnimation animation);
+void reloadRowAtIndexPath(ui::TableView& t, const Ref<fd::IndexPath>& path, ui::TableViewRowAnimation animation);
+void deleteRowAtIndexPath(ui::TableView& t, const Ref<fd::IndexPath>& path, ui::TableViewRowAnimation animation);
 void insertRow(ui::TableView& t, uint64_t row, uint64_t section, ui::TableViewRowAnimation animation);
 void reloadRow(ui::TableView& t, uint64_t row, uint64_t section, ui::TableViewRowAnimation animation);
 void deleteRow(ui::TableView& t, uint64_t row, uint64_t section, ui::TableViewRowAnimation animation);

@@ -1,6 +1,7 @@
 #include "base/ui/View+DUDer.h"
 
 #include "base/ui/Layer+DUDer.h"
+#include "platform/graphics/ImageContext.h"
 #include "platform/ui/controllers/ViewController.h"
 #include "platform/ui/view/Window.h"
 
@@ -22,7 +23,14 @@ const ui::Window* windowOf(const ui::View& v) {
 }  // namespace
 
 Ref<gfx::Image> snapshotImage(ui::View& view) { return snapshotImage(*view.layer()); }
-Ref<gfx::Image> snapshotImageAfterScreenUpdates(ui::View& view, bool) { return snapshotImage(*view.layer()); }
+Ref<gfx::Image> snapshotImageAfterScreenUpdates(ui::View& view, bool afterUpdates) {
+  // Drawn as the view hierarchy draws itself: with the flag, pending layout is done first.
+  gfx::beginImageContextWithOptions(view.bounds().size, view.layer()->isOpaque(), 0);
+  bool drawn = view.drawViewHierarchyInRect(view.bounds(), afterUpdates);
+  auto image = drawn ? gfx::imageFromCurrentImageContext() : nullptr;
+  gfx::endImageContext();
+  return drawn ? image : snapshotImage(*view.layer());
+}
 Ref<fd::Data> snapshotPDF(ui::View& view) { return snapshotPDF(*view.layer()); }
 
 void setLayerShadow(ui::View& view, Ref<gfx::Color> color, gfx::Size offset, double radius) {

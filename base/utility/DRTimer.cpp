@@ -33,14 +33,24 @@ DRTimer::~DRTimer() {
 }
 
 void DRTimer::fire() {
-  bool stop;
+  // The action runs without the lock, so that it may invalidate or ask its own timer.
+  Ref<rt::Object> target;
+  rt::Selector selector;
+  bool repeats;
   {
-    std::unique_lock guard(lock_);
-    if (auto target = target_.lock())
-      if (selector_ && target->respondsToSelector(selector_)) target->performSelector(selector_);
-    stop = !repeats_ || !target_.lock();
+    std::lock_guard guard(lock_);
+    target = target_.lock();
+    selector = selector_;
+    repeats = repeats_;
   }
-  if (stop) invalidate();
+  if (target && selector && target->respondsToSelector(selector)) target->performSelector(selector);
+  target.reset();
+  bool targetGone;
+  {
+    std::lock_guard guard(lock_);
+    targetGone = !target_.lock();
+  }
+  if (!repeats || targetGone) invalidate();
 }
 
 void DRTimer::invalidate() {

@@ -2,8 +2,8 @@
 // A timer driven by a timer source on the main queue (so the virtual clock drives it in tests),
 // with a weak target and an action sent without argument. It stops itself after its one firing,
 // at the first firing after its target is gone, on `invalidate` and when it is freed.
-// `fire`, `invalidate` and the getters may be called from any thread; the action must not call
-// back into its own timer while it runs.
+// `fire`, `invalidate` and the getters may be called from any thread, the timer's own action
+// included: the action is sent without the timer's lock held.
 #include <mutex>
 
 #include "platform/dispatch/TimerSource.h"

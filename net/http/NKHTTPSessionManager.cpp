@@ -24,12 +24,20 @@ RT_IMPLEMENT(NKHTTPSessionManager) {
   });
 }
 
+namespace {
+
+Ref<fd::URL> withTrailingSlash(Ref<fd::URL> baseURL) {
+  if (baseURL && baseURL->path().length() > 0 && !baseURL->absoluteString().hasSuffix("/")) {
+    return baseURL->URLByAppendingPathComponent(fd::String());
+  }
+  return baseURL;
+}
+
+}  // namespace
+
 void NKHTTPSessionManager::init(Ref<fd::URL> baseURL, Ref<fd::URLSessionConfiguration> configuration) {
   NKURLSessionManager::init(std::move(configuration));
-  if (baseURL && baseURL->path().length() > 0 && !baseURL->absoluteString().hasSuffix("/")) {
-    baseURL = baseURL->URLByAppendingPathComponent(fd::String());
-  }
-  baseURL_ = std::move(baseURL);
+  baseURL_ = withTrailingSlash(std::move(baseURL));
   requestSerializer_ = NKHTTPRequestSerializer::serializer();
   setResponseSerializer(NKJSONResponseSerializer::serializer());
 }
@@ -44,7 +52,8 @@ Ref<NKHTTPSessionManager> NKHTTPSessionManager::create(Ref<fd::URL> baseURL,
 Ref<NKHTTPRequestSerializer> NKHTTPSessionManager::requestSerializer() const { return requestSerializer_; }
 
 void NKHTTPSessionManager::setRequestSerializer(Ref<NKHTTPRequestSerializer> serializer) {
-  requestSerializer_ = std::move(serializer);
+  // Every verb builds through the serializer: without one there would be no request at all.
+  requestSerializer_ = serializer ? std::move(serializer) : NKHTTPRequestSerializer::serializer();
 }
 
 Ref<NKHTTPResponseSerializer> NKHTTPSessionManager::HTTPResponseSerializer() const {
@@ -179,8 +188,8 @@ bool NKHTTPSessionManager::initWithCoder(fd::KeyedUnarchiver& coder) {
     }
   }
   init(baseURL, configuration);
-  requestSerializer_ = rt::as<NKHTTPRequestSerializer>(
-      coder.decodeObjectOfClass(NKHTTPRequestSerializer::classObject(), "requestSerializer"));
+  setRequestSerializer(rt::as<NKHTTPRequestSerializer>(
+      coder.decodeObjectOfClass(NKHTTPRequestSerializer::classObject(), "requestSerializer")));
   setResponseSerializer(rt::as<NKHTTPResponseSerializer>(
       coder.decodeObjectOfClass(NKHTTPResponseSerializer::classObject(), "responseSerializer")));
   if (auto policy = rt::as<NKSecurityPolicy>(coder.decodeObjectOfClass(NKSecurityPolicy::classObject(), "securityPolicy"))) {
@@ -190,7 +199,17 @@ bool NKHTTPSessionManager::initWithCoder(fd::KeyedUnarchiver& coder) {
 }
 
 rt::Id NKHTTPSessionManager::copy() const {
-  auto copy = rt::make<NKHTTPSessionManager>(baseURL_, session()->configuration());
+  Ref<NKHTTPSessionManager> copy;
+  if (getClass() == classObject()) {
+    copy = rt::make<NKHTTPSessionManager>(baseURL_, session()->configuration());
+  } else {
+    // A subclass: its own initialiser runs, then the receiver's URL and configuration replace
+    // the defaults it chose.
+    copy = rt::as<NKHTTPSessionManager>(getClass()->createInstance());
+    if (!copy) return nullptr;
+    copy->baseURL_ = baseURL_;
+    copy->replaceUnusedSession(session()->configuration());
+  }
   if (requestSerializer_) copy->requestSerializer_ = rt::as<NKHTTPRequestSerializer>(requestSerializer_->copy());
   if (auto s = HTTPResponseSerializer()) copy->setResponseSerializer(rt::as<NKHTTPResponseSerializer>(s->copy()));
   if (auto p = securityPolicy()) copy->setSecurityPolicy(rt::as<NKSecurityPolicy>(p->copy()));

@@ -125,6 +125,13 @@ void NKURLSessionManager::init(Ref<fd::URLSessionConfiguration> configuration) {
       fd::String(NKNetworkingTaskDidSuspendProcessNotification), nullptr);
 }
 
+void NKURLSessionManager::replaceUnusedSession(Ref<fd::URLSessionConfiguration> configuration) {
+  sessionConfiguration_ =
+      configuration ? std::move(configuration) : fd::URLSessionConfiguration::defaultSessionConfiguration();
+  // The old session has no task and holds its delegate weakly: dropping it is enough.
+  session_ = fd::URLSession::sessionWithConfiguration(sessionConfiguration_, selfRef(), operationQueue_);
+}
+
 NKURLSessionManager::~NKURLSessionManager() {
   if (observerToken_) fd::NotificationCenter::defaultCenter()->removeObserver(observerToken_);
 }

@@ -195,6 +195,10 @@ class NKURLSessionManager : public fd::URLSessionDelegate, public fd::Coding {
                                      const Ref<fd::URL>& to);
 
  protected:
+  /// Gives an instance that has made no task yet a session with `configuration` in place of
+  /// the one its initialiser made: how a copy made through the receiver's class object gets
+  /// the receiver's configuration.
+  void replaceUnusedSession(Ref<fd::URLSessionConfiguration> configuration);
   Ref<NKURLSessionManagerTaskDelegate> delegateForTask(const Ref<fd::URLSessionTask>& task) const;
   void setDelegateForTask(const Ref<NKURLSessionManagerTaskDelegate>& delegate, const Ref<fd::URLSessionTask>& task);
   void removeDelegateForTask(const Ref<fd::URLSessionTask>& task);

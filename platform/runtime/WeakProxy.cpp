@@ -13,7 +13,7 @@ const Class* WeakProxy::getClass() const {
 
 bool WeakProxy::isKindOfClass(const Class* c) const {
   auto t = target_.lock();
-  return t ? t->isKindOfClass(c) : Object::isKindOfClass(c);
+  return t && t->isKindOfClass(c);
 }
 
 bool WeakProxy::respondsToSelector(Selector s) const {

@@ -16,11 +16,14 @@ class WeakProxy final : public Object {
   void init(const Id& target) { target_ = target; }
   static Ref<WeakProxy> proxyWithTarget(const Id& target) { return make<WeakProxy>(target); }
   Id target() const { return target_.lock(); }
+  /// Always true: a proxy, whatever its target answers for its class.
+  bool isProxy() const { return true; }
 
   using Object::isEqual;
   using Object::respondsToSelector;
 
-  // The class, kind, capability, equality and hash are the target's while it lives.
+  // The class, kind, capability, equality and hash are the target's while it lives; once it
+  // is gone the proxy is of no class's kind.
   const Class* getClass() const override;
   bool isKindOfClass(const Class* c) const override;
   bool respondsToSelector(Selector s) const override;

@@ -8,6 +8,7 @@
 #include "anim/PXDecayAnimation.h"
 #include "anim/PXSpringAnimation.h"
 #include "platform/foundation/threads/RunLoopDriver.h"
+#include "platform/foundation/values/Array.h"
 #include "platform/foundation/values/Number.h"
 #include "platform/foundation/values/ValueBox.h"
 #include "platform/runtime/Exception.h"
@@ -63,7 +64,6 @@ TEST(PXAnimationBase, AbstractInitCountsAndUserValues) {
   EXPECT_EQ(a->repeatCount(), 3);
   a->setValueForKey(num(2), "answer");
   EXPECT_TRUE(a->valueForKey("answer")->isEqual(num(2)));
-  EXPECT_NE(a->description().utf8().find("; answer = 2"), std::string::npos);
   a->setName("pop");
   auto copy = rt::as<PXBasicAnimation>(a->copy());
   ASSERT_TRUE(copy);
@@ -72,6 +72,88 @@ TEST(PXAnimationBase, AbstractInitCountsAndUserValues) {
   EXPECT_TRUE(copy->isPaused());
   EXPECT_FALSE(copy->state().active);
   EXPECT_FALSE(copy->valueForKey("answer"));
+}
+
+TEST(PXPropertyAnimation, DescriptionHoldsTheValuesNotTheBaseText) {
+  auto a = PXBasicAnimation::animationWithPropertyNamed("positionX");
+  a->setName("pop");
+  a->setBeginTime(3);
+  a->setValueForKey(num(2), "answer");
+  a->setFromValue(num(0));
+  a->setToValue(num(1));
+  a->setRemovedOnCompletion(false);
+  a->setProgressMarkers(fd::Array::create({num(0.25), num(0.75)}));
+  a->setDuration(0.5);
+  std::string text = a->description().utf8();
+  std::string prefix = "<PXBasicAnimation:";
+  ASSERT_EQ(text.rfind(prefix, 0), 0u) << text;
+  size_t fields = text.find(';');
+  ASSERT_NE(fields, std::string::npos) << text;
+  EXPECT_EQ(text.substr(fields), "; from = " + PX::Vector::makeWithFloat(0)->description() +
+                                     "; to = " + PX::Vector::makeWithFloat(1)->description() +
+                                     "; removedOnCompletion = NO; progressMarkers = [0.25, 0.75]; duration = 0.500000>");
+  // The plain animation base keeps its own text for kinds that do not replace it.
+  auto custom = PXCustomAnimation::animationWithBlock([](const rt::Id&, PXCustomAnimation&) { return false; });
+  custom->setName("pop");
+  EXPECT_NE(custom->description().utf8().find("elapsedTime"), std::string::npos);
+}
+
+TEST(PXAnimationBase, SolverMarkersAndBlockGetters) {
+  auto basic = PXBasicAnimation::animationWithPropertyNamed("positionX");
+  PXAnimation& base = *basic;
+  EXPECT_EQ(base.solver(), nullptr);
+  SpringSolver<PX::Vector4d> borrowed(1, 2, 3);
+  base.setSolver(&borrowed);  // not owned by a basic animation
+  EXPECT_EQ(base.solver(), &borrowed);
+  base.setSolver(nullptr);
+
+  // Markers set through the base reach the property animation's own table.
+  base.setProgressMarkers(fd::Array::create({num(0.5)}));
+  ASSERT_TRUE(basic->progressMarkers());
+  EXPECT_EQ(basic->progressMarkers()->count(), 1u);
+  EXPECT_EQ(basic->state().type, kPXBasic);
+  EXPECT_EQ(static_cast<PXPropertyAnimationState&>(basic->state()).markers.size(), 1u);
+  auto custom = PXCustomAnimation::animationWithBlock([](const rt::Id&, PXCustomAnimation&) { return false; });
+  auto markers = fd::MutableArray::create({num(0.1)});
+  custom->setProgressMarkers(markers);
+  markers->addObject(num(0.2));  // kept as a copy
+  EXPECT_EQ(custom->progressMarkers()->count(), 1u);
+
+  int calls = 0;
+  EXPECT_FALSE(base.animationDidStartBlock());
+  base.setAnimationDidStartBlock([&](PXAnimation&) { calls += 1; });
+  base.setAnimationDidReachToValueBlock([&](PXAnimation&) { calls += 10; });
+  base.setAnimationDidApplyBlock([&](PXAnimation&) { calls += 100; });
+  ASSERT_TRUE(base.animationDidStartBlock() && base.animationDidReachToValueBlock() && base.animationDidApplyBlock());
+  base.animationDidStartBlock()(base);
+  base.animationDidReachToValueBlock()(base);
+  base.animationDidApplyBlock()(base);
+  EXPECT_EQ(calls, 111);
+
+  // A spring owns its solver: a new one replaces (and frees) the old, null is refused.
+  auto spring = PXSpringAnimation::animationWithPropertyNamed("positionX");
+  auto* own = new SpringSolver<PX::Vector4d>(5, 6, 7);
+  spring->setSolver(own);
+  EXPECT_EQ(spring->solver(), own);
+  PXAnimation& springBase = *spring;
+  springBase.setSolver(nullptr);
+  EXPECT_EQ(spring->solver(), own);
+}
+
+TEST(PXVectorValues, ScalarBoxesThatAreNotNumbersConvertThroughTheirEncoding) {
+  auto a = PXBasicAnimation::animationWithPropertyNamed("positionX");
+  int32_t seven = 7;
+  a->setFromValue(fd::ValueBox::create(&seven, sizeof seven, "i"));
+  EXPECT_EQ(rt::as<fd::Number>(a->fromValue())->doubleValue(), 7);
+  float half = 0.5f;
+  a->setToValue(fd::ValueBox::create(&half, sizeof half, "f"));
+  EXPECT_EQ(rt::as<fd::Number>(a->toValue())->doubleValue(), 0.5);
+  uint16_t big = 60000;
+  a->setToValue(fd::ValueBox::create(&big, sizeof big, "S"));
+  EXPECT_EQ(rt::as<fd::Number>(a->toValue())->doubleValue(), 60000);
+  // Bytes that do not fit the encoding are refused, and the animation keeps its value.
+  EXPECT_THROW(a->setToValue(fd::ValueBox::create(&seven, sizeof seven, "d")), rt::Exception);
+  EXPECT_EQ(rt::as<fd::Number>(a->toValue())->doubleValue(), 60000);
 }
 
 TEST(PXSpring, BouncinessAndSpeedToDynamicsAndBack) {
@@ -279,6 +361,86 @@ TEST_F(AnimationTest, DecayComputesItsEndAndCoasts) {
   for (int i = 0; i < 400 && !finished; ++i) advance(1.0 / 60);
   EXPECT_TRUE(finished);
   EXPECT_NEAR(layer->position().x, 496.5, 1.0);
+}
+
+TEST_F(AnimationTest, ChangingTheDecelerationOrFromValueRecomputesTheEnd) {
+  auto decay = PXDecayAnimation::animationWithPropertyNamed("positionX");
+  decay->setFromValue(num(0));
+  decay->setVelocity(num(1000));
+  EXPECT_NEAR(rt::as<fd::Number>(decay->toValue())->doubleValue(), 496.5, 0.5);
+  decay->setDeceleration(0.99);
+  EXPECT_NEAR(decay->duration(), std::log(0.005) / (1000 * std::log(0.99)), 1e-3);
+  EXPECT_NEAR(rt::as<fd::Number>(decay->toValue())->doubleValue(), 0.99 / 0.01 * (1 - 0.005), 0.5);
+  // Through a reference to the property animation, as the animator and copies set it.
+  PXPropertyAnimation& base = *decay;
+  base.setFromValue(num(100));
+  EXPECT_NEAR(rt::as<fd::Number>(decay->toValue())->doubleValue(), 100 + 0.99 / 0.01 * (1 - 0.005), 0.5);
+}
+
+TEST_F(AnimationTest, TracerRecordsTheVelocityOfSpringsAndDecays) {
+  auto spring = PXSpringAnimation::animationWithPropertyNamed("positionX");
+  spring->setToValue(num(50));
+  spring->tracer()->start();
+  px_addAnimation(layer, spring, "s");
+  turn();
+  advance(0.1);
+  auto writes = spring->tracer()->writeEvents();
+  ASSERT_FALSE(writes.empty());
+  auto last = rt::as<PXAnimationValueEvent>(writes.back());
+  ASSERT_TRUE(last);
+  ASSERT_TRUE(last->velocity()) << "no velocity recorded";
+  EXPECT_GT(rt::as<fd::Number>(last->velocity())->doubleValue(), 0);  // moving toward 50
+
+  auto decay = PXDecayAnimation::animationWithPropertyNamed("positionX");
+  decay->tracer()->start();
+  decay->setVelocity(num(300));
+  auto velocityEvents = decay->tracer()->eventsWithType(kPXEventVelocity);
+  ASSERT_EQ(velocityEvents.size(), 1u);
+  auto event = rt::as<PXAnimationValueEvent>(velocityEvents[0]);
+  ASSERT_TRUE(event && event->velocity());
+  EXPECT_EQ(rt::as<fd::Number>(event->velocity())->doubleValue(), 300);
+}
+
+/// Counts the animator's delegate messages in order.
+class AnimatorWatcher : public rt::Object {
+  RT_CLASS_NAMED(AnimatorWatcher, rt::Object, "PXTestAnimatorWatcher")
+ public:
+  std::vector<std::string> log;
+  void willAnimate(const rt::Id&) { log.push_back("will"); }
+  void didAnimate(const rt::Id&) { log.push_back("did"); }
+};
+RT_IMPLEMENT(AnimatorWatcher) {
+  c.method("animatorWillAnimate:", &AnimatorWatcher::willAnimate);
+  c.method("animatorDidAnimate:", &AnimatorWatcher::didAnimate);
+}
+
+TEST_F(AnimationTest, AnimatorDelegateHearsEveryRenderPass) {
+  auto animator = PXAnimator::sharedAnimator();
+  auto watcher = rt::make<AnimatorWatcher>();
+  animator->setDelegate(watcher);
+  EXPECT_EQ(animator->delegate(), watcher);
+  auto a = PXBasicAnimation::animationWithPropertyNamed("positionX");
+  a->setToValue(num(10));
+  px_addAnimation(layer, a, "d");
+  turn();
+  advance(0.1);
+  animator->setDelegate(nullptr);
+  ASSERT_GE(watcher->log.size(), 4u);
+  for (size_t i = 0; i + 1 < watcher->log.size(); i += 2) {
+    EXPECT_EQ(watcher->log[i], "will");
+    EXPECT_EQ(watcher->log[i + 1], "did");
+  }
+  // Held weakly.
+  {
+    auto gone = rt::make<AnimatorWatcher>();
+    animator->setDelegate(gone);
+  }
+  EXPECT_FALSE(animator->delegate());
+
+  const bool saved = PXAnimator::disableBackgroundThread();
+  PXAnimator::setDisableBackgroundThread(!saved);
+  EXPECT_EQ(PXAnimator::disableBackgroundThread(), !saved);
+  PXAnimator::setDisableBackgroundThread(saved);
 }
 
 TEST_F(AnimationTest, TracerRecordsOnlyWhenStarted) {

@@ -20,7 +20,7 @@ const char kLoaderKey = 0;
 
 struct CacheSlot {
   std::mutex mutex;
-  Ref<NKImageCache> cache;
+  Ref<NKImageCacheProtocol> cache;
 };
 CacheSlot& cacheSlot() {
   static CacheSlot slot;
@@ -47,12 +47,12 @@ Ref<NKButtonImageLoader> NKButtonImageLoader::loaderFor(const Ref<ui::Button>& b
   return loader;
 }
 
-Ref<NKImageCache> NKButtonImageLoader::sharedImageCache() {
+Ref<NKImageCacheProtocol> NKButtonImageLoader::sharedImageCache() {
   std::lock_guard g(cacheSlot().mutex);
   return cacheSlot().cache ? cacheSlot().cache : NKImageViewImageLoader::sharedImageCache();
 }
 
-void NKButtonImageLoader::setSharedImageCache(Ref<NKImageCache> cache) {
+void NKButtonImageLoader::setSharedImageCache(Ref<NKImageCacheProtocol> cache) {
   std::lock_guard g(cacheSlot().mutex);
   cacheSlot().cache = std::move(cache);
 }

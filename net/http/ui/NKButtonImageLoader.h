@@ -26,7 +26,7 @@ namespace net {
 
 class NKHTTPRequestOperation;
 class NKHTTPResponseSerializer;
-class NKImageCache;
+class NKImageCacheProtocol;
 
 class NKButtonImageLoader : public rt::Object {
   RT_CLASS(NKButtonImageLoader, rt::Object)
@@ -37,8 +37,8 @@ class NKButtonImageLoader : public rt::Object {
 
   static Ref<NKButtonImageLoader> loaderFor(const Ref<ui::Button>& button);
   /// The cache set for buttons, else the image views' cache.
-  static Ref<NKImageCache> sharedImageCache();
-  static void setSharedImageCache(Ref<NKImageCache> cache);
+  static Ref<NKImageCacheProtocol> sharedImageCache();
+  static void setSharedImageCache(Ref<NKImageCacheProtocol> cache);
   static Ref<fd::OperationQueue> sharedImageRequestOperationQueue();
 
   Ref<NKHTTPResponseSerializer> imageResponseSerializer() const;

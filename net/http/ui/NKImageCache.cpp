@@ -16,7 +16,7 @@ rt::Id keyFor(const Ref<fd::URLRequest>& request) {
 }
 }  // namespace
 
-RT_IMPLEMENT(NKImageCache) {}
+RT_IMPLEMENT(NKImageCache) { c.protocol("NKImageCache"); }
 
 Ref<NKImageCache> NKImageCache::defaultCache() {
   static Ref<NKImageCache> cache = [] {

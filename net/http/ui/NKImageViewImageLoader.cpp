@@ -19,7 +19,7 @@ const char kLoaderKey = 0;
 
 struct CacheSlot {
   std::mutex mutex;
-  Ref<NKImageCache> cache;
+  Ref<NKImageCacheProtocol> cache;
 };
 CacheSlot& cacheSlot() {
   static CacheSlot slot;
@@ -40,12 +40,12 @@ Ref<NKImageViewImageLoader> NKImageViewImageLoader::loaderFor(const Ref<ui::Imag
   return loader;
 }
 
-Ref<NKImageCache> NKImageViewImageLoader::sharedImageCache() {
+Ref<NKImageCacheProtocol> NKImageViewImageLoader::sharedImageCache() {
   std::lock_guard g(cacheSlot().mutex);
   return cacheSlot().cache ? cacheSlot().cache : NKImageCache::defaultCache();
 }
 
-void NKImageViewImageLoader::setSharedImageCache(Ref<NKImageCache> cache) {
+void NKImageViewImageLoader::setSharedImageCache(Ref<NKImageCacheProtocol> cache) {
   std::lock_guard g(cacheSlot().mutex);
   cacheSlot().cache = std::move(cache);
 }

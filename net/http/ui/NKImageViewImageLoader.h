@@ -25,7 +25,7 @@ namespace net {
 
 class NKHTTPRequestOperation;
 class NKHTTPResponseSerializer;
-class NKImageCache;
+class NKImageCacheProtocol;
 
 /// What an image view keeps: its current operation and its serializer.
 class NKImageViewImageLoader : public rt::Object {
@@ -39,8 +39,8 @@ class NKImageViewImageLoader : public rt::Object {
   /// The view's own loader, made on first use.
   static Ref<NKImageViewImageLoader> loaderFor(const Ref<ui::ImageView>& view);
   /// The cache of image views: the one set, else the default cache.
-  static Ref<NKImageCache> sharedImageCache();
-  static void setSharedImageCache(Ref<NKImageCache> cache);
+  static Ref<NKImageCacheProtocol> sharedImageCache();
+  static void setSharedImageCache(Ref<NKImageCacheProtocol> cache);
   static Ref<fd::OperationQueue> sharedImageRequestOperationQueue();
 
   Ref<NKHTTPResponseSerializer> imageResponseSerializer() const;

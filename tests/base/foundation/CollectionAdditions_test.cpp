@@ -124,7 +124,15 @@ TEST(UnarchiverAdditions, ExceptionsComeBackInsteadOfRaising) {
   EXPECT_FALSE(exception);
   auto broken = fd::Data::create(std::string_view("bplist00 definitely not an archive"));
   EXPECT_EQ(unarchiveObjectWithData(broken, &exception), nullptr);
+  ASSERT_TRUE(exception) << "the failure was not handed back";
+  EXPECT_EQ(exception->name(), rt::InvalidArgumentException);
+  EXPECT_NE(exception->reason().utf8().find("NSKeyedUnarchiver"), std::string::npos) << exception->reason().utf8();
   EXPECT_EQ(unarchiveObjectWithData(broken), nullptr);
+  // A later success clears what an earlier failure left.
+  ASSERT_NE(unarchiveObjectWithData(archive, &exception), nullptr);
+  EXPECT_FALSE(exception);
+  EXPECT_EQ(unarchiveObjectWithData(broken, &exception), nullptr);
+  ASSERT_TRUE(exception);
   EXPECT_EQ(unarchiveObjectWithFile("/nonexistent/archive", &exception), nullptr);
   EXPECT_FALSE(exception);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 
 #include "base/foundation/Data+DUDer.h"
 #include "platform/foundation/Log.h"
@@ -132,6 +133,21 @@ TEST(DataAdditions, AesRejectsBadLengthsAndWrongKeys) {
   }
   EXPECT_LT(wrongAccepted, 3);
   EXPECT_EQ(aes256DecryptWithkey(*bytes("not a block"), *key16, nullptr), nullptr);
+}
+
+// The limit the interface states: only the padding is checked, so some wrong key among a few
+// thousand yields bytes that are not the plain text, answered as a success.
+TEST(DataAdditions, AesDecryptionWithAWrongKeyCanAnswerGarbage) {
+  auto plain = bytes("seventeen bytes!!");
+  auto cipher = aes256EncryptWithKey(*plain, *bytes("0123456789abcdef"), nullptr);
+  ASSERT_TRUE(cipher);
+  Ref<fd::Data> garbage;
+  for (int i = 0; i < 4096 && !garbage; ++i) {
+    std::string key = "wrong-key-" + std::to_string(100000 + i);  // 16 bytes
+    garbage = aes256DecryptWithkey(*cipher, *fd::Data::create(key.data(), key.size()), nullptr);
+  }
+  ASSERT_TRUE(garbage) << "no wrong key passed the padding check";
+  EXPECT_FALSE(garbage->isEqualToData(*plain));
 }
 
 TEST(DataAdditions, TextViewsOfBytes) {

@@ -4,6 +4,8 @@
 
 #include "base/foundation/Object+DUDer.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/serialization/KeyedArchiver.h"
+#include "platform/foundation/serialization/KeyedUnarchiver.h"
 #include "platform/foundation/text/StringObject.h"
 #include "platform/foundation/threads/RunLoopDriver.h"
 #include "platform/foundation/values/Array.h"
@@ -52,6 +54,30 @@ RT_IMPLEMENT(Calculator) {
   c.property("items", &Calculator::items);
 }
 RT_IMPLEMENT(LoudCalculator) {}
+
+// An archiver and an unarchiver of an application's own: each counts what passes through it.
+std::atomic<int> archivedObjects{0}, unarchivedRoots{0};
+
+class CountingArchiver : public fd::KeyedArchiver {
+  RT_CLASS(CountingArchiver, fd::KeyedArchiver)
+ public:
+  void encodeObject(const rt::Id& object, const rt::String& key) override {
+    ++archivedObjects;
+    fd::KeyedArchiver::encodeObject(object, key);
+  }
+};
+RT_IMPLEMENT(CountingArchiver) {}
+
+class CountingUnarchiver : public fd::KeyedUnarchiver {
+  RT_CLASS(CountingUnarchiver, fd::KeyedUnarchiver)
+ public:
+  using fd::KeyedUnarchiver::init;
+  rt::Id decodeObjectForKey(const rt::String& key) override {
+    if (key == "root") ++unarchivedRoots;
+    return fd::KeyedUnarchiver::decodeObjectForKey(key);
+  }
+};
+RT_IMPLEMENT(CountingUnarchiver) {}
 
 }  // namespace dutest
 
@@ -139,6 +165,56 @@ TEST(ObjectAdditions, AssociatedValuesAndDeepCopies) {
   EXPECT_EQ(deepCopy(calc), nullptr);  // not archivable
   fd::setLogSink(nullptr);
   EXPECT_EQ(lines.size(), 1u);
+}
+
+TEST(ObjectAdditions, DeepCopiesThroughTheGivenArchiverAndUnarchiver) {
+  using dutest::archivedObjects;
+  using dutest::unarchivedRoots;
+  archivedObjects = unarchivedRoots = 0;
+  auto original = fd::MutableArray::create({fd::StringObject::create("a"), fd::StringObject::create("b")});
+  auto copy = rt::as<fd::Array>(deepCopyWithArchiver(original, dutest::CountingArchiver::classObject(),
+                                                     dutest::CountingUnarchiver::classObject()));
+  ASSERT_NE(copy, nullptr);
+  EXPECT_NE(copy.get(), original.get());
+  EXPECT_TRUE(copy->isEqual(original.get()));
+  EXPECT_EQ(archivedObjects.load(), 1);  // the root, through the given archiver
+  EXPECT_EQ(unarchivedRoots.load(), 1);
+
+  std::vector<String> lines;
+  fd::setLogSink([&](const String& m) { lines.push_back(m); });
+  // Classes that are no archiver or unarchiver, and an object that cannot be archived.
+  EXPECT_EQ(deepCopyWithArchiver(original, fd::Array::classObject(), dutest::CountingUnarchiver::classObject()), nullptr);
+  EXPECT_EQ(deepCopyWithArchiver(original, dutest::CountingArchiver::classObject(), nullptr), nullptr);
+  EXPECT_EQ(deepCopyWithArchiver(rt::make<Calculator>(), dutest::CountingArchiver::classObject(),
+                                 dutest::CountingUnarchiver::classObject()),
+            nullptr);
+  fd::setLogSink(nullptr);
+  EXPECT_EQ(lines.size(), 3u);
+}
+
+TEST(ObjectAdditions, ManualRetainsKeepAnObjectUntilReleased) {
+  auto object = fd::StringObject::create("counted");
+  Weak<fd::StringObject> watch = object;
+  EXPECT_EQ(arcDebugRetainCount(object), 1);
+  EXPECT_EQ(arcDebugRetain(object), object);
+  EXPECT_EQ(arcDebugRetain(object), object);
+  EXPECT_EQ(arcDebugRetainCount(object), 3);  // its own reference and the two retains
+  object.reset();
+  ASSERT_FALSE(watch.expired()) << "retained, yet gone";
+  rt::Id back = watch.lock();
+  arcDebugRelease(back);
+  EXPECT_FALSE(watch.expired());
+  rt::Id handed = arcDebugAutorelease(back);  // the last retain: only the answer keeps it now
+  back.reset();
+  EXPECT_FALSE(watch.expired());
+  handed.reset();
+  EXPECT_TRUE(watch.expired());
+
+  // A release with nothing retained does nothing.
+  auto plain = fd::StringObject::create("plain");
+  arcDebugRelease(plain);
+  EXPECT_EQ(arcDebugRetainCount(plain), 1);
+  EXPECT_EQ(arcDebugRetainCount(nullptr), 0);
 }
 
 TEST(ObjectAdditions, ObserverBlocks) {

@@ -71,9 +71,26 @@ TEST(ColorAdditions, HexHslCmykAndChanges) {
   ASSERT_TRUE(halfRed && halfRed->getRed(&r, &g, &b, &a));
   EXPECT_NEAR(a, 128 / 255.0, 1e-6);
   EXPECT_FALSE(colorWithHexString("#12345"));
-  auto short3 = colorWithHexString("F00");
-  short3->getRed(&r, &g, &b, &a);
-  EXPECT_NEAR(r, 15 / 255.0, 1e-6);
+  // Short forms: each digit n stands for n x 17 ("F" is 255, "8" is 136).
+  struct Short {
+    const char* text;
+    double r, g, b, a;
+  } shorts[] = {
+      {"F00", 1, 0, 0, 1},
+      {"FFF", 1, 1, 1, 1},
+      {"#08c", 0, 0x88 / 255.0, 0xcc / 255.0, 1},
+      {"F008", 1, 0, 0, 0x88 / 255.0},
+      {"0x1234", 0x11 / 255.0, 0x22 / 255.0, 0x33 / 255.0, 0x44 / 255.0},
+  };
+  for (const auto& c : shorts) {
+    SCOPED_TRACE(c.text);
+    auto color = colorWithHexString(c.text);
+    ASSERT_TRUE(color && color->getRed(&r, &g, &b, &a));
+    EXPECT_NEAR(r, c.r, 1e-6);
+    EXPECT_NEAR(g, c.g, 1e-6);
+    EXPECT_NEAR(b, c.b, 1e-6);
+    EXPECT_NEAR(a, c.a, 1e-6);
+  }
 
   EXPECT_EQ(hexString(*gfx::Color::whiteColor()), "ffffff");
   EXPECT_EQ(hexString(*gfx::Color::whiteColor(), true), "ffffffff");
@@ -109,6 +126,23 @@ TEST(ColorAdditions, HexHslCmykAndChanges) {
   auto mixed = colorByAddColor(*gfx::Color::whiteColor(), *gfx::Color::colorWithRed(1, 0, 0, 0.5), gfx::BlendMode::Normal);
   mixed->getRed(&r, &g, &b, &a);
   EXPECT_NEAR(g, 0.5, 1 / 255.0 + 1e-9);
+  // Translucent results come back as straight components, not darkened by their alpha: half
+  // red over clear is red at half alpha, and half red over half blue is as the blend says.
+  auto overClear = colorByAddColor(*gfx::Color::clearColor(), *gfx::Color::colorWithRed(1, 0, 0, 0.5),
+                                   gfx::BlendMode::Normal);
+  ASSERT_TRUE(overClear && overClear->getRed(&r, &g, &b, &a));
+  EXPECT_NEAR(a, 0.5, 1 / 255.0 + 1e-9);
+  EXPECT_NEAR(r, 1, 2 / 255.0);
+  EXPECT_NEAR(g, 0, 1e-9);
+  auto overBlue = colorByAddColor(*gfx::Color::colorWithRed(0, 0, 1, 0.5), *gfx::Color::colorWithRed(1, 0, 0, 0.5),
+                                  gfx::BlendMode::Normal);
+  ASSERT_TRUE(overBlue && overBlue->getRed(&r, &g, &b, &a));
+  EXPECT_NEAR(a, 0.75, 1 / 255.0 + 1e-9);
+  EXPECT_NEAR(r, 0.5 / 0.75, 2 / 255.0);   // premultiplied red 0.5 over alpha 0.75
+  EXPECT_NEAR(b, 0.25 / 0.75, 2 / 255.0);  // premultiplied blue 0.25 over alpha 0.75
+  auto clear = colorByAddColor(*gfx::Color::clearColor(), *gfx::Color::clearColor(), gfx::BlendMode::Normal);
+  ASSERT_TRUE(clear && clear->getRed(&r, &g, &b, &a));
+  EXPECT_EQ(std::vector<double>({r, g, b, a}), std::vector<double>({0, 0, 0, 0}));
   EXPECT_EQ(colorSpaceString(*gfx::Color::redColor()), "kCGColorSpaceModelRGB");
 }
 

@@ -60,6 +60,54 @@ TEST(ImageSources, SmallGIFFramesFollowTheirDelays) {
   EXPECT_EQ(imageWithSmallGIFData(nullptr, 1), nullptr);
 }
 
+// A GIF written byte by byte: `frames` one-pixel frames of 2/100 s on a canvas of the given
+// size, which is what every frame is decoded onto.
+Ref<fd::Data> handMadeGIF(uint16_t canvasWidth, uint16_t canvasHeight, size_t frames) {
+  std::string b = "GIF89a";
+  auto le16 = [&](uint16_t v) {
+    b += char(v & 0xff);
+    b += char(v >> 8);
+  };
+  le16(canvasWidth);
+  le16(canvasHeight);
+  b += std::string("\x80\x00\x00", 3);                      // a global table of two colours
+  b += std::string("\x00\x00\x00\xff\xff\xff", 6);
+  for (size_t i = 0; i < frames; ++i) {
+    b += std::string("\x21\xf9\x04\x00\x02\x00\x00\x00", 8);  // 2/100 s
+    b += std::string("\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00", 10);
+    b += std::string("\x02\x02\x44\x01\x00", 5);          // one pixel of colour 0
+  }
+  b += '\x3b';
+  return fd::Data::create(b.data(), b.size());
+}
+
+TEST(ImageSources, SmallGIFRefusesWhatWouldExhaustMemory) {
+  // Within the limits the same kind of file decodes.
+  auto fine = imageWithSmallGIFData(handMadeGIF(16, 16, 3), 1);
+  ASSERT_TRUE(fine);
+  EXPECT_EQ(fine->images().size(), 3u);
+
+  struct Case {
+    const char* name;
+    Ref<fd::Data> gif;
+  } cases[] = {
+      // 3,500 x 3,500 pixels a frame, 49 MB each once decoded: 147 MB for the three.
+      {"large canvas", handMadeGIF(3500, 3500, 3)},
+      {"too many frames", handMadeGIF(1, 1, kDRSmallGIFMaxFrames + 1)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(isAnimatedGIFData(c.gif));
+    EXPECT_EQ(imageWithSmallGIFData(c.gif, 1), nullptr);
+  }
+  // Few frames, each held long: the repetitions count as frames of the animated image.
+  std::vector<double> delays(40, 0.02);
+  delays.push_back(0.02 * 4200);
+  auto repeated = gifWithDelays(delays);
+  ASSERT_TRUE(repeated);
+  EXPECT_EQ(imageWithSmallGIFData(repeated, 1), nullptr);
+}
+
 TEST(ImageSources, GIFFilesAreKnownByTheirFirstBytes) {
   auto dir = std::filesystem::temp_directory_path() / ("gif-files-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);

@@ -154,6 +154,35 @@ TEST_F(DRKeychainTest, ItemDictionariesRoundTrip) {
   EXPECT_EQ(copy->password(), item->password());
 }
 
+TEST_F(DRKeychainTest, ItemsAreFoundAndDeletedByIdentityWhateverTheirOtherAttributes) {
+  auto stored = DRKeychainItem::create("svc", "acct");
+  stored->setPassword("current");
+  stored->label = "Stored label";
+  stored->comment = "stored note";
+  ASSERT_TRUE(DRKeychain::insertItem(stored));
+
+  // A caller's item that is out of date (or was never read) in every non-identifying attribute.
+  auto stale = DRKeychainItem::create("svc", "acct");
+  stale->setPassword("old");
+  stale->label = "Old label";
+  stale->comment = "old note";
+  stale->descr = "described";
+  auto found = DRKeychain::selectOneItem(stale);
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(found->password(), String("current"));
+  EXPECT_EQ(found->label, String("Stored label"));
+  EXPECT_EQ(DRKeychain::selectItems(stale).size(), 1u);
+
+  Ref<fd::Error> error;
+  EXPECT_TRUE(DRKeychain::deleteItem(stale, &error)) << (error ? error->localizedDescription().utf8() : "");
+  EXPECT_EQ(DRKeychain::selectOneItem(DRKeychainItem::create("svc", "acct")), nullptr);
+  // Identity still counts: another account is neither found nor deleted.
+  ASSERT_TRUE(DRKeychain::setPassword("kept", "svc", "other"));
+  EXPECT_FALSE(DRKeychain::deleteItem(DRKeychainItem::create("svc", "acct"), &error));
+  EXPECT_EQ(error->code(), 11);
+  EXPECT_EQ(DRKeychain::getPasswordForService("svc", "other"), String("kept"));
+}
+
 TEST_F(DRKeychainTest, DescriptionListsOnlySetProperties) {
   auto item = DRKeychainItem::create("svc", "acct");
   EXPECT_EQ(item->description(), "DRKeychainItem:{\n  service:svc,\n  account:acct,\n}");

@@ -53,6 +53,22 @@ TEST_F(NetworkActivityTest, TheIndicatorFollowsTheCountAfterAThirtiethOfASecond)
   EXPECT_EQ(networkActivityCount(*app), start);
 }
 
+TEST_F(NetworkActivityTest, AnExtraDecrementDoesNotHideTheNextOperation) {
+  ASSERT_EQ(networkActivityCount(*app), 0);
+  decrementNetworkActivityCount(*app);
+  decrementNetworkActivityCount(*app);
+  fd::RunLoopDriver::advance(0.1);
+  EXPECT_EQ(networkActivityCount(*app), 0);
+  EXPECT_FALSE(app->isNetworkActivityIndicatorVisible());
+  incrementNetworkActivityCount(*app);
+  fd::RunLoopDriver::advance(0.1);
+  EXPECT_EQ(networkActivityCount(*app), 1);
+  EXPECT_TRUE(app->isNetworkActivityIndicatorVisible());
+  decrementNetworkActivityCount(*app);
+  fd::RunLoopDriver::advance(0.1);
+  EXPECT_FALSE(app->isNetworkActivityIndicatorVisible());
+}
+
 TEST(ApplicationAdditions, FoldersProcessFiguresAndExtension) {
   auto app = ui::Application::sharedApplication();
   EXPECT_FALSE(cachesPath(*app).isEmpty());
@@ -87,17 +103,26 @@ TEST(DeviceAdditions, ModelNamesTrafficCountersAndFigures) {
   EXPECT_EQ(machineModelNameFor("iPad4,8"), "iPad mini 3");
   EXPECT_EQ(machineModelNameFor("aarch64"), "aarch64");
 
-  struct Case {
-    uint64_t stored;
-    uint32_t current;
-    uint64_t next;
-  } cases[] = {
-      {0, 100, 100},
-      {100, 250, 250},
-      {4294967000ull, 5, 4294967295ull + 5},           // the 32-bit counter wrapped
-      {4294967295ull + 5, 80, 4294967295ull + 80},     // and later readings keep the wrapped amount
+  // Readings of one interface's 32-bit counter, and the running total after each.
+  struct Reading {
+    uint32_t raw;
+    uint64_t total;
   };
-  for (const auto& c : cases) EXPECT_EQ(DRAdvanceTrafficCounter(c.stored, c.current), c.next) << c.stored;
+  const Reading readings[] = {
+      {100, 100},
+      {250, 250},
+      {4294967000u, 4294967000ull},
+      {5, 4294967296ull + 5},             // wrapped: 296 bytes to 2^32, then 5, nothing lost
+      {80, 4294967296ull + 80},           // later readings keep the wrapped amount
+      {0xFFFFFFFFu, 2 * 4294967296ull - 1},
+      {0xFFFFFFFFu, 2 * 4294967296ull - 1},  // the same raw value twice adds nothing
+      {0, 2 * 4294967296ull},
+  };
+  DRTrafficCounter counter;
+  for (const auto& r : readings) {
+    EXPECT_EQ(DRAdvanceTrafficCounter(counter, r.raw), r.total) << r.raw;
+    EXPECT_EQ(counter.last, r.raw);
+  }
 
   auto device = ui::Device::currentDevice();
   EXPECT_EQ(getNetworkTrafficBytes(*device, 0), 0u);

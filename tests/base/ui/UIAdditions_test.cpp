@@ -12,6 +12,8 @@
 #include "platform/ui/host/Application.h"
 #include "platform/ui/input/TapGestureRecognizer.h"
 #include "platform/ui/input/TouchInput.h"
+#include "platform/ui/lists/TableViewCell.h"
+#include "platform/ui/controls/Label.h"
 #include "platform/ui/view/Window.h"
 
 namespace base {
@@ -93,6 +95,90 @@ TEST_F(UIAdditionsTest, LayerFramePartsSnapshotsAndFade) {
   auto pdf = snapshotPDF(*view);
   ASSERT_TRUE(pdf);
   EXPECT_EQ(pdf->view().substr(0, 5), "%PDF-");
+}
+
+/// Places its only subview in its right half when laid out.
+class SplitView : public ui::View {
+  RT_CLASS(SplitView, ui::View)
+ public:
+  using ui::View::init;
+  void layoutSubviews() override {
+    if (!subviews().empty()) subviews().front()->setFrame(gfx::RectMake(20, 0, 20, 30));
+  }
+};
+RT_IMPLEMENT(SplitView) {}
+
+TEST_F(UIAdditionsTest, SnapshotAfterScreenUpdatesDrawsTheViewHierarchy) {
+  auto view = rt::make<SplitView>(gfx::RectMake(0, 0, 40, 30));
+  view->setBackgroundColor(gfx::Color::whiteColor());
+  auto red = rt::make<ui::View>(gfx::RectMake(0, 0, 20, 30));
+  red->setBackgroundColor(gfx::Color::colorWithRed(1, 0, 0, 1));
+  view->addSubview(red);
+  // The pixel at (x, 15) in points, at the image's scale.
+  auto pixel = [](const Ref<gfx::Image>& image, double x) {
+    return image->CGImage()->pixel(static_cast<size_t>(x * image->scale()), static_cast<size_t>(15 * image->scale()));
+  };
+  // Every render here does the pending layout first, so both forms show the laid-out view.
+  for (bool afterUpdates : {true, false}) {
+    SCOPED_TRACE(afterUpdates);
+    view->setNeedsLayout();
+    red->setFrame(gfx::RectMake(0, 0, 20, 30));
+    auto image = snapshotImageAfterScreenUpdates(*view, afterUpdates);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->size(), gfx::SizeMake(40, 30));
+    EXPECT_EQ(pixel(image, 10), 0xFFFFFFFFu);
+    EXPECT_EQ(pixel(image, 30), 0xFFFF0000u);
+    EXPECT_EQ(red->frame().origin.x, 20);
+  }
+}
+
+/// Rows of one section from a list of titles.
+class Titles : public ui::TableViewDataSource {
+ public:
+  std::vector<std::string> rows{"a", "b", "c"};
+  int64_t tableViewNumberOfRowsInSection(ui::TableView&, int64_t) override { return static_cast<int64_t>(rows.size()); }
+  Ref<ui::TableViewCell> tableViewCellForRowAtIndexPath(ui::TableView&, const Ref<fd::IndexPath>& path) override {
+    auto cell = rt::make<ui::TableViewCell>(ui::TableViewCellStyle::Default, rt::String("row"));
+    cell->textLabel()->setText(rt::String(rows.at(path->row())));
+    return cell;
+  }
+};
+
+TEST_F(UIAdditionsTest, RowCallsByIndexPathAndByRow) {
+  auto table = rt::make<ui::TableView>(gfx::RectMake(0, 0, 320, 480));
+  auto titles = std::make_shared<Titles>();
+  table->setDataSource(titles);
+  table->layoutIfNeeded();
+  auto titleAt = [&](uint64_t row) {
+    table->layoutIfNeeded();
+    auto cell = table->cellForRowAtIndexPath(fd::IndexPath::indexPathForRow(row, 0));
+    return cell ? cell->textLabel()->text().utf8() : std::string("(none)");
+  };
+  ASSERT_EQ(titleAt(1), "b");
+
+  titles->rows.insert(titles->rows.begin() + 1, "new");
+  insertRowAtIndexPath(*table, fd::IndexPath::indexPathForRow(1, 0), ui::TableViewRowAnimation::None);
+  EXPECT_EQ(table->numberOfRowsInSection(0), 4);
+  EXPECT_EQ(titleAt(1), "new");
+  EXPECT_EQ(titleAt(3), "c");
+
+  titles->rows[0] = "changed";
+  reloadRowAtIndexPath(*table, fd::IndexPath::indexPathForRow(0, 0), ui::TableViewRowAnimation::None);
+  EXPECT_EQ(titleAt(0), "changed");
+
+  titles->rows.erase(titles->rows.begin() + 2);
+  deleteRowAtIndexPath(*table, fd::IndexPath::indexPathForRow(2, 0), ui::TableViewRowAnimation::None);
+  EXPECT_EQ(table->numberOfRowsInSection(0), 3);
+  EXPECT_EQ(titleAt(2), "c");
+
+  // The row-and-section forms go through the same calls.
+  titles->rows.push_back("d");
+  insertRow(*table, 3, 0, ui::TableViewRowAnimation::None);
+  EXPECT_EQ(titleAt(3), "d");
+  titles->rows.erase(titles->rows.begin());
+  deleteRow(*table, 0, 0, ui::TableViewRowAnimation::None);
+  EXPECT_EQ(table->numberOfRowsInSection(0), 3);
+  EXPECT_EQ(titleAt(0), "new");
 }
 
 TEST_F(UIAdditionsTest, ScrollingPastTheEdgesIsNotClamped) {

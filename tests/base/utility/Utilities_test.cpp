@@ -79,6 +79,10 @@ TEST(DRWeakProxy, ForwardsWhileTheTargetLivesAndAnswersZeroAfter) {
   int64_t zero = 7;
   EXPECT_TRUE(answer.get(zero));
   EXPECT_EQ(zero, 0);
+  // Gone: a proxy still, but of no class's kind, not even the root's.
+  EXPECT_TRUE(proxy->isProxy());
+  EXPECT_FALSE(proxy->isKindOfClass(Counter::classObject()));
+  EXPECT_FALSE(proxy->isKindOfClass(rt::Object::classObject()));
 }
 
 TEST(DRTimer, FiresOnceOrRepeatsUntilItsTargetGoes) {
@@ -99,6 +103,33 @@ TEST(DRTimer, FiresOnceOrRepeatsUntilItsTargetGoes) {
   EXPECT_FALSE(repeating->isValid());
   repeating->invalidate();  // twice is harmless
   EXPECT_THROW(rt::make<DRTimer>(), rt::Exception);
+}
+
+TEST(DRTimer, AnActionMayAskAndInvalidateItsOwnTimer) {
+  VirtualClock clock;
+  auto target = rt::make<Counter>();
+  auto timer = DRTimer::timerWithTimeInterval(0.5, target, kTick, true);
+  std::vector<bool> seenValid;
+  target->onTick = [&] {
+    seenValid.push_back(timer->isValid());
+    EXPECT_TRUE(timer->repeats());
+    EXPECT_EQ(timer->timeInterval(), 0.5);
+    if (target->ticks == 2) timer->invalidate();
+  };
+  clock.advance(0.5);
+  clock.advance(0.5);
+  EXPECT_FALSE(timer->isValid());
+  clock.advance(1.0);
+  EXPECT_EQ(target->ticks, 2);
+  EXPECT_EQ(seenValid, (std::vector<bool>{true, true}));
+  // Fired by hand from inside its own action, it runs the action again and stops there.
+  auto once = DRTimer::timerWithTimeInterval(5, target, kTick, true);
+  target->onTick = [&] {
+    if (target->ticks == 3) once->fire();
+  };
+  once->fire();
+  EXPECT_EQ(target->ticks, 4);
+  target->onTick = nullptr;
 }
 
 TEST(DRTimer, FreeingAValidTimerStopsIt) {

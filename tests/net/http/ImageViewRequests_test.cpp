@@ -152,3 +152,57 @@ TEST_F(ImageViewRequests, ButtonSlotsPerStateClassAndReplacedAnswersDropped) {
   EXPECT_EQ(pixels(other->imageForState(0)), 10);
   EXPECT_EQ(server.requestCount(), before);
 }
+
+namespace {
+
+/// A cache of the application's own, not a kind of the default one: a single picture for one
+/// URL, and a record of what it was asked to keep.
+class OnePictureCache : public rt::Object, public NKImageCacheProtocol {
+  RT_CLASS(OnePictureCache, rt::Object)
+ public:
+  Ref<gfx::Image> cachedImageForRequest(const Ref<fd::URLRequest>& request) override {
+    std::lock_guard g(mutex);
+    ++lookups;
+    return request->URL()->absoluteString() == servedURL ? served : nullptr;
+  }
+  void cacheImage(const Ref<gfx::Image>& image, const Ref<fd::URLRequest>& request) override {
+    std::lock_guard g(mutex);
+    stored.emplace_back(request->URL()->absoluteString(), image);
+  }
+  std::mutex mutex;
+  fd::String servedURL;
+  Ref<gfx::Image> served;
+  int lookups = 0;
+  std::vector<std::pair<fd::String, Ref<gfx::Image>>> stored;
+};
+RT_IMPLEMENT(OnePictureCache) {}
+
+}  // namespace
+
+TEST_F(ImageViewRequests, AnyObjectAnsweringTheCacheOperationsServesViewsAndButtons) {
+  TestServer server;
+  server.route("/miss.png", png(14, 14));
+  auto cache = rt::make<OnePictureCache>();
+  cache->servedURL = fd::String(server.url("/hit.png"));
+  cache->served = gfx::Image::imageWithCGImage(gfx::BitmapImage::createNative(6, 6, false));
+  NKImageViewImageLoader::setSharedImageCache(cache);
+  EXPECT_EQ(NKButtonImageLoader::sharedImageCache(), cache);  // buttons share the views' cache
+
+  auto view = rt::make<ui::ImageView>();
+  setImageWithURL(view, testsupport::urlOf(server.url("/hit.png")));
+  EXPECT_EQ(view->image(), cache->served);  // answered at once, without a request
+  EXPECT_EQ(server.requestCount(), 0u);
+
+  auto button = rt::make<ui::Button>();
+  setImageForState(button, 0, testsupport::urlOf(server.url("/miss.png")));
+  ASSERT_TRUE(waitUntil([&] {
+    std::lock_guard g(cache->mutex);
+    return !cache->stored.empty();
+  }));
+  std::lock_guard g(cache->mutex);
+  EXPECT_EQ(cache->lookups, 2);
+  ASSERT_EQ(cache->stored.size(), 1u);
+  EXPECT_EQ(cache->stored[0].first.utf8(), server.url("/miss.png"));
+  ASSERT_TRUE(cache->stored[0].second);
+  EXPECT_EQ(cache->stored[0].second->size().width * cache->stored[0].second->scale(), 14);
+}

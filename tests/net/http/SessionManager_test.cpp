@@ -20,6 +20,7 @@
 #include "platform/foundation/threads/Thread.h"
 #include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/values/Number.h"
+#include "tests/net/http/ArchiveEditing.h"
 #include "tests/net/http/OperationTestSupport.h"
 #include "tests/support/TestServer.h"
 
@@ -91,6 +92,18 @@ std::filesystem::path scratch(const std::string& name) {
 Ref<fd::URL> fileURL(const std::filesystem::path& p) { return fd::URL::fileURLWithPath(fd::String(p.string())); }
 
 }  // namespace
+
+/// An application's own manager: a header of its own on every request.
+class BrandedSessionManager : public NKHTTPSessionManager {
+  RT_CLASS(BrandedSessionManager, NKHTTPSessionManager)
+ public:
+  void init() { init(nullptr, nullptr); }
+  void init(Ref<fd::URL> baseURL, Ref<fd::URLSessionConfiguration> configuration) {
+    NKHTTPSessionManager::init(std::move(baseURL), std::move(configuration));
+    requestSerializer()->setValueForHTTPHeaderField(fd::String("branded"), "X-Brand");
+  }
+};
+RT_IMPLEMENT(BrandedSessionManager) {}
 
 TEST(HTTPSessionManager, GetParsesJSONOnMainAndAnnouncesTaskLifecycle) {
   TestServer server;
@@ -550,6 +563,53 @@ TEST(SessionManagers, CopyAndArchiveKeepTheConfiguration) {
   auto httpCopy = rt::as<NKHTTPSessionManager>(http->copy());
   EXPECT_EQ(httpCopy->baseURL()->absoluteString(), http->baseURL()->absoluteString());
   EXPECT_NE(httpCopy->requestSerializer(), http->requestSerializer());
+}
+
+TEST(HTTPSessionManager, CopyIsOfTheReceiversClassWithItsURLAndConfiguration) {
+  TestServer server;
+  server.route("/api/ping", json(R"({"ok":true})"));
+  auto config = fd::URLSessionConfiguration::ephemeralSessionConfiguration();
+  config->setTimeoutIntervalForRequest(23);
+  auto original = rt::make<BrandedSessionManager>(testsupport::urlOf(server.url("/api")), config);
+  ASSERT_TRUE(original);
+  auto copy = rt::as<BrandedSessionManager>(original->copy());
+  ASSERT_TRUE(copy) << "the copy is not of the receiver's class";
+  EXPECT_EQ(copy->baseURL()->absoluteString(), original->baseURL()->absoluteString());
+  EXPECT_EQ(copy->session()->configuration()->timeoutIntervalForRequest(), 23);
+  EXPECT_EQ(copy->session()->configuration()->kind(), fd::URLSessionConfiguration::Kind::Ephemeral);
+  EXPECT_NE(copy->requestSerializer(), original->requestSerializer());
+
+  // The copy works: its request resolves beneath the copied URL and carries the subclass's header.
+  std::atomic<int> successes{0};
+  ASSERT_TRUE(copy->GET("ping", nullptr, [&](auto&, auto&) { ++successes; },
+                        [](auto&, const Ref<fd::Error>& e) { ADD_FAILURE() << e->description().utf8(); }));
+  ASSERT_TRUE(waitUntil([&] { return successes == 1; }));
+  ASSERT_EQ(server.requests().size(), 1u);
+  EXPECT_EQ(server.requests()[0].path, "/api/ping");
+  EXPECT_EQ(server.requests()[0].header("X-Brand"), "branded");
+  EXPECT_EQ(rt::as<NKHTTPSessionManager>(NKHTTPSessionManager::manager()->copy())->getClass(),
+            NKHTTPSessionManager::classObject());
+}
+
+TEST(HTTPSessionManager, NullRequestSerializerKeepsTheDefault) {
+  TestServer server;
+  server.route("/echo", json(R"({"ok":true})"));
+  auto fromSetter = NKHTTPSessionManager::create(testsupport::urlOf(server.url("/")));
+  fromSetter->setRequestSerializer(nullptr);
+  auto archive = fd::KeyedArchiver::archivedDataWithRootObject(fromSetter);
+  auto edited = nettest::archiveWithoutKey(archive, "requestSerializer");
+  ASSERT_TRUE(edited);
+  auto decoded = rt::as<NKHTTPSessionManager>(fd::KeyedUnarchiver::unarchiveObjectWithData(edited));
+  ASSERT_TRUE(decoded);
+  for (const auto& manager : {fromSetter, decoded}) {
+    ASSERT_TRUE(manager->requestSerializer());
+    EXPECT_EQ(manager->requestSerializer()->getClass(), NKHTTPRequestSerializer::classObject());
+    std::atomic<int> successes{0};
+    ASSERT_TRUE(manager->POST("echo", nullptr, [&](auto&, auto&) { ++successes; },
+                              [](auto&, const Ref<fd::Error>& e) { ADD_FAILURE() << e->description().utf8(); }));
+    ASSERT_TRUE(waitUntil([&] { return successes == 1; }));
+  }
+  EXPECT_EQ(server.requests().size(), 2u);
 }
 
 }  // namespace session_manager_test
