@@ -16,6 +16,7 @@
 #include "platform/foundation/threads/RunLoopDriver.h"
 #include "platform/ui/host/Host.h"
 #include "platform/ui/host/HostWindow.h"
+#include "platform/ui/input/Keyboard.h"
 
 namespace app {
 
@@ -135,6 +136,10 @@ int runApplication(const KDLaunchOptions& options, const std::function<void(cons
     std::string outDir = options.outDir ? *options.outDir : freshShotFolder();
     if (report) report->outDir = outDir;
     say("headless: shots go to " + outDir);
+    // Headless, the keyboard is drawn only when asked for.
+    if (options.keyboard)
+      ui::Keyboard::sharedKeyboard()->setStyle(*options.keyboard == "none" ? ui::KeyboardStyle::None
+                                                                              : ui::KeyboardStyle::OnScreen);
     ui::HeadlessHost host;
     std::string error;
     bool played = host.runScript(script, outDir, &error);
@@ -145,6 +150,9 @@ int runApplication(const KDLaunchOptions& options, const std::function<void(cons
     }
     return 0;
   }
+  // In a window the keyboard is drawn, so that a mouse alone can type.
+  bool noKeyboard = options.keyboard && *options.keyboard == "none";
+  ui::Keyboard::sharedKeyboard()->setStyle(noKeyboard ? ui::KeyboardStyle::None : ui::KeyboardStyle::OnScreen);
   ui::WindowHost host;
   std::string error;
   if (!host.open("Kestrel District", 1, &error)) {

@@ -18,7 +18,7 @@ bool isHTTPURL(const std::string& text) {
 
 const char* launchUsage() {
   return "usage: kdapp [--content-host URL] [--video-host URL] [--radio-url URL] [--data-dir DIR]\n"
-         "             [--headless] [--script FILE] [--out DIR] [--verbose]\n"
+         "             [--headless] [--script FILE] [--out DIR] [--keyboard none] [--verbose]\n"
          "Hosts default to KD_CONTENT_HOST, KD_VIDEO_HOST and KD_RADIO_URL, else http://127.0.0.1:8080;\n"
          "the radio page follows the content host unless it is named.\n";
 }
@@ -29,6 +29,7 @@ std::optional<KDLaunchOptions> parseLaunchOptions(const std::vector<std::string>
       {"--content-host", &options.contentHost}, {"--video-host", &options.videoHost},
       {"--radio-url", &options.radioURL},       {"--data-dir", &options.dataDir},
       {"--script", &options.script},            {"--out", &options.outDir},
+      {"--keyboard", &options.keyboard},
   };
   std::map<std::string, bool*> flags = {
       {"--headless", &options.headless}, {"--verbose", &options.verbose},
@@ -67,6 +68,10 @@ std::optional<KDLaunchOptions> parseLaunchOptions(const std::vector<std::string>
       return std::nullopt;
     }
     *option->second = *inlineValue;
+  }
+  if (options.keyboard && *options.keyboard != "none" && *options.keyboard != "on-screen") {
+    *error = "--keyboard takes none or on-screen";
+    return std::nullopt;
   }
   struct Host {
     const std::optional<std::string>& given;

@@ -12,6 +12,7 @@ struct KDLaunchOptions {
   std::optional<std::string> dataDir;
   std::optional<std::string> script;  // a script file to play headless instead of the tour
   std::optional<std::string> outDir;  // where headless shots go
+  std::optional<std::string> keyboard;  // "none": no on-screen keyboard in the window
   bool headless = false;
   bool verbose = false;
   bool help = false;

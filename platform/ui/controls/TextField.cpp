@@ -5,12 +5,20 @@
 
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/input/Keyboard.h"
+#include "platform/ui/input/pasteboard/Pasteboard.h"
 
 namespace ui {
 
 RT_IMPLEMENT_PLATFORM(TextField) {
   c.property("text", &TextField::text, &TextField::setText);
   c.property("placeholder", &TextField::placeholder, &TextField::setPlaceholder);
+  c.protocol("UITextInput");
+  c.method("cut:", &TextField::cutAction);
+  c.method("copy:", &TextField::copyAction);
+  c.method("paste:", &TextField::pasteAction);
+  c.method("select:", &TextField::selectAction);
+  c.method("selectAll:", &TextField::selectAllAction);
+  c.method("delete:", &TextField::deleteAction);
 }
 
 namespace {
@@ -18,13 +26,6 @@ constexpr double kSideInset = 7;
 constexpr double kClearButtonSize = 19;
 constexpr double kFontSize = 17;
 
-bool isEditAction(rt::Selector s) {
-  std::string_view n = s.name();
-  for (const char* a : {"cut:", "copy:", "paste:", "select:", "selectAll:"})
-    if (n == a) return true;
-  // The private "look up" action of text views: a leading underscore, ending in "define:".
-  return n.size() >= 8 && n.front() == '_' && n.ends_with("define:");
-}
 }  // namespace
 
 void TextField::init(gfx::Rect frame) {
@@ -51,16 +52,20 @@ void TextField::post(const char* name) {
 void TextField::refresh() {
   invalidateIntrinsicContentSize();
   if (!label_) return;
+  line_ = nullptr;
   bool showPlaceholder = text_.isEmpty();
-  label_->setText(showPlaceholder ? placeholder_ : text_);
+  label_->setText(showPlaceholder ? placeholder_ : displayedText());
   label_->setTextColor(showPlaceholder ? gfx::Color::colorWithWhite(0.7, 1) : textColor_);
   setNeedsLayout();
 }
 
 void TextField::setText(const rt::String& text) {
+  tellInputDelegate(true);
   text_ = text;
+  marked_.reset();
   selection_ = {text_.length(), 0};
   refresh();
+  tellInputDelegate(false);
 }
 
 void TextField::setBorderStyle(TextBorderStyle s) {
@@ -117,6 +122,7 @@ bool TextField::resignFirstResponder() {
     if (auto ok = d->textFieldShouldEndEditing(*this); ok && !*ok) return false;
   if (!Control::resignFirstResponder()) return false;
   editing_ = false;
+  marked_.reset();  // a composition still open is kept as typed
   Keyboard::sharedKeyboard()->textInputEnded();
   setNeedsLayout();
   if (auto d = delegate_.lock()) d->textFieldDidEndEditing(*this);
@@ -126,45 +132,21 @@ bool TextField::resignFirstResponder() {
 }
 
 bool TextField::canPerformAction(rt::Selector action, const rt::Id& sender) const {
-  if (isEditAction(action)) {
-    std::string_view n = action.name();
-    if (n == "paste:") return editing_;
-    if (n == "cut:" || n == "copy:") return editing_ && selection_.length > 0;
-    if (n == "select:" || n == "selectAll:") return editing_ && !text_.isEmpty();
-    return editing_ && selection_.length > 0;  // look up the selected word
-  }
+  std::string_view n = action.name();
+  bool selected = editing_ && selection_.length > 0;
+  if (n == "cut:" || n == "copy:") return selected && !traits_.secureTextEntry;
+  if (n == "delete:") return selected;
+  if (n == "paste:") return editing_ && Pasteboard::generalPasteboard()->hasStrings();
+  if (n == "select:") return editing_ && selection_.length == 0 && !text_.isEmpty();
+  if (n == "selectAll:") return editing_ && !text_.isEmpty() && selection_.length < text_.length();
+  // Looking a word up needs a dictionary service this system does not have.
+  if (n.ends_with("define:")) return false;
   return Control::canPerformAction(action, sender);
-}
-
-void TextField::replace(rt::Range range, const rt::String& replacement) {
-  if (auto d = delegate_.lock())
-    if (auto ok = d->shouldChangeCharactersInRange(*this, range, replacement); ok && !*ok) return;
-  text_ = text_.stringByReplacingCharactersInRange(range, replacement);
-  selection_ = {range.location + replacement.length(), 0};
-  refresh();
-  textChangedByUser();
 }
 
 void TextField::textChangedByUser() {
   sendActionsForControlEvents(ControlEventEditingChanged);
   post(UITextFieldTextDidChangeNotification);
-}
-
-void TextField::insertText(const rt::String& text) {
-  if (!editing_) return;
-  // One line: line breaks end the input instead.
-  if (text == rt::String("\n")) return returnKey();
-  replace(selection_, text);
-}
-
-void TextField::deleteBackward() {
-  if (!editing_) return;
-  if (selection_.length > 0) return replace(selection_, rt::String());
-  if (selection_.location == 0) return;
-  size_t from = selection_.location - 1;
-  // Keep surrogate pairs whole.
-  if (from > 0 && (text_.characterAtIndex(from) & 0xFC00) == 0xDC00) --from;
-  replace({from, selection_.location - from}, rt::String());
 }
 
 void TextField::returnKey() {
@@ -176,30 +158,13 @@ void TextField::clear() {
   if (auto d = delegate_.lock())
     if (auto ok = d->textFieldShouldClear(*this); ok && !*ok) return;
   if (text_.isEmpty()) return;
+  tellInputDelegate(true);
   text_ = rt::String();
+  marked_.reset();
   selection_ = {0, 0};
   refresh();
+  tellInputDelegate(false);
   textChangedByUser();
-}
-
-void TextField::setSelectedRange(rt::Range r) {
-  uint64_t n = text_.length();
-  uint64_t loc = std::min<uint64_t>(r.location, n);
-  selection_ = {loc, std::min<uint64_t>(r.length, n - loc)};
-}
-
-void TextField::selectAll() { selection_ = {0, text_.length()}; }
-
-Ref<TextRange> TextField::selectedTextRange() const {
-  return rt::make<TextRange>(rt::make<TextPosition>(int64_t(selection_.location)),
-                             rt::make<TextPosition>(int64_t(selection_.end())));
-}
-
-Ref<TextPosition> TextField::positionFromPosition(const Ref<TextPosition>& p, int64_t offset) const {
-  if (!p) return nullptr;
-  int64_t at = p->offset() + offset;
-  if (at < 0 || at > int64_t(text_.length())) return nullptr;
-  return rt::make<TextPosition>(at);
 }
 
 // ---- geometry

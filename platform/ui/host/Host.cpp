@@ -9,6 +9,7 @@
 #include "platform/foundation/threads/RunLoopDriver.h"
 #include "platform/ui/host/Application.h"
 #include "platform/ui/input/TouchInput.h"
+#include "platform/ui/input/text/TextInput.h"
 #include "platform/ui/layer/Transaction.h"
 
 namespace ui {
@@ -33,6 +34,17 @@ Ref<Window> Host::inputWindow() const {
   return shown.empty() ? nullptr : shown.back();
 }
 
+Ref<Window> Host::windowAt(gfx::Point p) const {
+  Ref<Window> input = inputWindow();
+  auto shown = windows();
+  for (auto it = shown.rbegin(); it != shown.rend(); ++it) {
+    const Ref<Window>& w = *it;
+    if (w == input || (input && w->windowLevel() <= input->windowLevel())) continue;
+    if (w->hitTest(w->convertPointFromWindow(p, nullptr), nullptr)) return w;
+  }
+  return input;
+}
+
 void Host::settle() {
   if (dispatch::isVirtualClock()) fd::RunLoopDriver::runUntilIdle();
   else fd::RunLoop::currentRunLoop()->runInMode(rt::String(fd::NSDefaultRunLoopMode), 0, false);
@@ -47,12 +59,12 @@ bool Host::renderFrame() {
 }
 
 void Host::tap(gfx::Point p) {
-  if (auto w = inputWindow()) TouchInput(w).tap(w->convertPointFromWindow(p, nullptr));
+  if (auto w = windowAt(p)) TouchInput(w).tap(w->convertPointFromWindow(p, nullptr));
   settle();
 }
 
 void Host::drag(gfx::Point from, gfx::Point to, double seconds) {
-  if (auto w = inputWindow()) {
+  if (auto w = windowAt(from)) {
     int steps = std::max(2, static_cast<int>(std::ceil(seconds * 60)));
     TouchInput(w).drag(w->convertPointFromWindow(from, nullptr), w->convertPointFromWindow(to, nullptr), seconds, steps);
   }
@@ -60,6 +72,37 @@ void Host::drag(gfx::Point from, gfx::Point to, double seconds) {
 }
 
 void Host::wait(double seconds) { TouchInput::wait(seconds); }
+
+void Host::commit(const rt::String& text) {
+  if (!text.isEmpty()) return typeText(text);
+  auto* input = KeyboardInput::focusedTextInput();
+  if (!input) return;
+  auto marked = input->markedTextRange();
+  if (!marked) return;
+  // The composed text as typed: marking ends and the characters stay.
+  input->unmarkText();
+}
+
+namespace {
+/// The rest of the line after the verb and one space; a backslash before n or t stands for a
+/// line break or a tab.
+std::string scriptText(const std::string& line, const std::string& verb) {
+  size_t at = line.find(verb) + verb.size();
+  if (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+  std::string raw = line.substr(std::min(at, line.size()));
+  while (!raw.empty() && raw.back() == '\r') raw.pop_back();
+  std::string out;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '\\' && i + 1 < raw.size() && (raw[i + 1] == 'n' || raw[i + 1] == 't')) {
+      out.push_back(raw[i + 1] == 'n' ? '\n' : '\t');
+      ++i;
+    } else {
+      out.push_back(raw[i]);
+    }
+  }
+  return out;
+}
+}  // namespace
 
 bool parseHostScript(const std::string& text, std::vector<HostScriptStep>* steps, std::string* error) {
   std::istringstream in(text);
@@ -83,8 +126,23 @@ bool parseHostScript(const std::string& text, std::vector<HostScriptStep>* steps
     else if (verb == "drag") step.kind = HostScriptStep::Kind::Drag, count = 5;
     else if (verb == "wait") step.kind = HostScriptStep::Kind::Wait, count = 1;
     else if (verb == "shoot") step.kind = HostScriptStep::Kind::Shoot;
+    else if (verb == "type") step.kind = HostScriptStep::Kind::Type;
+    else if (verb == "key") step.kind = HostScriptStep::Kind::Key;
+    else if (verb == "compose") step.kind = HostScriptStep::Kind::Compose;
+    else if (verb == "commit") step.kind = HostScriptStep::Kind::Commit;
     else return fail("unknown command \"" + verb + "\"");
-    if (step.kind == HostScriptStep::Kind::Shoot) {
+    if (step.kind == HostScriptStep::Kind::Type || step.kind == HostScriptStep::Kind::Compose ||
+        step.kind == HostScriptStep::Kind::Commit) {
+      step.name = scriptText(line, verb);
+      if (step.name.empty() && step.kind != HostScriptStep::Kind::Commit) return fail(verb + " needs text");
+      if (!rt::String::fromUTF8(step.name.data(), step.name.size())) return fail(verb + " text is not UTF-8");
+      if (steps) steps->push_back(step);
+      continue;
+    }
+    if (step.kind == HostScriptStep::Kind::Key) {
+      if (!(words >> step.name)) return fail("key needs a key name");
+      if (!parseKeyPress(step.name)) return fail("unknown key \"" + step.name + "\"");
+    } else if (step.kind == HostScriptStep::Kind::Shoot) {
       if (!(words >> step.name)) return fail("shoot needs a name");
       if (step.name.find('/') != std::string::npos || step.name == "." || step.name == "..")
         return fail("shoot name must be a plain file name");
@@ -137,6 +195,10 @@ bool HeadlessHost::runScript(const std::string& text, const std::string& outputD
       case HostScriptStep::Kind::Tap: tap({s.args[0], s.args[1]}); break;
       case HostScriptStep::Kind::Drag: drag({s.args[0], s.args[1]}, {s.args[2], s.args[3]}, s.args[4]); break;
       case HostScriptStep::Kind::Wait: waitDrawing(s.args[0]); break;
+      case HostScriptStep::Kind::Type: typeText(rt::String(s.name)); break;
+      case HostScriptStep::Kind::Key: pressKey(*parseKeyPress(s.name)); break;
+      case HostScriptStep::Kind::Compose: compose(rt::String(s.name)); break;
+      case HostScriptStep::Kind::Commit: commit(rt::String(s.name)); break;
       case HostScriptStep::Kind::Shoot:
         if (!shoot((std::filesystem::path(outputDir) / (s.name + ".png")).string(), error)) return false;
         break;

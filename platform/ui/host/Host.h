@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/input/keys/KeyboardInput.h"
 #include "platform/ui/layer/Compositor.h"
 #include "platform/ui/view/Screen.h"
 #include "platform/ui/view/Window.h"
@@ -25,6 +26,9 @@ class Host {
   std::vector<Ref<Window>> windows() const;
   /// The window that receives input: the key window, else the front-most shown one.
   Ref<Window> inputWindow() const;
+  /// The window a touch at `p` (screen points) goes to: a shown window above the input window
+  /// that has a view there (the keyboard), else the input window.
+  Ref<Window> windowAt(gfx::Point p) const;
 
   /// Lets pending work of this turn finish (layout, transactions) and renders when anything
   /// changed; answers whether a new frame was drawn.
@@ -36,6 +40,15 @@ class Host {
   /// Lets `seconds` pass on the run loop's clock (instantly on a virtual clock).
   static void wait(double seconds);
 
+  // Keyboard input for the first responder (see KeyboardInput).
+  KeyboardInput& keyboardInput() { return keys_; }
+  void typeText(const rt::String& text) { keys_.typeText(text); }
+  bool pressKey(const KeyPress& key) { return keys_.press(key, inputWindow()); }
+  /// An input-method composition with the caret at its end.
+  void compose(const rt::String& text) { keys_.compose(text, {text.length(), 0}); }
+  /// Ends a composition by typing `text`, or the composed text itself when `text` is empty.
+  void commit(const rt::String& text);
+
  protected:
   /// Runs queued main-loop work without letting time pass.
   static void settle();
@@ -44,18 +57,21 @@ class Host {
   Ref<Screen> screen_;
   Compositor compositor_;
   std::function<std::vector<Ref<Window>>()> source_;
+  KeyboardInput keys_;
 };
 
 /// One step of an input script.
 struct HostScriptStep {
-  enum class Kind { Tap, Drag, Wait, Shoot } kind;
+  enum class Kind { Tap, Drag, Wait, Shoot, Type, Key, Compose, Commit } kind;
   double args[5] = {0, 0, 0, 0, 0};
-  std::string name;
+  std::string name;  // the shot's name, the text typed or composed, the key
   int line = 0;
 };
 
-/// Parses "tap x y", "drag x1 y1 x2 y2 seconds", "wait seconds" and "shoot NAME" lines (blank
-/// lines and '#' comments ignored). On a bad line answers false with `error` naming it.
+/// Parses "tap x y", "drag x1 y1 x2 y2 seconds", "wait seconds", "shoot NAME", "type TEXT",
+/// "key KEYS" ("ctrl+shift+left"), "compose TEXT" and "commit [TEXT]" lines (blank lines and
+/// '#' comments ignored; TEXT is the rest of the line, "\n" a line break). On a bad line
+/// answers false with `error` naming it.
 bool parseHostScript(const std::string& text, std::vector<HostScriptStep>* steps, std::string* error);
 
 class HeadlessHost : public Host {

@@ -11,10 +11,37 @@
 
 #include "platform/dispatch/Clock.h"
 #include "platform/foundation/threads/RunLoop.h"
-#include "platform/ui/controls/TextField.h"
 #include "platform/ui/input/TouchInput.h"
+#include "platform/ui/input/pasteboard/Pasteboard.h"
 
 namespace ui {
+
+namespace {
+
+/// The desktop clipboard through SDL: plain text only.
+class SdlClipboard : public DesktopClipboard {
+ public:
+  std::optional<rt::String> text() override {
+    if (!SDL_HasClipboardText()) return std::nullopt;
+    char* t = SDL_GetClipboardText();
+    if (!t) return std::nullopt;
+    std::optional<rt::String> s = rt::String::fromUTF8(t, std::strlen(t));
+    SDL_free(t);
+    if (s && s->isEmpty()) return std::nullopt;
+    return s;
+  }
+  void setText(const rt::String& text) override { SDL_SetClipboardText(text.utf8().c_str()); }
+};
+
+/// SDL counts a composition's cursor in characters; text input counts UTF-16 units.
+uint64_t utf16Offset(const rt::String& s, int64_t codePoints) {
+  uint64_t units = 0;
+  std::u32string cps = s.toUTF32();
+  for (int64_t i = 0; i < codePoints && i < static_cast<int64_t>(cps.size()); ++i) units += cps[size_t(i)] > 0xFFFF ? 2 : 1;
+  return units;
+}
+
+}  // namespace
 
 WindowHost::~WindowHost() { close(); }
 
@@ -45,6 +72,9 @@ bool WindowHost::open(const std::string& title, double zoom, std::string* error)
     return false;
   }
   quit_ = false;
+  textInput_ = false;
+  SDL_StopTextInput();  // on until a responder takes text
+  Pasteboard::setDesktopClipboard(std::make_shared<SdlClipboard>());
   present();
   return true;
 }
@@ -53,6 +83,9 @@ void WindowHost::close() {
   if (texture_) SDL_DestroyTexture(texture_);
   if (renderer_) SDL_DestroyRenderer(renderer_);
   if (window_) {
+    Pasteboard::setDesktopClipboard(nullptr);
+    if (textInput_) SDL_StopTextInput();
+    textInput_ = false;
     SDL_DestroyWindow(window_);
     // Quitting whole also closes the system-bus connection the video system opened.
     SDL_Quit();
@@ -88,7 +121,7 @@ bool WindowHost::pump() {
         break;
       case SDL_MOUSEBUTTONDOWN:
         if (e.button.button == SDL_BUTTON_LEFT && !tracking_) {
-          touchWindow_ = inputWindow();
+          touchWindow_ = windowAt(toPoints(e.button.x, e.button.y));
           if (touchWindow_) {
             tracking_ = true;
             touch_ = TouchInput(touchWindow_).down(
@@ -119,24 +152,72 @@ bool WindowHost::pump() {
         break;
       }
       case SDL_TEXTINPUT:
-        if (auto field = focusedTextField()) field->insertText(rt::String(std::string_view(e.text.text)));
+        typeText(rt::String(std::string_view(e.text.text)));
         break;
-      case SDL_KEYDOWN:
-        if (auto field = focusedTextField()) {
-          SDL_Keycode key = e.key.keysym.sym;
-          if (key == SDLK_BACKSPACE) field->deleteBackward();
-          else if (key == SDLK_RETURN || key == SDLK_KP_ENTER) field->returnKey();
-        }
+      case SDL_TEXTEDITING: {
+        rt::String text(std::string_view(e.edit.text));
+        uint64_t at = utf16Offset(text, e.edit.start);
+        uint64_t to = utf16Offset(text, int64_t(e.edit.start) + e.edit.length);
+        keyboardInput().compose(text, {at, to > at ? to - at : 0});
         break;
+      }
+      case SDL_KEYDOWN: keyDown(e.key.keysym.sym, e.key.keysym.mod); break;
       default: break;
     }
+    followTextInput();
   }
+  followTextInput();
   present();
   return !quit_;
 }
 
-Ref<TextField> WindowHost::focusedTextField() {
-  return std::dynamic_pointer_cast<TextField>(Responder::currentFirstResponder());
+void WindowHost::keyDown(int keycode, uint16_t modifiers) {
+  KeyPress k;
+  if (modifiers & KMOD_SHIFT) k.modifiers |= KeyModifierShift;
+  if (modifiers & KMOD_CTRL) k.modifiers |= KeyModifierControl;
+  if (modifiers & KMOD_ALT) k.modifiers |= KeyModifierAlternate;
+  switch (keycode) {
+    case SDLK_LEFT: k.key = Key::Left; break;
+    case SDLK_RIGHT: k.key = Key::Right; break;
+    case SDLK_UP: k.key = Key::Up; break;
+    case SDLK_DOWN: k.key = Key::Down; break;
+    case SDLK_HOME: k.key = Key::Home; break;
+    case SDLK_END: k.key = Key::End; break;
+    case SDLK_PAGEUP: k.key = Key::PageUp; break;
+    case SDLK_PAGEDOWN: k.key = Key::PageDown; break;
+    case SDLK_BACKSPACE: k.key = Key::Backspace; break;
+    case SDLK_DELETE: k.key = Key::Delete; break;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: k.key = Key::Return; break;
+    case SDLK_TAB: k.key = Key::Tab; break;
+    case SDLK_ESCAPE: k.key = Key::Escape; break;
+    case SDLK_F6: k.key = Key::Shake; break;
+    default:
+      // Characters come as text; with Ctrl they are shortcuts.
+      if (!(k.modifiers & KeyModifierControl) || keycode <= 0 || keycode >= 0x80) return;
+      k.key = Key::Character;
+      k.character = static_cast<char32_t>(keycode);
+      break;
+  }
+  pressKey(k);
+}
+
+void WindowHost::followTextInput() {
+  bool wants = KeyboardInput::focusedTextInput() != nullptr;
+  if (wants != textInput_) {
+    textInput_ = wants;
+    if (wants) SDL_StartTextInput();
+    else SDL_StopTextInput();
+    imeRect_ = gfx::RectZero;
+  }
+  if (!textInput_) return;
+  auto caret = keyboardInput().caretRectOnScreen();
+  if (!caret || *caret == imeRect_) return;
+  imeRect_ = *caret;
+  SDL_Rect r{static_cast<int>(std::lround(caret->origin.x * zoom_)), static_cast<int>(std::lround(caret->origin.y * zoom_)),
+             std::max(1, static_cast<int>(std::lround(caret->size.width * zoom_))),
+             std::max(1, static_cast<int>(std::lround(caret->size.height * zoom_)))};
+  SDL_SetTextInputRect(&r);
 }
 
 uint64_t WindowHost::run(double seconds) {

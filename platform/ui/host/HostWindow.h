@@ -1,7 +1,9 @@
 #pragma once
 // The window host: shows the screen's frames in an SDL window (the screen scaled to the
-// window) and turns the mouse into one touch and the wheel into drags. Typed text, Backspace
-// and Return go to the text field that is first responder.
+// window) and turns the mouse into one touch and the wheel into drags. While the first
+// responder takes text, the desktop's text input is on: typed and committed text, input-method
+// compositions (their candidates placed at the caret) and editing keys go to it. F6 shakes the
+// device. The general pasteboard's plain text follows the desktop clipboard while open.
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -14,8 +16,6 @@ struct SDL_Renderer;
 struct SDL_Texture;
 
 namespace ui {
-
-class TextField;
 
 class WindowHost : public Host {
  public:
@@ -41,7 +41,10 @@ class WindowHost : public Host {
  private:
   void present();
   gfx::Point toPoints(int x, int y) const;
-  static Ref<TextField> focusedTextField();
+  /// Starts or stops the desktop's text input with the first responder and keeps the
+  /// candidate window at the caret.
+  void followTextInput();
+  void keyDown(int keycode, uint16_t modifiers);
 
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
@@ -52,6 +55,8 @@ class WindowHost : public Host {
   bool tracking_ = false;
   Ref<Touch> touch_;
   Ref<Window> touchWindow_;
+  bool textInput_ = false;
+  gfx::Rect imeRect_;
 };
 
 }  // namespace ui

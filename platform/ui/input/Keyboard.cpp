@@ -6,6 +6,7 @@
 #include "platform/foundation/values/Number.h"
 #include "platform/foundation/values/ValueBox.h"
 #include "platform/ui/input/KeyboardNotifications.h"
+#include "platform/ui/input/keyboard/KeyboardWindow.h"
 #include "platform/ui/view/Screen.h"
 
 namespace ui {
@@ -18,6 +19,14 @@ Ref<Keyboard> Keyboard::sharedKeyboard() {
 }
 
 double Keyboard::standardHeight(gfx::Size screen) { return screen.width > screen.height ? 162 : 216; }
+
+void Keyboard::setStyle(KeyboardStyle style) {
+  style_ = style;
+  if (style != KeyboardStyle::OnScreen && window_) {
+    window_->setHidden(true);
+    window_ = nullptr;
+  }
+}
 
 void Keyboard::show() {
   if (!visible_) change(true);
@@ -47,7 +56,7 @@ void Keyboard::textInputEnded() {
 
 void Keyboard::change(bool showing) {
   gfx::Size screen = Screen::mainScreen()->bounds().size;
-  double h = standardHeight(screen);
+  double h = style_ == KeyboardStyle::None ? 0 : standardHeight(screen);
   gfx::Rect offscreen{{0, screen.height}, {screen.width, h}};
   gfx::Rect onscreen{{0, screen.height - h}, {screen.width, h}};
   gfx::Rect begin = showing ? offscreen : frame_;
@@ -61,6 +70,11 @@ void Keyboard::change(bool showing) {
       {UIKeyboardAnimationCurveUserInfoKey, fd::Number::numberWithInteger(kAnimationCurve)},
       {UIKeyboardAnimationDurationUserInfoKey, fd::Number::numberWithDouble(kAnimationDuration)},
   });
+  if (style_ == KeyboardStyle::OnScreen) {
+    if (!window_) window_ = rt::make<KeyboardWindow>(Screen::mainScreen()->bounds());
+    window_->setHidden(false);
+    window_->slide(begin, end, kAnimationDuration);
+  }
   auto center = fd::NotificationCenter::defaultCenter();
   center->post(UIKeyboardWillChangeFrameNotification, nullptr, info);
   center->post(showing ? UIKeyboardWillShowNotification : UIKeyboardWillHideNotification, nullptr, info);
@@ -69,6 +83,8 @@ void Keyboard::change(bool showing) {
     auto k = weak.lock();
     // A change in the meantime speaks for itself.
     if (!k || k->generation_ != ticket) return;
+    // Gone down: its window stops drawing and taking touches.
+    if (!showing && k->window_) k->window_->setHidden(true);
     auto c = fd::NotificationCenter::defaultCenter();
     c->post(showing ? UIKeyboardDidShowNotification : UIKeyboardDidHideNotification, nullptr, info);
     c->post(UIKeyboardDidChangeFrameNotification, nullptr, info);

@@ -72,4 +72,11 @@ void Responder::motionCancelled(EventSubtype motion, Event* event) {
   if (auto n = nextResponder()) n->motionCancelled(motion, event);
 }
 
+void Responder::pressesBegan(const Press& press, Event* event) {
+  if (auto n = nextResponder()) n->pressesBegan(press, event);
+}
+void Responder::pressesEnded(const Press& press, Event* event) {
+  if (auto n = nextResponder()) n->pressesEnded(press, event);
+}
+
 }  // namespace ui

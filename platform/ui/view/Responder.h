@@ -1,9 +1,10 @@
 #pragma once
-// Responders: the chain that touches, motions and actions travel along (view, its controller,
+// Responders: the chain that touches, motions, key presses and actions travel along (view, its controller,
 // superview, ..., window, application), and the first responder.
 #include "platform/runtime/Class.h"
 #include "platform/ui/input/Event.h"
 #include "platform/ui/input/Touch.h"
+#include "platform/ui/input/keys/Press.h"
 
 namespace ui {
 
@@ -38,6 +39,9 @@ class Responder : public rt::Object {
   virtual void motionBegan(EventSubtype motion, Event* event);
   virtual void motionEnded(EventSubtype motion, Event* event);
   virtual void motionCancelled(EventSubtype motion, Event* event);
+  // Key presses of a hardware keyboard, first responder first.
+  virtual void pressesBegan(const Press& press, Event* event);
+  virtual void pressesEnded(const Press& press, Event* event);
 };
 
 }  // namespace ui

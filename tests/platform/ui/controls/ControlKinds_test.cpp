@@ -10,6 +10,7 @@
 #include "platform/ui/controls/Switch.h"
 #include "platform/ui/controls/TextField.h"
 #include "platform/ui/input/TouchInput.h"
+#include "platform/ui/input/pasteboard/Pasteboard.h"
 #include "platform/ui/view/Window.h"
 
 using namespace ui;
@@ -141,11 +142,15 @@ TEST_F(ControlKindsTest, TextFieldEditsAndReports) {
   EXPECT_FALSE(field->clearButton()->isHidden());
   EXPECT_EQ(glass->frame().origin.x, 0);
   EXPECT_GE(field->displayLabel()->frame().origin.x, 20);
+  auto pasteboard = Pasteboard::generalPasteboard();
+  auto savedItems = pasteboard->items();
+  pasteboard->setString("pasted");
   EXPECT_TRUE(field->canPerformAction(rt::sel("paste:"), nullptr));
+  pasteboard->setItems(savedItems);
   EXPECT_FALSE(field->canPerformAction(rt::sel("copy:"), nullptr));
   field->selectAll();
   EXPECT_TRUE(field->canPerformAction(rt::sel("copy:"), nullptr));
-  EXPECT_TRUE(field->canPerformAction(rt::sel("_define:"), nullptr));
+  EXPECT_FALSE(field->canPerformAction(rt::sel("_define:"), nullptr));  // no dictionary here
   EXPECT_EQ(field->markedTextRange(), nullptr);
   EXPECT_EQ(field->positionFromPosition(field->beginningOfDocument(), 2)->offset(), 2);
   EXPECT_EQ(field->positionFromPosition(field->endOfDocument(), 1), nullptr);

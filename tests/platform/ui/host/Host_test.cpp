@@ -16,6 +16,7 @@
 #include "platform/ui/host/Host.h"
 #include "platform/ui/host/HostWindow.h"
 #include "platform/ui/controls/TextField.h"
+#include "platform/ui/input/pasteboard/Pasteboard.h"
 #include "platform/ui/layer/Transaction.h"
 #include "tests/support/XvfbDisplay.h"
 
@@ -108,12 +109,68 @@ TEST(HostScript, ParsesCommandsAndRejectsBadLines) {
       {"shoot", "line 1: shoot needs a name"},
       {"shoot ../up", "line 1: shoot name must be a plain file name"},
       {"tap 1e999 2", "line 1: not a number: \"1e999\""},
+      {"type", "line 1: type needs text"},
+      {"compose", "line 1: compose needs text"},
+      {"key", "line 1: key needs a key name"},
+      {"key ctrl+hyper", "line 1: unknown key \"ctrl+hyper\""},
+      {"key left right", "line 1: unexpected \"right\""},
   };
   for (auto& b : bad) {
     error.clear();
     EXPECT_FALSE(parseHostScript(b.text, nullptr, &error));
     EXPECT_EQ(error, b.message);
   }
+}
+
+TEST(HostScript, ParsesTypingKeysAndCompositions) {
+  std::vector<HostScriptStep> steps;
+  std::string error;
+  ASSERT_TRUE(parseHostScript("type Hello  world\\n\nkey ctrl+shift+left\ncompose zhong guo\ncommit \u4E2D\u56FD\ncommit\n",
+                              &steps, &error)) << error;
+  ASSERT_EQ(steps.size(), 5u);
+  EXPECT_EQ(steps[0].kind, HostScriptStep::Kind::Type);
+  EXPECT_EQ(steps[0].name, "Hello  world\n");
+  EXPECT_EQ(steps[1].kind, HostScriptStep::Kind::Key);
+  EXPECT_EQ(steps[1].name, "ctrl+shift+left");
+  EXPECT_EQ(steps[2].kind, HostScriptStep::Kind::Compose);
+  EXPECT_EQ(steps[2].name, "zhong guo");
+  EXPECT_EQ(steps[3].name, "\u4E2D\u56FD");
+  EXPECT_EQ(steps[4].kind, HostScriptStep::Kind::Commit);
+  EXPECT_EQ(steps[4].name, "");
+}
+
+TEST_F(HostTest, AScriptTypesComposesSelectsCopiesAndPastes) {
+  auto screen = rt::make<Screen>(gfx::Size{240, 100}, 1);
+  Demo d = demoTree({240, 100});
+  auto field = rt::make<TextField>(gfx::RectMake(10, 10, 220, 30));
+  d.window->addSubview(field);
+  HeadlessHost host(screen);
+  host.setWindowSource([&] { return std::vector<Ref<Window>>{d.window}; });
+  auto pasteboard = Pasteboard::generalPasteboard();
+  auto saved = pasteboard->items();
+  std::string error;
+  ASSERT_TRUE(host.runScript("tap 100 25\n"
+                             "type news \n"
+                             "compose zhong\n"
+                             "shoot composing\n"
+                             "commit \u4E2D\u6587\n"
+                             "compose wen\n"
+                             "commit\n"
+                             "key ctrl+shift+left\n"
+                             "key ctrl+shift+left\n"
+                             "key ctrl+c\n"
+                             "key end\n"
+                             "type  \n"
+                             "key ctrl+v\n"
+                             "shoot typed\n",
+                             dir_.string(), &error))
+      << error;
+  EXPECT_EQ(field->text(), rt::String("news \u4E2D\u6587wen \u4E2D\u6587wen"));
+  EXPECT_EQ(pasteboard->string(), rt::String("\u4E2D\u6587wen"));
+  EXPECT_TRUE(fs::exists(dir_ / "composing.png"));
+  EXPECT_TRUE(fs::exists(dir_ / "typed.png"));
+  pasteboard->setItems(saved);
+  field->resignFirstResponder();
 }
 
 TEST_F(HostTest, HeadlessRunsAScriptAndWritesFrames) {
@@ -241,6 +298,118 @@ TEST_F(HostTest, WindowHostTypesIntoTheFirstResponderUnderXvfb) {
   EXPECT_EQ(field->text(), rt::String("Caf"));
   other->resignFirstResponder();
   host.close();
+}
+
+namespace {
+void pushEditing(const char* utf8, int start, int length) {
+  SDL_Event e{};
+  e.type = SDL_TEXTEDITING;
+  std::strncpy(e.edit.text, utf8, sizeof(e.edit.text) - 1);
+  e.edit.start = start;
+  e.edit.length = length;
+  ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+}
+void pushKeyWith(SDL_Keycode key, uint16_t mod) {
+  SDL_Event e{};
+  e.type = SDL_KEYDOWN;
+  e.key.state = SDL_PRESSED;
+  e.key.keysym.sym = key;
+  e.key.keysym.mod = mod;
+  ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+}
+}  // namespace
+
+TEST_F(HostTest, WindowHostComposesEditsAndSharesTheClipboardUnderXvfb) {
+  XvfbDisplay x;
+  if (!x.installed()) GTEST_SKIP() << "Xvfb is not installed";
+  ASSERT_TRUE(x.started()) << "Xvfb did not start";
+  auto screen = rt::make<Screen>(gfx::Size{200, 120}, 1);
+  Demo d = demoTree({200, 120});
+  auto field = rt::make<TextField>(gfx::RectMake(10, 10, 180, 30));
+  d.window->addSubview(field);
+  WindowHost host(screen);
+  host.setWindowSource([&] { return std::vector<Ref<Window>>{d.window}; });
+  auto pasteboard = Pasteboard::generalPasteboard();
+  auto saved = pasteboard->items();
+  std::string error;
+  ASSERT_TRUE(host.open("compose", 1, &error)) << error;
+  host.pump();
+  EXPECT_FALSE(SDL_IsTextInputActive());  // nobody takes text yet
+  ASSERT_TRUE(field->becomeFirstResponder());
+  host.pump();
+  EXPECT_TRUE(SDL_IsTextInputActive());
+
+  // An input method: a composition with its cursor counted in characters, then the commit.
+  pushEditing("\U0001F600ni", 1, 2);
+  host.pump();
+  EXPECT_EQ(field->text(), rt::String("\U0001F600ni"));
+  ASSERT_TRUE(field->markedTextRange());
+  EXPECT_EQ(field->selectedRange(), (rt::Range{2, 2}));  // after the emoji's two units
+  pushText("\u4F60");
+  host.pump();
+  EXPECT_EQ(field->text(), rt::String("\u4F60"));
+  EXPECT_FALSE(field->markedTextRange());
+
+  // Editing keys and shortcuts; the copy reaches the desktop clipboard.
+  pushText(" ok");
+  pushKeyWith(SDLK_LEFT, KMOD_LCTRL | KMOD_LSHIFT);
+  pushKeyWith(SDLK_c, KMOD_LCTRL);
+  host.pump();
+  EXPECT_EQ(field->selectedRange(), (rt::Range{2, 2}));
+  char* clip = SDL_GetClipboardText();
+  EXPECT_STREQ(clip, "ok");
+  SDL_free(clip);
+  // Text another program copies comes back in through paste.
+  SDL_SetClipboardText("from outside");
+  pushKeyWith(SDLK_END, 0);
+  pushKeyWith(SDLK_v, KMOD_LCTRL);
+  host.pump();
+  EXPECT_EQ(field->text(), rt::String("\u4F60 okfrom outside"));
+  // An emptied clipboard loses nothing already here.
+  SDL_SetClipboardText("");
+  EXPECT_EQ(pasteboard->string(), rt::String("from outside"));
+
+  field->resignFirstResponder();
+  host.pump();
+  EXPECT_FALSE(SDL_IsTextInputActive());
+  host.close();
+  pasteboard->setItems(saved);
+}
+
+// A real keyboard through the X server: xdotool types into the focused window as a person
+// would, and the keys travel the same path as at a desk.
+TEST_F(HostTest, WindowHostTakesRealKeystrokesUnderXvfb) {
+  XvfbDisplay x;
+  if (!x.installed()) GTEST_SKIP() << "Xvfb is not installed";
+  if (std::system("command -v xdotool > /dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+  ASSERT_TRUE(x.started()) << "Xvfb did not start";
+  // Real time here: the X server delivers the keys when it does.
+  fd::RunLoopDriver::reset();
+  auto screen = rt::make<Screen>(gfx::Size{200, 120}, 1);
+  Demo d = demoTree({200, 120});
+  auto field = rt::make<TextField>(gfx::RectMake(10, 10, 180, 30));
+  d.window->addSubview(field);
+  WindowHost host(screen);
+  host.setWindowSource([&] { return std::vector<Ref<Window>>{d.window}; });
+  std::string error;
+  auto saved = Pasteboard::generalPasteboard()->items();
+  ASSERT_TRUE(host.open("kd-xdotool-session", 1, &error)) << error;
+  ASSERT_TRUE(field->becomeFirstResponder());
+  host.pump();
+  int rc = std::system(
+      "xdotool search --sync --name '^kd-xdotool-session$' windowfocus --sync "
+      "type --delay 15 'Hello wrld' && "
+      "xdotool key --delay 15 Left Left Left o End BackSpace ctrl+shift+Left ctrl+c End space ctrl+v");
+  ASSERT_EQ(rc, 0);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (field->text() != rt::String("Hello worl worl") && std::chrono::steady_clock::now() < deadline) {
+    host.pump();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(field->text(), rt::String("Hello worl worl"));
+  field->resignFirstResponder();
+  host.close();
+  Pasteboard::generalPasteboard()->setItems(saved);
 }
 
 TEST(HostScreen, MainScreenIsPhoneSizedAndConfigurable) {

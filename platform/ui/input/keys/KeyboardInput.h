@@ -1,0 +1,49 @@
+#pragma once
+// Hardware keyboard and input-method input for the first responder: typed and committed text
+// become insertText, a composition becomes marked text, key presses go along the responder
+// chain as presses and become editing commands on a responder that takes text (moves, Shift
+// to extend the selection, Ctrl by word or to the ends, deletions) or actions sent along the
+// chain (Ctrl+A/C/X/V/Z, Ctrl+Shift+Z). One per host; main thread only.
+#include <optional>
+
+#include "platform/graphics/Geometry.h"
+#include "platform/runtime/Ref.h"
+#include "platform/runtime/String.h"
+#include "platform/ui/input/keys/Key.h"
+#include "platform/ui/input/text/TextPosition.h"
+
+namespace ui {
+
+class Responder;
+class TextInput;
+class View;
+class Window;
+
+class KeyboardInput {
+ public:
+  /// The responder that takes text: the first responder when it implements text input.
+  static TextInput* focusedTextInput();
+  /// Committed text (typed, or the end of a composition).
+  void typeText(const rt::String& text);
+  /// The input method's current composition and its selected range (UTF-16 units within it);
+  /// empty text ends the composition without typing anything.
+  void compose(const rt::String& text, rt::Range selected);
+  /// A key press; `window` gets the shake. Answers whether it did anything beyond the press.
+  bool press(const KeyPress& key, const Ref<Window>& window);
+
+  /// Where the input method's candidates go: the caret (or the selection's first rectangle)
+  /// of the focused input in screen coordinates; nothing without a focused input in a window.
+  std::optional<gfx::Rect> caretRectOnScreen() const;
+
+ private:
+  bool edit(TextInput& input, const KeyPress& key);
+  void moveOrExtend(TextInput& input, const KeyPress& key);
+  Ref<TextPosition> target(TextInput& input, const Ref<TextPosition>& from, const KeyPress& key) const;
+  bool sendAction(const char* name);
+
+  // The fixed end of a selection being extended, while the selection is the one we made.
+  const TextInput* extending_ = nullptr;
+  Ref<TextPosition> anchor_, focus_;
+};
+
+}  // namespace ui

@@ -1,0 +1,7 @@
+#include "platform/ui/input/keys/Press.h"
+
+namespace ui {
+
+RT_IMPLEMENT_PLATFORM(Press) {}
+
+}  // namespace ui
