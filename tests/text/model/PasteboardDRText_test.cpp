@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include "image/codec/DRImage.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/ui/controls/ImageView.h"
+#include "tests/platform/graphics/CodecSamples.h"
+#include "text/model/AttributedString+DRText.h"
+#include "text/model/DRTextRubyAnnotation.h"
+#include "text/model/DRTextRunDelegate.h"
+#include "text/model/MutableAttributedString+DRText.h"
+#include "text/model/Pasteboard+DRText.h"
+
+using namespace text;
+using typeset::MutableAttributedString;
+
+namespace {
+
+// A pasteboard of the test's own, removed afterwards: the general one stays untouched.
+struct PasteboardTest : ::testing::Test {
+  Ref<ui::Pasteboard> board = ui::Pasteboard::pasteboardWithUniqueName();
+  void TearDown() override { ui::Pasteboard::removePasteboardWithName(board->name()); }
+};
+
+Ref<image::DRImage> animatedGif() {
+  auto gif = codec_samples::encode(gfx::kUTTypeGIF,
+                                   {codec_samples::solidBitmap(4, 4, 0xffff0000u),
+                                    codec_samples::solidBitmap(4, 4, 0xff0000ffu)},
+                                   codec_samples::gifFrameProps(0.1));
+  return image::DRImage::imageWithData(gif);
+}
+
+}  // namespace
+
+TEST_F(PasteboardTest, ImageDataByType) {
+  struct Case {
+    const char* type;
+    void (*set)(ui::Pasteboard&, const Ref<fd::Data>&);
+    Ref<fd::Data> (*get)(const ui::Pasteboard&);
+  };
+  const Case cases[] = {
+      {ui::kUTTypePNG, setPNGData, PNGData},       {ui::kUTTypeJPEG, setJPEGData, JPEGData},
+      {ui::kUTTypeGIF, setGIFData, GIFData},       {DRTextPasteboardTypeWebP, setWEBPData, WEBPData},
+      {ui::kUTTypeImage, setImageData, imageData},
+  };
+  for (const auto& c : cases) {
+    auto data = fd::Data::create(std::string_view(c.type));
+    c.set(*board, data);
+    ASSERT_TRUE(c.get(*board)) << c.type;
+    EXPECT_TRUE(c.get(*board)->isEqual(data.get())) << c.type;
+    EXPECT_TRUE(board->dataForPasteboardType(c.type)) << c.type;
+  }
+}
+
+TEST_F(PasteboardTest, RichTextRoundTripKeepsEveryAttributeClass) {
+  auto s = MutableAttributedString::create(u"ab\uFFFCcdefghij");
+  setTextBackedString(*s, DRTextBackedString::stringWithString(u"[b]"), {2, 1});
+  setTextBinding(*s, DRTextBinding::bindingWithDeleteConfirm(true), {0, 2});
+  setTextShadow(*s, DRTextShadow::shadowWithColor(gfx::Color::blackColor(), {1, 1}, 2), {3, 1});
+  setTextUnderline(*s, DRTextDecoration::decorationWithStyle(DRTextLineKindThick), {4, 1});
+  setTextBorder(*s, DRTextBorder::borderWithFillColor(gfx::Color::whiteColor(), 3), {5, 1});
+  setTextAttachment(*s, DRTextAttachment::attachmentWithContent(gfx::Image::imageWithCGImage(
+                            gfx::BitmapImage::createNative(2, 2))),
+                    {2, 1});
+  setTextHighlight(*s, DRTextHighlight::highlightWithAttributes(nullptr), {6, 1});
+  auto ruby = rt::make<DRTextRubyAnnotation>();
+  ruby->setTextBefore(u"r");
+  setTextRubyAnnotation(*s, ruby, {7, 1});
+  setRunDelegate(*s, rt::make<DRTextRunDelegate>()->CTRunDelegate(), {2, 1});
+  setColor(*s, gfx::Color::colorWithRed(0, 0.5, 1, 1), {8, 2});
+
+  setAttributedString(*board, *s);
+  EXPECT_EQ(board->string().value_or(rt::String()), rt::String(u"ab[b]cdefghij"));
+  auto back = attributedString(*board);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->string(), s->string());
+  EXPECT_TRUE(rt::as<DRTextBackedString>(back->attributeAtIndex(DRTextBackedStringKey, 2)));
+  EXPECT_TRUE(rt::as<DRTextBinding>(back->attributeAtIndex(DRTextBindingKey, 1)));
+  EXPECT_TRUE(rt::as<DRTextShadow>(back->attributeAtIndex(DRTextShadowKey, 3)));
+  EXPECT_EQ(textUnderlineAtIndex(*back, 4)->style(), DRTextLineKindThick);
+  EXPECT_EQ(textBorderAtIndex(*back, 5)->cornerRadius(), 3);
+  EXPECT_TRUE(rt::as<DRTextAttachment>(back->attributeAtIndex(DRTextAttachmentKey, 2)));
+  EXPECT_TRUE(rt::as<DRTextHighlight>(back->attributeAtIndex(DRTextHighlightKey, 6)));
+  EXPECT_TRUE(rt::as<typeset::RubyAnnotation>(back->attributeAtIndex(typeset::CTRubyAnnotationAttributeName, 7)));
+  EXPECT_TRUE(DRTextRunDelegate::delegateOfCTRunDelegate(
+      back->attributeAtIndex(typeset::CTRunDelegateAttributeName, 2)));
+  EXPECT_TRUE(colorAtIndex(*back, 9)->isEqual(gfx::Color::colorWithRed(0, 0.5, 1, 1).get()));
+}
+
+TEST_F(PasteboardTest, AnimatedAttachmentsAddTheirData) {
+  auto gif = animatedGif();
+  ASSERT_TRUE(gif);
+  ASSERT_TRUE(gif->animatedImageData());
+  auto s = attachmentStringWithContent(gif, 0, 10, 10, 0);
+  setAttributedString(*board, *s);
+  auto items = board->items();
+  // the text, the archive, then the image, its GIF data and the image again
+  ASSERT_EQ(items.size(), 5u);
+  EXPECT_TRUE(items[1].count(DRTextPasteboardTypeAttributedString));
+  EXPECT_EQ(items[2].at(DRTextPasteboardTypeImageObject), gif);
+  EXPECT_TRUE(items[3].at(ui::kUTTypeGIF)->isEqual(gif->animatedImageData().get()));
+  EXPECT_EQ(items[4].at(DRTextPasteboardTypeImageObject), gif);
+
+  auto view = rt::make<ui::ImageView>(gif);
+  auto viewString = attachmentStringWithContent(view, 0, 10, 10, 0);
+  setAttributedString(*board, *viewString);
+  items = board->items();
+  // the text (and the archive, when the view archives), then the view's image and its data
+  ASSERT_GE(items.size(), 3u);
+  EXPECT_EQ(items[items.size() - 2].at(DRTextPasteboardTypeImageObject), gif);
+  EXPECT_TRUE(items.back().at(ui::kUTTypeGIF)->isEqual(gif->animatedImageData().get()));
+  // Rich text read back never holds a view: such an archive is refused.
+  EXPECT_FALSE(attributedString(*board));
+}
+
+TEST_F(PasteboardTest, PlainTextOnlyGivesNoAttributedString) {
+  board->setString(u"just text");
+  EXPECT_FALSE(attributedString(*board));
+}
