@@ -12,6 +12,7 @@
 #include "platform/foundation/values/ValueBox.h"
 #include "platform/ui/layer/Layer.h"
 #include "platform/ui/layer/Transaction.h"
+#include "bench/RatioReporter.h"
 
 namespace {
 
@@ -76,29 +77,14 @@ void BM_PlainSpringLoop(benchmark::State& state) {
 BENCHMARK(BM_AnimatorFrame)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlainSpringLoop)->Unit(benchmark::kMicrosecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-        seconds[r.benchmark_name()] = r.cpu_accumulated_time / static_cast<double>(r.iterations);
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> seconds;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
+  bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  double animator = 0, plain = 0;
-  for (auto& [name, s] : reporter.seconds) {
-    if (name.rfind("BM_AnimatorFrame", 0) == 0) animator = s;
-    if (name.rfind("BM_PlainSpringLoop", 0) == 0) plain = s;
-  }
+  double animator = reporter.secondsFor("BM_AnimatorFrame"), plain = reporter.secondsFor("BM_PlainSpringLoop");
   if (animator > 0 && plain > 0)
     std::printf("animator frame %.1f us, plain loop %.1f us, animator / plain = %.2f (%d springs)\n", animator * 1e6,
                 plain * 1e6, animator / plain, kSprings);

@@ -18,6 +18,7 @@
 #include "base/utility/DRFileHash.h"
 #include "base/utility/DRThreadSafeArray.h"
 #include "platform/foundation/values/Number.h"
+#include "bench/RatioReporter.h"
 
 extern char** environ;
 
@@ -114,31 +115,15 @@ BENCHMARK(BM_VectorBehindMutex)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FileHashSHA256)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Sha256sumCommand)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-        seconds[r.benchmark_name()] = r.real_accumulated_time / static_cast<double>(r.iterations);
-    ConsoleReporter::ReportRuns(runs);
-  }
-  double of(const std::string& prefix) const {
-    for (auto& [name, s] : seconds)
-      if (name.rfind(prefix, 0) == 0) return s;
-    return 0;
-  }
-  std::map<std::string, double> seconds;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
+  bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  double array = reporter.of("BM_ThreadSafeArray"), vec = reporter.of("BM_VectorBehindMutex");
-  double hash = reporter.of("BM_FileHashSHA256"), sum = reporter.of("BM_Sha256sumCommand");
+  double array = reporter.realSecondsFor("BM_ThreadSafeArray"), vec = reporter.realSecondsFor("BM_VectorBehindMutex");
+  double hash = reporter.realSecondsFor("BM_FileHashSHA256"), sum = reporter.realSecondsFor("BM_Sha256sumCommand");
   if (array > 0 && vec > 0) std::printf("thread-safe array / vector behind a mutex = %.2f\n", array / vec);
   if (hash > 0 && sum > 0) std::printf("file hash SHA-256 / sha256sum = %.2f (100 MiB)\n", hash / sum);
   benchmark::Shutdown();

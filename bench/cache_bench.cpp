@@ -17,6 +17,7 @@
 #include "cache/DRKVStorage.h"
 #include "cache/DRMemoryCache.h"
 #include "platform/foundation/text/StringObject.h"
+#include "bench/RatioReporter.h"
 
 namespace fs = std::filesystem;
 
@@ -216,36 +217,20 @@ BENCHMARK(BM_PlainLRUGetSet);
 BENCHMARK(BM_DiskCacheWriteRead)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PlainFilesWriteRead)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-        seconds[r.benchmark_name()] = r.real_accumulated_time / static_cast<double>(r.iterations);
-    ConsoleReporter::ReportRuns(runs);
-  }
-  double of(const std::string& prefix) const {
-    for (auto& [name, s] : seconds)
-      if (name.rfind(prefix, 0) == 0) return s;
-    return 0;
-  }
-  std::map<std::string, double> seconds;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter r;
+  bench::RatioReporter r;
   benchmark::RunSpecifiedBenchmarks(&r);
   auto speed = [&](const char* mine, const char* base) {
-    double a = r.of(mine), b = r.of(base);
+    double a = r.realSecondsFor(mine), b = r.realSecondsFor(base);
     return a > 0 && b > 0 ? b / a : 0;
   };
   std::printf("key-value storage speed / raw SQLite = %.2f\n", speed("BM_KVStorageWriteRead", "BM_RawSQLiteWriteRead"));
   std::printf("memory cache speed / plain LRU = %.2f\n", speed("BM_MemoryCacheGetSet", "BM_PlainLRUGetSet"));
-  if (double d = r.of("BM_DiskCacheWriteRead"), f = r.of("BM_PlainFilesWriteRead"); d > 0 && f > 0)
+  if (double d = r.realSecondsFor("BM_DiskCacheWriteRead"), f = r.realSecondsFor("BM_PlainFilesWriteRead"); d > 0 && f > 0)
     std::printf("disk cache %.0f ops/s, plain files %.0f ops/s (2,000 values of 10-200 KB written and read)\n",
                 2 * kDiskValues / d, 2 * kDiskValues / f);
   fs::remove_all(fs::temp_directory_path() / ("kd-cache-bench-" + std::to_string(::getpid())));

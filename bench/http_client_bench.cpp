@@ -27,6 +27,7 @@
 #include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/threads/OperationQueue.h"
 #include "platform/foundation/threads/RunLoop.h"
+#include "bench/RatioReporter.h"
 
 namespace {
 
@@ -36,10 +37,7 @@ constexpr int kWidth = 8;
 // on a shared machine vary by a third.
 std::vector<double> bareRates;
 
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
+using bench::median;
 
 // A 2 KB answer like a page of news items.
 std::string smallBody() {

@@ -25,6 +25,7 @@
 #include "platform/foundation/threads/RunLoop.h"
 #include "platform/ui/controls/ImageView.h"
 #include "tools/sample-service/service/SampleServer.h"
+#include "bench/RatioReporter.h"
 
 namespace {
 
@@ -77,10 +78,7 @@ void pumpUntil(const std::function<bool()>& done) {
   while (!done()) loop->runInMode(fd::NSDefaultRunLoopMode, 0.5, true);
 }
 
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
+using bench::median;
 
 int runs = 0;
 

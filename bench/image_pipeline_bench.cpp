@@ -29,6 +29,7 @@
 #include "platform/foundation/values/Data.h"
 #include "tools/sample-service/service/PictureMaker.h"
 #include "tools/sample-service/service/SampleServer.h"
+#include "bench/RatioReporter.h"
 
 namespace {
 
@@ -67,10 +68,7 @@ void pumpUntil(const std::function<bool()>& done) {
   while (!done()) loop->runInMode(fd::NSDefaultRunLoopMode, 0.5, true);
 }
 
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
+using bench::median;
 
 Ref<gfx::Image> smallImage(bool opaque) {
   return gfx::Image::imageWithCGImage(gfx::BitmapImage::createNative(40, 30, opaque), 2);

@@ -11,6 +11,7 @@
 #include "net/model/NSObject+DRModel.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/foundation/serialization/JSONSerialization.h"
+#include "bench/RatioReporter.h"
 
 namespace mapbench {
 
@@ -197,31 +198,16 @@ BENCHMARK(BM_ParseToDynamicValues)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MapToModelObjects)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ModelMapToModelObjects)->Unit(benchmark::kMicrosecond);
 
-/// Prints as usual and keeps each benchmark's time per iteration for the closing ratio.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-        seconds[r.benchmark_name()] = r.real_accumulated_time / static_cast<double>(r.iterations);
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> seconds;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
+  bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  double parse = 0, map = 0, model = 0;
-  for (auto& [name, s] : reporter.seconds) {
-    if (name.rfind("BM_ParseToDynamicValues", 0) == 0) parse = s;
-    if (name.rfind("BM_MapToModelObjects", 0) == 0) map = s;
-    if (name.rfind("BM_ModelMapToModelObjects", 0) == 0) model = s;
-  }
+  double parse = reporter.realSecondsFor("BM_ParseToDynamicValues");
+  double map = reporter.realSecondsFor("BM_MapToModelObjects");
+  double model = reporter.realSecondsFor("BM_ModelMapToModelObjects");
   if (parse > 0 && map > 0)
     std::printf("mapping %.1f us, parse %.1f us, mapping / parse = %.2f (%zu bytes)\n", map * 1e6, parse * 1e6,
                 map / parse, answer()->length());

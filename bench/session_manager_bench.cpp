@@ -17,6 +17,7 @@
 #include "platform/foundation/threads/OperationQueue.h"
 #include "platform/foundation/threads/RunLoop.h"
 #include "platform/foundation/values/Dictionary.h"
+#include "bench/RatioReporter.h"
 
 #undef DELETE
 
@@ -103,10 +104,7 @@ class OperationClient {
   rt::String url_;
 };
 
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
+using bench::median;
 
 void BM_SessionManagerGETs(benchmark::State& state) {
   SessionClient client;

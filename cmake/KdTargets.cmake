@@ -16,22 +16,28 @@ function(kd_precompile name)
   endif()
 endfunction()
 
-# kd_library(NAME DIR [DEPS ...]): one library from every source in DIR.
+# kd_library(NAME DIR [DEPS ...] [EXCLUDE SUBDIR ...]): one library from every source in DIR
+# but those under the SUBDIRs (sub-folders that are libraries of their own).
 # Include paths are rooted at the repository top ("platform/runtime/Object.h").
 function(kd_library name dir)
+  cmake_parse_arguments(arg "" "" "EXCLUDE" ${ARGN})
+  set(deps ${arg_UNPARSED_ARGUMENTS})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/*.cpp")
   # A folder's program entry point belongs to its executable, not to its library.
   list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
+  foreach(sub IN LISTS arg_EXCLUDE)
+    list(FILTER srcs EXCLUDE REGEX "^${CMAKE_SOURCE_DIR}/${sub}/")
+  endforeach()
   if(NOT srcs)
     # A folder whose sources are still to come: headers only.
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE "${CMAKE_SOURCE_DIR}")
-    target_link_libraries(${name} INTERFACE ${ARGN})
+    target_link_libraries(${name} INTERFACE ${deps})
     return()
   endif()
   add_library(${name} SHARED ${srcs})
   target_include_directories(${name} PUBLIC "${CMAKE_SOURCE_DIR}")
-  target_link_libraries(${name} PUBLIC ${ARGN})
+  target_link_libraries(${name} PUBLIC ${deps})
   kd_precompile(${name})
   # Test helpers stay in the build; every other library is installed for the programs.
   if(NOT dir MATCHES "^tests(/|$)")

@@ -1,6 +1,8 @@
 // Writes small samples into <dir>/<target>/ as the fuzzers' starting corpora: one image per
-// format, and documents for the text-format targets (their first byte picks the target's
-// options; scripts/fuzz.sh adds the test fixtures).
+// format, an animated PNG, every image for the image coder's decoder, and documents for the
+// text-format targets (their first byte picks the target's options; scripts/fuzz.sh adds the
+// test fixtures).
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -52,6 +54,79 @@ void write(const std::filesystem::path& top, const char* target, const std::stri
 void write(const std::filesystem::path& top, const char* target, const std::string& name, uint8_t selector,
            std::string_view text) {
   write(top, target, name, selector, text.data(), text.size());
+}
+
+void writeRaw(const std::filesystem::path& top, const char* target, const std::string& name, const uint8_t* bytes,
+              size_t length) {
+  std::filesystem::path dir = top / target;
+  std::filesystem::create_directories(dir);
+  std::ofstream((dir / name).string(), std::ios::binary).write(reinterpret_cast<const char*>(bytes), std::streamsize(length));
+}
+
+uint32_t crc32(const uint8_t* p, size_t n) {
+  uint32_t c = 0xFFFFFFFFu;
+  for (size_t i = 0; i < n; ++i) {
+    c ^= p[i];
+    for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+  }
+  return ~c;
+}
+
+void put32(std::vector<uint8_t>& out, uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(v >> shift));
+}
+
+void putChunk(std::vector<uint8_t>& out, const char type[4], const std::vector<uint8_t>& data) {
+  put32(out, uint32_t(data.size()));
+  size_t start = out.size();
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), data.begin(), data.end());
+  put32(out, crc32(out.data() + start, out.size() - start));
+}
+
+/// The IDAT payloads of an encoded PNG, joined.
+std::vector<uint8_t> imageData(const std::vector<uint8_t>& png) {
+  std::vector<uint8_t> data;
+  for (size_t at = 8; at + 12 <= png.size();) {
+    uint32_t length = uint32_t(png[at]) << 24 | uint32_t(png[at + 1]) << 16 | uint32_t(png[at + 2]) << 8 | png[at + 3];
+    if (at + 12 + length > png.size()) break;
+    if (std::equal(png.begin() + long(at) + 4, png.begin() + long(at) + 8, "IDAT"))
+      data.insert(data.end(), png.begin() + long(at) + 8, png.begin() + long(at) + 8 + length);
+    at += 12 + length;
+  }
+  return data;
+}
+
+/// A two-frame animated PNG: the frames are encoded as plain PNGs of the same size, the
+/// first one's image data stays the default image, the second's goes into an fdAT chunk.
+std::vector<uint8_t> animatedPNG(const std::vector<uint8_t>& first, const std::vector<uint8_t>& second, uint32_t w,
+                                 uint32_t h) {
+  std::vector<uint8_t> out(first.begin(), first.begin() + 33);  // signature and IHDR
+  std::vector<uint8_t> actl;
+  put32(actl, 2);
+  put32(actl, 0);
+  putChunk(out, "acTL", actl);
+  uint32_t sequence = 0;
+  auto frameControl = [&] {
+    std::vector<uint8_t> fctl;
+    put32(fctl, sequence++);
+    put32(fctl, w);
+    put32(fctl, h);
+    put32(fctl, 0);
+    put32(fctl, 0);
+    fctl.insert(fctl.end(), {0, 1, 0, 10, 1, 0});  // 1/10 s, dispose to background, source
+    putChunk(out, "fcTL", fctl);
+  };
+  frameControl();
+  putChunk(out, "IDAT", imageData(first));
+  frameControl();
+  std::vector<uint8_t> fdat;
+  put32(fdat, sequence++);
+  auto data = imageData(second);
+  fdat.insert(fdat.end(), data.begin(), data.end());
+  putChunk(out, "fdAT", fdat);
+  putChunk(out, "IEND", {});
+  return out;
 }
 
 // The text formats' starting documents.
@@ -131,7 +206,28 @@ int main(int argc, char** argv) {
         .write(reinterpret_cast<const char*>(out->bytes()), std::streamsize(out->length()));
     if (std::string(k.dir) == "png")
       write(argv[1], "response_serializers", "png", 0x33, out->bytes(), out->length());
+    // The image coder's decoder reads every format.
+    writeRaw(argv[1], "image_decoder", k.dir, out->bytes(), out->length());
   }
+  // The APNG chunk scan is given the signature by its target: its seeds start after it.
+  std::vector<Ref<fd::Data>> frames;
+  for (uint32_t seed : {0u, 90u}) {
+    auto out = fd::MutableData::create();
+    auto dest = gfx::ImageDestination::createWithData(out, gfx::kUTTypePNG, 1);
+    dest->addImage(sample(10, 6, seed));
+    if (!dest->finalize()) {
+      std::fprintf(stderr, "cannot encode png\n");
+      return 1;
+    }
+    frames.push_back(out);
+  }
+  auto bytesOf = [](const Ref<fd::Data>& d) { return std::vector<uint8_t>(d->bytes(), d->bytes() + d->length()); };
+  std::vector<uint8_t> apng = animatedPNG(bytesOf(frames[0]), bytesOf(frames[1]), 10, 6);
+  std::vector<uint8_t> still = bytesOf(frames[0]);
+  writeRaw(argv[1], "apng_chunks", "apng", apng.data() + 8, apng.size() - 8);
+  writeRaw(argv[1], "apng_chunks", "png", still.data() + 8, still.size() - 8);
+  writeRaw(argv[1], "image_decoder", "apng", apng.data(), apng.size());
+  writeRaw(argv[1], "png", "apng", apng.data(), apng.size());
   writeTextSeeds(argv[1]);
   return 0;
 }

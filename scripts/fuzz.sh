@@ -4,14 +4,22 @@
 # every target for SECONDS (default 60) one after another. Findings land in
 # build/fuzz/findings/<target>/; the script ends non-zero when a target found something.
 # FUZZ_JOBS=N runs N targets at a time; FUZZ_TARGETS="fuzz_json fuzz_png" picks targets.
+# The build's output goes to build/fuzz/build.log (shown when the build fails).
 set -euo pipefail
 seconds=${1:-60}
 top=$(cd "$(dirname "$0")/.." && pwd)
 out="$top/build/fuzz"
 command -v clang++ >/dev/null || "$top/scripts/setup.sh"
-cmake -S "$top" -B "$out" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_BUILD_TYPE=Debug -DKD_SANITIZE=ON -DKD_FUZZ=ON -DKD_TESTS=OFF -DKD_BENCH=OFF >/dev/null
-cmake --build "$out" --target fuzz/all --parallel "$(nproc)"
+mkdir -p "$out"
+log="$out/build.log"
+echo "building the fuzz targets into $out (log: $log)"
+if ! { cmake -S "$top" -B "$out" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+         -DCMAKE_BUILD_TYPE=Debug -DKD_SANITIZE=ON -DKD_FUZZ=ON -DKD_TESTS=OFF -DKD_BENCH=OFF &&
+       cmake --build "$out" --target fuzz/all --parallel "$(nproc)"; } >"$log" 2>&1; then
+  tail -n 40 "$log"
+  echo "the build failed; the whole log is in $log" >&2
+  exit 1
+fi
 
 corpus="$out/corpus"
 "$out/fuzz/make_fuzz_seeds" "$corpus"
@@ -36,6 +44,8 @@ done
 
 targets=${FUZZ_TARGETS:-$(cd "$out/fuzz" && ls fuzz_* | sort)}
 jobs=${FUZZ_JOBS:-1}
+count=$(echo $targets | wc -w)
+echo "running $count targets for ${seconds} s each, $jobs at a time"
 status=0
 run() {
   local target=$1 name=${1#fuzz_}

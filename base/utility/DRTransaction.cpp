@@ -29,14 +29,12 @@ void runPending() {
   }
 }
 
+// Added on every commit, not once: adding is idempotent, and a main loop that was emptied (as
+// tests do between cases) gets the observer back instead of never running a transaction again.
 void installObserver() {
-  static bool installed = [] {
-    auto observer = fd::RunLoopObserver::create(fd::RunLoopBeforeWaiting | fd::RunLoopExit, true, kObserverOrder,
-                                                [](fd::RunLoopObserver&, uint32_t) { runPending(); });
-    fd::RunLoop::mainRunLoop()->addObserver(observer, fd::NSRunLoopCommonModes);
-    return true;
-  }();
-  (void)installed;
+  static const Ref<fd::RunLoopObserver> observer = fd::RunLoopObserver::create(
+      fd::RunLoopBeforeWaiting | fd::RunLoopExit, true, kObserverOrder, [](fd::RunLoopObserver&, uint32_t) { runPending(); });
+  fd::RunLoop::mainRunLoop()->addObserver(observer, fd::NSRunLoopCommonModes);
 }
 
 }  // namespace

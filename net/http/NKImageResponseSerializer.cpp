@@ -13,8 +13,8 @@
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Context.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/ImageContext.h"
 #include "platform/graphics/ImageSource.h"
-#include "platform/ui/view/Screen.h"
 
 namespace net {
 
@@ -46,8 +46,7 @@ void NKImageResponseSerializer::init() {
     types.push_back(fd::StringObject::create(fd::String(t)));
   }
   setAcceptableContentTypes(fd::Set::create(std::move(types)));
-  auto screen = ui::Screen::mainScreen();
-  imageScale_ = screen ? screen->scale() : 1;
+  imageScale_ = gfx::mainScreenScale();
   inflates_ = true;
 }
 

@@ -1,5 +1,6 @@
 #include "net/http/NKNetworkActivityIndicatorManager.h"
 
+#include "net/http/NKApplicationLookup.h"
 #include "net/http/NKURLConnectionOperation.h"
 #include "platform/dispatch/Queue.h"
 #include "platform/foundation/threads/Lock.h"
@@ -8,7 +9,6 @@
 #include "platform/foundation/threads/RunLoop.h"
 #include "platform/foundation/threads/Timer.h"
 #include "platform/foundation/net/URLRequest.h"
-#include "platform/ui/host/Application.h"
 
 namespace net {
 
@@ -173,7 +173,7 @@ void NKNetworkActivityIndicatorManager::updateNetworkActivityIndicatorVisibility
 }
 
 void NKNetworkActivityIndicatorManager::updateNetworkActivityIndicatorVisibility() {
-  ui::Application::sharedApplication()->setNetworkActivityIndicatorVisible(isNetworkActivityIndicatorVisible());
+  NKSetNetworkActivityIndicatorVisible(isNetworkActivityIndicatorVisible());
 }
 
 }  // namespace net

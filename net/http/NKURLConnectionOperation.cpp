@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <mutex>
 
+#include "net/http/NKApplicationLookup.h"
 #include "net/http/NKSecurityPolicy.h"
 #include "platform/crypto/Trust.h"
 #include "platform/dispatch/MainQueue.h"
@@ -28,7 +29,6 @@
 #include "platform/foundation/net/URLError.h"
 #include "platform/foundation/net/URLRequest.h"
 #include "platform/foundation/net/URLResponse.h"
-#include "platform/ui/host/Application.h"
 
 namespace net {
 
@@ -521,15 +521,16 @@ void NKURLConnectionOperation::setCompletionBlock(std::function<void()> block) {
 void NKURLConnectionOperation::setShouldExecuteAsBackgroundTaskWithExpirationHandler(std::function<void()> handler) {
   Guard g(lock_);
   if (backgroundTaskCleanup_) return;
-  auto app = ui::Application::sharedApplication();
-  auto identifier = std::make_shared<std::atomic<ui::BackgroundTaskIdentifier>>(ui::UIBackgroundTaskInvalid);
+  // 0 is the invalid background task.
+  auto app = NKSharedApplication();
+  auto identifier = std::make_shared<std::atomic<uint64_t>>(0);
   backgroundTaskCleanup_ = [app, identifier] {
-    ui::BackgroundTaskIdentifier id = identifier->exchange(ui::UIBackgroundTaskInvalid);
-    if (id != ui::UIBackgroundTaskInvalid && app) app->endBackgroundTask(id);
+    uint64_t id = identifier->exchange(0);
+    if (id != 0) NKEndBackgroundTask(app, id);
   };
   if (!app) return;
   Weak<NKURLConnectionOperation> weak = selfRef();
-  identifier->store(app->beginBackgroundTaskWithExpirationHandler([weak, handler = std::move(handler)] {
+  identifier->store(NKBeginBackgroundTask(app, [weak, handler = std::move(handler)] {
     if (handler) handler();
     if (auto op = weak.lock()) {
       op->cancel();

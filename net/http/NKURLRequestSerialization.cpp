@@ -2,9 +2,11 @@
 
 #include <array>
 
+#include "net/http/NKApplicationLookup.h"
 #include "net/http/NKNetworkingErrors.h"
 #include "net/http/NKQueryStringPair.h"
 #include "platform/foundation/files/Bundle.h"
+#include "platform/foundation/files/ProcessInfo.h"
 #include "platform/foundation/values/Data.h"
 #include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/Error.h"
@@ -17,8 +19,7 @@
 #include "platform/foundation/text/StringObject.h"
 #include "platform/foundation/text/Transliteration.h"
 #include "platform/foundation/net/URL.h"
-#include "platform/ui/host/Device.h"
-#include "platform/ui/view/Screen.h"
+#include "platform/graphics/ImageContext.h"
 
 namespace net {
 
@@ -74,11 +75,17 @@ fd::String infoString(const Ref<fd::Bundle>& bundle, const char* key, const char
 
 std::optional<fd::String> userAgentHeader() {
   auto bundle = fd::Bundle::mainBundle();
-  auto device = ui::Device::currentDevice();
-  fd::String agent = fd::String::format(
-      "%@/%@ (%@; iOS %@; Scale/%0.2f)", infoString(bundle, "CFBundleExecutable", "CFBundleIdentifier"),
-      infoString(bundle, "CFBundleShortVersionString", "CFBundleVersion"), device->model(), device->systemVersion(),
-      ui::Screen::mainScreen()->scale());
+  fd::String name = infoString(bundle, "CFBundleExecutable", "CFBundleIdentifier");
+  fd::String version = infoString(bundle, "CFBundleShortVersionString", "CFBundleVersion");
+  fd::String agent;
+  if (auto device = NKCurrentDevice()) {
+    agent = fd::String::format("%@/%@ (%@; iOS %@; Scale/%0.2f)", name, version, device->model, device->systemVersion,
+                               gfx::mainScreenScale());
+  } else {
+    // A program without the UI layer has no device to name: the machine's system instead.
+    agent = fd::String::format("%@/%@ (%@)", name, version,
+                               fd::ProcessInfo::processInfo()->operatingSystemVersionString());
+  }
   if (!fd::canBeConvertedToEncoding(agent, fd::ASCIIStringEncoding)) {
     if (auto ascii = fd::applyTransform(agent, "Any-Latin; Latin-ASCII; [:^ASCII:] Remove")) agent = *ascii;
   }

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "platform/foundation/net/URL.h"
 #include "platform/foundation/threads/RunLoopDriver.h"
@@ -12,10 +13,34 @@ namespace imagetest {
 std::unique_ptr<sample::SampleServer> ImagePipelineTest::service;
 std::string ImagePipelineTest::home;
 
+namespace {
+
+// One temporary home for the whole program: the shared caches made by the first suite keep
+// their folders in it, so it outlives every suite (and every repetition) and goes when the
+// program ends.
+struct TemporaryHome {
+  std::string path;
+  ~TemporaryHome() {
+    std::error_code ec;
+    if (!path.empty()) std::filesystem::remove_all(path, ec);
+  }
+};
+TemporaryHome temporaryHome;
+
+std::optional<std::string> savedOverride;
+
+}  // namespace
+
 void ImagePipelineTest::SetUpTestSuite() {
-  char pattern[] = "/tmp/kd-image-XXXXXX";
-  home = ::mkdtemp(pattern);
-  // Before any shared cache exists: every caches folder goes under the temporary home.
+  if (home.empty()) {
+    char pattern[] = "/tmp/kd-image-XXXXXX";
+    home = ::mkdtemp(pattern);
+    temporaryHome.path = home;
+  }
+  // Before any shared cache exists: every caches folder goes under the temporary home. Other
+  // suites of the program find the variable as it was.
+  const char* old = std::getenv("KD_HOME_OVERRIDE");
+  savedOverride = old ? std::optional<std::string>(old) : std::nullopt;
   ::setenv("KD_HOME_OVERRIDE", home.c_str(), 1);
   sample::ServiceOptions options;
   options.port = 0;
@@ -27,8 +52,8 @@ void ImagePipelineTest::SetUpTestSuite() {
 void ImagePipelineTest::TearDownTestSuite() {
   service->stop();
   service.reset();
-  std::error_code ec;
-  std::filesystem::remove_all(home, ec);
+  if (savedOverride) ::setenv("KD_HOME_OVERRIDE", savedOverride->c_str(), 1);
+  else ::unsetenv("KD_HOME_OVERRIDE");
 }
 
 void ImagePipelineTest::SetUp() {}

@@ -112,11 +112,19 @@ TEST_F(WIWebImagePrefetcherTest, ANewListReplacesTheOneUnderWay) {
 }
 
 TEST_F(WIWebImagePrefetcherTest, TheSharedPrefetcherSetsTheSharedDownloaderToThreeAtOnce) {
-  WIWebImageDownloader::sharedDownloader()->setMaxConcurrentDownloads(6);
+  // The shared prefetcher is made once per process, by the initialiser every prefetcher runs:
+  // watch that initialiser, whichever test made the shared one first.
+  auto downloader = WIWebImageDownloader::sharedDownloader();
+  int64_t saved = downloader->maxConcurrentDownloads();
+  downloader->setMaxConcurrentDownloads(6);
+  auto made = WIWebImagePrefetcher::create();
+  EXPECT_EQ(downloader->maxConcurrentDownloads(), 3);
   auto prefetcher = WIWebImagePrefetcher::sharedImagePrefetcher();
-  EXPECT_EQ(WIWebImageDownloader::sharedDownloader()->maxConcurrentDownloads(), 3);
+  EXPECT_EQ(prefetcher->manager()->imageDownloader(), downloader);
+  EXPECT_EQ(prefetcher->maxConcurrentDownloads(), 3u);
   EXPECT_EQ(prefetcher->options(), WIManagerLowPriority);
   EXPECT_NE(prefetcher->manager(), WIWebImageManager::sharedManager());
+  downloader->setMaxConcurrentDownloads(saved);
 }
 
 }  // namespace

@@ -17,6 +17,10 @@ RT_IMPLEMENT_PLATFORM(Application) {
       .getterName("isNetworkActivityIndicatorVisible");
   c.property("idleTimerDisabled", &Application::isIdleTimerDisabled, &Application::setIdleTimerDisabled)
       .getterName("isIdleTimerDisabled");
+  // Reached by name from libraries below the UI layer (the HTTP client's background tasks).
+  c.classMethod("sharedApplication", &Application::sharedApplication);
+  c.method("beginBackgroundTaskWithExpirationHandler:", &Application::beginBackgroundTaskWithExpirationHandler);
+  c.method("endBackgroundTask:", &Application::endBackgroundTask);
 }
 
 namespace {

@@ -14,6 +14,7 @@ RT_IMPLEMENT_PLATFORM(Device) {
   c.property("model", &Device::model);
   c.property("systemName", &Device::systemName);
   c.property("systemVersion", &Device::systemVersion);
+  c.classMethod("currentDevice", &Device::currentDevice);
 }
 
 namespace {

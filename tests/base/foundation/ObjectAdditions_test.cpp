@@ -133,6 +133,9 @@ TEST(ObjectAdditions, SwizzlingASubclassLeavesTheSuperclassAlone) {
   };
   EXPECT_EQ(said(rt::make<dutest::LoudCalculator>()), "LOUD");
   EXPECT_EQ(said(rt::make<Calculator>()), "base");
+  // Swapped back, the subclass greets as its superclass again.
+  ASSERT_TRUE(swizzleInstanceMethod(*loud, rt::sel("greet"), rt::sel("shout")));
+  EXPECT_EQ(said(rt::make<dutest::LoudCalculator>()), "base");
 
   auto* calcClass = Calculator::classObject();
   ASSERT_TRUE(swizzleClassMethod(*calcClass, rt::sel("version"), rt::sel("build")));

@@ -177,6 +177,18 @@ TEST(DRTransaction, OneCallPerTurnWhateverTheCommits) {
   EXPECT_EQ(a->ticks, 3);
 }
 
+// Emptying the main loop (as tests do between cases) does not stop later transactions.
+TEST(DRTransaction, RunsAfterTheMainLoopWasEmptied) {
+  auto a = rt::make<Counter>();
+  DRTransaction::transactionWithTarget(a, kTick)->commit();
+  spinMainRunLoop();
+  EXPECT_EQ(a->ticks, 1);
+  fd::RunLoop::mainRunLoop()->removeAll();
+  DRTransaction::transactionWithTarget(a, kTick)->commit();
+  spinMainRunLoop();
+  EXPECT_EQ(a->ticks, 2);
+}
+
 TEST(DRDispatchQueuePool, RotatesItsSerialQueues) {
   EXPECT_FALSE(DRDispatchQueuePool::poolWithName("p", 0, DRQualityOfServiceUtility));
   EXPECT_FALSE(DRDispatchQueuePool::poolWithName("p", 33, DRQualityOfServiceUtility));

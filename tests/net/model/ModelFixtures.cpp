@@ -85,6 +85,7 @@ RT_IMPLEMENT(DRTSub) {
 }
 
 RT_IMPLEMENT(DRTEmpty) {}
+RT_IMPLEMENT(DRTLateMethods) {}
 
 RT_IMPLEMENT(DRTWhitelisted) {
   c.property("a", &DRTWhitelisted::a);

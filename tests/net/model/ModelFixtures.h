@@ -73,6 +73,11 @@ class DRTEmpty : public rt::Object {
   RT_CLASS(DRTEmpty, rt::Object)
 };
 
+/// Gains methods while the program runs (class information refreshed after a change).
+class DRTLateMethods : public rt::Object {
+  RT_CLASS(DRTLateMethods, rt::Object)
+};
+
 /// Only properties named by an empty white list: none take part.
 class DRTWhitelisted : public rt::Object {
   RT_CLASS(DRTWhitelisted, rt::Object)
