@@ -216,7 +216,11 @@ void WIImageCache::writeFile(const fd::String& path, const Ref<fd::Data>& bytes)
 Ref<gfx::Image> WIImageCache::imageFromMemoryCacheForKey(const WICacheKey& key) const {
   if (!key) return nullptr;
   rt::Id object = memCache_->objectForKey(boxedKey(*key));
-  if (object && typeid(*object) == typeid(gfx::Image)) return std::static_pointer_cast<gfx::Image>(object);
+  // Bound to a name first: a typeid operand holding a call would be an evaluated expression.
+  if (object) {
+    const auto& value = *object;
+    if (typeid(value) == typeid(gfx::Image)) return std::static_pointer_cast<gfx::Image>(object);
+  }
   return rt::as<gfx::Image>(object);
 }
 

@@ -19,7 +19,11 @@ template <class F> void onMainThread(F&& block) {
 }
 
 Ref<fd::URL> urlFromArgument(const rt::Id& argument) {
-  if (argument && typeid(*argument) == typeid(fd::URL)) return std::static_pointer_cast<fd::URL>(argument);
+  // Bound to a name first: a typeid operand holding a call would be an evaluated expression.
+  if (argument) {
+    const auto& value = *argument;
+    if (typeid(value) == typeid(fd::URL)) return std::static_pointer_cast<fd::URL>(argument);
+  }
   if (auto url = rt::as<fd::URL>(argument)) return url;
   if (auto string = rt::as<fd::StringObject>(argument)) return fd::URL::URLWithString(string->string());
   return nullptr;
