@@ -77,12 +77,19 @@ class XvfbDisplay {
     started_ = true;
     oldDisplay_ = getenv("DISPLAY") ? getenv("DISPLAY") : "";
     setenv("DISPLAY", (":" + number).c_str(), 1);
+    // With a display and no session bus, the window library's bus client forks a launcher from
+    // this threaded, sanitized process, and the child can hang in the allocator for good.
+    if (!getenv("DBUS_SESSION_BUS_ADDRESS")) {
+      setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+      disabledBus_ = true;
+    }
   }
   ~XvfbDisplay() {
     if (!pid_) return;
     if (started_) {
       if (oldDisplay_.empty()) unsetenv("DISPLAY");
       else setenv("DISPLAY", oldDisplay_.c_str(), 1);
+      if (disabledBus_) unsetenv("DBUS_SESSION_BUS_ADDRESS");
     }
     kill(pid_, SIGTERM);
     long deadline = nowMilliseconds() + kStopMilliseconds;
@@ -110,6 +117,7 @@ class XvfbDisplay {
   }
 
   std::string binary_, oldDisplay_;
+  bool disabledBus_ = false;
   pid_t pid_ = 0;
   bool started_ = false;
 };
