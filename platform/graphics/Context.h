@@ -285,6 +285,7 @@ class Context : public rt::Object {
   void appendPath(const Path& path, bool continueSubpath);
   void drawShadow(cairo_pattern_t* content);
   void applySource(cairo_t* cr, const Color* color, double extraAlpha) const;
+  void fillPathPreserving(cairo_t* cr, const Color& color, double alpha, bool bounded) const;
   void fillCurrentPath(bool evenOdd);
   void strokeCurrentPath();
   void drawGradient(cairo_pattern_t* pattern, const Gradient& g, uint32_t options, Point start, Point end, bool linear);

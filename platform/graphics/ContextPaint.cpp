@@ -204,22 +204,28 @@ void Context::paint(const Draw& draw) {
   syncOut();
 }
 
+// Fills cairo's current path and keeps it. Unbounded operators and pattern colours paint
+// through a clip of the path, so the rest of the layer is treated as the operator says.
+void Context::fillPathPreserving(cairo_t* cr, const Color& color, double alpha, bool bounded) const {
+  if (bounded && !color.patternImage()) {
+    applySource(cr, &color, alpha);
+    cairo_fill_preserve(cr);
+    return;
+  }
+  cairo_save(cr);
+  cairo_clip_preserve(cr);
+  applySource(cr, &color, 1);
+  cairo_paint_with_alpha(cr, alpha);
+  cairo_restore(cr);
+}
+
 void Context::fillCurrentPath(bool evenOdd) {
   const GState& s = state();
   Ref<Color> fill = s.fill;
   double alpha = s.alpha;
   paint([&](cairo_t* cr, bool bounded) {
     cairo_set_fill_rule(cr, evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
-    if (bounded && !fill->patternImage()) {
-      applySource(cr, fill.get(), alpha);
-      cairo_fill_preserve(cr);
-    } else {
-      cairo_save(cr);
-      cairo_clip_preserve(cr);
-      applySource(cr, fill.get(), 1);
-      cairo_paint_with_alpha(cr, alpha);
-      cairo_restore(cr);
-    }
+    fillPathPreserving(cr, *fill, alpha, bounded);
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
   });
 }
@@ -516,16 +522,7 @@ void Context::paintGlyphs(const std::vector<PlacedGlyph>& glyphs, bool fill, boo
       cairo_restore(cr);
       if (fill) {
         cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
-        if (bounded && !fillColor->patternImage()) {
-          applySource(cr, fillColor.get(), alpha);
-          cairo_fill_preserve(cr);
-        } else {
-          cairo_save(cr);
-          cairo_clip_preserve(cr);
-          applySource(cr, fillColor.get(), 1);
-          cairo_paint_with_alpha(cr, alpha);
-          cairo_restore(cr);
-        }
+        fillPathPreserving(cr, *fillColor, alpha, bounded);
       }
       if (stroke) {
         applySource(cr, strokeColor.get(), alpha);
