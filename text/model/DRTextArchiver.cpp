@@ -84,6 +84,8 @@ bool DRTextUnarchiver::init(const Ref<fd::Data>& data, Ref<fd::Error>* error) {
   if (!fd::KeyedUnarchiver::init(data, error)) return false;
   setRequiresSecureCoding(true);
   setDecodingFailurePolicy(fd::DecodingFailurePolicy::SetErrorAndReturn);
+  // No rich-text value holds itself; a cycle in an archive could only leak.
+  setAllowsCycles(false);
   setDelegate(std::static_pointer_cast<DRTextUnarchiver>(self()));
   return true;
 }

@@ -282,8 +282,9 @@ Id KeyedUnarchiver::decodeUID(uint64_t uid) {
   if (d.state[uid] == Decoding::InProgress) {
     // Objects made before their contents (model objects, mutable containers) can be reached
     // again while they are being filled in; others cannot hold themselves.
-    if (d.made[uid]) return d.made[uid];
-    return fail(CoderReadCorruptError, "archive holds a cycle through immutable values");
+    if (d.made[uid] && cycles_) return d.made[uid];
+    return fail(CoderReadCorruptError, cycles_ ? "archive holds a cycle through immutable values"
+                                               : "archive holds a cycle");
   }
   if (d.depth >= archive::kMaxDepth) return fail(CoderReadCorruptError, "archive nested too deeply");
   plist_t node = d.objects[uid];

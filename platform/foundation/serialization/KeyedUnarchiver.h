@@ -55,6 +55,11 @@ class KeyedUnarchiver : public Coder {
   DecodingFailurePolicy decodingFailurePolicy() const { return policy_; }
   void setDecodingFailurePolicy(DecodingFailurePolicy p) { policy_ = p; }
   void setDelegate(Weak<KeyedUnarchiverDelegate> d) { delegate_ = std::move(d); }
+  /// Whether an object may be reached again while it is being decoded (containers and model
+  /// objects holding themselves). Readers of values that never hold themselves turn it off:
+  /// a crafted cycle is then a failure instead of objects that can never be freed.
+  bool allowsCycles() const { return cycles_; }
+  void setAllowsCycles(bool on) { cycles_ = on; }
   const Weak<KeyedUnarchiverDelegate>& delegate() const { return delegate_; }
   /// The first failure under DecodingFailurePolicySetErrorAndReturn, or null.
   const Ref<Error>& error() const { return error_; }
@@ -106,6 +111,7 @@ class KeyedUnarchiver : public Coder {
   Decoding* decoding_ = nullptr;
   std::vector<std::vector<const Class*>> allowed_;  // enclosing decodeObjectOfClass(es) sets
   bool finished_ = false;
+  bool cycles_ = true;
 };
 
 }  // namespace fd

@@ -5,6 +5,7 @@
 
 #include "platform/foundation/text/StringObject.h"
 #include "platform/foundation/values/Array.h"
+#include "platform/foundation/values/Dictionary.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 #include "platform/typeset/AttributeNames.h"
@@ -142,6 +143,36 @@ TEST(DRTextArchiver, ForeignClassesAreRefused) {
     EXPECT_FALSE(DRTextUnarchiver::unarchiveObjectWithData(data)) << c.name;
   }
   EXPECT_EQ(ForeignThing::made, 0);
+}
+
+TEST(DRTextArchiver, ArchivesHoldingCyclesAreRefused) {
+  // Containers made before their contents could hold themselves and never be freed; the leak
+  // checker at exit sees any that were.
+  auto selfHolding = fd::MutableDictionary::create();
+  selfHolding->setObjectForKey(selfHolding, fd::box(rt::String("me")));
+  auto outer = fd::MutableArray::create();
+  auto inner = fd::MutableArray::create();
+  inner->addObject(outer);
+  outer->addObject(inner);
+  auto inText = typeset::MutableAttributedString::create(u"abc");
+  inText->addAttribute("loop", selfHolding, {0, 2});
+  auto inDictionary = fd::Dictionary::withStrings({{"loop", outer}});
+  const std::pair<const char*, rt::Id> cases[] = {
+      {"attribute holding itself", inText}, {"arrays in a dictionary", inDictionary}, {"arrays at the top", outer}};
+  for (const auto& [name, root] : cases) {
+    auto data = fd::KeyedArchiver::archivedDataWithRootObject(root);
+    ASSERT_TRUE(data) << name;
+    EXPECT_FALSE(DRTextUnarchiver::unarchiveObjectWithData(data)) << name;
+  }
+  // The same values without the cycles still come back.
+  auto plain = fd::MutableDictionary::create();
+  plain->setObjectForKey(fd::MutableArray::create(), fd::box(rt::String("list")));
+  auto back = rt::as<fd::Dictionary>(
+      DRTextUnarchiver::unarchiveObjectWithData(fd::KeyedArchiver::archivedDataWithRootObject(plain)));
+  ASSERT_TRUE(back);
+  EXPECT_TRUE(back->isEqual(plain));
+  selfHolding->removeAllObjects();
+  outer->removeAllObjects();
 }
 
 TEST(DRTextArchiver, EmptyAndDamagedInputGiveNil) {
