@@ -76,7 +76,7 @@ void NotificationCenter::addObserver(const Id& observer, rt::Selector selector, 
     if (!target) return;
     std::vector<rt::Value> args;
     if (selector.argumentCount() > 0) args.push_back(rt::Value::ofObject(n));
-    target->getClass()->invoke(target.get(), selector, args);
+    target->performSelector(selector, args);  // a proxy forwards to what it stands for
   }, std::move(name), object);
 }
 

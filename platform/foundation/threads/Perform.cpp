@@ -18,7 +18,7 @@ void PerformAction::operator()(const Id& target, const Id& argument) const {
   if (!target || !selector_) return;
   std::vector<rt::Value> args;
   if (selector_.argumentCount() > 0) args.push_back(rt::Value::ofObject(argument));
-  target->getClass()->invoke(target.get(), selector_, args);
+  target->performSelector(selector_, args);  // a proxy forwards to what it stands for
 }
 
 std::vector<String> defaultPerformModes() { return {NSDefaultRunLoopMode}; }

@@ -34,7 +34,7 @@ Ref<Thread> Thread::create(Id target, rt::Selector selector, Id argument) {
     if (!target) return;
     std::vector<rt::Value> args;
     if (selector.argumentCount() > 0) args.push_back(rt::Value::ofObject(argument));
-    target->getClass()->invoke(target.get(), selector, args);
+    target->performSelector(selector, args);  // a proxy forwards to what it stands for
   });
 }
 

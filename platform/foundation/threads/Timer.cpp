@@ -27,7 +27,7 @@ Timer::Block selectorAction(rt::Selector selector) {
     std::vector<rt::Value> args;
     if (selector.argumentCount() > 0)
       args.push_back(rt::Value::ofObject(std::static_pointer_cast<Object>(t.shared_from_this())));
-    target->getClass()->invoke(target.get(), selector, args);
+    target->performSelector(selector, args);  // a proxy forwards to what it stands for
   };
 }
 }  // namespace

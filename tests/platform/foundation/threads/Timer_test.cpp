@@ -7,6 +7,7 @@
 #include "platform/foundation/threads/RunLoop.h"
 #include "platform/foundation/threads/Thread.h"
 #include "platform/foundation/threads/Timer.h"
+#include "platform/runtime/WeakProxy.h"
 #include "tests/platform/foundation/threads/RunLoopTestSupport.h"
 
 namespace fd::testing {
@@ -96,6 +97,19 @@ TEST_F(TimerTest, SelectorWithoutArgumentAndCallableActionsBothReachTheTarget) {
   RunLoopDriver::advance(0.3);
   EXPECT_EQ(target->calls(), (std::vector<std::string>{"ping", "take"}));
   EXPECT_EQ(rt::as<Number>(target->arguments()[1])->intValue(), 3);
+}
+
+TEST_F(TimerTest, AWeakProxyTargetForwardsWhileItsTargetLivesAndIsSilentAfter) {
+  auto target = rt::make<LoopTestTarget>();
+  auto proxy = rt::WeakProxy::proxyWithTarget(target);
+  auto t = Timer::scheduledTimerWithTimeInterval(0.1, proxy, rt::sel("tick:"), nullptr, true);
+  RunLoopDriver::advance(0.15);
+  ASSERT_EQ(target->calls(), (std::vector<std::string>{"tick"}));
+  EXPECT_EQ(target->arguments()[0].get(), t.get());
+  target.reset();  // the timer holds only the proxy
+  RunLoopDriver::advance(0.2);
+  EXPECT_TRUE(t->isValid());
+  t->invalidate();
 }
 
 TEST_F(TimerTest, ATimerAddedToTwoModesFiresOnceAndSettingTheFireDateMovesIt) {
