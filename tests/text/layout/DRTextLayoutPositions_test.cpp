@@ -191,6 +191,54 @@ TEST(DRTextLayoutPositions, CombiningMarksAndEmojiAreNeverSplit) {
   expectRange(layout->textRangeByExtendingPosition(pos(3), D::Left, 1), 1, 3, "left over mark");
 }
 
+TEST(DRTextLayoutPositions, EmojiSequencesAreOneUnit) {
+  // Flags, a variation selector, a skin tone and a keycap, each one grapheme of several units.
+  const rt::String s = u"a\U0001F1E9\U0001F1EA\U0001F1EB\U0001F1F7 \u2764\uFE0F \U0001F44D\U0001F3FD #\uFE0F\u20E3 b";
+  auto layout = DRTextLayout::layoutWithContainerSize({400, 100}, layout_test::text(s, latin(20)));
+  ASSERT_TRUE(layout);
+  ASSERT_EQ(layout->lines().size(), 1u);
+  const auto& l = *layout->lines()[0];
+  struct Case {
+    uint64_t start, end;
+  } clusters[] = {{1, 5}, {5, 9}, {10, 12}, {13, 17}, {18, 21}};
+  for (const auto& c : clusters) {
+    for (uint64_t o = c.start + 1; o < c.end; ++o) {
+      expectRange(layout->textRangeByExtendingPosition(pos(static_cast<int64_t>(o))), static_cast<int64_t>(c.start),
+                  static_cast<int64_t>(c.end), "inside");
+      EXPECT_TRUE(layout->insideComposedCharacterSequences(l, o)) << o;
+    }
+    expectRange(layout->textRangeByExtendingPosition(pos(static_cast<int64_t>(c.start)), D::Right, 1),
+                static_cast<int64_t>(c.start), static_cast<int64_t>(c.end), "right over");
+    // Taps across the cluster land on one of its ends.
+    const double a = layout->offsetForTextPosition(c.start, 0), b = layout->offsetForTextPosition(c.end, 0);
+    ASSERT_GT(b, a) << c.start;
+    for (double f : {0.1, 0.4, 0.6, 0.9}) {
+      auto p = layout->closestPositionToPoint({a + (b - a) * f, (l.top() + l.bottom()) / 2});
+      ASSERT_TRUE(p);
+      EXPECT_EQ(p->offset(), static_cast<int64_t>(f < 0.5 ? c.start : c.end)) << c.start << " " << f;
+    }
+  }
+}
+
+TEST(DRTextLayoutPositions, EmojiExtentsRunAlongVerticalColumns) {
+  auto c = DRTextContainer::containerWithSize({200, 300});
+  c->setVerticalForm(true);
+  const rt::String s = u"区里\U0001F468\u200D\U0001F469\u200D\U0001F467新闻";
+  auto layout = DRTextLayout::layoutWithContainer(c, layout_test::text(s, layout_test::cjk(20)));
+  ASSERT_TRUE(layout);
+  const auto& l = *layout->lines()[0];
+  double from = 0, to = 0;
+  uint64_t start = 0, end = 0;
+  ASSERT_TRUE(layout->insideEmoji(l, 5, [&](uint64_t s0, uint64_t s1, double o0, double o1) {
+    start = s0, end = s1, from = o0, to = o1;
+  }));
+  EXPECT_EQ(start, 2u);
+  EXPECT_EQ(end, 10u);
+  // Down the column, where the carets of the sequence's ends are.
+  EXPECT_NEAR(from, layout->offsetForTextPosition(2, 0), 0.01);
+  EXPECT_NEAR(to, layout->offsetForTextPosition(10, 0), 0.01);
+}
+
 TEST(DRTextLayoutPositions, BindingsSnapToTheirNearerEnd) {
   auto t = layout_test::text(u"Ask @district_news today", latin(16));
   layout_test::bind(t, rt::Range{4, 14});
