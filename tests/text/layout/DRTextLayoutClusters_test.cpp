@@ -37,8 +37,8 @@ bool inVisible(const DRTextLayout& layout, int64_t offset) {
 std::vector<gfx::Point> sweep(const DRTextLayout& layout) {
   const gfx::Rect b = gfx::RectInset(layout.textBoundingRect(), -15, -15);
   std::vector<gfx::Point> points;
-  for (double y = b.origin.y; y <= b.origin.y + b.size.height; y += 2.9)
-    for (double x = b.origin.x; x <= b.origin.x + b.size.width; x += 1.7) points.push_back({x, y});
+  for (double y = b.origin.y; y <= b.origin.y + b.size.height; y += 3.7)
+    for (double x = b.origin.x; x <= b.origin.x + b.size.width; x += 2.1) points.push_back({x, y});
   return points;
 }
 
