@@ -58,6 +58,7 @@ TEST(DRTextLayoutClusters, SamplesLayOutAsIntended) {
   EXPECT_TRUE(find("truncated")->truncatedLine());
   EXPECT_EQ(find("truncated")->rowCount(), 3u);
   EXPECT_TRUE(find("vertical")->container()->isVerticalForm());
+  EXPECT_GT(find("exclusion")->lines().size(), find("exclusion")->rowCount());
   // The emoji sample reaches the colour font, so the emoji paths are taken.
   bool colour = false;
   for (const auto& line : find("emoji")->lines())

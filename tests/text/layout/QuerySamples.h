@@ -59,6 +59,15 @@ inline std::vector<QuerySample> querySamples() {
     bind(t, rt::Range{38, 10});
     out.push_back({"rows", layoutIn(t, {150, 400}, insets)});
   }
+  {
+    // Rows of two pieces either side of a hole: moves across rows choose between pieces.
+    auto c = text::DRTextContainer::containerWithSize({300, 200}, insets);
+    c->setExclusionPaths({gfx::BezierPath::bezierPathWithRect(gfx::RectMake(110, 0, 70, 200))});
+    out.push_back({"exclusion", text::DRTextLayout::layoutWithContainer(
+                                    c, text(u"The district news is updated every day, with pictures and video from local "
+                                            u"reporters.\nShort.\nAnd the weather for the week ahead.",
+                                            latin(13)))});
+  }
   out.push_back({"truncated", layoutIn(text(u"The district news is updated every day, with pictures and video from local "
                                             u"reporters on the ground, and much more below.",
                                             latin(15)),
