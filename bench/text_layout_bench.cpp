@@ -1,12 +1,17 @@
 // Building rich-text layouts of a mixed Chinese/Latin document (a few fonts and colours, one
 // attachment per paragraph) in a 375-point container, against the framesetter alone on the
 // same text and against Pango on the same plain text; the same text in vertical form; and
-// the cost at ten times the length. Each pair runs inside every iteration in alternating
-// order on the thread's CPU clock, so that load on the machine weighs on both sides alike.
+// the cost at ten times the length. Then hit testing: the closest text position to a point
+// in layouts of 1,000 and 10,000 lines, and its cost against building the layout once.
+// Each pair runs inside every iteration in alternating order on the thread's CPU clock, so
+// that load on the machine weighs on both sides alike.
 #include <benchmark/benchmark.h>
 #include <pango/pangocairo.h>
 
+#include <cstdlib>
 #include <ctime>
+#include <map>
+#include <random>
 
 #include "platform/foundation/values/Number.h"
 #include "platform/graphics/Color.h"
@@ -179,5 +184,67 @@ void BM_TenTimesTheText(benchmark::State& state) {
   paired(state, [&] { return layOut(big.rich, false); }, [&] { return layOut(small.rich, false); });
 }
 BENCHMARK(BM_TenTimesTheText)->Unit(benchmark::kMillisecond)->MinTime(1);
+
+// One paragraph per line, alternating scripts, so that the line count is exact.
+Ref<AttributedString> manyLines(size_t count) {
+  rt::String text;
+  for (size_t i = 0; i < count; ++i) {
+    if (i) text += rt::String(u"\n");
+    text += i % 2 ? rt::String::format("Paragraph %zu: the district news, updated daily.", i)
+                  : rt::String(u"区政府今天宣布新的公共交通计划。") + rt::String::format(" %zu", i);
+  }
+  auto doc = MutableAttributedString::create(text, fd::Dictionary::withStrings({{FontAttributeName, Font::fontWithName("DejaVu Sans", 15)}}));
+  return doc;
+}
+
+Ref<text::DRTextLayout> buildLines(const Ref<AttributedString>& doc) {
+  return text::DRTextLayout::layoutWithContainer(text::DRTextContainer::containerWithSize({kWidth, kTall}), doc);
+}
+
+struct LinesLayout {
+  Ref<AttributedString> text;
+  Ref<text::DRTextLayout> layout;
+  std::vector<gfx::Point> points;  // the same places, relative to the text's height
+};
+
+const LinesLayout& linesLayout(size_t count) {
+  static std::map<size_t, LinesLayout> cache;
+  auto it = cache.find(count);
+  if (it == cache.end()) {
+    LinesLayout l;
+    l.text = manyLines(count);
+    l.layout = buildLines(l.text);
+    if (!l.layout || l.layout->lines().size() != count) std::abort();  // the comparison needs exact counts
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> unit(0, 1);
+    const gfx::Rect b = l.layout->textBoundingRect();
+    for (int i = 0; i < 1000; ++i)
+      l.points.push_back({-10 + unit(random) * (kWidth + 20), b.origin.y + unit(random) * b.size.height});
+    it = cache.emplace(count, std::move(l)).first;
+  }
+  return it->second;
+}
+
+int64_t closestPositions(const LinesLayout& l) {
+  int64_t sum = 0;
+  for (const gfx::Point p : l.points)
+    if (auto position = l.layout->closestPositionToPoint(p)) sum += position->offset();
+  return sum;
+}
+
+// a: 1,000 closest-position queries in a 10,000-line layout; b: the same in a 1,000-line one.
+void BM_ClosestPositionTenTimesTheLines(benchmark::State& state) {
+  const auto& big = linesLayout(10000);
+  const auto& small = linesLayout(1000);
+  paired(state, [&] { return closestPositions(big); }, [&] { return closestPositions(small); });
+}
+BENCHMARK(BM_ClosestPositionTenTimesTheLines)->Unit(benchmark::kMillisecond)->MinTime(1);
+
+// a: 1,000 closest-position queries; b: building the same layout once (argument: lines).
+void BM_ClosestPositionOverBuilding(benchmark::State& state) {
+  const auto& l = linesLayout(static_cast<size_t>(state.range(0)));
+  paired(state, [&] { return closestPositions(l); }, [&] { return buildLines(l.text)->lines().size(); });
+}
+BENCHMARK(BM_ClosestPositionOverBuilding)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->MinTime(1);
 
 }  // namespace

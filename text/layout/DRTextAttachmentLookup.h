@@ -7,10 +7,11 @@
 
 namespace text {
 
-
 inline Ref<DRTextAttachment> attachmentOfRun(const typeset::Run& run) {
+  // Asked for every run of every line: the key is made once, not per lookup.
+  static const rt::String key(DRTextAttachmentKey);
   const auto& attributes = run.attributes();
-  return attributes ? rt::as<DRTextAttachment>(attributes->objectForKey(DRTextAttachmentKey)) : nullptr;
+  return attributes ? rt::as<DRTextAttachment>(attributes->objectForKey(key)) : nullptr;
 }
 
 }  // namespace text

@@ -275,19 +275,28 @@ bool DRTextLayout::build(const Ref<DRTextContainer>& source, const Ref<typeset::
 
 void DRTextLayout::noteAttributes(const typeset::AttributedString& string, rt::Range range) {
   if (range.length == 0 || range.end() > string.length()) return;
+  // Every attribute run of the visible text is asked for each key: the keys are made once,
+  // and a flag already set is not asked for again.
+  struct Flag {
+    rt::String key;
+    bool DRTextLayout::*flag;
+  };
+  static const Flag flags[] = {
+      {DRTextHighlightKey, &DRTextLayout::containsHighlight_},
+      {DRTextBlockBorderKey, &DRTextLayout::needDrawBlockBorder_},
+      {DRTextBackgroundBorderKey, &DRTextLayout::needDrawBackgroundBorder_},
+      {DRTextShadowKey, &DRTextLayout::needDrawShadow_},
+      {DRTextUnderlineKey, &DRTextLayout::needDrawUnderline_},
+      {DRTextAttachmentKey, &DRTextLayout::needDrawAttachment_},
+      {DRTextInnerShadowKey, &DRTextLayout::needDrawInnerShadow_},
+      {DRTextStrikethroughKey, &DRTextLayout::needDrawStrikethrough_},
+      {DRTextBorderKey, &DRTextLayout::needDrawBorder_},
+  };
   string.enumerateAttributes(range, typeset::AttributedStringEnumerationLongestEffectiveRangeNotRequired,
                              [this](const typeset::AttributedString::Attributes& attributes, rt::Range, bool&) {
                                if (!attributes) return;
-                               auto has = [&](const char* key) { return attributes->objectForKey(key) != nullptr; };
-                               if (has(DRTextHighlightKey)) containsHighlight_ = true;
-                               if (has(DRTextBlockBorderKey)) needDrawBlockBorder_ = true;
-                               if (has(DRTextBackgroundBorderKey)) needDrawBackgroundBorder_ = true;
-                               if (has(DRTextShadowKey)) needDrawShadow_ = true;
-                               if (has(DRTextUnderlineKey)) needDrawUnderline_ = true;
-                               if (has(DRTextAttachmentKey)) needDrawAttachment_ = true;
-                               if (has(DRTextInnerShadowKey)) needDrawInnerShadow_ = true;
-                               if (has(DRTextStrikethroughKey)) needDrawStrikethrough_ = true;
-                               if (has(DRTextBorderKey)) needDrawBorder_ = true;
+                               for (const Flag& f : flags)
+                                 if (!(this->*f.flag) && attributes->objectForKey(f.key)) this->*f.flag = true;
                              });
 }
 
