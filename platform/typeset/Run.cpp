@@ -35,6 +35,14 @@ double Run::typographicBounds(Range range, double* ascent, double* descent, doub
   return w;
 }
 
+gfx::Point Run::glyphPosition(size_t index) const {
+  if (materialised_.load(std::memory_order_acquire)) return positions_[index];
+  // The pen walks the shaped advances as the copy below does, so both give the same sums.
+  double x = penX_;
+  for (size_t k = 0; k < index; ++k) x += shaped_[k].advance;
+  return {x + shaped_[index].xOffset, shaped_[index].yOffset + baselineShift_};
+}
+
 void Run::copyShapedGlyphs() const {
   std::lock_guard lock(materialiseMutex_);
   if (materialised_.load(std::memory_order_relaxed)) return;

@@ -34,6 +34,9 @@ class Run : public rt::Object {
   const std::vector<gfx::Point>& positions() const { return materialise().positions_; }
   const std::vector<gfx::Size>& advances() const { return materialise().advances_; }
   const std::vector<int64_t>& stringIndices() const { return materialise().stringIndices_; }
+  /// The position of glyph `index` (below `glyphCount()`), without copying the run's arrays:
+  /// a line often needs no more than where its first glyph stands.
+  gfx::Point glyphPosition(size_t index) const;
   Range stringRange() const { return stringRange_; }
   const Ref<fd::Dictionary>& attributes() const { return style_->attributes; }
   /// The font the glyphs are drawn with (a fallback font when the attributes' one lacks them).

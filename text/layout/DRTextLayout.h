@@ -3,6 +3,7 @@
 // lines grouped into rows, the edges of the rows, the truncated last line, the bounding
 // rectangle and size, the attachments, and the flags that tell drawing which passes to run.
 // Built on any thread; once returned it never changes, so any thread may read it.
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "platform/typeset/Framesetter.h"
 #include "text/layout/DRTextContainer.h"
 #include "text/layout/DRTextLine.h"
+#include "text/model/DRTextPosition.h"
 
 namespace text {
 
@@ -79,6 +81,59 @@ class DRTextLayout : public rt::Object {
   /// The character offset of the caret nearest to the point on line `lineIndex`, never
   /// between an emoji and the variation selector that follows it.
   uint64_t textPositionForPoint(gfx::Point point, uint64_t lineIndex) const;
+  /// The line holding the position: at a line break a backward position belongs to the line
+  /// before, a forward one to the line after.
+  uint64_t lineIndexForPosition(const Ref<DRTextPosition>& position) const;
+  /// The baseline point of the caret at the position; the zero point when there is none.
+  gfx::Point linePositionForPosition(const Ref<DRTextPosition>& position) const;
+  /// A zero-width caret across the position's line; the null rectangle when there is none.
+  gfx::Rect caretRectForPosition(const Ref<DRTextPosition>& position) const;
+
+  // Positions and ranges under points, never inside a grapheme cluster or a bound range.
+  /// The caret nearest to the point, with the affinity of the side it was found on.
+  Ref<DRTextPosition> closestPositionToPoint(gfx::Point point) const;
+  /// Where a dragged selection end (`oldPosition`) goes for the point, without crossing or
+  /// meeting the fixed end (`otherPosition`).
+  Ref<DRTextPosition> positionForPoint(gfx::Point point, const Ref<DRTextPosition>& oldPosition,
+                                       const Ref<DRTextPosition>& otherPosition) const;
+  /// The character (or cluster, or bound range) under a point on a line; null off the lines.
+  Ref<DRTextRange> textRangeAtPoint(gfx::Point point) const;
+  /// The character nearest to the point, wherever it is.
+  Ref<DRTextRange> closestTextRangeAtPoint(gfx::Point point) const;
+  /// The unit under a position: a bound range, a cluster, a line break, or the empty range.
+  Ref<DRTextRange> textRangeByExtendingPosition(const Ref<DRTextPosition>& position) const;
+  /// The unit under the position joined with the one `offset` characters (along the line) or
+  /// rows (across) away; a negative offset turns the direction round.
+  Ref<DRTextRange> textRangeByExtendingPosition(const Ref<DRTextPosition>& position, ui::TextLayoutDirection direction,
+                                                int64_t offset) const;
+
+  // Geometry of a range.
+  /// Caret pieces at both ends (start first), then the filled pieces: one on a single row;
+  /// otherwise the start row's, the end row's and the block between them.
+  std::vector<Ref<DRTextSelectionRect>> selectionRectsForRange(const Ref<DRTextRange>& range) const;
+  /// The filled pieces only, in the same order.
+  std::vector<Ref<DRTextSelectionRect>> selectionRectsWithoutStartAndEndForRange(const Ref<DRTextRange>& range) const;
+  /// The two caret pieces only.
+  std::vector<Ref<DRTextSelectionRect>> selectionRectsWithOnlyStartAndEndForRange(const Ref<DRTextRange>& range) const;
+  /// The union of the selection pieces; the null rectangle when there are none.
+  gfx::Rect rectForRange(const Ref<DRTextRange>& range) const;
+  /// The range's part on its first row; the null rectangle when there is none.
+  gfx::Rect firstRectForRange(const Ref<DRTextRange>& range) const;
+
+  // Helpers of the queries above.
+  /// The first run of the line whose characters hold the position (on its affinity's side).
+  Ref<typeset::Run> runForLine(const DRTextLine& line, const Ref<DRTextPosition>& position) const;
+  /// Whether the run under the point's along-line coordinate runs right to left.
+  bool isRightToLeftInLine(const DRTextLine& line, gfx::Point point) const;
+  /// Receives a cluster's start and end characters and their caret offsets along the line.
+  using DRTextClusterBlock = std::function<void(uint64_t start, uint64_t end, double startOffset, double endOffset)>;
+  /// Whether `position` falls strictly inside a composed character sequence of the line; the
+  /// block, when given, gets that sequence.
+  bool insideComposedCharacterSequences(const DRTextLine& line, uint64_t position,
+                                        const DRTextClusterBlock& block = nullptr) const;
+  /// Whether `position` falls strictly inside one glyph of a colour-glyph run (an emoji
+  /// sequence); the block, when given, gets that glyph's characters and extent.
+  bool insideEmoji(const DRTextLine& line, uint64_t position, const DRTextClusterBlock& block = nullptr) const;
 
   bool containsHighlight() const { return containsHighlight_; }
   bool needDrawBlockBorder() const { return needDrawBlockBorder_; }
@@ -96,6 +151,13 @@ class DRTextLayout : public rt::Object {
   void noteAttributes(const typeset::AttributedString& string, rt::Range range);
   uint64_t rowIndexForEdge(double edge) const;
   uint64_t closestRowIndexForEdge(double edge) const;
+  double alongOf(gfx::Point p) const { return container_->isVerticalForm() ? p.y : p.x; }
+  Ref<DRTextPosition> bindingSnap(uint64_t pos, double along, uint64_t& lineIndex) const;
+  bool sameSideAs(const Ref<DRTextPosition>& p, const Ref<DRTextPosition>& old, const Ref<DRTextPosition>& other) const;
+  Ref<DRTextRange> extendTowards(const Ref<DRTextPosition>& p, uint64_t lineIndex, gfx::Point point, bool atLineStart,
+                                 bool atLineEnd) const;
+  Ref<DRTextRange> extendAcrossRows(const Ref<DRTextPosition>& position, const Ref<DRTextRange>& unit, bool forward,
+                                    uint64_t rows) const;
 
   bool containsHighlight_ = false;
   bool needDrawBlockBorder_ = false;

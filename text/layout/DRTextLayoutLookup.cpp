@@ -1,4 +1,5 @@
-// Rows and lines under points, and caret offsets along lines.
+// Rows and lines under points and positions, caret offsets along lines, and what stands at
+// a position of a line: its run, its direction, the cluster around it.
 #include <limits>
 
 #include "platform/typeset/FontDescriptor.h"
@@ -132,6 +133,110 @@ uint64_t DRTextLayout::textPositionForPoint(gfx::Point point, uint64_t lineIndex
     break;
   }
   return index;
+}
+
+uint64_t DRTextLayout::lineIndexForPosition(const Ref<DRTextPosition>& position) const {
+  if (!position || lines_.empty() || position->offset() < 0) return rt::NotFound;
+  const auto offset = static_cast<uint64_t>(position->offset());
+  const bool backward = position->affinity() == DRTextAffinityBackward;
+  // Lines are in text order, so a bisection by range finds the one holding the offset.
+  int64_t lo = 0, hi = static_cast<int64_t>(lines_.size()) - 1;
+  while (lo <= hi) {
+    const int64_t mid = (lo + hi) / 2;
+    const rt::Range r = lines_[static_cast<size_t>(mid)]->range();
+    if (backward ? (r.location < offset && offset <= r.end()) : (r.location <= offset && offset < r.end()))
+      return static_cast<uint64_t>(mid);
+    if (backward ? offset <= r.location : offset < r.location)
+      hi = mid - 1;
+    else
+      lo = mid + 1;
+  }
+  return rt::NotFound;
+}
+
+gfx::Point DRTextLayout::linePositionForPosition(const Ref<DRTextPosition>& position) const {
+  const uint64_t index = lineIndexForPosition(position);
+  if (index == rt::NotFound) return gfx::PointZero;
+  const double offset = offsetForTextPosition(static_cast<uint64_t>(position->offset()), index);
+  if (offset == std::numeric_limits<double>::max()) return gfx::PointZero;
+  const gfx::Point p = lines_[index]->position();
+  return container_->isVerticalForm() ? gfx::Point{p.x, offset} : gfx::Point{offset, p.y};
+}
+
+gfx::Rect DRTextLayout::caretRectForPosition(const Ref<DRTextPosition>& position) const {
+  const uint64_t index = lineIndexForPosition(position);
+  if (index == rt::NotFound) return gfx::RectNull;
+  const double offset = offsetForTextPosition(static_cast<uint64_t>(position->offset()), index);
+  if (offset == std::numeric_limits<double>::max()) return gfx::RectNull;
+  const gfx::Rect b = lines_[index]->bounds();
+  return container_->isVerticalForm() ? gfx::RectMake(b.origin.x, offset, b.size.width, 0)
+                                      : gfx::RectMake(offset, b.origin.y, 0, b.size.height);
+}
+
+Ref<typeset::Run> DRTextLayout::runForLine(const DRTextLine& line, const Ref<DRTextPosition>& position) const {
+  if (!position || !line.CTLine() || position->offset() < 0) return nullptr;
+  const auto offset = static_cast<uint64_t>(position->offset());
+  const bool backward = position->affinity() == DRTextAffinityBackward;
+  for (const auto& run : line.CTLine()->glyphRuns()) {
+    const rt::Range r = run->stringRange();
+    if (backward ? (r.location < offset && offset <= r.end()) : (r.location <= offset && offset < r.end())) return run;
+  }
+  return nullptr;
+}
+
+bool DRTextLayout::isRightToLeftInLine(const DRTextLine& line, gfx::Point point) const {
+  if (!line.CTLine()) return false;
+  const bool vertical = container_->isVerticalForm();
+  const double along = vertical ? point.y : point.x;
+  const double origin = vertical ? line.position().y : line.position().x;
+  for (const auto& run : line.CTLine()->glyphRuns()) {
+    if (run->glyphCount() == 0) continue;
+    // Glyph positions are along the line in both forms.
+    const double start = origin + run->glyphPosition(0).x;
+    if (start <= along && along <= start + run->width()) return run->isRightToLeft();
+  }
+  return false;
+}
+
+bool DRTextLayout::insideComposedCharacterSequences(const DRTextLine& line, uint64_t position,
+                                                    const DRTextClusterBlock& block) const {
+  const rt::Range r = line.range();
+  // A line starts and ends on sequence boundaries: only an offset strictly within it can
+  // split a sequence.
+  if (r.length == 0 || position <= r.location || position >= r.end()) return false;
+  const rt::Range seq = text_->string().rangeOfComposedCharacterSequenceAtIndex(position);
+  if (seq.location >= position || seq.end() <= position) return false;
+  if (block)
+    block(seq.location, seq.end(), offsetForTextPosition(seq.location, line.index()),
+          offsetForTextPosition(seq.end(), line.index()));
+  return true;
+}
+
+bool DRTextLayout::insideEmoji(const DRTextLine& line, uint64_t position, const DRTextClusterBlock& block) const {
+  if (!line.CTLine()) return false;
+  for (const auto& run : line.CTLine()->glyphRuns()) {
+    const rt::Range r = run->stringRange();
+    if (run->glyphCount() == 0 || r.location >= position || r.length <= 1 || r.end() <= position ||
+        !isColorGlyphRun(*run))
+      continue;
+    const auto& indices = run->stringIndices();
+    const auto& positions = run->positions();
+    const auto& advances = run->advances();
+    for (size_t g = 0; g < indices.size(); ++g) {
+      const auto start = static_cast<uint64_t>(indices[g]);
+      const uint64_t end = g + 1 < indices.size() ? static_cast<uint64_t>(indices[g + 1]) : r.end();
+      if (start == position) break;
+      if (start < position && position < end) {
+        if (block) {
+          // Glyph positions run along the line in both forms; so does the extent given.
+          const double from = (container_->isVerticalForm() ? line.position().y : line.position().x) + positions[g].x;
+          block(start, end, from, from + advances[g].width);
+        }
+        return true;
+      }
+    }
+  }
+  return false;
 }
 
 }  // namespace text

@@ -30,7 +30,7 @@ void DRTextLine::setCTLine(const Ref<typeset::Line>& line) {
     if (line_->glyphCount() >= 1)
       for (const auto& run : line_->glyphRuns())
         if (run->glyphCount()) {
-          firstGlyphPos_ = run->positions()[0].x;
+          firstGlyphPos_ = run->glyphPosition(0).x;
           break;
         }
     trailingWhitespaceWidth_ = line_->trailingWhitespaceWidth();
@@ -61,7 +61,7 @@ void DRTextLine::reloadBounds() {
     if (run->glyphCount() == 0) continue;
     auto attachment = attachmentOfRun(*run);
     if (!attachment) continue;
-    const gfx::Point q = run->positions()[0];
+    const gfx::Point q = run->glyphPosition(0);
     double ra = 0, rd = 0;
     const double rw = run->typographicBounds(rt::Range{0, 0}, &ra, &rd, nullptr);
     attachments_.push_back(attachment);
