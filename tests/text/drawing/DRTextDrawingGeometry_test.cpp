@@ -2,20 +2,12 @@
 // segment joins and decoration placement and snapping.
 #include <gtest/gtest.h>
 
+#include "tests/text/drawing/DrawingSupport.h"
 #include "text/drawing/DRTextDrawingGeometry.h"
 
 using namespace text;
+using drawing_test::expectRect;
 
-namespace {
-
-void expectRect(gfx::Rect actual, gfx::Rect expected) {
-  EXPECT_NEAR(actual.origin.x, expected.origin.x, 1e-9);
-  EXPECT_NEAR(actual.origin.y, expected.origin.y, 1e-9);
-  EXPECT_NEAR(actual.size.width, expected.size.width, 1e-9);
-  EXPECT_NEAR(actual.size.height, expected.size.height, 1e-9);
-}
-
-}  // namespace
 
 TEST(DRTextDrawingGeometry, PixelRoundingAndHalfPixels) {
   struct Case {

@@ -53,4 +53,11 @@ inline size_t countFrom(const gfx::RecordingContext& ctx, const std::string& nam
   return n;
 }
 
+inline void expectRect(gfx::Rect actual, gfx::Rect expected) {
+  EXPECT_NEAR(actual.origin.x, expected.origin.x, 1e-9);
+  EXPECT_NEAR(actual.origin.y, expected.origin.y, 1e-9);
+  EXPECT_NEAR(actual.size.width, expected.size.width, 1e-9);
+  EXPECT_NEAR(actual.size.height, expected.size.height, 1e-9);
+}
+
 }  // namespace drawing_test
