@@ -16,6 +16,8 @@ void drawNumber(gfx::Context& ctx, uint64_t n, const Ref<gfx::Color>& color, gfx
   auto attrs = fd::Dictionary::withStrings(
       {{typeset::FontAttributeName, typeset::Font::systemFontOfSize(6)}, {typeset::ForegroundColorAttributeName, color}});
   auto s = typeset::AttributedString::create(rt::String::format("%llu", static_cast<unsigned long long>(n)), attrs);
+  // String drawing starts from the text matrix, which the text passes leave moved.
+  ctx.setTextMatrix(gfx::AffineTransformIdentity);
   typeset::drawAtPoint(*s, ctx, at);
 }
 

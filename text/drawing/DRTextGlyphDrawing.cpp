@@ -60,17 +60,21 @@ void DRTextDrawRun(const DRTextDrawArea& area, const DRTextLine& line, const typ
   gfx::Context& ctx = area.context;
   const auto transform = glyphTransform(run);
   if (!transform && !area.vertical) {
+    // The typesetter paints a run without a colour in the context's fill colour; text without
+    // one is black here, whatever the caller filled with last.
+    const bool black = !run.style().color;
     const gfx::AffineTransform m = run.textMatrix();
-    if (gfx::AffineTransformIsIdentity(m)) {
+    if (gfx::AffineTransformIsIdentity(m) && !black) {
       run.draw(ctx, typeset::Range{0, 0});
-    } else {
-      ctx.saveGState();
-      const gfx::AffineTransform saved = ctx.textMatrix();
-      ctx.setTextMatrix(gfx::AffineTransformConcat(saved, m));
-      run.draw(ctx, typeset::Range{0, 0});
-      ctx.setTextMatrix(saved);
-      ctx.restoreGState();
+      return;
     }
+    ctx.saveGState();
+    if (black) ctx.setFillColor(gfx::Color::blackColor());
+    const gfx::AffineTransform saved = ctx.textMatrix();
+    ctx.setTextMatrix(gfx::AffineTransformConcat(saved, m));
+    run.draw(ctx, typeset::Range{0, 0});
+    ctx.setTextMatrix(saved);
+    ctx.restoreGState();
     return;
   }
   const auto& font = run.font();
