@@ -27,7 +27,8 @@ Timer::Block selectorAction(rt::Selector selector) {
     std::vector<rt::Value> args;
     if (selector.argumentCount() > 0)
       args.push_back(rt::Value::ofObject(std::static_pointer_cast<Object>(t.shared_from_this())));
-    target->getClass()->invoke(target.get(), selector, args);
+    // Sent to the target itself, so that a proxy forwards it rather than being taken for its target.
+    target->performSelector(selector, args);
   };
 }
 }  // namespace

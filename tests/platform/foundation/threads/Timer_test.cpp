@@ -7,6 +7,7 @@
 #include "platform/foundation/threads/RunLoop.h"
 #include "platform/foundation/threads/Thread.h"
 #include "platform/foundation/threads/Timer.h"
+#include "platform/runtime/WeakProxy.h"
 #include "tests/platform/foundation/threads/RunLoopTestSupport.h"
 
 namespace fd::testing {
@@ -96,6 +97,18 @@ TEST_F(TimerTest, SelectorWithoutArgumentAndCallableActionsBothReachTheTarget) {
   RunLoopDriver::advance(0.3);
   EXPECT_EQ(target->calls(), (std::vector<std::string>{"ping", "take"}));
   EXPECT_EQ(rt::as<Number>(target->arguments()[1])->intValue(), 3);
+}
+
+TEST_F(TimerTest, ASelectorSentThroughAWeakProxyReachesTheLiveTargetOnly) {
+  auto target = rt::make<LoopTestTarget>();
+  Timer::scheduledTimerWithTimeInterval(0.1, rt::WeakProxy::proxyWithTarget(target), rt::sel("ping"), nullptr, false);
+  RunLoopDriver::advance(0.2);
+  EXPECT_EQ(target->calls(), (std::vector<std::string>{"ping"}));
+  // Once the target is gone the proxy swallows the message.
+  auto gone = rt::make<LoopTestTarget>();
+  Timer::scheduledTimerWithTimeInterval(0.1, rt::WeakProxy::proxyWithTarget(gone), rt::sel("ping"), nullptr, false);
+  gone.reset();
+  RunLoopDriver::advance(0.2);
 }
 
 TEST_F(TimerTest, ATimerAddedToTwoModesFiresOnceAndSettingTheFireDateMovesIt) {
