@@ -377,3 +377,28 @@ TEST(DRLabelProperties, DebugOptionAndAccessibility) {
   label->textLayout();
   EXPECT_EQ(label->accessibilityLabel(), rt::String("Spoken text"));
 }
+
+TEST(DRLabelProperties, FollowsTheSharedDebugOption) {
+  auto label = makeLabel();
+  label->setText("Debugged");
+  label->layer()->display();
+  const Ref<text::DRTextDebugOption> before = text::DRTextDebugOption::sharedDebugOption();
+  auto option = rt::make<text::DRTextDebugOption>();
+  option->setCTLineBorderColor(gfx::Color::redColor());
+  text::DRTextDebugOption::setSharedDebugOption(option);
+  ASSERT_TRUE(label->debugOption());
+  EXPECT_TRUE(label->debugOption()->needDrawDebug());
+  // The overlay turned on: the label draws again, with the line borders in red.
+  label->layer()->displayIfNeeded();
+  auto bitmap = label_test::contentsOf(*label);
+  ASSERT_TRUE(bitmap);
+  size_t red = 0;
+  for (size_t y = 0; y < bitmap->height(); ++y)
+    for (size_t x = 0; x < bitmap->width(); ++x) {
+      const uint32_t p = bitmap->pixel(x, y);
+      if (((p >> 16) & 0xff) > 200 && ((p >> 8) & 0xff) < 60 && (p & 0xff) < 60 && (p >> 24) > 200) ++red;
+    }
+  EXPECT_GT(red, 20u);
+  text::DRTextDebugOption::setSharedDebugOption(before);
+  EXPECT_EQ(label->debugOption() && label->debugOption()->needDrawDebug(), before && before->needDrawDebug());
+}
