@@ -131,8 +131,11 @@ TEST(DRLabelDisplay, AttachmentViewsArePlacedAfterDrawingAndLeaveWithTheirText) 
   ASSERT_EQ(layout->attachmentRects().size(), 1u);
   EXPECT_EQ(badge->frame().size, (gfx::Size{12, 12}));
   EXPECT_NEAR(badge->frame().origin.x, layout->attachmentRects()[0].origin.x, 0.5);  // on the pixel grid
-  // New text without it: the next display takes the view away.
-  f.label->setText("No badge");
+  // No text at all: the next display draws nothing and takes the view away.
+  f.label->setText(rt::String());
   f.label->layer()->display();
   EXPECT_EQ(badge->superview(), nullptr);
+  auto bitmap = label_test::contentsOf(*f.label);
+  ASSERT_TRUE(bitmap);
+  EXPECT_EQ(label_test::inkIn(*bitmap, gfx::RectMake(0, 0, 200, 40), f.label->layer()->contentsScale()), 0u);
 }
