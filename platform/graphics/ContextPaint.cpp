@@ -122,6 +122,8 @@ static cairo_surface_t* renderApart(cairo_t* cr, cairo_pattern_t* content, cairo
 // The shadow's mask is the content drawn once more, moved by the offset, rather than the
 // content's own pixels moved: content drawn outside the surface still casts its shadow into
 // it, as text drawing relies on (it draws glyphs far off the area to show their shadows only).
+// The drawing is recorded first, so that the mask, its blur and its compositing cover only
+// where the shadow falls.
 void Context::drawShadow(const Draw& draw) {
   const Shadow& sh = state().shadow;
   // Offsets and blur are in default user space: scaled, and y-up unless the context is
@@ -130,8 +132,8 @@ void Context::drawShadow(const Draw& draw) {
   double dx = sh.offset.width * scale_, dy = (yDown ? sh.offset.height : -sh.offset.height) * scale_;
   int w = kind_ == Kind::PDF ? static_cast<int>(std::ceil(mediaBox_.size.width)) : static_cast<int>(format_.width);
   int h = kind_ == Kind::PDF ? static_cast<int>(std::ceil(deviceHeight_)) : static_cast<int>(format_.height);
-  cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
-  cairo_t* c = cairo_create(mask);
+  cairo_surface_t* recording = cairo_recording_surface_create(CAIRO_CONTENT_ALPHA, nullptr);
+  cairo_t* c = cairo_create(recording);
   cairo_matrix_t m, shift;
   cairo_get_matrix(cr_, &m);
   cairo_matrix_init_translate(&shift, dx, dy);
@@ -156,16 +158,32 @@ void Context::drawShadow(const Draw& draw) {
   draw(cr_, true);
   std::swap(cr_, c);
   cairo_destroy(c);
-  cairo_surface_flush(mask);
-  blurAlpha(cairo_image_surface_get_data(mask), w, h, cairo_image_surface_get_stride(mask),
-            static_cast<int>(std::lround(sh.blur * scale_ / 2)));
-  cairo_surface_mark_dirty(mask);
-  cairo_save(cr_);
-  cairo_identity_matrix(cr_);
-  cairo_set_source_rgba(cr_, sh.rgba[0], sh.rgba[1], sh.rgba[2], sh.rgba[3]);
-  cairo_mask_surface(cr_, mask, 0, 0);
-  cairo_restore(cr_);
-  cairo_surface_destroy(mask);
+  const int radius = static_cast<int>(std::lround(sh.blur * scale_ / 2));
+  double ix = 0, iy = 0, iw = 0, ih = 0;
+  cairo_recording_surface_ink_extents(recording, &ix, &iy, &iw, &ih);
+  // Three box passes spread the ink by three radii.
+  const int margin = 3 * radius + 1;
+  const int x0 = std::max(0, static_cast<int>(std::floor(ix)) - margin);
+  const int y0 = std::max(0, static_cast<int>(std::floor(iy)) - margin);
+  const int x1 = std::min(w, static_cast<int>(std::ceil(ix + iw)) + margin);
+  const int y1 = std::min(h, static_cast<int>(std::ceil(iy + ih)) + margin);
+  if (iw > 0 && ih > 0 && x1 > x0 && y1 > y0) {
+    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, x1 - x0, y1 - y0);
+    cairo_t* mc = cairo_create(mask);
+    cairo_set_source_surface(mc, recording, -x0, -y0);
+    cairo_paint(mc);
+    cairo_destroy(mc);
+    cairo_surface_flush(mask);
+    blurAlpha(cairo_image_surface_get_data(mask), x1 - x0, y1 - y0, cairo_image_surface_get_stride(mask), radius);
+    cairo_surface_mark_dirty(mask);
+    cairo_save(cr_);
+    cairo_identity_matrix(cr_);
+    cairo_set_source_rgba(cr_, sh.rgba[0], sh.rgba[1], sh.rgba[2], sh.rgba[3]);
+    cairo_mask_surface(cr_, mask, x0, y0);
+    cairo_restore(cr_);
+    cairo_surface_destroy(mask);
+  }
+  cairo_surface_destroy(recording);
 }
 
 // Cairo has no plus-darker: the drawing is rendered apart and combined with the destination

@@ -4,6 +4,8 @@
 
 #include "base/graphics/Image+DUDer.h"
 #include "platform/foundation/values/Number.h"
+#include "platform/foundation/values/ValueBox.h"
+#include "platform/typeset/FontDescriptor.h"
 #include "platform/typeset/Shadow.h"
 #include "tests/text/drawing/DrawingSupport.h"
 #include "text/drawing/DRTextLayout+Drawing.h"
@@ -210,4 +212,54 @@ TEST(DRTextLayoutDrawing, TruncatedLineIsDrawnInPlaceOfTheLastLine) {
     if (c.name == "showGlyphsAtPositions") glyphs += c.glyphs.size();
   EXPECT_EQ(glyphs, layout->truncatedLine()->CTLine()->glyphCount());
   EXPECT_NE(glyphs, layout->lines()[0]->CTLine()->glyphCount());
+}
+
+TEST(DRTextLayoutDrawing, TransformedGlyphsAreDrawnOneByOneAtTheirPositions) {
+  auto s = styled("abc");
+  const gfx::AffineTransform skew{1, 0, 0.3, 1, 0, 0};
+  setAll(*s, DRTextGlyphTransformKey, fd::ValueBox::valueWith(skew));
+  setAll(*s, DRTextInnerShadowKey, DRTextShadow::shadowWithColor(marker(0.6), {0, 1}, 0));
+  auto layout = layoutOf(s);
+  const auto& line = *layout->lines()[0];
+  const auto& run = *line.CTLine()->glyphRuns()[0];
+  auto ctx = gfx::RecordingContext::create(kArea, 2);
+  drawInContext(*layout, ctx.get(), kArea, nullptr);
+  std::vector<gfx::DrawCommand> shown;
+  for (const auto& c : ctx->commands())
+    if (c.name == "showGlyphsAtPositions") shown.push_back(c);
+  // The text pass draws three single glyphs; the inner shadow draws them again.
+  ASSERT_EQ(shown.size(), 6u);
+  for (size_t g = 0; g < 3; ++g) {
+    const auto& c = shown[g];
+    ASSERT_EQ(c.glyphs.size(), 1u);
+    EXPECT_EQ(c.glyphs[0], run.glyphs()[g]);
+    EXPECT_DOUBLE_EQ(c.args[4], 0.3);  // the transform's c
+    EXPECT_DOUBLE_EQ(c.args[6], line.position().x + run.positions()[g].x);
+    EXPECT_DOUBLE_EQ(c.args[7], kArea.height - (line.position().y + run.positions()[g].y));
+  }
+  // Transformed glyphs leave the run's ink box: the inner shadow clips to the whole area.
+  const size_t clip = find(*ctx, "clipToRect", 2, kArea.width);
+  ASSERT_NE(clip, std::string::npos);
+  EXPECT_DOUBLE_EQ(ctx->commands()[clip].args[3], kArea.height);
+}
+
+TEST(DRTextLayoutDrawing, ColourGlyphsInAColumnAllTurnAndDrawWithTheirFont) {
+  auto emoji = typeset::Font::fontWithName("Noto Color Emoji", 20);
+  ASSERT_TRUE(emoji);
+  ASSERT_TRUE(emoji->symbolicTraits() & typeset::FontTraitColorGlyphs);
+  auto s = styled(u"\U0001F600\U0001F680", emoji);
+  auto container = DRTextContainer::containerWithSize({100, 300});
+  container->setVerticalForm(true);
+  auto layout = DRTextLayout::layoutWithContainer(container, s);
+  ASSERT_TRUE(layout);
+  auto ctx = gfx::RecordingContext::create({100, 300}, 2);
+  drawInContext(*layout, ctx.get(), {100, 300}, nullptr);
+  size_t shown = 0;
+  for (const auto& c : ctx->commands())
+    if (c.name == "showGlyphsAtPositions") {
+      ++shown;
+      EXPECT_EQ(c.font, emoji->postScriptName().utf8());
+    }
+  EXPECT_EQ(shown, 2u);
+  EXPECT_EQ(ctx->count("rotateCTM"), 0u);
 }
