@@ -327,7 +327,19 @@ void drawTree(DrawPass& pass, Layer& model, const cairo_matrix_t* place, bool in
   gfx::Rect area = deviceBox(ownExtent(l), device);
   drawShadow(cr, l);
   bool group = l.opacity() < 1 || l.mask();
-  if (group) cairo_push_group(cr);
+  if (group) {
+    // A group's surface is as large as the clip: bound it by where this tree can draw, or
+    // every fading layer costs a surface the size of the screen.
+    gfx::Rect reach = measureTree(model, device);
+    if (!gfx::RectIsNull(reach)) {
+      gfx::Rect box = gfx::RectIntegral(gfx::RectInset(reach, -1, -1));
+      cairo_identity_matrix(cr);
+      cairo_rectangle(cr, box.origin.x, box.origin.y, box.size.width, box.size.height);
+      cairo_set_matrix(cr, &device);
+      cairo_clip(cr);
+    }
+    cairo_push_group(cr);
+  }
   cairo_save(cr);
   if (l.masksToBounds()) {
     roundedRect(cr, l.bounds(), l.cornerRadius());

@@ -115,6 +115,30 @@ TEST_F(CompositorTest, OpacityBorderAndMask) {
   EXPECT_EQ(c.pixelAt(90, 25), kWhite);  // masked away
 }
 
+TEST_F(CompositorTest, ATranslucentLayerShowsAllItHoldsBeyondItsBounds) {
+  // The group a translucent layer draws into covers its sublayers and their shadows too.
+  Compositor c({100, 100}, 2);
+  auto root = colored(gfx::RectMake(0, 0, 100, 100), gfx::Color::whiteColor());
+  auto faded = colored(gfx::RectMake(10, 10, 20, 20), gfx::Color::blackColor());
+  faded->setOpacity(0.5);
+  auto child = colored(gfx::RectMake(30, 30, 30, 30), gfx::Color::blueColor());  // outside its parent
+  child->setShadowColor(gfx::Color::blackColor());
+  child->setShadowOffset({20, 0});
+  child->setShadowRadius(0);
+  child->setShadowOpacity(1);
+  faded->addSublayer(child);
+  root->addSublayer(faded);
+  c.render(*root);
+  auto channel = [](uint32_t p, int shift) { return static_cast<int>((p >> shift) & 0xff); };
+  uint32_t grey = at(c, 15, 15), blue = at(c, 45, 45), shadow = at(c, 85, 45);
+  EXPECT_NEAR(channel(grey, 16), 128, 2);
+  EXPECT_NEAR(channel(blue, 16), 128, 2);  // half blue over white
+  EXPECT_EQ(channel(blue, 0), 255);
+  EXPECT_NEAR(channel(shadow, 16), 128, 2);  // the shadow beyond the child, halved too
+  EXPECT_NEAR(channel(shadow, 0), 128, 2);
+  EXPECT_EQ(at(c, 95, 95), kWhite);
+}
+
 TEST_F(CompositorTest, ContentsFollowGravityAndRect) {
   // A 2x1 image: left half red, right half blue.
   auto ctx = gfx::Context::createForImage({2, 1}, false, 1);
