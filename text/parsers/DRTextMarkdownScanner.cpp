@@ -54,6 +54,36 @@ size_t DRTextMarkdownScanner::skipSpacesAndTabs(size_t i) {
   return i;
 }
 
+const char16_t* DRTextMarkdownScanner::pattern(DRTextMarkdownConstruct construct, bool* lines) {
+  struct Entry {
+    const char16_t* pattern;
+    bool lines;
+  };
+  static const Entry entries[] = {
+      {uR"re((\\\\|\\\`|\\\*|\\\_|\\\(|\\\)|\\\[|\\\]|\\#|\\\+|\\\-|\\\!))re", false},
+      {uR"re(^((\#{1,6}[^#].*)|(\#{6}.+))$)re", true},
+      {u"^[^=\\n][^\\n]*\\n=+$", true},
+      {u"^[^-\\n][^\\n]*\\n-+$", true},
+      {uR"re(^[ \t]*([*-])[ \t]*((\1)[ \t]*){2,}[ \t]*$)re", true},
+      {uR"re(((?<!\*)\*(?=[^ \t*])(.+?)(?<=[^ \t*])\*(?!\*)|(?<!_)_(?=[^ \t_])(.+?)(?<=[^ \t_])_(?!_)))re", false},
+      {uR"re((?<!\*)\*{2}(?=[^ \t*])(.+?)(?<=[^ \t*])\*{2}(?!\*))re", false},
+      {uR"re(((?<!\*)\*{3}(?=[^ \t*])(.+?)(?<=[^ \t*])\*{3}(?!\*)|(?<!_)_{3}(?=[^ \t_])(.+?)(?<=[^ \t_])_{3}(?!_)))re", false},
+      {uR"re((?<!_)__(?=[^ \t_])(.+?)(?<=[^ \t_])\__(?!_))re", false},
+      {uR"re((?<!~)~~(?=[^ \t~])(.+?)(?<=[^ \t~])\~~(?!~))re", false},
+      // A real line feed inside the class: code spans end at a line break.
+      {u"(?<!`)(`{1,3})([^`\n]+?)\\1(?!`)", false},
+      {uR"re(!?\[([^\[\]]+)\](\(([^\(\)]+)\)|\[([^\[\]]+)\]))re", false},
+      {uR"re(^[ \t]*\[[^\[\]]\]:)re", true},
+      {uR"re(^[ \t]*([*+-]|\d+[.])[ \t]+)re", true},
+      {uR"re(^[ \t]*>[ \t>]*)re", true},
+      {uR"re((^\s*$\n)((( {4}|\t).*(\n|\z))|(^\s*$\n))+)re", true},
+  };
+  static_assert(std::size(entries) == DRTextMarkdownConstructCount);
+  const Entry& e = entries[static_cast<size_t>(construct)];
+  if (lines) *lines = e.lines;
+  return e.pattern;
+}
+
 std::vector<Range> DRTextMarkdownScanner::matches(DRTextMarkdownConstruct construct) {
   using C = DRTextMarkdownConstruct;
   switch (construct) {

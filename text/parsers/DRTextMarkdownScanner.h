@@ -12,7 +12,7 @@
 
 namespace text {
 
-enum class DRTextMarkdownConstruct {
+enum class DRTextMarkdownConstruct : uint8_t {
   Escape,          // a backslash and the markup character it escapes
   Header,          // one to six number signs and the rest of the line
   H1,              // a line underlined with equals signs
@@ -30,6 +30,7 @@ enum class DRTextMarkdownConstruct {
   BlockQuote,      // greater-than signs at the start of a line
   CodeBlock,       // a blank line, then indented lines and blank lines
 };
+inline constexpr size_t DRTextMarkdownConstructCount = 16;
 
 class DRTextMarkdownScanner {
  public:
@@ -37,6 +38,10 @@ class DRTextMarkdownScanner {
   DRTextMarkdownScanner(const char16_t* chars, size_t length) : s_(chars), n_(length) {}
 
   std::vector<rt::Range> matches(DRTextMarkdownConstruct construct);
+
+  /// The regular expression the construct's scanner follows, for the platform regular
+  /// expressions; `lines` tells whether its anchors match at line boundaries.
+  static const char16_t* pattern(DRTextMarkdownConstruct construct, bool* lines);
 
   /// Characters read so far, over every scan: the measure of the work done.
   uint64_t steps() const { return steps_; }
