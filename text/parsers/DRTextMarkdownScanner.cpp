@@ -1,5 +1,7 @@
 #include "text/parsers/DRTextMarkdownScanner.h"
 
+#include <algorithm>
+
 #include <unicode/uchar.h>
 #include <unicode/utf16.h>
 
@@ -47,6 +49,16 @@ bool DRTextMarkdownScanner::lineEnd(size_t p) {
   char16_t c = at(p);
   if (!isLineTerminator(c)) return false;
   return !(c == u'\n' && p > 0 && at(p - 1) == u'\r');
+}
+
+size_t DRTextMarkdownScanner::nextLineStart(size_t from) {
+  if (!lineStartsFound_) {
+    lineStartsFound_ = true;
+    for (size_t p = 0; p < n_; p++)
+      if (lineStart(p)) lineStarts_.push_back(p);
+  }
+  auto it = std::lower_bound(lineStarts_.begin(), lineStarts_.end(), from);
+  return it == lineStarts_.end() ? n_ : *it;
 }
 
 size_t DRTextMarkdownScanner::skipSpacesAndTabs(size_t i) {
@@ -129,11 +141,7 @@ std::vector<Range> DRTextMarkdownScanner::headers() {
     *end = m;
     return lineEnd(m);
   };
-  for (size_t p = 0; p < n_;) {
-    if (!lineStart(p)) {
-      p++;
-      continue;
-    }
+  for (size_t p = nextLineStart(0); p < n_;) {
     size_t k = 0;
     while (k < 6 && p + k < n_ && at(p + k) == u'#') k++;
     size_t end = 0;
@@ -145,9 +153,9 @@ std::vector<Range> DRTextMarkdownScanner::headers() {
     if (!found && k == 6) found = restOfLine(p + 6, &end) && end > p + 6;
     if (found) {
       out.push_back({p, end - p});
-      p = end;
+      p = nextLineStart(end);
     } else {
-      p++;
+      p = nextLineStart(p + 1);
     }
   }
   return out;
@@ -158,14 +166,10 @@ std::vector<Range> DRTextMarkdownScanner::underlinedHeaders(char16_t marker) {
   size_t feed = 0;  // a cursor on the next line feed; queries only move forward
   size_t underlined = kNone, underlineEnd = 0;
   bool underlineOk = false;
-  for (size_t p = 0; p < n_;) {
-    if (!lineStart(p)) {
-      p++;
-      continue;
-    }
+  for (size_t p = nextLineStart(0); p < n_;) {
     char16_t c = at(p);
     if (c == marker || c == u'\n') {
-      p++;
+      p = nextLineStart(p + 1);
       continue;
     }
     if (feed < p + 1) feed = p + 1;
@@ -182,9 +186,9 @@ std::vector<Range> DRTextMarkdownScanner::underlinedHeaders(char16_t marker) {
     }
     if (underlineOk) {
       out.push_back({p, underlineEnd - p});
-      p = underlineEnd;
+      p = nextLineStart(underlineEnd);
     } else {
-      p++;
+      p = nextLineStart(p + 1);
     }
   }
   return out;
@@ -192,11 +196,7 @@ std::vector<Range> DRTextMarkdownScanner::underlinedHeaders(char16_t marker) {
 
 std::vector<Range> DRTextMarkdownScanner::breaklines() {
   std::vector<Range> out;
-  for (size_t p = 0; p < n_;) {
-    if (!lineStart(p)) {
-      p++;
-      continue;
-    }
+  for (size_t p = nextLineStart(0); p < n_;) {
     size_t a = skipSpacesAndTabs(p);
     if (a < n_) {
       char16_t mark = at(a);
@@ -212,12 +212,12 @@ std::vector<Range> DRTextMarkdownScanner::breaklines() {
         }
         if (more >= 2 && lineEnd(m)) {
           out.push_back({p, m - p});
-          p = m;
+          p = nextLineStart(m);
           continue;
         }
       }
     }
-    p++;
+    p = nextLineStart(p + 1);
   }
   return out;
 }
@@ -348,11 +348,7 @@ std::vector<Range> DRTextMarkdownScanner::links() {
 
 std::vector<Range> DRTextMarkdownScanner::linkReferences() {
   std::vector<Range> out;
-  for (size_t p = 0; p < n_;) {
-    if (!lineStart(p)) {
-      p++;
-      continue;
-    }
+  for (size_t p = nextLineStart(0); p < n_;) {
     size_t a = skipSpacesAndTabs(p);
     if (a + 3 < n_ && at(a) == u'[') {
       char16_t x = at(a + 1);
@@ -361,23 +357,19 @@ std::vector<Range> DRTextMarkdownScanner::linkReferences() {
         size_t close = a + 1 + w;
         if (close + 1 < n_ && at(close) == u']' && at(close + 1) == u':') {
           out.push_back({p, close + 2 - p});
-          p = close + 2;
+          p = nextLineStart(close + 2);
           continue;
         }
       }
     }
-    p++;
+    p = nextLineStart(p + 1);
   }
   return out;
 }
 
 std::vector<Range> DRTextMarkdownScanner::lists() {
   std::vector<Range> out;
-  for (size_t p = 0; p < n_;) {
-    if (!lineStart(p)) {
-      p++;
-      continue;
-    }
+  for (size_t p = nextLineStart(0); p < n_;) {
     size_t a = skipSpacesAndTabs(p);
     size_t spaces = kNone;  // where the spaces after the marker start
     if (a < n_) {
@@ -403,22 +395,18 @@ std::vector<Range> DRTextMarkdownScanner::lists() {
       size_t end = skipSpacesAndTabs(spaces);
       if (end > spaces) {
         out.push_back({p, end - p});
-        p = end;
+        p = nextLineStart(end);
         continue;
       }
     }
-    p++;
+    p = nextLineStart(p + 1);
   }
   return out;
 }
 
 std::vector<Range> DRTextMarkdownScanner::blockQuotes() {
   std::vector<Range> out;
-  for (size_t p = 0; p < n_;) {
-    if (!lineStart(p)) {
-      p++;
-      continue;
-    }
+  for (size_t p = nextLineStart(0); p < n_;) {
     size_t a = skipSpacesAndTabs(p);
     if (a < n_ && at(a) == u'>') {
       size_t i = a + 1;
@@ -428,10 +416,10 @@ std::vector<Range> DRTextMarkdownScanner::blockQuotes() {
         i++;
       }
       out.push_back({p, i - p});
-      p = i;
+      p = nextLineStart(i);
       continue;
     }
-    p++;
+    p = nextLineStart(p + 1);
   }
   return out;
 }
@@ -486,14 +474,14 @@ std::vector<Range> DRTextMarkdownScanner::codeBlocks() {
     return indentedEnd;
   };
 
-  for (size_t p = 0; p < n_;) {
-    if (!lineStart(p) || !isWhiteSpace(at(p))) {
-      p++;
+  for (size_t p = nextLineStart(0); p < n_;) {
+    if (!isWhiteSpace(at(p))) {
+      p = nextLineStart(p + 1);
       continue;
     }
     size_t last = lastFeedFrom(p);
     if (last == kNone) {
-      p = runEnd;
+      p = nextLineStart(runEnd);
       continue;
     }
     size_t q = last + 1;
@@ -503,9 +491,9 @@ std::vector<Range> DRTextMarkdownScanner::codeBlocks() {
       // with a single line feed there is nothing to follow and no start in this run can match.
       if (feeds.size() >= 2 && feeds[feeds.size() - 2] >= p) {
         out.push_back({p, q - p});
-        p = q;
+        p = nextLineStart(q);
       } else {
-        p = runEnd;
+        p = nextLineStart(runEnd);
       }
       continue;
     }
@@ -526,7 +514,7 @@ std::vector<Range> DRTextMarkdownScanner::codeBlocks() {
       break;
     }
     out.push_back({p, q - p});
-    p = q;
+    p = nextLineStart(q);
   }
   return out;
 }

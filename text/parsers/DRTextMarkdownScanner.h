@@ -52,6 +52,9 @@ class DRTextMarkdownScanner {
     return s_[i];
   }
   bool lineStart(size_t p);
+  /// The first position at or after `from` where a match may start at a line; the text's
+  /// length when there is none. The positions are found once for every construct.
+  size_t nextLineStart(size_t from);
   bool lineEnd(size_t p);
   size_t skipSpacesAndTabs(size_t i);
 
@@ -70,6 +73,8 @@ class DRTextMarkdownScanner {
   const char16_t* s_;
   size_t n_;
   uint64_t steps_ = 0;
+  std::vector<size_t> lineStarts_;
+  bool lineStartsFound_ = false;
 };
 
 }  // namespace text

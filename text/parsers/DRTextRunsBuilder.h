@@ -15,14 +15,25 @@ class DRTextRunsBuilder : public typeset::AttributedString {
   void append(const char16_t* chars, size_t length, const Attributes& attributes) {
     if (length == 0) return;
     const Attributes& a = attributes ? attributes : emptyAttributes();
-    if (runs_.empty() || !sameAttributes(runs_.back().attributes, a)) runs_.push_back({chars_.size(), a});
+    if (runs_.empty() || !sameAttributes(runs_.back().attributes, a)) runs_.push_back({appended_, a});
     chars_.append(chars, length);
+    appended_ += length;
   }
-  /// Ends the building: the characters become the string.
+  /// Appends a run over characters given at the end instead.
+  void append(size_t length, const Attributes& attributes) {
+    if (length == 0) return;
+    const Attributes& a = attributes ? attributes : emptyAttributes();
+    if (runs_.empty() || !sameAttributes(runs_.back().attributes, a)) runs_.push_back({appended_, a});
+    appended_ += length;
+  }
+  /// Ends the building: the characters appended become the string.
   void finish() { string_ = rt::String(chars_); }
+  /// Ends the building with `string`, as long as the runs, as the characters.
+  void finish(const rt::String& string) { string_ = string; }
 
  private:
   std::u16string chars_;
+  uint64_t appended_ = 0;
 };
 
 }  // namespace text

@@ -23,16 +23,17 @@ Ref<typeset::Font> monospaceFontOfSize(double size) {
   return typeset::Font::systemFontOfSize(size);
 }
 
-// What the parse gives one character: slots in the parser's fonts and colours, and the
-// per-match objects (1-based, 0 for none) of the attributes that take one.
+// What the parse gives one character: slots in the parser's fonts and colours, and which of
+// the shared border and decoration values it carries.
 enum FontSlot : uint8_t { kBodyFont, kHeaderFont0, kBoldFont = kHeaderFont0 + 6, kItalicFont, kBoldItalicFont, kMonospaceFont };
 enum ColorSlot : uint8_t { kTextColor, kControlColor, kHeaderColor, kInlineColor, kCodeColor, kLinkColor };
+enum ObjectSlot : uint8_t { kBorder, kBlockBorder, kUnderline, kStrikethrough, kObjectSlots };
 struct Style {
-  uint8_t font = kBodyFont, color = kTextColor;
-  uint32_t border = 0, blockBorder = 0, underline = 0, strikethrough = 0;
+  uint8_t font = kBodyFont, color = kTextColor, objects = 0;  // objects: a bit per object slot
   bool operator==(const Style&) const = default;
-  bool plain() const { return !border && !blockBorder && !underline && !strikethrough; }
+  size_t key() const { return (size_t(objects) * 11 + font) * 6 + color; }
 };
+constexpr size_t kStyleKeys = (1u << kObjectSlots) * 11 * 6;
 
 }  // namespace
 
@@ -108,7 +109,23 @@ bool DRTextSimpleMarkdownParser::parseText(typeset::MutableAttributedString& tex
     for (Range r : escapes.matches(Construct::Escape))
       for (size_t i = 0; i < r.length; i++) work[r.location + i] = u'@';
   }
-  const String str(work);
+  // Counting over the working copy, with the same answers as the shared helpers.
+  auto isSpace = [](char16_t c) { return c == u'\t' || c == u'\n' || c == u' '; };
+  auto leadingWhitespace = [&](Range r) -> size_t {
+    for (size_t i = 0; i < r.length; i++)
+      if (!isSpace(work[r.location + i])) return i;
+    return n;
+  };
+  auto trailingWhitespace = [&](Range r) -> size_t {
+    for (size_t i = 0; i < r.length; i++)
+      if (!isSpace(work[r.location + r.length - 1 - i])) return i;
+    return n;
+  };
+  auto leadingCharacters = [&](Range r, char16_t c) -> size_t {
+    for (size_t i = 0; i < r.length; i++)
+      if (work[r.location + i] != c) return i;
+    return n;
+  };
   DRTextMarkdownScanner scanner(work.data(), n);
   auto each = [&](Construct construct, auto&& style) {
     for (Range r : scanner.matches(construct)) style(r);
@@ -122,7 +139,13 @@ bool DRTextSimpleMarkdownParser::parseText(typeset::MutableAttributedString& tex
       &headerFonts_[5], &boldFont_,      &italicFont_,     &boldItalicFont_,   &monospaceFont_};
   const std::array<const Ref<gfx::Color>*, 6> colors = {&textColor_,   &controlTextColor_, &headerTextColor_,
                                                         &inlineTextColor_, &codeTextColor_, &linkTextColor_};
-  std::vector<rt::Id> objects(1);
+  // One copy of the theme's border and one of each decoration serve every match of a parse:
+  // the values are never changed after they are set, and equal neighbours merge anyway.
+  std::array<rt::Id, kObjectSlots> objects;
+  if (border_) objects[kBorder] = objects[kBlockBorder] = border_->copy();
+  objects[kUnderline] = DRTextDecoration::decorationWithStyle(DRTextLineKindSingle, fd::Number::numberWithInt(1), nullptr);
+  objects[kStrikethrough] =
+      DRTextDecoration::decorationWithStyle(DRTextLineKindSingle, fd::Number::numberWithInt(1), nullptr);
   auto setFont = [&](uint8_t slot, Range r) {
     if (*fonts[slot] && r.length)
       for (size_t i = r.location; i < r.location + r.length; i++) styles[i].font = slot;
@@ -131,17 +154,15 @@ bool DRTextSimpleMarkdownParser::parseText(typeset::MutableAttributedString& tex
     if (*colors[slot] && r.length)
       for (size_t i = r.location; i < r.location + r.length; i++) styles[i].color = slot;
   };
-  auto setObject = [&](uint32_t Style::*field, rt::Id object, Range r) {
-    if (!object || !r.length) return;
-    auto index = static_cast<uint32_t>(objects.size());
-    objects.push_back(std::move(object));
-    for (size_t i = r.location; i < r.location + r.length; i++) styles[i].*field = index;
+  auto setObject = [&](ObjectSlot slot, Range r) {
+    if (!objects[slot]) return;
+    for (size_t i = r.location; i < r.location + r.length; i++) styles[i].objects |= uint8_t(1u << slot);
   };
 
   each(Construct::Header, [&](Range r) {
-    size_t w = DRTextLeadingWhitespaceCount(str, r);
+    size_t w = leadingWhitespace(r);
     if (w >= r.length) return;
-    size_t hashes = std::min<size_t>(DRTextLeadingCharacterCount(str, {r.location + w, r.length - w}, u'#'), 6);
+    size_t hashes = std::min<size_t>(leadingCharacters({r.location + w, r.length - w}, u'#'), 6);
     if (hashes > r.length - w) hashes = r.length - w;
     setColor(kControlColor, {r.location, w + hashes});
     setColor(kHeaderColor, {r.location + w + hashes, r.length - w - hashes});
@@ -177,23 +198,19 @@ bool DRTextSimpleMarkdownParser::parseText(typeset::MutableAttributedString& tex
   delimited(Construct::Emphasis, 1, [&](Range in) { setFont(kItalicFont, in); });
   delimited(Construct::Strong, 2, [&](Range in) { setFont(kBoldFont, in); });
   delimited(Construct::StrongEmphasis, 3, [&](Range in) { setFont(kBoldItalicFont, in); });
-  auto decoration = [&](uint32_t Style::*field) {
-    return [&, field](Range in) {
-      setObject(field,
-                DRTextDecoration::decorationWithStyle(DRTextLineKindSingle, fd::Number::numberWithInt(1), nullptr),
-                in);
-    };
+  auto decoration = [&](ObjectSlot slot) {
+    return [&, slot](Range in) { setObject(slot, in); };
   };
-  delimited(Construct::Underline, 2, decoration(&Style::underline));
-  delimited(Construct::Strikethrough, 2, decoration(&Style::strikethrough));
+  delimited(Construct::Underline, 2, decoration(kUnderline));
+  delimited(Construct::Strikethrough, 2, decoration(kStrikethrough));
 
   each(Construct::InlineCode, [&](Range r) {
-    size_t ticks = std::min(DRTextLeadingCharacterCount(str, r, u'`'), r.length / 2);
+    size_t ticks = std::min(leadingCharacters(r, u'`'), r.length / 2);
     setColor(kControlColor, {r.location, ticks});
     setColor(kControlColor, {r.location + r.length - ticks, ticks});
     setColor(kInlineColor, {r.location + ticks, r.length - 2 * ticks});
     setFont(kMonospaceFont, r);
-    if (border_) setObject(&Style::border, border_->copy(), r);
+    setObject(kBorder, r);
   });
   each(Construct::Link, [&](Range r) { setColor(kLinkColor, r); });
   for (Construct construct : {Construct::LinkReference, Construct::List, Construct::BlockQuote})
@@ -203,46 +220,44 @@ bool DRTextSimpleMarkdownParser::parseText(typeset::MutableAttributedString& tex
     // Leading blank lines are skipped: the block starts at the line of its first visible
     // character. (Searching for a one-word line would skip code whose lines hold spaces.)
     size_t start = r.location;
-    size_t lead = DRTextLeadingWhitespaceCount(str, r);
+    size_t lead = leadingWhitespace(r);
     if (lead < r.length) {
       start = r.location + lead;
       while (start > r.location && work[start - 1] != u'\n') start--;
     }
     Range rest{start, r.location + r.length - start};
-    size_t trailing = DRTextTrailingWhitespaceCount(str, rest);
+    size_t trailing = trailingWhitespace(rest);
     if (trailing >= rest.length) return;
     rest.length -= trailing;
     setColor(kCodeColor, rest);
     setFont(kMonospaceFont, rest);
-    if (border_) setObject(&Style::blockBorder, border_->copy(), rest);
+    setObject(kBlockBorder, rest);
   });
 
-  // One dictionary per style without per-match objects; a fresh one for each styled match.
-  const String fontKey(typeset::FontAttributeName), colorKey(typeset::ForegroundColorAttributeName),
-      borderKey(DRTextBorderKey), blockBorderKey(DRTextBlockBorderKey), underlineKey(DRTextUnderlineKey),
-      strikethroughKey(DRTextStrikethroughKey);
-  std::array<Ref<fd::Dictionary>, fonts.size() * colors.size()> plain;
-  auto attributesFor = [&](const Style& s) -> Ref<fd::Dictionary> {
-    Ref<fd::Dictionary>* cached = s.plain() ? &plain[s.font * colors.size() + s.color] : nullptr;
-    if (cached && *cached) return *cached;
+  // One dictionary per style.
+  const String fontKey(typeset::FontAttributeName), colorKey(typeset::ForegroundColorAttributeName);
+  const std::array<String, kObjectSlots> objectKeys = {String(DRTextBorderKey), String(DRTextBlockBorderKey),
+                                                       String(DRTextUnderlineKey), String(DRTextStrikethroughKey)};
+  std::array<Ref<fd::Dictionary>, kStyleKeys> dictionaries;
+  auto attributesFor = [&](const Style& s) -> const Ref<fd::Dictionary>& {
+    Ref<fd::Dictionary>& cached = dictionaries[s.key()];
+    if (cached) return cached;
     auto d = fd::MutableDictionary::dictionaryWithCapacity(4);
     if (*fonts[s.font]) d->setObjectForKey(*fonts[s.font], fontKey);
     if (*colors[s.color]) d->setObjectForKey(*colors[s.color], colorKey);
-    if (s.border) d->setObjectForKey(objects[s.border], borderKey);
-    if (s.blockBorder) d->setObjectForKey(objects[s.blockBorder], blockBorderKey);
-    if (s.underline) d->setObjectForKey(objects[s.underline], underlineKey);
-    if (s.strikethrough) d->setObjectForKey(objects[s.strikethrough], strikethroughKey);
-    if (cached) *cached = d;
-    return d;
+    for (size_t slot = 0; slot < kObjectSlots; slot++)
+      if (s.objects & (1u << slot)) d->setObjectForKey(objects[slot], objectKeys[slot]);
+    cached = d;
+    return cached;
   };
   DRTextRunsBuilder styled;
   for (size_t i = 0; i < n;) {
     size_t j = i + 1;
     while (j < n && styles[j] == styles[i]) j++;
-    styled.append(original.data() + i, j - i, attributesFor(styles[i]));
+    styled.append(j - i, attributesFor(styles[i]));
     i = j;
   }
-  styled.finish();
+  styled.finish(original);
   text.setAttributedString(styled);
   return true;
 }
