@@ -59,6 +59,7 @@ void BM_MarkdownHighlight(benchmark::State& state) {
     state.ResumeTiming();
     parser->parseText(*text, nullptr);
     benchmark::DoNotOptimize(text->runCount());
+    state.counters["runs"] = double(text->runCount());
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kDocument));
 }

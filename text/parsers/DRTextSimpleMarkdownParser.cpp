@@ -37,6 +37,18 @@ constexpr size_t kStyleKeys = (1u << kObjectSlots) * 11 * 6;
 
 }  // namespace
 
+struct DRTextSimpleMarkdownParser::Scratch {
+  std::u16string work;
+  std::vector<Style> styles;
+};
+
+DRTextSimpleMarkdownParser::DRTextSimpleMarkdownParser() : scratch_(std::make_unique<Scratch>()) {}
+DRTextSimpleMarkdownParser::~DRTextSimpleMarkdownParser() = default;
+
+namespace {
+
+}  // namespace
+
 void DRTextSimpleMarkdownParser::init() {
   fontSize_ = 14;
   headerFontSize_ = 20;
@@ -103,7 +115,10 @@ bool DRTextSimpleMarkdownParser::parseText(typeset::MutableAttributedString& tex
   const String& original = text.string();
 
   // Escaped markup becomes "@@" in the working copy only: offsets stay, the scanners skip it.
-  std::u16string work(original.view());
+  // The working buffers live on between parses: a fresh buffer the size of the text per parse
+  // costs more in page faults than the scanning itself.
+  std::u16string& work = scratch_->work;
+  work.assign(original.view());
   {
     DRTextMarkdownScanner escapes(work.data(), n);
     for (Range r : escapes.matches(Construct::Escape))
@@ -133,7 +148,8 @@ bool DRTextSimpleMarkdownParser::parseText(typeset::MutableAttributedString& tex
 
   // Every character's style first, later constructs overriding earlier ones; the text is
   // written once at the end.
-  std::vector<Style> styles(n);
+  std::vector<Style>& styles = scratch_->styles;
+  styles.assign(n, Style());
   const std::array<const Ref<typeset::Font>*, 11> fonts = {
       &font_,          &headerFonts_[0], &headerFonts_[1], &headerFonts_[2],   &headerFonts_[3],       &headerFonts_[4],
       &headerFonts_[5], &boldFont_,      &italicFont_,     &boldItalicFont_,   &monospaceFont_};

@@ -5,6 +5,7 @@
 // must not change during a parse. The constructs are found by scanners that cost time linear in
 // the text whatever it holds.
 #include <array>
+#include <memory>
 
 #include "platform/graphics/Color.h"
 #include "platform/typeset/Font.h"
@@ -17,6 +18,8 @@ namespace text {
 class DRTextSimpleMarkdownParser : public rt::Object, public DRTextParser {
   RT_CLASS(DRTextSimpleMarkdownParser, rt::Object)
  public:
+  DRTextSimpleMarkdownParser();
+  ~DRTextSimpleMarkdownParser() override;
   void init();
 
   double fontSize() const { return fontSize_; }
@@ -56,6 +59,7 @@ class DRTextSimpleMarkdownParser : public rt::Object, public DRTextParser {
   const Ref<DRTextBorder>& border() const { return border_; }
 
  private:
+  struct Scratch;
   void updateFonts();
   void setThemeBorder(Ref<gfx::Color> fill, Ref<gfx::Color> stroke);
 
@@ -65,6 +69,7 @@ class DRTextSimpleMarkdownParser : public rt::Object, public DRTextParser {
   Ref<DRTextBorder> border_;
   double fontSize_ = 14;
   double headerFontSize_ = 20;
+  std::unique_ptr<Scratch> scratch_;
   Ref<gfx::Color> textColor_, controlTextColor_, headerTextColor_, inlineTextColor_, codeTextColor_, linkTextColor_;
 };
 
