@@ -57,8 +57,12 @@ size_t DRTextMarkdownScanner::nextLineStart(size_t from) {
     for (size_t p = 0; p < n_; p++)
       if (lineStart(p)) lineStarts_.push_back(p);
   }
-  auto it = std::lower_bound(lineStarts_.begin(), lineStarts_.end(), from);
-  return it == lineStarts_.end() ? n_ : *it;
+  // A scan asks in increasing order: walk on from the last answer, searching only when a new
+  // scan starts over.
+  if (lineCursor_ > 0 && lineCursor_ <= lineStarts_.size() && lineStarts_[lineCursor_ - 1] >= from)
+    lineCursor_ = size_t(std::lower_bound(lineStarts_.begin(), lineStarts_.end(), from) - lineStarts_.begin());
+  while (lineCursor_ < lineStarts_.size() && lineStarts_[lineCursor_] < from) lineCursor_++;
+  return lineCursor_ < lineStarts_.size() ? lineStarts_[lineCursor_] : n_;
 }
 
 size_t DRTextMarkdownScanner::skipSpacesAndTabs(size_t i) {

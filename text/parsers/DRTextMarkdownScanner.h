@@ -75,6 +75,7 @@ class DRTextMarkdownScanner {
   uint64_t steps_ = 0;
   std::vector<size_t> lineStarts_;
   bool lineStartsFound_ = false;
+  size_t lineCursor_ = 0;
 };
 
 }  // namespace text

@@ -30,6 +30,13 @@ class DRTextRunsBuilder : public typeset::AttributedString {
   void finish() { string_ = rt::String(chars_); }
   /// Ends the building with `string`, as long as the runs, as the characters.
   void finish(const rt::String& string) { string_ = string; }
+  /// Empties the builder for another string, keeping its storage.
+  void reset() {
+    runs_.clear();
+    chars_.clear();
+    appended_ = 0;
+    string_ = rt::String();
+  }
 
  private:
   std::u16string chars_;

@@ -40,6 +40,7 @@ constexpr size_t kStyleKeys = (1u << kObjectSlots) * 11 * 6;
 struct DRTextSimpleMarkdownParser::Scratch {
   std::u16string work;
   std::vector<Style> styles;
+  DRTextRunsBuilder styled;
 };
 
 DRTextSimpleMarkdownParser::DRTextSimpleMarkdownParser() : scratch_(std::make_unique<Scratch>()) {}
@@ -266,7 +267,8 @@ bool DRTextSimpleMarkdownParser::parseText(typeset::MutableAttributedString& tex
     cached = d;
     return cached;
   };
-  DRTextRunsBuilder styled;
+  DRTextRunsBuilder& styled = scratch_->styled;
+  styled.reset();
   for (size_t i = 0; i < n;) {
     size_t j = i + 1;
     while (j < n && styles[j] == styles[i]) j++;
@@ -275,6 +277,7 @@ bool DRTextSimpleMarkdownParser::parseText(typeset::MutableAttributedString& tex
   }
   styled.finish(original);
   text.setAttributedString(styled);
+  styled.reset();
   return true;
 }
 
