@@ -171,6 +171,14 @@ void writeTextSeeds(const std::filesystem::path& top) {
   write(top, "response_serializers", "json", 0x00, json);
   write(top, "response_serializers", "xml", 0x11, xml);
   write(top, "response_serializers", "compound", 0x04, json);
+  const char* markdown =
+      "# Title\n\nSub\n---\n\n*em* _em_ **strong** ***both*** __under__ ~~gone~~ `code` ``two``\n"
+      "\\*escaped\\* [link](http://a.b) ![image][ref]\n[r]: x\n\n- item\n1. first\n> quote\n\n* * *\n\n"
+      "    let x = 1\n\tx += 2\n\nsmile :) [ok] done\r\n";
+  write(top, "text_parsers", "markdown", 0x12, markdown);
+  write(top, "text_parsers", "markdown-dark", 0x0c, markdown);
+  std::u16string wide = u"## \u6f22\u5b57 *\U0001F600* :)\u2028> q\r\n\n    \xD800\n1\u0663. x";
+  write(top, "text_parsers", "utf16", 0x23, wide.data(), wide.size() * 2);
 }
 
 }  // namespace

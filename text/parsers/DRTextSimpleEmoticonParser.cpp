@@ -5,6 +5,7 @@
 #include "text/model/AttributedString+DRText.h"
 #include "text/model/DRTextBackedString.h"
 #include "text/model/MutableAttributedString+DRText.h"
+#include "text/parsers/DRTextRunsBuilder.h"
 
 namespace text {
 
@@ -72,16 +73,29 @@ bool DRTextSimpleEmoticonParser::parseText(typeset::MutableAttributedString& tex
     re = regex_;
   }
   if (!re || mapper.empty()) return false;
-  auto matches = re->matchesInString(text.string());
+  const String& original = text.string();
+  auto matches = re->matchesInString(original);
   if (matches.empty()) return false;
 
+  // The new text is written once, left to right: a replacement per edit would move the rest of
+  // the text and its runs each time.
+  DRTextRunsBuilder replaced;
+  size_t copied = 0;  // in the original text
+  auto copyUpTo = [&](size_t end) {
+    if (end <= copied) return;
+    text.enumerateAttributes(Range{copied, end - copied}, typeset::AttributedStringEnumerationLongestEffectiveRangeNotRequired,
+                             [&](const typeset::AttributedString::Attributes& attributes, Range r, bool&) {
+                               replaced.append(original.data() + r.location, r.length, attributes);
+                             });
+    copied = end;
+  };
   Range selection = selectedRange ? *selectedRange : Range{0, 0};
   size_t shift = 0;
+  bool any = false;
   for (const auto& match : matches) {
     Range found = match->range();
     if (found.length == 0) continue;
-    Range range{found.location - shift, found.length};
-    String key = text.string().substring(range);
+    String key = original.substring(found);
     Ref<gfx::Image> image;
     for (const auto& [k, v] : mapper)
       if (k == key) {
@@ -90,18 +104,31 @@ bool DRTextSimpleEmoticonParser::parseText(typeset::MutableAttributedString& tex
       }
     if (!image) continue;
     double fontSize = 12;
-    if (auto font = rt::as<typeset::Font>(text.attributeAtIndex(typeset::FontAttributeName, range.location)))
+    if (auto font = rt::as<typeset::Font>(text.attributeAtIndex(typeset::FontAttributeName, found.location)))
       fontSize = font->pointSize();
     auto replacement = attachmentStringWithEmojiImage(image, fontSize);
     // Without a picture (a font size of 0 or less) the key stays as it is.
     if (!replacement || replacement->length() != 1) continue;
     replacement->addAttribute(String(DRTextBackedStringKey), DRTextBackedString::stringWithString(key),
                               Range{0, replacement->length()});
-    text.replaceCharactersInRange(range, replacement->string());
-    removeDiscontinuousAttributesInRange(text, Range{range.location, replacement->length()});
-    text.addAttributes(*replacement->attributesAtIndex(0), Range{range.location, replacement->length()});
-    selection = selectionAfterReplacing(range, replacement->length(), selection);
+    // The attachment character keeps the key's first attributes but the discontinuous ones,
+    // and takes the replacement's.
+    auto attributes = rt::as<fd::MutableDictionary>(text.attributesAtIndex(found.location)->mutableCopy());
+    for (const auto& k : allDiscontinuousAttributeKeys()) attributes->removeObjectForKey(k);
+    attributes->addEntriesFromDictionary(*replacement->attributesAtIndex(0));
+    copyUpTo(found.location);
+    replaced.append(replacement->string().data(), 1, attributes);
+    copied = found.location + found.length;
+    any = true;
+
+    Range range{found.location - shift, found.length};
+    selection = selectionAfterReplacing(range, 1, selection);
     shift += key.length() - 1;
+  }
+  if (any) {
+    copyUpTo(original.length());
+    replaced.finish();
+    text.setAttributedString(replaced);
   }
   if (selectedRange) *selectedRange = selection;
   return true;

@@ -4,22 +4,18 @@
 #include "base/graphics/Geometry+DUDer.h"
 #include "platform/foundation/values/Number.h"
 #include "platform/typeset/AttributeNames.h"
+#include "text/parsers/DRTextMarkdownScanner.h"
+#include "text/parsers/DRTextRunsBuilder.h"
 
 namespace text {
 
 RT_IMPLEMENT(DRTextSimpleMarkdownParser) {}
 
-using fd::RegularExpression;
 using rt::Range;
 using rt::String;
+using Construct = DRTextMarkdownConstruct;
 
 namespace {
-
-constexpr uint64_t kLines = fd::RegularExpressionAnchorsMatchLines;
-
-Ref<RegularExpression> regex(const char16_t* pattern, uint64_t options = 0) {
-  return RegularExpression::create(String(pattern), options);
-}
 
 Ref<typeset::Font> monospaceFontOfSize(double size) {
   for (const char* name : {"Menlo", "Courier", "DejaVu Sans Mono"})
@@ -27,14 +23,30 @@ Ref<typeset::Font> monospaceFontOfSize(double size) {
   return typeset::Font::systemFontOfSize(size);
 }
 
-// Runs `re` over the whole working copy, handing each match's range to `style`.
-template <class F> void forEachMatch(const Ref<RegularExpression>& re, const String& str, F&& style) {
-  if (!re) return;
-  re->enumerateMatchesInString(str, 0, Range{0, str.length()},
-                               [&](const Ref<fd::TextCheckingResult>& result, uint64_t, bool&) {
-                                 if (result) style(result->range());
-                               });
-}
+// What the parse gives one character: slots in the parser's fonts and colours, and which of
+// the shared border and decoration values it carries.
+enum FontSlot : uint8_t { kBodyFont, kHeaderFont0, kBoldFont = kHeaderFont0 + 6, kItalicFont, kBoldItalicFont, kMonospaceFont };
+enum ColorSlot : uint8_t { kTextColor, kControlColor, kHeaderColor, kInlineColor, kCodeColor, kLinkColor };
+enum ObjectSlot : uint8_t { kBorder, kBlockBorder, kUnderline, kStrikethrough, kObjectSlots };
+struct Style {
+  uint8_t font = kBodyFont, color = kTextColor, objects = 0;  // objects: a bit per object slot
+  bool operator==(const Style&) const = default;
+  size_t key() const { return (size_t(objects) * 11 + font) * 6 + color; }
+};
+constexpr size_t kStyleKeys = (1u << kObjectSlots) * 11 * 6;
+
+}  // namespace
+
+struct DRTextSimpleMarkdownParser::Scratch {
+  std::u16string work;
+  std::vector<Style> styles;
+  DRTextRunsBuilder styled;
+};
+
+DRTextSimpleMarkdownParser::DRTextSimpleMarkdownParser() : scratch_(std::make_unique<Scratch>()) {}
+DRTextSimpleMarkdownParser::~DRTextSimpleMarkdownParser() = default;
+
+namespace {
 
 }  // namespace
 
@@ -43,7 +55,6 @@ void DRTextSimpleMarkdownParser::init() {
   headerFontSize_ = 20;
   updateFonts();
   setColorWithBrightTheme();
-  initRegex();
 }
 
 void DRTextSimpleMarkdownParser::setFontSize(double size) {
@@ -99,134 +110,174 @@ void DRTextSimpleMarkdownParser::setColorWithDarkTheme() {
   setThemeBorder(Color::colorWithWhite(0.82, 0.13), Color::colorWithWhite(1, 0.28));
 }
 
-void DRTextSimpleMarkdownParser::initRegex() {
-  regexEscape_ = regex(uR"re((\\\\|\\\`|\\\*|\\\_|\\\(|\\\)|\\\[|\\\]|\\#|\\\+|\\\-|\\\!))re");
-  regexHeader_ = regex(uR"re(^((\#{1,6}[^#].*)|(\#{6}.+))$)re", kLines);
-  regexH1_ = regex(u"^[^=\\n][^\\n]*\\n=+$", kLines);
-  regexH2_ = regex(u"^[^-\\n][^\\n]*\\n-+$", kLines);
-  regexBreakline_ = regex(uR"re(^[ \t]*([*-])[ \t]*((\1)[ \t]*){2,}[ \t]*$)re", kLines);
-  regexEmphasis_ = regex(
-      uR"re(((?<!\*)\*(?=[^ \t*])(.+?)(?<=[^ \t*])\*(?!\*)|(?<!_)_(?=[^ \t_])(.+?)(?<=[^ \t_])_(?!_)))re");
-  regexStrong_ = regex(uR"re((?<!\*)\*{2}(?=[^ \t*])(.+?)(?<=[^ \t*])\*{2}(?!\*))re");
-  regexStrongEmphasis_ = regex(
-      uR"re(((?<!\*)\*{3}(?=[^ \t*])(.+?)(?<=[^ \t*])\*{3}(?!\*)|(?<!_)_{3}(?=[^ \t_])(.+?)(?<=[^ \t_])_{3}(?!_)))re");
-  regexUnderline_ = regex(uR"re((?<!_)__(?=[^ \t_])(.+?)(?<=[^ \t_])\__(?!_))re");
-  regexStrikethrough_ = regex(uR"re((?<!~)~~(?=[^ \t~])(.+?)(?<=[^ \t~])\~~(?!~))re");
-  // A real line feed inside the class: code spans end at a line break.
-  regexInlineCode_ = regex(u"(?<!`)(`{1,3})([^`\n]+?)\\1(?!`)");
-  regexLink_ = regex(uR"re(!?\[([^\[\]]+)\](\(([^\(\)]+)\)|\[([^\[\]]+)\]))re");
-  regexLinkRefer_ = regex(uR"re(^[ \t]*\[[^\[\]]\]:)re", kLines);
-  regexList_ = regex(uR"re(^[ \t]*([*+-]|\d+[.])[ \t]+)re", kLines);
-  regexBlockQuote_ = regex(uR"re(^[ \t]*>[ \t>]*)re", kLines);
-  regexCodeBlock_ = regex(uR"re((^\s*$\n)((( {4}|\t).*(\n|\z))|(^\s*$\n))+)re", kLines);
-}
-
 bool DRTextSimpleMarkdownParser::parseText(typeset::MutableAttributedString& text, rt::Range*) {
-  if (text.length() == 0) return false;
-  const String fontKey(typeset::FontAttributeName);
-  const String colorKey(typeset::ForegroundColorAttributeName);
-  auto setFont = [&](const Ref<typeset::Font>& f, Range r) {
-    if (f && r.length) text.addAttribute(fontKey, f, r);
-  };
-  auto setColor = [&](const Ref<gfx::Color>& c, Range r) {
-    if (c && r.length) text.addAttribute(colorKey, c, r);
-  };
+  const size_t n = text.length();
+  if (n == 0) return false;
+  const String& original = text.string();
 
-  Range all{0, text.length()};
-  auto base = fd::MutableDictionary::dictionaryWithCapacity(2);
-  if (font_) base->setObjectForKey(font_, fontKey);
-  if (textColor_) base->setObjectForKey(textColor_, colorKey);
-  text.setAttributes(base, all);
-
-  // Escaped markup becomes "@@" in the working copy only: offsets stay, patterns skip it.
-  String str = text.string();
-  if (regexEscape_) {
-    std::u16string work(str.data(), str.data() + str.length());
-    forEachMatch(regexEscape_, str, [&](Range r) {
+  // Escaped markup becomes "@@" in the working copy only: offsets stay, the scanners skip it.
+  // The working buffers live on between parses: a fresh buffer the size of the text per parse
+  // costs more in page faults than the scanning itself.
+  std::u16string& work = scratch_->work;
+  work.assign(original.view());
+  {
+    DRTextMarkdownScanner escapes(work.data(), n);
+    for (Range r : escapes.matches(Construct::Escape))
       for (size_t i = 0; i < r.length; i++) work[r.location + i] = u'@';
-    });
-    str = String(work);
   }
+  // Counting over the working copy, with the same answers as the shared helpers.
+  auto isSpace = [](char16_t c) { return c == u'\t' || c == u'\n' || c == u' '; };
+  auto leadingWhitespace = [&](Range r) -> size_t {
+    for (size_t i = 0; i < r.length; i++)
+      if (!isSpace(work[r.location + i])) return i;
+    return n;
+  };
+  auto trailingWhitespace = [&](Range r) -> size_t {
+    for (size_t i = 0; i < r.length; i++)
+      if (!isSpace(work[r.location + r.length - 1 - i])) return i;
+    return n;
+  };
+  auto leadingCharacters = [&](Range r, char16_t c) -> size_t {
+    for (size_t i = 0; i < r.length; i++)
+      if (work[r.location + i] != c) return i;
+    return n;
+  };
+  DRTextMarkdownScanner scanner(work.data(), n);
+  auto each = [&](Construct construct, auto&& style) {
+    for (Range r : scanner.matches(construct)) style(r);
+  };
 
-  forEachMatch(regexHeader_, str, [&](Range r) {
-    size_t w = DRTextLeadingWhitespaceCount(str, r);
+  // Every character's style first, later constructs overriding earlier ones; the text is
+  // written once at the end.
+  std::vector<Style>& styles = scratch_->styles;
+  styles.assign(n, Style());
+  const std::array<const Ref<typeset::Font>*, 11> fonts = {
+      &font_,          &headerFonts_[0], &headerFonts_[1], &headerFonts_[2],   &headerFonts_[3],       &headerFonts_[4],
+      &headerFonts_[5], &boldFont_,      &italicFont_,     &boldItalicFont_,   &monospaceFont_};
+  const std::array<const Ref<gfx::Color>*, 6> colors = {&textColor_,   &controlTextColor_, &headerTextColor_,
+                                                        &inlineTextColor_, &codeTextColor_, &linkTextColor_};
+  // One copy of the theme's border and one of each decoration serve every match of a parse:
+  // the values are never changed after they are set, and equal neighbours merge anyway.
+  std::array<rt::Id, kObjectSlots> objects;
+  if (border_) objects[kBorder] = objects[kBlockBorder] = border_->copy();
+  objects[kUnderline] = DRTextDecoration::decorationWithStyle(DRTextLineKindSingle, fd::Number::numberWithInt(1), nullptr);
+  objects[kStrikethrough] =
+      DRTextDecoration::decorationWithStyle(DRTextLineKindSingle, fd::Number::numberWithInt(1), nullptr);
+  auto setFont = [&](uint8_t slot, Range r) {
+    if (*fonts[slot] && r.length)
+      for (size_t i = r.location; i < r.location + r.length; i++) styles[i].font = slot;
+  };
+  auto setColor = [&](uint8_t slot, Range r) {
+    if (*colors[slot] && r.length)
+      for (size_t i = r.location; i < r.location + r.length; i++) styles[i].color = slot;
+  };
+  auto setObject = [&](ObjectSlot slot, Range r) {
+    if (!objects[slot]) return;
+    for (size_t i = r.location; i < r.location + r.length; i++) styles[i].objects |= uint8_t(1u << slot);
+  };
+
+  each(Construct::Header, [&](Range r) {
+    size_t w = leadingWhitespace(r);
     if (w >= r.length) return;
-    size_t n = std::min<size_t>(DRTextLeadingCharacterCount(str, {r.location + w, r.length - w}, u'#'), 6);
-    if (n > r.length - w) n = r.length - w;
-    setColor(controlTextColor_, {r.location, w + n});
-    setColor(headerTextColor_, {r.location + w + n, r.length - w - n});
-    setFont(headerFonts_[n > 0 ? n - 1 : 0], r);
+    size_t hashes = std::min<size_t>(leadingCharacters({r.location + w, r.length - w}, u'#'), 6);
+    if (hashes > r.length - w) hashes = r.length - w;
+    setColor(kControlColor, {r.location, w + hashes});
+    setColor(kHeaderColor, {r.location + w + hashes, r.length - w - hashes});
+    setFont(static_cast<uint8_t>(kHeaderFont0 + (hashes > 0 ? hashes - 1 : 0)), r);
   });
-  auto underlinedHeader = [&](const Ref<RegularExpression>& re, size_t level0) {
-    forEachMatch(re, str, [&](Range r) {
+  auto underlinedHeader = [&](Construct construct, uint8_t level0) {
+    each(construct, [&](Range r) {
       size_t lf = r.length;
       for (size_t i = 0; i < r.length; i++)
-        if (str.characterAtIndex(r.location + i) == u'\n') {
+        if (work[r.location + i] == u'\n') {
           lf = i;
           break;
         }
       if (lf == r.length) return;
-      setColor(headerTextColor_, {r.location, lf});
-      setFont(headerFonts_[level0], {r.location, lf + 1});
-      setColor(controlTextColor_, {r.location + lf + 1, r.length - lf - 1});
+      setColor(kHeaderColor, {r.location, lf});
+      setFont(static_cast<uint8_t>(kHeaderFont0 + level0), {r.location, lf + 1});
+      setColor(kControlColor, {r.location + lf + 1, r.length - lf - 1});
     });
   };
-  underlinedHeader(regexH1_, 0);
-  underlinedHeader(regexH2_, 1);
-  forEachMatch(regexBreakline_, str, [&](Range r) { setColor(controlTextColor_, r); });
+  underlinedHeader(Construct::H1, 0);
+  underlinedHeader(Construct::H2, 1);
+  each(Construct::Breakline, [&](Range r) { setColor(kControlColor, r); });
 
   // Markup of `k` characters on each side in the control colour, the inside styled by `inner`.
-  auto delimited = [&](const Ref<RegularExpression>& re, size_t k, auto inner) {
-    forEachMatch(re, str, [&](Range r) {
+  auto delimited = [&](Construct construct, size_t k, auto inner) {
+    each(construct, [&](Range r) {
       if (r.length < 2 * k) return;
-      setColor(controlTextColor_, {r.location, k});
-      setColor(controlTextColor_, {r.location + r.length - k, k});
+      setColor(kControlColor, {r.location, k});
+      setColor(kControlColor, {r.location + r.length - k, k});
       inner(Range{r.location + k, r.length - 2 * k});
     });
   };
-  delimited(regexEmphasis_, 1, [&](Range in) { setFont(italicFont_, in); });
-  delimited(regexStrong_, 2, [&](Range in) { setFont(boldFont_, in); });
-  delimited(regexStrongEmphasis_, 3, [&](Range in) { setFont(boldItalicFont_, in); });
-  auto decoration = [&](const char* key) {
-    return [&, key](Range in) {
-      if (!in.length) return;
-      text.addAttribute(String(key), DRTextDecoration::decorationWithStyle(DRTextLineKindSingle,
-                                                                           fd::Number::numberWithInt(1), nullptr),
-                        in);
-    };
+  delimited(Construct::Emphasis, 1, [&](Range in) { setFont(kItalicFont, in); });
+  delimited(Construct::Strong, 2, [&](Range in) { setFont(kBoldFont, in); });
+  delimited(Construct::StrongEmphasis, 3, [&](Range in) { setFont(kBoldItalicFont, in); });
+  auto decoration = [&](ObjectSlot slot) {
+    return [&, slot](Range in) { setObject(slot, in); };
   };
-  delimited(regexUnderline_, 2, decoration(DRTextUnderlineKey));
-  delimited(regexStrikethrough_, 2, decoration(DRTextStrikethroughKey));
+  delimited(Construct::Underline, 2, decoration(kUnderline));
+  delimited(Construct::Strikethrough, 2, decoration(kStrikethrough));
 
-  forEachMatch(regexInlineCode_, str, [&](Range r) {
-    size_t n = std::min(DRTextLeadingCharacterCount(str, r, u'`'), r.length / 2);
-    setColor(controlTextColor_, {r.location, n});
-    setColor(controlTextColor_, {r.location + r.length - n, n});
-    setColor(inlineTextColor_, {r.location + n, r.length - 2 * n});
-    setFont(monospaceFont_, r);
-    if (border_) text.addAttribute(String(DRTextBorderKey), border_->copy(), r);
+  each(Construct::InlineCode, [&](Range r) {
+    size_t ticks = std::min(leadingCharacters(r, u'`'), r.length / 2);
+    setColor(kControlColor, {r.location, ticks});
+    setColor(kControlColor, {r.location + r.length - ticks, ticks});
+    setColor(kInlineColor, {r.location + ticks, r.length - 2 * ticks});
+    setFont(kMonospaceFont, r);
+    setObject(kBorder, r);
   });
-  forEachMatch(regexLink_, str, [&](Range r) { setColor(linkTextColor_, r); });
-  for (const auto* re : {&regexLinkRefer_, &regexList_, &regexBlockQuote_})
-    forEachMatch(*re, str, [&](Range r) { setColor(controlTextColor_, r); });
+  each(Construct::Link, [&](Range r) { setColor(kLinkColor, r); });
+  for (Construct construct : {Construct::LinkReference, Construct::List, Construct::BlockQuote})
+    each(construct, [&](Range r) { setColor(kControlColor, r); });
 
-  forEachMatch(regexCodeBlock_, str, [&](Range r) {
+  each(Construct::CodeBlock, [&](Range r) {
     // Leading blank lines are skipped: the block starts at the line of its first visible
     // character. (Searching for a one-word line would skip code whose lines hold spaces.)
     size_t start = r.location;
-    size_t lead = DRTextLeadingWhitespaceCount(str, r);
+    size_t lead = leadingWhitespace(r);
     if (lead < r.length) {
       start = r.location + lead;
-      while (start > r.location && str.characterAtIndex(start - 1) != u'\n') start--;
+      while (start > r.location && work[start - 1] != u'\n') start--;
     }
     Range rest{start, r.location + r.length - start};
-    size_t trailing = DRTextTrailingWhitespaceCount(str, rest);
+    size_t trailing = trailingWhitespace(rest);
     if (trailing >= rest.length) return;
     rest.length -= trailing;
-    setColor(codeTextColor_, rest);
-    setFont(monospaceFont_, rest);
-    if (border_) text.addAttribute(String(DRTextBlockBorderKey), border_->copy(), rest);
+    setColor(kCodeColor, rest);
+    setFont(kMonospaceFont, rest);
+    setObject(kBlockBorder, rest);
   });
+
+  // One dictionary per style.
+  const String fontKey(typeset::FontAttributeName), colorKey(typeset::ForegroundColorAttributeName);
+  const std::array<String, kObjectSlots> objectKeys = {String(DRTextBorderKey), String(DRTextBlockBorderKey),
+                                                       String(DRTextUnderlineKey), String(DRTextStrikethroughKey)};
+  std::array<Ref<fd::Dictionary>, kStyleKeys> dictionaries;
+  auto attributesFor = [&](const Style& s) -> const Ref<fd::Dictionary>& {
+    Ref<fd::Dictionary>& cached = dictionaries[s.key()];
+    if (cached) return cached;
+    auto d = fd::MutableDictionary::dictionaryWithCapacity(4);
+    if (*fonts[s.font]) d->setObjectForKey(*fonts[s.font], fontKey);
+    if (*colors[s.color]) d->setObjectForKey(*colors[s.color], colorKey);
+    for (size_t slot = 0; slot < kObjectSlots; slot++)
+      if (s.objects & (1u << slot)) d->setObjectForKey(objects[slot], objectKeys[slot]);
+    cached = d;
+    return cached;
+  };
+  DRTextRunsBuilder& styled = scratch_->styled;
+  styled.reset();
+  for (size_t i = 0; i < n;) {
+    size_t j = i + 1;
+    while (j < n && styles[j] == styles[i]) j++;
+    styled.append(j - i, attributesFor(styles[i]));
+    i = j;
+  }
+  styled.finish(original);
+  text.setAttributedString(styled);
+  styled.reset();
   return true;
 }
 

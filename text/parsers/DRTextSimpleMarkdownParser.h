@@ -2,10 +2,11 @@
 // Gives markdown-like plain text a styled look while leaving every character in place: markup
 // stays visible in a control colour, headers get larger fonts, emphasis italic or bold, code a
 // monospace font with a rounded border, links a link colour. One thread at a time; properties
-// must not change during a parse.
+// must not change during a parse. The constructs are found by scanners that cost time linear in
+// the text whatever it holds.
 #include <array>
+#include <memory>
 
-#include "platform/foundation/text/RegularExpression.h"
 #include "platform/graphics/Color.h"
 #include "platform/typeset/Font.h"
 #include "text/model/DRTextBorder.h"
@@ -17,6 +18,8 @@ namespace text {
 class DRTextSimpleMarkdownParser : public rt::Object, public DRTextParser {
   RT_CLASS(DRTextSimpleMarkdownParser, rt::Object)
  public:
+  DRTextSimpleMarkdownParser();
+  ~DRTextSimpleMarkdownParser() override;
   void init();
 
   double fontSize() const { return fontSize_; }
@@ -56,19 +59,17 @@ class DRTextSimpleMarkdownParser : public rt::Object, public DRTextParser {
   const Ref<DRTextBorder>& border() const { return border_; }
 
  private:
+  struct Scratch;
   void updateFonts();
-  void initRegex();
   void setThemeBorder(Ref<gfx::Color> fill, Ref<gfx::Color> stroke);
 
   Ref<typeset::Font> font_;
   std::array<Ref<typeset::Font>, 6> headerFonts_;
   Ref<typeset::Font> boldFont_, italicFont_, boldItalicFont_, monospaceFont_;
   Ref<DRTextBorder> border_;
-  Ref<fd::RegularExpression> regexEscape_, regexHeader_, regexH1_, regexH2_, regexBreakline_, regexEmphasis_,
-      regexStrong_, regexStrongEmphasis_, regexUnderline_, regexStrikethrough_, regexInlineCode_, regexLink_,
-      regexLinkRefer_, regexList_, regexBlockQuote_, regexCodeBlock_;
   double fontSize_ = 14;
   double headerFontSize_ = 20;
+  std::unique_ptr<Scratch> scratch_;
   Ref<gfx::Color> textColor_, controlTextColor_, headerTextColor_, inlineTextColor_, codeTextColor_, linkTextColor_;
 };
 

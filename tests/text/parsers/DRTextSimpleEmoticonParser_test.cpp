@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/foundation/values/Number.h"
 #include "platform/graphics/ImageContext.h"
 #include "platform/typeset/AttributeNames.h"
 #include "text/model/AttributedString+DRText.h"
@@ -70,6 +71,50 @@ TEST(DRTextSimpleEmoticonParser, MatchesWithoutPicturesStayAndLaterOnesStillLand
   EXPECT_EQ(untouched.location, 2u);
   EXPECT_EQ(untouched.length, 3u);
   EXPECT_FALSE(rt::make<DRTextSimpleEmoticonParser>()->parseText(*none, nullptr));
+}
+
+TEST(DRTextSimpleEmoticonParser, AttachmentsKeepTheKeysAttributesButTheDiscontinuousOnes) {
+  auto parser = parserWith({":)"});
+  auto text = typeset::MutableAttributedString::create(rt::String("ab:)cd:)e"));
+  auto red = gfx::Color::colorWithRed(1, 0, 0, 1), blue = gfx::Color::colorWithRed(0, 0, 1, 1);
+  text->addAttribute(typeset::ForegroundColorAttributeName, red, Range{0, 3});
+  text->addAttribute(typeset::ForegroundColorAttributeName, blue, Range{3, 6});
+  text->addAttribute(typeset::FontAttributeName, typeset::Font::systemFontOfSize(20), Range{6, 2});
+  // A binding over the first key is discontinuous: the picture does not carry it on.
+  text->addAttribute(text::DRTextBindingKey, fd::Number::numberWithInt(1), Range{2, 2});
+  Range selection{1, 7};  // from inside "ab" to inside the second key, the first key within
+  ASSERT_TRUE(parser->parseText(*text, &selection));
+  ASSERT_EQ(text->string(), rt::String(u"ab\uFFFCcd\uFFFCe"));
+  auto colorAt = [&](size_t i) { return rt::as<gfx::Color>(text->attributeAtIndex(typeset::ForegroundColorAttributeName, i)); };
+  for (size_t i : {0, 1, 2}) EXPECT_TRUE(colorAt(i)->isEqual(red.get())) << i;
+  for (size_t i : {3, 4, 5, 6}) EXPECT_TRUE(colorAt(i)->isEqual(blue.get())) << i;
+  EXPECT_EQ(text->attributeAtIndex(text::DRTextBindingKey, 2), nullptr);
+  EXPECT_EQ(text->attributeAtIndex(text::DRTextAttachmentKey, 3), nullptr);
+  auto first = rt::as<text::DRTextAttachment>(text->attributeAtIndex(text::DRTextAttachmentKey, 2));
+  auto second = rt::as<text::DRTextAttachment>(text->attributeAtIndex(text::DRTextAttachmentKey, 5));
+  ASSERT_TRUE(first);
+  ASSERT_TRUE(second);
+  // Each picture reserves its room in the line.
+  for (size_t i : {2, 5}) EXPECT_NE(text->attributeAtIndex(typeset::CTRunDelegateAttributeName, i), nullptr) << i;
+  // A key inside the selection, touching neither end, leaves a caret after its picture; the
+  // second key then lies after that caret.
+  EXPECT_EQ(selection.location, 3u);
+  EXPECT_EQ(selection.length, 0u);
+}
+
+TEST(DRTextSimpleEmoticonParser, ManyKeysInALongText) {
+  auto parser = parserWith({":)", ":("});
+  std::string plain;
+  for (int i = 0; i < 5000; i++) plain += i % 3 ? "a:)" : "b:(";
+  auto text = typeset::MutableAttributedString::create(rt::String(plain));
+  Range caret{plain.size(), 0};
+  ASSERT_TRUE(parser->parseText(*text, &caret));
+  EXPECT_EQ(text->length(), 10000u);
+  EXPECT_EQ(caret.location, 10000u);
+  EXPECT_EQ(text->string().characterAtIndex(9999), u'\uFFFC');
+  auto back = text::plainTextForRange(*text, Range{0, text->length()});
+  ASSERT_TRUE(back);
+  EXPECT_EQ(*back, rt::String(plain));
 }
 
 TEST(DRTextSimpleEmoticonParser, SelectionAfterAReplacement) {
