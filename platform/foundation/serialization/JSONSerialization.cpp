@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "platform/foundation/values/Array.h"
@@ -155,6 +156,29 @@ error_code readWideNumber(std::string_view raw, Id& out) {
   return simdjson::SUCCESS;
 }
 
+// Records of one list share their keys: the last dictionaries built, by their key sequence
+// (interned keys compare by address), lend their key tables to the next with the same keys.
+class ShapeCache {
+ public:
+  const Dictionary* find(std::span<const Id> keys) const {
+    const Ref<Dictionary>& model = slots_[slotOf(keys)];
+    if (!model || model->count() != keys.size()) return nullptr;
+    const auto& modelKeys = model->keys();
+    for (size_t i = 0; i < keys.size(); ++i)
+      if (modelKeys[i].get() != keys[i].get()) return nullptr;
+    return model.get();
+  }
+  void remember(std::span<const Id> keys, Ref<Dictionary> model) { slots_[slotOf(keys)] = std::move(model); }
+
+ private:
+  static size_t slotOf(std::span<const Id> keys) {
+    uint64_t h = keys.size();
+    for (const Id& k : keys) h = (h ^ reinterpret_cast<uintptr_t>(k.get())) * 0x9E3779B97F4A7C15ULL;
+    return static_cast<size_t>(h >> 58);  // 64 slots
+  }
+  Ref<Dictionary> slots_[64];
+};
+
 // Builds the values the way the options ask; shared by both readers below.
 class Builder {
  public:
@@ -172,15 +196,27 @@ class Builder {
     if (mutableContainers_) return MutableArray::create(std::move(items));
     return Array::create(std::move(items));
   }
-  Id dictionary(std::vector<Dictionary::Entry> entries) const {
-    if (mutableContainers_) return MutableDictionary::create(std::move(entries));
-    return Dictionary::create(std::move(entries));
+  /// `keys` come from key(); a repeated key keeps the last value.
+  Id dictionary(std::span<const Id> keys, std::vector<Id> values) {
+    if (keys.empty()) return mutableContainers_ ? Id(MutableDictionary::create()) : Id(Dictionary::create());
+    if (const Dictionary* model = shapes_.find(keys)) {
+      if (mutableContainers_) return MutableDictionary::createWithKeysOf(*model, std::move(values));
+      return Dictionary::createWithKeysOf(*model, std::move(values));
+    }
+    std::vector<Dictionary::Entry> entries;
+    entries.reserve(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) entries.emplace_back(keys[i], std::move(values[i]));
+    Ref<Dictionary> d = mutableContainers_ ? MutableDictionary::create(std::move(entries))
+                                           : Dictionary::create(std::move(entries));
+    if (d->count() == keys.size()) shapes_.remember(keys, d);
+    return d;
   }
 
  private:
   bool mutableContainers_;
   bool mutableLeaves_;
   KeyInterner keys_;
+  ShapeCache shapes_;
 };
 
 // The usual path: simdjson's validating parser (with its run-time choice of the fastest
@@ -194,10 +230,18 @@ class DomReader {
     switch (e.type()) {
       case element_type::OBJECT: {
         simdjson::dom::object object = e.get_object().value_unsafe();
-        std::vector<Dictionary::Entry> entries;
-        entries.reserve(object.size());
-        for (auto field : object) entries.emplace_back(build_.key(field.key), read(field.value));
-        return build_.dictionary(std::move(entries));
+        // Keys gather on one stack shared by every level; values go straight into the
+        // vector the dictionary keeps.
+        size_t mark = keys_.size();
+        std::vector<Id> values;
+        values.reserve(object.size());
+        for (auto field : object) {
+          keys_.push_back(build_.key(field.key));
+          values.push_back(read(field.value));
+        }
+        Id d = build_.dictionary(std::span<const Id>(keys_).subspan(mark), std::move(values));
+        keys_.resize(mark);
+        return d;
       }
       case element_type::ARRAY: {
         simdjson::dom::array array = e.get_array().value_unsafe();
@@ -218,6 +262,7 @@ class DomReader {
 
  private:
   Builder build_;
+  std::vector<Id> keys_;
 };
 
 // The path for well-formed text holding integers wider than 64 bits, which the validating
@@ -249,7 +294,8 @@ class WideNumberReader {
   error_code readObject(od::value v, Id& out) {
     od::object object;
     if (auto e = v.get_object().get(object)) return e;
-    std::vector<Dictionary::Entry> entries;
+    std::vector<Id> keys;
+    std::vector<Id> values;
     for (auto result : object) {
       od::field field;
       if (auto e = std::move(result).get(field)) return e;
@@ -258,9 +304,10 @@ class WideNumberReader {
       Id key = build_.key(keyText);
       Id value;
       if (auto e = readValue(field.value(), value)) return e;
-      entries.emplace_back(std::move(key), std::move(value));
+      keys.push_back(std::move(key));
+      values.push_back(std::move(value));
     }
-    out = build_.dictionary(std::move(entries));
+    out = build_.dictionary(keys, std::move(values));
     return simdjson::SUCCESS;
   }
 

@@ -128,6 +128,52 @@ TEST(JSONReading, KeysStayValidWhileTheirValuesAddManyMoreKeys) {
   EXPECT_EQ(rt::as<Number>(d->objectForKey("after"))->integerValue(), 1);
 }
 
+// Records of one list share one key table; editing one record (mutable containers) must
+// leave its siblings, and the table they share, as they were.
+TEST(JSONReading, RecordsWithTheSameKeysStayIndependent) {
+  std::string text = "[";
+  for (int i = 0; i < 12; ++i) {
+    text += (i ? "," : "") + std::string("{\"id\":") + std::to_string(i) + ",\"title\":\"t" + std::to_string(i) + "\"";
+    for (int k = 0; k < 10; ++k) text += ",\"f" + std::to_string(k) + "\":" + std::to_string(k);  // past the index threshold
+    text += "}";
+  }
+  text += R"(,{"title":"x","id":99},{"id":7,"id":8}])";
+  auto list = rt::as<Array>(read(text, JSONReadingMutableContainers));
+  ASSERT_TRUE(list);
+  ASSERT_EQ(list->count(), 14u);
+  auto first = rt::as<MutableDictionary>(list->objectAtIndex(0));
+  auto second = rt::as<MutableDictionary>(list->objectAtIndex(1));
+  ASSERT_TRUE(first && second);
+  first->setObjectForKey(box("new"), "added");
+  first->removeObjectForKey(String("f3"));
+  first->setObjectForKey(box(100), "id");
+  EXPECT_EQ(first->count(), 12u);
+  EXPECT_EQ(second->count(), 12u);
+  EXPECT_FALSE(second->objectForKey("added"));
+  EXPECT_EQ(rt::as<Number>(second->objectForKey("f3"))->integerValue(), 3);
+  EXPECT_EQ(rt::as<Number>(second->objectForKey("id"))->integerValue(), 1);
+  for (size_t i = 1; i < 12; ++i) {
+    auto d = rt::as<Dictionary>(list->objectAtIndex(i));
+    SCOPED_TRACE(i);
+    EXPECT_EQ(rt::as<Number>(d->objectForKey("id"))->integerValue(), static_cast<int64_t>(i));
+    EXPECT_EQ(*stringValue(d->objectForKey("title")), String::format("t%llu", static_cast<uint64_t>(i)));
+    EXPECT_EQ(rt::as<Number>(d->objectForKey("f9"))->integerValue(), 9);
+    EXPECT_EQ(d->keys()[0]->description(), String("id"));
+  }
+  // Another order of the same keys, and a repeated key, are records of their own.
+  auto swapped = rt::as<Dictionary>(list->objectAtIndex(12));
+  EXPECT_EQ(swapped->keys()[0]->description(), String("title"));
+  EXPECT_EQ(rt::as<Number>(swapped->objectForKey("id"))->integerValue(), 99);
+  auto repeated = rt::as<Dictionary>(list->objectAtIndex(13));
+  EXPECT_EQ(repeated->count(), 1u);
+  EXPECT_EQ(rt::as<Number>(repeated->objectForKey("id"))->integerValue(), 8);
+  // Equal records stay equal and hash alike whether or not they share a table.
+  auto again = rt::as<Array>(read(text));
+  EXPECT_TRUE(again->objectAtIndex(5)->isEqual(list->objectAtIndex(5)));
+  EXPECT_EQ(again->objectAtIndex(5)->hash(), list->objectAtIndex(5)->hash());
+  EXPECT_EQ(again->objectAtIndex(5)->description(), list->objectAtIndex(5)->description());
+}
+
 TEST(JSONReading, OptionsChooseMutability) {
   struct Case {
     uint32_t options;
