@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -25,7 +26,8 @@ namespace {
 
 constexpr size_t kMaxDepth = 512;
 // Documents up to this size go through a per-thread parser that keeps its buffers; larger
-// ones get their own, so that one huge document does not pin its memory to the thread.
+// ones are walked on demand, so that one huge document neither pins memory to the thread
+// nor needs a parsed copy of itself.
 constexpr size_t kReusableSize = 8u << 20;
 
 // ---------------------------------------------------------------------------------------
@@ -265,11 +267,23 @@ class DomReader {
   std::vector<Id> keys_;
 };
 
-// The path for well-formed text holding integers wider than 64 bits, which the validating
-// parser refuses: simdjson's on-demand interface hands those over as raw text.
-class WideNumberReader {
+// The text between a string's quotes when it holds no escape, read where it lies; nullopt
+// when it must be unescaped. `start` follows the opening quote of a well-formed string.
+std::optional<std::string_view> plainString(const char* start) {
+  for (const char* p = start;; ++p) {
+    if (*p == '"') return std::string_view(start, static_cast<size_t>(p - start));
+    if (*p == '\\') return std::nullopt;
+  }
+}
+
+// The path for text already known to be well-formed: large documents, and text holding
+// integers wider than 64 bits, which the validating parser refuses. simdjson's on-demand
+// interface walks the text without building a tape of its own (a document's worth of memory
+// for each of tape and strings), hands wide numbers over as raw text, and strings without
+// escapes are read where they lie.
+class StreamReader {
  public:
-  explicit WideNumberReader(uint32_t options) : build_(options) {}
+  explicit StreamReader(uint32_t options) : build_(options) {}
 
   error_code readDocument(od::document& doc, Id& out) {
     od::json_type type;
@@ -294,20 +308,24 @@ class WideNumberReader {
   error_code readObject(od::value v, Id& out) {
     od::object object;
     if (auto e = v.get_object().get(object)) return e;
-    std::vector<Id> keys;
+    size_t mark = keys_.size();
     std::vector<Id> values;
     for (auto result : object) {
       od::field field;
       if (auto e = std::move(result).get(field)) return e;
-      std::string_view keyText;
-      if (auto e = field.unescaped_key().get(keyText)) return e;
-      Id key = build_.key(keyText);
+      std::optional<std::string_view> keyText = plainString(field.key().raw());
+      if (!keyText) {
+        std::string_view unescaped;
+        if (auto e = field.unescaped_key().get(unescaped)) return e;
+        keyText = unescaped;
+      }
+      keys_.push_back(build_.key(*keyText));
       Id value;
       if (auto e = readValue(field.value(), value)) return e;
-      keys.push_back(std::move(key));
       values.push_back(std::move(value));
     }
-    out = build_.dictionary(keys, std::move(values));
+    out = build_.dictionary(std::span<const Id>(keys_).subspan(mark), std::move(values));
+    keys_.resize(mark);
     return simdjson::SUCCESS;
   }
 
@@ -330,6 +348,14 @@ class WideNumberReader {
   template <class Source> error_code readScalar(Source& src, od::json_type type, Id& out) {
     switch (type) {
       case od::json_type::string: {
+        std::string_view token;
+        if (auto e = rawToken(src).get(token)) return e;
+        if (auto plain = plainString(token.data() + 1)) {
+          simdjson::ondemand::raw_json_string consumed;
+          if (auto e = src.get_raw_json_string().get(consumed)) return e;
+          out = build_.string(*plain);
+          return simdjson::SUCCESS;
+        }
         std::string_view text;
         if (auto e = src.get_string().get(text)) return e;
         out = build_.string(text);
@@ -370,6 +396,7 @@ class WideNumberReader {
   static simdjson::simdjson_result<std::string_view> rawToken(od::document& d) { return d.raw_json_token(); }
 
   Builder build_;
+  std::vector<Id> keys_;
 };
 
 // One parser per thread keeps its buffers between documents.
@@ -397,6 +424,26 @@ Ref<Error> readError(size_t offset, const std::string& what) {
 
 namespace {
 
+/// Reads text the careful scan found well-formed; what simdjson still refuses is a limit of
+/// its own, reported as such.
+Id readWellFormed(std::string_view body, bool padded, uint32_t options, size_t offset, Ref<Error>* error) {
+  od::parser parser;
+  od::document doc;
+  std::unique_ptr<simdjson::padded_string> copy;
+  error_code code;
+  if (padded) {
+    code = parser.iterate(body.data(), body.size(), body.size() + simdjson::SIMDJSON_PADDING).get(doc);
+  } else {
+    copy = std::make_unique<simdjson::padded_string>(body);
+    code = parser.iterate(*copy).get(doc);
+  }
+  Id result;
+  if (code == simdjson::SUCCESS) code = StreamReader(options).readDocument(doc, result);
+  if (code == simdjson::SUCCESS) return result;
+  setError(error, readError(offset, simdjson::error_message(code)));
+  return nullptr;
+}
+
 /// `padded` says the bytes after `text` may be read (not changed) up to the reader's padding,
 /// so that it reads them where they lie instead of copying them first.
 Id readJSON(std::string_view text, bool padded, uint32_t options, Ref<Error>* error) {
@@ -413,33 +460,25 @@ Id readJSON(std::string_view text, bool padded, uint32_t options, Ref<Error>* er
     return nullptr;
   }
 
-  simdjson::dom::parser* parser = &threadParser();
-  std::unique_ptr<simdjson::dom::parser> own;
+  // Large documents are checked by the careful scan (which needs no memory) and then walked
+  // on demand, so that the peak is the values and the text, not three copies of the text.
   if (body.size() > kReusableSize) {
-    own = std::make_unique<simdjson::dom::parser>();
-    if (own->allocate(body.size(), kMaxDepth) != simdjson::SUCCESS) {
-      setError(error, readError(offset, "Out of memory"));
+    if (auto problem = findJSONSyntaxProblem(body, fragments, kMaxDepth)) {
+      setError(error, readError(offset + problem->offset, problem->message));
       return nullptr;
     }
-    parser = own.get();
+    return readWellFormed(body, padded, options, offset, error);
   }
+
   simdjson::dom::element root;
-  error_code code = parser->parse(body.data(), body.size(), !padded).get(root);
+  error_code code = threadParser().parse(body.data(), body.size(), !padded).get(root);
   if (code == simdjson::SUCCESS) return DomReader(options).read(root);
 
   if (auto problem = findJSONSyntaxProblem(body, fragments, kMaxDepth)) {
     setError(error, readError(offset + problem->offset, problem->message));
     return nullptr;
   }
-  if (code == simdjson::NUMBER_ERROR) {
-    simdjson::padded_string padded(body);
-    od::parser wide;
-    od::document doc;
-    Id result;
-    code = wide.iterate(padded).get(doc);
-    if (code == simdjson::SUCCESS) code = WideNumberReader(options).readDocument(doc, result);
-    if (code == simdjson::SUCCESS) return result;
-  }
+  if (code == simdjson::NUMBER_ERROR) return readWellFormed(body, padded, options, offset, error);
   // Well-formed text simdjson still refused: a limit of its own.
   setError(error, readError(offset, simdjson::error_message(code)));
   return nullptr;

@@ -331,4 +331,59 @@ TEST(JSONReading, ContentServiceDocument) {
   }
 }
 
+
+// Documents past the reusable parser's size take the on-demand path: the same values, the
+// same errors at the same places, as a small document.
+TEST(JSONReading, LargeDocumentsReadAsSmallOnesDo) {
+  const std::string extras =
+      R"({"k\"ey":"caf\u00e9 \ud83d\ude00","plain":"abc","empty":"","nested":[[],{},[null,true,false]],)"
+      R"("wide":123456789012345678901234567890,"neg":-12,"big":18446744073709551615,"real":-1.5e-3,)"
+      R"("esc":"line\nbreak\t\"q\" \\ \/","中文":"新闻"})";
+  auto documentOf = [&](size_t size) {
+    return "{\"extras\":" + extras + ",\"content\":" + bench_data::contentDocument(size) + "}";
+  };
+  const std::string small = documentOf(20000);
+  const std::string large = documentOf(9u << 20);
+  for (uint32_t options : {0u, static_cast<uint32_t>(JSONReadingMutableContainers | JSONReadingMutableLeaves)}) {
+    SCOPED_TRACE(options);
+    auto a = rt::as<Dictionary>(read(small, options));
+    auto b = rt::as<Dictionary>(read(large, options));
+    ASSERT_TRUE(a && b);
+    EXPECT_TRUE(a->objectForKey("extras")->isEqual(b->objectForKey("extras")));
+    EXPECT_EQ(a->objectForKey("extras")->description(), b->objectForKey("extras")->description());
+    auto extrasB = rt::as<Dictionary>(b->objectForKey("extras"));
+    EXPECT_EQ(*stringValue(extrasB->objectForKey("k\"ey")), String(u"caf\u00e9 \U0001F600"));
+    EXPECT_TRUE(rt::as<Number>(extrasB->objectForKey("wide"))->isFloatingPoint());
+    EXPECT_EQ(extrasB->isKindOfClass(MutableDictionary::classObject()), options != 0);
+    EXPECT_EQ(extrasB->objectForKey("plain")->isKindOfClass(MutableStringObject::classObject()), options != 0);
+    auto listOf = [](const Ref<Dictionary>& root) {
+      auto content = rt::as<Dictionary>(root->objectForKey("content"));
+      return rt::as<Array>(rt::as<Dictionary>(content->objectForKey("data"))->objectForKey("list"));
+    };
+    auto listA = listOf(a);
+    auto listB = listOf(b);
+    ASSERT_TRUE(listA && listB);
+    ASSERT_GT(listB->count(), listA->count());
+    for (size_t i = 0; i < listA->count(); ++i) ASSERT_TRUE(listA->objectAtIndex(i)->isEqual(listB->objectAtIndex(i))) << i;
+  }
+
+  // A fault after the large prefix is found where a small document finds it.
+  const std::string smallPrefix = "[" + bench_data::contentDocument(2000) + ",";
+  const std::string largePrefix = "[" + bench_data::contentDocument(9u << 20) + ",";
+  for (const char* tail : {"tru]", "\"abc", "\"\xff\"]", "\"\\ud800\"]", "1e400]", "1] x", "1", "\"a\tb\"]"}) {
+    SCOPED_TRACE(tail);
+    Ref<Error> smallError, largeError;
+    EXPECT_FALSE(read(smallPrefix + tail, 0, &smallError));
+    EXPECT_FALSE(read(largePrefix + tail, 0, &largeError));
+    ASSERT_TRUE(smallError && largeError);
+    auto indexOf = [](const Ref<Error>& e) {
+      return rt::as<Number>(e->userInfo()->objectForKey(String(JSONErrorIndexKey)))->unsignedLongLongValue();
+    };
+    EXPECT_EQ(indexOf(largeError) - largePrefix.size(), indexOf(smallError) - smallPrefix.size());
+    String smallText = debugDescription(smallError), largeText = debugDescription(largeError);
+    EXPECT_EQ(smallText.substring(0, smallText.rangeOfString(" around").location),
+              largeText.substring(0, largeText.rangeOfString(" around").location));
+  }
+}
+
 }  // namespace fd
