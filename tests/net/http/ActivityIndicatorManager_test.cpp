@@ -28,7 +28,18 @@ class ActivityIndicatorTest : public ::testing::Test {
     manager_ = rt::make<NKNetworkActivityIndicatorManager>();
   }
   void TearDown() override {
+    // An update still waiting for the main thread holds the manager, and with it its hide
+    // timer and its observers: let such work run out here, so that nothing of this manager
+    // switches the indicator or counts notifications in the next test.
+    if (manager_) {
+      manager_->setEnabled(false);
+      if (auto timer = manager_->activityIndicatorVisibilityTimer()) timer->invalidate();
+    }
+    settle();
+    Weak<NKNetworkActivityIndicatorManager> gone = manager_;
     manager_.reset();
+    settle();
+    EXPECT_FALSE(gone.lock()) << "the manager outlived its test";
     fd::RunLoopDriver::reset();
     app()->setNetworkActivityIndicatorVisible(false);
   }
