@@ -23,6 +23,9 @@ namespace {
 class ActivityIndicatorTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Operations post their start and finish through the main queue: those an earlier test
+    // left waiting there are announced now, before this test's manager listens.
+    fd::RunLoopDriver::runUntilIdle();
     clock_ = fd::RunLoopDriver::useVirtualClock();
     app()->setNetworkActivityIndicatorVisible(false);
     manager_ = rt::make<NKNetworkActivityIndicatorManager>();
