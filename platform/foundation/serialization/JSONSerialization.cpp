@@ -83,17 +83,19 @@ String decodeValidUTF8(std::string_view text) {
 
 // ---------------------------------------------------------------------------------------
 // Object keys repeat in every record of a list; one string object per distinct key text.
+// Beyond `limit` distinct texts, new ones get objects of their own and are not remembered.
 
 class KeyInterner {
  public:
-  KeyInterner() : slots_(64) {}
+  explicit KeyInterner(size_t limit = SIZE_MAX) : slots_(64), limit_(limit) {}
 
-  const Id& intern(std::string_view text) {
+  Id intern(std::string_view text) {
     size_t h = hashOf(text);
     size_t mask = slots_.size() - 1;
     for (size_t i = h & mask;; i = (i + 1) & mask) {
       Slot& slot = slots_[i];
       if (!slot.key) {
+        if (used_ >= limit_) return StringObject::create(decodeValidUTF8(text));
         slot.text = text;
         slot.hash = h;
         slot.key = StringObject::create(decodeValidUTF8(text));
@@ -136,6 +138,7 @@ class KeyInterner {
   }
   std::vector<Slot> slots_;
   size_t used_ = 0;
+  size_t limit_;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -189,10 +192,12 @@ class Builder {
 
   // A copy, not a reference into the table: reading the value next may grow the table.
   Id key(std::string_view text) { return keys_.intern(text); }
-  Id string(std::string_view text) const {
-    String s = decodeValidUTF8(text);
-    if (mutableLeaves_) return MutableStringObject::create(std::move(s));
-    return StringObject::create(std::move(s));
+  Id string(std::string_view text) {
+    if (mutableLeaves_) return MutableStringObject::create(decodeValidUTF8(text));
+    // Short values repeat down a list too (names, dates, numbers as text): immutable, they
+    // can share one object as keys do.
+    if (text.size() <= kSharedValueBytes) return values_.intern(text);
+    return StringObject::create(decodeValidUTF8(text));
   }
   Id array(std::vector<Id> items) const {
     if (mutableContainers_) return MutableArray::create(std::move(items));
@@ -215,9 +220,11 @@ class Builder {
   }
 
  private:
+  static constexpr size_t kSharedValueBytes = 32;
   bool mutableContainers_;
   bool mutableLeaves_;
   KeyInterner keys_;
+  KeyInterner values_{4096};
   ShapeCache shapes_;
 };
 

@@ -128,6 +128,37 @@ TEST(JSONReading, KeysStayValidWhileTheirValuesAddManyMoreKeys) {
   EXPECT_EQ(rt::as<Number>(d->objectForKey("after"))->integerValue(), 1);
 }
 
+TEST(JSONReading, ShortRepeatedValuesShareOneImmutableString) {
+  std::string text = R"([{"a":"same","b":"x"},{"a":"same","b":"a long value of more than thirty-two bytes"},)"
+                     R"({"a":"a long value of more than thirty-two bytes"}])";
+  auto list = rt::as<Array>(read(text));
+  ASSERT_TRUE(list);
+  auto at = [&](const Ref<Array>& l, size_t i, const char* key) { return rt::as<Dictionary>(l->objectAtIndex(i))->objectForKey(key); };
+  EXPECT_EQ(at(list, 0, "a").get(), at(list, 1, "a").get());
+  EXPECT_FALSE(at(list, 0, "a")->isKindOfClass(MutableStringObject::classObject()));
+  EXPECT_NE(at(list, 1, "b").get(), at(list, 2, "a").get());
+  EXPECT_TRUE(at(list, 1, "b")->isEqual(at(list, 2, "a")));
+
+  // Mutable leaves are objects of their own: changing one changes no other.
+  auto mutableList = rt::as<Array>(read(text, JSONReadingMutableLeaves));
+  auto first = rt::as<MutableStringObject>(at(mutableList, 0, "a"));
+  ASSERT_TRUE(first);
+  EXPECT_NE(first.get(), at(mutableList, 1, "a").get());
+  first->appendString("!");
+  EXPECT_EQ(*stringValue(at(mutableList, 1, "a")), String("same"));
+
+  // Past the number of texts remembered, values are still read right.
+  std::string many = "[";
+  for (int i = 0; i < 10000; ++i) many += (i ? ",\"" : "\"") + std::to_string(i) + "\"";
+  many += R"(,"0","9999"])";
+  auto values = rt::as<Array>(read(many));
+  ASSERT_TRUE(values);
+  ASSERT_EQ(values->count(), 10002u);
+  for (size_t i = 0; i < 10000; i += 999) EXPECT_EQ(*stringValue(values->objectAtIndex(i)), String(std::to_string(i)));
+  EXPECT_EQ(values->objectAtIndex(10000).get(), values->objectAtIndex(0).get());
+  EXPECT_TRUE(values->objectAtIndex(10001)->isEqual(values->objectAtIndex(9999)));
+}
+
 // Records of one list share one key table; editing one record (mutable containers) must
 // leave its siblings, and the table they share, as they were.
 TEST(JSONReading, RecordsWithTheSameKeysStayIndependent) {
