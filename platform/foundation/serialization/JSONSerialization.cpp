@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "platform/foundation/values/Array.h"
@@ -24,7 +26,8 @@ namespace {
 
 constexpr size_t kMaxDepth = 512;
 // Documents up to this size go through a per-thread parser that keeps its buffers; larger
-// ones get their own, so that one huge document does not pin its memory to the thread.
+// ones are walked on demand, so that one huge document neither pins memory to the thread
+// nor needs a parsed copy of itself.
 constexpr size_t kReusableSize = 8u << 20;
 
 // ---------------------------------------------------------------------------------------
@@ -80,17 +83,19 @@ String decodeValidUTF8(std::string_view text) {
 
 // ---------------------------------------------------------------------------------------
 // Object keys repeat in every record of a list; one string object per distinct key text.
+// Beyond `limit` distinct texts, new ones get objects of their own and are not remembered.
 
 class KeyInterner {
  public:
-  KeyInterner() : slots_(64) {}
+  explicit KeyInterner(size_t limit = SIZE_MAX) : slots_(64), limit_(limit) {}
 
-  const Id& intern(std::string_view text) {
+  Id intern(std::string_view text) {
     size_t h = hashOf(text);
     size_t mask = slots_.size() - 1;
     for (size_t i = h & mask;; i = (i + 1) & mask) {
       Slot& slot = slots_[i];
       if (!slot.key) {
+        if (used_ >= limit_) return StringObject::create(decodeValidUTF8(text));
         slot.text = text;
         slot.hash = h;
         slot.key = StringObject::create(decodeValidUTF8(text));
@@ -133,6 +138,7 @@ class KeyInterner {
   }
   std::vector<Slot> slots_;
   size_t used_ = 0;
+  size_t limit_;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -155,6 +161,29 @@ error_code readWideNumber(std::string_view raw, Id& out) {
   return simdjson::SUCCESS;
 }
 
+// Records of one list share their keys: the last dictionaries built, by their key sequence
+// (interned keys compare by address), lend their key tables to the next with the same keys.
+class ShapeCache {
+ public:
+  const Dictionary* find(std::span<const Id> keys) const {
+    const Ref<Dictionary>& model = slots_[slotOf(keys)];
+    if (!model || model->count() != keys.size()) return nullptr;
+    const auto& modelKeys = model->keys();
+    for (size_t i = 0; i < keys.size(); ++i)
+      if (modelKeys[i].get() != keys[i].get()) return nullptr;
+    return model.get();
+  }
+  void remember(std::span<const Id> keys, Ref<Dictionary> model) { slots_[slotOf(keys)] = std::move(model); }
+
+ private:
+  static size_t slotOf(std::span<const Id> keys) {
+    uint64_t h = keys.size();
+    for (const Id& k : keys) h = (h ^ reinterpret_cast<uintptr_t>(k.get())) * 0x9E3779B97F4A7C15ULL;
+    return static_cast<size_t>(h >> 58);  // 64 slots
+  }
+  Ref<Dictionary> slots_[64];
+};
+
 // Builds the values the way the options ask; shared by both readers below.
 class Builder {
  public:
@@ -163,24 +192,40 @@ class Builder {
 
   // A copy, not a reference into the table: reading the value next may grow the table.
   Id key(std::string_view text) { return keys_.intern(text); }
-  Id string(std::string_view text) const {
-    String s = decodeValidUTF8(text);
-    if (mutableLeaves_) return MutableStringObject::create(std::move(s));
-    return StringObject::create(std::move(s));
+  Id string(std::string_view text) {
+    if (mutableLeaves_) return MutableStringObject::create(decodeValidUTF8(text));
+    // Short values repeat down a list too (names, dates, numbers as text): immutable, they
+    // can share one object as keys do.
+    if (text.size() <= kSharedValueBytes) return values_.intern(text);
+    return StringObject::create(decodeValidUTF8(text));
   }
   Id array(std::vector<Id> items) const {
     if (mutableContainers_) return MutableArray::create(std::move(items));
     return Array::create(std::move(items));
   }
-  Id dictionary(std::vector<Dictionary::Entry> entries) const {
-    if (mutableContainers_) return MutableDictionary::create(std::move(entries));
-    return Dictionary::create(std::move(entries));
+  /// `keys` come from key(); a repeated key keeps the last value.
+  Id dictionary(std::span<const Id> keys, std::vector<Id> values) {
+    if (keys.empty()) return mutableContainers_ ? Id(MutableDictionary::create()) : Id(Dictionary::create());
+    if (const Dictionary* model = shapes_.find(keys)) {
+      if (mutableContainers_) return MutableDictionary::createWithKeysOf(*model, std::move(values));
+      return Dictionary::createWithKeysOf(*model, std::move(values));
+    }
+    std::vector<Dictionary::Entry> entries;
+    entries.reserve(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) entries.emplace_back(keys[i], std::move(values[i]));
+    Ref<Dictionary> d = mutableContainers_ ? MutableDictionary::create(std::move(entries))
+                                           : Dictionary::create(std::move(entries));
+    if (d->count() == keys.size()) shapes_.remember(keys, d);
+    return d;
   }
 
  private:
+  static constexpr size_t kSharedValueBytes = 32;
   bool mutableContainers_;
   bool mutableLeaves_;
   KeyInterner keys_;
+  KeyInterner values_{4096};
+  ShapeCache shapes_;
 };
 
 // The usual path: simdjson's validating parser (with its run-time choice of the fastest
@@ -194,10 +239,18 @@ class DomReader {
     switch (e.type()) {
       case element_type::OBJECT: {
         simdjson::dom::object object = e.get_object().value_unsafe();
-        std::vector<Dictionary::Entry> entries;
-        entries.reserve(object.size());
-        for (auto field : object) entries.emplace_back(build_.key(field.key), read(field.value));
-        return build_.dictionary(std::move(entries));
+        // Keys gather on one stack shared by every level; values go straight into the
+        // vector the dictionary keeps.
+        size_t mark = keys_.size();
+        std::vector<Id> values;
+        values.reserve(object.size());
+        for (auto field : object) {
+          keys_.push_back(build_.key(field.key));
+          values.push_back(read(field.value));
+        }
+        Id d = build_.dictionary(std::span<const Id>(keys_).subspan(mark), std::move(values));
+        keys_.resize(mark);
+        return d;
       }
       case element_type::ARRAY: {
         simdjson::dom::array array = e.get_array().value_unsafe();
@@ -218,13 +271,26 @@ class DomReader {
 
  private:
   Builder build_;
+  std::vector<Id> keys_;
 };
 
-// The path for well-formed text holding integers wider than 64 bits, which the validating
-// parser refuses: simdjson's on-demand interface hands those over as raw text.
-class WideNumberReader {
+// The text between a string's quotes when it holds no escape, read where it lies; nullopt
+// when it must be unescaped. `start` follows the opening quote of a well-formed string.
+std::optional<std::string_view> plainString(const char* start) {
+  for (const char* p = start;; ++p) {
+    if (*p == '"') return std::string_view(start, static_cast<size_t>(p - start));
+    if (*p == '\\') return std::nullopt;
+  }
+}
+
+// The path for text already known to be well-formed: large documents, and text holding
+// integers wider than 64 bits, which the validating parser refuses. simdjson's on-demand
+// interface walks the text without building a tape of its own (a document's worth of memory
+// for each of tape and strings), hands wide numbers over as raw text, and strings without
+// escapes are read where they lie.
+class StreamReader {
  public:
-  explicit WideNumberReader(uint32_t options) : build_(options) {}
+  explicit StreamReader(uint32_t options) : build_(options) {}
 
   error_code readDocument(od::document& doc, Id& out) {
     od::json_type type;
@@ -249,18 +315,24 @@ class WideNumberReader {
   error_code readObject(od::value v, Id& out) {
     od::object object;
     if (auto e = v.get_object().get(object)) return e;
-    std::vector<Dictionary::Entry> entries;
+    size_t mark = keys_.size();
+    std::vector<Id> values;
     for (auto result : object) {
       od::field field;
       if (auto e = std::move(result).get(field)) return e;
-      std::string_view keyText;
-      if (auto e = field.unescaped_key().get(keyText)) return e;
-      Id key = build_.key(keyText);
+      std::optional<std::string_view> keyText = plainString(field.key().raw());
+      if (!keyText) {
+        std::string_view unescaped;
+        if (auto e = field.unescaped_key().get(unescaped)) return e;
+        keyText = unescaped;
+      }
+      keys_.push_back(build_.key(*keyText));
       Id value;
       if (auto e = readValue(field.value(), value)) return e;
-      entries.emplace_back(std::move(key), std::move(value));
+      values.push_back(std::move(value));
     }
-    out = build_.dictionary(std::move(entries));
+    out = build_.dictionary(std::span<const Id>(keys_).subspan(mark), std::move(values));
+    keys_.resize(mark);
     return simdjson::SUCCESS;
   }
 
@@ -283,6 +355,14 @@ class WideNumberReader {
   template <class Source> error_code readScalar(Source& src, od::json_type type, Id& out) {
     switch (type) {
       case od::json_type::string: {
+        std::string_view token;
+        if (auto e = rawToken(src).get(token)) return e;
+        if (auto plain = plainString(token.data() + 1)) {
+          simdjson::ondemand::raw_json_string consumed;
+          if (auto e = src.get_raw_json_string().get(consumed)) return e;
+          out = build_.string(*plain);
+          return simdjson::SUCCESS;
+        }
         std::string_view text;
         if (auto e = src.get_string().get(text)) return e;
         out = build_.string(text);
@@ -323,6 +403,7 @@ class WideNumberReader {
   static simdjson::simdjson_result<std::string_view> rawToken(od::document& d) { return d.raw_json_token(); }
 
   Builder build_;
+  std::vector<Id> keys_;
 };
 
 // One parser per thread keeps its buffers between documents.
@@ -350,6 +431,26 @@ Ref<Error> readError(size_t offset, const std::string& what) {
 
 namespace {
 
+/// Reads text the careful scan found well-formed; what simdjson still refuses is a limit of
+/// its own, reported as such.
+Id readWellFormed(std::string_view body, bool padded, uint32_t options, size_t offset, Ref<Error>* error) {
+  od::parser parser;
+  od::document doc;
+  std::unique_ptr<simdjson::padded_string> copy;
+  error_code code;
+  if (padded) {
+    code = parser.iterate(body.data(), body.size(), body.size() + simdjson::SIMDJSON_PADDING).get(doc);
+  } else {
+    copy = std::make_unique<simdjson::padded_string>(body);
+    code = parser.iterate(*copy).get(doc);
+  }
+  Id result;
+  if (code == simdjson::SUCCESS) code = StreamReader(options).readDocument(doc, result);
+  if (code == simdjson::SUCCESS) return result;
+  setError(error, readError(offset, simdjson::error_message(code)));
+  return nullptr;
+}
+
 /// `padded` says the bytes after `text` may be read (not changed) up to the reader's padding,
 /// so that it reads them where they lie instead of copying them first.
 Id readJSON(std::string_view text, bool padded, uint32_t options, Ref<Error>* error) {
@@ -366,33 +467,25 @@ Id readJSON(std::string_view text, bool padded, uint32_t options, Ref<Error>* er
     return nullptr;
   }
 
-  simdjson::dom::parser* parser = &threadParser();
-  std::unique_ptr<simdjson::dom::parser> own;
+  // Large documents are checked by the careful scan (which needs no memory) and then walked
+  // on demand, so that the peak is the values and the text, not three copies of the text.
   if (body.size() > kReusableSize) {
-    own = std::make_unique<simdjson::dom::parser>();
-    if (own->allocate(body.size(), kMaxDepth) != simdjson::SUCCESS) {
-      setError(error, readError(offset, "Out of memory"));
+    if (auto problem = findJSONSyntaxProblem(body, fragments, kMaxDepth)) {
+      setError(error, readError(offset + problem->offset, problem->message));
       return nullptr;
     }
-    parser = own.get();
+    return readWellFormed(body, padded, options, offset, error);
   }
+
   simdjson::dom::element root;
-  error_code code = parser->parse(body.data(), body.size(), !padded).get(root);
+  error_code code = threadParser().parse(body.data(), body.size(), !padded).get(root);
   if (code == simdjson::SUCCESS) return DomReader(options).read(root);
 
   if (auto problem = findJSONSyntaxProblem(body, fragments, kMaxDepth)) {
     setError(error, readError(offset + problem->offset, problem->message));
     return nullptr;
   }
-  if (code == simdjson::NUMBER_ERROR) {
-    simdjson::padded_string padded(body);
-    od::parser wide;
-    od::document doc;
-    Id result;
-    code = wide.iterate(padded).get(doc);
-    if (code == simdjson::SUCCESS) code = WideNumberReader(options).readDocument(doc, result);
-    if (code == simdjson::SUCCESS) return result;
-  }
+  if (code == simdjson::NUMBER_ERROR) return readWellFormed(body, padded, options, offset, error);
   // Well-formed text simdjson still refused: a limit of its own.
   setError(error, readError(offset, simdjson::error_message(code)));
   return nullptr;

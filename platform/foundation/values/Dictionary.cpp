@@ -69,6 +69,29 @@ Ref<Dictionary> Dictionary::dictionaryWithObjectsForKeys(const std::vector<Id>& 
   return create(std::move(e));
 }
 
+void Dictionary::adoptKeys(const Dictionary& model, std::vector<Id> values) {
+  if (values.size() != model.count()) {
+    rt::raise(rt::InvalidArgumentException,
+              String::format("*** -[NSDictionary initWithObjects:forKeys:]: count of objects (%llu) differs from count of keys (%llu)",
+                             static_cast<uint64_t>(values.size()), static_cast<uint64_t>(model.count())));
+  }
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (!values[i]) {
+      rt::raise(rt::InvalidArgumentException,
+                String::format("*** -[NSDictionary initWithObjects:forKeys:count:]: attempt to insert nil object from objects[%llu]",
+                               static_cast<uint64_t>(i)));
+    }
+  }
+  table_ = model.table_;
+  values_ = std::move(values);
+}
+
+Ref<Dictionary> Dictionary::createWithKeysOf(const Dictionary& model, std::vector<Id> values) {
+  auto d = rt::make<Dictionary>();
+  d->adoptKeys(model, std::move(values));
+  return d;
+}
+
 size_t Dictionary::find(const Id& key) const {
   if (!key) return detail::KeyTable::npos;
   return table_.find(*key, key->hash());
@@ -213,6 +236,12 @@ Ref<MutableDictionary> MutableDictionary::dictionaryWithCapacity(size_t capacity
   auto d = rt::make<MutableDictionary>();
   d->table_.reserve(capacity);
   d->values_.reserve(capacity);
+  return d;
+}
+
+Ref<MutableDictionary> MutableDictionary::createWithKeysOf(const Dictionary& model, std::vector<Id> values) {
+  auto d = rt::make<MutableDictionary>();
+  d->adoptKeys(model, std::move(values));
   return d;
 }
 

@@ -26,6 +26,10 @@ class Dictionary : public Object {
   /// Entries with string keys: Dictionary::withStrings({{"a", box(1)}}).
   static Ref<Dictionary> withStrings(std::vector<std::pair<String, Id>> entries);
   static Ref<Dictionary> dictionaryWithObjectsForKeys(const std::vector<Id>& objects, const std::vector<Id>& keys);
+  /// `model`'s keys, in its order, with `values` (one for each key, none null): the key table
+  /// is shared with the model rather than built again, as records read from one list have the
+  /// same keys. Raises NSInvalidArgumentException on a missing or null value.
+  static Ref<Dictionary> createWithKeysOf(const Dictionary& model, std::vector<Id> values);
 
   size_t count() const { return table_.size(); }
   bool isEmpty() const { return table_.empty(); }
@@ -70,6 +74,7 @@ class Dictionary : public Object {
   /// Inserts or replaces without checks; the index follows when the table is large.
   void put(Id key, Id value);
   void erase(size_t i);
+  void adoptKeys(const Dictionary& model, std::vector<Id> values);
   static void copyStorage(Dictionary& to, const Dictionary& from) {
     to.table_ = from.table_;
     to.values_ = from.values_;
@@ -83,6 +88,7 @@ class MutableDictionary : public Dictionary {
  public:
   static Ref<MutableDictionary> create(std::vector<Entry> entries = {});
   static Ref<MutableDictionary> dictionaryWithCapacity(size_t capacity);
+  static Ref<MutableDictionary> createWithKeysOf(const Dictionary& model, std::vector<Id> values);
 
   /// A null object or key raises NSInvalidArgumentException; mutable string keys are copied.
   void setObjectForKey(Id object, Id key);

@@ -1,5 +1,7 @@
 #include "platform/foundation/values/KeyTable.h"
 
+#include <atomic>
+
 #include "platform/foundation/text/StringObject.h"
 
 namespace fd::detail {
@@ -17,78 +19,101 @@ inline size_t spread(size_t h) {
 
 }  // namespace
 
+const std::vector<Id>& KeyTable::keys() const {
+  static const std::vector<Id> none;
+  return layout_ ? layout_->keys : none;
+}
+
+KeyTable::Layout& KeyTable::own() {
+  if (!layout_) {
+    layout_ = std::make_shared<Layout>();
+  } else if (layout_.use_count() > 1) {
+    layout_ = std::make_shared<Layout>(*layout_);
+  } else {
+    // The last other holder may have let go on another thread: see its reads before writing.
+    std::atomic_thread_fence(std::memory_order_acquire);
+  }
+  return *layout_;
+}
+
 template <class Eq> size_t KeyTable::probe(size_t hash, Eq eq) const {
-  if (slots_.empty()) {
-    for (size_t i = 0; i < keys_.size(); ++i) {
-      if (hashes_[i] == hash && eq(i)) return i;
+  if (!layout_) return npos;
+  const Layout& l = *layout_;
+  if (l.slots.empty()) {
+    for (size_t i = 0; i < l.keys.size(); ++i) {
+      if (l.hashes[i] == hash && eq(l.keys[i])) return i;
     }
     return npos;
   }
-  const size_t mask = slots_.size() - 1;
+  const size_t mask = l.slots.size() - 1;
   for (size_t s = spread(hash) & mask;; s = (s + 1) & mask) {
-    uint32_t v = slots_[s];
+    uint32_t v = l.slots[s];
     if (v == 0) return npos;
     size_t i = v - 1;
-    if (hashes_[i] == hash && eq(i)) return i;
+    if (l.hashes[i] == hash && eq(l.keys[i])) return i;
   }
 }
 
 size_t KeyTable::find(const Object& key, size_t hash) const {
-  return probe(hash, [&](size_t i) { return keys_[i].get() == &key || keys_[i]->isEqual(&key); });
+  return probe(hash, [&](const Id& k) { return k.get() == &key || k->isEqual(&key); });
 }
 
 size_t KeyTable::findString(const String& s) const {
-  return probe(s.hash(), [&](size_t i) {
-    auto* k = dynamic_cast<const StringObject*>(keys_[i].get());
-    return k && k->string() == s;
+  return probe(s.hash(), [&](const Id& k) {
+    auto* o = dynamic_cast<const StringObject*>(k.get());
+    return o && o->string() == s;
   });
 }
 
 void KeyTable::reserve(size_t n) {
-  keys_.reserve(n);
-  hashes_.reserve(n);
+  if (n == 0) return;
+  Layout& l = own();
+  l.keys.reserve(n);
+  l.hashes.reserve(n);
 }
 
-void KeyTable::insertSlot(size_t pos) {
-  const size_t mask = slots_.size() - 1;
-  size_t s = spread(hashes_[pos]) & mask;
-  while (slots_[s] != 0) s = (s + 1) & mask;
-  slots_[s] = static_cast<uint32_t>(pos + 1);
+void KeyTable::insertSlot(Layout& l, size_t pos) {
+  const size_t mask = l.slots.size() - 1;
+  size_t s = spread(l.hashes[pos]) & mask;
+  while (l.slots[s] != 0) s = (s + 1) & mask;
+  l.slots[s] = static_cast<uint32_t>(pos + 1);
 }
 
 void KeyTable::append(Id key, size_t hash) {
-  keys_.push_back(std::move(key));
-  hashes_.push_back(hash);
-  if (slots_.empty()) {
-    if (keys_.size() > kIndexThreshold) reindex();
-  } else if (keys_.size() * 2 > slots_.size()) {
-    reindex();
+  Layout& l = own();
+  l.keys.push_back(std::move(key));
+  l.hashes.push_back(hash);
+  if (l.slots.empty()) {
+    if (l.keys.size() > kIndexThreshold) reindex(l);
+  } else if (l.keys.size() * 2 > l.slots.size()) {
+    reindex(l);
   } else {
-    insertSlot(keys_.size() - 1);
+    insertSlot(l, l.keys.size() - 1);
   }
 }
 
 void KeyTable::eraseAt(size_t i) {
-  keys_.erase(keys_.begin() + static_cast<ptrdiff_t>(i));
-  hashes_.erase(hashes_.begin() + static_cast<ptrdiff_t>(i));
-  if (!slots_.empty()) reindex();
+  Layout& l = own();
+  l.keys.erase(l.keys.begin() + static_cast<ptrdiff_t>(i));
+  l.hashes.erase(l.hashes.begin() + static_cast<ptrdiff_t>(i));
+  if (!l.slots.empty()) reindex(l);
 }
 
-void KeyTable::clear() {
-  keys_.clear();
-  hashes_.clear();
-  slots_.clear();
-}
+void KeyTable::clear() { layout_.reset(); }
 
 void KeyTable::reindex() {
-  if (keys_.size() <= kIndexThreshold) {
-    slots_.clear();
+  if (layout_) reindex(own());
+}
+
+void KeyTable::reindex(Layout& l) {
+  if (l.keys.size() <= kIndexThreshold) {
+    l.slots.clear();
     return;
   }
   size_t cap = 16;
-  while (cap < keys_.size() * 2 + 2) cap <<= 1;
-  slots_.assign(cap, 0);
-  for (size_t i = 0; i < keys_.size(); ++i) insertSlot(i);
+  while (cap < l.keys.size() * 2 + 2) cap <<= 1;
+  l.slots.assign(cap, 0);
+  for (size_t i = 0; i < l.keys.size(); ++i) insertSlot(l, i);
 }
 
 }  // namespace fd::detail

@@ -3,7 +3,10 @@
 // searched linearly while small and through an open-addressing index of positions above
 // kIndexThreshold entries. The index is built eagerly (never lazily on a const path), so that
 // immutable collections can be read from several threads.
+// The keys, hashes and index are shared between tables until one of them changes (copies,
+// and the records of one JSON list, all have the same keys): a table costs one pointer.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/foundation/Types.h"
@@ -15,12 +18,12 @@ class KeyTable {
   static constexpr size_t kIndexThreshold = 8;
   static constexpr size_t npos = static_cast<size_t>(-1);
 
-  size_t size() const { return keys_.size(); }
-  bool empty() const { return keys_.empty(); }
-  const std::vector<Id>& keys() const { return keys_; }
-  const Id& keyAt(size_t i) const { return keys_[i]; }
-  size_t hashAt(size_t i) const { return hashes_[i]; }
-  bool indexed() const { return !slots_.empty(); }
+  size_t size() const { return layout_ ? layout_->keys.size() : 0; }
+  bool empty() const { return size() == 0; }
+  const std::vector<Id>& keys() const;
+  const Id& keyAt(size_t i) const { return layout_->keys[i]; }
+  size_t hashAt(size_t i) const { return layout_->hashes[i]; }
+  bool indexed() const { return layout_ && !layout_->slots.empty(); }
 
   void reserve(size_t n);
   /// Position of a key isEqual to `key`, or npos.
@@ -30,18 +33,24 @@ class KeyTable {
   /// Appends a key known to be absent.
   void append(Id key, size_t hash);
   /// Replaces the key at `i` by an equal one.
-  void replaceKey(size_t i, Id key) { keys_[i] = std::move(key); }
+  void replaceKey(size_t i, Id key) { own().keys[i] = std::move(key); }
   void eraseAt(size_t i);
   void clear();
   /// Builds (or drops) the index to match the current size.
   void reindex();
 
  private:
+  struct Layout {
+    std::vector<Id> keys;
+    std::vector<size_t> hashes;
+    std::vector<uint32_t> slots;  // position + 1; 0 is empty
+  };
+  /// The layout for changing: made when absent, copied when shared.
+  Layout& own();
   template <class Eq> size_t probe(size_t hash, Eq eq) const;
-  void insertSlot(size_t pos);
-  std::vector<Id> keys_;
-  std::vector<size_t> hashes_;
-  std::vector<uint32_t> slots_;  // position + 1; 0 is empty
+  static void insertSlot(Layout& l, size_t pos);
+  static void reindex(Layout& l);
+  std::shared_ptr<Layout> layout_;
 };
 
 }  // namespace fd::detail

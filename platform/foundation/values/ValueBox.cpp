@@ -10,9 +10,15 @@ RT_IMPLEMENT_PLATFORM(ValueBox) {
 }
 
 void ValueBox::init(const void* bytes, size_t size, std::string encoding) {
-  encoding_ = std::move(encoding);
   auto* p = static_cast<const uint8_t*>(bytes);
-  bytes_.assign(p, p + size);
+  stored_ = std::make_unique<Stored>(Stored{std::move(encoding), std::vector<uint8_t>(p, p + size)});
+}
+
+std::string_view ValueBox::objCType() const { return stored_ ? std::string_view(stored_->encoding) : std::string_view(); }
+
+const std::vector<uint8_t>& ValueBox::bytes() const {
+  static const std::vector<uint8_t> none;
+  return stored_ ? stored_->bytes : none;
 }
 
 Ref<ValueBox> ValueBox::create(const void* bytes, size_t size, std::string encoding) {
@@ -22,8 +28,9 @@ Ref<ValueBox> ValueBox::create(const void* bytes, size_t size, std::string encod
 Ref<ValueBox> ValueBox::valueWithPointer(const void* p) { return create(&p, sizeof(p), "^v"); }
 
 bool ValueBox::getValue(void* out, size_t size) const {
-  if (size != bytes_.size()) return false;
-  if (size) std::memcpy(out, bytes_.data(), size);
+  const auto& b = bytes();
+  if (size != b.size()) return false;
+  if (size) std::memcpy(out, b.data(), size);
   return true;
 }
 
@@ -43,11 +50,12 @@ String ValueBox::description() const {
   Range r;
   if (get(r)) return String::format("{%llu, %llu}", r.location, r.length);
   static const char* hex = "0123456789abcdef";
+  const auto& b = bytes();
   std::string s = "<";
-  for (size_t i = 0; i < bytes_.size(); ++i) {
+  for (size_t i = 0; i < b.size(); ++i) {
     if (i && i % 4 == 0) s += ' ';
-    s += hex[bytes_[i] >> 4];
-    s += hex[bytes_[i] & 15];
+    s += hex[b[i] >> 4];
+    s += hex[b[i] & 15];
   }
   s += '>';
   return String(s);
@@ -57,12 +65,12 @@ bool ValueBox::isEqual(const Object* other) const {
   if (other == this) return true;
   auto* v = dynamic_cast<const ValueBox*>(other);
   if (!v || v->getClass() != getClass()) return false;
-  return v->objCType() == objCType() && v->bytes_ == bytes_;
+  return v->objCType() == objCType() && v->bytes() == bytes();
 }
 
 size_t ValueBox::hash() const {
-  size_t h = std::hash<std::string_view>()(encoding_);
-  for (uint8_t b : bytes_) h = h * 31 + b;
+  size_t h = std::hash<std::string_view>()(ValueBox::objCType());
+  for (uint8_t b : bytes()) h = h * 31 + b;
   return h;
 }
 

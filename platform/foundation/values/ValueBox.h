@@ -1,6 +1,7 @@
 #pragma once
 // Boxed values: plain structs (ranges, geometry) and pointers, tagged with their type encoding.
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,9 +28,9 @@ class ValueBox : public Object {
   static Ref<ValueBox> valueWithRange(Range r) { return valueWith(r); }
 
   /// The type encoding of the boxed value ("{_NSRange=QQ}", "^v", "i" for numbers...).
-  virtual std::string_view objCType() const { return encoding_; }
+  virtual std::string_view objCType() const;
   /// The raw bytes of a boxed struct or pointer (empty for numbers).
-  const std::vector<uint8_t>& bytes() const { return bytes_; }
+  const std::vector<uint8_t>& bytes() const;
   /// Copies the value out; false when `size` differs from the boxed value's size.
   virtual bool getValue(void* out, size_t size) const;
   /// Reads the value back as T; false unless the encodings match exactly.
@@ -50,8 +51,13 @@ class ValueBox : public Object {
   Id copy() const override;
 
  private:
-  std::string encoding_;
-  std::vector<uint8_t> bytes_;
+  // Numbers, the most common values by far, keep their own fields: the boxed bytes live
+  // apart so that a number does not carry an empty string and vector.
+  struct Stored {
+    std::string encoding;
+    std::vector<uint8_t> bytes;
+  };
+  std::unique_ptr<Stored> stored_;
 };
 
 }  // namespace fd

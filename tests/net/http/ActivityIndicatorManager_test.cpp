@@ -23,12 +23,26 @@ namespace {
 class ActivityIndicatorTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Operations post their start and finish through the main queue: those an earlier test
+    // left waiting there are announced now, before this test's manager listens.
+    fd::RunLoopDriver::runUntilIdle();
     clock_ = fd::RunLoopDriver::useVirtualClock();
     app()->setNetworkActivityIndicatorVisible(false);
     manager_ = rt::make<NKNetworkActivityIndicatorManager>();
   }
   void TearDown() override {
+    // An update still waiting for the main thread holds the manager, and with it its hide
+    // timer and its observers: let such work run out here, so that nothing of this manager
+    // switches the indicator or counts notifications in the next test.
+    if (manager_) {
+      manager_->setEnabled(false);
+      if (auto timer = manager_->activityIndicatorVisibilityTimer()) timer->invalidate();
+    }
+    settle();
+    Weak<NKNetworkActivityIndicatorManager> gone = manager_;
     manager_.reset();
+    settle();
+    EXPECT_FALSE(gone.lock()) << "the manager outlived its test";
     fd::RunLoopDriver::reset();
     app()->setNetworkActivityIndicatorVisible(false);
   }

@@ -128,6 +128,83 @@ TEST(JSONReading, KeysStayValidWhileTheirValuesAddManyMoreKeys) {
   EXPECT_EQ(rt::as<Number>(d->objectForKey("after"))->integerValue(), 1);
 }
 
+TEST(JSONReading, ShortRepeatedValuesShareOneImmutableString) {
+  std::string text = R"([{"a":"same","b":"x"},{"a":"same","b":"a long value of more than thirty-two bytes"},)"
+                     R"({"a":"a long value of more than thirty-two bytes"}])";
+  auto list = rt::as<Array>(read(text));
+  ASSERT_TRUE(list);
+  auto at = [&](const Ref<Array>& l, size_t i, const char* key) { return rt::as<Dictionary>(l->objectAtIndex(i))->objectForKey(key); };
+  EXPECT_EQ(at(list, 0, "a").get(), at(list, 1, "a").get());
+  EXPECT_FALSE(at(list, 0, "a")->isKindOfClass(MutableStringObject::classObject()));
+  EXPECT_NE(at(list, 1, "b").get(), at(list, 2, "a").get());
+  EXPECT_TRUE(at(list, 1, "b")->isEqual(at(list, 2, "a")));
+
+  // Mutable leaves are objects of their own: changing one changes no other.
+  auto mutableList = rt::as<Array>(read(text, JSONReadingMutableLeaves));
+  auto first = rt::as<MutableStringObject>(at(mutableList, 0, "a"));
+  ASSERT_TRUE(first);
+  EXPECT_NE(first.get(), at(mutableList, 1, "a").get());
+  first->appendString("!");
+  EXPECT_EQ(*stringValue(at(mutableList, 1, "a")), String("same"));
+
+  // Past the number of texts remembered, values are still read right.
+  std::string many = "[";
+  for (int i = 0; i < 10000; ++i) many += (i ? ",\"" : "\"") + std::to_string(i) + "\"";
+  many += R"(,"0","9999"])";
+  auto values = rt::as<Array>(read(many));
+  ASSERT_TRUE(values);
+  ASSERT_EQ(values->count(), 10002u);
+  for (size_t i = 0; i < 10000; i += 999) EXPECT_EQ(*stringValue(values->objectAtIndex(i)), String(std::to_string(i)));
+  EXPECT_EQ(values->objectAtIndex(10000).get(), values->objectAtIndex(0).get());
+  EXPECT_TRUE(values->objectAtIndex(10001)->isEqual(values->objectAtIndex(9999)));
+}
+
+// Records of one list share one key table; editing one record (mutable containers) must
+// leave its siblings, and the table they share, as they were.
+TEST(JSONReading, RecordsWithTheSameKeysStayIndependent) {
+  std::string text = "[";
+  for (int i = 0; i < 12; ++i) {
+    text += (i ? "," : "") + std::string("{\"id\":") + std::to_string(i) + ",\"title\":\"t" + std::to_string(i) + "\"";
+    for (int k = 0; k < 10; ++k) text += ",\"f" + std::to_string(k) + "\":" + std::to_string(k);  // past the index threshold
+    text += "}";
+  }
+  text += R"(,{"title":"x","id":99},{"id":7,"id":8}])";
+  auto list = rt::as<Array>(read(text, JSONReadingMutableContainers));
+  ASSERT_TRUE(list);
+  ASSERT_EQ(list->count(), 14u);
+  auto first = rt::as<MutableDictionary>(list->objectAtIndex(0));
+  auto second = rt::as<MutableDictionary>(list->objectAtIndex(1));
+  ASSERT_TRUE(first && second);
+  first->setObjectForKey(box("new"), "added");
+  first->removeObjectForKey(String("f3"));
+  first->setObjectForKey(box(100), "id");
+  EXPECT_EQ(first->count(), 12u);
+  EXPECT_EQ(second->count(), 12u);
+  EXPECT_FALSE(second->objectForKey("added"));
+  EXPECT_EQ(rt::as<Number>(second->objectForKey("f3"))->integerValue(), 3);
+  EXPECT_EQ(rt::as<Number>(second->objectForKey("id"))->integerValue(), 1);
+  for (size_t i = 1; i < 12; ++i) {
+    auto d = rt::as<Dictionary>(list->objectAtIndex(i));
+    SCOPED_TRACE(i);
+    EXPECT_EQ(rt::as<Number>(d->objectForKey("id"))->integerValue(), static_cast<int64_t>(i));
+    EXPECT_EQ(*stringValue(d->objectForKey("title")), String::format("t%llu", static_cast<uint64_t>(i)));
+    EXPECT_EQ(rt::as<Number>(d->objectForKey("f9"))->integerValue(), 9);
+    EXPECT_EQ(d->keys()[0]->description(), String("id"));
+  }
+  // Another order of the same keys, and a repeated key, are records of their own.
+  auto swapped = rt::as<Dictionary>(list->objectAtIndex(12));
+  EXPECT_EQ(swapped->keys()[0]->description(), String("title"));
+  EXPECT_EQ(rt::as<Number>(swapped->objectForKey("id"))->integerValue(), 99);
+  auto repeated = rt::as<Dictionary>(list->objectAtIndex(13));
+  EXPECT_EQ(repeated->count(), 1u);
+  EXPECT_EQ(rt::as<Number>(repeated->objectForKey("id"))->integerValue(), 8);
+  // Equal records stay equal and hash alike whether or not they share a table.
+  auto again = rt::as<Array>(read(text));
+  EXPECT_TRUE(again->objectAtIndex(5)->isEqual(list->objectAtIndex(5)));
+  EXPECT_EQ(again->objectAtIndex(5)->hash(), list->objectAtIndex(5)->hash());
+  EXPECT_EQ(again->objectAtIndex(5)->description(), list->objectAtIndex(5)->description());
+}
+
 TEST(JSONReading, OptionsChooseMutability) {
   struct Case {
     uint32_t options;
@@ -282,6 +359,61 @@ TEST(JSONReading, ContentServiceDocument) {
     EXPECT_TRUE(rt::as<Number>(record->objectForKey("is_top"))->isBool());
     EXPECT_FALSE(rt::as<Number>(record->objectForKey("views"))->isFloatingPoint());
     EXPECT_TRUE(rt::as<StringObject>(record->objectForKey("title")));
+  }
+}
+
+
+// Documents past the reusable parser's size take the on-demand path: the same values, the
+// same errors at the same places, as a small document.
+TEST(JSONReading, LargeDocumentsReadAsSmallOnesDo) {
+  const std::string extras =
+      R"({"k\"ey":"caf\u00e9 \ud83d\ude00","plain":"abc","empty":"","nested":[[],{},[null,true,false]],)"
+      R"("wide":123456789012345678901234567890,"neg":-12,"big":18446744073709551615,"real":-1.5e-3,)"
+      R"("esc":"line\nbreak\t\"q\" \\ \/","中文":"新闻"})";
+  auto documentOf = [&](size_t size) {
+    return "{\"extras\":" + extras + ",\"content\":" + bench_data::contentDocument(size) + "}";
+  };
+  const std::string small = documentOf(20000);
+  const std::string large = documentOf(9u << 20);
+  for (uint32_t options : {0u, static_cast<uint32_t>(JSONReadingMutableContainers | JSONReadingMutableLeaves)}) {
+    SCOPED_TRACE(options);
+    auto a = rt::as<Dictionary>(read(small, options));
+    auto b = rt::as<Dictionary>(read(large, options));
+    ASSERT_TRUE(a && b);
+    EXPECT_TRUE(a->objectForKey("extras")->isEqual(b->objectForKey("extras")));
+    EXPECT_EQ(a->objectForKey("extras")->description(), b->objectForKey("extras")->description());
+    auto extrasB = rt::as<Dictionary>(b->objectForKey("extras"));
+    EXPECT_EQ(*stringValue(extrasB->objectForKey("k\"ey")), String(u"caf\u00e9 \U0001F600"));
+    EXPECT_TRUE(rt::as<Number>(extrasB->objectForKey("wide"))->isFloatingPoint());
+    EXPECT_EQ(extrasB->isKindOfClass(MutableDictionary::classObject()), options != 0);
+    EXPECT_EQ(extrasB->objectForKey("plain")->isKindOfClass(MutableStringObject::classObject()), options != 0);
+    auto listOf = [](const Ref<Dictionary>& root) {
+      auto content = rt::as<Dictionary>(root->objectForKey("content"));
+      return rt::as<Array>(rt::as<Dictionary>(content->objectForKey("data"))->objectForKey("list"));
+    };
+    auto listA = listOf(a);
+    auto listB = listOf(b);
+    ASSERT_TRUE(listA && listB);
+    ASSERT_GT(listB->count(), listA->count());
+    for (size_t i = 0; i < listA->count(); ++i) ASSERT_TRUE(listA->objectAtIndex(i)->isEqual(listB->objectAtIndex(i))) << i;
+  }
+
+  // A fault after the large prefix is found where a small document finds it.
+  const std::string smallPrefix = "[" + bench_data::contentDocument(2000) + ",";
+  const std::string largePrefix = "[" + bench_data::contentDocument(9u << 20) + ",";
+  for (const char* tail : {"tru]", "\"abc", "\"\xff\"]", "\"\\ud800\"]", "1e400]", "1] x", "1", "\"a\tb\"]"}) {
+    SCOPED_TRACE(tail);
+    Ref<Error> smallError, largeError;
+    EXPECT_FALSE(read(smallPrefix + tail, 0, &smallError));
+    EXPECT_FALSE(read(largePrefix + tail, 0, &largeError));
+    ASSERT_TRUE(smallError && largeError);
+    auto indexOf = [](const Ref<Error>& e) {
+      return rt::as<Number>(e->userInfo()->objectForKey(String(JSONErrorIndexKey)))->unsignedLongLongValue();
+    };
+    EXPECT_EQ(indexOf(largeError) - largePrefix.size(), indexOf(smallError) - smallPrefix.size());
+    String smallText = debugDescription(smallError), largeText = debugDescription(largeError);
+    EXPECT_EQ(smallText.substring(0, smallText.rangeOfString(" around").location),
+              largeText.substring(0, largeText.rangeOfString(" around").location));
   }
 }
 

@@ -176,3 +176,40 @@ TEST(CollectionsDictionary, Descriptions) {
   EXPECT_EQ(Dictionary::withStrings({{"Dismiss", box("Fermer")}, {"say \"hi\"", box(1)}})->descriptionInStringsFileFormat(),
             "\"Dismiss\" = \"Fermer\";\n\"say \\\"hi\\\"\" = \"1\";\n");
 }
+
+TEST(CollectionsDictionary, SharingAModelsKeys) {
+  for (size_t n : {2u, 20u}) {  // both sides of the index threshold
+    SCOPED_TRACE(n);
+    std::vector<Dictionary::Entry> e;
+    std::vector<Id> values;
+    for (size_t i = 0; i < n; ++i) {
+      e.emplace_back(box(String::format("k%llu", static_cast<uint64_t>(i))), box(static_cast<int64_t>(i)));
+      values.push_back(box(static_cast<int64_t>(100 + i)));
+    }
+    auto model = Dictionary::create(std::move(e));
+    auto d = MutableDictionary::createWithKeysOf(*model, values);
+    EXPECT_EQ(d->count(), n);
+    EXPECT_EQ(d->keys()[0].get(), model->keys()[0].get());
+    EXPECT_EQ(rt::as<Number>(d->objectForKey("k1"))->integerValue(), 101);
+
+    // Changing the copy leaves the model whole.
+    d->removeObjectForKey(String("k0"));
+    d->setObjectForKey(box(7), "extra");
+    EXPECT_EQ(model->count(), n);
+    EXPECT_FALSE(model->objectForKey("extra"));
+    EXPECT_EQ(rt::as<Number>(model->objectForKey("k0"))->integerValue(), 0);
+    EXPECT_FALSE(d->objectForKey("k0"));
+    EXPECT_EQ(rt::as<Number>(d->objectForKey("extra"))->integerValue(), 7);
+
+    auto immutable = Dictionary::createWithKeysOf(*model, values);
+    EXPECT_FALSE(immutable->isKindOfClass(MutableDictionary::classObject()));
+    auto copy = rt::as<MutableDictionary>(immutable->mutableCopy());
+    copy->removeAllObjects();
+    EXPECT_EQ(immutable->count(), n);
+    EXPECT_EQ(rt::as<Number>(immutable->objectForKey(String::format("k%llu", static_cast<uint64_t>(n - 1))))->integerValue(),
+              static_cast<int64_t>(100 + n - 1));
+  }
+  auto model = Dictionary::withStrings({{"a", box(1)}, {"b", box(2)}});
+  EXPECT_THROW(Dictionary::createWithKeysOf(*model, {box(1)}), rt::Exception);
+  EXPECT_THROW(Dictionary::createWithKeysOf(*model, {box(1), nullptr}), rt::Exception);
+}
