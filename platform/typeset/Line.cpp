@@ -164,6 +164,14 @@ void Line::layOut() {
     leading_ = std::max(leading_, run->leading_);
   }
   width_ = x;
+  // Runs after which only white space stands reach the line's far edge.
+  bool blank = true;
+  for (auto it = runs_.rbegin(); it != runs_.rend(); ++it) {
+    Run& run = **it;
+    run.endsLine_ = blank;
+    const char16_t* d = run.text_->text.data();
+    for (size_t k = 0; blank && k < run.count_; ++k) blank = isSpaceUnit(d[run.shaped_[k].cluster]);
+  }
 }
 
 size_t Line::glyphCount() const {

@@ -217,7 +217,8 @@ void Run::draw(gfx::Context& ctx, Range range, gfx::Point origin, TextDrawingMod
       p0 = std::min(p0, pen);
       p1 = std::max(p1, pen + advances_[i].width);
     }
-    style_->rubyLayout->draw(ctx, *style_->ruby, p0, p1, font_->ascent(), font_->descent(), p0 <= 1e-9, false);
+    style_->rubyLayout->draw(ctx, *style_->ruby, p0, p1, font_->ascent(), font_->descent(), p0 <= 1e-9,
+                                endsLine_ && r.end() == glyphs_.size());
   }
   ctx.restoreGState();
 }

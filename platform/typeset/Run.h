@@ -98,6 +98,7 @@ class Run : public rt::Object {
   Range stringRange_;
   uint32_t status_ = 0;
   uint8_t level_ = 0;
+  bool endsLine_ = false;  // nothing but white space follows it on its line
   double baselineShift_ = 0;
   double ascent_ = 0, descent_ = 0, leading_ = 0;
 };

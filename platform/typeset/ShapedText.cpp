@@ -404,14 +404,13 @@ void setRubies(ShapedText& t) {
     if (!style.ruby || style.delegate) continue;
     style.rubyLayout = RubyLayout::make(*style.ruby, style);
     if (!style.rubyLayout) continue;
-    const RubyLayout& ruby = *style.rubyLayout;
     size_t start = t.styleStarts[si], end = si + 1 < t.styleStarts.size() ? t.styleStarts[si + 1] : t.length();
     // The base's glyphs by cluster, in logical order.
     std::vector<std::pair<uint32_t, ShapedGlyph*>> glyphs;
+    std::vector<ShapedItem*> bases;
     for (auto& item : t.items) {
       if (item.style != si || item.end <= start || item.start >= end) continue;
-      item.ascent += ruby.extraAscent();
-      item.descent += ruby.extraDescent();
+      bases.push_back(&item);
       for (uint32_t g = item.glyphStart; g < item.glyphEnd; ++g) glyphs.push_back({t.glyphs[g].cluster, &t.glyphs[g]});
     }
     if (glyphs.empty()) continue;
@@ -421,6 +420,12 @@ void setRubies(ShapedText& t) {
     for (size_t k = 0; k < glyphs.size(); ++k) {
       width += glyphs[k].second->advance;
       clusters += k == 0 || glyphs[k].first != glyphs[k - 1].first;
+    }
+    if (auto smaller = style.rubyLayout->fitted(*style.ruby, style, width)) style.rubyLayout = std::move(smaller);
+    const RubyLayout& ruby = *style.rubyLayout;
+    for (ShapedItem* item : bases) {
+      item->ascent += ruby.extraAscent();
+      item->descent += ruby.extraDescent();
     }
     bool openStart = start > 0 && !isLineSeparator(t.text[start - 1]);
     bool openEnd = end < t.length() && !isLineSeparator(t.text[end]);
