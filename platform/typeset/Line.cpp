@@ -83,6 +83,7 @@ Ref<Line> Line::create(std::shared_ptr<const ShapedText> text, Range range, doub
     run->shaped_ = &gs[first];
     run->count_ = last - first;
     run->materialised_.store(false, std::memory_order_relaxed);
+    run->positionsReady_.store(false, std::memory_order_relaxed);
     run->stringRange_ = Range{lo, hi - lo};
     run->level_ = item.level;
     run->ascent_ = item.ascent;

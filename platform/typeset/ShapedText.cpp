@@ -379,12 +379,12 @@ bool appendGlyphs(ShapedText& t, const hb_glyph_info_t* info, const hb_glyph_pos
     sg.cluster = info[g].cluster;
     if (vertical) {
       sg.advance = -pos[g].y_advance * scale;
-      sg.xOffset = -pos[g].y_offset * scale;
-      sg.yOffset = pos[g].x_offset * scale;
+      sg.xOffset = static_cast<float>(-pos[g].y_offset * scale);
+      sg.yOffset = static_cast<float>(pos[g].x_offset * scale);
     } else {
       sg.advance = pos[g].x_advance * scale;
-      sg.xOffset = pos[g].x_offset * scale;
-      sg.yOffset = pos[g].y_offset * scale;
+      sg.xOffset = static_cast<float>(pos[g].x_offset * scale);
+      sg.yOffset = static_cast<float>(pos[g].y_offset * scale);
     }
     char16_t c = d[sg.cluster];
     if (c < 0x20 || c == 0x85 || c == 0x2028 || c == 0x2029) sg.advance = 0;  // separators and tabs take no room
@@ -443,7 +443,7 @@ void setRubies(ShapedText& t) {
     for (size_t k = 0; k < glyphs.size(); ++k) {
       if (k > 0 && glyphs[k].first != glyphs[k - 1].first) before = sp.between;
       ShapedGlyph& g = *glyphs[k].second;
-      g.xOffset += before;
+      g.xOffset += static_cast<float>(before);
       bool lastOfCluster = k + 1 == glyphs.size() || glyphs[k + 1].first != glyphs[k].first;
       if (!lastOfCluster) continue;
       double add = before + (k + 1 == glyphs.size() ? sp.trail + reserved : 0);
