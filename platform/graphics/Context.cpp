@@ -31,6 +31,7 @@ cairo_status_t appendToData(void* closure, const unsigned char* bytes, unsigned 
 
 Context::~Context() {
   if (kind_ == Kind::PDF) closePDF();
+  if (textClip_) cairo_path_destroy(textClip_);
   if (cr_) cairo_destroy(cr_);
   if (surface_) cairo_surface_destroy(surface_);
 }
@@ -259,12 +260,14 @@ uint32_t Context::pixelAt(size_t x, size_t y) {
 
 void Context::saveGState() {
   log("saveGState");
+  commitTextClip();
   cairo_save(cr_);
   states_.push_back(states_.back());
 }
 
 void Context::restoreGState() {
   log("restoreGState");
+  commitTextClip();
   size_t floor = layers_.empty() ? 1 : layers_.back().depth + 1;
   if (states_.size() <= floor) return;
   cairo_restore(cr_);
@@ -578,17 +581,20 @@ void Context::replacePathWithStrokedPath() {
 
 void Context::clip() {
   log("clip");
+  commitTextClip();
   cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
   cairo_clip(cr_);
 }
 void Context::eoClip() {
   log("eoClip");
+  commitTextClip();
   cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_EVEN_ODD);
   cairo_clip(cr_);
   cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
 }
 void Context::clipToRect(const Rect& rect) {
   log("clipToRect", {rect.origin.x, rect.origin.y, rect.size.width, rect.size.height});
+  commitTextClip();
   CairoPathKeeper keep(cr_);
   Rect r = RectStandardize(rect);
   if (RectIsNull(r)) r = RectZero;
@@ -597,6 +603,7 @@ void Context::clipToRect(const Rect& rect) {
 }
 void Context::clipToRects(const std::vector<Rect>& rects) {
   log("clipToRects", {static_cast<double>(rects.size())});
+  commitTextClip();
   CairoPathKeeper keep(cr_);
   for (const auto& rect : rects) {
     Rect r = RectStandardize(rect);
@@ -605,6 +612,7 @@ void Context::clipToRects(const std::vector<Rect>& rects) {
   cairo_clip(cr_);
 }
 Rect Context::getClipBoundingBox() const {
+  commitTextClip();
   double x1, y1, x2, y2;
   cairo_clip_extents(cr_, &x1, &y1, &x2, &y2);
   return RectMake(x1, y1, x2 - x1, y2 - y1);
@@ -614,6 +622,7 @@ Rect Context::getClipBoundingBox() const {
 
 void Context::beginPage(const Rect* mediaBox) {
   log("beginPage");
+  commitTextClip();
   if (kind_ != Kind::PDF || pdfClosed_) return;
   if (pageOpen_) endPage();
   if (mediaBox && !RectIsEmpty(*mediaBox)) {
@@ -632,6 +641,7 @@ void Context::beginPage(const Rect* mediaBox) {
 
 void Context::endPage() {
   log("endPage");
+  commitTextClip();
   if (kind_ != Kind::PDF || !pageOpen_) return;
   while (states_.size() > 1) {
     cairo_restore(cr_);

@@ -24,6 +24,7 @@
 
 typedef struct _cairo cairo_t;
 typedef struct _cairo_pattern cairo_pattern_t;
+typedef struct cairo_path cairo_path_t;
 
 namespace fd {
 class MutableData;
@@ -40,7 +41,9 @@ enum class BlendMode : int32_t {
 
 enum class InterpolationQuality : int32_t { Default = 0, None = 1, Low = 2, High = 3, Medium = 4 };
 enum class PathDrawingMode : int32_t { Fill = 0, EOFill = 1, Stroke = 2, FillStroke = 3, EOFillStroke = 4 };
-/// How shown glyphs are painted; the clip modes also add the glyphs to the clip.
+/// How shown glyphs are painted. The clip modes gather the glyphs' outlines: successive glyph
+/// calls in clip modes make one clip of all their glyphs together, which takes effect before
+/// the next drawing, clipping, clip query, state save or restore, layer or page change.
 enum class TextDrawingMode : int32_t {
   Fill = 0, Stroke = 1, FillStroke = 2, Invisible = 3, FillClip = 4, StrokeClip = 5, FillStrokeClip = 6, Clip = 7
 };
@@ -279,6 +282,9 @@ class Context : public rt::Object {
     GlyphPicture picture;
   };
   void paintGlyphs(const std::vector<PlacedGlyph>& glyphs, bool fill, bool stroke);
+  // Adds the glyphs to the text clip being gathered; makes the gathered glyphs the clip.
+  void gatherTextClip(const std::vector<PlacedGlyph>& glyphs);
+  void commitTextClip() const;
   void paint(const Draw& draw);
   void plusDarker(const Draw& draw);
   void applyTransform(const AffineTransform& t);
@@ -311,6 +317,10 @@ class Context : public rt::Object {
   bool pdfClosed_ = false;
   int quiet_ = 0;
   AffineTransform textMatrix_ = AffineTransformIdentity;
+  // The text clip being gathered, in device space (null: no glyphs yet).
+  mutable cairo_path_t* textClip_ = nullptr;
+  mutable bool textClipPending_ = false;
+  bool showingClipGlyphs_ = false;  // painting glyphs that are themselves being gathered
 };
 
 }  // namespace gfx

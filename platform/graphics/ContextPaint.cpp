@@ -228,6 +228,7 @@ void Context::plusDarker(const Draw& draw) {
 }
 
 void Context::paint(const Draw& draw) {
+  if (!showingClipGlyphs_) commitTextClip();
   const GState& s = state();
   if (s.degenerate || !cr_) return;
   cairo_operator_t op = operatorFor(s.blend);
@@ -401,6 +402,7 @@ void Context::strokeLineSegments(const std::vector<Point>& points) {
 
 void Context::clearRect(const Rect& rect) {
   log("clearRect", {rect.origin.x, rect.origin.y, rect.size.width, rect.size.height});
+  commitTextClip();
   if (state().degenerate) return;
   CairoPathKeeper keep(cr_);
   Rect r = RectStandardize(rect);
@@ -583,6 +585,7 @@ void Context::paintGlyphs(const std::vector<PlacedGlyph>& glyphs, bool fill, boo
 
 void Context::beginTransparencyLayer() {
   log("beginTransparencyLayer");
+  commitTextClip();
   layers_.push_back({states_.size()});
   cairo_push_group(cr_);
   GState inner = states_.back();
@@ -600,6 +603,7 @@ void Context::beginTransparencyLayerWithRect(const Rect& rect) {
 
 void Context::endTransparencyLayer() {
   log("endTransparencyLayer");
+  commitTextClip();
   if (layers_.empty()) return;
   size_t depth = layers_.back().depth;
   while (states_.size() > depth + 1) {

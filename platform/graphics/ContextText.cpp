@@ -87,30 +87,55 @@ void Context::showGlyphsAtPositions(const uint16_t* glyphs, const Point* positio
     g.place = AffineTransformConcat(toUnits, place);
     placed.push_back(std::move(g));
   }
-  if (placed.empty()) {
-    if (clipping) {
-      CairoPathKeeper keep(cr_);
-      cairo_clip(cr_);  // no glyphs: nothing stays visible
-    }
-    return;
+  if (fill || stroke) {
+    showingClipGlyphs_ = clipping;
+    if (!placed.empty()) paintGlyphs(placed, fill, stroke);
+    showingClipGlyphs_ = false;
   }
-  if (fill || stroke) paintGlyphs(placed, fill, stroke);
-  if (clipping) {
-    CairoPathKeeper keep(cr_);
-    for (const auto& g : placed) {
-      if (g.picture.image) {
-        appendPath(*Path::createWithRect(g.picture.rect, &g.place), false);
-        continue;
-      }
-      cairo_save(cr_);
-      cairo_matrix_t m = {g.place.a, g.place.b, g.place.c, g.place.d, g.place.tx, g.place.ty};
-      cairo_transform(cr_, &m);
-      appendPath(*g.outline, false);
-      cairo_restore(cr_);
-    }
-    cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
-    cairo_clip(cr_);
+  if (clipping) gatherTextClip(placed);
+}
+
+void Context::gatherTextClip(const std::vector<PlacedGlyph>& placed) {
+  CairoPathKeeper keep(cr_);
+  cairo_matrix_t user;
+  cairo_get_matrix(cr_, &user);
+  if (textClip_) {
+    cairo_identity_matrix(cr_);
+    cairo_append_path(cr_, textClip_);
+    cairo_set_matrix(cr_, &user);
   }
+  for (const auto& g : placed) {
+    if (g.picture.image) {
+      appendPath(*Path::createWithRect(g.picture.rect, &g.place), false);
+      continue;
+    }
+    cairo_matrix_t m = {g.place.a, g.place.b, g.place.c, g.place.d, g.place.tx, g.place.ty};
+    cairo_transform(cr_, &m);
+    appendPath(*g.outline, false);
+    cairo_set_matrix(cr_, &user);
+  }
+  cairo_identity_matrix(cr_);
+  cairo_path_t* gathered = cairo_copy_path(cr_);
+  cairo_set_matrix(cr_, &user);
+  if (textClip_) cairo_path_destroy(textClip_);
+  textClip_ = gathered;
+  textClipPending_ = true;
+}
+
+void Context::commitTextClip() const {
+  if (!textClipPending_ || !cr_) return;
+  textClipPending_ = false;
+  CairoPathKeeper keep(cr_);
+  cairo_matrix_t user;
+  cairo_get_matrix(cr_, &user);
+  cairo_identity_matrix(cr_);
+  // No glyphs at all leave nothing visible.
+  if (textClip_ && textClip_->status == CAIRO_STATUS_SUCCESS) cairo_append_path(cr_, textClip_);
+  cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
+  cairo_clip(cr_);
+  cairo_set_matrix(cr_, &user);
+  if (textClip_) cairo_path_destroy(textClip_);
+  textClip_ = nullptr;
 }
 
 void Context::showGlyphs(const uint16_t* glyphs, size_t count) {

@@ -83,6 +83,7 @@ Ref<Line> Line::create(std::shared_ptr<const ShapedText> text, Range range, doub
     run->shaped_ = &gs[first];
     run->count_ = last - first;
     run->materialised_.store(false, std::memory_order_relaxed);
+    run->positionsReady_.store(false, std::memory_order_relaxed);
     run->stringRange_ = Range{lo, hi - lo};
     run->level_ = item.level;
     run->ascent_ = item.ascent;
@@ -164,6 +165,14 @@ void Line::layOut() {
     leading_ = std::max(leading_, run->leading_);
   }
   width_ = x;
+  // Runs after which only white space stands reach the line's far edge.
+  bool blank = true;
+  for (auto it = runs_.rbegin(); it != runs_.rend(); ++it) {
+    Run& run = **it;
+    run.endsLine_ = blank;
+    const char16_t* d = run.text_->text.data();
+    for (size_t k = 0; blank && k < run.count_; ++k) blank = isSpaceUnit(d[run.shaped_[k].cluster]);
+  }
 }
 
 size_t Line::glyphCount() const {

@@ -9,9 +9,9 @@
 
 namespace typeset {
 
-std::shared_ptr<const RubyLayout> RubyLayout::make(const RubyAnnotation& ruby, const RunStyle& base) {
+std::shared_ptr<const RubyLayout> RubyLayout::make(const RubyAnnotation& ruby, const RunStyle& base, double sizeFactor) {
   auto layout = std::make_shared<RubyLayout>();
-  layout->size = base.font->pointSize() * ruby.sizeFactor();
+  layout->size = base.font->pointSize() * (sizeFactor > 0 ? sizeFactor : ruby.sizeFactor());
   Ref<Font> font = base.font->fontWithSize(layout->size);
   if (!font) return nullptr;
   layout->height = font->ascent() + font->descent();
@@ -31,6 +31,24 @@ std::shared_ptr<const RubyLayout> RubyLayout::make(const RubyAnnotation& ruby, c
   }
   if (!any) return nullptr;
   return layout;
+}
+
+std::shared_ptr<const RubyLayout> RubyLayout::fitted(const RubyAnnotation& ruby, const RunStyle& base,
+                                                     double baseWidth) const {
+  auto widest = [](const RubyLayout& l) { return std::max(l.width(RubyPosition::Before), l.width(RubyPosition::After)); };
+  double w = widest(*this);
+  if (!ruby.scalesToFit() || !(w > baseWidth) || !(baseWidth > 0)) return nullptr;
+  // Advances scale with the size, but hinting and rounding may leave the first guess a hair
+  // too wide; a second step closes that.
+  double factor = ruby.sizeFactor();
+  std::shared_ptr<const RubyLayout> out;
+  for (int step = 0; step < 2 && w > baseWidth + 1e-9; ++step) {
+    factor *= baseWidth / w;
+    out = make(ruby, base, factor);
+    if (!out) return nullptr;
+    w = widest(*out);
+  }
+  return out;
 }
 
 double RubyLayout::width(RubyPosition p) const {

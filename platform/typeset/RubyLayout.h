@@ -17,8 +17,12 @@ struct RubyLayout {
   double size = 0;                                 // the annotation's point size
   double height = 0;                               // ascent plus descent of the annotation font
 
-  /// The annotation lines of `ruby` for a base in `base`'s style; null when every text is empty.
-  static std::shared_ptr<const RubyLayout> make(const RubyAnnotation& ruby, const RunStyle& base);
+  /// The annotation lines of `ruby` for a base in `base`'s style, at `sizeFactor` times its size
+  /// (0: the annotation's own factor); null when every text is empty.
+  static std::shared_ptr<const RubyLayout> make(const RubyAnnotation& ruby, const RunStyle& base, double sizeFactor = 0);
+  /// For an annotation that scales to fit: its lines set small enough that those over and under
+  /// a base `baseWidth` wide fit it; itself when they already do.
+  std::shared_ptr<const RubyLayout> fitted(const RubyAnnotation& ruby, const RunStyle& base, double baseWidth) const;
   const Line* line(RubyPosition p) const { return lines[static_cast<size_t>(p)].get(); }
   double width(RubyPosition p) const;
   /// What the base line gains above and below its own ascent and descent.

@@ -36,11 +36,28 @@ double Run::typographicBounds(Range range, double* ascent, double* descent, doub
 }
 
 gfx::Point Run::glyphPosition(size_t index) const {
-  if (materialised_.load(std::memory_order_acquire)) return positions_[index];
+  if (materialised_.load(std::memory_order_acquire) || positionsReady_.load(std::memory_order_acquire))
+    return positions_[index];
   // The pen walks the shaped advances as the copy below does, so both give the same sums.
   double x = penX_;
   for (size_t k = 0; k < index; ++k) x += shaped_[k].advance;
   return {x + shaped_[index].xOffset, shaped_[index].yOffset + baselineShift_};
+}
+
+void Run::fillPositions() const {
+  positions_.resize(count_);
+  double x = penX_;
+  for (size_t k = 0; k < count_; ++k) {
+    const ShapedGlyph& g = shaped_[k];
+    positions_[k] = {x + g.xOffset, g.yOffset + baselineShift_};
+    x += g.advance;
+  }
+  positionsReady_.store(true, std::memory_order_release);
+}
+
+void Run::copyPositions() const {
+  std::lock_guard lock(materialiseMutex_);
+  if (!positionsReady_.load(std::memory_order_relaxed)) fillPositions();
 }
 
 void Run::copyShapedGlyphs() const {
@@ -49,16 +66,14 @@ void Run::copyShapedGlyphs() const {
   glyphs_.resize(count_);
   advances_.resize(count_);
   stringIndices_.resize(count_);
-  positions_.resize(count_);
-  double x = penX_;
   for (size_t k = 0; k < count_; ++k) {
     const ShapedGlyph& g = shaped_[k];
     glyphs_[k] = static_cast<Glyph>(g.glyph);
     advances_[k] = {g.advance, 0};
     stringIndices_[k] = g.cluster;
-    positions_[k] = {x + g.xOffset, g.yOffset + baselineShift_};
-    x += g.advance;
   }
+  // Positions already handed out stay as they are (the same values).
+  if (!positionsReady_.load(std::memory_order_relaxed)) fillPositions();
   materialised_.store(true, std::memory_order_release);
 }
 
@@ -217,7 +232,8 @@ void Run::draw(gfx::Context& ctx, Range range, gfx::Point origin, TextDrawingMod
       p0 = std::min(p0, pen);
       p1 = std::max(p1, pen + advances_[i].width);
     }
-    style_->rubyLayout->draw(ctx, *style_->ruby, p0, p1, font_->ascent(), font_->descent(), p0 <= 1e-9, false);
+    style_->rubyLayout->draw(ctx, *style_->ruby, p0, p1, font_->ascent(), font_->descent(), p0 <= 1e-9,
+                                endsLine_ && r.end() == glyphs_.size());
   }
   ctx.restoreGState();
 }

@@ -31,7 +31,10 @@ class Run : public rt::Object {
   Run() {}
   size_t glyphCount() const { return count_; }
   const std::vector<Glyph>& glyphs() const { return materialise().glyphs_; }
-  const std::vector<gfx::Point>& positions() const { return materialise().positions_; }
+  const std::vector<gfx::Point>& positions() const {
+    if (!materialised_.load(std::memory_order_acquire) && !positionsReady_.load(std::memory_order_acquire)) copyPositions();
+    return positions_;
+  }
   const std::vector<gfx::Size>& advances() const { return materialise().advances_; }
   const std::vector<int64_t>& stringIndices() const { return materialise().stringIndices_; }
   /// The position of glyph `index` (below `glyphCount()`), without copying the run's arrays:
@@ -77,6 +80,9 @@ class Run : public rt::Object {
     return *this;
   }
   void copyShapedGlyphs() const;
+  // Positions alone, which is all many callers ask for: the other arrays wait until wanted.
+  void copyPositions() const;
+  void fillPositions() const;
   // Shaping offsets, already in positions_; nothing changes them after shaping.
   gfx::Point offset(size_t k) const { return {shaped_[k].xOffset, shaped_[k].yOffset}; }
   gfx::AffineTransform glyphTransform(size_t i) const;
@@ -90,6 +96,7 @@ class Run : public rt::Object {
   size_t count_ = 0;
   double penX_ = 0;  // where the run starts on its line
   mutable std::atomic<bool> materialised_{true};
+  mutable std::atomic<bool> positionsReady_{true};  // positions_ made, the rest maybe not
   mutable std::mutex materialiseMutex_;
   mutable std::vector<Glyph> glyphs_;
   mutable std::vector<gfx::Point> positions_;
@@ -98,6 +105,7 @@ class Run : public rt::Object {
   Range stringRange_;
   uint32_t status_ = 0;
   uint8_t level_ = 0;
+  bool endsLine_ = false;  // nothing but white space follows it on its line
   double baselineShift_ = 0;
   double ascent_ = 0, descent_ = 0, leading_ = 0;
 };

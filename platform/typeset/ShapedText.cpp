@@ -379,12 +379,12 @@ bool appendGlyphs(ShapedText& t, const hb_glyph_info_t* info, const hb_glyph_pos
     sg.cluster = info[g].cluster;
     if (vertical) {
       sg.advance = -pos[g].y_advance * scale;
-      sg.xOffset = -pos[g].y_offset * scale;
-      sg.yOffset = pos[g].x_offset * scale;
+      sg.xOffset = static_cast<float>(-pos[g].y_offset * scale);
+      sg.yOffset = static_cast<float>(pos[g].x_offset * scale);
     } else {
       sg.advance = pos[g].x_advance * scale;
-      sg.xOffset = pos[g].x_offset * scale;
-      sg.yOffset = pos[g].y_offset * scale;
+      sg.xOffset = static_cast<float>(pos[g].x_offset * scale);
+      sg.yOffset = static_cast<float>(pos[g].y_offset * scale);
     }
     char16_t c = d[sg.cluster];
     if (c < 0x20 || c == 0x85 || c == 0x2028 || c == 0x2029) sg.advance = 0;  // separators and tabs take no room
@@ -404,14 +404,13 @@ void setRubies(ShapedText& t) {
     if (!style.ruby || style.delegate) continue;
     style.rubyLayout = RubyLayout::make(*style.ruby, style);
     if (!style.rubyLayout) continue;
-    const RubyLayout& ruby = *style.rubyLayout;
     size_t start = t.styleStarts[si], end = si + 1 < t.styleStarts.size() ? t.styleStarts[si + 1] : t.length();
     // The base's glyphs by cluster, in logical order.
     std::vector<std::pair<uint32_t, ShapedGlyph*>> glyphs;
+    std::vector<ShapedItem*> bases;
     for (auto& item : t.items) {
       if (item.style != si || item.end <= start || item.start >= end) continue;
-      item.ascent += ruby.extraAscent();
-      item.descent += ruby.extraDescent();
+      bases.push_back(&item);
       for (uint32_t g = item.glyphStart; g < item.glyphEnd; ++g) glyphs.push_back({t.glyphs[g].cluster, &t.glyphs[g]});
     }
     if (glyphs.empty()) continue;
@@ -421,6 +420,12 @@ void setRubies(ShapedText& t) {
     for (size_t k = 0; k < glyphs.size(); ++k) {
       width += glyphs[k].second->advance;
       clusters += k == 0 || glyphs[k].first != glyphs[k - 1].first;
+    }
+    if (auto smaller = style.rubyLayout->fitted(*style.ruby, style, width)) style.rubyLayout = std::move(smaller);
+    const RubyLayout& ruby = *style.rubyLayout;
+    for (ShapedItem* item : bases) {
+      item->ascent += ruby.extraAscent();
+      item->descent += ruby.extraDescent();
     }
     bool openStart = start > 0 && !isLineSeparator(t.text[start - 1]);
     bool openEnd = end < t.length() && !isLineSeparator(t.text[end]);
@@ -438,7 +443,7 @@ void setRubies(ShapedText& t) {
     for (size_t k = 0; k < glyphs.size(); ++k) {
       if (k > 0 && glyphs[k].first != glyphs[k - 1].first) before = sp.between;
       ShapedGlyph& g = *glyphs[k].second;
-      g.xOffset += before;
+      g.xOffset += static_cast<float>(before);
       bool lastOfCluster = k + 1 == glyphs.size() || glyphs[k + 1].first != glyphs[k].first;
       if (!lastOfCluster) continue;
       double add = before + (k + 1 == glyphs.size() ? sp.trail + reserved : 0);

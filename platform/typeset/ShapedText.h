@@ -10,12 +10,15 @@
 
 namespace typeset {
 
+// One per glyph of a whole text, so kept small: offsets are mostly zero and never summed, so
+// single precision holds them; advances add up along lines and stay double.
 struct ShapedGlyph {
   uint32_t glyph = 0;
   uint32_t cluster = 0;  // UTF-16 index of the cluster's first unit
   double advance = 0;
-  double xOffset = 0, yOffset = 0;
+  float xOffset = 0, yOffset = 0;
 };
+static_assert(sizeof(ShapedGlyph) == 24);
 
 struct ShapedItem {
   uint32_t start = 0, end = 0;  // UTF-16 range

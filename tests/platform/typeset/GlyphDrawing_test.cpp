@@ -354,3 +354,85 @@ TEST(GlyphDrawing, AdvancingGlyphsUseCharacterSpacing) {
     EXPECT_EQ(std::memcmp(advanced->data(), placed->data(), bytes(*placed)), 0) << spacing;
   }
 }
+
+TEST(GlyphDrawing, ClipModesGatherTheGlyphsOfSuccessiveCalls) {
+  auto font = latin(30);
+  uint16_t i = font->glyphForCharacter(U'I');
+  gfx::Rect ink = font->boundingRectForGlyph(i);
+  const gfx::Point a{8, 25}, b{48, 25};
+  // Device pixel (scale 2, rows from the top of the 80-point canvas) of the middle of an I at `at`.
+  auto middle = [&](gfx::Point at) {
+    return std::pair<size_t, size_t>(size_t((at.x + ink.origin.x + ink.size.width / 2) * 2),
+                                     size_t((80 - (at.y + ink.origin.y + ink.size.height / 2)) * 2));
+  };
+  auto glyphsOnly = canvas(80, 80);
+  glyphsOnly->setFont(font->face());
+  glyphsOnly->setFontSize(30);
+  glyphsOnly->showGlyphsAtPositions(&i, &a, 1);
+  glyphsOnly->showGlyphsAtPositions(&i, &b, 1);
+  const size_t two = inked(*glyphsOnly);
+  ASSERT_GT(two, 100u);
+  struct Case {
+    gfx::TextDrawingMode mode;
+    bool paintsGlyphs;
+  } cases[] = {
+      {gfx::TextDrawingMode::Clip, false},
+      {gfx::TextDrawingMode::FillClip, true},
+      {gfx::TextDrawingMode::StrokeClip, true},
+      {gfx::TextDrawingMode::FillStrokeClip, true},
+  };
+  for (const auto& c : cases) {
+    auto rec = gfx::RecordingContext::create({80, 80}, 2);
+    rec->translateCTM(0, 80);
+    rec->scaleCTM(1, -1);
+    rec->setRGBFillColor(0, 0, 0, 1);
+    rec->setFont(font->face());
+    rec->setFontSize(30);
+    rec->setLineWidth(6);  // strokes reach the middle of the stem
+    rec->setTextDrawingMode(c.mode);
+    rec->showGlyphsAtPositions(&i, &a, 1);
+    rec->showGlyphsAtPositions(&i, &b, 1);
+    // Painting modes paint both glyphs: the first call's outline does not clip the second.
+    auto [bx, by] = middle(b);
+    EXPECT_EQ((rec->pixelAt(bx, by) >> 24) != 0, c.paintsGlyphs) << int(c.mode);
+    // The clip is both glyphs together, not their (empty) intersection; it holds from the
+    // next drawing on and a save and restore keep it.
+    rec->saveGState();
+    rec->restoreGState();
+    gfx::Rect box = rec->getClipBoundingBox();
+    EXPECT_LE(box.origin.x, a.x + ink.origin.x + 0.5) << int(c.mode);
+    EXPECT_GE(gfx::RectGetMaxX(box), b.x + ink.origin.x + ink.size.width - 0.5) << int(c.mode);
+    rec->setRGBFillColor(0, 0, 1, 1);
+    rec->fillRect(gfx::RectMake(0, 0, 80, 80));
+    for (gfx::Point at : {a, b}) {
+      auto [x, y] = middle(at);
+      uint32_t px = rec->pixelAt(x, y);
+      EXPECT_GT(px & 0xFF, 200u) << int(c.mode);  // blue
+      EXPECT_LT((px >> 16) & 0xFF, 50u) << int(c.mode);
+    }
+    EXPECT_EQ(rec->pixelAt(1, 1) >> 24, 0u) << int(c.mode);  // outside the glyphs: nothing
+    size_t n = inked(*rec);
+    if (c.mode == gfx::TextDrawingMode::Clip || c.mode == gfx::TextDrawingMode::FillClip) {
+      EXPECT_NEAR(double(n), double(two), double(two) * 0.02) << int(c.mode);
+    }
+    // The log holds the two glyph calls in the mode, and no clip call of its own.
+    size_t calls = 0;
+    for (const auto& cmd : rec->commands())
+      if (cmd.name == "showGlyphsAtPositions") {
+        ++calls;
+        EXPECT_EQ(cmd.args[1], static_cast<double>(c.mode));
+      }
+    EXPECT_EQ(calls, 2u);
+    EXPECT_EQ(rec->count("clip"), 0u);
+  }
+  // A state restored past the glyphs drops the clip they gathered.
+  auto ctx = canvas(80, 80);
+  ctx->setFont(font->face());
+  ctx->setFontSize(30);
+  ctx->saveGState();
+  ctx->setTextDrawingMode(gfx::TextDrawingMode::Clip);
+  ctx->showGlyphsAtPositions(&i, &a, 1);
+  ctx->restoreGState();
+  ctx->fillRect(gfx::RectMake(0, 0, 80, 80));
+  EXPECT_EQ(inked(*ctx), ctx->width() * ctx->height());
+}

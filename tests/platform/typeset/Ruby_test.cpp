@@ -176,3 +176,67 @@ TEST(Ruby, EmptyTextsAndHostileBases) {
   EXPECT_GT(b.line->width(), 0);
   EXPECT_EQ(rubyCalls(*b.line, 20 * 1e4).size(), 4u);
 }
+
+TEST(Ruby, LineEdgeAlignmentFollowsWhereTheBaseStands) {
+  const double ruby = 30;  // three annotation kana over two ideographs, 40 points
+  struct Case {
+    const char16_t* before;
+    const char16_t* after;
+    double firstX;  // relative to the base's start
+  } cases[] = {
+      {u"", u"", 0},                          // alone: the start edge wins
+      {u"", u"\u3042", 0},                    // at the start
+      {u"\u3042", u"", 40 - ruby},            // at the end
+      {u"\u3042", u" ", 40 - ruby},           // at the end, only white space after it
+      {u"\u3042", u"\u3042", (40 - ruby) / 2},  // inside the line: centred
+  };
+  auto r = RubyAnnotation::create(RubyAlignment::LineEdge, RubyOverhang::None, 0.5, {kana, "", "", ""});
+  for (const auto& c : cases) {
+    rt::String before(c.before), after(c.after);
+    auto a = annotate(r, u"\u6F22\u5B57", before, after);
+    auto calls = rubyCalls(*a.line, 10);
+    ASSERT_EQ(calls.size(), 1u);
+    double x0 = calls[0].args[6] + calls[0].positions.front().x - 20 * static_cast<double>(before.length());
+    EXPECT_NEAR(x0, c.firstX, 0.01) << before.length() << " " << after.length();
+  }
+}
+
+TEST(Ruby, ScaleToFitCondensesTheAnnotationInsteadOfWideningTheBase) {
+  auto f = cjk(20);
+  double h = (f->ascent() + f->descent()) / 2;
+  rt::String wide(u"\u304B\u304B\u304B\u304B\u304B\u304B");  // 60 points at half size
+  struct Case {
+    rt::String text;
+    bool scaleToFit;
+    double size, baseAdvance;  // the annotation's point size, the base's advance
+  } cases[] = {
+      {wide, true, 10.0 / 3, 20},  // condensed to the base's 20 points
+      {wide, false, 10, 60},       // the base widened instead
+      {u"\u304B", true, 10, 20},   // narrower: left at its size
+  };
+  for (const auto& c : cases) {
+    auto r = RubyAnnotation::create(RubyAlignment::Center, RubyOverhang::None, 0.5, {c.text, "", "", ""}, c.scaleToFit);
+    auto a = annotate(r, u"\u5B57");
+    EXPECT_NEAR(a.line->width(), c.baseAdvance, 1e-6) << c.scaleToFit;
+    // The room above shrinks with the annotation.
+    EXPECT_NEAR(a.line->ascent() - a.plain->ascent(), h * c.size / 10, 1e-6) << c.scaleToFit;
+    auto rec = gfx::RecordingContext::create({300, 100});
+    a.line->draw(*rec);
+    const gfx::DrawCommand* call = nullptr;
+    for (const auto& cmd : rec->commands())
+      if (cmd.name == "showGlyphsAtPositions" && cmd.args[0] < 19) call = &cmd;
+    ASSERT_NE(call, nullptr);
+    EXPECT_NEAR(call->args[0], c.size, 1e-6) << c.scaleToFit;
+    double x0 = call->args[6] + call->positions.front().x;
+    double x1 = call->args[6] + call->positions.back().x + c.size;
+    EXPECT_GE(x0, (c.baseAdvance - c.text.length() * c.size) / 2 - 0.01);
+    EXPECT_NEAR(x1 - x0, c.text.length() * c.size, 0.01);
+    EXPECT_LE(x1, c.baseAdvance + 0.01) << c.scaleToFit;
+  }
+  // Equal settings only with the same choice.
+  auto a = RubyAnnotation::create(RubyAlignment::Auto, RubyOverhang::Auto, 0.5, {kana, "", "", ""}, true);
+  auto b = RubyAnnotation::create(RubyAlignment::Auto, RubyOverhang::Auto, 0.5, {kana, "", "", ""});
+  EXPECT_TRUE(a->scalesToFit());
+  EXPECT_FALSE(b->scalesToFit());
+  EXPECT_FALSE(a->isEqual(b.get()));
+}

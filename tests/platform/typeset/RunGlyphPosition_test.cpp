@@ -58,3 +58,29 @@ TEST(RunGlyphPosition, BaselineShiftCounts) {
     if (run->stringRange().contains(3)) raised = run->glyphPosition(0).y == 3.5;
   EXPECT_TRUE(raised);
 }
+
+// Positions can be asked for alone; the arrays copied afterwards agree with a run whose
+// arrays were all copied at once, whichever is asked first.
+TEST(RunGlyphPosition, PositionsAloneThenTheRestAgreeWithAllAtOnce) {
+  const char16_t* samples[] = {u"Cafe\u0301 na\u0308ive", u"ab 区里新闻 cd", u"\u0645\u0631\u062D\u0628\u0627 news", u"a\tb\tc"};
+  for (const char16_t* p : samples) {
+    const rt::String s(p);
+    auto first = Line::createWithAttributedString(*sample(s));
+    auto whole = Line::createWithAttributedString(*sample(s));
+    for (size_t r = 0; r < first->glyphRuns().size(); ++r) {
+      const auto& a = first->glyphRuns()[r];
+      const auto& b = whole->glyphRuns()[r];
+      ASSERT_EQ(b->glyphs().size(), b->glyphCount());  // everything copied at once
+      const std::vector<gfx::Point> positions = a->positions();
+      ASSERT_EQ(positions.size(), a->glyphCount()) << s.utf8();
+      EXPECT_EQ(a->glyphs(), b->glyphs()) << s.utf8();
+      EXPECT_EQ(a->stringIndices(), b->stringIndices()) << s.utf8();
+      for (size_t k = 0; k < a->glyphCount(); ++k) {
+        EXPECT_EQ(positions[k].x, b->positions()[k].x) << s.utf8() << " " << k;
+        EXPECT_EQ(positions[k].y, b->positions()[k].y) << s.utf8() << " " << k;
+        EXPECT_EQ(a->positions()[k].x, positions[k].x);  // unchanged by the later copy
+        EXPECT_EQ(a->advances()[k].width, b->advances()[k].width);
+      }
+    }
+  }
+}
