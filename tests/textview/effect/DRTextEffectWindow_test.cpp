@@ -120,6 +120,19 @@ TEST_F(EffectWindowTest, TheSharedWindowFloatsAndTakesNoTouches) {
   EXPECT_EQ(effect->windowLevel(), extra->windowLevel() + 1);
 }
 
+TEST_F(EffectWindowTest, PresentsFromTheApplicationsRootController) {
+  auto root = rt::make<ui::ViewController>();
+  window->setRootViewController(root);
+  EXPECT_EQ(effect->hostRootViewController(), root);
+  // Hidden windows do not count; then the effect window makes a controller of its own, once.
+  window->setHidden(true);
+  auto own = effect->hostRootViewController();
+  ASSERT_TRUE(own);
+  EXPECT_NE(own, root);
+  EXPECT_EQ(effect->hostRootViewController(), own);
+  EXPECT_EQ(effect->rootController(), own);
+}
+
 TEST_F(EffectWindowTest, ACaretLoupeOverTextGrowsInAboveTheTouchAndShrinksAway) {
   auto m = magnifier(0, {70, 30});
   effect->showMagnifier(m);
