@@ -16,6 +16,7 @@
 #include "platform/ui/controls/Label.h"
 #include "platform/ui/host/Application.h"
 #include "platform/ui/host/Host.h"
+#include "platform/ui/input/Keyboard.h"
 #include "platform/ui/layer/Transaction.h"
 #include "platform/ui/view/Screen.h"
 
@@ -67,6 +68,9 @@ class EffectWindowTest : public ::testing::Test {
   }
   void TearDown() override {
     for (const auto& m : shown) m->removeFromSuperview();
+    ui::Keyboard::sharedKeyboard()->hide();
+    fd::RunLoopDriver::advance(1);
+    ui::Keyboard::sharedKeyboard()->setStyle(ui::KeyboardStyle::Simulated);
     if (selection) effect->hideSelectionDot(selection);
     fd::RunLoopDriver::advance(1);
     selection.reset();
@@ -261,6 +265,39 @@ TEST_F(EffectWindowTest, WithoutCaptureEachLoupeGetsAPlaceholderOfItsOwnSize) {
   effect->updateMagnifier(*ranged);
   EXPECT_EQ(ranged->snapshot(), first);
   EXPECT_EQ(magnifierPlaceholder({141, 60}), first);
+}
+
+TEST_F(EffectWindowTest, TheLoupeKeepsClearOfTheKeyboard) {
+  auto keyboard = ui::Keyboard::sharedKeyboard();
+  keyboard->setStyle(ui::KeyboardStyle::OnScreen);
+  keyboard->show();
+  fd::RunLoopDriver::advance(1);
+  gfx::Rect keys = effect->keyboardFrameInWindow();
+  ASSERT_FALSE(gfx::RectIsNull(keys));
+  EXPECT_EQ(keys, keyboard->visibleFrame());
+
+  auto m = DRTextMagnifier::magnifierWithType(0);
+  shown.push_back(m);
+  m->setHostView(window);
+  gfx::Point touch{100, gfx::RectGetMinY(keys) + 50};
+  m->setHostPopoverCenter(touch);
+  m->setHostCaptureCenter(touch);
+  effect->showMagnifier(m);
+  EXPECT_NEAR(m->center().y, gfx::RectGetMinY(keys) - 63.5, 1e-9);
+  EXPECT_NEAR(m->center().x, 100, 1e-9);
+  // The capture centre stops at the keyboard's top edge: the keyboard's grey just below the
+  // middle of the picture, the white window above it.
+  auto snapshot = m->snapshot();
+  ASSERT_TRUE(snapshot);
+  const auto& bitmap = snapshot->CGImage();
+  double s = snapshot->scale();
+  uint32_t below = bitmap->pixel(bitmap->width() / 2, static_cast<size_t>((47 + 3) * s));
+  uint32_t above = bitmap->pixel(bitmap->width() / 2, static_cast<size_t>((47 - 10) * s));
+  EXPECT_LT((below >> 16) & 255, 0xe0u);
+  EXPECT_GT((below >> 16) & 255, 0xb0u);
+  EXPECT_EQ(above & 0xffffff, 0xffffffu);
+  fd::RunLoopDriver::advance(0.1);
+  shoot("caret_magnifier_keyboard.png");
 }
 
 TEST_F(EffectWindowTest, ALoupeTurnsWithItsHost) {
