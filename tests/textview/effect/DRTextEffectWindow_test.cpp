@@ -311,6 +311,8 @@ TEST_F(EffectWindowTest, ALoupeTurnsWithItsHost) {
   gfx::Point touch = host->convertPointToView({70, 30}, nullptr);
   EXPECT_NEAR(m->center().x, touch.x + 63.5, 1e-6);
   EXPECT_NEAR(m->center().y, touch.y, 1e-6);
+  fd::RunLoopDriver::advance(0.1);
+  shoot("caret_magnifier_turned.png");
 }
 
 }  // namespace
