@@ -283,7 +283,7 @@ class Context : public rt::Object {
   void plusDarker(const Draw& draw);
   void applyTransform(const AffineTransform& t);
   void appendPath(const Path& path, bool continueSubpath);
-  void drawShadow(cairo_pattern_t* content);
+  void drawShadow(const Draw& draw);
   void applySource(cairo_t* cr, const Color* color, double extraAlpha) const;
   void fillPathPreserving(cairo_t* cr, const Color& color, double alpha, bool bounded) const;
   void fillCurrentPath(bool evenOdd);

@@ -119,7 +119,10 @@ static cairo_surface_t* renderApart(cairo_t* cr, cairo_pattern_t* content, cairo
   return out;
 }
 
-void Context::drawShadow(cairo_pattern_t* content) {
+// The shadow's mask is the content drawn once more, moved by the offset, rather than the
+// content's own pixels moved: content drawn outside the surface still casts its shadow into
+// it, as text drawing relies on (it draws glyphs far off the area to show their shadows only).
+void Context::drawShadow(const Draw& draw) {
   const Shadow& sh = state().shadow;
   // Offsets and blur are in default user space: scaled, and y-up unless the context is
   // y-down from the start.
@@ -127,14 +130,40 @@ void Context::drawShadow(cairo_pattern_t* content) {
   double dx = sh.offset.width * scale_, dy = (yDown ? sh.offset.height : -sh.offset.height) * scale_;
   int w = kind_ == Kind::PDF ? static_cast<int>(std::ceil(mediaBox_.size.width)) : static_cast<int>(format_.width);
   int h = kind_ == Kind::PDF ? static_cast<int>(std::ceil(deviceHeight_)) : static_cast<int>(format_.height);
-  cairo_surface_t* mask = renderApart(cr_, content, CAIRO_FORMAT_A8, w, h);
+  cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, w, h);
+  cairo_t* c = cairo_create(mask);
+  cairo_matrix_t m, shift;
+  cairo_get_matrix(cr_, &m);
+  cairo_matrix_init_translate(&shift, dx, dy);
+  cairo_matrix_multiply(&m, &m, &shift);
+  cairo_set_matrix(c, &m);
+  cairo_path_t* path = cairo_copy_path(cr_);
+  cairo_append_path(c, path);
+  cairo_path_destroy(path);
+  cairo_set_fill_rule(c, cairo_get_fill_rule(cr_));
+  cairo_set_line_cap(c, cairo_get_line_cap(cr_));
+  cairo_set_line_join(c, cairo_get_line_join(cr_));
+  cairo_set_miter_limit(c, cairo_get_miter_limit(cr_));
+  cairo_set_antialias(c, cairo_get_antialias(cr_));
+  if (int n = cairo_get_dash_count(cr_); n > 0) {
+    std::vector<double> dashes(static_cast<size_t>(n));
+    double offset = 0;
+    cairo_get_dash(cr_, dashes.data(), &offset);
+    cairo_set_dash(c, dashes.data(), n, offset);
+  }
+  // The painters reach the cairo context through the member too.
+  std::swap(cr_, c);
+  draw(cr_, true);
+  std::swap(cr_, c);
+  cairo_destroy(c);
+  cairo_surface_flush(mask);
   blurAlpha(cairo_image_surface_get_data(mask), w, h, cairo_image_surface_get_stride(mask),
             static_cast<int>(std::lround(sh.blur * scale_ / 2)));
   cairo_surface_mark_dirty(mask);
   cairo_save(cr_);
   cairo_identity_matrix(cr_);
   cairo_set_source_rgba(cr_, sh.rgba[0], sh.rgba[1], sh.rgba[2], sh.rgba[3]);
-  cairo_mask_surface(cr_, mask, dx, dy);
+  cairo_mask_surface(cr_, mask, 0, 0);
   cairo_restore(cr_);
   cairo_surface_destroy(mask);
 }
@@ -192,7 +221,7 @@ void Context::paint(const Draw& draw) {
     draw(cr_, true);
     cairo_pattern_t* content = cairo_pop_group(cr_);
     cairo_set_operator(cr_, op);
-    drawShadow(content);
+    drawShadow(draw);
     cairo_set_source(cr_, content);
     cairo_paint(cr_);
     cairo_pattern_destroy(content);

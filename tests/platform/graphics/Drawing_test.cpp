@@ -241,6 +241,22 @@ TEST(Painting, BlurredShadowSpreads) {
   EXPECT_EQ(unpack(ctx->pixelAt(0, 0)).a, 0);
 }
 
+TEST(Painting, ContentOutsideTheSurfaceCastsItsShadowIntoIt) {
+  auto ctx = Context::createForImage({20, 10}, false, 2);
+  ctx->setShadowWithColor({-1000, 0}, 0, Color::blackColor());
+  ctx->setRGBFillColor(1, 0, 0, 1);
+  ctx->fillRect(RectMake(1004, 2, 4, 4));
+  EXPECT_PIXEL(ctx->pixelAt(10, 8), (Argb{255, 0, 0, 0}));
+  EXPECT_PIXEL(ctx->pixelAt(20, 8), kClear);
+  // Glyph paths and strokes take the same road.
+  ctx->setRGBStrokeColor(0, 0, 1, 1);
+  ctx->setLineWidth(2);
+  ctx->moveToPoint(1012, 8);
+  ctx->addLineToPoint(1018, 8);
+  ctx->strokePath();
+  EXPECT_PIXEL(ctx->pixelAt(30, 16), (Argb{255, 0, 0, 0}));
+}
+
 TEST(Painting, StrokesWithWidthDashAndHairline) {
   auto ctx = Context::createForImage({20, 10}, false, 1);
   ctx->setRGBStrokeColor(1, 0, 0, 1);
