@@ -1,8 +1,10 @@
 #include "textview/container/DRTextContainerView.h"
 
+#include "platform/graphics/ImageContext.h"
 #include "platform/runtime/Class.h"
 #include "platform/ui/layer/Animation.h"
 #include "platform/ui/layer/MediaTimingFunction.h"
+#include "text/drawing/DRTextLayout+Drawing.h"
 #include "text/layout/DRTextContainer.h"
 #include "text/model/DRTextAttachment.h"
 #include "textview/container/DRTextContainerGeometry.h"
@@ -88,8 +90,11 @@ void DRTextContainerView::drawRect(gfx::Rect) {
     attachmentLayers_.clear();
   }
 
-  // The layout's own drawing into the current context, at textOffset(), joins here once the
-  // layout can draw itself.
+  // Draws the text and places the attachment views and layers on this view.
+  if (layout_) {
+    text::drawInContext(*layout_, gfx::currentContext().get(), bounds().size, textOffset(),
+                        std::static_pointer_cast<ui::View>(self()), layer(), debugOption_, {});
+  }
 
   if (attachmentChanged_) {
     attachmentChanged_ = false;

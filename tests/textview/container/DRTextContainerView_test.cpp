@@ -5,7 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "base/ui/View+DUDer.h"
 #include "platform/foundation/threads/RunLoopDriver.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/graphics/ImageData.h"
+#include "platform/typeset/AttributeNames.h"
+#include "platform/typeset/Font.h"
 #include "platform/runtime/Class.h"
 #include "platform/ui/layer/Animation.h"
 #include "platform/ui/layer/Transaction.h"
@@ -42,6 +51,29 @@ RT_IMPLEMENT(EditingHost) { c.method("shout", &EditingHost::shout); }
 
 Ref<text::DRTextLayout> layoutOf(const std::string& s, gfx::Size size = {200, 100}) {
   return text::DRTextLayout::layoutWithContainerSize(size, typeset::AttributedString::create(rt::String(s)));
+}
+
+Ref<text::DRTextLayout> largeLayoutOf(const std::string& s) {
+  auto text = typeset::MutableAttributedString::create(rt::String(s));
+  text->addAttribute(typeset::FontAttributeName, typeset::Font::boldSystemFontOfSize(24), {0, text->length()});
+  return text::DRTextLayout::layoutWithContainerSize({200, 100}, text);
+}
+
+// The first and last rows (points) holding dark ink, -1 when there is none.
+std::pair<double, double> inkRows(const gfx::Image& image) {
+  const auto& bitmap = image.CGImage();
+  double first = -1, last = -1;
+  for (size_t y = 0; y < bitmap->height(); ++y) {
+    for (size_t x = 0; x < bitmap->width(); ++x) {
+      uint32_t p = bitmap->pixel(x, y);
+      if ((p >> 24) > 128 && ((p >> 16) & 255) < 100) {
+        if (first < 0) first = static_cast<double>(y) / image.scale();
+        last = static_cast<double>(y + 1) / image.scale();
+        break;
+      }
+    }
+  }
+  return {first, last};
 }
 
 class ContainerViewTest : public ::testing::Test {
@@ -107,6 +139,36 @@ TEST_F(ContainerViewTest, CentredTextSitsInTheMiddle) {
   EXPECT_DOUBLE_EQ(view->textOffset().x, 0);
 }
 
+TEST_F(ContainerViewTest, DrawsTheLayoutWhereTheAlignmentPutsIt) {
+  auto layout = largeLayoutOf("Kestrel");
+  ASSERT_TRUE(layout);
+  view->setLayout(layout);
+  auto top = base::snapshotImageAfterScreenUpdates(*view, true);
+  ASSERT_TRUE(top);
+  auto [topFirst, topLast] = inkRows(*top);
+  ASSERT_GE(topFirst, 0) << "nothing drawn";
+  EXPECT_LT(topLast, layout->textBoundingSize().height + 1);
+
+  view->setTextVerticalAlignment(1);
+  auto centred = base::snapshotImageAfterScreenUpdates(*view, true);
+  auto [midFirst, midLast] = inkRows(*centred);
+  double shift = (100 - layout->textBoundingSize().height) / 2;
+  EXPECT_NEAR(midFirst - topFirst, shift, 1);
+  EXPECT_NEAR(midLast - topLast, shift, 1);
+
+  view->setTextVerticalAlignment(2);
+  auto bottom = base::snapshotImageAfterScreenUpdates(*view, true);
+  EXPECT_NEAR(inkRows(*bottom).first - topFirst, 2 * shift, 1);
+
+  if (const char* artifacts = std::getenv("KD_ARTIFACT_DIR")) {
+    std::filesystem::create_directories(artifacts);
+    auto png = gfx::UIImagePNGRepresentation(centred);
+    ASSERT_TRUE(png);
+    std::ofstream out(std::filesystem::path(artifacts) / "container_view_centred.png", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(png->bytes()), static_cast<std::streamsize>(png->length()));
+  }
+}
+
 TEST_F(ContainerViewTest, AttachmentsAreRecordedPerLayoutAndKeptForLookChanges) {
   auto badge = rt::make<ui::View>(gfx::RectMake(0, 0, 20, 20));
   auto mark = rt::make<ui::Layer>();
@@ -122,6 +184,9 @@ TEST_F(ContainerViewTest, AttachmentsAreRecordedPerLayoutAndKeptForLookChanges) 
   EXPECT_EQ(view->attachmentViews()[0], badge);
   ASSERT_EQ(view->attachmentLayers().size(), 1u);
   EXPECT_EQ(view->attachmentLayers()[0], mark);
+  // Placed on this view by the drawing.
+  EXPECT_EQ(badge->superview(), view);
+  EXPECT_EQ(mark->superlayer(), view->layer());
 
   // Only the debug overlay changes: drawn again, the same attachments kept.
   auto debug = rt::make<text::DRTextDebugOption>();
@@ -136,14 +201,15 @@ TEST_F(ContainerViewTest, AttachmentsAreRecordedPerLayoutAndKeptForLookChanges) 
   view->displayNow();
   EXPECT_EQ(view->drawings, 2);
 
+  EXPECT_EQ(badge->superview(), view);
+
   // A layout without attachments lets them go.
-  badge->removeFromSuperview();
-  view->addSubview(badge);
   view->setLayout(layoutOf("plain"));
   view->displayNow();
   EXPECT_TRUE(view->attachmentViews().empty());
   EXPECT_TRUE(view->attachmentLayers().empty());
   EXPECT_FALSE(badge->superview());
+  EXPECT_FALSE(mark->superlayer());
 }
 
 TEST_F(ContainerViewTest, RedrawsCrossFadeWhenAsked) {
