@@ -78,6 +78,7 @@ std::pair<double, double> inkRows(const gfx::Image& image) {
 
 class ContainerViewTest : public ::testing::Test {
  protected:
+  void SetUp() override { fd::RunLoopDriver::useVirtualClock(); }
   void TearDown() override {
     ui::Transaction::flush();
     fd::RunLoopDriver::reset();

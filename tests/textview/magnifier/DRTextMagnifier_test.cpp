@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "base/graphics/Geometry+DUDer.h"
+#include "platform/foundation/threads/RunLoopDriver.h"
 #include "platform/graphics/ImageContext.h"
 #include "platform/runtime/Exception.h"
 #include "platform/ui/layer/Animation.h"
@@ -80,6 +81,11 @@ TEST(Magnifier, TheRangedCaptureDependsOnTheScreenScale) {
 }
 
 TEST(Magnifier, ASnapshotFadesInOnlyWhenAsked) {
+  // The fade runs on the animation clock: a virtual one, left behind as found.
+  fd::RunLoopDriver::useVirtualClock();
+  struct Restore {
+    ~Restore() { fd::RunLoopDriver::reset(); }
+  } restore;
   auto m = rt::make<DRTextMagnifierCaret>();
   gfx::beginImageContextWithOptions({94, 94}, false, 1);
   auto image = gfx::imageFromCurrentImageContext();
