@@ -134,8 +134,11 @@ void DUDaviDira::initTextView() {
 
 DUDaviDira::~DUDaviDira() {
   // The debug registry holds its targets weakly and drops this one by itself.
-  if (selectionView_ && selectionView_->superview()) {
-    if (auto window = DRTextEffectWindow::sharedWindow()) window->hideSelectionDot(selectionView_);
+  if (!selectionView_) return;
+  if (auto window = DRTextEffectWindow::sharedWindow()) {
+    window->hideSelectionDot(selectionView_);
+    if (magnifierCaret_) window->hideMagnifier(magnifierCaret_);
+    if (magnifierRanged_) window->hideMagnifier(magnifierRanged_);
   }
 }
 

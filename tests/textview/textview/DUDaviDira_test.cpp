@@ -367,3 +367,44 @@ TEST_F(TextViewTest, ArchiveRoundTrip) {
   EXPECT_EQ(copy->subviews().size(), view->subviews().size());
   EXPECT_EQ(copy->subviews()[1], copy->containerView());
 }
+
+TEST_F(TextViewTest, TintColourReachesLinksHighlightsAndTheSelection) {
+  auto red = gfx::Color::redColor();
+  view->setTintColor(red);
+  auto link = view->linkTextAttributes();
+  auto highlight = view->highlightTextAttributes();
+  ASSERT_TRUE(link && highlight);
+  for (const auto& attributes : {link, highlight}) {
+    auto color = rt::as<gfx::Color>(attributes->objectForKey(typeset::ForegroundColorAttributeName));
+    ASSERT_TRUE(color);
+    EXPECT_TRUE(color->isEqual(red.get()));
+    EXPECT_TRUE(attributes->objectForKey(typeset::CTForegroundColorAttributeName));
+  }
+  EXPECT_TRUE(view->selectionView()->color()->isEqual(red.get()));
+}
+
+TEST_F(TextViewTest, PlainStoresAndBehaviourSwitches) {
+  view->setAllowsPasteImage(true);
+  view->setMaximumUndoLevel(5);
+  view->setExtraAccessoryViewHeight(44);
+  view->setKeyboardType(4);
+  view->setSecureTextEntry(true);
+  auto accessory = rt::make<ui::View>(gfx::RectMake(0, 0, 10, 10));
+  view->setInputAccessoryView(accessory);
+  EXPECT_TRUE(view->allowsPasteImage());
+  EXPECT_EQ(view->maximumUndoLevel(), 5u);
+  EXPECT_DOUBLE_EQ(view->extraAccessoryViewHeight(), 44);
+  EXPECT_EQ(view->keyboardType(), 4);
+  EXPECT_TRUE(view->isSecureTextEntry());
+  EXPECT_EQ(view->inputAccessoryView(), accessory);
+
+  view->setText("abc");
+  view->setSelectable(false);
+  EXPECT_FALSE(view->isSelectable());
+  EXPECT_TRUE(view->selectionView()->selectionRects().empty());
+  EXPECT_FALSE(view->selectionView()->isCaretVisible());
+  // Not editing: turning clears-on-insertion on leaves the selection for the next tap.
+  view->setClearsOnInsertion(true);
+  EXPECT_TRUE(view->clearsOnInsertion());
+  EXPECT_EQ(view->selectedRange(), (rt::Range{3, 0}));
+}
