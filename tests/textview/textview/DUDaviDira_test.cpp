@@ -408,3 +408,18 @@ TEST_F(TextViewTest, PlainStoresAndBehaviourSwitches) {
   EXPECT_TRUE(view->clearsOnInsertion());
   EXPECT_EQ(view->selectedRange(), (rt::Range{3, 0}));
 }
+
+TEST_F(TextViewTest, VerticalFormMovesOnlyTheContainersPaths) {
+  auto path = gfx::BezierPath::bezierPathWithRect(gfx::RectMake(10, 10, 20, 20));
+  view->setExclusionPaths({path});
+  ASSERT_EQ(view->innerContainer()->exclusionPaths().size(), 1u);
+  EXPECT_EQ(view->innerContainer()->exclusionPaths()[0]->bounds(), gfx::RectMake(10, 10, 20, 20));
+  view->setVerticalForm(true);
+  double shift = view->innerContainer()->size().width - view->bounds().size.width;
+  EXPECT_EQ(view->innerContainer()->exclusionPaths()[0]->bounds().origin.x, 10 + shift);
+  // The view's own paths, and the caller's, stay where they were put.
+  EXPECT_EQ(view->exclusionPaths()[0]->bounds(), gfx::RectMake(10, 10, 20, 20));
+  EXPECT_EQ(path->bounds(), gfx::RectMake(10, 10, 20, 20));
+  view->setExclusionPaths({});
+  EXPECT_TRUE(view->innerContainer()->exclusionPaths().empty());
+}
