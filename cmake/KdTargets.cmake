@@ -53,16 +53,21 @@ function(kd_executable name)
   target_link_libraries(${name} PRIVATE ${arg_LIBS})
 endfunction()
 
-# kd_test(NAME DIR [DEPS ...]): one GoogleTest program from every source in DIR.
+# kd_test(NAME DIR [DEPS ...] [EXCLUDE SUBDIR ...]): one GoogleTest program from every source
+# in DIR but those under the excluded folders (which have programs of their own).
 function(kd_test name dir)
+  cmake_parse_arguments(arg "" "" "EXCLUDE" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/*.cpp")
+  foreach(sub IN LISTS arg_EXCLUDE)
+    list(FILTER srcs EXCLUDE REGEX "^${CMAKE_SOURCE_DIR}/${sub}/")
+  endforeach()
   if(NOT srcs)
     return()
   endif()
   # The sanitizers' options (leak checks, the ThreadSanitizer suppressions) are built into
   # every test program, so that they hold under ctest and when a program is run by hand.
   kd_executable(${name} SOURCES ${srcs} "${CMAKE_SOURCE_DIR}/tests/SanitizerOptions.cpp"
-                LIBS ${ARGN} GTest::gtest GTest::gtest_main GTest::gmock)
+                LIBS ${arg_UNPARSED_ARGUMENTS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${name} PRIVATE KD_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   if(CMAKE_BUILD_TYPE STREQUAL "Debug")
     # Test code is glue around the libraries, which keep their optimisation; unoptimised it

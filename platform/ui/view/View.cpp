@@ -507,9 +507,10 @@ void View::encodeWithCoder(fd::KeyedArchiver& coder) const {
   coder.encodeInteger(int64_t(contentMode_), rt::String("UIContentMode"));
   if (auto bg = backgroundColor()) coder.encodeObject(bg, rt::String("UIBackgroundColor"));
   if (tintColor_) coder.encodeObject(tintColor_, rt::String("UITintColor"));
-  if (!subviews_.empty()) {
+  auto coded = subviewsForCoding();
+  if (!coded.empty()) {
     auto list = fd::MutableArray::create();
-    for (auto& s : subviews_) list->addObject(s);
+    for (auto& s : coded) list->addObject(s);
     coder.encodeObject(list, rt::String("UISubviews"));
   }
 }

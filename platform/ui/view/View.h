@@ -229,6 +229,8 @@ class View : public Responder, public LayerDelegate, public fd::Coding {
   // ---- keyed coding of the view's own state and its subviews
   void encodeWithCoder(fd::KeyedArchiver& coder) const override;
   bool initWithCoder(fd::KeyedUnarchiver& coder) override;
+  /// The subviews an archive keeps; views that make parts of their own at set-up leave them out.
+  virtual std::vector<Ref<View>> subviewsForCoding() const { return subviews_; }
 
  protected:
   /// Window membership changed for the receiver's subtree.

@@ -1,0 +1,345 @@
+#pragma once
+// The editable rich-text view: a scroll view that owns one attributed text (the inner text),
+// lays it out in its own container and shows the layout through a container view, with the
+// caret and selection drawn by a selection view in front. Property changes never lay out at
+// once: they mark the view and the layout is rebuilt once, at the end of the run-loop turn.
+// Text changes are kept as whole-text snapshots for undo and redo. Main thread only.
+#include <optional>
+#include <vector>
+
+#include "platform/graphics/BezierPath.h"
+#include "platform/typeset/AttributedString.h"
+#include "platform/typeset/Font.h"
+#include "platform/typeset/ParagraphStyle.h"
+#include "platform/ui/alerts/AlertController.h"
+#include "platform/ui/controls/ImageView.h"
+#include "platform/ui/lists/ScrollView.h"
+#include "text/layout/DRTextContainer.h"
+#include "text/layout/DRTextLayout.h"
+#include "text/layout/DRTextLinePositionModifier.h"
+#include "text/model/DRTextDebugOption.h"
+#include "text/model/DRTextPosition.h"
+#include "text/parsers/DRTextParser.h"
+#include "textview/container/DRTextContainerView.h"
+#include "textview/magnifier/DRTextMagnifier.h"
+#include "textview/selection/DRTextSelectionView.h"
+#include "textview/textview/DUDaviDiraDelegate.h"
+#include "textview/textview/DUDaviDiraUndoHistory.h"
+#include "textview/textview/DUDaviDiraUndoStrings.h"
+
+namespace textview {
+
+inline const rt::String DUDaviDiraTextDidBeginEditingNotification = "DUDaviDiraTextDidBeginEditing";
+inline const rt::String DUDaviDiraTextDidChangeNotification = "DUDaviDiraTextDidChange";
+inline const rt::String DUDaviDiraTextDidEndEditingNotification = "DUDaviDiraTextDidEndEditing";
+
+/// The platform's data-detector bits, and the text-checking bits they stand for.
+enum : uint64_t {
+  DUDaviDiraDataDetectorPhoneNumber = 1 << 0,
+  DUDaviDiraDataDetectorLink = 1 << 1,
+  DUDaviDiraDataDetectorAddress = 1 << 2,
+  DUDaviDiraDataDetectorCalendarEvent = 1 << 3,
+};
+enum : uint64_t {
+  DUDaviDiraCheckingDate = 1 << 3,
+  DUDaviDiraCheckingAddress = 1 << 4,
+  DUDaviDiraCheckingLink = 1 << 5,
+  DUDaviDiraCheckingPhoneNumber = 1 << 11,
+};
+/// Text-checking types for data-detector bits; bits with no counterpart are dropped.
+uint64_t checkingTypesForDataDetectorTypes(uint64_t types);
+
+/// The width along the lines a view of `boundsSize` offers its text: the insets' sums come off
+/// each side, never below 0.
+gfx::Size textViewVisibleSize(gfx::Size boundsSize, gfx::EdgeInsets contentInset);
+
+class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text::DRTextDebugTarget {
+  RT_CLASS(DUDaviDira, ui::ScrollView)
+ public:
+  static constexpr gfx::EdgeInsets kHorizontalInset{6, 4, 6, 4};
+  static constexpr gfx::EdgeInsets kVerticalInset{4, 6, 4, 6};
+  static constexpr uint64_t kDefaultMaximumUndoLevel = 20;
+  static constexpr double kDefaultFontSize = 12;
+
+  void init() { init(gfx::RectZero); }
+  void init(gfx::Rect frame);
+  ~DUDaviDira() override;
+
+  static Ref<typeset::Font> defaultFont();
+  static Ref<gfx::Color> defaultTintColor();
+
+  // ---- delegate (the scroll view's own delegate stays the text view)
+  Weak<DUDaviDiraDelegate> textViewDelegate() const { return outerDelegate_; }
+  void setTextViewDelegate(Weak<DUDaviDiraDelegate> delegate) { outerDelegate_ = std::move(delegate); }
+  void setDelegate(Weak<ui::ScrollViewDelegate> delegate) override;
+
+  // ---- text and its look
+  const rt::String& text() const { return text_; }
+  /// Asks the delegate first; a refusal changes nothing.
+  void setText(const rt::String& text);
+  const Ref<typeset::Font>& font() const { return font_; }
+  void setFont(const Ref<typeset::Font>& font);
+  const Ref<gfx::Color>& textColor() const { return textColor_; }
+  void setTextColor(const Ref<gfx::Color>& color);
+  typeset::TextAlignment textAlignment() const { return textAlignment_; }
+  void setTextAlignment(typeset::TextAlignment alignment);
+  int64_t textVerticalAlignment() const { return textVerticalAlignment_; }
+  void setTextVerticalAlignment(int64_t alignment);
+  uint64_t dataDetectorTypes() const { return dataDetectorTypes_; }
+  void setDataDetectorTypes(uint64_t types);
+  /// The text-checking types the detector looks for; 0 when there is no detector.
+  uint64_t dataDetectorCheckingTypes() const { return dataDetectorCheckingTypes_; }
+  const Ref<fd::Dictionary>& linkTextAttributes() const { return linkTextAttributes_; }
+  void setLinkTextAttributes(const Ref<fd::Dictionary>& attributes);
+  const Ref<fd::Dictionary>& highlightTextAttributes() const { return highlightTextAttributes_; }
+  void setHighlightTextAttributes(const Ref<fd::Dictionary>& attributes);
+  const Ref<fd::Dictionary>& typingAttributes() const { return typingAttributes_; }
+  void setTypingAttributes(const Ref<fd::Dictionary>& attributes);
+  const Ref<typeset::AttributedString>& attributedText() const { return attributedText_; }
+  /// Asks the delegate first; a refusal changes nothing. A non-empty text ends up selected.
+  void setAttributedText(const Ref<typeset::AttributedString>& text);
+  const Ref<text::DRTextParser>& textParser() const { return textParser_; }
+  void setTextParser(const Ref<text::DRTextParser>& parser);
+  /// The current layout, brought up to date first.
+  Ref<text::DRTextLayout> textLayout();
+
+  // ---- placeholder
+  const rt::String& placeholderText() const { return placeholderText_; }
+  void setPlaceholderText(const rt::String& text);
+  const Ref<typeset::Font>& placeholderFont() const { return placeholderFont_; }
+  void setPlaceholderFont(const Ref<typeset::Font>& font);
+  const Ref<gfx::Color>& placeholderTextColor() const { return placeholderTextColor_; }
+  void setPlaceholderTextColor(const Ref<gfx::Color>& color);
+  Ref<typeset::AttributedString> placeholderAttributedText() const { return placeholderAttributedText_; }
+  void setPlaceholderAttributedText(const Ref<typeset::AttributedString>& text);
+
+  // ---- container
+  gfx::EdgeInsets textContainerInset() const { return textContainerInset_; }
+  void setTextContainerInset(gfx::EdgeInsets inset);
+  const std::vector<Ref<gfx::BezierPath>>& exclusionPaths() const { return exclusionPaths_; }
+  void setExclusionPaths(const std::vector<Ref<gfx::BezierPath>>& paths);
+  bool isVerticalForm() const { return verticalForm_; }
+  void setVerticalForm(bool vertical);
+  const Ref<text::DRTextLinePositionModifier>& linePositionModifier() const { return linePositionModifier_; }
+  void setLinePositionModifier(const Ref<text::DRTextLinePositionModifier>& modifier);
+  Ref<text::DRTextDebugOption> debugOption() const { return containerView_->debugOption(); }
+  void setDebugOption(const Ref<text::DRTextDebugOption>& option) override;
+
+  // ---- selection and behaviour
+  rt::Range selectedRange() const { return selectedRange_; }
+  /// Ignored while marked text exists; a range beyond the text is corrected first.
+  void setSelectedRange(rt::Range range);
+  const Ref<text::DRTextRange>& selectedTextRange() const { return selectedTextRange_; }
+  const Ref<text::DRTextRange>& markedTextRange() const { return markedTextRange_; }
+  bool clearsOnInsertion() const { return clearsOnInsertion_; }
+  void setClearsOnInsertion(bool on);
+  bool isSelectable() const { return selectable_; }
+  void setSelectable(bool on);
+  bool isHighlightable() const { return highlightable_; }
+  void setHighlightable(bool on);
+  bool isEditable() const { return editable_; }
+  void setEditable(bool on);
+  bool allowsPasteImage() const { return allowsPasteImage_; }
+  void setAllowsPasteImage(bool on) { allowsPasteImage_ = on; }
+  bool allowsPasteAttributedString() const { return allowsPasteAttributedString_; }
+  void setAllowsPasteAttributedString(bool on) { allowsPasteAttributedString_ = on; }
+  bool allowsCopyAttributedString() const { return allowsCopyAttributedString_; }
+  void setAllowsCopyAttributedString(bool on) { allowsCopyAttributedString_ = on; }
+  bool allowsUndoAndRedo() const { return history_.allowsUndoAndRedo(); }
+  void setAllowsUndoAndRedo(bool on) { history_.setAllowsUndoAndRedo(on); }
+  uint64_t maximumUndoLevel() const { return history_.maximumUndoLevel(); }
+  void setMaximumUndoLevel(uint64_t level) { history_.setMaximumUndoLevel(level); }
+  double extraAccessoryViewHeight() const { return extraAccessoryViewHeight_; }
+  void setExtraAccessoryViewHeight(double height) { extraAccessoryViewHeight_ = height; }
+  Ref<ui::View> inputView() const;
+  void setInputView(const Ref<ui::View>& view);
+  Ref<ui::View> inputAccessoryView() const;
+  void setInputAccessoryView(const Ref<ui::View>& view);
+
+  // ---- keyboard traits (platform enumerations, stored only)
+  int64_t autocapitalizationType() const { return autocapitalizationType_; }
+  void setAutocapitalizationType(int64_t type) { autocapitalizationType_ = type; }
+  int64_t autocorrectionType() const { return autocorrectionType_; }
+  void setAutocorrectionType(int64_t type) { autocorrectionType_ = type; }
+  int64_t spellCheckingType() const { return spellCheckingType_; }
+  void setSpellCheckingType(int64_t type) { spellCheckingType_ = type; }
+  int64_t keyboardType() const { return keyboardType_; }
+  void setKeyboardType(int64_t type) { keyboardType_ = type; }
+  int64_t keyboardAppearance() const { return keyboardAppearance_; }
+  void setKeyboardAppearance(int64_t appearance) { keyboardAppearance_ = appearance; }
+  int64_t returnKeyType() const { return returnKeyType_; }
+  void setReturnKeyType(int64_t type) { returnKeyType_ = type; }
+  bool enablesReturnKeyAutomatically() const { return enablesReturnKeyAutomatically_; }
+  void setEnablesReturnKeyAutomatically(bool on) { enablesReturnKeyAutomatically_ = on; }
+  bool isSecureTextEntry() const { return secureTextEntry_; }
+  void setSecureTextEntry(bool on) { secureTextEntry_ = on; }
+
+  // ---- editing
+  /// Replaces `range` of the text with `text` in the typing attributes, after asking the
+  /// delegate; the caret ends after the new text. Posts the text-did-change notification.
+  void replaceRange(rt::Range range, const rt::String& text);
+
+  // ---- undo and redo
+  const DUDaviDiraUndoHistory& undoHistory() const { return history_; }
+  bool canUndo() const;
+  bool canRedo() const;
+  void undo();
+  void redo();
+  /// Records the current text for undo (nothing when it equals the newest record).
+  void saveToUndoStack();
+  /// The alert offering undo and/or redo in the application's language; null when neither is
+  /// possible. Each button acts on its own action, never on its title.
+  Ref<ui::AlertController> makeUndoRedoAlert();
+  Ref<ui::AlertController> makeUndoRedoAlert(const DUDaviDiraUndoStrings& strings);
+  /// Presents that alert from the application's root controller; false when nothing was shown.
+  bool showUndoRedoAlert();
+
+  // ---- view
+  gfx::Size sizeThatFits(gfx::Size size) const override;
+  void setFrame(gfx::Rect frame) override;
+  void setBounds(gfx::Rect bounds) override;
+  void setContentInset(gfx::EdgeInsets inset) override;
+  void tintColorDidChange() override;
+  /// The size the text may take: the bounds less the content insets.
+  gfx::Size visibleSize() const;
+
+  const Ref<text::DRTextContainer>& innerContainer() const { return innerContainer_; }
+  const Ref<DRTextContainerView>& containerView() const { return containerView_; }
+  const Ref<DRTextSelectionView>& selectionView() const { return selectionView_; }
+  const Ref<ui::ImageView>& placeholderView() const { return placeholderView_; }
+  const Ref<DRTextMagnifier>& caretMagnifier() const { return magnifierCaret_; }
+  const Ref<DRTextMagnifier>& rangedMagnifier() const { return magnifierRanged_; }
+  /// Layouts built since creation (for the update cycle's accounting).
+  uint64_t layoutCount() const { return layoutCount_; }
+
+  void encodeWithCoder(fd::KeyedArchiver& coder) const override;
+  bool initWithCoder(fd::KeyedUnarchiver& coder) override;
+  /// The placeholder, container and selection views are made again at set-up, not archived.
+  std::vector<Ref<ui::View>> subviewsForCoding() const override;
+
+  // Run-loop entry points (registered methods).
+  void updateIfNeeded();
+  void updatePlaceholderIfNeeded();
+  void restoreFirstResponderAfterUndoAlert();
+
+ private:
+  struct State {
+    unsigned trackingGrabber : 2;
+    unsigned trackingCaret : 1;
+    unsigned trackingPreSelect : 1;
+    unsigned trackingTouch : 1;
+    unsigned swallowTouch : 1;
+    unsigned touchMoved : 3;
+    unsigned selectedWithoutEdit : 1;
+    unsigned deleteConfirm : 1;
+    unsigned ignoreFirstResponder : 1;
+    unsigned ignoreTouchBegan : 1;
+    unsigned showingMagnifierCaret : 1;
+    unsigned showingMagnifierRanged : 1;
+    unsigned showingMenu : 1;
+    unsigned showingHighlight : 1;
+    unsigned typingAttributesOnce : 1;
+    unsigned clearsOnInsertionOnce : 1;
+    unsigned autoScrollTicked : 1;
+    unsigned firstShowDot : 1;
+    unsigned needUpdate : 1;
+    unsigned placeholderNeedUpdate : 1;
+    unsigned insideUndoBlock : 1;
+    unsigned firstResponderBeforeUndoAlert : 1;
+  };
+
+  void initTextView();
+  // update cycle
+  void commitUpdate();
+  void update();
+  void updateLayout();
+  void updateSelectionView();
+  void updateInnerContainerSize();
+  void commitPlaceholderUpdate();
+  void updatePlaceholder();
+  // editing helpers
+  /// The replacement once the delegate agreed.
+  void applyReplacement(rt::Range range, const rt::String& text);
+  bool delegateAllowsChange(rt::Range range, const rt::String& replacement);
+  void parseText();
+  void updateOuterProperties();
+  Ref<text::DRTextRange> correctedTextRange(rt::Range range) const;
+  void resetUndoAndRedoStack();
+  void applyExclusionPathsToContainer();
+  // change-notifying setters
+  void setTextNotifying(const rt::String& text);
+  void setFontNotifying(const Ref<typeset::Font>& font);
+  void setTextColorNotifying(const Ref<gfx::Color>& color);
+  void setTextAlignmentNotifying(typeset::TextAlignment alignment);
+  void setDataDetectorTypesNotifying(uint64_t types);
+  void setLinkTextAttributesNotifying(const Ref<fd::Dictionary>& attributes);
+  void setHighlightTextAttributesNotifying(const Ref<fd::Dictionary>& attributes);
+  void setTextParserNotifying(const Ref<text::DRTextParser>& parser);
+  void setAttributedTextNotifying(const Ref<typeset::AttributedString>& text);
+  void setTextContainerInsetNotifying(gfx::EdgeInsets inset);
+  void setExclusionPathsNotifying(const std::vector<Ref<gfx::BezierPath>>& paths);
+  void setVerticalFormNotifying(bool vertical);
+  void setLinePositionModifierNotifying(const Ref<text::DRTextLinePositionModifier>& modifier);
+  void setSelectedRangeNotifying(rt::Range range);
+  void setTypingAttributesNotifying(const Ref<fd::Dictionary>& attributes);
+
+  State state_{};
+  Ref<text::DRTextRange> selectedTextRange_;
+  Ref<text::DRTextRange> markedTextRange_;
+  Weak<DUDaviDiraDelegate> outerDelegate_;
+  Ref<ui::ImageView> placeholderView_;
+  Ref<typeset::MutableAttributedString> innerText_;
+  Ref<text::DRTextContainer> innerContainer_;
+  Ref<text::DRTextLayout> innerLayout_;
+  Ref<DRTextContainerView> containerView_;
+  Ref<DRTextSelectionView> selectionView_;
+  Ref<DRTextMagnifier> magnifierCaret_;
+  Ref<DRTextMagnifier> magnifierRanged_;
+  Ref<typeset::MutableAttributedString> typingAttributesHolder_;
+  uint64_t dataDetectorCheckingTypes_ = 0;
+  DUDaviDiraUndoHistory history_;
+  uint64_t layoutCount_ = 0;
+
+  bool enablesReturnKeyAutomatically_ = false;
+  bool secureTextEntry_ = false;
+  bool verticalForm_ = false;
+  bool clearsOnInsertion_ = false;
+  bool selectable_ = true;
+  bool highlightable_ = true;
+  bool editable_ = true;
+  bool allowsPasteImage_ = false;
+  bool allowsPasteAttributedString_ = false;
+  bool allowsCopyAttributedString_ = true;
+  int64_t autocapitalizationType_ = 2;
+  int64_t autocorrectionType_ = 0;
+  int64_t spellCheckingType_ = 0;
+  int64_t keyboardType_ = 0;
+  int64_t keyboardAppearance_ = 0;
+  int64_t returnKeyType_ = 0;
+
+  rt::String text_;
+  Ref<typeset::Font> font_;
+  Ref<gfx::Color> textColor_;
+  typeset::TextAlignment textAlignment_ = typeset::TextAlignment::Natural;
+  int64_t textVerticalAlignment_ = 0;
+  uint64_t dataDetectorTypes_ = 0;
+  Ref<fd::Dictionary> linkTextAttributes_;
+  Ref<fd::Dictionary> highlightTextAttributes_;
+  Ref<fd::Dictionary> typingAttributes_;
+  Ref<typeset::AttributedString> attributedText_;
+  Ref<text::DRTextParser> textParser_;
+  rt::String placeholderText_;
+  Ref<typeset::Font> placeholderFont_;
+  Ref<gfx::Color> placeholderTextColor_;
+  Ref<typeset::MutableAttributedString> placeholderAttributedText_;
+  std::vector<Ref<gfx::BezierPath>> exclusionPaths_;
+  Ref<text::DRTextLinePositionModifier> linePositionModifier_;
+  mutable std::mutex inputViewsMutex_;  // the two input views are atomic properties
+  Ref<ui::View> inputView_;
+  Ref<ui::View> inputAccessoryView_;
+  double extraAccessoryViewHeight_ = 0;
+  rt::Range selectedRange_{0, 0};
+  gfx::EdgeInsets textContainerInset_ = kHorizontalInset;
+};
+
+}  // namespace textview
