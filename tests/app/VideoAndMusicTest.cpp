@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "app/cells/KDVideoCell.h"
 #include "app/screens/KDVideoAndMusicViewController.h"
@@ -53,13 +54,17 @@ class VideoAndMusicTest : public apptest::ContentServiceTest {
     sys::Reachability::clearInjectedFlags();
     window->setRootViewController(nullptr);
     ui::Transaction::flush();
+    if (savedRadio_) app::ServiceConfig::shared().setRadioURL(*savedRadio_);
     apptest::ContentServiceTest::TearDown();
   }
 
   /// The tab's root in its navigation controller, with the first list loaded.
   Ref<KDVideoAndMusicViewController> open() {
     // Other tests name radio pages of their own; this one is the sample service's.
-    if (service) app::ServiceConfig::shared().setRadioURL(service->baseURL() + "/web/radio.html");
+    if (service) {
+      if (!savedRadio_) savedRadio_ = app::ServiceConfig::shared().radioURL();
+      app::ServiceConfig::shared().setRadioURL(service->baseURL() + "/web/radio.html");
+    }
     auto screen = rt::make<KDVideoAndMusicViewController>();
     auto nav = rt::make<app::QPNavigationController>(std::static_pointer_cast<ui::ViewController>(screen));
     window->setRootViewController(nav);
@@ -85,6 +90,7 @@ class VideoAndMusicTest : public apptest::ContentServiceTest {
     auto footer = widgets::km_footer(table);
     return footer && footer->superview() ? footer : nullptr;
   }
+  std::optional<rt::String> savedRadio_;  // the shared radio address, put back afterwards
   /// Taps the title of page `index` in the channel bar.
   void showPage(KDVideoAndMusicViewController& screen, int64_t index) {
     auto button = screen.cursor()->scrollNavBar()->getItemWithIndex(index);
