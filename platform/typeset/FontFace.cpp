@@ -226,6 +226,9 @@ bool FontFace::setUp() {
   hb_blob_destroy(blob);
   if (!ft_->units_per_EM) upem_ = hb_face_get_upem(hface);
   hb_ = hb_font_create(hface);
+  hb_blob_t* vorg = hb_face_reference_table(hface, HB_TAG('V', 'O', 'R', 'G'));
+  verticalOrigins_ = hb_blob_get_length(vorg) > 0;
+  hb_blob_destroy(vorg);
   hb_face_destroy(hface);
   hb_font_set_scale(hb_, static_cast<int>(upem_), static_cast<int>(upem_));
   hb_font_make_immutable(hb_);
@@ -278,6 +281,13 @@ bool FontFace::lookUpCoverage(char32_t cp) const {
 double FontFace::horizontalAdvance(uint32_t glyph) const { return hb_font_get_glyph_h_advance(hb_, glyph); }
 
 double FontFace::verticalAdvance(uint32_t glyph) const { return -hb_font_get_glyph_v_advance(hb_, glyph); }
+
+std::optional<double> FontFace::verticalOriginHeight(uint32_t glyph) const {
+  if (!verticalOrigins_) return std::nullopt;
+  hb_position_t x = 0, y = 0;
+  if (!hb_font_get_glyph_v_origin(hb_, glyph, &x, &y)) return std::nullopt;
+  return y;
+}
 
 gfx::Rect FontFace::glyphBounds(uint32_t glyph) const {
   hb_glyph_extents_t e{};

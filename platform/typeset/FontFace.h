@@ -6,6 +6,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -75,6 +76,9 @@ class FontFace : public gfx::GlyphSource {
   }
   double horizontalAdvance(uint32_t glyph) const;
   double verticalAdvance(uint32_t glyph) const;
+  /// Height above the baseline of the top of an upright glyph's box in vertical text, in font
+  /// units; only faces that record it have it.
+  std::optional<double> verticalOriginHeight(uint32_t glyph) const;
   /// Ink box in font units, y-up; empty for blank glyphs.
   gfx::Rect glyphBounds(uint32_t glyph) const;
   /// The glyph's outline in font units, y-up, origin on the baseline; cached.
@@ -112,7 +116,7 @@ class FontFace : public gfx::GlyphSource {
   mutable std::shared_ptr<FontFace> emboldened_;
   std::string family_, style_, postScriptName_;
   int weightClass_ = 400;
-  bool italic_ = false, monospace_ = false, color_ = false, bitmapOnly_ = false;
+  bool italic_ = false, monospace_ = false, color_ = false, bitmapOnly_ = false, verticalOrigins_ = false;
   double upem_ = 1000, ascender_ = 0, descender_ = 0, lineGap_ = 0, capHeight_ = 0, xHeight_ = 0;
   double underlinePosition_ = 0, underlineThickness_ = 0;
   size_t glyphCount_ = 0;

@@ -113,7 +113,13 @@ void DRTextDrawRun(const DRTextDrawArea& area, const DRTextLine& line, const typ
           } else {
             const double w = advances[g].width * 0.5;
             double x = area.verticalOffset + lp.x + positions[g].y + (half - w);
-            double y = area.size.height - lp.y - positions[g].x - (half + w);
+            // A face that records where an upright glyph's box starts puts the box in the
+            // glyph's own advance; centring the font's ascent and descent does so only when
+            // they add up to the advance, and pushes the glyph down (past the column's end)
+            // for taller ones.
+            const auto top = font->face()->verticalOriginHeight(glyphs[g]);
+            const double drop = top ? *top * font->scale() : half + w;
+            double y = area.size.height - lp.y - positions[g].x - drop;
             if (stretch->drawMode() == DRTextRunGlyphDrawModeVerticalRotateMove) {
               x += w;
               y += w;

@@ -240,7 +240,7 @@ bool DRTextLayout::build(const Ref<DRTextContainer>& source, const Ref<typeset::
     const auto& last = lines_.back();
     visibleRange_.length = last->range().end() - visibleRange_.location;
     if (c.truncationType() != DRTextTruncationTypeNone) {
-      DRTextTruncation t = DRTextMakeTruncatedLine(*last, *text_, c.truncationToken(), c.truncationType());
+      DRTextTruncation t = DRTextMakeTruncatedLine(*last, *text_, c.truncationToken(), c.truncationType(), range.end());
       truncatedLine_ = t.line;
       if (truncatedLine_) {
         token = t.token;

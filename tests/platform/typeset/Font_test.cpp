@@ -76,6 +76,22 @@ TEST(Font, GlyphsAdvancesBoundsAndOutlines) {
   EXPECT_TRUE(f->pathForGlyph(f->glyphForCharacter(U' '))->isEmpty());
 }
 
+TEST(Font, UprightGlyphBoxTopOnlyWhereTheFaceRecordsIt) {
+  // An ideograph's box in a face with vertical origins starts at the top of its em square,
+  // above the baseline by less than the face's ascent; a face without them has none.
+  auto c = cjk(20);
+  ASSERT_TRUE(c);
+  const Glyph ideograph = c->glyphForCharacter(0x533A);
+  ASSERT_NE(ideograph, 0u);
+  auto top = c->face()->verticalOriginHeight(ideograph);
+  ASSERT_TRUE(top);
+  EXPECT_LT(*top * c->scale(), c->ascent());
+  EXPECT_GT(*top * c->scale(), c->pointSize() - c->descent());
+  auto l = latin(20);
+  ASSERT_TRUE(l);
+  EXPECT_FALSE(l->face()->verticalOriginHeight(l->glyphForCharacter('A')));
+}
+
 TEST(Font, FallbackFindsAFaceForChinese) {
   auto f = latin(16);
   EXPECT_EQ(f->fallbackForCharacter(U'A').get(), f.get());

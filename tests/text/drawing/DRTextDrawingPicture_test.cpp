@@ -227,3 +227,28 @@ TEST(DRTextDrawingPicture, InnerShadowFallsInsideTheGlyphsOnly) {
   EXPECT_GT(countPixels(*ctx, gfx::RectMake(box.origin.x + 10, box.origin.y, box.size.width - 20, 5), red), 100u);
   writeArtifact(*ctx, "text_drawing_inner_shadow.png");
 }
+
+TEST(DRTextDrawingPicture, UprightColumnGlyphsInkWithinTheirColumn) {
+  // Ten ideographs fill each 400-point column exactly; their ink must end with the column,
+  // inside the container, in a font whose ascent and descent add up to more than its advance.
+  auto s = styled(u"区里的新闻每天更新在读者可以在频道之间切换", cjk(40));
+  auto container = DRTextContainer::containerWithSize({200, 400});
+  container->setVerticalForm(true);
+  auto layout = DRTextLayout::layoutWithContainer(container, s);
+  ASSERT_TRUE(layout);
+  ASSERT_GE(layout->lines().size(), 2u);
+  for (const auto& line : layout->lines()) EXPECT_LE(line->bottom(), 400 + 1e-6);
+  EXPECT_NEAR(layout->lines()[0]->bottom(), 400, 1e-6);
+  auto ctx = gfx::Context::createForImage({200, 440}, true, kScale);
+  ASSERT_TRUE(ctx);
+  ctx->setFillColor(gfx::Color::whiteColor());
+  ctx->fillRect(gfx::RectMake(0, 0, 200, 440));
+  drawInContext(*layout, ctx.get(), {200, 440}, nullptr);
+  writeArtifact(*ctx, "text_drawing_upright_column.png");
+  const auto ink = [](Argb p) { return p.r < 200; };
+  const auto& first = *layout->lines()[0];
+  // The last glyph of the first column is drawn, right above the column's end...
+  EXPECT_GT(countPixels(*ctx, gfx::RectMake(first.left(), 360, first.width(), 40), ink), 200u);
+  // ...and nothing below it.
+  EXPECT_EQ(countPixels(*ctx, gfx::RectMake(0, 400, 200, 40), ink), 0u);
+}

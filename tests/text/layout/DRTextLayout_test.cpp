@@ -159,27 +159,61 @@ TEST(DRTextLayout, RowLimitAndEveryTruncationType) {
     EXPECT_EQ(cut->row(), last->row());
     EXPECT_EQ(cut->position(), last->position());
     EXPECT_LE(cut->lineWidth(), last->width() + kEps);
-    // The token sits right after the last line's characters in the truncated line's own text.
-    const uint64_t tokenIndex = last->range().length;
+    // The truncated line's own text is the last line's characters followed by the token when
+    // cutting at the end; cutting at the start or in the middle it is everything from the last
+    // line on, so the line ends with the end of the text and shows one token only.
+    const uint64_t textLength = rt::String(kLong).length();
+    const uint64_t tokenIndex = k.tokenPlace > 0 ? last->range().length : textLength - last->range().location;
     const auto& runs = cut->CTLine()->glyphRuns();
     ASSERT_GE(runs.size(), 2u);
     std::vector<size_t> tokens;
     for (size_t i = 0; i < runs.size(); ++i)
       if (runs[i]->stringRange().location == tokenIndex && runs[i]->stringRange().length == 1) tokens.push_back(i);
-    ASSERT_FALSE(tokens.empty());
-    // The token is appended to the text before it is cut, so cutting at the start or in the
-    // middle keeps that one at the end as well.
+    ASSERT_EQ(tokens.size(), 1u);
     if (k.tokenPlace < 0) {
       EXPECT_EQ(tokens.front(), 0u);
-      EXPECT_EQ(tokens.size(), 2u);
     }
     if (k.tokenPlace > 0) {
-      EXPECT_EQ(tokens, (std::vector<size_t>{runs.size() - 1}));
+      EXPECT_EQ(tokens.front(), runs.size() - 1);
     }
     if (k.tokenPlace == 0) {
       EXPECT_GT(tokens.front(), 0u);
       EXPECT_LT(tokens.front(), runs.size() - 1);
     }
+    if (k.tokenPlace <= 0) {
+      EXPECT_EQ(runs.back()->stringRange().end(), tokenIndex);
+    }
+  }
+}
+
+TEST(DRTextLayout, TruncationAtTheStartShowsTheEndOfTheParagraph) {
+  // One row cut at the start: one leading token, then the end of the row's paragraph. When
+  // the paragraph ends on that row the token goes before the row's own characters.
+  const rt::String one = u"The district news is updated every day with pictures from the ground";
+  struct Case {
+    rt::String text;
+    uint64_t token;  // index of the token in the truncated line's own text
+    uint64_t end;    // end of the characters shown, in that text
+  } cases[] = {{one, one.length(), one.length()},
+               {u"The district news is updated every day\nwith pictures from the ground", 38, 38},
+               {u"Short one\nwith pictures from the ground and more", 0, 10}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.end);
+    auto c = DRTextContainer::containerWithSize({150, 1000});
+    c->setMaximumNumberOfRows(1);
+    c->setTruncationType(DRTextTruncationTypeStart);
+    auto layout = DRTextLayout::layoutWithContainer(c, layout_test::text(k.text, latin(14)));
+    ASSERT_TRUE(layout);
+    ASSERT_EQ(layout->lines().size(), 1u);
+    const auto& last = layout->lines().back();
+    const auto& cut = layout->truncatedLine();
+    ASSERT_TRUE(cut);
+    EXPECT_LE(cut->lineWidth(), last->width() + kEps);
+    const auto& runs = cut->CTLine()->glyphRuns();
+    ASSERT_GE(runs.size(), 2u);
+    EXPECT_EQ(runs.front()->stringRange(), (rt::Range{k.token, 1}));
+    for (size_t i = 1; i < runs.size(); ++i) EXPECT_NE(runs[i]->stringRange().location, k.token);
+    EXPECT_EQ(runs.back()->stringRange().end(), k.end);
   }
 }
 
