@@ -529,21 +529,18 @@ gfx::Size DUDaviDira::sizeThatFits(gfx::Size size) const {
 void DUDaviDira::setFrame(gfx::Rect frame) {
   gfx::Size before = bounds().size;
   ui::ScrollView::setFrame(frame);
-  gfx::Size after = bounds().size;
-  if (!innerContainer_) return;  // still being made
-  bool alongLines = verticalForm_ ? before.height != after.height : before.width != after.width;
-  if (alongLines) {
-    updateInnerContainerSize();
-    commitUpdate();
-  }
-  if (before != after) commitPlaceholderUpdate();
+  sizeChangedFrom(before);
 }
 
 void DUDaviDira::setBounds(gfx::Rect rect) {
   gfx::Size before = bounds().size;
   ui::ScrollView::setBounds(rect);
+  sizeChangedFrom(before);
+}
+
+void DUDaviDira::sizeChangedFrom(gfx::Size before) {
   gfx::Size after = bounds().size;
-  if (!innerContainer_) return;
+  if (!innerContainer_) return;  // still being made
   bool alongLines = verticalForm_ ? before.height != after.height : before.width != after.width;
   if (alongLines) {
     updateInnerContainerSize();

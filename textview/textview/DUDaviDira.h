@@ -255,6 +255,8 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   void updateLayout();
   void updateSelectionView();
   void updateInnerContainerSize();
+  // After a frame or bounds change: the container follows the length along the lines.
+  void sizeChangedFrom(gfx::Size before);
   void commitPlaceholderUpdate();
   void updatePlaceholder();
   // editing helpers
