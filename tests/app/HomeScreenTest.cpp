@@ -18,6 +18,8 @@
 #include "app/screens/KDWebViewController.h"
 #include "app/service/ServiceConfig.h"
 #include "app/shell/QPNavigationController.h"
+#include "image/web/WIImageCache.h"
+#include "image/web/WIWebImageManager.h"
 #include "net/http/NKURLConnectionOperation.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/threads/RunLoopDriver.h"
@@ -577,4 +579,34 @@ TEST_F(HomeScreenTest, ASidewaysDragOverTheCarouselTurnsItAndKeepsTheChannel) {
   EXPECT_EQ(pages->contentOffset().x, pages->bounds().size.width);
   EXPECT_EQ(home->currentIndex(), 1);
   EXPECT_DOUBLE_EQ(carousel->mainView()->contentOffset().x, startX + W);
+}
+
+TEST_F(HomeScreenTest, ScrollingTheSameListAgainAddsNothingToThePictureCache) {
+  // The rows' pictures are kept by address: a second pass over the same rows finds every one
+  // of them, so the memory cache holds what it held (a new server address for each pass, as
+  // the scroll benchmark once had, is what makes it grow).
+  startSampleService();
+  open();
+  auto images = image::WIWebImageManager::sharedManager();
+  images->imageCache()->clearMemory();
+  auto memory = images->imageCache()->memCache();
+  auto& t = table(0);
+  auto pass = [&] {
+    const double end = t.contentSize().height - t.bounds().size.height;
+    for (double y = 0;; y = std::min(end, y + 300)) {
+      t.setContentOffset({0, y});
+      host.renderFrame();
+      EXPECT_TRUE(RunLoopDriver::runUntil([&] { return !images->isRunning(); }, 30));
+      RunLoopDriver::runUntilIdle();
+      if (y >= end) break;
+    }
+    t.setContentOffset({0, 0});
+    host.renderFrame();
+    return memory->count();
+  };
+  const size_t first = pass();
+  EXPECT_GT(first, 10u);
+  EXPECT_EQ(pass(), first);
+  EXPECT_EQ(pass(), first);
+  images->imageCache()->clearMemory();
 }
