@@ -66,9 +66,10 @@ void ServiceConfig::setVideoHost(const rt::String& host) {
 }
 
 void ServiceConfig::setRadioURL(const rt::String& url) {
+  rt::String value = url.trimmed();
   std::lock_guard lock(mutex_);
-  radioURL_ = url.trimmed();
-  radioFollowsContent_ = false;
+  radioFollowsContent_ = value.isEmpty();
+  radioURL_ = radioFollowsContent_ ? contentHost_ + "/web/radio.html" : value;
 }
 
 rt::String ServiceConfig::webSiteBaseURL() const {

@@ -24,6 +24,7 @@ class ServiceConfig {
   /// A host given without a scheme is taken as plain HTTP; trailing slashes are dropped.
   void setContentHost(const rt::String& host);
   void setVideoHost(const rt::String& host);
+  /// An empty address hands the radio page back to the content host, which it then follows.
   void setRadioURL(const rt::String& url);
   /// "http://host/": where pictures stored under "/Uploads/Guanwang/" are served from. Until
   /// one is set it is the content host's.

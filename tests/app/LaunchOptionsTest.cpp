@@ -71,11 +71,16 @@ TEST(LaunchOptions, HostsFromTheEnvironmentAreHeldToTheSameRuleUnlessTheCommandL
 
 TEST(LaunchOptions, TheRadioPageFollowsTheContentHostUntilItIsNamed) {
   auto& config = app::ServiceConfig::shared();
+  const rt::String content = config.contentHost();
+  config.setRadioURL("");
   config.setContentHost("http://127.0.0.1:7001");
   EXPECT_EQ(config.radioURL().utf8(), "http://127.0.0.1:7001/web/radio.html");
   config.setRadioURL("http://127.0.0.1:7002/r.html");
   config.setContentHost("http://127.0.0.1:7003");
   EXPECT_EQ(config.radioURL().utf8(), "http://127.0.0.1:7002/r.html");
+  config.setRadioURL(" ");  // unnamed again: back to the content host's page
+  config.setContentHost(content);
+  EXPECT_EQ(config.radioURL(), content + "/web/radio.html");
 }
 
 }  // namespace

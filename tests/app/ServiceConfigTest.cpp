@@ -18,7 +18,6 @@ TEST(ServiceConfig, AddressesFollowTheConfiguredHosts) {
   auto& config = app::ServiceConfig::shared();
   auto content = config.contentHost();
   auto video = config.videoHost();
-  auto radio = config.radioURL();
   config.setContentHost("127.0.0.1:9001");
   config.setVideoHost("http://127.0.0.1:9002/");
   config.setRadioURL("http://127.0.0.1:9003/radio.html");
@@ -27,7 +26,8 @@ TEST(ServiceConfig, AddressesFollowTheConfiguredHosts) {
   EXPECT_EQ(config.radioURL(), rt::String("http://127.0.0.1:9003/radio.html"));
   config.setContentHost(content);
   config.setVideoHost(video);
-  config.setRadioURL(radio);
+  config.setRadioURL("");
+  EXPECT_EQ(config.radioURL(), content + "/web/radio.html");  // follows the content host again
 }
 
 }  // namespace
