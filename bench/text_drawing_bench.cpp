@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "bench/NewsSentences.h"
 #include "bench/RatioReporter.h"
 #include "platform/graphics/Color.h"
 #include "platform/typeset/AttributeNames.h"
@@ -24,14 +25,7 @@ using namespace typeset;
 constexpr gfx::Size kScreen{375, 667};
 constexpr double kScale = 2;
 
-const char16_t* kSentences[] = {
-    u"区政府今天宣布，新的公共交通计划将于明年春季开始实施。",
-    u"The new bus routes connect the old town with the river district in under 15 minutes. ",
-    u"市民可以通过手机应用查询实时到站信息，并在线购买月票。",
-    u"Officials said the pilot, costing about 2.4 million, will be reviewed after 6 months. ",
-    u"记者在现场看到，许多居民对这一变化表示欢迎，也有人担心施工带来的噪音。",
-    u"Read more at the district news channel, updated every day at 08:00.\n",
-};
+using bench::kNewsSentences;
 
 // Each sentence is one run of its own font and colour; every tenth is decorated when asked.
 Ref<AttributedString> screenText(bool decorated) {
@@ -55,7 +49,7 @@ Ref<AttributedString> screenText(bool decorated) {
       attrs->setObjectForKey(border, rt::String(text::DRTextBorderKey));
       attrs->setObjectForKey(shadow, rt::String(text::DRTextShadowKey));
     }
-    doc->appendAttributedString(*AttributedString::create(kSentences[i % std::size(kSentences)], attrs));
+    doc->appendAttributedString(*AttributedString::create(kNewsSentences[i % std::size(kNewsSentences)], attrs));
   }
   return doc;
 }
