@@ -179,6 +179,14 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   /// delegate; the caret ends after the new text. Posts the text-did-change notification.
   void replaceRange(rt::Range range, const rt::String& text);
 
+  // ---- text input: editing (insert, delete, replace, marked text, selection)
+
+  // ---- text input: positions, geometry, hit testing, styling, writing direction
+
+  // ---- responder, edit actions, shake, scroll-view delegate
+
+  // ---- touches
+
   // ---- undo and redo
   const DUDaviDiraUndoHistory& undoHistory() const { return history_; }
   bool canUndo() const;
@@ -268,6 +276,14 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   Ref<text::DRTextRange> correctedTextRange(rt::Range range) const;
   void resetUndoAndRedoStack();
   void applyExclusionPathsToContainer();
+  // position and range validity, coordinate conversion
+
+  // editing core: replacement, typing attributes, detection, pasteboard
+
+  // tracking, magnifiers, timers, menu, highlight, scrolling, keyboard
+
+  // touches and responder
+
   // change-notifying setters
   void setTextNotifying(const rt::String& text);
   void setFontNotifying(const Ref<typeset::Font>& font);
@@ -341,6 +357,13 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   Ref<ui::View> inputAccessoryView_;
   double extraAccessoryViewHeight_ = 0;
   rt::Range selectedRange_{0, 0};
+
+  // editing core fields
+
+  // tracking fields
+
+  // touches and responder fields
+
   gfx::EdgeInsets textContainerInset_ = kHorizontalInset;
 };
 
