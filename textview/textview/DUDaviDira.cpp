@@ -18,6 +18,9 @@ RT_IMPLEMENT(DUDaviDira) {
   c.method("_updateIfNeeded", &DUDaviDira::updateIfNeeded);
   c.method("_updatePlaceholderIfNeeded", &DUDaviDira::updatePlaceholderIfNeeded);
   c.method("_restoreFirstResponderAfterUndoAlert", &DUDaviDira::restoreFirstResponderAfterUndoAlert);
+  c.method("cut:", &DUDaviDira::cutAction);
+  c.method("copy:", &DUDaviDira::copyAction);
+  c.method("paste:", &DUDaviDira::pasteAction);
   for (const char* key : {"text", "font", "textColor", "textAlignment", "dataDetectorTypes", "linkTextAttributes",
                           "highlightTextAttributes", "textParser", "attributedText", "textVerticalAlignment",
                           "textContainerInset", "exclusionPaths", "verticalForm", "linePositionModifier",
@@ -123,6 +126,7 @@ void DUDaviDira::initTextView() {
 
   setDebugOption(text::DRTextDebugOption::sharedDebugOption());
   text::DRTextDebugOption::addDebugTarget(std::dynamic_pointer_cast<text::DRTextDebugTarget>(self()));
+  observePasteboard();
 
   attributedText_ = AttributedString::create(rt::String());
   updateOuterProperties();
@@ -133,6 +137,7 @@ void DUDaviDira::initTextView() {
 }
 
 DUDaviDira::~DUDaviDira() {
+  if (pasteboardObserver_) fd::NotificationCenter::defaultCenter()->removeObserver(pasteboardObserver_);
   // The debug registry holds its targets weakly and drops this one by itself.
   if (!selectionView_) return;
   if (auto window = DRTextEffectWindow::sharedWindow()) {
@@ -264,6 +269,8 @@ void DUDaviDira::setDataDetectorTypes(uint64_t types) {
   if (dataDetectorTypes_ == types) return;
   setDataDetectorTypesNotifying(types);
   dataDetectorCheckingTypes_ = checkingTypesForDataDetectorTypes(types);
+  dataDetector_ = dataDetectorCheckingTypes_ ? ui::DataDetector::dataDetectorWithTypes(dataDetectorCheckingTypes_)
+                                             : nullptr;
   resetUndoAndRedoStack();
   commitUpdate();
 }

@@ -12,7 +12,10 @@
 #include "platform/typeset/Font.h"
 #include "platform/typeset/ParagraphStyle.h"
 #include "platform/ui/alerts/AlertController.h"
+#include "platform/ui/alerts/AlertView.h"
 #include "platform/ui/controls/ImageView.h"
+#include "platform/ui/input/detectors/DataDetector.h"
+#include "platform/ui/input/pasteboard/Pasteboard.h"
 #include "platform/ui/lists/ScrollView.h"
 #include "text/layout/DRTextContainer.h"
 #include "text/layout/DRTextLayout.h"
@@ -184,6 +187,42 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   // ---- text input: positions, geometry, hit testing, styling, writing direction
 
   // ---- responder, edit actions, shake, scroll-view delegate
+  /// Not while unselectable, read-only or told to ignore it; else as the delegate says.
+  bool canBecomeFirstResponder() const override;
+  /// Starts editing: detected data goes, the delegate and observers hear of it.
+  bool becomeFirstResponder() override;
+  bool canResignFirstResponder() const override;
+  /// Ends editing; an open composition is kept as typed.
+  bool resignFirstResponder() override;
+  void reloadInputViews() override;
+  /// The edit menu's choices for the current selection; looking words up is never offered.
+  bool canPerformAction(rt::Selector action, const rt::Id& sender) const override;
+  // The edit actions, registered as "cut:", "copy:", "paste:", "select:" and "selectAll:".
+  void cutAction(const rt::Id& sender);
+  void copyAction(const rt::Id& sender);
+  void pasteAction(const rt::Id& sender);
+  /// A shake offers undo and redo, except inside an application extension.
+  void motionEnded(ui::EventSubtype motion, ui::Event* event) override;
+  /// The undo alert where alert controllers are missing; null when neither step is possible.
+  Ref<ui::AlertView> makeUndoRedoAlertView(const DUDaviDiraUndoStrings& strings);
+  /// That alert's answer: acts on the button's position, never its title.
+  void alertViewClickedButtonAtIndex(ui::AlertView& alert, int64_t index);
+  // Scroll-view delegate calls, passed on to the text-view delegate.
+  void scrollViewDidScroll(ui::ScrollView& s) override;
+  void scrollViewDidZoom(ui::ScrollView& s) override;
+  void scrollViewWillBeginDragging(ui::ScrollView& s) override;
+  void scrollViewWillEndDragging(ui::ScrollView& s, gfx::Point velocity, gfx::Point* targetContentOffset) override;
+  void scrollViewDidEndDragging(ui::ScrollView& s, bool willDecelerate) override;
+  void scrollViewWillBeginDecelerating(ui::ScrollView& s) override;
+  void scrollViewDidEndDecelerating(ui::ScrollView& s) override;
+  void scrollViewDidEndScrollingAnimation(ui::ScrollView& s) override;
+  /// Null unless the delegate gives a view.
+  std::optional<Ref<ui::View>> viewForZoomingInScrollView(ui::ScrollView& s) override;
+  void scrollViewWillBeginZooming(ui::ScrollView& s, ui::View* view) override;
+  void scrollViewDidEndZooming(ui::ScrollView& s, ui::View* view, double scale) override;
+  /// Yes unless the delegate says otherwise.
+  std::optional<bool> scrollViewShouldScrollToTop(ui::ScrollView& s) override;
+  void scrollViewDidScrollToTop(ui::ScrollView& s) override;
 
   // ---- touches
 
@@ -279,10 +318,34 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   // position and range validity, coordinate conversion
 
   // editing core: replacement, typing attributes, detection, pasteboard
+  /// Only with a detector, highlighting on, something to decorate with, and not while editing.
+  bool shouldDetectText() const;
+  /// Decorates the dates, addresses, links and phone numbers in `text`; true when any counted.
+  bool detectText(typeset::MutableAttributedString& text) const;
+  bool isPasteboardContainsValidValue() const;
+  /// Rich or plain as `allowsCopyAttributedString` says; nothing when the selection is empty.
+  void copySelectedTextToPasteboard();
+  void pasteboardChanged();
+  /// Calls pasteboardChanged on the main thread whenever the pasteboard changes.
+  void observePasteboard();
 
   // tracking, magnifiers, timers, menu, highlight, scrolling, keyboard
 
   // touches and responder
+  // Answers the legacy undo alert for the view that owns it.
+  class UndoAlertViewDelegate : public ui::AlertViewDelegate {
+   public:
+    explicit UndoAlertViewDelegate(DUDaviDira& view) : view_(view) {}
+    void alertViewClickedButtonAtIndex(ui::AlertView& alert, int64_t index) override;
+
+   private:
+    DUDaviDira& view_;
+  };
+  /// The pasteboard's picture as an attachment in the typing attributes; null when there is
+  /// none or it is a point or less across.
+  Ref<typeset::AttributedString> pastedAttachment(const ui::Pasteboard& pasteboard) const;
+  /// Rich content in place of `range`, as one undoable step, the caret after it.
+  void replaceSelectionWithAttributedText(rt::Range range, const Ref<typeset::AttributedString>& content);
 
   // change-notifying setters
   void setTextNotifying(const rt::String& text);
@@ -359,10 +422,17 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   rt::Range selectedRange_{0, 0};
 
   // editing core fields
+  Ref<ui::DataDetector> dataDetector_;  // null when no detector type is set
+  // The laid-out text (closing line break included) as detection decorated it; null when
+  // nothing was found.
+  Ref<typeset::MutableAttributedString> delectedText_;
+  rt::Id pasteboardObserver_;
 
   // tracking fields
 
   // touches and responder fields
+  std::vector<void (DUDaviDira::*)()> undoAlertSteps_;  // the legacy alert's buttons after cancel
+  std::shared_ptr<UndoAlertViewDelegate> undoAlertDelegate_;
 
   gfx::EdgeInsets textContainerInset_ = kHorizontalInset;
 };
