@@ -89,19 +89,27 @@ void DUDaviDira::pasteAction(const rt::Id& sender) {
 void DUDaviDira::replaceSelectionWithAttributedText(rt::Range range, const Ref<typeset::AttributedString>& content) {
   // Like typed text: one undo step, the caret after the insertion, and the rest of the text
   // and its history left alone.
+  range = correctedTextRange(range)->asRange();
   if (!delegateAllowsChange(range, content->string())) return;
   saveToUndoStack();
   history_.resetRedo();
+  state_.selectedWithoutEdit = false;
+  state_.deleteConfirm = false;
+  notifyInputDelegate(&ui::TextInputDelegate::selectionWillChange);
+  selectedTextRange_ = text::DRTextRange::rangeWithRange({range.location + content->length(), 0});
+  notifyInputDelegate(&ui::TextInputDelegate::selectionDidChange);
+  notifyInputDelegate(&ui::TextInputDelegate::textWillChange);
+  // The content keeps its own attributes, attachments included.
   innerText_->replaceCharactersInRange(range, *content);
-  selectedTextRange_ = correctedTextRange({range.location + content->length(), 0});
+  notifyInputDelegate(&ui::TextInputDelegate::textDidChange);
   parseText();
   updateOuterProperties();
-  updateLayout();
-  updateSelectionView();
+  update();
   if (auto delegate = outerDelegate_.lock()) {
     delegate->textViewDidChange(*this);
     delegate->textViewDidChangeSelection(*this);
   }
+  history_.setLastTypeRange(selectedTextRange_->asRange());
   fd::NotificationCenter::defaultCenter()->post(DUDaviDiraTextDidChangeNotification, self());
 }
 

@@ -58,7 +58,10 @@ bool DUDaviDira::resignFirstResponder() {
   return true;
 }
 
-void DUDaviDira::reloadInputViews() { ui::ScrollView::reloadInputViews(); }
+void DUDaviDira::reloadInputViews() {
+  ui::ScrollView::reloadInputViews();
+  if (markedTextRange_) unmarkText();
+}
 
 // ---- edit menu
 

@@ -122,7 +122,7 @@ TEST_F(TextViewDetectionTest, NothingIsDetectedWhileEditing) {
   ASSERT_TRUE(view->becomeFirstResponder());
   // Becoming the editor lays out at once, without the decorations.
   EXPECT_FALSE(view->textLayout()->text()->attributeAtIndex(rt::String(text::DRTextHighlightKey), 3));
-  view->replaceRange({15, 0}, " and www.example.org");
+  view->replaceRange(rt::Range{15, 0}, " and www.example.org");
   EXPECT_FALSE(highlightAt(3));
   ASSERT_TRUE(view->resignFirstResponder());
   EXPECT_TRUE(highlightAt(3));

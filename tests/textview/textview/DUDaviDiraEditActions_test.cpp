@@ -65,7 +65,8 @@ class TextViewPasteTest : public ::testing::Test {
   // "ab|cd" with an earlier step in the history: "cd" then "abcd", the caret after "ab".
   void startWithTwoSteps() {
     view->setAttributedText(typeset::AttributedString::create(rt::String("cd")));
-    view->replaceRange({0, 0}, "ab");
+    view->setSelectedRange({0, 0});
+    view->replaceRange(rt::Range{0, 0}, "ab");
     view->saveToUndoStack();
   }
   rt::Id attachmentContentAt(size_t index) {

@@ -244,7 +244,7 @@ TEST_F(TextViewResponderTest, ShakeOffersUndoOnlyWhenAllowed) {
   root->view()->addSubview(parent);
   parent->addSubview(view);
   view->setText("one");
-  view->replaceRange({3, 0}, " two");
+  view->replaceRange(rt::Range{3, 0}, " two");
 
   // Other motions, and a shake while undo is off, go up the chain.
   view->motionEnded(ui::EventSubtype::None, nullptr);
@@ -324,7 +324,7 @@ TEST_F(TextViewResponderTest, LegacyAlertActsOnTheButtonPosition) {
     ASSERT_EQ(strings[DUDaviDiraUndoStringCancel], strings[DUDaviDiraUndoStringUndo]) << language;
     view->setText("one");
     view->saveToUndoStack();
-    view->replaceRange({3, 0}, " two");
+    view->replaceRange(rt::Range{3, 0}, " two");
     auto alert = view->makeUndoRedoAlertView(strings);
     ASSERT_TRUE(alert) << language;
     EXPECT_EQ(alert->title(), strings[DUDaviDiraUndoStringUndoTyping]);
@@ -343,9 +343,9 @@ TEST_F(TextViewResponderTest, LegacyAlertActsOnTheButtonPosition) {
     EXPECT_EQ(view->text(), rt::String("one")) << language;
 
     // Both possible: undo, then redo typing, after cancel.
-    view->replaceRange({3, 0}, " three");
+    view->replaceRange(rt::Range{3, 0}, " three");
     view->saveToUndoStack();
-    view->replaceRange({9, 0}, "!");
+    view->replaceRange(rt::Range{9, 0}, "!");
     view->undo();
     ASSERT_TRUE(view->canUndo());
     ASSERT_TRUE(view->canRedo());
@@ -359,7 +359,7 @@ TEST_F(TextViewResponderTest, LegacyAlertActsOnTheButtonPosition) {
   // Only redo: its own title and button.
   auto english = undoStringsForLocalization("en");
   view->setText("x");
-  view->replaceRange({1, 0}, "y");
+  view->replaceRange(rt::Range{1, 0}, "y");
   view->undo();
   ASSERT_FALSE(view->canUndo());
   auto alert = view->makeUndoRedoAlertView(english);
