@@ -277,6 +277,19 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   void resetUndoAndRedoStack();
   void applyExclusionPathsToContainer();
   // position and range validity, coordinate conversion
+  friend struct DUDaviDiraTestAccess;
+  /// Present, inside the text, and not leaning backward on either end of it.
+  bool isTextPositionValid(const Ref<text::DRTextPosition>& position) const;
+  bool isTextRangeValid(const Ref<text::DRTextRange>& range) const;
+  /// The position itself when valid, else a forward one clamped into the text; null stays null.
+  Ref<text::DRTextPosition> correctedTextPosition(const Ref<text::DRTextPosition>& position) const;
+  Ref<text::DRTextRange> correctedTextRange(const Ref<text::DRTextRange>& range) const;
+  // Between the view's coordinates and the layout's, which the vertical alignment and, in
+  // vertical form, the container's far side shift apart.
+  gfx::Point convertPointToLayout(gfx::Point point) const;
+  gfx::Point convertPointFromLayout(gfx::Point point) const;
+  gfx::Rect convertRectToLayout(gfx::Rect rect) const;
+  gfx::Rect convertRectFromLayout(gfx::Rect rect) const;
 
   // editing core: replacement, typing attributes, detection, pasteboard
 
