@@ -136,6 +136,7 @@ void DUDaviDira::initTextView() {
   history_.reset(*innerText_, selectedRange_);
   updateInnerContainerSize();
   update();
+  observeKeyboard();
   setIsAccessibilityElement(true);
 }
 
@@ -143,6 +144,7 @@ DUDaviDira::~DUDaviDira() {
   if (pasteboardObserver_) fd::NotificationCenter::defaultCenter()->removeObserver(pasteboardObserver_);
   // The debug registry holds its targets weakly and drops this one by itself.
   if (!selectionView_) return;
+  stopTrackingTimers();
   if (auto window = DRTextEffectWindow::sharedWindow()) {
     window->hideSelectionDot(selectionView_);
     if (magnifierCaret_) window->hideMagnifier(magnifierCaret_);
@@ -520,6 +522,10 @@ void DUDaviDira::sizeChangedFrom(gfx::Size before) {
 }
 
 void DUDaviDira::setContentInset(gfx::EdgeInsets inset) {
+  if (insetModifiedByKeyboard_) {
+    originalContentInset_ = inset;  // applied when the keyboard's insets are given back
+    return;
+  }
   gfx::EdgeInsets before = contentInset();
   ui::ScrollView::setContentInset(inset);
   if (!innerContainer_ || before == inset) return;

@@ -26,6 +26,7 @@
 #include "text/model/DRTextPosition.h"
 #include "text/parsers/DRTextParser.h"
 #include "textview/container/DRTextContainerView.h"
+#include "textview/keyboard/DRTextKeyboardTransition.h"
 #include "textview/magnifier/DRTextMagnifier.h"
 #include "textview/selection/DRTextSelectionView.h"
 #include "textview/textview/DUDaviDiraDelegate.h"
@@ -284,6 +285,15 @@ class DUDaviDira : public ui::ScrollView,
   void scrollViewDidScrollToTop(ui::ScrollView& s) override;
 
   // ---- touches
+  /// The touch state machine; touches go on to the scroll view unless the view keeps them.
+  void touchesBegan(const ui::TouchSet& touches, ui::Event* event) override;
+  void touchesMoved(const ui::TouchSet& touches, ui::Event* event) override;
+  void touchesEnded(const ui::TouchSet& touches, ui::Event* event) override;
+  void touchesCancelled(const ui::TouchSet& touches, ui::Event* event) override;
+  /// Scrolls the corrected range into view, clearing the keyboard.
+  void scrollRangeToVisible(rt::Range range);
+  /// While the keyboard's insets are applied, this only changes what they give back.
+  void setScrollIndicatorInsets(gfx::EdgeInsets inset) override;
 
   // ---- undo and redo
   const DUDaviDiraUndoHistory& undoHistory() const { return history_; }
@@ -413,6 +423,53 @@ class DUDaviDira : public ui::ScrollView,
   static Ref<text::DRTextRange> textRangeFrom(const Ref<ui::TextRange>& range);
 
   // tracking, magnifiers, timers, menu, highlight, scrolling, keyboard
+  friend struct DUDaviDiraTrackingTestAccess;
+  void updateTextRangeByTrackingCaret();
+  void updateTextRangeByTrackingGrabber();
+  void updateTextRangeByTrackingPreSelect();
+  /// The position nearest the tracking point, held inside marked text while there is some.
+  Ref<text::DRTextPosition> trackedCaretPosition() const;
+  void showMagnifierCaret();
+  void showMagnifierRanged();
+  void updateMagnifier();
+  void hideMagnifier();
+  void startLongPressTimer();
+  void endLongPressTimer();
+  void trackDidLongPress();
+  void startAutoScrollTimer();
+  void endAutoScrollTimer();
+  void trackDidTickAutoScroll();
+  /// After an auto-scroll step: the tracked range and loupe of the gesture follow the text.
+  void updateTrackingAfterAutoScroll();
+  void endTouchTracking();
+  void startSelectionDotFixTimer();
+  void endSelectionDotFixTimer();
+  void fixSelectionDot();
+  void stopTrackingTimers();
+  Ref<text::DRTextRange> getClosestTokenRangeAtPosition(const Ref<text::DRTextPosition>& position) const;
+  Ref<text::DRTextRange> getClosestTokenRangeAtPoint(gfx::Point point) const;
+  /// The word the tokenizer finds around `position` in `direction`; null without one.
+  Ref<text::DRTextRange> tokenizerWordRange(const Ref<text::DRTextPosition>& position, int64_t direction) const;
+  double getMagnifierRangedOffset() const;
+  unsigned getMoveDirection() const;
+  double getAutoscrollOffset() const;
+  void showMenu();
+  void hideMenu();
+  void showHighlightAnimated(bool animated);
+  void hideHighlightAnimated(bool animated);
+  void removeHighlightAnimated(bool animated);
+  Ref<text::DRTextHighlight> getHighlightAtPoint(gfx::Point point, rt::Range* range) const;
+  /// The highlight's rectangle in the view; null without a layout.
+  gfx::Rect highlightRect() const;
+  void scrollSelectedRangeToVisible();
+  void scrollRangeToVisible(const Ref<text::DRTextRange>& range);
+  void restoreInsetsAnimated(bool animated);
+  void keyboardChanged();
+  void observeKeyboard();
+  /// The keyboard's frame in this view while it is shown; else null.
+  gfx::Rect visibleKeyboardFrame() const;
+  /// Whether the keyboard may push this view's content: shown, in a window, editing, horizontal.
+  bool keyboardAffectsView() const;
 
   // touches and responder
   // Answers the legacy undo alert for the view that owns it.
@@ -429,6 +486,8 @@ class DUDaviDira : public ui::ScrollView,
   Ref<typeset::AttributedString> pastedAttachment(const ui::Pasteboard& pasteboard) const;
   /// Rich content in place of `range`, as one undoable step, the caret after it.
   void replaceSelectionWithAttributedText(rt::Range range, const Ref<typeset::AttributedString>& content);
+  /// Starts editing on the next turn of the main queue (the tap that asked is over by then).
+  void becomeFirstResponderSoon();
 
   // change-notifying setters
   void setTextNotifying(const rt::String& text);
@@ -515,10 +574,29 @@ class DUDaviDira : public ui::ScrollView,
   Ref<fd::Dictionary> markedTextStyle_;
 
   // tracking fields
+  Ref<text::DRTextRange> trackingRange_;
+  gfx::Point trackingPoint_;
+  gfx::Point touchBeganPoint_;
+  double magnifierRangedOffset_ = 0;
+  Ref<fd::Timer> longPressTimer_;
+  Ref<fd::Timer> autoScrollTimer_;
+  Ref<fd::Timer> selectionDotFixTimer_;
+  double autoScrollOffset_ = 0;
+  int64_t autoScrollAcceleration_ = 0;
+  gfx::Point previousOriginInWindow_;
+  Ref<text::DRTextHighlight> highlight_;
+  Ref<text::DRTextLayout> highlightLayout_;
+  rt::Range highlightRange_{0, 0};
+  bool insetModifiedByKeyboard_ = false;
+  gfx::EdgeInsets originalContentInset_;
+  gfx::EdgeInsets originalScrollIndicatorInsets_;
+  std::shared_ptr<DRTextKeyboardObserver> keyboardObserver_;
 
   // touches and responder fields
   std::vector<void (DUDaviDira::*)()> undoAlertSteps_;  // the legacy alert's buttons after cancel
   std::shared_ptr<UndoAlertViewDelegate> undoAlertDelegate_;
+  double touchBeganTime_ = 0;
+  double trackingTime_ = 0;
 
   gfx::EdgeInsets textContainerInset_ = kHorizontalInset;
 };
