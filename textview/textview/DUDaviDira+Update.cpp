@@ -50,6 +50,8 @@ void DUDaviDira::update() {
 void DUDaviDira::updateLayout() {
   auto copy = rt::as<typeset::MutableAttributedString>(innerText_->mutableCopy());
   placeholderView_->setHidden(copy->length() > 0);
+  // Detection decorates this copy only: the text being edited never carries its attributes.
+  delectedText_ = detectText(*copy) ? copy : nullptr;
 
   // The text always ends in a line break, so that an empty text or a trailing break still
   // has a line for the caret; that character carries no decorations of its own.

@@ -12,7 +12,12 @@
 #include "platform/typeset/Font.h"
 #include "platform/typeset/ParagraphStyle.h"
 #include "platform/ui/alerts/AlertController.h"
+#include "platform/ui/alerts/AlertView.h"
 #include "platform/ui/controls/ImageView.h"
+#include "platform/ui/input/detectors/DataDetector.h"
+#include "platform/ui/input/pasteboard/Pasteboard.h"
+#include "platform/ui/input/text/TextInput.h"
+#include "platform/ui/input/text/TextInputTokenizer.h"
 #include "platform/ui/lists/ScrollView.h"
 #include "text/layout/DRTextContainer.h"
 #include "text/layout/DRTextLayout.h"
@@ -54,7 +59,10 @@ uint64_t checkingTypesForDataDetectorTypes(uint64_t types);
 /// each side, never below 0.
 gfx::Size textViewVisibleSize(gfx::Size boundsSize, gfx::EdgeInsets contentInset);
 
-class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text::DRTextDebugTarget {
+class DUDaviDira : public ui::ScrollView,
+                   public DUDaviDiraDelegate,
+                   public text::DRTextDebugTarget,
+                   public ui::TextInput {
   RT_CLASS(DUDaviDira, ui::ScrollView)
  public:
   static constexpr gfx::EdgeInsets kHorizontalInset{6, 4, 6, 4};
@@ -130,8 +138,6 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   rt::Range selectedRange() const { return selectedRange_; }
   /// Ignored while marked text exists; a range beyond the text is corrected first.
   void setSelectedRange(rt::Range range);
-  const Ref<text::DRTextRange>& selectedTextRange() const { return selectedTextRange_; }
-  const Ref<text::DRTextRange>& markedTextRange() const { return markedTextRange_; }
   bool clearsOnInsertion() const { return clearsOnInsertion_; }
   void setClearsOnInsertion(bool on);
   bool isSelectable() const { return selectable_; }
@@ -181,10 +187,102 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   void replaceRange(rt::Range range, const rt::String& text);
 
   // ---- text input: editing (insert, delete, replace, marked text, selection)
+  bool hasText() const override;
+  /// Consecutive typing (the caret where the last typing left it) makes one undo step.
+  void insertText(const rt::String& text) override;
+  /// One composed character (or bound range) before the caret, or the selection. A bound range
+  /// that asks for confirmation is first selected, and goes with the next delete.
+  void deleteBackward() override;
+  /// "" when the range cannot be corrected.
+  rt::String textInRange(const Ref<ui::TextRange>& range) const override;
+  /// The one path by which typing, the setters and the edit actions change the text.
+  void replaceRange(const Ref<ui::TextRange>& range, const rt::String& text) override;
+  /// A DRTextRange.
+  Ref<ui::TextRange> selectedTextRange() const override;
+  void setSelectedTextRange(const Ref<ui::TextRange>& range) override;
+  Ref<ui::TextRange> markedTextRange() const override;
+  void setMarkedText(const rt::String& marked, rt::Range selected) override;
+  void unmarkText() override;
+  Ref<fd::Dictionary> markedTextStyle() const override { return markedTextStyle_; }
+  void setMarkedTextStyle(const Ref<fd::Dictionary>& style) override;
+  /// Backward when the selection's end leans backward.
+  ui::TextAffinity selectionAffinity() const;
+  void setSelectionAffinity(ui::TextAffinity affinity);
 
   // ---- text input: positions, geometry, hit testing, styling, writing direction
+  // Positions and ranges handed out are DRTextPosition and DRTextRange objects; those handed
+  // in are corrected against the current text first.
+  Ref<ui::TextPosition> beginningOfDocument() const override;
+  Ref<ui::TextPosition> endOfDocument() const override;
+  Ref<ui::TextRange> textRangeFromPosition(const Ref<ui::TextPosition>& from,
+                                           const Ref<ui::TextPosition>& to) const override;
+  /// Never inside a composed character or a bound range; null outside the text.
+  Ref<ui::TextPosition> positionFromPosition(const Ref<ui::TextPosition>& p, int64_t offset) const override;
+  Ref<ui::TextPosition> positionFromPosition(const Ref<ui::TextPosition>& p, ui::TextLayoutDirection direction,
+                                             int64_t offset) const override;
+  Ref<ui::TextPosition> positionWithinRange(const Ref<ui::TextRange>& range,
+                                            ui::TextLayoutDirection farthest) const override;
+  Ref<ui::TextPosition> positionWithinRange(const Ref<ui::TextRange>& range, int64_t characterOffset) const override;
+  /// Counted from the range's start (from the text's start without a range).
+  int64_t characterOffsetOfPosition(const Ref<ui::TextPosition>& p, const Ref<ui::TextRange>& range) const override;
+  Ref<ui::TextRange> characterRangeByExtendingPosition(const Ref<ui::TextPosition>& p,
+                                                       ui::TextLayoutDirection direction) const override;
+  ui::WritingDirection baseWritingDirectionForPosition(const Ref<ui::TextPosition>& p,
+                                                       ui::TextStorageDirection direction) const override;
+  void setBaseWritingDirection(ui::WritingDirection direction, const Ref<ui::TextRange>& range) override;
+  gfx::Rect firstRectForRange(const Ref<ui::TextRange>& range) const override;
+  /// At least 2 points wide along the line, inside the bounds along the line, on whole pixels.
+  gfx::Rect caretRectForPosition(const Ref<ui::TextPosition>& p) const override;
+  std::vector<Ref<ui::TextSelectionRect>> selectionRectsForRange(const Ref<ui::TextRange>& range) const override;
+  Ref<ui::TextPosition> closestPositionToPoint(gfx::Point point) const override;
+  Ref<ui::TextPosition> closestPositionToPoint(gfx::Point point, const Ref<ui::TextRange>& range) const override;
+  Ref<ui::TextRange> characterRangeAtPoint(gfx::Point point) const override;
+  /// The attributes of the character the position leans on; the typing attributes on an
+  /// empty text.
+  Ref<fd::Dictionary> textStylingAtPosition(const Ref<ui::TextPosition>& p,
+                                            ui::TextStorageDirection direction) const override;
+  ui::TextInputTraits textInputTraits() const override;
+  Weak<ui::TextInputDelegate> inputDelegate() const override { return inputDelegate_; }
+  void setInputDelegate(Weak<ui::TextInputDelegate> delegate) override { inputDelegate_ = std::move(delegate); }
+  Ref<ui::TextInputTokenizer> tokenizer() const override { return tokenizer_; }
 
   // ---- responder, edit actions, shake, scroll-view delegate
+  /// Not while unselectable, read-only or told to ignore it; else as the delegate says.
+  bool canBecomeFirstResponder() const override;
+  /// Starts editing: detected data goes, the delegate and observers hear of it.
+  bool becomeFirstResponder() override;
+  bool canResignFirstResponder() const override;
+  /// Ends editing; an open composition is kept as typed.
+  bool resignFirstResponder() override;
+  void reloadInputViews() override;
+  /// The edit menu's choices for the current selection; looking words up is never offered.
+  bool canPerformAction(rt::Selector action, const rt::Id& sender) const override;
+  // The edit actions, registered as "cut:", "copy:", "paste:", "select:" and "selectAll:".
+  void cutAction(const rt::Id& sender);
+  void copyAction(const rt::Id& sender);
+  void pasteAction(const rt::Id& sender);
+  /// A shake offers undo and redo, except inside an application extension.
+  void motionEnded(ui::EventSubtype motion, ui::Event* event) override;
+  /// The undo alert where alert controllers are missing; null when neither step is possible.
+  Ref<ui::AlertView> makeUndoRedoAlertView(const DUDaviDiraUndoStrings& strings);
+  /// That alert's answer: acts on the button's position, never its title.
+  void alertViewClickedButtonAtIndex(ui::AlertView& alert, int64_t index);
+  // Scroll-view delegate calls, passed on to the text-view delegate.
+  void scrollViewDidScroll(ui::ScrollView& s) override;
+  void scrollViewDidZoom(ui::ScrollView& s) override;
+  void scrollViewWillBeginDragging(ui::ScrollView& s) override;
+  void scrollViewWillEndDragging(ui::ScrollView& s, gfx::Point velocity, gfx::Point* targetContentOffset) override;
+  void scrollViewDidEndDragging(ui::ScrollView& s, bool willDecelerate) override;
+  void scrollViewWillBeginDecelerating(ui::ScrollView& s) override;
+  void scrollViewDidEndDecelerating(ui::ScrollView& s) override;
+  void scrollViewDidEndScrollingAnimation(ui::ScrollView& s) override;
+  /// Null unless the delegate gives a view.
+  std::optional<Ref<ui::View>> viewForZoomingInScrollView(ui::ScrollView& s) override;
+  void scrollViewWillBeginZooming(ui::ScrollView& s, ui::View* view) override;
+  void scrollViewDidEndZooming(ui::ScrollView& s, ui::View* view, double scale) override;
+  /// Yes unless the delegate says otherwise.
+  std::optional<bool> scrollViewShouldScrollToTop(ui::ScrollView& s) override;
+  void scrollViewDidScrollToTop(ui::ScrollView& s) override;
 
   // ---- touches
   /// The touch state machine; touches go on to the scroll view unless the view keeps them.
@@ -278,10 +376,10 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   void commitPlaceholderUpdate();
   void updatePlaceholder();
   // editing helpers
-  /// The replacement once the delegate agreed.
-  void applyReplacement(rt::Range range, const rt::String& text);
   bool delegateAllowsChange(rt::Range range, const rt::String& replacement);
-  void parseText();
+  /// Whether the parser changed the text.
+  bool parseText();
+  /// Publishes text, font, colour, alignment, selection, typing and attributed text.
   void updateOuterProperties();
   Ref<text::DRTextRange> correctedTextRange(rt::Range range) const;
   void resetUndoAndRedoStack();
@@ -302,6 +400,27 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   gfx::Rect convertRectFromLayout(gfx::Rect rect) const;
 
   // editing core: replacement, typing attributes, detection, pasteboard
+  /// Only with a detector, highlighting on, something to decorate with, and not while editing.
+  bool shouldDetectText() const;
+  /// Decorates the dates, addresses, links and phone numbers in `text`; true when any counted.
+  bool detectText(typeset::MutableAttributedString& text) const;
+  bool isPasteboardContainsValidValue() const;
+  /// Rich or plain as `allowsCopyAttributedString` says; nothing when the selection is empty.
+  void copySelectedTextToPasteboard();
+  void pasteboardChanged();
+  /// Calls pasteboardChanged on the main thread whenever the pasteboard changes.
+  void observePasteboard();
+  /// Replaces the characters and moves the selection with them; tells the input delegate when
+  /// `notifyToDelegate`. Lays nothing out and records no undo.
+  void replaceTextRange(const Ref<text::DRTextRange>& range, const rt::String& text, bool notifyToDelegate);
+  /// The full replacement behind replaceRange; `delegateAsked` when the caller already asked.
+  void replaceRangeWithText(const Ref<text::DRTextRange>& range, const rt::String& text, bool delegateAsked);
+  /// The typing attributes follow the character before the selection's end.
+  void updateAttributesHolder();
+  void notifyInputDelegate(void (ui::TextInputDelegate::*message)(ui::TextInput*));
+  /// What came in as a platform position or range, as this view's own kind.
+  static Ref<text::DRTextPosition> textPositionFrom(const Ref<ui::TextPosition>& position);
+  static Ref<text::DRTextRange> textRangeFrom(const Ref<ui::TextRange>& range);
 
   // tracking, magnifiers, timers, menu, highlight, scrolling, keyboard
   friend struct DUDaviDiraTrackingTestAccess;
@@ -355,6 +474,20 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   // touches and responder
   /// Starts editing on the next turn of the main queue (the tap that asked is over by then).
   void becomeFirstResponderSoon();
+  // Answers the legacy undo alert for the view that owns it.
+  class UndoAlertViewDelegate : public ui::AlertViewDelegate {
+   public:
+    explicit UndoAlertViewDelegate(DUDaviDira& view) : view_(view) {}
+    void alertViewClickedButtonAtIndex(ui::AlertView& alert, int64_t index) override;
+
+   private:
+    DUDaviDira& view_;
+  };
+  /// The pasteboard's picture as an attachment in the typing attributes; null when there is
+  /// none or it is a point or less across.
+  Ref<typeset::AttributedString> pastedAttachment(const ui::Pasteboard& pasteboard) const;
+  /// Rich content in place of `range`, as one undoable step, the caret after it.
+  void replaceSelectionWithAttributedText(rt::Range range, const Ref<typeset::AttributedString>& content);
 
   // change-notifying setters
   void setTextNotifying(const rt::String& text);
@@ -431,6 +564,14 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   rt::Range selectedRange_{0, 0};
 
   // editing core fields
+  Ref<ui::DataDetector> dataDetector_;  // null when no detector type is set
+  // The laid-out text (closing line break included) as detection decorated it; null when
+  // nothing was found.
+  Ref<typeset::MutableAttributedString> delectedText_;
+  rt::Id pasteboardObserver_;
+  Weak<ui::TextInputDelegate> inputDelegate_;
+  Ref<ui::TextInputStringTokenizer> tokenizer_;
+  Ref<fd::Dictionary> markedTextStyle_;
 
   // tracking fields
   Ref<text::DRTextRange> trackingRange_;
@@ -454,6 +595,8 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   // touches and responder fields
   double touchBeganTime_ = 0;
   double trackingTime_ = 0;
+  std::vector<void (DUDaviDira::*)()> undoAlertSteps_;  // the legacy alert's buttons after cancel
+  std::shared_ptr<UndoAlertViewDelegate> undoAlertDelegate_;
 
   gfx::EdgeInsets textContainerInset_ = kHorizontalInset;
 };

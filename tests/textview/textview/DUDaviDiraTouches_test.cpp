@@ -225,7 +225,24 @@ TEST_F(TextViewTouchTest, AHighlightWithoutActionsAsksTheDelegate) {
       EXPECT_EQ(delegate->calls[0].rect, rangeRect(kFox));
     }
     fd::RunLoopDriver::advance(0.5);
+    // A tap that found no highlight started editing, and highlights wait while editing.
+    EXPECT_EQ(view->isFirstResponder(), !c.found);
+    view->resignFirstResponder();
   }
+}
+
+TEST_F(TextViewTouchTest, HighlightsAreNotTrackedWhileEditing) {
+  setText(1, rt::Range{16, 3});
+  ui::TouchInput input(window);
+  input.tap(toWindow(middleOfCharacter(17)));
+  ASSERT_EQ(delegate->calls.size(), 1u);
+  ASSERT_TRUE(view->becomeFirstResponder());
+  fd::RunLoopDriver::advance(0.5);
+  input.tap(toWindow(middleOfCharacter(17)));
+  EXPECT_EQ(delegate->calls.size(), 1u);
+  EXPECT_FALSE(Tracking::flags(*view).showingHighlight);
+  EXPECT_EQ(view->selectedRange().length, 0u);
+  EXPECT_NEAR(static_cast<double>(view->selectedRange().location), 17.5, 0.5) << "the tap placed the caret instead";
 }
 
 TEST_F(TextViewTouchTest, TheLastCharactersHighlightIsFoundAndAnEmptyTextHasNone) {
