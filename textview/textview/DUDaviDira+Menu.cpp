@@ -62,7 +62,8 @@ void DUDaviDira::hideMenu() {
 void DUDaviDira::showHighlightAnimated(bool animated) {
   if (!highlight_) return;
   if (!highlightLayout_) {
-    auto shown = rt::as<typeset::MutableAttributedString>(innerText_->mutableCopy());
+    const auto& source = delectedText_ ? delectedText_ : innerText_;
+    auto shown = rt::as<typeset::MutableAttributedString>(source->mutableCopy());
     if (const auto& attributes = highlight_->attributes()) {
       attributes->enumerateKeysAndObjects([&](const rt::Id& key, const rt::Id& value, bool&) {
         if (auto name = rt::as<fd::StringObject>(key)) text::setAttribute(*shown, name->string(), value, highlightRange_);
@@ -101,8 +102,10 @@ Ref<text::DRTextHighlight> DUDaviDira::getHighlightAtPoint(gfx::Point point, rt:
   // A touch past the last character belongs to it.
   if (index >= length) index = length - 1;
   rt::Range effective{0, 0};
+  // Detected data carries highlights of its own, in the decorated copy.
+  const auto& source = delectedText_ ? delectedText_ : innerText_;
   auto highlight = rt::as<text::DRTextHighlight>(
-      innerText_->attributeAtIndex(rt::String(text::DRTextHighlightKey), index, &effective, {0, length}));
+      source->attributeAtIndex(rt::String(text::DRTextHighlightKey), index, &effective, {0, length}));
   if (!highlight) return nullptr;
   if (!highlight->tapAction() && !highlight->longPressAction()) {
     // Without actions of its own it is wanted only when the delegate may hear of it.

@@ -193,8 +193,11 @@ void DUDaviDira::touchesEnded(const ui::TouchSet& touches, ui::Event* event) {
     bool differs = trackingRange_ && !trackingRange_->isEqual(selectedTextRange_.get());
     if (differs || state_.trackingPreSelect) {
       if (differs) {
+        notifyInputDelegate(&ui::TextInputDelegate::selectionWillChange);
         selectedTextRange_ = trackingRange_;
+        notifyInputDelegate(&ui::TextInputDelegate::selectionDidChange);
         if (auto delegate = outerDelegate_.lock()) delegate->textViewDidChangeSelection(*this);
+        updateAttributesHolder();
         updateOuterProperties();
       }
       if (!state_.trackingGrabber && !state_.trackingPreSelect) scrollRangeToVisible(selectedTextRange_);

@@ -430,9 +430,8 @@ Ref<DRTextRange> DUDaviDira::getClosestTokenRangeAtPoint(gfx::Point point) const
 }
 
 Ref<DRTextRange> DUDaviDira::tokenizerWordRange(const Ref<DRTextPosition>& position, int64_t direction) const {
-  (void)position;
-  (void)direction;
-  return nullptr;  // the layout's units stand in until the view has a tokenizer
+  if (!tokenizer_ || !position) return nullptr;
+  return textRangeFrom(tokenizer_->rangeEnclosingPosition(position, ui::TextGranularity::Word, direction));
 }
 
 unsigned DUDaviDira::getMoveDirection() const { return moveDirection(touchBeganPoint_, trackingPoint_); }

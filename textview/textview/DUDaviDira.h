@@ -472,6 +472,8 @@ class DUDaviDira : public ui::ScrollView,
   bool keyboardAffectsView() const;
 
   // touches and responder
+  /// Starts editing on the next turn of the main queue (the tap that asked is over by then).
+  void becomeFirstResponderSoon();
   // Answers the legacy undo alert for the view that owns it.
   class UndoAlertViewDelegate : public ui::AlertViewDelegate {
    public:
@@ -486,8 +488,6 @@ class DUDaviDira : public ui::ScrollView,
   Ref<typeset::AttributedString> pastedAttachment(const ui::Pasteboard& pasteboard) const;
   /// Rich content in place of `range`, as one undoable step, the caret after it.
   void replaceSelectionWithAttributedText(rt::Range range, const Ref<typeset::AttributedString>& content);
-  /// Starts editing on the next turn of the main queue (the tap that asked is over by then).
-  void becomeFirstResponderSoon();
 
   // change-notifying setters
   void setTextNotifying(const rt::String& text);
@@ -593,10 +593,10 @@ class DUDaviDira : public ui::ScrollView,
   std::shared_ptr<DRTextKeyboardObserver> keyboardObserver_;
 
   // touches and responder fields
-  std::vector<void (DUDaviDira::*)()> undoAlertSteps_;  // the legacy alert's buttons after cancel
-  std::shared_ptr<UndoAlertViewDelegate> undoAlertDelegate_;
   double touchBeganTime_ = 0;
   double trackingTime_ = 0;
+  std::vector<void (DUDaviDira::*)()> undoAlertSteps_;  // the legacy alert's buttons after cancel
+  std::shared_ptr<UndoAlertViewDelegate> undoAlertDelegate_;
 
   gfx::EdgeInsets textContainerInset_ = kHorizontalInset;
 };

@@ -6,11 +6,13 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/threads/RunLoop.h"
 #include "platform/foundation/time/Date.h"
+#include "platform/graphics/ImageContext.h"
 #include "platform/typeset/AttributeNames.h"
 #include "text/model/AttributedString+DRText.h"
 #include "text/model/DRTextAttribute.h"
 #include "text/model/DRTextBinding.h"
 #include "text/model/MutableAttributedString+DRText.h"
+#include "text/parsers/DRTextSimpleEmoticonParser.h"
 #include "tests/textview/textview/DUDaviDiraTestAccess.h"
 
 using namespace textview;
@@ -36,6 +38,15 @@ class Log : public ui::TextInputDelegate, public DUDaviDiraDelegate {
 
 Ref<ui::TextRange> range(uint64_t location, uint64_t length) {
   return text::DRTextRange::rangeWithRange({location, length});
+}
+
+Ref<text::DRTextParser> smileParser() {
+  gfx::beginImageContextWithOptions({4, 4}, false, 1);
+  auto picture = gfx::imageFromCurrentImageContext();
+  gfx::endImageContext();
+  auto parser = rt::make<text::DRTextSimpleEmoticonParser>();
+  parser->setEmoticonMapper({{rt::String(":)"), picture}});
+  return parser;
 }
 
 rt::Range selectionOf(const DUDaviDira& view) { return view.selectedTextRange()->asRange(); }
@@ -362,4 +373,30 @@ TEST_F(TextInputTest, SetUpGivesATokenizerOverTheViewsText) {
   style->removeObjectForKey(rt::String(typeset::ForegroundColorAttributeName));
   ASSERT_TRUE(view->markedTextStyle());
   EXPECT_TRUE(view->markedTextStyle()->objectForKey(typeset::ForegroundColorAttributeName)) << "kept as a copy";
+}
+
+TEST_F(TextInputTest, ParserRunsAfterEachChangeAndCarriesTheSelection) {
+  view->setTextParser(smileParser());
+  start("", {0, 0});
+  view->insertText(rt::String("a:"));
+  log->lines.clear();
+  view->insertText(rt::String(")"));
+  // The emoticon became one picture character that still copies as the typed text.
+  EXPECT_EQ(view->attributedText()->length(), 2u);
+  EXPECT_EQ(view->text(), rt::String("a:)"));
+  EXPECT_EQ(selectionOf(*view), (rt::Range{2, 0}));
+  EXPECT_EQ(log->lines, (std::vector<std::string>{"should 2,0 )", "selWill", "selDid", "textWill", "textDid",
+                                                  "textWill", "textDid", "selWill", "selDid", "didChange",
+                                                  "didChangeSelection"}));
+  EXPECT_EQ(view->textLayout()->text()->length(), 3u);
+
+  // Composed text is parsed when it is committed, and laid out at once.
+  view->setMarkedText(rt::String(":)"), {2, 0});
+  EXPECT_EQ(view->attributedText()->length(), 4u) << "not while composing";
+  uint64_t layouts = view->layoutCount();
+  view->unmarkText();
+  EXPECT_GT(view->layoutCount(), layouts);
+  EXPECT_EQ(view->attributedText()->length(), 3u);
+  EXPECT_EQ(selectionOf(*view), (rt::Range{3, 0}));
+  EXPECT_EQ(view->textLayout()->text()->length(), 4u);
 }

@@ -6,7 +6,7 @@
 
 using namespace textview;
 
-namespace {
+namespace tracking_rules_test {
 
 bool same(gfx::Rect a, gfx::Rect b) {
   if (gfx::RectIsNull(a) || gfx::RectIsNull(b)) return gfx::RectIsNull(a) && gfx::RectIsNull(b);
@@ -19,7 +19,9 @@ std::string show(gfx::Rect r) {
          std::to_string(r.size.height);
 }
 
-}  // namespace
+}  // namespace tracking_rules_test
+
+using namespace tracking_rules_test;
 
 TEST(TrackingRules, MoveDirectionNeedsMoreThanTheSlop) {
   struct Case {
