@@ -170,6 +170,23 @@ TEST_F(TextViewResponderTest, EditingEndsWhenTheViewBecomesReadOnlyOrAnotherTake
   other->resignFirstResponder();
 }
 
+TEST_F(TextViewResponderTest, AnOpenCompositionIsKeptAsTyped) {
+  view->setText("ab");
+  ASSERT_TRUE(view->becomeFirstResponder());
+  view->setMarkedText("ni", {2, 0});
+  ASSERT_TRUE(view->markedTextRange());
+  view->reloadInputViews();
+  EXPECT_FALSE(view->markedTextRange());
+  EXPECT_EQ(view->text(), rt::String("abni"));
+
+  view->setMarkedText("hao", {3, 0});
+  ASSERT_TRUE(view->markedTextRange());
+  ASSERT_TRUE(view->resignFirstResponder());
+  EXPECT_FALSE(view->markedTextRange());
+  EXPECT_EQ(view->text(), rt::String("abnihao"));
+  EXPECT_EQ(view->attributedText()->string(), rt::String("abnihao"));
+}
+
 TEST_F(TextViewResponderTest, MenuOffersFollowTheSelection) {
   auto pasteboard = ui::Pasteboard::generalPasteboard();
   struct Case {
