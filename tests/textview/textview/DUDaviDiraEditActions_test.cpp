@@ -166,6 +166,12 @@ TEST_F(TextViewPasteTest, PicturesBecomeAttachments) {
       {"png", [&] { text::setPNGData(*pasteboard, gfx::UIImagePNGRepresentation(square(40))); }, Still, 40 / scale},
       {"gif of two frames", [&] { text::setGIFData(*pasteboard, gifOf(2, 40)); }, AnimatedView, 40 / scale},
       {"gif of one frame", [&] { text::setGIFData(*pasteboard, gifOf(1, 40)); }, Still, 40 / scale},
+      {"webp",
+       [&] {
+         text::setWEBPData(*pasteboard,
+                           image::DRImageEncoder::encodeImage(square(40), image::DRImageFileTypeWebP, 0.9));
+       },
+       Still, 40 / scale},
       {"frames of a platform image",
        [&] {
          auto frames = gfx::Image::animatedImageWithImages({square(40), square(40)}, 0.2);
