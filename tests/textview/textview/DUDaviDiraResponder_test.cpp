@@ -2,8 +2,14 @@
 // way, what the edit menu offers, the shake, the scroll-view calls it passes on, and the answer
 // to the legacy undo alert.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdlib>
+
+#include "base/system/Application+DUDer.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/files/Bundle.h"
 #include "platform/foundation/threads/RunLoop.h"
 #include "platform/foundation/threads/RunLoopDriver.h"
 #include "platform/foundation/time/Date.h"
@@ -283,6 +289,39 @@ TEST_F(TextViewResponderTest, ShakeOffersUndoOnlyWhenAllowed) {
   window.reset();
   ui::Application::sharedApplication()->resetForTesting();
   fd::RunLoopDriver::reset();
+}
+
+// Whether the program is an extension is settled once per process, so the extension runs in a
+// child process of its own.
+TEST(TextViewShakeInExtension, DoesNothing) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  auto shakeInExtension = [] {
+    char folder[] = "/tmp/kd-shake-XXXXXX";
+    if (!mkdtemp(folder)) std::_Exit(3);
+    std::string bundle = std::string(folder) + "/Reader.appex";
+    if (mkdir(bundle.c_str(), 0700) != 0) std::_Exit(3);
+    fd::Bundle::setMainBundle(fd::Bundle::bundleWithPath(rt::String(bundle.c_str())));
+    int code = base::isAppExtension() ? 0 : 2;
+    if (code == 0) {
+      auto window = rt::make<ui::Window>(ui::Screen::mainScreen()->bounds());
+      auto root = rt::make<ui::ViewController>();
+      window->setRootViewController(root);
+      window->makeKeyAndVisible();
+      auto parent = rt::make<MotionRecorder>(gfx::RectMake(0, 0, 320, 400));
+      root->view()->addSubview(parent);
+      auto view = rt::make<DUDaviDira>(gfx::RectMake(0, 0, 320, 400));
+      parent->addSubview(view);
+      view->setText("one");
+      view->replaceRange(rt::Range{3, 0}, " two");
+      view->motionEnded(ui::EventSubtype::MotionShake, nullptr);
+      // Neither an alert nor the motion passed on.
+      if (root->presentedViewController() || !parent->motions.empty()) code = 1;
+    }
+    rmdir(bundle.c_str());
+    rmdir(folder);
+    std::_Exit(code);
+  };
+  EXPECT_EXIT(shakeInExtension(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(TextViewResponderTest, ScrollCallsReachTheDelegate) {
