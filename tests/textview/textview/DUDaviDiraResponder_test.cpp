@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "base/system/Application+DUDer.h"
+#include "base/system/Device+DUDer.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/files/Bundle.h"
 #include "platform/foundation/threads/RunLoop.h"
@@ -322,6 +323,40 @@ TEST(TextViewShakeInExtension, DoesNothing) {
     std::_Exit(code);
   };
   EXPECT_EXIT(shakeInExtension(), ::testing::ExitedWithCode(0), "");
+}
+
+// The system version is read once per process: the older system runs in a child process.
+TEST(TextViewLegacyUndoAlert, IsShownAndTappedWhereAlertControllersAreMissing) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  auto tapUndo = [] {
+    ui::Device::currentDevice()->setSystemVersion(rt::String("7.1"));
+    if (base::systemVersion() >= 8) std::_Exit(2);
+    fd::RunLoopDriver::useVirtualClock();
+    auto window = rt::make<ui::Window>(ui::Screen::mainScreen()->bounds());
+    auto root = rt::make<ui::ViewController>();
+    window->setRootViewController(root);
+    window->makeKeyAndVisible();
+    auto view = rt::make<DUDaviDira>(gfx::RectMake(0, 0, 320, 400));
+    root->view()->addSubview(view);
+    view->setText("one");
+    view->saveToUndoStack();
+    view->replaceRange(rt::Range{3, 0}, " two");
+    if (!view->showUndoRedoAlert() || root->presentedViewController()) std::_Exit(3);
+    auto key = ui::Application::sharedApplication()->keyWindow();
+    auto alert = key && !key->subviews().empty() ? rt::as<ui::AlertView>(key->subviews().front()) : nullptr;
+    if (!alert || alert->numberOfButtons() != 2) std::_Exit(4);
+    ui::HeadlessHost host(ui::Screen::mainScreen());
+    host.renderFrame();
+    // Cancel on the left, undo on the right.
+    const auto& buttons = alert->panelView()->buttons();
+    if (buttons.size() != 2) std::_Exit(5);
+    gfx::Rect r = buttons[1]->convertRectToView(buttons[1]->bounds(), nullptr);
+    host.tap({r.origin.x + r.size.width / 2, r.origin.y + r.size.height / 2});
+    if (view->text() != rt::String("one")) std::_Exit(6);
+    if (alert->isVisible()) std::_Exit(7);
+    std::_Exit(0);
+  };
+  EXPECT_EXIT(tapUndo(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(TextViewResponderTest, ScrollCallsReachTheDelegate) {
