@@ -283,3 +283,88 @@ TEST_F(TextViewEditingTouchTest, TheKeyboardLeavesAViewThatIsNotEditingAlone) {
   // The end is scrolled to the bounds' bottom, under the keyboard.
   EXPECT_NEAR(view->contentOffset().y, view->contentSize().height - view->bounds().size.height, 4);
 }
+
+TEST_F(TextViewEditingTouchTest, DraggingTheCaretStopsAtTheEndsOfMarkedText) {
+  setText(2);
+  ASSERT_TRUE(view->becomeFirstResponder());
+  view->setSelectedRange({10, 0});
+  view->setMarkedText(rt::String("xyz"), {3, 0});
+  fd::RunLoopDriver::runUntilIdle();
+  auto marked = view->markedTextRange();
+  ASSERT_TRUE(marked);
+  ASSERT_EQ(marked->asRange(), (rt::Range{10, 3}));
+  // The marked text is tinted and the caret blinks at the end of it.
+  EXPECT_FALSE(view->selectionView()->selectionRects().empty());
+  EXPECT_TRUE(view->selectionView()->isCaretVisible());
+  EXPECT_TRUE(view->selectionView()->isCaretBlinks());
+  struct Case {
+    uint64_t towards;
+    uint64_t want;
+  } cases[] = {{2, 10}, {40, 13}, {12, 12}};
+  ui::TouchInput input(window);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.towards);
+    gfx::Point from = caretMiddle(view->selectedRange().location);
+    auto touch = input.down(toWindow(from));
+    gfx::Point to = leftHalfOf(c.towards);
+    for (int i = 1; i <= 4; ++i)
+      input.move(touch, toWindow({from.x + (to.x - from.x) * i / 4, from.y + (to.y - from.y) * i / 4}));
+    EXPECT_TRUE(Tracking::flags(*view).trackingCaret);
+    EXPECT_TRUE(Tracking::flags(*view).showingMagnifierRanged) << "the ranged loupe follows marked text";
+    input.up(touch);
+    EXPECT_EQ(view->selectedRange(), (rt::Range{c.want, 0}));
+    ASSERT_TRUE(view->markedTextRange());
+    EXPECT_EQ(view->markedTextRange()->asRange(), (rt::Range{10, 3}));
+    fd::RunLoopDriver::advance(0.5);
+  }
+}
+
+TEST_F(TextViewEditingTouchTest, ALongPressWhileEditingDragsTheCaret) {
+  setText(2);
+  ASSERT_TRUE(view->becomeFirstResponder());
+  view->setSelectedRange({4, 0});
+  fd::RunLoopDriver::advance(0.1);
+  ui::TouchInput input(window);
+  auto touch = input.down(toWindow(leftHalfOf(26)));
+  fd::RunLoopDriver::advance(0.6);
+  auto flags = Tracking::flags(*view);
+  EXPECT_TRUE(flags.trackingCaret);
+  EXPECT_TRUE(flags.showingMagnifierCaret);
+  EXPECT_FALSE(view->selectionView()->isCaretBlinks());
+  EXPECT_FALSE(view->panGestureRecognizer()->isEnabled());
+  ASSERT_TRUE(Tracking::trackingRange(*view));
+  EXPECT_EQ(Tracking::trackingRange(*view)->asRange(), (rt::Range{26, 0}));
+  EXPECT_EQ(view->selectionView()->caretRect().origin.x, caretRect(26).origin.x) << "the caret shows where it goes";
+  EXPECT_EQ(view->selectedRange(), (rt::Range{4, 0}));
+  input.move(touch, toWindow(leftHalfOf(31)));
+  input.up(touch);
+  EXPECT_EQ(view->selectedRange(), (rt::Range{31, 0}));
+  EXPECT_FALSE(Tracking::flags(*view).showingMagnifierCaret);
+  fd::RunLoopDriver::advance(0.05);
+  EXPECT_TRUE(Tracking::flags(*view).showingMenu);
+}
+
+TEST_F(TextViewEditingTouchTest, TimersNeverKeepAReleasedView) {
+  setText(60);
+  view->setSelectedRange({4, 5});
+  ASSERT_TRUE(view->becomeFirstResponder());
+  ui::TouchInput input(window);
+  auto grabber = view->selectionView()->endGrabber();
+  gfx::Point at = grabber->superview()->convertPointToView(
+      {grabber->frame().origin.x + grabber->frame().size.width / 2,
+       grabber->frame().origin.y + grabber->frame().size.height / 2},
+      nullptr);
+  auto touch = input.down(at);
+  ASSERT_EQ(Tracking::flags(*view).trackingGrabber, 2u);
+  input.move(touch, view->convertPointToView({100, view->bounds().size.height + 30}, nullptr));
+  ASSERT_TRUE(Tracking::hasAutoScrollTimer(*view));
+  ASSERT_TRUE(Tracking::hasLongPressTimer(*view) || Tracking::flags(*view).touchMoved);
+  Weak<DUDaviDira> weak = view;
+  view->resignFirstResponder();
+  view->removeFromSuperview();
+  view = nullptr;
+  input.cancel({touch});
+  fd::RunLoopDriver::advance(2);
+  EXPECT_FALSE(weak.lock()) << "no timer held the view";
+  view = rt::make<DUDaviDira>(gfx::RectMake(0, 0, 100, 100));  // for TearDown
+}
