@@ -193,6 +193,8 @@ void DUDaviDira::setText(const rt::String& string) {
   setTextNotifying(string);
   state_.selectedWithoutEdit = false;
   state_.deleteConfirm = false;
+  endTouchTracking();
+  hideMenu();
   resetUndoAndRedoStack();
   replaceRangeWithText(text::DRTextRange::rangeWithRange(all), string, true);
 }
@@ -278,6 +280,8 @@ void DUDaviDira::setAttributedText(const Ref<AttributedString>& value) {
   state_.typingAttributesOnce = false;
   state_.selectedWithoutEdit = false;
   state_.deleteConfirm = false;
+  endTouchTracking();
+  hideMenu();
 
   notifyInputDelegate(&ui::TextInputDelegate::selectionWillChange);
   notifyInputDelegate(&ui::TextInputDelegate::textWillChange);
@@ -353,6 +357,7 @@ void DUDaviDira::setVerticalForm(bool vertical) {
     setTextContainerInsetNotifying(kHorizontalInset);
   }
   applyExclusionPathsToContainer();
+  keyboardChanged();
   commitUpdate();
 }
 
@@ -369,6 +374,7 @@ void DUDaviDira::setSelectedRange(rt::Range range) {
   if (selectedRange_ == range || markedTextRange_) return;
   state_.typingAttributesOnce = false;
   selectedTextRange_ = correctedTextRange(range);
+  endTouchTracking();
   updateSelectionView();
   setSelectedRangeNotifying(selectedTextRange_->asRange());
   if (!state_.insideUndoBlock) resetUndoAndRedoStack();
@@ -400,6 +406,8 @@ void DUDaviDira::setSelectable(bool on) {
     resignFirstResponder();
   } else {
     state_.selectedWithoutEdit = false;
+    endTouchTracking();
+    hideMenu();
     updateSelectionView();
   }
 }
