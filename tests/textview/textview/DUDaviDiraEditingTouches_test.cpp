@@ -214,6 +214,11 @@ TEST_F(TextViewEditingTouchTest, ALongPressPreSelectsTheWordUnderTheFinger) {
   auto tracked = Tracking::trackingRange(*view);
   ASSERT_TRUE(tracked);
   EXPECT_EQ(tracked->asRange(), (rt::Range{16, 3}));
+  // Shown tinted, without grabbers, while the finger is down.
+  EXPECT_FALSE(view->selectionView()->selectionRects().empty());
+  EXPECT_TRUE(view->selectionView()->startGrabber()->isHidden());
+  EXPECT_TRUE(view->selectionView()->endGrabber()->isHidden());
+  EXPECT_FALSE(view->selectionView()->isCaretVisible());
   // The word follows the finger.
   input.move(touch, toWindow(leftHalfOf(27)));
   EXPECT_EQ(Tracking::trackingRange(*view)->asRange(), (rt::Range{26, 4}));
@@ -221,6 +226,9 @@ TEST_F(TextViewEditingTouchTest, ALongPressPreSelectsTheWordUnderTheFinger) {
   EXPECT_EQ(view->selectedRange(), (rt::Range{26, 4}));
   EXPECT_FALSE(view->isFirstResponder());
   EXPECT_TRUE(Tracking::flags(*view).selectedWithoutEdit);
+  // Once lifted, the selection has its grabbers.
+  EXPECT_FALSE(view->selectionView()->startGrabber()->isHidden());
+  EXPECT_FALSE(view->selectionView()->endGrabber()->isHidden());
 }
 
 TEST_F(TextViewEditingTouchTest, TheKeyboardsInsetsClearItAndComeBackOnce) {
