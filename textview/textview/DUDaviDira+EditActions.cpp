@@ -42,6 +42,7 @@ rt::Id attachmentContent(const Ref<gfx::Image>& picture) {
 
 void DUDaviDira::cutAction(const rt::Id& sender) {
   (void)sender;
+  endTouchTracking();
   rt::Range selection = selectedTextRange_->asRange();
   if (selection.length == 0) return;
   copySelectedTextToPasteboard();
@@ -52,6 +53,7 @@ void DUDaviDira::cutAction(const rt::Id& sender) {
 
 void DUDaviDira::copyAction(const rt::Id& sender) {
   (void)sender;
+  endTouchTracking();
   copySelectedTextToPasteboard();
 }
 
@@ -69,6 +71,7 @@ Ref<typeset::AttributedString> DUDaviDira::pastedAttachment(const ui::Pasteboard
 
 void DUDaviDira::pasteAction(const rt::Id& sender) {
   (void)sender;
+  endTouchTracking();
   auto pasteboard = ui::Pasteboard::generalPasteboard();
   Ref<typeset::AttributedString> content;
   if (allowsPasteAttributedString_)
@@ -111,6 +114,38 @@ void DUDaviDira::replaceSelectionWithAttributedText(rt::Range range, const Ref<t
   }
   history_.setLastTypeRange(selectedTextRange_->asRange());
   fd::NotificationCenter::defaultCenter()->post(DUDaviDiraTextDidChangeNotification, self());
+}
+
+void DUDaviDira::selectAction(const rt::Id& sender) {
+  (void)sender;
+  endTouchTracking();
+  if (!selectedTextRange_->isEmpty() || innerText_->length() == 0) return;
+  auto word = getClosestTokenRangeAtPosition(selectedTextRange_->start());
+  if (word && !word->isEmpty()) changeSelectionFromMenu(word);
+  updateAfterMenuSelection();
+}
+
+void DUDaviDira::selectAllAction(const rt::Id& sender) {
+  (void)sender;
+  trackingRange_ = nullptr;
+  changeSelectionFromMenu(text::DRTextRange::rangeWithRange({0, innerText_->length()}));
+  updateAfterMenuSelection();
+}
+
+void DUDaviDira::changeSelectionFromMenu(const Ref<text::DRTextRange>& range) {
+  notifyInputDelegate(&ui::TextInputDelegate::selectionWillChange);
+  selectedTextRange_ = range;
+  notifyInputDelegate(&ui::TextInputDelegate::selectionDidChange);
+  if (auto delegate = outerDelegate_.lock()) delegate->textViewDidChangeSelection(*this);
+}
+
+void DUDaviDira::updateAfterMenuSelection() {
+  updateIfNeeded();
+  updateOuterProperties();
+  updateSelectionView();
+  // The menu comes back with the choices for the new selection.
+  hideMenu();
+  showMenu();
 }
 
 }  // namespace textview

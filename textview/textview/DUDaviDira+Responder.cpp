@@ -23,11 +23,17 @@ bool DUDaviDira::becomeFirstResponder() {
   if (isFirstResponder()) return true;
   bool detected = shouldDetectText();
   if (!ui::ScrollView::becomeFirstResponder()) return false;
+  endTouchTracking();
+  hideMenu();
   state_.selectedWithoutEdit = false;
   // Detected data is shown only while not editing: lay out again without it.
   if (shouldDetectText() != detected) update();
   updateIfNeeded();
   updateSelectionView();
+  Weak<DUDaviDira> weak = std::static_pointer_cast<DUDaviDira>(self());
+  dispatch::MainQueue::shared().async([weak] {
+    if (auto view = weak.lock()) view->scrollSelectedRangeToVisible();
+  });
   if (auto delegate = outerDelegate_.lock()) delegate->textViewDidBeginEditing(*this);
   fd::NotificationCenter::defaultCenter()->post(DUDaviDiraTextDidBeginEditingNotification, self());
   return true;
@@ -51,8 +57,11 @@ bool DUDaviDira::resignFirstResponder() {
   }
   state_.selectedWithoutEdit = false;
   if (shouldDetectText()) update();
+  endTouchTracking();
+  hideMenu();
   updateIfNeeded();
   updateSelectionView();
+  restoreInsetsAnimated(true);
   if (auto delegate = outerDelegate_.lock()) delegate->textViewDidEndEditing(*this);
   fd::NotificationCenter::defaultCenter()->post(DUDaviDiraTextDidEndEditingNotification, self());
   return true;

@@ -21,6 +21,8 @@ RT_IMPLEMENT(DUDaviDira) {
   c.method("cut:", &DUDaviDira::cutAction);
   c.method("copy:", &DUDaviDira::copyAction);
   c.method("paste:", &DUDaviDira::pasteAction);
+  c.method("select:", &DUDaviDira::selectAction);
+  c.method("selectAll:", &DUDaviDira::selectAllAction);
   for (const char* key : {"text", "font", "textColor", "textAlignment", "dataDetectorTypes", "linkTextAttributes",
                           "highlightTextAttributes", "textParser", "attributedText", "textVerticalAlignment",
                           "textContainerInset", "exclusionPaths", "verticalForm", "linePositionModifier",

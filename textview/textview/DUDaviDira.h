@@ -261,6 +261,9 @@ class DUDaviDira : public ui::ScrollView,
   void cutAction(const rt::Id& sender);
   void copyAction(const rt::Id& sender);
   void pasteAction(const rt::Id& sender);
+  /// Selects the word at the caret.
+  void selectAction(const rt::Id& sender);
+  void selectAllAction(const rt::Id& sender);
   /// A shake offers undo and redo, except inside an application extension.
   void motionEnded(ui::EventSubtype motion, ui::Event* event) override;
   /// The undo alert where alert controllers are missing; null when neither step is possible.
@@ -488,6 +491,9 @@ class DUDaviDira : public ui::ScrollView,
   Ref<typeset::AttributedString> pastedAttachment(const ui::Pasteboard& pasteboard) const;
   /// Rich content in place of `range`, as one undoable step, the caret after it.
   void replaceSelectionWithAttributedText(rt::Range range, const Ref<typeset::AttributedString>& content);
+  /// The selection the menu chose, told to the input delegate and the delegate.
+  void changeSelectionFromMenu(const Ref<text::DRTextRange>& range);
+  void updateAfterMenuSelection();
 
   // change-notifying setters
   void setTextNotifying(const rt::String& text);

@@ -3,8 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "platform/foundation/threads/RunLoop.h"
+#include "platform/foundation/threads/RunLoopDriver.h"
 #include "platform/foundation/time/Date.h"
 #include "platform/typeset/AttributeNames.h"
+#include "platform/ui/controllers/ViewController.h"
+#include "platform/ui/host/Application.h"
+#include "platform/ui/host/Host.h"
+#include "platform/ui/view/Screen.h"
+#include "platform/ui/view/Window.h"
 #include "text/model/DRTextAttribute.h"
 #include "text/model/DRTextHighlight.h"
 #include "textview/textview/DUDaviDira.h"
@@ -137,6 +143,54 @@ TEST_F(TextViewDetectionTest, NoDetectorWithoutTypes) {
   view->setDataDetectorTypes(0);
   EXPECT_FALSE(highlightAt(3));
   EXPECT_FALSE(highlightAt(19));
+}
+
+class TapRecorder : public DUDaviDiraDelegate {
+ public:
+  std::vector<rt::Range> taps;
+  void textViewDidTapHighlight(DUDaviDira&, const Ref<text::DRTextHighlight>&, rt::Range range, gfx::Rect) override {
+    taps.push_back(range);
+  }
+};
+
+TEST_F(TextViewDetectionTest, TappingDetectedDataTellsTheDelegateOnlyWhileNotEditing) {
+  fd::RunLoopDriver::useVirtualClock();
+  ui::Application::sharedApplication()->resetForTesting();
+  auto window = rt::make<ui::Window>(ui::Screen::mainScreen()->bounds());
+  auto root = rt::make<ui::ViewController>();
+  window->setRootViewController(root);
+  window->makeKeyAndVisible();
+  root->view()->addSubview(view);
+  auto recorder = std::make_shared<TapRecorder>();
+  view->setTextViewDelegate(recorder);
+  view->setDataDetectorTypes(DUDaviDiraDataDetectorLink);
+  view->setText("see www.example.org now");
+  ui::HeadlessHost host(ui::Screen::mainScreen());
+  host.setWindowSource([window] { return std::vector<Ref<ui::Window>>{window}; });
+  host.renderFrame();
+
+  // Top-aligned horizontal text: the layout's coordinates are the view's.
+  gfx::Rect link = view->textLayout()->rectForRange(text::DRTextRange::rangeWithRange({4, 15}));
+  ASSERT_FALSE(gfx::RectIsNull(link));
+  gfx::Rect onScreen = view->convertRectToView(link, nullptr);
+  gfx::Point centre{onScreen.origin.x + onScreen.size.width / 2, onScreen.origin.y + onScreen.size.height / 2};
+  host.tap(centre);
+  ui::HeadlessHost::wait(0.1);
+  EXPECT_EQ(recorder->taps, (std::vector<rt::Range>{{4, 15}}));
+  EXPECT_FALSE(view->isFirstResponder());
+
+  // While editing the link is plain text: a tap there only moves the caret.
+  ASSERT_TRUE(view->becomeFirstResponder());
+  host.tap(centre);
+  ui::HeadlessHost::wait(0.1);
+  EXPECT_EQ(recorder->taps.size(), 1u);
+  EXPECT_TRUE(view->isFirstResponder());
+
+  view->resignFirstResponder();
+  view->removeFromSuperview();
+  window.reset();
+  ui::Application::sharedApplication()->resetForTesting();
+  fd::RunLoopDriver::reset();
 }
 
 }  // namespace detection_test

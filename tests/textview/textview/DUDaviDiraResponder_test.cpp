@@ -9,6 +9,7 @@
 #include "platform/foundation/time/Date.h"
 #include "platform/ui/controllers/ViewController.h"
 #include "platform/ui/host/Application.h"
+#include "platform/ui/host/Host.h"
 #include "platform/ui/input/menu/MenuController.h"
 #include "platform/ui/view/Screen.h"
 #include "platform/ui/view/Window.h"
@@ -167,6 +168,23 @@ TEST_F(TextViewResponderTest, EditingEndsWhenTheViewBecomesReadOnlyOrAnotherTake
   EXPECT_TRUE(other->isFirstResponder());
   other->setTextViewDelegate(std::shared_ptr<DUDaviDiraDelegate>());
   other->resignFirstResponder();
+}
+
+TEST_F(TextViewResponderTest, AnOpenCompositionIsKeptAsTyped) {
+  view->setText("ab");
+  ASSERT_TRUE(view->becomeFirstResponder());
+  view->setMarkedText("ni", {2, 0});
+  ASSERT_TRUE(view->markedTextRange());
+  view->reloadInputViews();
+  EXPECT_FALSE(view->markedTextRange());
+  EXPECT_EQ(view->text(), rt::String("abni"));
+
+  view->setMarkedText("hao", {3, 0});
+  ASSERT_TRUE(view->markedTextRange());
+  ASSERT_TRUE(view->resignFirstResponder());
+  EXPECT_FALSE(view->markedTextRange());
+  EXPECT_EQ(view->text(), rt::String("abnihao"));
+  EXPECT_EQ(view->attributedText()->string(), rt::String("abnihao"));
 }
 
 TEST_F(TextViewResponderTest, MenuOffersFollowTheSelection) {
@@ -372,6 +390,102 @@ TEST_F(TextViewResponderTest, LegacyAlertActsOnTheButtonPosition) {
   EXPECT_EQ(view->text(), rt::String("xy"));
   // Neither possible: no alert.
   EXPECT_FALSE(rt::make<DUDaviDira>(gfx::RectMake(0, 0, 100, 100))->makeUndoRedoAlertView(english));
+}
+
+class InputRecorder : public ui::TextInputDelegate {
+ public:
+  std::vector<std::string> log;
+  void selectionWillChange(ui::TextInput*) override { log.push_back("selection will change"); }
+  void selectionDidChange(ui::TextInput*) override { log.push_back("selection did change"); }
+};
+
+class SelectionRecorder : public DUDaviDiraDelegate {
+ public:
+  int selectionChanges = 0;
+  void textViewDidChangeSelection(DUDaviDira&) override { ++selectionChanges; }
+};
+
+// Menu actions in a window, on the virtual clock, so that the menu really shows.
+class TextViewMenuTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    savedPasteboard = ui::Pasteboard::generalPasteboard()->items();
+    fd::RunLoopDriver::useVirtualClock();
+    ui::Application::sharedApplication()->resetForTesting();
+    window = rt::make<ui::Window>(ui::Screen::mainScreen()->bounds());
+    auto root = rt::make<ui::ViewController>();
+    window->setRootViewController(root);
+    window->makeKeyAndVisible();
+    view = rt::make<DUDaviDira>(gfx::RectMake(0, 100, 320, 300));
+    root->view()->addSubview(view);
+    input = std::make_shared<InputRecorder>();
+    delegate = std::make_shared<SelectionRecorder>();
+    view->setInputDelegate(input);
+    view->setTextViewDelegate(delegate);
+  }
+  void TearDown() override {
+    if (view->isFirstResponder()) view->resignFirstResponder();
+    ui::MenuController::sharedMenuController()->setMenuVisible(false, false);
+    view->removeFromSuperview();
+    view.reset();
+    window.reset();
+    ui::Pasteboard::generalPasteboard()->setItems(savedPasteboard);
+    ui::Application::sharedApplication()->resetForTesting();
+    fd::RunLoopDriver::reset();
+  }
+  static bool menuShown() { return ui::MenuController::sharedMenuController()->isMenuVisible(); }
+  std::vector<ui::PasteboardItem> savedPasteboard;
+  Ref<ui::Window> window;
+  Ref<DUDaviDira> view;
+  std::shared_ptr<InputRecorder> input;
+  std::shared_ptr<SelectionRecorder> delegate;
+};
+
+TEST_F(TextViewMenuTest, SelectTakesTheWordAtTheCaretAndShowsTheMenu) {
+  view->setText("hello brave world");
+  view->setSelectedRange({8, 0});
+  ASSERT_TRUE(view->becomeFirstResponder());
+  input->log.clear();
+  delegate->selectionChanges = 0;
+  view->selectAction(nullptr);
+  EXPECT_EQ(view->selectedRange(), (rt::Range{6, 5}));
+  EXPECT_EQ(input->log, (std::vector<std::string>{"selection will change", "selection did change"}));
+  EXPECT_EQ(delegate->selectionChanges, 1);
+  ui::HeadlessHost::wait(0.1);
+  EXPECT_TRUE(menuShown());
+
+  // Something already selected: select leaves it.
+  input->log.clear();
+  view->selectAction(nullptr);
+  EXPECT_EQ(view->selectedRange(), (rt::Range{6, 5}));
+  EXPECT_TRUE(input->log.empty());
+}
+
+TEST_F(TextViewMenuTest, SelectAllTakesTheWholeText) {
+  view->setText("hello brave world");
+  view->setSelectedRange({3, 2});
+  ASSERT_TRUE(view->becomeFirstResponder());
+  input->log.clear();
+  delegate->selectionChanges = 0;
+  view->selectAllAction(nullptr);
+  EXPECT_EQ(view->selectedRange(), (rt::Range{0, 17}));
+  EXPECT_EQ(input->log, (std::vector<std::string>{"selection will change", "selection did change"}));
+  EXPECT_EQ(delegate->selectionChanges, 1);
+  ui::HeadlessHost::wait(0.1);
+  EXPECT_TRUE(menuShown());
+  // All selected: the menu no longer offers it.
+  EXPECT_FALSE(view->canPerformAction(rt::Selector::named("selectAll:"), nullptr));
+}
+
+TEST_F(TextViewMenuTest, AShownMenuFollowsThePasteboard) {
+  // An empty text with nothing but a pasteable pasteboard: "Paste" is the menu's only item.
+  ui::Pasteboard::generalPasteboard()->setString("to paste");
+  ASSERT_TRUE(view->becomeFirstResponder());
+  view->selectAllAction(nullptr);
+  ui::HeadlessHost::wait(0.1);
+  ASSERT_TRUE(menuShown());
+  ui::Pasteboard::generalPasteboard()->setItems({});
+  EXPECT_FALSE(menuShown());
 }
 
 }  // namespace responder_test
