@@ -376,3 +376,28 @@ TEST_F(TextViewEditingTouchTest, TimersNeverKeepAReleasedView) {
   EXPECT_FALSE(weak.lock()) << "no timer held the view";
   view = rt::make<DUDaviDira>(gfx::RectMake(0, 0, 100, 100));  // for TearDown
 }
+
+TEST_F(TextViewEditingTouchTest, TheMenuFollowsTheCaretWhenTheKeyboardArrives) {
+  setText(60);
+  ASSERT_TRUE(view->becomeFirstResponder());
+  // A caret near the bottom of the view, where the keyboard will come.
+  auto low = view->textLayout()->closestPositionToPoint(
+      Positions::convertPointToLayout(*view, {100, view->bounds().size.height - 40}));
+  ASSERT_TRUE(low);
+  view->setSelectedRange({static_cast<uint64_t>(low->offset()), 0});
+  fd::RunLoopDriver::advance(0.1);
+  Tracking::showMenu(*view);
+  fd::RunLoopDriver::advance(0.5);
+  auto menu = ui::MenuController::sharedMenuController();
+  ASSERT_TRUE(menu->isMenuVisible());
+  gfx::Rect before = menu->menuFrame();
+  auto manager = keyboardUp();
+  ASSERT_TRUE(manager && manager->isKeyboardVisible());
+  fd::RunLoopDriver::advance(1);
+  EXPECT_TRUE(Tracking::flags(*view).showingMenu);
+  ASSERT_TRUE(menu->isMenuVisible());
+  gfx::Rect after = menu->menuFrame();
+  gfx::Rect keyboard = manager->keyboardFrame();
+  EXPECT_LT(after.origin.y, before.origin.y) << "the caret went up, and the menu with it";
+  EXPECT_LE(gfx::RectGetMaxY(after), keyboard.origin.y);
+}
