@@ -195,6 +195,8 @@ void DUDaviDira::setText(const rt::String& string) {
   setTextNotifying(string);
   state_.selectedWithoutEdit = false;
   state_.deleteConfirm = false;
+  endTouchTracking();
+  hideMenu();
   resetUndoAndRedoStack();
   replaceRangeWithText(text::DRTextRange::rangeWithRange(all), string, true);
 }
@@ -280,6 +282,8 @@ void DUDaviDira::setAttributedText(const Ref<AttributedString>& value) {
   state_.typingAttributesOnce = false;
   state_.selectedWithoutEdit = false;
   state_.deleteConfirm = false;
+  endTouchTracking();
+  hideMenu();
 
   notifyInputDelegate(&ui::TextInputDelegate::selectionWillChange);
   notifyInputDelegate(&ui::TextInputDelegate::textWillChange);
@@ -355,6 +359,7 @@ void DUDaviDira::setVerticalForm(bool vertical) {
     setTextContainerInsetNotifying(kHorizontalInset);
   }
   applyExclusionPathsToContainer();
+  keyboardChanged();
   commitUpdate();
 }
 
@@ -371,6 +376,7 @@ void DUDaviDira::setSelectedRange(rt::Range range) {
   if (selectedRange_ == range || markedTextRange_) return;
   state_.typingAttributesOnce = false;
   selectedTextRange_ = correctedTextRange(range);
+  endTouchTracking();
   updateSelectionView();
   setSelectedRangeNotifying(selectedTextRange_->asRange());
   if (!state_.insideUndoBlock) resetUndoAndRedoStack();
@@ -402,6 +408,8 @@ void DUDaviDira::setSelectable(bool on) {
     resignFirstResponder();
   } else {
     state_.selectedWithoutEdit = false;
+    endTouchTracking();
+    hideMenu();
     updateSelectionView();
   }
 }

@@ -4,6 +4,8 @@
 // and the grabber dots that follow a moved view.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/foundation/threads/RunLoopDriver.h"
 #include "platform/typeset/AttributeNames.h"
 #include "platform/ui/host/Application.h"
@@ -301,8 +303,7 @@ TEST_F(TextViewTouchTest, AVetoedHighlightLongPressFallsBackToPreSelection) {
   EXPECT_FALSE(view->panGestureRecognizer()->isEnabled());
   auto tracked = Tracking::trackingRange(*view);
   ASSERT_TRUE(tracked);
-  EXPECT_LE(tracked->asRange().location, 6u);
-  EXPECT_GT(tracked->asRange().location + tracked->asRange().length, 6u);
+  EXPECT_EQ(tracked->asRange(), kQuick) << "the word under the finger";
   input.up(touch);
   flags = Tracking::flags(*view);
   EXPECT_FALSE(flags.trackingTouch);
@@ -516,4 +517,46 @@ TEST_F(TextViewTouchTest, EndingTrackingClearsTheGestureButKeepsTheSelectionStat
   EXPECT_TRUE(view->panGestureRecognizer()->isEnabled());
   input.up(touch);
   EXPECT_EQ(view->selectedRange(), (rt::Range{0, 0})) << "an ended gesture selects nothing";
+}
+
+TEST_F(TextViewTouchTest, SettersEndAGestureUnderWayAndTheMenu) {
+  struct Case {
+    const char* name;
+    std::function<void(DUDaviDira&)> change;
+  } cases[] = {
+      {"selected range", [](DUDaviDira& v) { v.setSelectedRange({1, 0}); }},
+      {"text", [](DUDaviDira& v) { v.setText(rt::String("Another text entirely")); }},
+      {"attributed text",
+       [](DUDaviDira& v) { v.setAttributedText(typeset::AttributedString::create(rt::String("Something else"))); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    setText(1);
+    ui::TouchInput input(window);
+    auto touch = input.down(toWindow(middleOfCharacter(6)));
+    fd::RunLoopDriver::advance(0.6);
+    ASSERT_TRUE(Tracking::flags(*view).trackingPreSelect);
+    ASSERT_TRUE(Tracking::flags(*view).showingMagnifierCaret);
+    c.change(*view);
+    auto flags = Tracking::flags(*view);
+    EXPECT_FALSE(flags.trackingTouch);
+    EXPECT_FALSE(flags.trackingPreSelect);
+    EXPECT_FALSE(flags.showingMagnifierCaret);
+    rt::Range after = view->selectedRange();
+    input.up(touch);
+    EXPECT_EQ(view->selectedRange(), after) << "the lifted finger changes nothing more";
+    fd::RunLoopDriver::advance(0.5);
+  }
+  // Turning selection off hides a menu shown for a pre-selected word.
+  setText(1);
+  ui::TouchInput input(window);
+  input.press(toWindow(middleOfCharacter(6)), 0.6);
+  fd::RunLoopDriver::advance(0.05);
+  ASSERT_TRUE(Tracking::flags(*view).showingMenu);
+  view->setSelectable(false);
+  EXPECT_FALSE(Tracking::flags(*view).showingMenu);
+  EXPECT_FALSE(Tracking::flags(*view).selectedWithoutEdit);
+  fd::RunLoopDriver::advance(0.5);
+  EXPECT_FALSE(ui::MenuController::sharedMenuController()->isMenuVisible());
+  EXPECT_TRUE(view->selectionView()->selectionRects().empty());
 }
