@@ -61,11 +61,15 @@ void DUDaviDira::replaceTextRange(const Ref<text::DRTextRange>& range, const rt:
   const rt::Range replaced = range->asRange();
   const rt::Range selection = selectedTextRange_->asRange();
   const uint64_t inserted = string.length();
+  // Characters swapped for as many others leave the selection alone, unless it has an end
+  // among them: that end would then stand inside the new text, perhaps inside one character.
+  const bool endInside = (selection.location > replaced.location && selection.location < replaced.end()) ||
+                         (selection.end() > replaced.location && selection.end() < replaced.end());
   bool selectionMoves = true;
   if (replaced == selection) {
     tell(&ui::TextInputDelegate::selectionWillChange);
     selectedTextRange_ = text::DRTextRange::rangeWithRange({replaced.location + inserted, 0});
-  } else if (replaced.length == inserted) {
+  } else if (replaced.length == inserted && !endInside) {
     tell(&ui::TextInputDelegate::textWillChange);
     selectionMoves = false;
   } else {

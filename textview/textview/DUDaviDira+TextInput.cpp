@@ -46,6 +46,14 @@ void DUDaviDira::insertText(const rt::String& string) {
     saveToUndoStack();
     history_.resetRedo();
   }
+  if (markedTextRange_) {
+    // Text typed while composing commits in place of the composed characters, which would
+    // otherwise stay behind as well.
+    auto composed = correctedTextRange(markedTextRange_);
+    markedTextRange_ = nullptr;
+    replaceRange(composed, string);
+    return;
+  }
   replaceRange(selectedTextRange_, string);
 }
 

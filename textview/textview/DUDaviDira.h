@@ -188,7 +188,8 @@ class DUDaviDira : public ui::ScrollView,
 
   // ---- text input: editing (insert, delete, replace, marked text, selection)
   bool hasText() const override;
-  /// Consecutive typing (the caret where the last typing left it) makes one undo step.
+  /// Consecutive typing (the caret where the last typing left it) makes one undo step. While
+  /// composing, the text replaces the composed characters and ends the composition.
   void insertText(const rt::String& text) override;
   /// One composed character (or bound range) before the caret, or the selection. A bound range
   /// that asks for confirmation is first selected, and goes with the next delete.

@@ -65,7 +65,8 @@ class Model {
   // Where the selection goes when `r` is replaced by `n` units.
   static rt::Range moved(rt::Range s, rt::Range r, uint64_t n) {
     if (r == s) return {r.location + n, 0};
-    if (r.length == n) return s;
+    auto inside = [&](uint64_t o) { return o > r.location && o < r.end(); };
+    if (r.length == n && !inside(s.location) && !inside(s.end())) return s;
     if (r.end() <= s.location) return {s.location + n - r.length, s.length};  // all before
     if (r.location >= s.end()) return s;                                     // all after
     if (r.location <= s.location && r.end() >= s.end()) return {r.location + n, 0};  // covers it
@@ -101,6 +102,12 @@ class Model {
   void insert(const std::vector<std::u16string>& with) {
     if (with.empty()) return;
     snapshotIfMoved();
+    if (marked) {
+      rt::Range composed = *marked;
+      marked.reset();
+      replace(composed, with);
+      return;
+    }
     replace(selection, with);
   }
   void deleteBackward() {
@@ -182,7 +189,9 @@ void runSequence(uint32_t seed, int steps) {
   };
   std::ostringstream trail;
   for (int step = 0; step < steps; ++step) {
-    int op = static_cast<int>(model.marked ? 4 + pick(2) : pick(9));
+    // While composing, an input method composes on, commits, or has text typed over it.
+    const int composing[] = {0, 4, 4, 5};
+    int op = model.marked ? composing[pick(4)] : static_cast<int>(pick(9));
     switch (op) {
       case 0: {
         auto g = graphemes(2);

@@ -101,6 +101,11 @@ TEST_F(TextInputTest, ReplacementMovesTheSelectionWithTheText) {
   const Case cases[] = {
       {"the selected word by one character", {2, 3}, {2, 3}, "X", "abXfghij", {3, 0}},
       {"same length elsewhere", {5, 2}, {0, 2}, "XY", "XYcdefghij", {5, 2}},
+      {"same length inside the selection", {2, 4}, {3, 2}, "XY", "abcXYfghij", {2, 4}},
+      {"same length around the selection", {3, 2}, {2, 4}, "WXYZ", "abWXYZghij", {6, 0}},
+      {"same length over the caret", {1, 0}, {0, 2}, "XY", "XYcdefghij", {2, 0}},
+      {"same length across the selection's start", {3, 4}, {1, 3}, "XYZ", "aXYZefghij", {4, 3}},
+      {"same length, a caret inside a new accented letter", {1, 0}, {0, 2}, "e\xCC\x81", "e\xCC\x81" "cdefghij", {2, 0}},
       {"deleted wholly before", {6, 2}, {1, 3}, "", "aefghij", {3, 2}},
       {"selection inside the replaced", {3, 1}, {2, 4}, "Q", "abQghij", {3, 0}},
       {"deleted inside the selection", {1, 6}, {2, 2}, "", "abefghij", {1, 4}},
@@ -399,4 +404,17 @@ TEST_F(TextInputTest, ParserRunsAfterEachChangeAndCarriesTheSelection) {
   EXPECT_EQ(view->attributedText()->length(), 3u);
   EXPECT_EQ(selectionOf(*view), (rt::Range{3, 0}));
   EXPECT_EQ(view->textLayout()->text()->length(), 4u);
+}
+
+TEST_F(TextInputTest, TypingWhileComposingCommitsInPlaceOfTheComposition) {
+  start("ab", {1, 0});
+  view->setMarkedText(rt::String("ni"), {2, 0});
+  ASSERT_EQ(view->text(), rt::String("anib"));
+  log->lines.clear();
+  view->insertText(rt::String("\xE4\xBD\xA0"));
+  EXPECT_EQ(view->text(), rt::String("a\xE4\xBD\xA0" "b"));
+  EXPECT_FALSE(view->markedTextRange());
+  EXPECT_EQ(selectionOf(*view), (rt::Range{2, 0}));
+  EXPECT_EQ(log->lines.front(), "should 1,2 \xE4\xBD\xA0") << "the question names the composed characters";
+  EXPECT_EQ(posts, 1);
 }
