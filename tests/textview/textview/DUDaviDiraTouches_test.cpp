@@ -560,3 +560,40 @@ TEST_F(TextViewTouchTest, SettersEndAGestureUnderWayAndTheMenu) {
   EXPECT_FALSE(ui::MenuController::sharedMenuController()->isMenuVisible());
   EXPECT_TRUE(view->selectionView()->selectionRects().empty());
 }
+
+TEST_F(TextViewTouchTest, InVerticalFormAutoScrollRunsAlongX) {
+  std::string s;
+  for (int i = 0; i < 60; ++i) s += "\xe6\x96\x87\xe5\xad\x97\xe3\x82\x92\xe7\xb8\xa6\xe3\x81\xab\xe6\x9b\xb8\xe3\x81\x8f\xe3\x80\x82";
+  view->setVerticalForm(true);
+  view->setAttributedText(typeset::MutableAttributedString::create(
+      rt::String(s),
+      fd::Dictionary::withStrings({{typeset::FontAttributeName, typeset::Font::fontWithName("Noto Sans CJK SC", 16)}})));
+  fd::RunLoopDriver::runUntilIdle();
+  gfx::Size content = view->contentSize();
+  ASSERT_GT(content.width, view->bounds().size.width * 2);
+  ASSERT_DOUBLE_EQ(content.height, view->visibleSize().height);
+  double maximum = content.width - view->bounds().size.width + view->contentInset().right;
+  view->setContentOffset({maximum / 2, 0});
+  // Select what shows in the middle of the view.
+  auto middle = view->textLayout()->closestPositionToPoint(
+      Positions::convertPointToLayout(*view, {maximum / 2 + 150, 100}));
+  ASSERT_TRUE(middle);
+  selectWithoutEditing({static_cast<uint64_t>(middle->offset()), 4});
+  auto grabber = view->selectionView()->endGrabber();
+  ASSERT_FALSE(grabber->isHidden());
+  ui::TouchInput input(window);
+  auto touch = input.down(grabber->superview()->convertPointToView(centerOf(grabber->frame()), nullptr));
+  ASSERT_EQ(Tracking::flags(*view).trackingGrabber, 2u);
+  // Past the right edge: forwards along x, as far as the content goes.
+  input.move(touch, view->convertPointToView({view->contentOffset().x + view->bounds().size.width + 15, 100}, nullptr));
+  input.move(touch, view->convertPointToView({view->contentOffset().x + view->bounds().size.width + 25, 100}, nullptr));
+  fd::RunLoopDriver::advance(0.3);
+  EXPECT_GT(view->contentOffset().x, maximum / 2);
+  EXPECT_EQ(view->contentOffset().y, 0);
+  fd::RunLoopDriver::advance(10);
+  EXPECT_DOUBLE_EQ(view->contentOffset().x, maximum);
+  EXPECT_FALSE(Tracking::hasAutoScrollTimer(*view));
+  EXPECT_TRUE(Tracking::flags(*view).showingMagnifierCaret) << "vertical text uses the round loupe";
+  EXPECT_FALSE(Tracking::flags(*view).showingMagnifierRanged);
+  input.up(touch);
+}
