@@ -78,6 +78,9 @@ void DUDaviDira::initTextView() {
 
   selectedTextRange_ = text::DRTextRange::defaultRange();
   markedTextRange_ = nullptr;
+  markedTextStyle_ = nullptr;
+  tokenizer_ = rt::make<ui::TextInputStringTokenizer>(static_cast<const ui::TextInput*>(this),
+                                                      Weak<const rt::Object>(self()));
 
   innerText_ = MutableAttributedString::create();
   innerContainer_ = text::DRTextContainer::create();
@@ -164,55 +167,11 @@ bool DUDaviDira::delegateAllowsChange(rt::Range range, const rt::String& replace
   return delegate->textViewShouldChangeTextInRange(*this, range, replacement).value_or(true);
 }
 
-void DUDaviDira::parseText() {
-  if (!textParser_) return;
-  rt::Range selection = selectedTextRange_->asRange();
-  if (textParser_->parseText(*innerText_, &selection)) selectedTextRange_ = correctedTextRange(selection);
-}
-
 Ref<text::DRTextRange> DUDaviDira::correctedTextRange(rt::Range range) const {
   uint64_t length = innerText_->length();
   uint64_t start = std::min<uint64_t>(range.location, length);
   uint64_t end = std::min<uint64_t>(range.length > length - start ? length : start + range.length, length);
   return text::DRTextRange::rangeWithRange({start, end - start});
-}
-
-void DUDaviDira::updateOuterProperties() {
-  setTextNotifying(innerText_->string());
-  Ref<typeset::Font> font;
-  Ref<gfx::Color> color;
-  typeset::TextAlignment alignment = text::alignment(*innerText_);
-  if (innerText_->length() > 0) {
-    font = text::font(*innerText_);
-    color = text::color(*innerText_);
-  }
-  setFontNotifying(font ? font : defaultFont());
-  setTextColorNotifying(color ? color : gfx::Color::blackColor());
-  setTextAlignmentNotifying(alignment);
-  setSelectedRangeNotifying(selectedTextRange_->asRange());
-  setTypingAttributesNotifying(typingAttributesHolder_->attributesAtIndex(0));
-  setAttributedTextNotifying(innerText_);
-}
-
-void DUDaviDira::replaceRange(rt::Range range, const rt::String& string) {
-  rt::Range corrected = correctedTextRange(range)->asRange();
-  if (!delegateAllowsChange(corrected, string)) return;
-  applyReplacement(corrected, string);
-}
-
-void DUDaviDira::applyReplacement(rt::Range corrected, const rt::String& string) {
-  auto replacement = AttributedString::create(string, typingAttributesHolder_->attributesAtIndex(0));
-  innerText_->replaceCharactersInRange(corrected, *replacement);
-  selectedTextRange_ = text::DRTextRange::rangeWithRange({corrected.location + string.length(), 0});
-  parseText();
-  updateOuterProperties();
-  updateLayout();
-  updateSelectionView();
-  if (auto delegate = outerDelegate_.lock()) {
-    delegate->textViewDidChange(*this);
-    delegate->textViewDidChangeSelection(*this);
-  }
-  fd::NotificationCenter::defaultCenter()->post(DUDaviDiraTextDidChangeNotification, self());
 }
 
 void DUDaviDira::resetUndoAndRedoStack() { history_.reset(*innerText_, selectedTextRange_->asRange()); }
@@ -228,7 +187,7 @@ void DUDaviDira::setText(const rt::String& string) {
   state_.selectedWithoutEdit = false;
   state_.deleteConfirm = false;
   resetUndoAndRedoStack();
-  applyReplacement(all, string);
+  replaceRangeWithText(text::DRTextRange::rangeWithRange(all), string, true);
 }
 
 void DUDaviDira::setFont(const Ref<typeset::Font>& font) {
@@ -283,7 +242,7 @@ void DUDaviDira::setHighlightTextAttributes(const Ref<fd::Dictionary>& attribute
 void DUDaviDira::setTextParser(const Ref<text::DRTextParser>& parser) {
   if (textParser_ == parser) return;
   setTextParserNotifying(parser);
-  if (parser && text_.length() > 0) replaceRange({0, text_.length()}, text_);
+  if (parser && text_.length() > 0) replaceRange(rt::Range{0, text_.length()}, text_);
   resetUndoAndRedoStack();
   commitUpdate();
 }
@@ -303,7 +262,7 @@ void DUDaviDira::setAttributedText(const Ref<AttributedString>& value) {
   if (!delegateAllowsChange(all, copy->string())) return;
   if (copy->length() == 0) {
     state_.typingAttributesOnce = false;
-    applyReplacement(all, rt::String());
+    replaceRangeWithText(text::DRTextRange::rangeWithRange(all), rt::String(), true);
     return;
   }
   setAttributedTextNotifying(value);
@@ -311,9 +270,13 @@ void DUDaviDira::setAttributedText(const Ref<AttributedString>& value) {
   state_.selectedWithoutEdit = false;
   state_.deleteConfirm = false;
 
+  notifyInputDelegate(&ui::TextInputDelegate::selectionWillChange);
+  notifyInputDelegate(&ui::TextInputDelegate::textWillChange);
   innerText_ = copy;
   parseText();
   selectedTextRange_ = text::DRTextRange::rangeWithRange(wholeRange(*innerText_));
+  notifyInputDelegate(&ui::TextInputDelegate::textDidChange);
+  notifyInputDelegate(&ui::TextInputDelegate::selectionDidChange);
   setAttributedTextNotifying(innerText_);
   if (innerText_->length() > 0) {
     auto attributes = innerText_->attributesAtIndex(innerText_->length() - 1);

@@ -13,6 +13,8 @@
 #include "platform/typeset/ParagraphStyle.h"
 #include "platform/ui/alerts/AlertController.h"
 #include "platform/ui/controls/ImageView.h"
+#include "platform/ui/input/text/TextInput.h"
+#include "platform/ui/input/text/TextInputTokenizer.h"
 #include "platform/ui/lists/ScrollView.h"
 #include "text/layout/DRTextContainer.h"
 #include "text/layout/DRTextLayout.h"
@@ -53,7 +55,10 @@ uint64_t checkingTypesForDataDetectorTypes(uint64_t types);
 /// each side, never below 0.
 gfx::Size textViewVisibleSize(gfx::Size boundsSize, gfx::EdgeInsets contentInset);
 
-class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text::DRTextDebugTarget {
+class DUDaviDira : public ui::ScrollView,
+                   public DUDaviDiraDelegate,
+                   public text::DRTextDebugTarget,
+                   public ui::TextInput {
   RT_CLASS(DUDaviDira, ui::ScrollView)
  public:
   static constexpr gfx::EdgeInsets kHorizontalInset{6, 4, 6, 4};
@@ -129,8 +134,6 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   rt::Range selectedRange() const { return selectedRange_; }
   /// Ignored while marked text exists; a range beyond the text is corrected first.
   void setSelectedRange(rt::Range range);
-  const Ref<text::DRTextRange>& selectedTextRange() const { return selectedTextRange_; }
-  const Ref<text::DRTextRange>& markedTextRange() const { return markedTextRange_; }
   bool clearsOnInsertion() const { return clearsOnInsertion_; }
   void setClearsOnInsertion(bool on);
   bool isSelectable() const { return selectable_; }
@@ -180,8 +183,64 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   void replaceRange(rt::Range range, const rt::String& text);
 
   // ---- text input: editing (insert, delete, replace, marked text, selection)
+  bool hasText() const override;
+  /// Consecutive typing (the caret where the last typing left it) makes one undo step.
+  void insertText(const rt::String& text) override;
+  /// One composed character (or bound range) before the caret, or the selection. A bound range
+  /// that asks for confirmation is first selected, and goes with the next delete.
+  void deleteBackward() override;
+  /// "" when the range cannot be corrected.
+  rt::String textInRange(const Ref<ui::TextRange>& range) const override;
+  /// The one path by which typing, the setters and the edit actions change the text.
+  void replaceRange(const Ref<ui::TextRange>& range, const rt::String& text) override;
+  /// A DRTextRange.
+  Ref<ui::TextRange> selectedTextRange() const override;
+  void setSelectedTextRange(const Ref<ui::TextRange>& range) override;
+  Ref<ui::TextRange> markedTextRange() const override;
+  void setMarkedText(const rt::String& marked, rt::Range selected) override;
+  void unmarkText() override;
+  Ref<fd::Dictionary> markedTextStyle() const override { return markedTextStyle_; }
+  void setMarkedTextStyle(const Ref<fd::Dictionary>& style) override;
+  /// Backward when the selection's end leans backward.
+  ui::TextAffinity selectionAffinity() const;
+  void setSelectionAffinity(ui::TextAffinity affinity);
 
   // ---- text input: positions, geometry, hit testing, styling, writing direction
+  // Positions and ranges handed out are DRTextPosition and DRTextRange objects; those handed
+  // in are corrected against the current text first.
+  Ref<ui::TextPosition> beginningOfDocument() const override;
+  Ref<ui::TextPosition> endOfDocument() const override;
+  Ref<ui::TextRange> textRangeFromPosition(const Ref<ui::TextPosition>& from,
+                                           const Ref<ui::TextPosition>& to) const override;
+  /// Never inside a composed character or a bound range; null outside the text.
+  Ref<ui::TextPosition> positionFromPosition(const Ref<ui::TextPosition>& p, int64_t offset) const override;
+  Ref<ui::TextPosition> positionFromPosition(const Ref<ui::TextPosition>& p, ui::TextLayoutDirection direction,
+                                             int64_t offset) const override;
+  Ref<ui::TextPosition> positionWithinRange(const Ref<ui::TextRange>& range,
+                                            ui::TextLayoutDirection farthest) const override;
+  Ref<ui::TextPosition> positionWithinRange(const Ref<ui::TextRange>& range, int64_t characterOffset) const override;
+  /// Counted from the range's start (from the text's start without a range).
+  int64_t characterOffsetOfPosition(const Ref<ui::TextPosition>& p, const Ref<ui::TextRange>& range) const override;
+  Ref<ui::TextRange> characterRangeByExtendingPosition(const Ref<ui::TextPosition>& p,
+                                                       ui::TextLayoutDirection direction) const override;
+  ui::WritingDirection baseWritingDirectionForPosition(const Ref<ui::TextPosition>& p,
+                                                       ui::TextStorageDirection direction) const override;
+  void setBaseWritingDirection(ui::WritingDirection direction, const Ref<ui::TextRange>& range) override;
+  gfx::Rect firstRectForRange(const Ref<ui::TextRange>& range) const override;
+  /// At least 2 points wide along the line, inside the bounds along the line, on whole pixels.
+  gfx::Rect caretRectForPosition(const Ref<ui::TextPosition>& p) const override;
+  std::vector<Ref<ui::TextSelectionRect>> selectionRectsForRange(const Ref<ui::TextRange>& range) const override;
+  Ref<ui::TextPosition> closestPositionToPoint(gfx::Point point) const override;
+  Ref<ui::TextPosition> closestPositionToPoint(gfx::Point point, const Ref<ui::TextRange>& range) const override;
+  Ref<ui::TextRange> characterRangeAtPoint(gfx::Point point) const override;
+  /// The attributes of the character the position leans on; the typing attributes on an
+  /// empty text.
+  Ref<fd::Dictionary> textStylingAtPosition(const Ref<ui::TextPosition>& p,
+                                            ui::TextStorageDirection direction) const override;
+  ui::TextInputTraits textInputTraits() const override;
+  Weak<ui::TextInputDelegate> inputDelegate() const override { return inputDelegate_; }
+  void setInputDelegate(Weak<ui::TextInputDelegate> delegate) override { inputDelegate_ = std::move(delegate); }
+  Ref<ui::TextInputTokenizer> tokenizer() const override { return tokenizer_; }
 
   // ---- responder, edit actions, shake, scroll-view delegate
 
@@ -268,17 +327,41 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   void commitPlaceholderUpdate();
   void updatePlaceholder();
   // editing helpers
-  /// The replacement once the delegate agreed.
-  void applyReplacement(rt::Range range, const rt::String& text);
   bool delegateAllowsChange(rt::Range range, const rt::String& replacement);
-  void parseText();
+  /// Whether the parser changed the text.
+  bool parseText();
+  /// Publishes text, font, colour, alignment, selection, typing and attributed text.
   void updateOuterProperties();
   Ref<text::DRTextRange> correctedTextRange(rt::Range range) const;
   void resetUndoAndRedoStack();
   void applyExclusionPathsToContainer();
   // position and range validity, coordinate conversion
+  friend struct DUDaviDiraTestAccess;
+  /// Present, inside the text, and not leaning backward on either end of it.
+  bool isTextPositionValid(const Ref<text::DRTextPosition>& position) const;
+  bool isTextRangeValid(const Ref<text::DRTextRange>& range) const;
+  /// The position itself when valid, else a forward one clamped into the text; null stays null.
+  Ref<text::DRTextPosition> correctedTextPosition(const Ref<text::DRTextPosition>& position) const;
+  Ref<text::DRTextRange> correctedTextRange(const Ref<text::DRTextRange>& range) const;
+  // Between the view's coordinates and the layout's, which the vertical alignment and, in
+  // vertical form, the container's far side shift apart.
+  gfx::Point convertPointToLayout(gfx::Point point) const;
+  gfx::Point convertPointFromLayout(gfx::Point point) const;
+  gfx::Rect convertRectToLayout(gfx::Rect rect) const;
+  gfx::Rect convertRectFromLayout(gfx::Rect rect) const;
 
   // editing core: replacement, typing attributes, detection, pasteboard
+  /// Replaces the characters and moves the selection with them; tells the input delegate when
+  /// `notifyToDelegate`. Lays nothing out and records no undo.
+  void replaceTextRange(const Ref<text::DRTextRange>& range, const rt::String& text, bool notifyToDelegate);
+  /// The full replacement behind replaceRange; `delegateAsked` when the caller already asked.
+  void replaceRangeWithText(const Ref<text::DRTextRange>& range, const rt::String& text, bool delegateAsked);
+  /// The typing attributes follow the character before the selection's end.
+  void updateAttributesHolder();
+  void notifyInputDelegate(void (ui::TextInputDelegate::*message)(ui::TextInput*));
+  /// What came in as a platform position or range, as this view's own kind.
+  static Ref<text::DRTextPosition> textPositionFrom(const Ref<ui::TextPosition>& position);
+  static Ref<text::DRTextRange> textRangeFrom(const Ref<ui::TextRange>& range);
 
   // tracking, magnifiers, timers, menu, highlight, scrolling, keyboard
 
@@ -359,6 +442,9 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   rt::Range selectedRange_{0, 0};
 
   // editing core fields
+  Weak<ui::TextInputDelegate> inputDelegate_;
+  Ref<ui::TextInputStringTokenizer> tokenizer_;
+  Ref<fd::Dictionary> markedTextStyle_;
 
   // tracking fields
 
