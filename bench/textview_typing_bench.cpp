@@ -91,6 +91,7 @@ void BM_LayoutOnce(benchmark::State& state) {
   editor.view->setAttributedText(text);
   editor.host.renderFrame();
   auto container = editor.view->innerContainer();
+  std::fprintf(stderr, "container %.1f x %.1f, layout rows %zu\n", container->size().width, container->size().height, text::DRTextLayout::layoutWithContainer(container, text)->lines().size());
   for (auto _ : state) {
     auto t0 = std::chrono::steady_clock::now();
     auto layout = text::DRTextLayout::layoutWithContainer(container, text);

@@ -11,6 +11,7 @@
 
 #include "platform/foundation/threads/RunLoopDriver.h"
 #include "platform/ui/host/Host.h"
+#include "platform/ui/host/HostWindow.h"
 #include "platform/ui/input/pasteboard/Pasteboard.h"
 #include "platform/ui/layer/Transaction.h"
 #include "platform/ui/view/Screen.h"
