@@ -518,6 +518,7 @@ void DUDaviDira::setBounds(gfx::Rect rect) {
   gfx::Size before = bounds().size;
   ui::ScrollView::setBounds(rect);
   sizeChangedFrom(before);
+  if (containerView_) containerView_->visibleBoundsDidChange();
 }
 
 void DUDaviDira::sizeChangedFrom(gfx::Size before) {
