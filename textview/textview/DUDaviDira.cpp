@@ -18,6 +18,11 @@ RT_IMPLEMENT(DUDaviDira) {
   c.method("_updateIfNeeded", &DUDaviDira::updateIfNeeded);
   c.method("_updatePlaceholderIfNeeded", &DUDaviDira::updatePlaceholderIfNeeded);
   c.method("_restoreFirstResponderAfterUndoAlert", &DUDaviDira::restoreFirstResponderAfterUndoAlert);
+  c.method("cut:", &DUDaviDira::cutAction);
+  c.method("copy:", &DUDaviDira::copyAction);
+  c.method("paste:", &DUDaviDira::pasteAction);
+  c.method("select:", &DUDaviDira::selectAction);
+  c.method("selectAll:", &DUDaviDira::selectAllAction);
   for (const char* key : {"text", "font", "textColor", "textAlignment", "dataDetectorTypes", "linkTextAttributes",
                           "highlightTextAttributes", "textParser", "attributedText", "textVerticalAlignment",
                           "textContainerInset", "exclusionPaths", "verticalForm", "linePositionModifier",
@@ -126,18 +131,22 @@ void DUDaviDira::initTextView() {
 
   setDebugOption(text::DRTextDebugOption::sharedDebugOption());
   text::DRTextDebugOption::addDebugTarget(std::dynamic_pointer_cast<text::DRTextDebugTarget>(self()));
+  observePasteboard();
 
   attributedText_ = AttributedString::create(rt::String());
   updateOuterProperties();
   history_.reset(*innerText_, selectedRange_);
   updateInnerContainerSize();
   update();
+  observeKeyboard();
   setIsAccessibilityElement(true);
 }
 
 DUDaviDira::~DUDaviDira() {
+  if (pasteboardObserver_) fd::NotificationCenter::defaultCenter()->removeObserver(pasteboardObserver_);
   // The debug registry holds its targets weakly and drops this one by itself.
   if (!selectionView_) return;
+  stopTrackingTimers();
   if (auto window = DRTextEffectWindow::sharedWindow()) {
     window->hideSelectionDot(selectionView_);
     if (magnifierCaret_) window->hideMagnifier(magnifierCaret_);
@@ -186,6 +195,8 @@ void DUDaviDira::setText(const rt::String& string) {
   setTextNotifying(string);
   state_.selectedWithoutEdit = false;
   state_.deleteConfirm = false;
+  endTouchTracking();
+  hideMenu();
   resetUndoAndRedoStack();
   replaceRangeWithText(text::DRTextRange::rangeWithRange(all), string, true);
 }
@@ -223,6 +234,8 @@ void DUDaviDira::setDataDetectorTypes(uint64_t types) {
   if (dataDetectorTypes_ == types) return;
   setDataDetectorTypesNotifying(types);
   dataDetectorCheckingTypes_ = checkingTypesForDataDetectorTypes(types);
+  dataDetector_ = dataDetectorCheckingTypes_ ? ui::DataDetector::dataDetectorWithTypes(dataDetectorCheckingTypes_)
+                                             : nullptr;
   resetUndoAndRedoStack();
   commitUpdate();
 }
@@ -269,6 +282,8 @@ void DUDaviDira::setAttributedText(const Ref<AttributedString>& value) {
   state_.typingAttributesOnce = false;
   state_.selectedWithoutEdit = false;
   state_.deleteConfirm = false;
+  endTouchTracking();
+  hideMenu();
 
   notifyInputDelegate(&ui::TextInputDelegate::selectionWillChange);
   notifyInputDelegate(&ui::TextInputDelegate::textWillChange);
@@ -344,6 +359,7 @@ void DUDaviDira::setVerticalForm(bool vertical) {
     setTextContainerInsetNotifying(kHorizontalInset);
   }
   applyExclusionPathsToContainer();
+  keyboardChanged();
   commitUpdate();
 }
 
@@ -360,6 +376,7 @@ void DUDaviDira::setSelectedRange(rt::Range range) {
   if (selectedRange_ == range || markedTextRange_) return;
   state_.typingAttributesOnce = false;
   selectedTextRange_ = correctedTextRange(range);
+  endTouchTracking();
   updateSelectionView();
   setSelectedRangeNotifying(selectedTextRange_->asRange());
   if (!state_.insideUndoBlock) resetUndoAndRedoStack();
@@ -391,6 +408,8 @@ void DUDaviDira::setSelectable(bool on) {
     resignFirstResponder();
   } else {
     state_.selectedWithoutEdit = false;
+    endTouchTracking();
+    hideMenu();
     updateSelectionView();
   }
 }
@@ -513,6 +532,10 @@ void DUDaviDira::sizeChangedFrom(gfx::Size before) {
 }
 
 void DUDaviDira::setContentInset(gfx::EdgeInsets inset) {
+  if (insetModifiedByKeyboard_) {
+    originalContentInset_ = inset;  // applied when the keyboard's insets are given back
+    return;
+  }
   gfx::EdgeInsets before = contentInset();
   ui::ScrollView::setContentInset(inset);
   if (!innerContainer_ || before == inset) return;
