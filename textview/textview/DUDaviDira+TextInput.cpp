@@ -100,6 +100,8 @@ void DUDaviDira::setSelectedTextRange(const Ref<ui::TextRange>& given) {
   auto range = correctedTextRange(textRangeFrom(given));
   if (range->isEqual(selectedTextRange_.get())) return;
   updateIfNeeded();
+  endTouchTracking();
+  hideMenu();
   state_.typingAttributesOnce = false;
   state_.deleteConfirm = false;
   notifyInputDelegate(&ui::TextInputDelegate::selectionWillChange);
@@ -107,6 +109,7 @@ void DUDaviDira::setSelectedTextRange(const Ref<ui::TextRange>& given) {
   notifyInputDelegate(&ui::TextInputDelegate::selectionDidChange);
   updateOuterProperties();
   updateSelectionView();
+  if (isFirstResponder()) scrollRangeToVisible(selectedTextRange_);
   if (auto delegate = outerDelegate_.lock()) delegate->textViewDidChangeSelection(*this);
 }
 
@@ -123,6 +126,8 @@ void DUDaviDira::setSelectionAffinity(ui::TextAffinity affinity) {
 
 void DUDaviDira::setMarkedText(const rt::String& marked, rt::Range selected) {
   updateIfNeeded();
+  endTouchTracking();
+  hideMenu();
   rt::Range asked = markedTextRange_ ? markedTextRange_->asRange()
                                      : rt::Range{selectedTextRange_->asRange().end(), 0};
   if (!delegateAllowsChange(asked, marked)) return;
@@ -174,6 +179,7 @@ void DUDaviDira::setMarkedText(const rt::String& marked, rt::Range selected) {
   updateOuterProperties();
   updateLayout();
   updateSelectionView();
+  scrollRangeToVisible(selectedTextRange_);
   if (auto delegate = outerDelegate_.lock()) {
     delegate->textViewDidChange(*this);
     delegate->textViewDidChangeSelection(*this);
@@ -183,10 +189,13 @@ void DUDaviDira::setMarkedText(const rt::String& marked, rt::Range selected) {
 
 void DUDaviDira::unmarkText() {
   markedTextRange_ = nullptr;
+  endTouchTracking();
+  hideMenu();
   if (parseText()) state_.needUpdate = true;
   updateIfNeeded();
   updateOuterProperties();
   updateSelectionView();
+  scrollRangeToVisible(selectedTextRange_);
 }
 
 }  // namespace textview
