@@ -83,9 +83,10 @@ void DUDaviDira::deleteBackward() {
 
   Ref<text::DRTextRange> doomed = selectedTextRange_;
   if (selection.length == 0) {
-    doomed = innerLayout_ ? innerLayout_->textRangeByExtendingPosition(selectedTextRange_->end(),
-                                                                       ui::TextLayoutDirection::Left, 1)
-                          : nullptr;
+    // Back along the line: in vertical form left is the next line over, not the previous
+    // character.
+    auto back = verticalForm_ ? ui::TextLayoutDirection::Up : ui::TextLayoutDirection::Left;
+    doomed = innerLayout_ ? innerLayout_->textRangeByExtendingPosition(selectedTextRange_->end(), back, 1) : nullptr;
     if (!isTextRangeValid(doomed)) return;
   }
   if (selection != history_.lastTypeRange()) {
