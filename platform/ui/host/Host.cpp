@@ -199,9 +199,12 @@ bool HeadlessHost::runScript(const std::string& text, const std::string& outputD
       case HostScriptStep::Kind::Key: pressKey(*parseKeyPress(s.name)); break;
       case HostScriptStep::Kind::Compose: compose(rt::String(s.name)); break;
       case HostScriptStep::Kind::Commit: commit(rt::String(s.name)); break;
-      case HostScriptStep::Kind::Shoot:
-        if (!shoot((std::filesystem::path(outputDir) / (s.name + ".png")).string(), error)) return false;
+      case HostScriptStep::Kind::Shoot: {
+        std::string path = (std::filesystem::path(outputDir) / (s.name + ".png")).string();
+        if (!shoot(path, error)) return false;
+        if (shotObserver_) shotObserver_(s.name, path);
         break;
+      }
     }
   }
   return true;

@@ -84,6 +84,13 @@ class HeadlessHost : public Host {
   bool runScript(const std::string& text, const std::string& outputDir, std::string* error);
   /// Lets `seconds` pass, drawing a frame every sixtieth of a second as a window would.
   void waitDrawing(double seconds);
+  /// Told of every shot a script writes, right after it is written, while the screen is as shot.
+  void setShotObserver(std::function<void(const std::string& name, const std::string& path)> observer) {
+    shotObserver_ = std::move(observer);
+  }
+
+ private:
+  std::function<void(const std::string& name, const std::string& path)> shotObserver_;
 };
 
 }  // namespace ui
