@@ -11,6 +11,7 @@ RT_IMPLEMENT(TLEditorPage) {}
 void TLEditorPage::init() {
   ui::ViewController::init();
   setTitle("Editor");
+  setEdgesForExtendedLayout(ui::RectEdgeAll & ~ui::RectEdgeBottom);
 }
 
 void TLEditorPage::viewDidLoad() {

@@ -1,7 +1,6 @@
 #include "tools/text-lab/TLLabelPage.h"
 
 #include "platform/graphics/BezierPath.h"
-#include "platform/ui/controllers/TabBar.h"
 #include "platform/typeset/Font.h"
 #include "text/parsers/DRTextSimpleMarkdownParser.h"
 #include "tools/text-lab/TLLabelSamples.h"
@@ -38,6 +37,8 @@ Ref<gfx::Color> labTintColor() { return gfx::Color::colorWithRed(0.1, 0.35, 0.75
 void TLLabelPage::init() {
   ui::ViewController::init();
   setTitle("Labels");
+  // The page ends at the tab bar rather than running under it.
+  setEdgesForExtendedLayout(ui::RectEdgeAll & ~ui::RectEdgeBottom);
 }
 
 Ref<textview::DRLabel> TLLabelPage::addLabel(double x, double y, double width, double height) {
@@ -98,9 +99,10 @@ void TLLabelPage::viewDidLoad() {
   }, ui::ControlEventValueChanged);
 
   const gfx::Size size = page->bounds().size;
-  // The page reaches under the translucent tab bar; the list ends above it.
-  scrollView_ = rt::make<ui::ScrollView>(
-      gfx::RectMake(0, kLabHeaderBottom, size.width, size.height - kLabHeaderBottom - ui::TabBar::kHeight));
+  scrollView_ = rt::make<ui::ScrollView>(gfx::RectMake(0, kLabHeaderBottom, size.width, size.height - kLabHeaderBottom));
+  // The page is sized to the space above the tab bar after it loads.
+  scrollView_->setAutoresizingMask(ui::ViewAutoresizingFlexibleWidth | ui::ViewAutoresizingFlexibleHeight);
+  scrollView_->setClipsToBounds(true);
   scrollView_->setAlwaysBounceVertical(true);
   page->addSubview(scrollView_);
 

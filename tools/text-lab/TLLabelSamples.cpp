@@ -102,7 +102,7 @@ Ref<typeset::MutableAttributedString> labRubyText(typeset::RubyPosition position
   auto s = typeset::MutableAttributedString::create();
   append(*s, kNames[size_t(position)], labLatinFont(12));
   const size_t base = s->length();
-  append(*s, u"東京で会いましょう", labCJKFont(20));
+  append(*s, u"東京で会おう", labCJKFont(20));
   auto ruby = rt::make<text::DRTextRubyAnnotation>();
   const rt::String reading = u"とうきょう";
   switch (position) {

@@ -1,0 +1,97 @@
+// The text lab's default tour, played headless in this process: every shot is there, text
+// shows where the labels and the editor are, the highlight taps and long presses reach the
+// status line, and the debug overlay draws only while it is on.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "platform/ui/host/Application.h"
+#include "platform/ui/input/Keyboard.h"
+#include "platform/ui/input/menu/MenuController.h"
+#include "tests/tools/text-lab/TextLabShots.h"
+#include "text/model/DRTextDebugOption.h"
+
+using namespace textlab_test;
+
+namespace {
+
+class TextLabTourTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    ui::MenuController::sharedMenuController()->setMenuVisible(false);
+    text::DRTextDebugOption::setSharedDebugOption(nullptr);
+    ui::Keyboard::sharedKeyboard()->setStyle(ui::KeyboardStyle::Simulated);
+    ui::Application::sharedApplication()->resetForTesting();
+  }
+};
+
+const ShotFacts& shot(const std::map<std::string, ShotFacts>& shots, const std::string& name) {
+  static const ShotFacts none;
+  auto it = shots.find(name);
+  EXPECT_NE(it, shots.end()) << "the tour has no shot " << name;
+  return it == shots.end() ? none : it->second;
+}
+
+// The baseline colour of the lab's debug overlay.
+constexpr Rgb kOverlayRed{255, 0, 0};
+
+size_t overlayPixels(const ShotFacts& s) {
+  size_t n = 0;
+  for (const auto& label : s.labels) n += pixelsNear(*s.picture, label.visible, kOverlayRed, 30);
+  return n;
+}
+
+}  // namespace
+
+TEST_F(TextLabTourTest, LabelPageShotsShowEveryLabelsText) {
+  std::string error;
+  auto shots = playTour("", &error);
+  ASSERT_FALSE(shots.empty()) << error;
+
+  const char* labelShots[] = {"01-labels", "02-highlight-tapped", "03-highlight-long-pressed", "04-debug-overlay",
+                              "05-truncation-vertical-ruby", "06-ellipse-borders-lines"};
+  std::set<size_t> seen;  // labels shown whole in some shot, by their place on the page
+  for (const char* name : labelShots) {
+    SCOPED_TRACE(name);
+    const ShotFacts& s = shot(shots, name);
+    ASSERT_TRUE(s.picture);
+    EXPECT_EQ(s.selectedTab, 0);
+    ASSERT_FALSE(s.labels.empty());
+    for (size_t i = 0; i < s.labels.size(); ++i) {
+      const LabelFacts& label = s.labels[i];
+      // A sliver at the list's edge may hold only the label's padding.
+      if (label.visible.size.height < 30) continue;
+      const double area = label.visible.size.width * label.visible.size.height * 4;
+      const size_t ink = pixelsUnlike(*s.picture, label.visible, label.background);
+      EXPECT_GT(double(ink), area * 0.01) << "label at " << label.visible.origin.y << " shows too little";
+      // And not a blot: most of a label is its background.
+      EXPECT_LT(double(ink), area * 0.6) << "label at " << label.visible.origin.y;
+    }
+  }
+  // Scrolling down brings new labels: the three shots down the page show different ones.
+  auto firstTop = [&](const char* name) {
+    const ShotFacts& s = shot(shots, name);
+    return s.labels.empty() ? -1.0 : s.labels.front().visible.origin.y;
+  };
+  const ShotFacts& top = shot(shots, "01-labels");
+  const ShotFacts& middle = shot(shots, "05-truncation-vertical-ruby");
+  const ShotFacts& bottom = shot(shots, "06-ellipse-borders-lines");
+  EXPECT_NE(top.labels.size(), 0u);
+  EXPECT_TRUE(top.labels.size() != middle.labels.size() || firstTop("01-labels") != firstTop("05-truncation-vertical-ruby"));
+  EXPECT_TRUE(middle.labels.size() != bottom.labels.size() ||
+              firstTop("05-truncation-vertical-ruby") != firstTop("06-ellipse-borders-lines"));
+
+  // The highlight's actions say what was touched.
+  EXPECT_EQ(shot(shots, "01-labels").labelStatus, "Tap or long-press a blue phrase.");
+  EXPECT_EQ(shot(shots, "02-highlight-tapped").labelStatus, "Tapped \u201Cthe district map\u201D");
+  EXPECT_EQ(shot(shots, "03-highlight-long-pressed").labelStatus, "Long-pressed \u201Cthe bus timetable\u201D");
+
+  // The overlay draws its baselines only while it is switched on.
+  const ShotFacts& plain = shot(shots, "01-labels");
+  const ShotFacts& overlay = shot(shots, "04-debug-overlay");
+  EXPECT_FALSE(plain.debugOverlay);
+  EXPECT_TRUE(overlay.debugOverlay);
+  EXPECT_LT(overlayPixels(plain), 50u);
+  EXPECT_GT(overlayPixels(overlay), 1000u);
+  EXPECT_FALSE(shot(shots, "05-truncation-vertical-ruby").debugOverlay);
+}
