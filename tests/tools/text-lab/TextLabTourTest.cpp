@@ -41,13 +41,7 @@ size_t overlayPixels(const ShotFacts& s) {
   return n;
 }
 
-}  // namespace
-
-TEST_F(TextLabTourTest, LabelPageShotsShowEveryLabelsText) {
-  std::string error;
-  auto shots = playTour("", &error);
-  ASSERT_FALSE(shots.empty()) << error;
-
+void checkLabelPage(const std::map<std::string, ShotFacts>& shots) {
   const char* labelShots[] = {"01-labels", "02-highlight-tapped", "03-highlight-long-pressed", "04-debug-overlay",
                               "05-truncation-vertical-ruby", "06-ellipse-borders-lines"};
   std::set<size_t> seen;  // labels shown whole in some shot, by their place on the page
@@ -94,4 +88,33 @@ TEST_F(TextLabTourTest, LabelPageShotsShowEveryLabelsText) {
   EXPECT_LT(overlayPixels(plain), 50u);
   EXPECT_GT(overlayPixels(overlay), 1000u);
   EXPECT_FALSE(shot(shots, "05-truncation-vertical-ruby").debugOverlay);
+}
+
+void checkEditorPage(const std::map<std::string, ShotFacts>& shots) {
+  // Empty, the editor shows its placeholder: grey text inside its frame.
+  const ShotFacts& empty = shot(shots, "07-editor-placeholder");
+  ASSERT_TRUE(empty.picture);
+  EXPECT_EQ(empty.selectedTab, 1);
+  EXPECT_EQ(empty.editorText, "");
+  ASSERT_FALSE(gfx::RectIsNull(empty.editorFrame));
+  const gfx::Rect inside = gfx::RectInset(empty.editorFrame, 2, 2);
+  const size_t placeholder = pixelsUnlike(*empty.picture, inside, empty.editorBackground, 40);
+  EXPECT_GT(placeholder, 500u);
+  EXPECT_LT(double(placeholder), inside.size.width * inside.size.height * 4 * 0.2);
+}
+
+}  // namespace
+
+TEST_F(TextLabTourTest, TheToursShotsShowWhatEachStepDid) {
+  std::string error;
+  auto shots = playTour("", &error);
+  ASSERT_FALSE(shots.empty()) << error;
+  {
+    SCOPED_TRACE("label page");
+    checkLabelPage(shots);
+  }
+  {
+    SCOPED_TRACE("editor page");
+    checkEditorPage(shots);
+  }
 }
