@@ -1,12 +1,17 @@
 #include "tools/text-lab/TLEditorPage.h"
 
+#include "platform/ui/input/Keyboard.h"
 #include "text/parsers/DRTextSimpleMarkdownParser.h"
 #include "tools/text-lab/TLLabelSamples.h"
 #include "tools/text-lab/TLPageHeader.h"
 
 namespace textlab {
 
-RT_IMPLEMENT(TLEditorPage) {}
+// Ctrl+Z and Ctrl+Shift+Z travel the responder chain from the text view to its page.
+RT_IMPLEMENT(TLEditorPage) {
+  c.method("undo:", &TLEditorPage::undoAction);
+  c.method("redo:", &TLEditorPage::redoAction);
+}
 
 void TLEditorPage::init() {
   ui::ViewController::init();
@@ -26,6 +31,18 @@ void TLEditorPage::viewDidLoad() {
   verticalSwitch_->addTarget(self(), [weak](ui::Control& sender, ui::Event*) {
     if (auto me = weak.lock()) me->setVerticalForm(static_cast<ui::Switch&>(sender).isOn());
   }, ui::ControlEventValueChanged);
+
+  // Ends editing: detected links, numbers, dates and addresses show while the view is not
+  // being edited.
+  done_ = ui::Button::buttonWithType(ui::ButtonType::System);
+  done_->setFrame(gfx::RectMake(width - 12 - 64, 56, 64, 28));
+  done_->setTitle("Done", ui::ControlStateNormal);
+  done_->setContentHorizontalAlignment(ui::ControlContentHorizontalAlignment::Right);
+  done_->addTarget(self(), [weak](ui::Control&, ui::Event*) {
+    if (auto me = weak.lock()) me->endEditing();
+  }, ui::ControlEventTouchUpInside);
+  page->addSubview(done_);
+  status_->setFrame(gfx::RectMake(12, 60, width - 24 - 70, 20));
 
   textView_ = rt::make<textview::DUDaviDira>(gfx::RectMake(8, kLabHeaderBottom + 8, width - 16, kEditorHeight));
   textView_->setBackgroundColor(gfx::Color::colorWithWhite(0.98, 1));
@@ -53,15 +70,40 @@ void TLEditorPage::setVerticalForm(bool on) {
   if (textView_) textView_->setVerticalForm(on);
 }
 
+void TLEditorPage::endEditing() {
+  if (textView_ && textView_->isFirstResponder()) textView_->resignFirstResponder();
+}
+
+// The platform keyboard follows the editing state.
+void TLEditorPage::textViewDidBeginEditing(textview::DUDaviDira&) {
+  ui::Keyboard::sharedKeyboard()->textInputBegan();
+  updateStatus();
+}
+
+void TLEditorPage::textViewDidEndEditing(textview::DUDaviDira&) {
+  ui::Keyboard::sharedKeyboard()->textInputEnded();
+  updateStatus();
+}
+
+void TLEditorPage::undoAction(const rt::Id&) {
+  if (textView_ && textView_->canUndo()) textView_->undo();
+  updateStatus();
+}
+
+void TLEditorPage::redoAction(const rt::Id&) {
+  if (textView_ && textView_->canRedo()) textView_->redo();
+  updateStatus();
+}
+
 void TLEditorPage::textViewDidChange(textview::DUDaviDira&) { updateStatus(); }
 void TLEditorPage::textViewDidChangeSelection(textview::DUDaviDira&) { updateStatus(); }
 
 void TLEditorPage::updateStatus() {
   if (!status_ || !textView_) return;
   const rt::Range selection = textView_->selectedRange();
-  status_->setText(rt::String(std::to_string(textView_->text().length()) + " characters, selection " +
-                              std::to_string(selection.location) + "+" + std::to_string(selection.length) + ", " +
-                              std::to_string(textView_->undoHistory().undoStack().size()) + " undo steps"));
+  status_->setText(rt::String(std::to_string(textView_->text().length()) + " chars, selected " +
+                              std::to_string(selection.location) + "+" + std::to_string(selection.length) +
+                              ", undo " + std::to_string(textView_->undoHistory().undoStack().size())));
 }
 
 }  // namespace textlab

@@ -6,7 +6,8 @@ namespace textlab {
 
 const char* labUsage() {
   return "usage: text-lab [--headless] [--script FILE] [--out DIR] [--keyboard none|on-screen]\n"
-         "With no display, or with --headless, plays the tour (or FILE) and writes one PNG per shot.\n";
+         "With no display, or with --headless, plays the tour (or FILE) and writes one PNG per shot.\n"
+         "The on-screen keyboard is drawn unless --keyboard none.\n";
 }
 
 std::optional<TLLabOptions> parseLabOptions(const std::vector<std::string>& args, std::string* error) {

@@ -44,6 +44,14 @@ bool labHasDisplay() {
   return false;
 }
 
+bool launchTextLab(const TLLabOptions& options) {
+  // The lab is about typing: the on-screen keyboard is drawn (so that a mouse alone can type
+  // in a window, and the shots show it) unless told not to.
+  const bool noKeyboard = options.keyboard && *options.keyboard == "none";
+  ui::Keyboard::sharedKeyboard()->setStyle(noKeyboard ? ui::KeyboardStyle::None : ui::KeyboardStyle::OnScreen);
+  return ui::Application::sharedApplication()->launchWithDelegateClass("TLLabDelegate");
+}
+
 int runTextLab(const TLLabOptions& options, const std::function<void(const std::string&)>& say) {
   const bool headless = options.headless || options.script.has_value() || !labHasDisplay();
   std::string script;
@@ -69,16 +77,13 @@ int runTextLab(const TLLabOptions& options, const std::function<void(const std::
     }
   }
 
-  if (!ui::Application::sharedApplication()->launchWithDelegateClass("TLLabDelegate")) {
+  if (!launchTextLab(options)) {
     say("text-lab: the application delegate could not be made");
     return 1;
   }
   if (headless) {
     std::string outDir = options.outDir ? *options.outDir : freshShotFolder();
     say("headless: shots go to " + outDir);
-    if (options.keyboard)
-      ui::Keyboard::sharedKeyboard()->setStyle(*options.keyboard == "none" ? ui::KeyboardStyle::None
-                                                                              : ui::KeyboardStyle::OnScreen);
     ui::HeadlessHost host;
     std::string error;
     if (!host.runScript(script, outDir, &error)) {
@@ -87,9 +92,6 @@ int runTextLab(const TLLabOptions& options, const std::function<void(const std::
     }
     return 0;
   }
-  // In a window the keyboard is drawn, so that a mouse alone can type.
-  const bool noKeyboard = options.keyboard && *options.keyboard == "none";
-  ui::Keyboard::sharedKeyboard()->setStyle(noKeyboard ? ui::KeyboardStyle::None : ui::KeyboardStyle::OnScreen);
   ui::WindowHost host;
   std::string error;
   if (!host.open("Text lab", 1, &error)) {

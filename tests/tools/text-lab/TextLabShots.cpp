@@ -7,7 +7,9 @@
 #include <sstream>
 
 #include "platform/graphics/Image.h"
+#include "platform/ui/alerts/AlertController.h"
 #include "platform/ui/host/Application.h"
+#include "platform/ui/input/Keyboard.h"
 #include "platform/ui/host/Host.h"
 #include "platform/ui/input/menu/MenuController.h"
 #include "platform/ui/input/menu/MenuWindow.h"
@@ -85,8 +87,12 @@ ShotFacts factsNow(const std::string& path) {
     facts.editorBackground = rgbOf(view.backgroundColor(), Rgb{});
     facts.editorText = view.text().utf8();
     facts.editorHasMarkedText = view.markedTextRange() != nullptr;
+    facts.editorEditing = view.isFirstResponder();
+    facts.editorVertical = view.isVerticalForm();
     auto& overlay = *view.selectionView();
+    facts.tint = rgbOf(overlay.color(), Rgb{0, 0, 255});
     facts.caretShown = overlay.isCaretVisible() && shown(*overlay.caretView());
+    facts.caretAlpha = overlay.caretView()->alpha();
     facts.caret = onScreen(overlay, overlay.caretRect());
     for (const auto& r : overlay.selectionRects())
       if (r->rect().size.width > 0 && r->rect().size.height > 0) facts.selectionRects.push_back(onScreen(overlay, r->rect()));
@@ -98,9 +104,11 @@ ShotFacts factsNow(const std::string& path) {
         facts.magnifierFrame = onScreen(*magnifier, magnifier->bounds());
       }
   }
+  facts.keyboardVisible = ui::Keyboard::sharedKeyboard()->isVisible();
+  facts.alertShown = rt::as<ui::AlertController>(lab->tabs()->presentedViewController()) != nullptr;
   auto menu = ui::MenuController::sharedMenuController();
   facts.menuVisible = menu->isMenuVisible();
-  if (facts.menuVisible && menu->menuWindow()) facts.menuFrame = menu->menuWindow()->frame();
+  if (facts.menuVisible) facts.menuFrame = menu->menuFrame();
   return facts;
 }
 
@@ -120,7 +128,7 @@ std::map<std::string, ShotFacts> playTour(const std::string& script, std::string
     s << in.rdbuf();
     text = s.str();
   }
-  if (!ui::Application::sharedApplication()->launchWithDelegateClass("TLLabDelegate")) {
+  if (!textlab::launchTextLab({})) {
     *error = "the lab's delegate could not be made";
     return shots;
   }

@@ -32,12 +32,18 @@ struct ShotFacts {
   Rgb editorBackground;
   std::string editorText;
   bool editorHasMarkedText = false;
+  bool editorEditing = false;      // the text view is first responder
+  bool editorVertical = false;
+  Rgb tint;                        // the caret's and grabbers' colour
+  bool keyboardVisible = false;
+  bool alertShown = false;         // an alert controller is presented
   gfx::Rect caret = gfx::RectNull;         // the caret rectangle the text view reports
   bool caretShown = false;
+  double caretAlpha = 0;                   // the caret view's opacity (it blinks)
   std::vector<gfx::Rect> selectionRects;   // the selected range's rectangles
   std::vector<gfx::Rect> grabbers;         // the selection's grabbers as shown
   bool menuVisible = false;
-  gfx::Rect menuFrame = gfx::RectNull;     // the edit menu's window
+  gfx::Rect menuFrame = gfx::RectNull;     // the edit menu's bubble, its arrow included
   bool magnifierShown = false;
   gfx::Rect magnifierFrame = gfx::RectNull;
 };

@@ -101,6 +101,8 @@ void checkEditorPage(const std::map<std::string, ShotFacts>& shots) {
   const size_t placeholder = pixelsUnlike(*empty.picture, inside, empty.editorBackground, 40);
   EXPECT_GT(placeholder, 500u);
   EXPECT_LT(double(placeholder), inside.size.width * inside.size.height * 4 * 0.2);
+  EXPECT_FALSE(empty.editorEditing);
+  EXPECT_FALSE(empty.keyboardVisible);
 }
 
 }  // namespace
