@@ -15,6 +15,7 @@
 #include "platform/ui/input/menu/MenuWindow.h"
 #include "platform/ui/view/Screen.h"
 #include "text/model/DRTextDebugOption.h"
+#include "text/model/DRTextPosition.h"
 #include "tools/text-lab/TLLabDelegate.h"
 #include "tools/text-lab/TLLabRun.h"
 
@@ -78,6 +79,12 @@ ShotFacts factsNow(const std::string& path) {
         if (gfx::RectIsNull(visible) || visible.size.height < 1) continue;
         facts.labels.push_back({visible, rgbOf(label->backgroundColor(), Rgb{})});
       }
+      auto& label = *page->highlightLabel();
+      if (auto layout = label.textLayout())
+        for (const rt::Range& range : page->highlightRanges()) {
+          gfx::Rect r = label.convertRectFromLayout(layout->rectForRange(text::DRTextRange::rangeWithRange(range)));
+          facts.highlightPhrases.push_back(onScreen(label, r));
+        }
     }
   }
   if (auto& page = lab->editorPage(); page->isViewLoaded()) {

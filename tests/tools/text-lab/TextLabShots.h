@@ -27,6 +27,7 @@ struct ShotFacts {
   std::string editorStatus;
   bool debugOverlay = false;
   std::vector<LabelFacts> labels;
+  std::vector<gfx::Rect> highlightPhrases;  // window points, the highlighted phrases' rectangles
   // The editor, in window points.
   gfx::Rect editorFrame = gfx::RectNull;
   Rgb editorBackground;

@@ -42,8 +42,8 @@ size_t overlayPixels(const ShotFacts& s) {
 }
 
 void checkLabelPage(const std::map<std::string, ShotFacts>& shots) {
-  const char* labelShots[] = {"01-labels", "02-highlight-tapped", "03-highlight-long-pressed", "04-debug-overlay",
-                              "05-truncation-vertical-ruby", "06-ellipse-borders-lines"};
+  const char* labelShots[] = {"01-labels", "02-highlight-pressed", "03-highlight-tapped", "04-highlight-long-pressed", "05-debug-overlay",
+                              "06-truncation-vertical-ruby", "07-ellipse-borders-lines"};
   std::set<size_t> seen;  // labels shown whole in some shot, by their place on the page
   for (const char* name : labelShots) {
     SCOPED_TRACE(name);
@@ -68,31 +68,43 @@ void checkLabelPage(const std::map<std::string, ShotFacts>& shots) {
     return s.labels.empty() ? -1.0 : s.labels.front().visible.origin.y;
   };
   const ShotFacts& top = shot(shots, "01-labels");
-  const ShotFacts& middle = shot(shots, "05-truncation-vertical-ruby");
-  const ShotFacts& bottom = shot(shots, "06-ellipse-borders-lines");
+  const ShotFacts& middle = shot(shots, "06-truncation-vertical-ruby");
+  const ShotFacts& bottom = shot(shots, "07-ellipse-borders-lines");
   EXPECT_NE(top.labels.size(), 0u);
-  EXPECT_TRUE(top.labels.size() != middle.labels.size() || firstTop("01-labels") != firstTop("05-truncation-vertical-ruby"));
+  EXPECT_TRUE(top.labels.size() != middle.labels.size() || firstTop("01-labels") != firstTop("06-truncation-vertical-ruby"));
   EXPECT_TRUE(middle.labels.size() != bottom.labels.size() ||
-              firstTop("05-truncation-vertical-ruby") != firstTop("06-ellipse-borders-lines"));
+              firstTop("06-truncation-vertical-ruby") != firstTop("07-ellipse-borders-lines"));
 
+  // Under the finger the blue phrase turns white on a blue background; lifted, it is plain
+  // blue text again.
+  auto highlightBlue = [&](const char* name) {
+    const ShotFacts& s = shot(shots, name);
+    return s.picture && !s.highlightPhrases.empty()
+               ? pixelsNear(*s.picture, s.highlightPhrases[0], Rgb{26, 102, 230}, 30)
+               : size_t(0);
+  };
+  const size_t atRest = highlightBlue("01-labels");
+  EXPECT_GT(atRest, 300u);
+  EXPECT_GT(highlightBlue("02-highlight-pressed"), 4 * atRest);
+  EXPECT_LT(highlightBlue("03-highlight-tapped"), 2 * atRest);
   // The highlight's actions say what was touched.
   EXPECT_EQ(shot(shots, "01-labels").labelStatus, "Tap or long-press a blue phrase.");
-  EXPECT_EQ(shot(shots, "02-highlight-tapped").labelStatus, "Tapped \u201Cthe district map\u201D");
-  EXPECT_EQ(shot(shots, "03-highlight-long-pressed").labelStatus, "Long-pressed \u201Cthe bus timetable\u201D");
+  EXPECT_EQ(shot(shots, "03-highlight-tapped").labelStatus, "Tapped \u201Cthe district map\u201D");
+  EXPECT_EQ(shot(shots, "04-highlight-long-pressed").labelStatus, "Long-pressed \u201Cthe bus timetable\u201D");
 
   // The overlay draws its baselines only while it is switched on.
   const ShotFacts& plain = shot(shots, "01-labels");
-  const ShotFacts& overlay = shot(shots, "04-debug-overlay");
+  const ShotFacts& overlay = shot(shots, "05-debug-overlay");
   EXPECT_FALSE(plain.debugOverlay);
   EXPECT_TRUE(overlay.debugOverlay);
   EXPECT_LT(overlayPixels(plain), 50u);
   EXPECT_GT(overlayPixels(overlay), 1000u);
-  EXPECT_FALSE(shot(shots, "05-truncation-vertical-ruby").debugOverlay);
+  EXPECT_FALSE(shot(shots, "06-truncation-vertical-ruby").debugOverlay);
 }
 
 void checkEditorPage(const std::map<std::string, ShotFacts>& shots) {
   // Empty, the editor shows its placeholder: grey text inside its frame.
-  const ShotFacts& empty = shot(shots, "07-editor-placeholder");
+  const ShotFacts& empty = shot(shots, "08-editor-placeholder");
   ASSERT_TRUE(empty.picture);
   EXPECT_EQ(empty.selectedTab, 1);
   EXPECT_EQ(empty.editorText, "");
