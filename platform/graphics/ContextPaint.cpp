@@ -535,7 +535,19 @@ void Context::paintGlyphs(const std::vector<PlacedGlyph>& glyphs, bool fill, boo
   CairoPathKeeper keep(cr_);
   paint([&](cairo_t* cr, bool bounded) {
     cairo_set_line_width(cr, width);
+    // Glyphs wholly outside the clip are not built into paths at all: a long text drawn into
+    // a store that covers only its visible part passes over most of its glyphs.
+    double cx1 = 0, cy1 = 0, cx2 = 0, cy2 = 0;
+    cairo_clip_extents(cr, &cx1, &cy1, &cx2, &cy2);
+    const Rect clip = RectMake(cx1, cy1, cx2 - cx1, cy2 - cy1);
+    const double reach = stroke ? width : 0;
     for (const auto& g : glyphs) {
+      if (!g.picture.image && g.outline) {
+        Rect box = g.outline->boundingBox();
+        if (RectIsNull(box)) continue;  // a glyph with no outline (a space) draws nothing
+        box = RectInset(RectApplyAffineTransform(box, g.place), -reach - 1, -reach - 1);
+        if (!RectIntersectsRect(box, clip)) continue;
+      }
       auto transform = [&](const AffineTransform& t) {
         cairo_matrix_t m = {t.a, t.b, t.c, t.d, t.tx, t.ty};
         cairo_transform(cr, &m);

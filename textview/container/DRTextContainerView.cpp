@@ -4,6 +4,7 @@
 #include "platform/runtime/Class.h"
 #include "platform/ui/layer/Animation.h"
 #include "platform/ui/layer/MediaTimingFunction.h"
+#include "platform/ui/lists/ScrollView.h"
 #include "text/drawing/DRTextLayout+Drawing.h"
 #include "text/layout/DRTextContainer.h"
 #include "text/model/DRTextAttachment.h"
@@ -109,6 +110,33 @@ void DRTextContainerView::drawRect(gfx::Rect) {
       }
     }
   }
+}
+
+namespace {
+
+// What the nearest enclosing scroll view shows, in `view`'s coordinates; null outside one.
+gfx::Rect seenBounds(const ui::View& view) {
+  for (auto v = view.superview(); v; v = v->superview())
+    if (auto scroller = rt::as<ui::ScrollView>(v)) return scroller->convertRectToView(scroller->bounds(), &view);
+  return gfx::RectNull;
+}
+
+}  // namespace
+
+gfx::Rect DRTextContainerView::visibleBoundsForLayer(ui::Layer& layer) {
+  drawnBounds_ = gfx::RectNull;
+  if (&layer != this->layer().get()) return gfx::RectNull;
+  gfx::Rect seen = seenBounds(*this);
+  if (gfx::RectIsNull(seen)) return gfx::RectNull;
+  drawnBounds_ = gfx::RectInset(seen, -seen.size.width / 2, -seen.size.height / 2);
+  return drawnBounds_;
+}
+
+void DRTextContainerView::visibleBoundsDidChange() {
+  if (gfx::RectIsNull(drawnBounds_)) return;
+  gfx::Rect seen = gfx::RectIntersection(seenBounds(*this), bounds());
+  if (gfx::RectIsNull(seen) || gfx::RectIsEmpty(seen)) return;
+  if (!gfx::RectContainsRect(drawnBounds_, seen)) setNeedsDisplay();
 }
 
 bool DRTextContainerView::canPerformAction(rt::Selector action, const rt::Id& sender) const {

@@ -39,6 +39,12 @@ class DRTextContainerView : public ui::View {
   void setFrame(gfx::Rect frame) override;
   void setBounds(gfx::Rect bounds) override;
   void drawRect(gfx::Rect rect) override;
+  /// Inside a scroll view only what can be seen, with half a screen around it, is drawn: a
+  /// long text costs one screen's drawing per change, not the whole document's.
+  gfx::Rect visibleBoundsForLayer(ui::Layer& layer) override;
+  /// Told when the enclosing scroll view scrolled: redraws when the part now seen was not
+  /// drawn.
+  void visibleBoundsDidChange();
 
   bool canBecomeFirstResponder() const override { return true; }
   bool canPerformAction(rt::Selector action, const rt::Id& sender) const override;
@@ -55,6 +61,7 @@ class DRTextContainerView : public ui::View {
   int64_t textVerticalAlignment_ = 0;
   Ref<text::DRTextLayout> layout_;
   double contentsFadeDuration_ = 0;
+  gfx::Rect drawnBounds_ = gfx::RectNull;  // null: all of the view was drawn
 };
 
 }  // namespace textview

@@ -1,6 +1,7 @@
 // Undo and redo swap the whole text for a snapshot; the alert offering them; and the setters
 // that publish the derived properties, notifying observers only on a real change.
 #include "base/system/Application+DUDer.h"
+#include "base/system/Device+DUDer.h"
 #include "base/ui/View+DUDer.h"
 #include "platform/dispatch/MainQueue.h"
 #include "platform/ui/host/Application.h"
@@ -186,6 +187,12 @@ Ref<ui::AlertController> DUDaviDira::makeUndoRedoAlert(const DUDaviDiraUndoStrin
 
 bool DUDaviDira::showUndoRedoAlert() {
   state_.firstResponderBeforeUndoAlert = isFirstResponder();
+  if (base::systemVersion() < 8) {
+    auto legacy = makeUndoRedoAlertView(localizedUndoStrings());
+    if (!legacy) return false;
+    legacy->show();
+    return true;
+  }
   auto alert = makeUndoRedoAlert();
   if (!alert) return false;
   auto presenter = presentingController(*this);

@@ -6,6 +6,7 @@
 
 #include "base/graphics/Geometry+DUDer.h"
 #include "base/utility/DRTransaction.h"
+#include "platform/dispatch/MainQueue.h"
 #include "platform/graphics/ImageContext.h"
 #include "text/drawing/DRTextLayout+Drawing.h"
 #include "text/model/DRTextAttribute.h"
@@ -18,6 +19,7 @@ namespace textview {
 namespace {
 
 constexpr double kUnlimited = std::numeric_limits<double>::max();
+constexpr double kFirstDotDelay = 0.02;
 
 }  // namespace
 
@@ -48,6 +50,8 @@ void DUDaviDira::update() {
 void DUDaviDira::updateLayout() {
   auto copy = rt::as<typeset::MutableAttributedString>(innerText_->mutableCopy());
   placeholderView_->setHidden(copy->length() > 0);
+  // Detection decorates this copy only: the text being edited never carries its attributes.
+  delectedText_ = detectText(*copy) ? copy : nullptr;
 
   // The text always ends in a line break, so that an empty text or a trailing break still
   // has a line for the caret; that character carries no decorations of its own.
@@ -79,7 +83,63 @@ void DUDaviDira::updateSelectionView() {
   selectionView_->setCaretBlinks(false);
   selectionView_->setCaretVisible(false);
   selectionView_->setSelectionRects({});
-  if (auto window = DRTextEffectWindow::sharedWindow()) window->hideSelectionDot(selectionView_);
+  auto window = DRTextEffectWindow::sharedWindow();
+  if (window) window->hideSelectionDot(selectionView_);
+  if (!innerLayout_) return;
+
+  // While a finger drags, the view shows the range it would make.
+  const Ref<text::DRTextRange>& range = state_.trackingTouch && trackingRange_ ? trackingRange_ : selectedTextRange_;
+  const bool first = isFirstResponder();
+  std::vector<Ref<text::DRTextSelectionRect>> rects;
+  auto add = [&rects](std::vector<Ref<text::DRTextSelectionRect>> more) {
+    rects.insert(rects.end(), more.begin(), more.end());
+    return !more.empty();
+  };
+  bool dot = false, caret = false, blinks = false;
+  if (markedTextRange_) {
+    add(innerLayout_->selectionRectsWithoutStartAndEndForRange(markedTextRange_));
+    if (!range->isEmpty()) {
+      dot = add(innerLayout_->selectionRectsWithOnlyStartAndEndForRange(range));
+    } else {
+      caret = true;
+      blinks = true;
+    }
+  } else if (!range->isEmpty()) {
+    if ((first && !state_.deleteConfirm) || (!first && state_.selectedWithoutEdit))
+      dot = add(innerLayout_->selectionRectsForRange(range));
+    else if ((!first && state_.trackingPreSelect) || (first && state_.deleteConfirm))
+      add(innerLayout_->selectionRectsWithoutStartAndEndForRange(range));  // no grabbers
+  } else if (first || state_.trackingPreSelect) {
+    caret = true;
+    blinks = !state_.trackingCaret && !state_.trackingPreSelect;
+  }
+  if (caret) {
+    gfx::Rect rect = innerLayout_->caretRectForPosition(range->end());
+    if (!gfx::RectIsNull(rect)) {
+      selectionView_->setCaretRect(convertRectFromLayout(rect));
+      selectionView_->setCaretVisible(true);
+      selectionView_->setCaretBlinks(blinks);
+    }
+  }
+  for (const auto& r : rects) r->setRect(convertRectFromLayout(r->rect()));
+  selectionView_->setSelectionRects(rects);
+
+  if (window) {
+    if (dot && !state_.firstShowDot) {
+      // The first dots are placed once more after the window has settled.
+      state_.firstShowDot = true;
+      Weak<DRTextEffectWindow> weakWindow = window;
+      Weak<DRTextSelectionView> weakSelection = selectionView_;
+      dispatch::MainQueue::shared().after(kFirstDotDelay, [weakWindow, weakSelection] {
+        auto w = weakWindow.lock();
+        auto s = weakSelection.lock();
+        if (w && s) w->showSelectionDot(s);
+      });
+    }
+    window->showSelectionDot(selectionView_);
+  }
+  if (dot) startSelectionDotFixTimer();
+  else endSelectionDotFixTimer();
 }
 
 void DUDaviDira::updateInnerContainerSize() {

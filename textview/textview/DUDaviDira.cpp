@@ -18,6 +18,11 @@ RT_IMPLEMENT(DUDaviDira) {
   c.method("_updateIfNeeded", &DUDaviDira::updateIfNeeded);
   c.method("_updatePlaceholderIfNeeded", &DUDaviDira::updatePlaceholderIfNeeded);
   c.method("_restoreFirstResponderAfterUndoAlert", &DUDaviDira::restoreFirstResponderAfterUndoAlert);
+  c.method("cut:", &DUDaviDira::cutAction);
+  c.method("copy:", &DUDaviDira::copyAction);
+  c.method("paste:", &DUDaviDira::pasteAction);
+  c.method("select:", &DUDaviDira::selectAction);
+  c.method("selectAll:", &DUDaviDira::selectAllAction);
   for (const char* key : {"text", "font", "textColor", "textAlignment", "dataDetectorTypes", "linkTextAttributes",
                           "highlightTextAttributes", "textParser", "attributedText", "textVerticalAlignment",
                           "textContainerInset", "exclusionPaths", "verticalForm", "linePositionModifier",
@@ -78,6 +83,9 @@ void DUDaviDira::initTextView() {
 
   selectedTextRange_ = text::DRTextRange::defaultRange();
   markedTextRange_ = nullptr;
+  markedTextStyle_ = nullptr;
+  tokenizer_ = rt::make<ui::TextInputStringTokenizer>(static_cast<const ui::TextInput*>(this),
+                                                      Weak<const rt::Object>(self()));
 
   innerText_ = MutableAttributedString::create();
   innerContainer_ = text::DRTextContainer::create();
@@ -123,18 +131,22 @@ void DUDaviDira::initTextView() {
 
   setDebugOption(text::DRTextDebugOption::sharedDebugOption());
   text::DRTextDebugOption::addDebugTarget(std::dynamic_pointer_cast<text::DRTextDebugTarget>(self()));
+  observePasteboard();
 
   attributedText_ = AttributedString::create(rt::String());
   updateOuterProperties();
   history_.reset(*innerText_, selectedRange_);
   updateInnerContainerSize();
   update();
+  observeKeyboard();
   setIsAccessibilityElement(true);
 }
 
 DUDaviDira::~DUDaviDira() {
+  if (pasteboardObserver_) fd::NotificationCenter::defaultCenter()->removeObserver(pasteboardObserver_);
   // The debug registry holds its targets weakly and drops this one by itself.
   if (!selectionView_) return;
+  stopTrackingTimers();
   if (auto window = DRTextEffectWindow::sharedWindow()) {
     window->hideSelectionDot(selectionView_);
     if (magnifierCaret_) window->hideMagnifier(magnifierCaret_);
@@ -164,55 +176,11 @@ bool DUDaviDira::delegateAllowsChange(rt::Range range, const rt::String& replace
   return delegate->textViewShouldChangeTextInRange(*this, range, replacement).value_or(true);
 }
 
-void DUDaviDira::parseText() {
-  if (!textParser_) return;
-  rt::Range selection = selectedTextRange_->asRange();
-  if (textParser_->parseText(*innerText_, &selection)) selectedTextRange_ = correctedTextRange(selection);
-}
-
 Ref<text::DRTextRange> DUDaviDira::correctedTextRange(rt::Range range) const {
   uint64_t length = innerText_->length();
   uint64_t start = std::min<uint64_t>(range.location, length);
   uint64_t end = std::min<uint64_t>(range.length > length - start ? length : start + range.length, length);
   return text::DRTextRange::rangeWithRange({start, end - start});
-}
-
-void DUDaviDira::updateOuterProperties() {
-  setTextNotifying(innerText_->string());
-  Ref<typeset::Font> font;
-  Ref<gfx::Color> color;
-  typeset::TextAlignment alignment = text::alignment(*innerText_);
-  if (innerText_->length() > 0) {
-    font = text::font(*innerText_);
-    color = text::color(*innerText_);
-  }
-  setFontNotifying(font ? font : defaultFont());
-  setTextColorNotifying(color ? color : gfx::Color::blackColor());
-  setTextAlignmentNotifying(alignment);
-  setSelectedRangeNotifying(selectedTextRange_->asRange());
-  setTypingAttributesNotifying(typingAttributesHolder_->attributesAtIndex(0));
-  setAttributedTextNotifying(innerText_);
-}
-
-void DUDaviDira::replaceRange(rt::Range range, const rt::String& string) {
-  rt::Range corrected = correctedTextRange(range)->asRange();
-  if (!delegateAllowsChange(corrected, string)) return;
-  applyReplacement(corrected, string);
-}
-
-void DUDaviDira::applyReplacement(rt::Range corrected, const rt::String& string) {
-  auto replacement = AttributedString::create(string, typingAttributesHolder_->attributesAtIndex(0));
-  innerText_->replaceCharactersInRange(corrected, *replacement);
-  selectedTextRange_ = text::DRTextRange::rangeWithRange({corrected.location + string.length(), 0});
-  parseText();
-  updateOuterProperties();
-  updateLayout();
-  updateSelectionView();
-  if (auto delegate = outerDelegate_.lock()) {
-    delegate->textViewDidChange(*this);
-    delegate->textViewDidChangeSelection(*this);
-  }
-  fd::NotificationCenter::defaultCenter()->post(DUDaviDiraTextDidChangeNotification, self());
 }
 
 void DUDaviDira::resetUndoAndRedoStack() { history_.reset(*innerText_, selectedTextRange_->asRange()); }
@@ -227,8 +195,10 @@ void DUDaviDira::setText(const rt::String& string) {
   setTextNotifying(string);
   state_.selectedWithoutEdit = false;
   state_.deleteConfirm = false;
+  endTouchTracking();
+  hideMenu();
   resetUndoAndRedoStack();
-  applyReplacement(all, string);
+  replaceRangeWithText(text::DRTextRange::rangeWithRange(all), string, true);
 }
 
 void DUDaviDira::setFont(const Ref<typeset::Font>& font) {
@@ -264,6 +234,8 @@ void DUDaviDira::setDataDetectorTypes(uint64_t types) {
   if (dataDetectorTypes_ == types) return;
   setDataDetectorTypesNotifying(types);
   dataDetectorCheckingTypes_ = checkingTypesForDataDetectorTypes(types);
+  dataDetector_ = dataDetectorCheckingTypes_ ? ui::DataDetector::dataDetectorWithTypes(dataDetectorCheckingTypes_)
+                                             : nullptr;
   resetUndoAndRedoStack();
   commitUpdate();
 }
@@ -283,7 +255,7 @@ void DUDaviDira::setHighlightTextAttributes(const Ref<fd::Dictionary>& attribute
 void DUDaviDira::setTextParser(const Ref<text::DRTextParser>& parser) {
   if (textParser_ == parser) return;
   setTextParserNotifying(parser);
-  if (parser && text_.length() > 0) replaceRange({0, text_.length()}, text_);
+  if (parser && text_.length() > 0) replaceRange(rt::Range{0, text_.length()}, text_);
   resetUndoAndRedoStack();
   commitUpdate();
 }
@@ -303,17 +275,23 @@ void DUDaviDira::setAttributedText(const Ref<AttributedString>& value) {
   if (!delegateAllowsChange(all, copy->string())) return;
   if (copy->length() == 0) {
     state_.typingAttributesOnce = false;
-    applyReplacement(all, rt::String());
+    replaceRangeWithText(text::DRTextRange::rangeWithRange(all), rt::String(), true);
     return;
   }
   setAttributedTextNotifying(value);
   state_.typingAttributesOnce = false;
   state_.selectedWithoutEdit = false;
   state_.deleteConfirm = false;
+  endTouchTracking();
+  hideMenu();
 
+  notifyInputDelegate(&ui::TextInputDelegate::selectionWillChange);
+  notifyInputDelegate(&ui::TextInputDelegate::textWillChange);
   innerText_ = copy;
   parseText();
   selectedTextRange_ = text::DRTextRange::rangeWithRange(wholeRange(*innerText_));
+  notifyInputDelegate(&ui::TextInputDelegate::textDidChange);
+  notifyInputDelegate(&ui::TextInputDelegate::selectionDidChange);
   setAttributedTextNotifying(innerText_);
   if (innerText_->length() > 0) {
     auto attributes = innerText_->attributesAtIndex(innerText_->length() - 1);
@@ -381,6 +359,7 @@ void DUDaviDira::setVerticalForm(bool vertical) {
     setTextContainerInsetNotifying(kHorizontalInset);
   }
   applyExclusionPathsToContainer();
+  keyboardChanged();
   commitUpdate();
 }
 
@@ -397,6 +376,7 @@ void DUDaviDira::setSelectedRange(rt::Range range) {
   if (selectedRange_ == range || markedTextRange_) return;
   state_.typingAttributesOnce = false;
   selectedTextRange_ = correctedTextRange(range);
+  endTouchTracking();
   updateSelectionView();
   setSelectedRangeNotifying(selectedTextRange_->asRange());
   if (!state_.insideUndoBlock) resetUndoAndRedoStack();
@@ -428,6 +408,8 @@ void DUDaviDira::setSelectable(bool on) {
     resignFirstResponder();
   } else {
     state_.selectedWithoutEdit = false;
+    endTouchTracking();
+    hideMenu();
     updateSelectionView();
   }
 }
@@ -536,6 +518,7 @@ void DUDaviDira::setBounds(gfx::Rect rect) {
   gfx::Size before = bounds().size;
   ui::ScrollView::setBounds(rect);
   sizeChangedFrom(before);
+  if (containerView_) containerView_->visibleBoundsDidChange();
 }
 
 void DUDaviDira::sizeChangedFrom(gfx::Size before) {
@@ -550,6 +533,10 @@ void DUDaviDira::sizeChangedFrom(gfx::Size before) {
 }
 
 void DUDaviDira::setContentInset(gfx::EdgeInsets inset) {
+  if (insetModifiedByKeyboard_) {
+    originalContentInset_ = inset;  // applied when the keyboard's insets are given back
+    return;
+  }
   gfx::EdgeInsets before = contentInset();
   ui::ScrollView::setContentInset(inset);
   if (!innerContainer_ || before == inset) return;

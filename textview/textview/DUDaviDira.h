@@ -12,7 +12,12 @@
 #include "platform/typeset/Font.h"
 #include "platform/typeset/ParagraphStyle.h"
 #include "platform/ui/alerts/AlertController.h"
+#include "platform/ui/alerts/AlertView.h"
 #include "platform/ui/controls/ImageView.h"
+#include "platform/ui/input/detectors/DataDetector.h"
+#include "platform/ui/input/pasteboard/Pasteboard.h"
+#include "platform/ui/input/text/TextInput.h"
+#include "platform/ui/input/text/TextInputTokenizer.h"
 #include "platform/ui/lists/ScrollView.h"
 #include "text/layout/DRTextContainer.h"
 #include "text/layout/DRTextLayout.h"
@@ -21,6 +26,7 @@
 #include "text/model/DRTextPosition.h"
 #include "text/parsers/DRTextParser.h"
 #include "textview/container/DRTextContainerView.h"
+#include "textview/keyboard/DRTextKeyboardTransition.h"
 #include "textview/magnifier/DRTextMagnifier.h"
 #include "textview/selection/DRTextSelectionView.h"
 #include "textview/textview/DUDaviDiraDelegate.h"
@@ -53,7 +59,10 @@ uint64_t checkingTypesForDataDetectorTypes(uint64_t types);
 /// each side, never below 0.
 gfx::Size textViewVisibleSize(gfx::Size boundsSize, gfx::EdgeInsets contentInset);
 
-class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text::DRTextDebugTarget {
+class DUDaviDira : public ui::ScrollView,
+                   public DUDaviDiraDelegate,
+                   public text::DRTextDebugTarget,
+                   public ui::TextInput {
   RT_CLASS(DUDaviDira, ui::ScrollView)
  public:
   static constexpr gfx::EdgeInsets kHorizontalInset{6, 4, 6, 4};
@@ -129,8 +138,6 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   rt::Range selectedRange() const { return selectedRange_; }
   /// Ignored while marked text exists; a range beyond the text is corrected first.
   void setSelectedRange(rt::Range range);
-  const Ref<text::DRTextRange>& selectedTextRange() const { return selectedTextRange_; }
-  const Ref<text::DRTextRange>& markedTextRange() const { return markedTextRange_; }
   bool clearsOnInsertion() const { return clearsOnInsertion_; }
   void setClearsOnInsertion(bool on);
   bool isSelectable() const { return selectable_; }
@@ -180,12 +187,117 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   void replaceRange(rt::Range range, const rt::String& text);
 
   // ---- text input: editing (insert, delete, replace, marked text, selection)
+  bool hasText() const override;
+  /// Consecutive typing (the caret where the last typing left it) makes one undo step. While
+  /// composing, the text replaces the composed characters and ends the composition.
+  void insertText(const rt::String& text) override;
+  /// One composed character (or bound range) before the caret, or the selection. A bound range
+  /// that asks for confirmation is first selected, and goes with the next delete.
+  void deleteBackward() override;
+  /// "" when the range cannot be corrected.
+  rt::String textInRange(const Ref<ui::TextRange>& range) const override;
+  /// The one path by which typing, the setters and the edit actions change the text.
+  void replaceRange(const Ref<ui::TextRange>& range, const rt::String& text) override;
+  /// A DRTextRange.
+  Ref<ui::TextRange> selectedTextRange() const override;
+  void setSelectedTextRange(const Ref<ui::TextRange>& range) override;
+  Ref<ui::TextRange> markedTextRange() const override;
+  void setMarkedText(const rt::String& marked, rt::Range selected) override;
+  void unmarkText() override;
+  Ref<fd::Dictionary> markedTextStyle() const override { return markedTextStyle_; }
+  void setMarkedTextStyle(const Ref<fd::Dictionary>& style) override;
+  /// Backward when the selection's end leans backward.
+  ui::TextAffinity selectionAffinity() const;
+  void setSelectionAffinity(ui::TextAffinity affinity);
 
   // ---- text input: positions, geometry, hit testing, styling, writing direction
+  // Positions and ranges handed out are DRTextPosition and DRTextRange objects; those handed
+  // in are corrected against the current text first.
+  Ref<ui::TextPosition> beginningOfDocument() const override;
+  Ref<ui::TextPosition> endOfDocument() const override;
+  Ref<ui::TextRange> textRangeFromPosition(const Ref<ui::TextPosition>& from,
+                                           const Ref<ui::TextPosition>& to) const override;
+  /// Never inside a composed character or a bound range; null outside the text.
+  Ref<ui::TextPosition> positionFromPosition(const Ref<ui::TextPosition>& p, int64_t offset) const override;
+  Ref<ui::TextPosition> positionFromPosition(const Ref<ui::TextPosition>& p, ui::TextLayoutDirection direction,
+                                             int64_t offset) const override;
+  Ref<ui::TextPosition> positionWithinRange(const Ref<ui::TextRange>& range,
+                                            ui::TextLayoutDirection farthest) const override;
+  Ref<ui::TextPosition> positionWithinRange(const Ref<ui::TextRange>& range, int64_t characterOffset) const override;
+  /// Counted from the range's start (from the text's start without a range).
+  int64_t characterOffsetOfPosition(const Ref<ui::TextPosition>& p, const Ref<ui::TextRange>& range) const override;
+  Ref<ui::TextRange> characterRangeByExtendingPosition(const Ref<ui::TextPosition>& p,
+                                                       ui::TextLayoutDirection direction) const override;
+  ui::WritingDirection baseWritingDirectionForPosition(const Ref<ui::TextPosition>& p,
+                                                       ui::TextStorageDirection direction) const override;
+  void setBaseWritingDirection(ui::WritingDirection direction, const Ref<ui::TextRange>& range) override;
+  gfx::Rect firstRectForRange(const Ref<ui::TextRange>& range) const override;
+  /// At least 2 points wide along the line, inside the bounds along the line, on whole pixels.
+  gfx::Rect caretRectForPosition(const Ref<ui::TextPosition>& p) const override;
+  std::vector<Ref<ui::TextSelectionRect>> selectionRectsForRange(const Ref<ui::TextRange>& range) const override;
+  Ref<ui::TextPosition> closestPositionToPoint(gfx::Point point) const override;
+  Ref<ui::TextPosition> closestPositionToPoint(gfx::Point point, const Ref<ui::TextRange>& range) const override;
+  Ref<ui::TextRange> characterRangeAtPoint(gfx::Point point) const override;
+  /// The attributes of the character the position leans on; the typing attributes on an
+  /// empty text.
+  Ref<fd::Dictionary> textStylingAtPosition(const Ref<ui::TextPosition>& p,
+                                            ui::TextStorageDirection direction) const override;
+  ui::TextInputTraits textInputTraits() const override;
+  Weak<ui::TextInputDelegate> inputDelegate() const override { return inputDelegate_; }
+  void setInputDelegate(Weak<ui::TextInputDelegate> delegate) override { inputDelegate_ = std::move(delegate); }
+  Ref<ui::TextInputTokenizer> tokenizer() const override { return tokenizer_; }
 
   // ---- responder, edit actions, shake, scroll-view delegate
+  /// Not while unselectable, read-only or told to ignore it; else as the delegate says.
+  bool canBecomeFirstResponder() const override;
+  /// Starts editing: detected data goes, the delegate and observers hear of it.
+  bool becomeFirstResponder() override;
+  bool canResignFirstResponder() const override;
+  /// Ends editing; an open composition is kept as typed.
+  bool resignFirstResponder() override;
+  void reloadInputViews() override;
+  /// The edit menu's choices for the current selection; looking words up is never offered.
+  bool canPerformAction(rt::Selector action, const rt::Id& sender) const override;
+  // The edit actions, registered as "cut:", "copy:", "paste:", "select:" and "selectAll:".
+  void cutAction(const rt::Id& sender);
+  void copyAction(const rt::Id& sender);
+  void pasteAction(const rt::Id& sender);
+  /// Selects the word at the caret.
+  void selectAction(const rt::Id& sender);
+  void selectAllAction(const rt::Id& sender);
+  /// A shake offers undo and redo, except inside an application extension.
+  void motionEnded(ui::EventSubtype motion, ui::Event* event) override;
+  /// The undo alert where alert controllers are missing; null when neither step is possible.
+  Ref<ui::AlertView> makeUndoRedoAlertView(const DUDaviDiraUndoStrings& strings);
+  /// That alert's answer: acts on the button's position, never its title.
+  void alertViewClickedButtonAtIndex(ui::AlertView& alert, int64_t index);
+  // Scroll-view delegate calls, passed on to the text-view delegate.
+  void scrollViewDidScroll(ui::ScrollView& s) override;
+  void scrollViewDidZoom(ui::ScrollView& s) override;
+  void scrollViewWillBeginDragging(ui::ScrollView& s) override;
+  void scrollViewWillEndDragging(ui::ScrollView& s, gfx::Point velocity, gfx::Point* targetContentOffset) override;
+  void scrollViewDidEndDragging(ui::ScrollView& s, bool willDecelerate) override;
+  void scrollViewWillBeginDecelerating(ui::ScrollView& s) override;
+  void scrollViewDidEndDecelerating(ui::ScrollView& s) override;
+  void scrollViewDidEndScrollingAnimation(ui::ScrollView& s) override;
+  /// Null unless the delegate gives a view.
+  std::optional<Ref<ui::View>> viewForZoomingInScrollView(ui::ScrollView& s) override;
+  void scrollViewWillBeginZooming(ui::ScrollView& s, ui::View* view) override;
+  void scrollViewDidEndZooming(ui::ScrollView& s, ui::View* view, double scale) override;
+  /// Yes unless the delegate says otherwise.
+  std::optional<bool> scrollViewShouldScrollToTop(ui::ScrollView& s) override;
+  void scrollViewDidScrollToTop(ui::ScrollView& s) override;
 
   // ---- touches
+  /// The touch state machine; touches go on to the scroll view unless the view keeps them.
+  void touchesBegan(const ui::TouchSet& touches, ui::Event* event) override;
+  void touchesMoved(const ui::TouchSet& touches, ui::Event* event) override;
+  void touchesEnded(const ui::TouchSet& touches, ui::Event* event) override;
+  void touchesCancelled(const ui::TouchSet& touches, ui::Event* event) override;
+  /// Scrolls the corrected range into view, clearing the keyboard.
+  void scrollRangeToVisible(rt::Range range);
+  /// While the keyboard's insets are applied, this only changes what they give back.
+  void setScrollIndicatorInsets(gfx::EdgeInsets inset) override;
 
   // ---- undo and redo
   const DUDaviDiraUndoHistory& undoHistory() const { return history_; }
@@ -268,21 +380,121 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   void commitPlaceholderUpdate();
   void updatePlaceholder();
   // editing helpers
-  /// The replacement once the delegate agreed.
-  void applyReplacement(rt::Range range, const rt::String& text);
   bool delegateAllowsChange(rt::Range range, const rt::String& replacement);
-  void parseText();
+  /// Whether the parser changed the text.
+  bool parseText();
+  /// Publishes text, font, colour, alignment, selection, typing and attributed text.
   void updateOuterProperties();
   Ref<text::DRTextRange> correctedTextRange(rt::Range range) const;
   void resetUndoAndRedoStack();
   void applyExclusionPathsToContainer();
   // position and range validity, coordinate conversion
+  friend struct DUDaviDiraTestAccess;
+  /// Present, inside the text, and not leaning backward on either end of it.
+  bool isTextPositionValid(const Ref<text::DRTextPosition>& position) const;
+  bool isTextRangeValid(const Ref<text::DRTextRange>& range) const;
+  /// The position itself when valid, else a forward one clamped into the text; null stays null.
+  Ref<text::DRTextPosition> correctedTextPosition(const Ref<text::DRTextPosition>& position) const;
+  Ref<text::DRTextRange> correctedTextRange(const Ref<text::DRTextRange>& range) const;
+  // Between the view's coordinates and the layout's, which the vertical alignment and, in
+  // vertical form, the container's far side shift apart.
+  gfx::Point convertPointToLayout(gfx::Point point) const;
+  gfx::Point convertPointFromLayout(gfx::Point point) const;
+  gfx::Rect convertRectToLayout(gfx::Rect rect) const;
+  gfx::Rect convertRectFromLayout(gfx::Rect rect) const;
 
   // editing core: replacement, typing attributes, detection, pasteboard
+  /// Only with a detector, highlighting on, something to decorate with, and not while editing.
+  bool shouldDetectText() const;
+  /// Decorates the dates, addresses, links and phone numbers in `text`; true when any counted.
+  bool detectText(typeset::MutableAttributedString& text) const;
+  bool isPasteboardContainsValidValue() const;
+  /// Rich or plain as `allowsCopyAttributedString` says; nothing when the selection is empty.
+  void copySelectedTextToPasteboard();
+  void pasteboardChanged();
+  /// Calls pasteboardChanged on the main thread whenever the pasteboard changes.
+  void observePasteboard();
+  /// Replaces the characters and moves the selection with them; tells the input delegate when
+  /// `notifyToDelegate`. Lays nothing out and records no undo.
+  void replaceTextRange(const Ref<text::DRTextRange>& range, const rt::String& text, bool notifyToDelegate);
+  /// The full replacement behind replaceRange; `delegateAsked` when the caller already asked.
+  void replaceRangeWithText(const Ref<text::DRTextRange>& range, const rt::String& text, bool delegateAsked);
+  /// The typing attributes follow the character before the selection's end.
+  void updateAttributesHolder();
+  void notifyInputDelegate(void (ui::TextInputDelegate::*message)(ui::TextInput*));
+  /// What came in as a platform position or range, as this view's own kind.
+  static Ref<text::DRTextPosition> textPositionFrom(const Ref<ui::TextPosition>& position);
+  static Ref<text::DRTextRange> textRangeFrom(const Ref<ui::TextRange>& range);
 
   // tracking, magnifiers, timers, menu, highlight, scrolling, keyboard
+  friend struct DUDaviDiraTrackingTestAccess;
+  void updateTextRangeByTrackingCaret();
+  void updateTextRangeByTrackingGrabber();
+  void updateTextRangeByTrackingPreSelect();
+  /// The position nearest the tracking point, held inside marked text while there is some.
+  Ref<text::DRTextPosition> trackedCaretPosition() const;
+  void showMagnifierCaret();
+  void showMagnifierRanged();
+  void updateMagnifier();
+  void hideMagnifier();
+  void startLongPressTimer();
+  void endLongPressTimer();
+  void trackDidLongPress();
+  void startAutoScrollTimer();
+  void endAutoScrollTimer();
+  void trackDidTickAutoScroll();
+  /// After an auto-scroll step: the tracked range and loupe of the gesture follow the text.
+  void updateTrackingAfterAutoScroll();
+  void endTouchTracking();
+  void startSelectionDotFixTimer();
+  void endSelectionDotFixTimer();
+  void fixSelectionDot();
+  void stopTrackingTimers();
+  Ref<text::DRTextRange> getClosestTokenRangeAtPosition(const Ref<text::DRTextPosition>& position) const;
+  Ref<text::DRTextRange> getClosestTokenRangeAtPoint(gfx::Point point) const;
+  /// The word the tokenizer finds around `position` in `direction`; null without one.
+  Ref<text::DRTextRange> tokenizerWordRange(const Ref<text::DRTextPosition>& position, int64_t direction) const;
+  double getMagnifierRangedOffset() const;
+  unsigned getMoveDirection() const;
+  double getAutoscrollOffset() const;
+  void showMenu();
+  void hideMenu();
+  void showHighlightAnimated(bool animated);
+  void hideHighlightAnimated(bool animated);
+  void removeHighlightAnimated(bool animated);
+  Ref<text::DRTextHighlight> getHighlightAtPoint(gfx::Point point, rt::Range* range) const;
+  /// The highlight's rectangle in the view; null without a layout.
+  gfx::Rect highlightRect() const;
+  void scrollSelectedRangeToVisible();
+  void scrollRangeToVisible(const Ref<text::DRTextRange>& range);
+  void restoreInsetsAnimated(bool animated);
+  void keyboardChanged();
+  void observeKeyboard();
+  /// The keyboard's frame in this view while it is shown; else null.
+  gfx::Rect visibleKeyboardFrame() const;
+  /// Whether the keyboard may push this view's content: shown, in a window, editing, horizontal.
+  bool keyboardAffectsView() const;
 
   // touches and responder
+  /// Starts editing on the next turn of the main queue (the tap that asked is over by then).
+  void becomeFirstResponderSoon();
+  // Answers the legacy undo alert for the view that owns it.
+  class UndoAlertViewDelegate : public ui::AlertViewDelegate {
+   public:
+    explicit UndoAlertViewDelegate(DUDaviDira& view) : view_(view) {}
+    void alertViewClickedButtonAtIndex(ui::AlertView& alert, int64_t index) override;
+
+   private:
+    DUDaviDira& view_;
+  };
+  /// The pasteboard's picture as an attachment in the typing attributes; null when there is
+  /// none or it is a point or less across.
+  Ref<typeset::AttributedString> pastedAttachment(const ui::Pasteboard& pasteboard) const;
+  /// Rich content in place of `range`, as one undoable step, the caret after it.
+  void replaceSelectionWithAttributedText(rt::Range range, const Ref<typeset::AttributedString>& content);
+  /// The selection the menu chose, told to the input delegate and the delegate.
+  void changeSelectionFromMenu(const Ref<text::DRTextRange>& range);
+  void updateAfterMenuSelection();
 
   // change-notifying setters
   void setTextNotifying(const rt::String& text);
@@ -359,10 +571,39 @@ class DUDaviDira : public ui::ScrollView, public DUDaviDiraDelegate, public text
   rt::Range selectedRange_{0, 0};
 
   // editing core fields
+  Ref<ui::DataDetector> dataDetector_;  // null when no detector type is set
+  // The laid-out text (closing line break included) as detection decorated it; null when
+  // nothing was found.
+  Ref<typeset::MutableAttributedString> delectedText_;
+  rt::Id pasteboardObserver_;
+  Weak<ui::TextInputDelegate> inputDelegate_;
+  Ref<ui::TextInputStringTokenizer> tokenizer_;
+  Ref<fd::Dictionary> markedTextStyle_;
 
   // tracking fields
+  Ref<text::DRTextRange> trackingRange_;
+  gfx::Point trackingPoint_;
+  gfx::Point touchBeganPoint_;
+  double magnifierRangedOffset_ = 0;
+  Ref<fd::Timer> longPressTimer_;
+  Ref<fd::Timer> autoScrollTimer_;
+  Ref<fd::Timer> selectionDotFixTimer_;
+  double autoScrollOffset_ = 0;
+  int64_t autoScrollAcceleration_ = 0;
+  gfx::Point previousOriginInWindow_;
+  Ref<text::DRTextHighlight> highlight_;
+  Ref<text::DRTextLayout> highlightLayout_;
+  rt::Range highlightRange_{0, 0};
+  bool insetModifiedByKeyboard_ = false;
+  gfx::EdgeInsets originalContentInset_;
+  gfx::EdgeInsets originalScrollIndicatorInsets_;
+  std::shared_ptr<DRTextKeyboardObserver> keyboardObserver_;
 
   // touches and responder fields
+  double touchBeganTime_ = 0;
+  double trackingTime_ = 0;
+  std::vector<void (DUDaviDira::*)()> undoAlertSteps_;  // the legacy alert's buttons after cancel
+  std::shared_ptr<UndoAlertViewDelegate> undoAlertDelegate_;
 
   gfx::EdgeInsets textContainerInset_ = kHorizontalInset;
 };

@@ -30,6 +30,7 @@ class DUDaviDiraUndoHistory {
   const Stack& undoStack() const { return undo_; }
   const Stack& redoStack() const { return redo_; }
   rt::Range lastTypeRange() const { return lastTypeRange_; }
+  void setLastTypeRange(rt::Range range) { lastTypeRange_ = range; }
   bool allowsUndoAndRedo() const { return allowsUndoAndRedo_; }
   void setAllowsUndoAndRedo(bool on) { allowsUndoAndRedo_ = on; }
   uint64_t maximumUndoLevel() const { return maximumUndoLevel_; }

@@ -51,6 +51,7 @@ RT_IMPLEMENT_PLATFORM(Layer) {
 }
 
 gfx::Rect LayerDelegate::drawingBoundsForLayer(Layer& layer) { return layer.bounds(); }
+gfx::Rect LayerDelegate::visibleBoundsForLayer(Layer&) { return gfx::RectNull; }
 
 Layer::~Layer() {
   // Sublayers outlive us only if someone else holds them; their back pointer must not dangle.
@@ -284,6 +285,29 @@ void Layer::display() {
       over.left = pixels(bounds_.origin.x - want.origin.x);
       over.bottom = pixels(want.origin.y + want.size.height - bounds_.origin.y - size.height);
       over.right = pixels(want.origin.x + want.size.width - bounds_.origin.x - size.width);
+    }
+  }
+  // Only the visible part of a very large layer is drawn: the store shrinks to it, in whole
+  // pixels, and the overhang turns negative on the sides it leaves out.
+  if (auto d = delegate_.lock()) {
+    gfx::Rect visible = d->visibleBoundsForLayer(*this);
+    if (!gfx::RectIsNull(visible)) {
+      gfx::Rect all{{bounds_.origin.x - over.left, bounds_.origin.y - over.top},
+                    {size.width + over.left + over.right, size.height + over.top + over.bottom}};
+      gfx::Rect part = gfx::RectIntersection(all, visible);
+      if (gfx::RectIsNull(part) || gfx::RectIsEmpty(part)) {
+        contents_ = nullptr;
+        overhang_ = {};
+        setNeedsComposite();
+        return;
+      }
+      double x0 = std::floor(part.origin.x * scale) / scale, y0 = std::floor(part.origin.y * scale) / scale;
+      double x1 = std::ceil((part.origin.x + part.size.width) * scale) / scale;
+      double y1 = std::ceil((part.origin.y + part.size.height) * scale) / scale;
+      x0 = std::max(x0, all.origin.x), y0 = std::max(y0, all.origin.y);
+      x1 = std::min(x1, all.origin.x + all.size.width), y1 = std::min(y1, all.origin.y + all.size.height);
+      over = {bounds_.origin.y - y0, bounds_.origin.x - x0, y1 - bounds_.origin.y - size.height,
+              x1 - bounds_.origin.x - size.width};
     }
   }
   gfx::Size store{size.width + over.left + over.right, size.height + over.top + over.bottom};

@@ -44,6 +44,10 @@ class LayerDelegate {
   /// store covers this beyond the bounds (when the layer does not clip), so that text taller
   /// than its box is not cut.
   virtual gfx::Rect drawingBoundsForLayer(Layer& layer);
+  /// The part of the layer, in its bounds coordinates, that can be seen: a layer much larger
+  /// than any screen (a long document in a scroll view) draws only that part into its backing
+  /// store, and its delegate redraws when another part comes into view. Null: all of it.
+  virtual gfx::Rect visibleBoundsForLayer(Layer& layer);
 };
 
 /// Contents gravity names.
@@ -145,7 +149,7 @@ class Layer : public rt::Object {
   /// below a view draw at the screen's scale), and hands it on to its own sublayers.
   void setContentsScale(double s);
   /// How far the backing store that display() drew reaches beyond the bounds on each side
-  /// (zero for given contents).
+  /// (zero for given contents; negative where it covers only a visible part of the bounds).
   gfx::EdgeInsets contentsOverhang() const { return overhang_; }
   rt::String magnificationFilter() const { return magnificationFilter_; }
   void setMagnificationFilter(rt::String f);

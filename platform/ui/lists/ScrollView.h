@@ -71,7 +71,7 @@ class ScrollView : public View, public GestureRecognizerDelegate {
   /// The content inset plus the system's safe area, which is empty here.
   gfx::EdgeInsets adjustedContentInset() const { return contentInset_; }
   gfx::EdgeInsets scrollIndicatorInsets() const { return indicatorInsets_; }
-  void setScrollIndicatorInsets(gfx::EdgeInsets inset);
+  virtual void setScrollIndicatorInsets(gfx::EdgeInsets inset);
   /// The offsets a scroll may rest at: from (-left, -top) to the bottom-right edge of the
   /// content (never less than the top-left).
   gfx::Point minimumContentOffset() const;

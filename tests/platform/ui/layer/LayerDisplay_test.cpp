@@ -63,3 +63,58 @@ TEST_F(LayerDisplayTest, RedisplayKeepsGivenContentsUnlessTheViewDraws) {
   }
   EXPECT_EQ(empty->layer()->contents(), nullptr);
 }
+
+namespace {
+
+// A tall view that fills itself with stripes 10 points high, alternately red and blue, and
+// says which part of it can be seen.
+class TallStripes : public View {
+  RT_CLASS(TallStripes, View)
+ public:
+  void drawRect(gfx::Rect) override {
+    auto ctx = gfx::currentContext();
+    for (double y = 0; y < bounds().size.height; y += 10) {
+      ctx->setFillColor(static_cast<int>(y / 10) % 2 ? gfx::Color::blueColor() : gfx::Color::redColor());
+      ctx->fillRect({{0, y}, {bounds().size.width, 10}});
+    }
+  }
+  gfx::Rect visibleBoundsForLayer(Layer&) override { return seen; }
+  gfx::Rect seen = gfx::RectNull;
+};
+RT_IMPLEMENT(TallStripes) {}
+
+}  // namespace
+
+// Only the part said to be visible is drawn, and it lands where it belongs.
+TEST_F(LayerDisplayTest, AVeryTallLayerDrawsOnlyItsVisiblePart) {
+  auto root = rt::make<View>(gfx::RectMake(0, 0, 20, 40));
+  auto tall = rt::make<TallStripes>(gfx::RectMake(0, -200, 20, 4000));
+  root->addSubview(tall);
+  struct Case {
+    const char* name;
+    gfx::Rect seen;
+    double storeHeight;
+  };
+  const Case cases[] = {{"all", gfx::RectNull, 8000},
+                        {"the window's share", gfx::RectMake(0, 200, 20, 40), 80},
+                        {"a fraction of a pixel", gfx::RectMake(0, 200.3, 20, 39.4), 80}};
+  for (const auto& c : cases) {
+    tall->seen = c.seen;
+    tall->setNeedsDisplay();
+    Compositor comp({20, 40}, 2);
+    comp.renderAlways(*root->layer());
+    const auto* image = dynamic_cast<const gfx::BitmapImage*>(tall->layer()->contents().get());
+    ASSERT_NE(image, nullptr) << c.name;
+    EXPECT_EQ(image->height(), static_cast<size_t>(c.storeHeight)) << c.name;
+    // Window row 5 shows the tall view's y 205 (stripe 20, red); row 15 its y 215 (blue).
+    EXPECT_EQ(comp.pixelAt(10, 10), 0xffff0000u) << c.name;
+    EXPECT_EQ(comp.pixelAt(10, 30), 0xff0000ffu) << c.name;
+    EXPECT_EQ(comp.pixelAt(10, 79), 0xff0000ffu) << c.name;
+  }
+  // Nothing of it in sight: no store at all.
+  tall->seen = gfx::RectMake(0, 5000, 20, 40);
+  tall->setNeedsDisplay();
+  Compositor comp({20, 40}, 2);
+  comp.renderAlways(*root->layer());
+  EXPECT_EQ(tall->layer()->contents(), nullptr);
+}
