@@ -28,13 +28,6 @@ TextInput* KeyboardInput::focusedTextInput() {
 void KeyboardInput::typeText(const rt::String& text) {
   if (auto* input = focusedTextInput()) {
     extending_ = nullptr;
-    // Text committed during a composition takes the composition's place: the composed
-    // characters become the committed ones, wherever the caret stood inside them.
-    if (input->markedTextRange() && !text.isEmpty()) {
-      input->setMarkedText(text, {text.length(), 0});
-      input->unmarkText();
-      return;
-    }
     input->insertText(text);
   }
 }

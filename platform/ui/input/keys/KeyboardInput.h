@@ -23,7 +23,7 @@ class KeyboardInput {
  public:
   /// The responder that takes text: the first responder when it implements text input.
   static TextInput* focusedTextInput();
-  /// Committed text (typed, or the end of a composition, which it replaces).
+  /// Committed text (typed, or the end of a composition).
   void typeText(const rt::String& text);
   /// The input method's current composition and its selected range (UTF-16 units within it);
   /// empty text ends the composition without typing anything.
