@@ -115,6 +115,90 @@ void checkEditorPage(const std::map<std::string, ShotFacts>& shots) {
   EXPECT_LT(double(placeholder), inside.size.width * inside.size.height * 4 * 0.2);
   EXPECT_FALSE(empty.editorEditing);
   EXPECT_FALSE(empty.keyboardVisible);
+
+  // Typed: two letters from the on-screen keyboard, the rest from the physical one; the
+  // caret stands solid where the text view says, in its tint.
+  const std::string typed =
+      "hi from the **market**: stalls open at *nine*, see www.example.com/market or call 0571-8888-1234.\n"
+      "On 12 March 2026 at 3 Lake Road.\n";
+  const ShotFacts& t = shot(shots, "09-typed");
+  ASSERT_TRUE(t.picture);
+  EXPECT_EQ(t.editorText, typed);
+  EXPECT_TRUE(t.editorEditing);
+  EXPECT_TRUE(t.keyboardVisible);
+  EXPECT_TRUE(t.caretShown);
+  EXPECT_GT(t.caretAlpha, 0.9);
+  ASSERT_FALSE(gfx::RectIsNull(t.caret));
+  EXPECT_TRUE(gfx::RectContainsRect(t.editorFrame, t.caret));
+  EXPECT_GT(pixelsNear(*t.picture, gfx::RectInset(t.caret, -1, -1), t.tint, 40), 40u);
+  EXPECT_GT(pixelsUnlike(*t.picture, gfx::RectInset(t.editorFrame, 2, 2), t.editorBackground), 3000u);
+
+  // A composition under way is marked text inside the editor's text; committed, its letters
+  // give way to the committed characters.
+  const ShotFacts& c = shot(shots, "10-composing");
+  EXPECT_TRUE(c.editorHasMarkedText);
+  EXPECT_EQ(c.editorText, typed + "shichang");
+  const std::string committed = typed + "\u5E02\u573A";
+  const ShotFacts& s = shot(shots, "11-selection-menu");
+  ASSERT_TRUE(s.picture);
+  EXPECT_FALSE(s.editorHasMarkedText);
+  EXPECT_EQ(s.editorText, committed);
+
+  // The selection: tinted pieces, both grabbers drawn in the tint, and the edit menu's dark
+  // bubble right above the selection.
+  ASSERT_FALSE(s.selectionRects.empty());
+  ASSERT_EQ(s.grabbers.size(), 2u);
+  for (const auto& g : s.grabbers) {
+    EXPECT_TRUE(gfx::RectIntersectsRect(g, s.editorFrame));
+    EXPECT_GT(pixelsNear(*s.picture, g, s.tint, 40), 20u);
+  }
+  double selectionTop = INFINITY;
+  for (const auto& r : s.selectionRects) selectionTop = std::min(selectionTop, r.origin.y);
+  ASSERT_TRUE(s.menuVisible);
+  ASSERT_FALSE(gfx::RectIsNull(s.menuFrame));
+  EXPECT_LE(gfx::RectGetMaxY(s.menuFrame), selectionTop + 1);
+  EXPECT_GT(gfx::RectGetMaxY(s.menuFrame), selectionTop - 40) << "the menu sits just above the selection";
+  const size_t dark = pixelsNear(*s.picture, s.menuFrame, Rgb{44, 44, 44}, 30);
+  EXPECT_GT(double(dark), s.menuFrame.size.width * s.menuFrame.size.height * 4 * 0.4);
+
+  // Copied and pasted at the end.
+  const std::string pasted = committed + "Lake Road.\n\u5E02\u573A";
+  EXPECT_EQ(shot(shots, "12-pasted").editorText, pasted);
+
+  // A resting finger brings up the loupe, showing text.
+  const ShotFacts& m = shot(shots, "13-magnifier");
+  ASSERT_TRUE(m.picture);
+  EXPECT_TRUE(m.magnifierShown);
+  EXPECT_GT(pixelsUnlike(*m.picture, m.magnifierFrame, Rgb{255, 255, 255}), 1000u);
+
+  // The shake's alert undoes the paste; the keyboard redoes it.
+  EXPECT_TRUE(shot(shots, "14-undo-alert").alertShown);
+  const ShotFacts& u = shot(shots, "15-undone");
+  EXPECT_FALSE(u.alertShown);
+  EXPECT_EQ(u.editorText, committed);
+
+  // Editing over: the paste is back, the keyboard is down, and the link, phone number, date
+  // and address show in the link colour.
+  const ShotFacts& d = shot(shots, "16-detected");
+  ASSERT_TRUE(d.picture);
+  EXPECT_EQ(d.editorText, pasted);
+  EXPECT_FALSE(d.editorEditing);
+  EXPECT_FALSE(d.keyboardVisible);
+  auto bluish = [](const ShotFacts& f) {
+    size_t n = 0;
+    for (int b = 200; b <= 255; b += 11) n += pixelsNear(*f.picture, f.editorFrame, Rgb{0, 110, b}, 60);
+    return n;
+  };
+  EXPECT_GT(bluish(d), 3 * bluish(u) + 500);
+
+  // Vertical form: the text stands in columns from the right.
+  const ShotFacts& v = shot(shots, "17-vertical");
+  ASSERT_TRUE(v.picture);
+  EXPECT_TRUE(v.editorVertical);
+  const gfx::Rect right = gfx::RectMake(gfx::RectGetMaxX(v.editorFrame) - 60, v.editorFrame.origin.y + 4, 56, 200);
+  const gfx::Rect left = gfx::RectMake(v.editorFrame.origin.x + 4, v.editorFrame.origin.y + 200, 100, 90);
+  EXPECT_GT(pixelsUnlike(*v.picture, right, v.editorBackground), 1000u);
+  EXPECT_EQ(pixelsUnlike(*v.picture, left, v.editorBackground), 0u);
 }
 
 }  // namespace
