@@ -31,6 +31,13 @@ void setAttributes(MutableAttributedString& s, const Ref<fd::Dictionary>& attrib
   });
 }
 
+void setAttributes(MutableAttributedString& s, const Ref<fd::Dictionary>& attributes, rt::Range range) {
+  if (!attributes) return;
+  attributes->enumerateKeysAndObjects([&](const rt::Id& key, const rt::Id& value, bool&) {
+    if (auto name = rt::as<fd::StringObject>(key)) setAttribute(s, name->string(), value, range);
+  });
+}
+
 void removeAttributesInRange(MutableAttributedString& s, rt::Range range) { s.setAttributes(nullptr, range); }
 
 const std::vector<rt::String>& allDiscontinuousAttributeKeys() {

@@ -13,6 +13,9 @@ class DRTextRubyAnnotation;
 void setAttribute(typeset::MutableAttributedString& s, const rt::String& name, const rt::Id& value);
 /// Replaces every attribute of the whole string (null values are skipped).
 void setAttributes(typeset::MutableAttributedString& s, const Ref<fd::Dictionary>& attributes);
+/// Sets each of `attributes` over the range, leaving the others (a null object removes its
+/// key).
+void setAttributes(typeset::MutableAttributedString& s, const Ref<fd::Dictionary>& attributes, rt::Range range);
 void removeAttributesInRange(typeset::MutableAttributedString& s, rt::Range range);
 /// Inserts plain text, which takes its neighbour's attributes except the discontinuous ones.
 void insertString(typeset::MutableAttributedString& s, const rt::String& string, size_t index);

@@ -36,11 +36,7 @@ void DRLabel::showHighlight(bool animated) {
   if (!highlight_) return;
   if (!highlightLayout_) {
     auto shown = rt::as<typeset::MutableAttributedString>(innerText_->mutableCopy());
-    if (const auto& attributes = highlight_->attributes()) {
-      attributes->enumerateKeysAndObjects([&](const rt::Id& key, const rt::Id& value, bool&) {
-        if (auto name = rt::as<fd::StringObject>(key)) text::setAttribute(*shown, name->string(), value, highlightRange_);
-      });
-    }
+    text::setAttributes(*shown, highlight_->attributes(), highlightRange_);
     highlightLayout_ = text::DRTextLayout::layoutWithContainer(innerContainer_, shown);
     if (!highlightLayout_) {
       highlight_ = nullptr;

@@ -124,6 +124,8 @@ void DUDaviDira::replaceRangeWithText(const Ref<text::DRTextRange>& given, const
 
   state_.selectedWithoutEdit = false;
   state_.deleteConfirm = false;
+  endTouchTracking();
+  hideMenu();
   replaceTextRange(range, string, true);
 
   auto typing = typingAttributesHolder_->attributesAtIndex(0);
@@ -139,6 +141,7 @@ void DUDaviDira::replaceRangeWithText(const Ref<text::DRTextRange>& given, const
   parseText();
   updateOuterProperties();
   update();
+  if (isFirstResponder()) scrollRangeToVisible(selectedTextRange_);
   if (auto delegate = outerDelegate_.lock()) {
     delegate->textViewDidChange(*this);
     delegate->textViewDidChangeSelection(*this);

@@ -64,11 +64,7 @@ void DUDaviDira::showHighlightAnimated(bool animated) {
   if (!highlightLayout_) {
     const auto& source = delectedText_ ? delectedText_ : innerText_;
     auto shown = rt::as<typeset::MutableAttributedString>(source->mutableCopy());
-    if (const auto& attributes = highlight_->attributes()) {
-      attributes->enumerateKeysAndObjects([&](const rt::Id& key, const rt::Id& value, bool&) {
-        if (auto name = rt::as<fd::StringObject>(key)) text::setAttribute(*shown, name->string(), value, highlightRange_);
-      });
-    }
+    text::setAttributes(*shown, highlight_->attributes(), highlightRange_);
     highlightLayout_ = text::DRTextLayout::layoutWithContainer(innerContainer_, shown);
     if (!highlightLayout_) {
       highlight_ = nullptr;

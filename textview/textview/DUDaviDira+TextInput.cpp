@@ -83,9 +83,10 @@ void DUDaviDira::deleteBackward() {
 
   Ref<text::DRTextRange> doomed = selectedTextRange_;
   if (selection.length == 0) {
-    doomed = innerLayout_ ? innerLayout_->textRangeByExtendingPosition(selectedTextRange_->end(),
-                                                                       ui::TextLayoutDirection::Left, 1)
-                          : nullptr;
+    // Back along the line: in vertical form left is the next line over, not the previous
+    // character.
+    auto back = verticalForm_ ? ui::TextLayoutDirection::Up : ui::TextLayoutDirection::Left;
+    doomed = innerLayout_ ? innerLayout_->textRangeByExtendingPosition(selectedTextRange_->end(), back, 1) : nullptr;
     if (!isTextRangeValid(doomed)) return;
   }
   if (selection != history_.lastTypeRange()) {
@@ -100,6 +101,8 @@ void DUDaviDira::setSelectedTextRange(const Ref<ui::TextRange>& given) {
   auto range = correctedTextRange(textRangeFrom(given));
   if (range->isEqual(selectedTextRange_.get())) return;
   updateIfNeeded();
+  endTouchTracking();
+  hideMenu();
   state_.typingAttributesOnce = false;
   state_.deleteConfirm = false;
   notifyInputDelegate(&ui::TextInputDelegate::selectionWillChange);
@@ -107,6 +110,7 @@ void DUDaviDira::setSelectedTextRange(const Ref<ui::TextRange>& given) {
   notifyInputDelegate(&ui::TextInputDelegate::selectionDidChange);
   updateOuterProperties();
   updateSelectionView();
+  if (isFirstResponder()) scrollRangeToVisible(selectedTextRange_);
   if (auto delegate = outerDelegate_.lock()) delegate->textViewDidChangeSelection(*this);
 }
 
@@ -123,6 +127,8 @@ void DUDaviDira::setSelectionAffinity(ui::TextAffinity affinity) {
 
 void DUDaviDira::setMarkedText(const rt::String& marked, rt::Range selected) {
   updateIfNeeded();
+  endTouchTracking();
+  hideMenu();
   rt::Range asked = markedTextRange_ ? markedTextRange_->asRange()
                                      : rt::Range{selectedTextRange_->asRange().end(), 0};
   if (!delegateAllowsChange(asked, marked)) return;
@@ -174,6 +180,7 @@ void DUDaviDira::setMarkedText(const rt::String& marked, rt::Range selected) {
   updateOuterProperties();
   updateLayout();
   updateSelectionView();
+  scrollRangeToVisible(selectedTextRange_);
   if (auto delegate = outerDelegate_.lock()) {
     delegate->textViewDidChange(*this);
     delegate->textViewDidChangeSelection(*this);
@@ -183,10 +190,13 @@ void DUDaviDira::setMarkedText(const rt::String& marked, rt::Range selected) {
 
 void DUDaviDira::unmarkText() {
   markedTextRange_ = nullptr;
+  endTouchTracking();
+  hideMenu();
   if (parseText()) state_.needUpdate = true;
   updateIfNeeded();
   updateOuterProperties();
   updateSelectionView();
+  scrollRangeToVisible(selectedTextRange_);
 }
 
 }  // namespace textview

@@ -170,9 +170,10 @@ class Model {
 
 std::string describe(const std::u16string& s) { return rt::String(std::u16string_view(s)).utf8(); }
 
-void runSequence(uint32_t seed, int steps) {
-  SCOPED_TRACE(testing::Message() << "seed " << seed);
+void runSequence(uint32_t seed, int steps, bool vertical) {
+  SCOPED_TRACE(testing::Message() << "seed " << seed << (vertical ? " vertical" : ""));
   auto view = rt::make<DUDaviDira>(gfx::RectMake(0, 0, 160, 400));
+  view->setVerticalForm(vertical);
   Model model;
   std::mt19937 rng(seed);
   auto pick = [&](size_t n) { return static_cast<size_t>(std::uniform_int_distribution<size_t>(0, n - 1)(rng)); };
@@ -273,7 +274,12 @@ void runSequence(uint32_t seed, int steps) {
 
 TEST(TextViewEditingSequence, RandomCallsMatchAPlainStringModel) {
   for (uint32_t seed : {1u, 7u, 2024u, 90210u}) {
-    editing_sequence_test::runSequence(seed, 300);
+    editing_sequence_test::runSequence(seed, 300, false);
+    if (testing::Test::HasFatalFailure()) return;
+  }
+  // Vertical lines: backward delete and the layout's units run along them the other way.
+  for (uint32_t seed : {5u, 31u}) {
+    editing_sequence_test::runSequence(seed, 300, true);
     if (testing::Test::HasFatalFailure()) return;
   }
   fd::RunLoop::mainRunLoop()->runModeBeforeDate(fd::NSDefaultRunLoopMode, fd::Date::dateWithTimeIntervalSinceNow(0.01));

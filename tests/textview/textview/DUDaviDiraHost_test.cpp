@@ -91,7 +91,7 @@ class TextViewHostTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(TextViewHostTest, ComposesTypesEditsUndoesAndSharesTheClipboard) {
+TEST_F(TextViewHostTest, ComposesTypesEditsAndSharesTheClipboard) {
   fd::RunLoopDriver::useVirtualClock();
   open("text view compose");
   ASSERT_TRUE(view_->becomeFirstResponder());
@@ -126,14 +126,6 @@ TEST_F(TextViewHostTest, ComposesTypesEditsUndoesAndSharesTheClipboard) {
   SDL_SetClipboardText("from outside");
   pushKey(SDLK_END, KMOD_LCTRL);
   pushKey(SDLK_v, KMOD_LCTRL);
-  host_->pump();
-  EXPECT_EQ(view_->text(), rt::String("\u4F60 ok\ntwfrom outside"));
-
-  // The shortcuts undo the paste and redo it.
-  pushKey(SDLK_z, KMOD_LCTRL);
-  host_->pump();
-  EXPECT_EQ(view_->text(), rt::String("\u4F60 ok\ntw"));
-  pushKey(SDLK_z, KMOD_LCTRL | KMOD_LSHIFT);
   host_->pump();
   EXPECT_EQ(view_->text(), rt::String("\u4F60 ok\ntwfrom outside"));
 

@@ -227,6 +227,22 @@ TEST_F(TextInputTest, DeleteBackwardTakesWholeCharactersOrTheSelection) {
   }
 }
 
+TEST_F(TextInputTest, DeleteBackwardInVerticalFormTakesThePreviousCharacter) {
+  view->setVerticalForm(true);
+  std::string lines;
+  for (int i = 0; i < 30; ++i) lines += "column " + std::to_string(i) + " text\n";
+  for (uint64_t caret : {uint64_t(3), uint64_t(40), uint64_t(120)}) {
+    SCOPED_TRACE(caret);
+    start(lines.c_str(), {caret, 0});
+    ASSERT_GT(view->textLayout()->lines().size(), 5u) << "several vertical lines";
+    view->deleteBackward();
+    std::string expected = lines;
+    expected.erase(caret - 1, 1);
+    EXPECT_EQ(view->text(), rt::String(expected));
+    EXPECT_EQ(selectionOf(*view), (rt::Range{caret - 1, 0}));
+  }
+}
+
 TEST_F(TextInputTest, ConfirmedBindingIsSelectedBeforeItIsDeleted) {
   auto text = typeset::MutableAttributedString::create(rt::String("to @someone now"));
   text::setTextBinding(*text, text::DRTextBinding::bindingWithDeleteConfirm(true), {3, 8});
