@@ -8,6 +8,7 @@
 #include "platform/ui/host/Application.h"
 #include "platform/ui/input/Keyboard.h"
 #include "platform/ui/input/menu/MenuController.h"
+#include "platform/ui/input/pasteboard/Pasteboard.h"
 #include "tests/tools/text-lab/TextLabShots.h"
 #include "text/model/DRTextDebugOption.h"
 
@@ -17,12 +18,17 @@ namespace {
 
 class TextLabTourTest : public ::testing::Test {
  protected:
+  // The tour copies and pastes through the general pasteboard.
+  void SetUp() override { savedPasteboard_ = ui::Pasteboard::generalPasteboard()->items(); }
   void TearDown() override {
+    ui::Pasteboard::generalPasteboard()->setItems(savedPasteboard_);
+    ui::Keyboard::sharedKeyboard()->hide();
     ui::MenuController::sharedMenuController()->setMenuVisible(false);
     text::DRTextDebugOption::setSharedDebugOption(nullptr);
     ui::Keyboard::sharedKeyboard()->setStyle(ui::KeyboardStyle::Simulated);
     ui::Application::sharedApplication()->resetForTesting();
   }
+  std::vector<ui::PasteboardItem> savedPasteboard_;
 };
 
 const ShotFacts& shot(const std::map<std::string, ShotFacts>& shots, const std::string& name) {

@@ -57,7 +57,9 @@ std::u16string textOf(const textview::DUDaviDira& view) { return view.text().toU
 
 Session typeUndoRedo() {
   Session s;
-  EXPECT_TRUE(textlab::launchTextLab({std::nullopt, std::nullopt, std::string("none"), true, false}));
+  textlab::TLLabOptions options;
+  options.keyboard = "none";
+  EXPECT_TRUE(textlab::launchTextLab(options));
   auto lab = textlab::TLLabDelegate::current();
   if (!lab) return s;
   lab->tabs()->setSelectedIndex(1);

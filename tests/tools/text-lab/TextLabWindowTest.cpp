@@ -46,6 +46,7 @@ void pushKey(SDL_Keycode key, uint16_t mod = 0) {
 class TextLabWindowTest : public ::testing::Test {
  protected:
   void TearDown() override {
+    ui::Keyboard::sharedKeyboard()->hide();
     ui::MenuController::sharedMenuController()->setMenuVisible(false);
     ui::Keyboard::sharedKeyboard()->setStyle(ui::KeyboardStyle::Simulated);
     ui::Application::sharedApplication()->resetForTesting();
