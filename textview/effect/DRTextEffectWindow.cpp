@@ -58,10 +58,11 @@ void DRTextEffectWindow::init(gfx::Rect frame) {
 }
 
 Ref<DRTextEffectWindow> DRTextEffectWindow::sharedWindow() {
-  static const Ref<DRTextEffectWindow> shared =
-      base::isAppExtension() ? nullptr
-                             : rt::make<DRTextEffectWindow>(gfx::Rect{{0, 0}, base::DRMainScreenSize()});
-  return shared;
+  // Never destroyed: text views that outlive main (held by the application at exit) still
+  // reach it from their destructors.
+  static const Ref<DRTextEffectWindow>* shared = new Ref<DRTextEffectWindow>(
+      base::isAppExtension() ? nullptr : rt::make<DRTextEffectWindow>(gfx::Rect{{0, 0}, base::DRMainScreenSize()}));
+  return *shared;
 }
 
 Ref<ui::ViewController> DRTextEffectWindow::hostRootViewController() {

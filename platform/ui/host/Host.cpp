@@ -71,6 +71,37 @@ void Host::drag(gfx::Point from, gfx::Point to, double seconds) {
   settle();
 }
 
+void Host::press(gfx::Point p) {
+  release();
+  heldWindow_ = windowAt(p);
+  if (!heldWindow_) return;
+  heldAt_ = p;
+  held_ = TouchInput(heldWindow_).down(heldWindow_->convertPointFromWindow(p, nullptr));
+  settle();
+}
+
+void Host::moveHeld(gfx::Point to, double seconds) {
+  if (!held_) return;
+  const gfx::Point from = heldAt_;
+  const int steps = std::max(2, static_cast<int>(std::ceil(seconds * 60)));
+  for (int i = 1; i <= steps; ++i) {
+    wait(seconds / steps);
+    const double f = double(i) / steps;
+    const gfx::Point at{from.x + (to.x - from.x) * f, from.y + (to.y - from.y) * f};
+    TouchInput(heldWindow_).move(held_, heldWindow_->convertPointFromWindow(at, nullptr));
+  }
+  heldAt_ = to;
+  settle();
+}
+
+void Host::release() {
+  if (!held_) return;
+  Ref<Touch> touch = std::move(held_);
+  Ref<Window> window = std::move(heldWindow_);
+  TouchInput(window).up(touch);
+  settle();
+}
+
 void Host::wait(double seconds) { TouchInput::wait(seconds); }
 
 void Host::commit(const rt::String& text) {
@@ -130,6 +161,9 @@ bool parseHostScript(const std::string& text, std::vector<HostScriptStep>* steps
     else if (verb == "key") step.kind = HostScriptStep::Kind::Key;
     else if (verb == "compose") step.kind = HostScriptStep::Kind::Compose;
     else if (verb == "commit") step.kind = HostScriptStep::Kind::Commit;
+    else if (verb == "press") step.kind = HostScriptStep::Kind::Press, count = 2;
+    else if (verb == "move") step.kind = HostScriptStep::Kind::Move, count = 3;
+    else if (verb == "release") step.kind = HostScriptStep::Kind::Release;
     else return fail("unknown command \"" + verb + "\"");
     if (step.kind == HostScriptStep::Kind::Type || step.kind == HostScriptStep::Kind::Compose ||
         step.kind == HostScriptStep::Kind::Commit) {
@@ -156,7 +190,8 @@ bool parseHostScript(const std::string& text, std::vector<HostScriptStep>* steps
         step.args[i] = v;
       }
       if ((step.kind == HostScriptStep::Kind::Wait && step.args[0] < 0) ||
-          (step.kind == HostScriptStep::Kind::Drag && step.args[4] < 0))
+          (step.kind == HostScriptStep::Kind::Drag && step.args[4] < 0) ||
+          (step.kind == HostScriptStep::Kind::Move && step.args[2] < 0))
         return fail("seconds must not be negative");
     }
     std::string extra;
@@ -199,11 +234,19 @@ bool HeadlessHost::runScript(const std::string& text, const std::string& outputD
       case HostScriptStep::Kind::Key: pressKey(*parseKeyPress(s.name)); break;
       case HostScriptStep::Kind::Compose: compose(rt::String(s.name)); break;
       case HostScriptStep::Kind::Commit: commit(rt::String(s.name)); break;
-      case HostScriptStep::Kind::Shoot:
-        if (!shoot((std::filesystem::path(outputDir) / (s.name + ".png")).string(), error)) return false;
+      case HostScriptStep::Kind::Press: press({s.args[0], s.args[1]}); break;
+      case HostScriptStep::Kind::Move: moveHeld({s.args[0], s.args[1]}, s.args[2]); break;
+      case HostScriptStep::Kind::Release: release(); break;
+      case HostScriptStep::Kind::Shoot: {
+        std::string path = (std::filesystem::path(outputDir) / (s.name + ".png")).string();
+        if (!shoot(path, error)) return false;
+        if (shotObserver_) shotObserver_(s.name, path);
         break;
+      }
     }
   }
+  // A finger left down at the end would hold the screen in its gesture.
+  release();
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/input/Touch.h"
 #include "platform/ui/input/keys/KeyboardInput.h"
 #include "platform/ui/layer/Compositor.h"
 #include "platform/ui/view/Screen.h"
@@ -37,6 +38,14 @@ class Host {
   // Input in screen points, delivered through hit testing of the input window.
   void tap(gfx::Point p);
   void drag(gfx::Point from, gfx::Point to, double seconds);
+  /// A finger that stays down at `p` while time passes, until `release` (a finger already
+  /// held is lifted first).
+  void press(gfx::Point p);
+  /// Moves the held finger to `to` over `seconds`; nothing when no finger is held.
+  void moveHeld(gfx::Point to, double seconds);
+  /// Lifts the held finger, if any.
+  void release();
+  bool isHoldingTouch() const { return held_ != nullptr; }
   /// Lets `seconds` pass on the run loop's clock (instantly on a virtual clock).
   static void wait(double seconds);
 
@@ -58,20 +67,24 @@ class Host {
   Compositor compositor_;
   std::function<std::vector<Ref<Window>>()> source_;
   KeyboardInput keys_;
+  Ref<Touch> held_;
+  Ref<Window> heldWindow_;
+  gfx::Point heldAt_;
 };
 
 /// One step of an input script.
 struct HostScriptStep {
-  enum class Kind { Tap, Drag, Wait, Shoot, Type, Key, Compose, Commit } kind;
+  enum class Kind { Tap, Drag, Wait, Shoot, Type, Key, Compose, Commit, Press, Move, Release } kind;
   double args[5] = {0, 0, 0, 0, 0};
   std::string name;  // the shot's name, the text typed or composed, the key
   int line = 0;
 };
 
 /// Parses "tap x y", "drag x1 y1 x2 y2 seconds", "wait seconds", "shoot NAME", "type TEXT",
-/// "key KEYS" ("ctrl+shift+left"), "compose TEXT" and "commit [TEXT]" lines (blank lines and
-/// '#' comments ignored; TEXT is the rest of the line, "\n" a line break). On a bad line
-/// answers false with `error` naming it.
+/// "key KEYS" ("ctrl+shift+left"), "compose TEXT", "commit [TEXT]", and "press x y", "move x y
+/// seconds" and "release" for a finger held down across steps (blank lines and '#' comments
+/// ignored; TEXT is the rest of the line, "\n" a line break). On a bad line answers false with
+/// `error` naming it.
 bool parseHostScript(const std::string& text, std::vector<HostScriptStep>* steps, std::string* error);
 
 class HeadlessHost : public Host {
@@ -84,6 +97,13 @@ class HeadlessHost : public Host {
   bool runScript(const std::string& text, const std::string& outputDir, std::string* error);
   /// Lets `seconds` pass, drawing a frame every sixtieth of a second as a window would.
   void waitDrawing(double seconds);
+  /// Told of every shot a script writes, right after it is written, while the screen is as shot.
+  void setShotObserver(std::function<void(const std::string& name, const std::string& path)> observer) {
+    shotObserver_ = std::move(observer);
+  }
+
+ private:
+  std::function<void(const std::string& name, const std::string& path)> shotObserver_;
 };
 
 }  // namespace ui

@@ -1,0 +1,106 @@
+#include "tools/text-lab/TLLabRun.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/foundation/files/Bundle.h"
+#include "platform/ui/host/Application.h"
+#include "platform/ui/host/Host.h"
+#include "platform/ui/host/HostWindow.h"
+#include "platform/ui/input/Keyboard.h"
+
+namespace textlab {
+
+namespace {
+
+bool readFile(const std::string& path, std::string* text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream s;
+  s << in.rdbuf();
+  *text = s.str();
+  return true;
+}
+
+std::string freshShotFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "text-lab-tour-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) return (std::filesystem::temp_directory_path() / "text-lab-tour").string();
+  return pattern;
+}
+
+}  // namespace
+
+std::optional<std::string> labTourPath() {
+  auto path = fd::Bundle::mainBundle()->pathForResource("tour", "txt", "text-lab");
+  if (!path) return std::nullopt;
+  return path->utf8();
+}
+
+bool labHasDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"})
+    if (const char* v = std::getenv(name); v && *v) return true;
+  return false;
+}
+
+bool launchTextLab(const TLLabOptions& options) {
+  // The lab is about typing: the on-screen keyboard is drawn (so that a mouse alone can type
+  // in a window, and the shots show it) unless told not to.
+  const bool noKeyboard = options.keyboard && *options.keyboard == "none";
+  ui::Keyboard::sharedKeyboard()->setStyle(noKeyboard ? ui::KeyboardStyle::None : ui::KeyboardStyle::OnScreen);
+  return ui::Application::sharedApplication()->launchWithDelegateClass("TLLabDelegate");
+}
+
+int runTextLab(const TLLabOptions& options, const std::function<void(const std::string&)>& say) {
+  const bool headless = options.headless || options.script.has_value() || !labHasDisplay();
+  std::string script;
+  if (headless) {
+    std::string scriptPath;
+    if (options.script) {
+      scriptPath = *options.script;
+    } else if (auto tour = labTourPath()) {
+      scriptPath = *tour;
+    } else {
+      say("text-lab: the tour (text-lab/tour.txt) is missing from the resources");
+      return 1;
+    }
+    if (!readFile(scriptPath, &script)) {
+      say("text-lab: cannot read the script " + scriptPath);
+      return 2;
+    }
+    // A bad script is refused before anything starts.
+    std::string error;
+    if (!ui::parseHostScript(script, nullptr, &error)) {
+      say("text-lab: " + scriptPath + ": " + error);
+      return 2;
+    }
+  }
+
+  if (!launchTextLab(options)) {
+    say("text-lab: the application delegate could not be made");
+    return 1;
+  }
+  if (headless) {
+    std::string outDir = options.outDir ? *options.outDir : freshShotFolder();
+    say("headless: shots go to " + outDir);
+    ui::HeadlessHost host;
+    std::string error;
+    if (!host.runScript(script, outDir, &error)) {
+      say("text-lab: " + error);
+      return 1;
+    }
+    return 0;
+  }
+  ui::WindowHost host;
+  std::string error;
+  if (!host.open("Text lab", 1, &error)) {
+    say("text-lab: no window: " + error);
+    return 1;
+  }
+  say("window open (close it to quit)");
+  host.run();
+  return 0;
+}
+
+}  // namespace textlab
