@@ -43,6 +43,12 @@ void drawGlyph(gfx::Context& ctx, const typeset::Font& font, typeset::Glyph glyp
   ctx.showGlyphsAtPositions(&glyph, &origin, 1);
 }
 
+// A line break or other control character the font has no glyph for: it takes no room and,
+// as when the typesetter draws a run, draws nothing (not the font's missing-glyph box).
+bool droppedByShaper(const typeset::Run& run, size_t g) {
+  return run.glyphs()[g] == 0 && run.advances()[g].width == 0;
+}
+
 // The head of a run's shadow chain: the platform shadow, when there is one, before the
 // engine's own chain.
 Ref<DRTextShadow> shadowChain(const typeset::Run& run) {
@@ -105,6 +111,7 @@ void DRTextDrawRun(const DRTextDrawArea& area, const DRTextLine& line, const typ
       for (const auto& stretch : (*plan)[runIndex]) {
         const rt::Range r = stretch->glyphRangeInRun();
         for (uint64_t g = r.location; g < r.location + r.length && g < glyphs.size(); ++g) {
+          if (droppedByShaper(run, g)) continue;
           ctx.saveGState();
           ctx.setTextMatrix(glyphMatrix);
           if (stretch->drawMode() == DRTextRunGlyphDrawModeHorizontal) {
@@ -133,6 +140,7 @@ void DRTextDrawRun(const DRTextDrawArea& area, const DRTextLine& line, const typ
     }
   } else {
     for (size_t g = 0; g < glyphs.size(); ++g) {
+      if (droppedByShaper(run, g)) continue;
       ctx.saveGState();
       ctx.setTextMatrix(glyphMatrix);
       ctx.setTextPosition(lp.x + positions[g].x, area.size.height - (lp.y + positions[g].y));

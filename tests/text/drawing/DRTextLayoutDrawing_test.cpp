@@ -180,6 +180,20 @@ TEST(DRTextLayoutDrawing, VerticalGlyphsStandByTheirPlan) {
   EXPECT_GT(minX, 20 + line.position().x - 16);
 }
 
+TEST(DRTextLayoutDrawing, VerticalLineBreaksDrawNoGlyph) {
+  // Without the breaks the same four ideographs draw four glyphs: a break draws no box.
+  for (const char16_t* text : {u"中文\n中文\n", u"中文\r\n中文\r"}) {
+    auto container = DRTextContainer::containerWithSize({100, 300});
+    container->setVerticalForm(true);
+    auto layout = DRTextLayout::layoutWithContainer(container, styled(text, cjk(16)));
+    ASSERT_TRUE(layout);
+    ASSERT_EQ(layout->lines().size(), 2u);
+    auto ctx = gfx::RecordingContext::create({120, 300}, 2);
+    drawInContext(*layout, ctx.get(), {120, 300}, nullptr);
+    EXPECT_EQ(ctx->count("showGlyphsAtPositions"), 4u);
+  }
+}
+
 TEST(DRTextLayoutDrawing, VerticalStrokeWidthChoosesTheDrawingMode) {
   struct Case {
     double width;
