@@ -136,6 +136,8 @@ void DUDaviDira::changeSelectionFromMenu(const Ref<text::DRTextRange>& range) {
   notifyInputDelegate(&ui::TextInputDelegate::selectionWillChange);
   selectedTextRange_ = range;
   notifyInputDelegate(&ui::TextInputDelegate::selectionDidChange);
+  // Published first, so that the delegate reads the new selection from the view.
+  updateOuterProperties();
   if (auto delegate = outerDelegate_.lock()) delegate->textViewDidChangeSelection(*this);
 }
 

@@ -196,9 +196,10 @@ void DUDaviDira::touchesEnded(const ui::TouchSet& touches, ui::Event* event) {
         notifyInputDelegate(&ui::TextInputDelegate::selectionWillChange);
         selectedTextRange_ = trackingRange_;
         notifyInputDelegate(&ui::TextInputDelegate::selectionDidChange);
-        if (auto delegate = outerDelegate_.lock()) delegate->textViewDidChangeSelection(*this);
+        // Published first, so that the delegate reads the new selection from the view.
         updateAttributesHolder();
         updateOuterProperties();
+        if (auto delegate = outerDelegate_.lock()) delegate->textViewDidChangeSelection(*this);
       }
       if (!state_.trackingGrabber && !state_.trackingPreSelect) scrollRangeToVisible(selectedTextRange_);
     }

@@ -476,7 +476,11 @@ class InputRecorder : public ui::TextInputDelegate {
 class SelectionRecorder : public DUDaviDiraDelegate {
  public:
   int selectionChanges = 0;
-  void textViewDidChangeSelection(DUDaviDira&) override { ++selectionChanges; }
+  rt::Range seen{0, 0};  // what the view says its selection is when it tells
+  void textViewDidChangeSelection(DUDaviDira& view) override {
+    ++selectionChanges;
+    seen = view.selectedRange();
+  }
 };
 
 // Menu actions in a window, on the virtual clock, so that the menu really shows.
@@ -525,6 +529,7 @@ TEST_F(TextViewMenuTest, SelectTakesTheWordAtTheCaretAndShowsTheMenu) {
   EXPECT_EQ(view->selectedRange(), (rt::Range{6, 5}));
   EXPECT_EQ(input->log, (std::vector<std::string>{"selection will change", "selection did change"}));
   EXPECT_EQ(delegate->selectionChanges, 1);
+  EXPECT_EQ(delegate->seen, (rt::Range{6, 5}));
   ui::HeadlessHost::wait(0.1);
   EXPECT_TRUE(menuShown());
 
@@ -545,6 +550,7 @@ TEST_F(TextViewMenuTest, SelectAllTakesTheWholeText) {
   EXPECT_EQ(view->selectedRange(), (rt::Range{0, 17}));
   EXPECT_EQ(input->log, (std::vector<std::string>{"selection will change", "selection did change"}));
   EXPECT_EQ(delegate->selectionChanges, 1);
+  EXPECT_EQ(delegate->seen, (rt::Range{0, 17}));
   ui::HeadlessHost::wait(0.1);
   EXPECT_TRUE(menuShown());
   // All selected: the menu no longer offers it.
