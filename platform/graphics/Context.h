@@ -25,6 +25,7 @@
 typedef struct _cairo cairo_t;
 typedef struct _cairo_pattern cairo_pattern_t;
 typedef struct cairo_path cairo_path_t;
+typedef struct _cairo_matrix cairo_matrix_t;
 
 namespace fd {
 class MutableData;
@@ -282,6 +283,9 @@ class Context : public rt::Object {
     GlyphPicture picture;
   };
   void paintGlyphs(const std::vector<PlacedGlyph>& glyphs, bool fill, bool stroke);
+  // Fills an outline glyph from the shared mask cache; false when it has to be filled as a path.
+  bool drawGlyphMask(cairo_t* cr, const PlacedGlyph& g, const cairo_matrix_t& device, int antialias,
+                     double tolerance, const Color& color, double alpha) const;
   // Adds the glyphs to the text clip being gathered; makes the gathered glyphs the clip.
   void gatherTextClip(const std::vector<PlacedGlyph>& glyphs);
   void commitTextClip() const;
