@@ -85,6 +85,10 @@ class Context : public rt::Object {
   double scale() const { return scale_; }
   /// A copy of the pixels as a bitmap image of the context's format; null for PDF.
   Ref<BitmapImage> makeImage();
+  /// The pixels as a bitmap image without copying them, for an image context about to be
+  /// discarded: the context is finished, later drawing into it does nothing and data() is
+  /// null. Other kinds of context answer with a copy, as makeImage() does, and go on.
+  Ref<BitmapImage> takeImage();
   /// Premultiplied native pixel at (x, y) of the device, row 0 at the top.
   uint32_t pixelAt(size_t x, size_t y);
 

@@ -231,7 +231,7 @@ void Context::plusDarker(const Draw& draw) {
 void Context::paint(const Draw& draw) {
   if (!showingClipGlyphs_) commitTextClip();
   const GState& s = state();
-  if (s.degenerate || !cr_) return;
+  if (s.degenerate || !cr_ || !surface_) return;
   cairo_operator_t op = operatorFor(s.blend);
   if (s.blend == BlendMode::PlusDarker && kind_ != Kind::PDF && layers_.empty()) {
     plusDarker(draw);
