@@ -246,8 +246,21 @@ Ref<BitmapImage> Context::makeImage() {
   return BitmapImage::create(format_, fd::Data::create(std::move(bytes)));
 }
 
+Ref<BitmapImage> Context::takeImage() {
+  if (kind_ != Kind::Image || !surface_) return makeImage();
+  syncOut();
+  if (opaque_) markOpaque(static_cast<uint8_t*>(data_));
+  cairo_surface_t* surface = surface_;
+  surface_ = nullptr;
+  data_ = nullptr;
+  // Cairo's nil context ignores every call, so the finished context stays safe to use.
+  cairo_destroy(cr_);
+  cr_ = cairo_create(nullptr);
+  return BitmapImage::createWithSurface(surface);
+}
+
 uint32_t Context::pixelAt(size_t x, size_t y) {
-  if (kind_ == Kind::PDF || x >= format_.width || y >= format_.height) return 0;
+  if (kind_ == Kind::PDF || !surface_ || x >= format_.width || y >= format_.height) return 0;
   cairo_surface_flush(surface_);
   const uint8_t* src = cairo_image_surface_get_data(surface_);
   size_t stride = static_cast<size_t>(cairo_image_surface_get_stride(surface_));

@@ -25,6 +25,7 @@
 typedef struct _cairo cairo_t;
 typedef struct _cairo_pattern cairo_pattern_t;
 typedef struct cairo_path cairo_path_t;
+typedef struct _cairo_matrix cairo_matrix_t;
 
 namespace fd {
 class MutableData;
@@ -84,6 +85,10 @@ class Context : public rt::Object {
   double scale() const { return scale_; }
   /// A copy of the pixels as a bitmap image of the context's format; null for PDF.
   Ref<BitmapImage> makeImage();
+  /// The pixels as a bitmap image without copying them, for an image context about to be
+  /// discarded: the context is finished, later drawing into it does nothing and data() is
+  /// null. Other kinds of context answer with a copy, as makeImage() does, and go on.
+  Ref<BitmapImage> takeImage();
   /// Premultiplied native pixel at (x, y) of the device, row 0 at the top.
   uint32_t pixelAt(size_t x, size_t y);
 
@@ -282,6 +287,9 @@ class Context : public rt::Object {
     GlyphPicture picture;
   };
   void paintGlyphs(const std::vector<PlacedGlyph>& glyphs, bool fill, bool stroke);
+  // Fills an outline glyph from the shared mask cache; false when it has to be filled as a path.
+  bool drawGlyphMask(cairo_t* cr, const PlacedGlyph& g, const cairo_matrix_t& device, int antialias,
+                     double tolerance, const Color& color, double alpha) const;
   // Adds the glyphs to the text clip being gathered; makes the gathered glyphs the clip.
   void gatherTextClip(const std::vector<PlacedGlyph>& glyphs);
   void commitTextClip() const;

@@ -8,6 +8,7 @@
 
 #include "platform/graphics/CairoPathKeeper.h"
 #include "platform/graphics/Context.h"
+#include "platform/graphics/GlyphMaskCache.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/SamplingFilter.h"
 
@@ -230,7 +231,7 @@ void Context::plusDarker(const Draw& draw) {
 void Context::paint(const Draw& draw) {
   if (!showingClipGlyphs_) commitTextClip();
   const GState& s = state();
-  if (s.degenerate || !cr_) return;
+  if (s.degenerate || !cr_ || !surface_) return;
   cairo_operator_t op = operatorFor(s.blend);
   if (s.blend == BlendMode::PlusDarker && kind_ != Kind::PDF && layers_.empty()) {
     plusDarker(draw);
@@ -520,6 +521,51 @@ void Context::drawBitmap(const BitmapImage& image, const Rect& source, const Aff
   });
 }
 
+// Masks are placed on whole pixels, and a clip of whole-pixel boxes cuts them exactly as it
+// cuts a filled path. Cairo lists a clip's boxes only when they are of whole pixels; other
+// clips (boxes off the grid, shapes) cut a path's shape at the clip's edge, where a mask's
+// coverage would be multiplied by the edge's instead, so glyphs are filled as paths there.
+static bool clipOnWholePixels(cairo_t* cr) {
+  cairo_rectangle_list_t* list = cairo_copy_clip_rectangle_list(cr);
+  const bool whole = list->status == CAIRO_STATUS_SUCCESS;
+  cairo_rectangle_list_destroy(list);
+  return whole;
+}
+
+// The glyph's origin is snapped to a quarter of a device pixel, so that a mask serves every
+// later occurrence at the same phase; the mask itself is placed on whole pixels, which keeps
+// its coverage exactly what filling the outline there would give.
+bool Context::drawGlyphMask(cairo_t* cr, const PlacedGlyph& g, const cairo_matrix_t& device, int antialias,
+                            double tolerance, const Color& color, double alpha) const {
+  cairo_matrix_t place = {g.place.a, g.place.b, g.place.c, g.place.d, g.place.tx, g.place.ty}, full;
+  cairo_matrix_multiply(&full, &place, &device);
+  if (!(std::abs(full.x0) < 1e7 && std::abs(full.y0) < 1e7)) return false;
+  double ox = std::floor(full.x0), oy = std::floor(full.y0);
+  auto quarter = [](double whole, double at, double* snapped) {
+    auto q = static_cast<uint8_t>(std::lround((at - whole) * 4));
+    if (q < 4) return q;
+    *snapped += 1;
+    return uint8_t(0);
+  };
+  GlyphMaskCache::Key key;
+  key.outline = g.outline.get();
+  key.xx = full.xx, key.yx = full.yx, key.xy = full.xy, key.yy = full.yy;
+  key.phaseX = quarter(ox, full.x0, &ox);
+  key.phaseY = quarter(oy, full.y0, &oy);
+  key.antialias = antialias;
+  key.tolerance = tolerance;
+  GlyphMask mask = GlyphMaskCache::shared().mask(g.outline, key);
+  if (!mask) return false;
+  cairo_surface_t* surface = mask.createSurface();
+  cairo_save(cr);
+  cairo_identity_matrix(cr);
+  applySource(cr, &color, alpha);
+  cairo_mask_surface(cr, surface, ox + mask.x(), oy + mask.y());
+  cairo_restore(cr);
+  cairo_surface_destroy(surface);
+  return true;
+}
+
 // One paint for all the glyphs of a call, each glyph composited on its own, so that showing
 // glyphs one call at a time gives the same pixels as showing them in one call.
 void Context::paintGlyphs(const std::vector<PlacedGlyph>& glyphs, bool fill, bool stroke) {
@@ -532,9 +578,18 @@ void Context::paintGlyphs(const std::vector<PlacedGlyph>& glyphs, bool fill, boo
     cairo_device_to_user_distance(cr_, &dx, &dy);
     width = std::hypot(dx, dy);
   }
+  // Plain filled glyphs on pixels are drawn from coverage masks kept across draws; the rest
+  // (strokes, patterns, shadows, unbounded operators, vector output) are filled as paths.
+  const bool maskable = fill && !stroke && !fillColor->patternImage() && !s.shadow.on &&
+                        (kind_ == Kind::Bitmap || kind_ == Kind::Image);
   CairoPathKeeper keep(cr_);
   paint([&](cairo_t* cr, bool bounded) {
     cairo_set_line_width(cr, width);
+    cairo_matrix_t device;
+    cairo_get_matrix(cr, &device);
+    const int antialias = static_cast<int>(cairo_get_antialias(cr));
+    const double tolerance = cairo_get_tolerance(cr);
+    const bool masks = maskable && bounded && clipOnWholePixels(cr);
     // Glyphs wholly outside the clip are not built into paths at all: a long text drawn into
     // a store that covers only its visible part passes over most of its glyphs. Not under a
     // shadow, which may fall inside from a glyph outside.
@@ -542,13 +597,15 @@ void Context::paintGlyphs(const std::vector<PlacedGlyph>& glyphs, bool fill, boo
     double cx1 = 0, cy1 = 0, cx2 = 0, cy2 = 0;
     cairo_clip_extents(cr, &cx1, &cy1, &cx2, &cy2);
     const Rect clip = RectMake(cx1, cy1, cx2 - cx1, cy2 - cy1);
+    // An unbounded target (the shadow pass records into one) reports infinite extents.
+    const bool cull = std::isfinite(cx1) && std::isfinite(cy1) && std::isfinite(cx2) && std::isfinite(cy2);
     const double reach = stroke ? width : 0;
     for (const auto& g : glyphs) {
       if (cull && !g.picture.image && g.outline) {
         Rect box = g.outline->boundingBox();
         if (RectIsNull(box)) continue;  // a glyph with no outline (a space) draws nothing
         box = RectInset(RectApplyAffineTransform(box, g.place), -reach - 1, -reach - 1);
-        if (!RectIntersectsRect(box, clip)) continue;
+        if (cull && !RectIntersectsRect(box, clip)) continue;
       }
       auto transform = [&](const AffineTransform& t) {
         cairo_matrix_t m = {t.a, t.b, t.c, t.d, t.tx, t.ty};
@@ -578,6 +635,7 @@ void Context::paintGlyphs(const std::vector<PlacedGlyph>& glyphs, bool fill, boo
         cairo_restore(cr);
         continue;
       }
+      if (masks && drawGlyphMask(cr, g, device, antialias, tolerance, *fillColor, alpha)) continue;
       cairo_new_path(cr);
       cairo_save(cr);
       transform(g.place);

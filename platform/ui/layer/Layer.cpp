@@ -320,7 +320,7 @@ void Layer::display() {
   gfx::popContext();
   // Contents given from outside (an image view's picture) stay when there is nothing to draw.
   if (drewNothing_) return;
-  contents_ = ctx->makeImage();
+  contents_ = ctx->takeImage();
   backingStore_ = true;
   overhang_ = over;
   setNeedsComposite();
