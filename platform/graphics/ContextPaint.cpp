@@ -592,13 +592,13 @@ void Context::paintGlyphs(const std::vector<PlacedGlyph>& glyphs, bool fill, boo
     const bool masks = maskable && bounded && clipOnWholePixels(cr);
     // Glyphs wholly outside the clip are not built into paths at all: a long text drawn into
     // a store that covers only its visible part passes over most of its glyphs. Not under a
-    // shadow, which may fall inside from a glyph outside.
-    const bool cull = !s.shadow.on;
+    // shadow, which may fall inside from a glyph outside; nor against an unbounded target
+    // (the shadow pass records into one), whose extents are infinite.
     double cx1 = 0, cy1 = 0, cx2 = 0, cy2 = 0;
     cairo_clip_extents(cr, &cx1, &cy1, &cx2, &cy2);
     const Rect clip = RectMake(cx1, cy1, cx2 - cx1, cy2 - cy1);
-    // An unbounded target (the shadow pass records into one) reports infinite extents.
-    const bool cull = std::isfinite(cx1) && std::isfinite(cy1) && std::isfinite(cx2) && std::isfinite(cy2);
+    const bool cull = !s.shadow.on && std::isfinite(cx1) && std::isfinite(cy1) && std::isfinite(cx2) &&
+                      std::isfinite(cy2);
     const double reach = stroke ? width : 0;
     for (const auto& g : glyphs) {
       if (cull && !g.picture.image && g.outline) {
