@@ -16,6 +16,7 @@
 #include "platform/foundation/threads/RunLoopDriver.h"
 #include "platform/ui/host/Host.h"
 #include "platform/ui/host/HostWindow.h"
+#include "platform/ui/host/LaunchSupport.h"
 #include "platform/ui/input/Keyboard.h"
 
 namespace app {
@@ -24,21 +25,6 @@ namespace {
 
 
 constexpr const char* kApplicationName = "kestrel-district";
-
-bool readFile(const std::string& path, std::string* text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  *text = s.str();
-  return true;
-}
-
-std::string freshShotFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "kdapp-tour-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) return (std::filesystem::temp_directory_path() / "kdapp-tour").string();
-  return pattern;
-}
 
 // Log lines go to the file, and to the terminal too when asked; the file is opened once.
 bool routeLog(const std::string& path, bool verbose) {
@@ -55,12 +41,6 @@ bool routeLog(const std::string& path, bool verbose) {
 }
 
 }  // namespace
-
-bool hasDisplay() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"})
-    if (const char* v = std::getenv(name); v && *v) return true;
-  return false;
-}
 
 int runApplication(const KDLaunchOptions& options, const std::function<void(const std::string&)>& say,
                    KDRunReport* report) {
@@ -97,7 +77,7 @@ int runApplication(const KDLaunchOptions& options, const std::function<void(cons
   fd::NSLog("content service %@, video list %@, radio %@", config.contentHost(), config.videoHost(),
             config.radioURL());
 
-  bool headless = options.headless || options.script.has_value() || !hasDisplay();
+  bool headless = options.headless || options.script.has_value() || !ui::hostHasDisplay();
   std::string script;
   if (headless) {
     std::string scriptPath;
@@ -109,7 +89,7 @@ int runApplication(const KDLaunchOptions& options, const std::function<void(cons
       say("kdapp: the default tour (tour.txt) is missing from the resources");
       return 1;
     }
-    if (!readFile(scriptPath, &script)) {
+    if (!ui::readTextFile(scriptPath, &script)) {
       say("kdapp: cannot read the script " + scriptPath);
       return 2;
     }
@@ -133,7 +113,7 @@ int runApplication(const KDLaunchOptions& options, const std::function<void(cons
     report->headless = headless;
   }
   if (headless) {
-    std::string outDir = options.outDir ? *options.outDir : freshShotFolder();
+    std::string outDir = options.outDir ? *options.outDir : ui::makeShotFolder("kdapp-tour");
     if (report) report->outDir = outDir;
     say("headless: shots go to " + outDir);
     // Headless, the keyboard is drawn only when asked for.

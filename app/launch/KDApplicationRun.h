@@ -23,7 +23,5 @@ int runApplication(const KDLaunchOptions& options, const std::function<void(cons
 /// most a few seconds), so that none is left waiting on a main thread that has gone.
 void stopPictureDownloads();
 
-/// True when a display is there to open a window on.
-bool hasDisplay();
 
 }  // namespace app

@@ -1,5 +1,7 @@
 #include "app/launch/KDLaunchOptions.h"
 
+#include "platform/ui/host/LaunchSupport.h"
+
 #include <cstdlib>
 #include <map>
 
@@ -36,39 +38,7 @@ std::optional<KDLaunchOptions> parseLaunchOptions(const std::vector<std::string>
       {"--help", &options.help},         {"-h", &options.help},
       {"--check-only", &options.checkOnly},
   };
-  for (size_t i = 0; i < args.size(); ++i) {
-    std::string name = args[i];
-    std::optional<std::string> inlineValue;
-    if (auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
-      inlineValue = name.substr(eq + 1);
-      name = name.substr(0, eq);
-    }
-    if (auto flag = flags.find(name); flag != flags.end()) {
-      if (inlineValue) {
-        *error = name + " takes no value";
-        return std::nullopt;
-      }
-      *flag->second = true;
-      continue;
-    }
-    auto option = valued.find(name);
-    if (option == valued.end()) {
-      *error = "unknown option " + name;
-      return std::nullopt;
-    }
-    if (!inlineValue) {
-      if (i + 1 >= args.size()) {
-        *error = name + " needs a value";
-        return std::nullopt;
-      }
-      inlineValue = args[++i];
-    }
-    if (inlineValue->empty()) {
-      *error = name + " needs a value";
-      return std::nullopt;
-    }
-    *option->second = *inlineValue;
-  }
+  if (!ui::parseCommandLine(args, valued, flags, error)) return std::nullopt;
   if (options.keyboard && *options.keyboard != "none" && *options.keyboard != "on-screen") {
     *error = "--keyboard takes none or on-screen";
     return std::nullopt;

@@ -9,39 +9,15 @@
 #include "platform/ui/host/Application.h"
 #include "platform/ui/host/Host.h"
 #include "platform/ui/host/HostWindow.h"
+#include "platform/ui/host/LaunchSupport.h"
 #include "platform/ui/input/Keyboard.h"
 
 namespace textlab {
-
-namespace {
-
-bool readFile(const std::string& path, std::string* text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  *text = s.str();
-  return true;
-}
-
-std::string freshShotFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "text-lab-tour-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) return (std::filesystem::temp_directory_path() / "text-lab-tour").string();
-  return pattern;
-}
-
-}  // namespace
 
 std::optional<std::string> labTourPath() {
   auto path = fd::Bundle::mainBundle()->pathForResource("tour", "txt", "text-lab");
   if (!path) return std::nullopt;
   return path->utf8();
-}
-
-bool labHasDisplay() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"})
-    if (const char* v = std::getenv(name); v && *v) return true;
-  return false;
 }
 
 bool launchTextLab(const TLLabOptions& options) {
@@ -53,7 +29,7 @@ bool launchTextLab(const TLLabOptions& options) {
 }
 
 int runTextLab(const TLLabOptions& options, const std::function<void(const std::string&)>& say) {
-  const bool headless = options.headless || options.script.has_value() || !labHasDisplay();
+  const bool headless = options.headless || options.script.has_value() || !ui::hostHasDisplay();
   std::string script;
   if (headless) {
     std::string scriptPath;
@@ -65,7 +41,7 @@ int runTextLab(const TLLabOptions& options, const std::function<void(const std::
       say("text-lab: the tour (text-lab/tour.txt) is missing from the resources");
       return 1;
     }
-    if (!readFile(scriptPath, &script)) {
+    if (!ui::readTextFile(scriptPath, &script)) {
       say("text-lab: cannot read the script " + scriptPath);
       return 2;
     }
@@ -82,7 +58,7 @@ int runTextLab(const TLLabOptions& options, const std::function<void(const std::
     return 1;
   }
   if (headless) {
-    std::string outDir = options.outDir ? *options.outDir : freshShotFolder();
+    std::string outDir = options.outDir ? *options.outDir : ui::makeShotFolder("text-lab-tour");
     say("headless: shots go to " + outDir);
     ui::HeadlessHost host;
     std::string error;

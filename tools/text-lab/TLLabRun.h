@@ -12,9 +12,6 @@ namespace textlab {
 /// The default tour in the main bundle ("text-lab/tour.txt"), if it is there.
 std::optional<std::string> labTourPath();
 
-/// Whether a display can be had (an X or Wayland display is named).
-bool labHasDisplay();
-
 /// Sets the keyboard up as the options say and launches the shared application with the lab's
 /// delegate; false when the delegate could not be made.
 bool launchTextLab(const TLLabOptions& options);
