@@ -6,17 +6,54 @@ namespace ui::detect {
 
 namespace {
 
-bool isPhoneChar(char16_t c) { return isDigit(c) || c == u' ' || c == u'-' || c == u'(' || c == u')'; }
+/// The digit's value, ASCII or full-width; -1 for anything else.
+int digitValue(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'０' && c <= u'９') return c - u'０';
+  return -1;
+}
 
-/// Chinese mobile (1[3-9] and nine more digits, after an optional 86), fixed line (0, an area
-/// code and the number: ten to twelve digits), or international (+ and eight to fifteen).
-bool plausible(const std::string& digits, bool plus) {
-  size_t n = digits.size();
+bool isPlus(char16_t c) { return c == u'+' || c == u'＋'; }
+bool isOpen(char16_t c) { return c == u'(' || c == u'（'; }
+bool isSpace(char16_t c) { return c == u' ' || c == u'\u00A0' || c == u'\u3000'; }
+bool isSeparator(char16_t c) {
+  return isSpace(c) || c == u'-' || c == u'－' || c == u'‐' || isOpen(c) || c == u')' || c == u'）';
+}
+bool isWordChar(char16_t c) { return isAsciiAlnum(c) || digitValue(c) >= 0 || (c >= u'Ａ' && c <= u'ｚ'); }
+
+bool isMobile(std::string_view d) { return d.size() == 11 && d[0] == '1' && d[1] >= '3' && d[1] <= '9'; }
+/// An area code without its 0 and a seven- or eight-digit number.
+bool isFixedWithoutTrunk(std::string_view d) { return d.size() >= 9 && d.size() <= 11 && d[0] != '0'; }
+
+/// Chinese mobile (1[3-9] and nine more digits, after an optional 86 or 0086), fixed line (0,
+/// an area code and the number: ten to twelve digits), 400 and 800 service numbers (ten
+/// digits), or international (+ and eight to fifteen).
+bool plausible(std::string_view d, bool plus) {
+  size_t n = d.size();
   if (plus) return n >= 8 && n <= 15;
-  if (n == 11 && digits[0] == '1' && digits[1] >= '3' && digits[1] <= '9') return true;
-  if (n == 13 && digits.compare(0, 2, "86") == 0 && digits[2] == '1' && digits[3] >= '3' && digits[3] <= '9') return true;
-  if (n >= 10 && n <= 12 && digits[0] == '0' && digits[1] != '0') return true;
+  if (isMobile(d)) return true;
+  if (n == 13 && d.substr(0, 2) == "86" && isMobile(d.substr(2))) return true;
+  if (n > 4 && d.substr(0, 4) == "0086") return isMobile(d.substr(4)) || isFixedWithoutTrunk(d.substr(4));
+  if (n >= 10 && n <= 12 && d[0] == '0' && d[1] != '0') return true;
+  if (n == 10 && (d.substr(0, 3) == "400" || d.substr(0, 3) == "800")) return true;
   return false;
+}
+
+/// A number does not start inside a word or after a decimal point ("0.13812345678").
+bool canStartAfter(std::u16string_view text, size_t i) {
+  if (i == 0) return true;
+  char16_t p = text[i - 1];
+  if (isWordChar(p) || isPlus(p)) return false;
+  if ((p == u'.' || p == u'．') && i >= 2 && digitValue(text[i - 2]) >= 0) return false;
+  return true;
+}
+
+bool canEndBefore(std::u16string_view text, size_t end) {
+  if (end >= text.size()) return true;
+  char16_t c = text[end];
+  if (isWordChar(c)) return false;
+  if ((c == u'.' || c == u'．') && end + 1 < text.size() && digitValue(text[end + 1]) >= 0) return false;
+  return true;
 }
 
 }  // namespace
@@ -25,29 +62,28 @@ void scanPhoneNumbers(std::u16string_view text, std::vector<DataDetectorMatch>& 
   size_t i = 0, n = text.size();
   while (i < n) {
     char16_t c = text[i];
-    bool starts = (c == u'+' || isDigit(c) || c == u'(') && (i == 0 || !isAsciiAlnum(text[i - 1]));
+    bool starts = (isPlus(c) || digitValue(c) >= 0 || isOpen(c)) && canStartAfter(text, i);
     if (!starts) {
       ++i;
       continue;
     }
-    size_t j = i + (c == u'+' ? 1 : 0);
+    size_t j = i + (isPlus(c) ? 1 : 0);
     std::string digits;
     bool space = false;
-    while (j < n && isPhoneChar(text[j])) {
+    while (j < n && digits.size() <= 16 && (digitValue(text[j]) >= 0 || isSeparator(text[j]))) {
       // Two spaces in a row end a number.
-      if (text[j] == u' ') {
+      if (isSpace(text[j])) {
         if (space) break;
         space = true;
       } else {
         space = false;
       }
-      if (isDigit(text[j])) digits.push_back(static_cast<char>(text[j]));
+      if (int v = digitValue(text[j]); v >= 0) digits.push_back(static_cast<char>('0' + v));
       ++j;
     }
     size_t end = j;
-    while (end > i && !isDigit(text[end - 1]) && text[end - 1] != u')') --end;
-    bool boundary = end >= n || !isAsciiAlnum(text[end]);
-    if (boundary && digits.size() <= 15 && plausible(digits, c == u'+')) {
+    while (end > i && digitValue(text[end - 1]) < 0 && text[end - 1] != u')' && text[end - 1] != u'）') --end;
+    if (digits.size() <= 15 && canEndBefore(text, end) && plausible(digits, isPlus(c))) {
       DataDetectorMatch m;
       m.type = TextCheckingTypePhoneNumber;
       m.range = {i, end - i};

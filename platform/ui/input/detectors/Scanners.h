@@ -15,6 +15,9 @@ void scanDates(const rt::String& text, const Ref<fd::TimeZone>& zone, const Ref<
                std::vector<DataDetectorMatch>& out);
 void scanAddresses(const rt::String& text, std::vector<DataDetectorMatch>& out);
 
+/// A single-label public suffix ("com", "travel", "中国"), in any ASCII case.
+bool isTopLevelDomain(std::u16string_view label);
+
 inline bool isAsciiAlnum(char16_t c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 inline bool isDigit(char16_t c) { return c >= '0' && c <= '9'; }
 
