@@ -1,81 +1,331 @@
-// Data detection with all four types over a Chinese news text of 100 KB, against one ICU
-// regular-expression pass of a link pattern alone over the same text; and the same detection
-// over 1 MB, to see that the cost grows with the text and no faster.
+// Data detection: quality and speed.
+// Quality: precision and recall of each type on the hand-labelled corpus in bench/data
+// (detector_corpus_*.txt), with all four types on as the text views use them; links also from
+// linkify-it (a Node script, bench/linkify_compare.js, when node and the module are there)
+// and phone numbers from libphonenumber's matcher (region CN, leniency VALID, when the
+// library was found at build time), on the same texts.
+// Speed, line by line over the corpus: links alone against linkify-it, phone numbers alone
+// against the phone matcher; and all four types over 100 KB and 1 MB of news text and of
+// hostile text, to see that the cost grows with the text and no faster.
+// KD_LINKIFY_NODE_PATH names the node_modules folder holding linkify-it.
 #include <benchmark/benchmark.h>
 #include <unicode/regex.h>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "bench/RatioReporter.h"
 #include "platform/foundation/text/IcuText.h"
 #include "platform/ui/input/detectors/DataDetector.h"
 
+#ifdef KD_HAVE_PHONENUMBER
+#include <phonenumbers/phonenumbermatch.h>
+#include <phonenumbers/phonenumbermatcher.h>
+#include <phonenumbers/phonenumberutil.h>
+#endif
+
 namespace {
 
-/// News paragraphs with a date, a place, a phone number and a link in some of them, repeated
-/// to `units` UTF-16 units (two bytes each).
-rt::String newsText(size_t units) {
-  const char16_t* paragraphs[] = {
-      u"记者从市交通局获悉，2026年12月10日起，城区将新开通三条公交线路，方便市民出行。",
-      u"活动定于12月12日下午3点在北京市朝阳区建国路88号举行，咨询电话13800138000。",
-      u"详情请访问 https://news.example.com/2026/12/transport.html 或致电010-12345678。",
-      u"据介绍，新线路采用纯电动车辆，全程约十五公里，沿途设站二十余个，预计日客流量超过一万人次。",
-      u"The district office said on Dec 10, 2026 that the routes would be reviewed after six months. ",
-      u"有关部门表示，将根据运营情况及时调整班次，并通过官方网站和社交媒体发布最新信息。",
-  };
+// ---------------------------------------------------------------------------------------------
+// The corpus.
+
+using Span = std::pair<uint64_t, uint64_t>;  // UTF-16 start, end
+
+struct Text {
   rt::String text;
-  for (size_t i = 0; text.length() < units; ++i) text += paragraphs[i % std::size(paragraphs)];
-  return text.substring(0, units);
-}
+  std::map<char, std::set<Span>> gold;  // by kind: L, P, D, A
+};
 
-const rt::String& text100k() {
-  static const rt::String t = newsText(50 * 1024);
+/// "{K|words}" marks a span of kind K; the marks are taken out of the text.
+Text parseLine(const std::string& line) {
+  rt::String marked(line.c_str());
+  std::u16string_view v = marked.view();
+  std::u16string plain;
+  Text t;
+  for (size_t i = 0; i < v.size(); ++i) {
+    if (v[i] == u'{' && i + 2 < v.size() && v[i + 2] == u'|' && std::u16string_view(u"LPDA").find(v[i + 1]) != std::u16string_view::npos) {
+      size_t close = v.find(u'}', i + 3);
+      if (close != std::u16string_view::npos) {
+        uint64_t start = plain.size();
+        plain.append(v.substr(i + 3, close - i - 3));
+        t.gold[static_cast<char>(v[i + 1])].insert({start, plain.size()});
+        i = close;
+        continue;
+      }
+    }
+    plain.push_back(v[i]);
+  }
+  t.text = rt::String(std::u16string_view(plain));
   return t;
 }
-const rt::String& text1m() {
-  static const rt::String t = newsText(512 * 1024);
-  return t;
+
+const std::vector<Text>& corpus() {
+  static const std::vector<Text> all = [] {
+    std::vector<Text> texts;
+    std::vector<std::filesystem::path> files;
+    for (auto& e : std::filesystem::directory_iterator(KD_SOURCE_DIR "/bench/data"))
+      if (e.path().filename().string().rfind("detector_corpus_", 0) == 0) files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    for (auto& f : files) {
+      std::ifstream in(f);
+      for (std::string line; std::getline(in, line);)
+        if (!line.empty() && line[0] != '#') texts.push_back(parseLine(line));
+    }
+    return texts;
+  }();
+  return all;
 }
 
-void BM_DetectAll100KB(benchmark::State& state) {
-  auto detector = ui::DataDetector::dataDetectorWithTypes(ui::kDataDetectorAllTypes);
-  for (auto _ : state) benchmark::DoNotOptimize(detector->matchesInString(text100k()).size());
+Ref<ui::DataDetector> detector(uint64_t types) {
+  auto d = ui::DataDetector::dataDetectorWithTypes(types);
+  d->setTimeZone(fd::TimeZone::timeZoneWithName("Asia/Shanghai"));
+  using namespace std::chrono;
+  // Tuesday 2026-03-10 12:00 in Shanghai: what the corpus's relative dates are read against.
+  auto since1970 = sys_days{year{2026} / month{3} / day{10}}.time_since_epoch();
+  d->setReferenceDate(fd::Date::dateWithTimeIntervalSince1970(double(duration_cast<seconds>(since1970).count()) + 4 * 3600));
+  return d;
 }
-BENCHMARK(BM_DetectAll100KB)->Unit(benchmark::kMillisecond);
 
-void BM_LinkRegex100KB(benchmark::State& state) {
-  UErrorCode status = U_ZERO_ERROR;
-  UParseError pe;
-  std::unique_ptr<icu::RegexPattern> pattern(icu::RegexPattern::compile(
-      u"\\b(?:https?://|www\\.)[A-Za-z0-9\\-._~:/?#\\[\\]@!$&'()*+,;=%]+", UREGEX_CASE_INSENSITIVE, pe, status));
-  icu::UnicodeString input = fd::icutext::alias(text100k());
+// ---------------------------------------------------------------------------------------------
+// Scoring.
+
+struct Score {
+  size_t truePositives = 0, found = 0, gold = 0;
+  double precision() const { return found ? double(truePositives) / found : 1.0; }
+  double recall() const { return gold ? double(truePositives) / gold : 1.0; }
+};
+
+void add(Score& s, const std::set<Span>& gold, const std::set<Span>& found) {
+  s.gold += gold.size(), s.found += found.size();
+  for (const Span& f : found) s.truePositives += gold.count(f);
+}
+
+/// Misses and false finds, for the record (KD_DETECTOR_EVAL_VERBOSE=1).
+void explain(const char* who, char kind, const Text& t, const std::set<Span>& gold, const std::set<Span>& found) {
+  if (!std::getenv("KD_DETECTOR_EVAL_VERBOSE")) return;
+  for (const Span& g : gold)
+    if (!found.count(g)) std::printf("  %s %c missed  [%s] in %s\n", who, kind, t.text.substring(g.first, g.second - g.first).utf8().c_str(), t.text.utf8().c_str());
+  for (const Span& f : found)
+    if (!gold.count(f)) std::printf("  %s %c wrong   [%s] in %s\n", who, kind, t.text.substring(f.first, f.second - f.first).utf8().c_str(), t.text.utf8().c_str());
+}
+
+std::map<char, Score> scoreOurs() {
+  std::map<char, Score> scores;
+  auto d = detector(ui::kDataDetectorAllTypes);
+  for (const Text& t : corpus()) {
+    std::map<char, std::set<Span>> found;
+    for (const auto& m : d->matchesInString(t.text)) {
+      char kind = m.type == ui::TextCheckingTypeLink ? 'L' : m.type == ui::TextCheckingTypePhoneNumber ? 'P' : m.type == ui::TextCheckingTypeDate ? 'D' : 'A';
+      found[kind].insert({m.range.location, m.range.end()});
+    }
+    for (char kind : {'L', 'P', 'D', 'A'}) {
+      auto g = t.gold.count(kind) ? t.gold.at(kind) : std::set<Span>{};
+      add(scores[kind], g, found[kind]);
+      explain("ours", kind, t, g, found[kind]);
+    }
+  }
+  return scores;
+}
+
+// ---------------------------------------------------------------------------------------------
+// linkify-it, through Node.
+
+struct LinkifyRun {
+  bool ran = false;
+  Score score;
+  double seconds = 0;  // one line-by-line pass over the corpus, median
+};
+
+LinkifyRun runLinkify() {
+  LinkifyRun run;
+  std::string dir = std::filesystem::temp_directory_path() / ("kd_linkify_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  std::string texts = dir + "/texts.txt";
+  {
+    std::ofstream out(texts);
+    for (const Text& t : corpus()) out << t.text.utf8() << '\n';
+  }
+  const char* modules = std::getenv("KD_LINKIFY_NODE_PATH");
+  std::string command = std::string(modules ? "NODE_PATH='" + std::string(modules) + "' " : "") + "node '" KD_SOURCE_DIR
+                        "/bench/linkify_compare.js' '" + texts + "' 7 2>/dev/null";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return run;
+  std::map<size_t, std::set<Span>> found;
+  char buffer[256];
+  while (std::fgets(buffer, sizeof buffer, pipe)) {
+    size_t line;
+    unsigned long long start, end;
+    double seconds;
+    if (std::sscanf(buffer, "time %lf", &seconds) == 1) run.seconds = seconds, run.ran = true;
+    else if (std::sscanf(buffer, "%zu\t%llu\t%llu", &line, &start, &end) == 3) found[line].insert({start, end});
+  }
+  ::pclose(pipe);
+  std::filesystem::remove_all(dir);
+  for (size_t i = 0; i < corpus().size(); ++i) {
+    const Text& t = corpus()[i];
+    auto g = t.gold.count('L') ? t.gold.at('L') : std::set<Span>{};
+    add(run.score, g, found[i]);
+    explain("linkify-it", 'L', t, g, found[i]);
+  }
+  return run;
+}
+
+// ---------------------------------------------------------------------------------------------
+// libphonenumber.
+
+#ifdef KD_HAVE_PHONENUMBER
+using i18n::phonenumbers::PhoneNumberMatch;
+using i18n::phonenumbers::PhoneNumberMatcher;
+using i18n::phonenumbers::PhoneNumberUtil;
+
+/// UTF-16 offset of a UTF-8 byte offset.
+uint64_t utf16At(const std::string& utf8, size_t byte) {
+  return rt::String(utf8.substr(0, byte).c_str()).length();
+}
+
+std::set<Span> phoneMatches(const std::string& utf8) {
+  std::set<Span> spans;
+  PhoneNumberMatcher matcher(*PhoneNumberUtil::GetInstance(), utf8, "CN", PhoneNumberMatcher::VALID, 65535);
+  while (matcher.HasNext()) {
+    PhoneNumberMatch match;
+    if (!matcher.Next(&match)) break;
+    spans.insert({utf16At(utf8, match.start()), utf16At(utf8, match.start() + match.length())});
+  }
+  return spans;
+}
+
+Score scorePhoneMatcher() {
+  Score s;
+  for (const Text& t : corpus()) {
+    auto g = t.gold.count('P') ? t.gold.at('P') : std::set<Span>{};
+    auto found = phoneMatches(t.text.utf8());
+    add(s, g, found);
+    explain("libphonenumber", 'P', t, g, found);
+  }
+  return s;
+}
+
+void BM_PhoneMatcherLines(benchmark::State& state) {
+  std::vector<std::string> lines;
+  for (const Text& t : corpus()) lines.push_back(t.text.utf8());
+  const PhoneNumberUtil& util = *PhoneNumberUtil::GetInstance();
   for (auto _ : state) {
-    std::unique_ptr<icu::RegexMatcher> m(pattern->matcher(input, status));
     size_t n = 0;
-    while (m->find(status)) ++n;
+    for (const std::string& line : lines) {
+      PhoneNumberMatcher matcher(util, line, "CN", PhoneNumberMatcher::VALID, 65535);
+      PhoneNumberMatch match;
+      while (matcher.HasNext() && matcher.Next(&match)) ++n;
+    }
     benchmark::DoNotOptimize(n);
   }
 }
-BENCHMARK(BM_LinkRegex100KB)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PhoneMatcherLines)->Unit(benchmark::kMicrosecond);
+#endif
 
-void BM_DetectAll1MB(benchmark::State& state) {
-  auto detector = ui::DataDetector::dataDetectorWithTypes(ui::kDataDetectorAllTypes);
-  for (auto _ : state) benchmark::DoNotOptimize(detector->matchesInString(text1m()).size());
+// ---------------------------------------------------------------------------------------------
+// Speed.
+
+void detectLines(benchmark::State& state, uint64_t types) {
+  auto d = detector(types);
+  for (auto _ : state) {
+    size_t n = 0;
+    for (const Text& t : corpus()) n += d->matchesInString(t.text).size();
+    benchmark::DoNotOptimize(n);
+  }
 }
-BENCHMARK(BM_DetectAll1MB)->Unit(benchmark::kMillisecond);
+void BM_LinksLines(benchmark::State& state) { detectLines(state, ui::TextCheckingTypeLink); }
+BENCHMARK(BM_LinksLines)->Unit(benchmark::kMicrosecond);
+void BM_PhonesLines(benchmark::State& state) { detectLines(state, ui::TextCheckingTypePhoneNumber); }
+BENCHMARK(BM_PhonesLines)->Unit(benchmark::kMicrosecond);
+void BM_AllTypesLines(benchmark::State& state) { detectLines(state, ui::kDataDetectorAllTypes); }
+BENCHMARK(BM_AllTypesLines)->Unit(benchmark::kMicrosecond);
+
+/// The corpus's texts, or one hostile pattern, repeated to `units` UTF-16 units.
+rt::String filled(size_t units, const std::u16string& unit) {
+  std::u16string s;
+  while (s.size() < units) s += unit;
+  s.resize(units);
+  return rt::String(std::u16string_view(s));
+}
+
+std::u16string corpusText() {
+  std::u16string all;
+  for (const Text& t : corpus()) all += std::u16string(t.text.view()) + u"\n";
+  return all;
+}
+
+// Each hostile text keeps one scanner busy: long host names, digits and separators, dates
+// that never finish, house numbers without roads.
+const std::u16string kHostile[] = {
+    u"a.", u"http://a.", u"www.中", u"1-", u"１－", u"+1 ", u"2026年12月", u"March ", u"下周", u"路1", u"a@b.", u"x",
+};
+
+void BM_DetectAll(benchmark::State& state) {
+  static const std::u16string news = corpusText();
+  size_t units = static_cast<size_t>(state.range(0)) * 512;  // KB of UTF-16
+  rt::String text = state.range(1) < 0 ? filled(units, news) : filled(units, kHostile[state.range(1)]);
+  auto d = detector(ui::kDataDetectorAllTypes);
+  for (auto _ : state) benchmark::DoNotOptimize(d->matchesInString(text).size());
+}
+BENCHMARK(BM_DetectAll)->ArgsProduct({{100, 1024}, {-1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+
+  std::printf("corpus: %zu texts\n", corpus().size());
+  auto ours = scoreOurs();
+  LinkifyRun linkify = runLinkify();
+  std::printf("%-28s %9s %9s %6s %6s\n", "type", "precision", "recall", "found", "gold");
+  const char* names[] = {"links", "phone numbers", "dates", "addresses"};
+  const char kinds[] = {'L', 'P', 'D', 'A'};
+  for (int k = 0; k < 4; ++k) {
+    const Score& s = ours[kinds[k]];
+    std::printf("%-28s %9.3f %9.3f %6zu %6zu\n", names[k], s.precision(), s.recall(), s.found, s.gold);
+  }
+  if (linkify.ran)
+    std::printf("%-28s %9.3f %9.3f %6zu %6zu\n", "links, linkify-it", linkify.score.precision(), linkify.score.recall(),
+                linkify.score.found, linkify.score.gold);
+  else
+    std::printf("links, linkify-it: not run (node or the linkify-it module missing; see KD_LINKIFY_NODE_PATH)\n");
+#ifdef KD_HAVE_PHONENUMBER
+  Score phones = scorePhoneMatcher();
+  std::printf("%-28s %9.3f %9.3f %6zu %6zu\n", "phone numbers, libphonenumber", phones.precision(), phones.recall(),
+              phones.found, phones.gold);
+#else
+  std::printf("phone numbers, libphonenumber: not built (the library was not found)\n");
+#endif
+  std::fflush(stdout);
+
   bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  double all = reporter.secondsFor("BM_DetectAll100KB"), link = reporter.secondsFor("BM_LinkRegex100KB"),
-         big = reporter.secondsFor("BM_DetectAll1MB");
-  if (all > 0 && link > 0 && big > 0)
-    std::printf("all four types / link regex alone (100 KB) = %.2f; 1 MB / 100 KB = %.2f\n", all / link, big / all);
+  double links = reporter.secondsFor("BM_LinksLines"), phones2 = reporter.secondsFor("BM_PhonesLines");
+  if (links > 0 && linkify.ran)
+    std::printf("links line by line: %.1f us, linkify-it %.1f us (same texts, median of 7 passes): ratio %.4f\n", links * 1e6,
+                linkify.seconds * 1e6, links / linkify.seconds);
+#ifdef KD_HAVE_PHONENUMBER
+  double matcher = reporter.secondsFor("BM_PhoneMatcherLines");
+  if (phones2 > 0 && matcher > 0)
+    std::printf("phone numbers line by line: %.1f us, libphonenumber %.1f us: ratio %.4f\n", phones2 * 1e6, matcher * 1e6,
+                phones2 / matcher);
+#endif
+  for (int h = -1; h < static_cast<int>(std::size(kHostile)); ++h) {
+    std::string suffix = "/" + std::to_string(h);
+    double small = reporter.secondsFor("BM_DetectAll/100" + suffix), big = reporter.secondsFor("BM_DetectAll/1024" + suffix);
+    if (small > 0 && big > 0)
+      std::printf("all types, %s: 1 MB / 100 KB = %.2f (10.24 is linear)\n",
+                  h < 0 ? "news" : ("hostile \"" + rt::String(std::u16string_view(kHostile[h])).utf8() + "\"").c_str(), big / small);
+  }
   benchmark::Shutdown();
   return 0;
 }

@@ -21,11 +21,11 @@ bool endsPlaceName(char16_t c) {
   return kStops.find(c) != std::u16string_view::npos;
 }
 
-/// What follows "号" when it is no house number: a line, a contestant, a building's floor.
+/// What follows "号" when it is no house number: a line, a contestant, a seat.
 bool isNotHouseNumber(std::u16string_view t, size_t after) {
   if (after >= t.size()) return false;
-  static constexpr std::u16string_view kAfter = u"线选码楼机位床";
-  return kAfter.find(t[after]) != std::u16string_view::npos && t[after] != u'楼';
+  static constexpr std::u16string_view kAfter = u"线选码机位床";
+  return kAfter.find(t[after]) != std::u16string_view::npos;
 }
 
 /// Chinese street addresses: "[省][市][区/县]...路88号". The number and its "号" anchor the
@@ -100,7 +100,7 @@ void scanWestern(const rt::String& text, std::vector<DataDetectorMatch>& out) {
     UErrorCode status = U_ZERO_ERROR;
     UParseError pe;
     return icu::RegexPattern::compile(
-        u"\\b(\\d{1,5})[ ]((?:(?:[A-Z][a-z]{1,20}|\\d{1,3}(?:st|nd|rd|th))[ ]){1,3}(?:Street|St|Avenue|Ave|Road|Rd|Boulevard|Blvd|Lane|Ln|Drive|Dr|Way|Court|Ct|Place|Pl|Parkway|Pkwy|Terrace|Ter|Circle|Cir|Highway|Hwy|Square|Sq|Plaza|Crescent|Alley|Trail|Expressway|Freeway|Row|Close)\\.?(?:[ ](?:NW|NE|SW|SE|N|S|E|W)\\b)?)"
+        u"\\b(\\d{1,5})[ ]((?:(?:[A-Z][a-z]{1,20}|\\d{1,3}(?:st|nd|rd|th))[ ]){1,3}(?:Street|St|Avenue|Ave|Road|Rd|Boulevard|Blvd|Lane|Ln|Drive|Dr|Way|Court|Ct|Place|Pl|Parkway|Pkwy|Terrace|Ter|Circle|Cir|Highway|Hwy|Square|Sq|Plaza|Crescent|Alley|Trail|Expressway|Freeway|Row|Close|Loop)\\.?(?:[ ](?:NW|NE|SW|SE|N|S|E|W)\\b)?)"
         u"(?:,[ ]([A-Z][a-z]{1,20}(?:[ ][A-Z][a-z]{1,20})?))?(?:,[ ]([A-Z]{2})(?:[ ](\\d{5}(?:-\\d{4})?))?)?\\b",
         0, pe, status);
   }();

@@ -23,10 +23,12 @@ constexpr std::u16string_view kZhNumeral = u"[零〇一二两三四五六七八�
 const std::u16string kZhPeriod = u"(?:上午|下午|晚上|中午|早上|早晨|凌晨|傍晚|夜里)";
 const std::u16string kZhClock = u"(?:\\d{1,2}|" + std::u16string(kZhNumeral) + u"{1,3})[ ]{0,2}(?:[点點时時]|[:：](?=\\d))[ ]{0,2}(?:\\d{1,2}[ ]{0,2}分?|" +
                                 std::u16string(kZhNumeral) + u"{1,3}分|半)?";
-const std::u16string kZhTime = u"(?:[ ]{0,2}(?<time>(?:" + kZhPeriod + u"[ ]{0,2})?" + kZhClock + u"))?";
-const std::u16string kZhTimeRequired = u"[ ]{0,2}(?<time>(?:" + kZhPeriod + u"[ ]{0,2})?" + kZhClock + u")";
+// A part of the day alone ("上午") belongs to the date but gives it no time.
+const std::u16string kZhTimeRequired =
+    u"[ ]{0,2}(?:(?<time>(?:" + kZhPeriod + u"[ ]{0,2})?" + kZhClock + u")|" + kZhPeriod + u")";
+const std::u16string kZhTime = u"(?:" + kZhTimeRequired + u")?";
 const std::u16string kZhWeekday = u"(?:[ ]{0,2}[（(]?(?:星期|周|礼拜)[一二三四五六日天][)）]?)?";
-const std::u16string kAmPm = u"[AaPp]\\.?[Mm]\\.?(?![A-Za-z])";
+const std::u16string kAmPm = u"(?:[AaPp]\\.[Mm]\\.|[AaPp][Mm](?![A-Za-z]))";
 const std::u16string kEnClock = u"(?<time>\\d{1,2}:\\d{2}(?:[ ]?" + kAmPm + u")?|\\d{1,2}[ ]?" + kAmPm + u")";
 const std::u16string kEnTime = u"(?:,?[ ]{1,2}(?:[Aa]t[ ]{1,2})?" + kEnClock + u")?";
 const std::u16string kEnTimeRequired = u",?[ ]{1,2}(?:[Aa]t[ ]{1,2})?" + kEnClock;

@@ -1,3 +1,4 @@
+#include <initializer_list>
 #include <string>
 
 #include "platform/ui/input/detectors/Scanners.h"
@@ -37,6 +38,33 @@ bool plausible(std::string_view d, bool plus) {
   if (n >= 10 && n <= 12 && d[0] == '0' && d[1] != '0') return true;
   if (n == 10 && (d.substr(0, 3) == "400" || d.substr(0, 3) == "800")) return true;
   return false;
+}
+
+/// Whether one of `words` ends within `reach` units before `at` (spaces and colons aside).
+bool saidBefore(std::u16string_view text, size_t at, std::initializer_list<std::u16string_view> words, size_t reach) {
+  size_t end = at;
+  while (end > 0 && (isSpace(text[end - 1]) || text[end - 1] == u':' || text[end - 1] == u'：')) --end;
+  std::u16string_view before = text.substr(end - std::min(end, reach), std::min(end, reach));
+  for (std::u16string_view w : words)
+    if (before.find(w) != std::u16string_view::npos) return true;
+  return false;
+}
+
+/// Short service numbers (12345, 95588, 110) count only right after a word that says a
+/// number to call follows.
+bool isCalledShortNumber(std::u16string_view text, size_t at, std::string_view d) {
+  bool shape = (d.size() == 5 && (d[0] == '1' || d[0] == '9')) || (d.size() == 3 && d[0] == '1' && (d[1] == '1' || d[1] == '2'));
+  return shape && saidBefore(text, at, {u"电话", u"热线", u"拨打", u"致电", u"专线", u"号码"}, 3);
+}
+
+/// An area code and a five-digit service number ("0571-96345"), written apart.
+bool isAreaServiceNumber(std::string_view d, bool separated) {
+  return separated && (d.size() == 8 || d.size() == 9) && d[0] == '0' && d[1] != '0' && d[d.size() - 5] == '9';
+}
+
+/// Long digit strings labelled as something else: invoices, orders, accounts, codes.
+bool labelledOtherwise(std::u16string_view text, size_t at) {
+  return saidBefore(text, at, {u"发票", u"订单", u"单号", u"编号", u"账号", u"卡号", u"代码", u"证号"}, 6);
 }
 
 /// A number does not start inside a word or after a decimal point ("0.13812345678").
@@ -83,7 +111,12 @@ void scanPhoneNumbers(std::u16string_view text, std::vector<DataDetectorMatch>& 
     }
     size_t end = j;
     while (end > i && digitValue(text[end - 1]) < 0 && text[end - 1] != u')' && text[end - 1] != u'）') --end;
-    if (digits.size() <= 15 && canEndBefore(text, end) && plausible(digits, isPlus(c))) {
+    bool separated = false;
+    for (size_t k = i + 1; k < end; ++k) separated = separated || isSeparator(text[k]);
+    bool accept = digits.size() <= 15 && canEndBefore(text, end) &&
+                  ((plausible(digits, isPlus(c)) && (separated || isPlus(c) || !labelledOtherwise(text, i))) ||
+                   (!isPlus(c) && (isCalledShortNumber(text, i, digits) || isAreaServiceNumber(digits, separated))));
+    if (accept) {
       DataDetectorMatch m;
       m.type = TextCheckingTypePhoneNumber;
       m.range = {i, end - i};

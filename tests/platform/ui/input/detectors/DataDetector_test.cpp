@@ -67,6 +67,74 @@ TEST(DataDetector, LinksAndNearMisses) {
   }
 }
 
+TEST(DataDetector, InternationalHostsQueriesMailtoAndNewerDomains) {
+  struct Case { const char* text; const char* match; const char* url; };
+  const Case cases[] = {
+      {"详情可登录http://西湖文旅.中国查询", "http://西湖文旅.中国", "http://xn--7dv6e16xvl3a.xn--fiqs8s"},
+      {"官网www.杭州旅游.中国，欢迎访问", "www.杭州旅游.中国", "http://www.xn--6rtv9okmb23n.xn--fiqs8s"},
+      {"访问https://例子.测试/路径", "https://例子.测试/路径", "https://xn--fsqu00a.xn--0zwm56d/%E8%B7%AF%E5%BE%84"},
+      {"see https://münchen.example.de/karte now", "https://münchen.example.de/karte", "https://xn--mnchen-3ya.example.de/karte"},
+      {"搜索https://s.example.cn/s?q=西湖&page=2#top，然后", "https://s.example.cn/s?q=西湖&page=2#top",
+       "https://s.example.cn/s?q=%E8%A5%BF%E6%B9%96&page=2#top"},
+      {"mailto:hr@kestrel.com.cn", "mailto:hr@kestrel.com.cn", "mailto:hr@kestrel.com.cn"},
+      {"攻略见www.zhejiang.travel。", "www.zhejiang.travel", "http://www.zhejiang.travel"},
+      {"展厅hzmuseum.museum上线", "hzmuseum.museum", "http://hzmuseum.museum"},
+      // Chinese text and punctuation around a link stay out of it; text before does not hide it.
+      {"详见www.example.com了解", "www.example.com", "http://www.example.com"},
+      {"据xinhuanet.com消息", "xinhuanet.com", "http://xinhuanet.com"},
+      {"网址https://a.example.com/news看看", "https://a.example.com/news", "https://a.example.com/news"},
+      {"（https://a.example.com/x）。", "https://a.example.com/x", "https://a.example.com/x"},
+      {"run setup.py first", nullptr, nullptr},            // a file, not a domain
+      {"the morning.Today we", nullptr, nullptr},          // a sentence without its space
+      {"西湖文旅.中国", nullptr, nullptr},                 // a Han host needs a scheme or www
+      {"mailto:", nullptr, nullptr},
+  };
+  auto d = detector(TextCheckingTypeLink);
+  for (const Case& c : cases) {
+    rt::String text(c.text);
+    auto all = d->matchesInString(text);
+    if (!c.match) {
+      EXPECT_TRUE(all.empty()) << c.text << " matched " << matchedText(text, all[0]);
+      continue;
+    }
+    ASSERT_EQ(all.size(), 1u) << c.text;
+    EXPECT_EQ(matchedText(text, all[0]), c.match);
+    ASSERT_TRUE(all[0].url) << c.text;
+    EXPECT_EQ(all[0].url->absoluteString().utf8(), c.url);
+  }
+}
+
+TEST(DataDetector, ServiceFullWidthAndPrefixedPhoneNumbers) {
+  struct Case { const char* text; const char* match; };
+  const Case cases[] = {
+      {"客服热线400-820-8820。", "400-820-8820"},
+      {"拨打4008201234咨询", "4008201234"},
+      {"座机拨打800-810-1234", "800-810-1234"},
+      {"手机１３８１２３４５６７８", "１３８１２３４５６７８"},
+      {"电话0571－88881234", "0571－88881234"},
+      {"请拨0086-571-87654321", "0086-571-87654321"},
+      {"来电008613912345678", "008613912345678"},
+      {"市民热线12345受理", "12345"},
+      {"服务热线0571-96345全天", "0571-96345"},
+      {"上涨0.13812345678个百分点", nullptr},  // a decimal
+      {"4008201234.5", nullptr},
+      {"发票号码为044031900111", nullptr},      // labelled as an invoice
+      {"共有12345人参加", nullptr},              // a short number nobody calls
+      {"400-820-882", nullptr},
+  };
+  auto d = detector(TextCheckingTypePhoneNumber);
+  for (const Case& c : cases) {
+    rt::String text(c.text);
+    auto all = d->matchesInString(text);
+    if (!c.match) {
+      EXPECT_TRUE(all.empty()) << c.text << " matched " << matchedText(text, all[0]);
+      continue;
+    }
+    ASSERT_EQ(all.size(), 1u) << c.text;
+    EXPECT_EQ(matchedText(text, all[0]), c.match);
+  }
+}
+
 TEST(DataDetector, PhoneNumbersAndNearMisses) {
   struct Case { const char* text; const char* match; };
   const Case cases[] = {
@@ -130,6 +198,88 @@ TEST(DataDetector, DatesAndNearMisses) {
     ASSERT_TRUE(all[0].timeZone);
     EXPECT_EQ(all[0].timeZone->name(), rt::String("Asia/Shanghai"));
   }
+}
+
+TEST(DataDetector, DatesWithoutYearsInNumeralsRelativeAndWithWeekdaysTimesAndZones) {
+  // The reference day is Monday 2026-06-01.
+  struct Case { const char* text; const char* match; double at; bool hasTime; };
+  const Case cases[] = {
+      {"vote on March 12, officials said", "March 12", shanghai(2026, 3, 12), false},
+      {"opens July 1.", "July 1", shanghai(2026, 7, 1), false},
+      {"报名截止三月十二日。", "三月十二日", shanghai(2026, 3, 12), false},
+      {"二〇二六年三月十二日，活动举行", "二〇二六年三月十二日", shanghai(2026, 3, 12), false},
+      {"十二月三十一日下午三点半", "十二月三十一日下午三点半", shanghai(2026, 12, 31, 15, 30), true},
+      {"会议明天上午9点召开", "明天上午9点", shanghai(2026, 6, 2, 9), true},
+      {"今天下午3点开始", "今天下午3点", shanghai(2026, 6, 1, 15), true},
+      {"昨天下午，一场暴雨", "昨天下午", shanghai(2026, 5, 31), false},
+      {"下周三公布", "下周三", shanghai(2026, 6, 10), false},
+      {"本周五晚", "本周五", shanghai(2026, 6, 5), false},
+      {"meet next Friday, she said", "next Friday", shanghai(2026, 6, 12), false},
+      {"resume tomorrow at 9 a.m.", "tomorrow at 9 a.m.", shanghai(2026, 6, 2, 9), true},
+      {"set for Thursday, March 12, 2026 at 3:00 PM at the hall", "Thursday, March 12, 2026 at 3:00 PM",
+       shanghai(2026, 3, 12, 15), true},
+      {"moved to March 20 at 2 pm.", "March 20 at 2 pm", shanghai(2026, 3, 20, 14), true},
+      {"3月21日（周六）下午3点比赛", "3月21日（周六）下午3点", shanghai(2026, 3, 21, 15), true},
+      {"lands 2026-03-12T09:30:00+08:00.", "2026-03-12T09:30:00+08:00", shanghai(2026, 3, 12, 9, 30), true},
+      {"at 2026-03-12 15:00 UTC today", "2026-03-12 15:00 UTC", shanghai(2026, 3, 12, 23), true},
+      {"每周三下午开放", nullptr, 0, false},
+      {"今天是个好日子", nullptr, 0, false},
+      {"you may 5 times", nullptr, 0, false},
+      {"March 32", nullptr, 0, false},
+      {"二月三十日", nullptr, 0, false},
+  };
+  auto d = detector(TextCheckingTypeDate);
+  for (const Case& c : cases) {
+    rt::String text(c.text);
+    auto all = d->matchesInString(text);
+    if (!c.match) {
+      EXPECT_TRUE(all.empty()) << c.text << " matched " << matchedText(text, all[0]);
+      continue;
+    }
+    ASSERT_EQ(all.size(), 1u) << c.text;
+    EXPECT_EQ(matchedText(text, all[0]), c.match);
+    ASSERT_TRUE(all[0].date);
+    EXPECT_DOUBLE_EQ(all[0].date->timeIntervalSince1970(), c.at) << c.text;
+    EXPECT_EQ(all[0].hasTime, c.hasTime) << c.text;
+  }
+  // An ISO date's own zone is the match's zone.
+  rt::String iso("2026-03-12T09:30:00-05:00");
+  auto zoned = d->matchesInString(iso);
+  ASSERT_EQ(zoned.size(), 1u);
+  ASSERT_TRUE(zoned[0].timeZone);
+  EXPECT_EQ(zoned[0].timeZone->secondsFromGMT(), -5 * 3600);
+  EXPECT_DOUBLE_EQ(zoned[0].date->timeIntervalSince1970(), shanghai(2026, 3, 12, 22, 30));
+}
+
+TEST(DataDetector, StreetsWithoutDistrictsAndMoreStreetKinds) {
+  struct Case { const char* text; const char* match; };
+  const Case cases[] = {
+      {"新店位于文三路138号，毗邻", "文三路138号"},
+      {"途经湖滨路3号、龙翔桥", "湖滨路3号"},
+      {"沿着中山北路56号往前", "中山北路56号"},
+      {"moved to 100 Cambridge Parkway, Cambridge, MA 02142 last year", "100 Cambridge Parkway, Cambridge, MA 02142"},
+      {"at 1600 Pennsylvania Avenue NW, Washington, DC 20500.", "1600 Pennsylvania Avenue NW, Washington, DC 20500"},
+      {"the store at 350 5th Avenue, New York, NY 10118 will", "350 5th Avenue, New York, NY 10118"},
+      {"地铁3号线年底开通", nullptr},
+      {"138号选手表现出色", nullptr},
+      {"今天是3月12号", nullptr},
+      {"他家住在5号楼", nullptr},
+  };
+  auto d = detector(TextCheckingTypeAddress);
+  for (const Case& c : cases) {
+    rt::String text(c.text);
+    auto all = d->matchesInString(text);
+    if (!c.match) {
+      EXPECT_TRUE(all.empty()) << c.text << " matched " << matchedText(text, all[0]);
+      continue;
+    }
+    ASSERT_EQ(all.size(), 1u) << c.text;
+    EXPECT_EQ(matchedText(text, all[0]), c.match);
+  }
+  auto bare = d->matchesInString(rt::String("新店位于文三路138号"));
+  ASSERT_EQ(bare.size(), 1u);
+  EXPECT_EQ(bare[0].addressComponents[rt::String(AddressStreetKey)], rt::String("文三路138号"));
+  EXPECT_EQ(bare[0].addressComponents.count(rt::String(AddressDistrictKey)), 0u);
 }
 
 TEST(DataDetector, AddressesAndNearMisses) {
