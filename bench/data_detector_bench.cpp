@@ -1,6 +1,7 @@
 // Data detection: quality and speed.
-// Quality: precision and recall of each type on the hand-labelled corpus in bench/data
-// (detector_corpus_*.txt), with all four types on as the text views use them; links also from
+// Quality: precision and recall of each type on the hand-labelled texts in bench/data, with
+// all four types on as the text views use them, apart for the development texts
+// (detector_corpus_*.txt) and the held-out ones (detector_heldout_*.txt); links also from
 // linkify-it (a Node script, bench/linkify_compare.js, when node and the module are there)
 // and phone numbers from libphonenumber's matcher (region CN, leniency VALID, when the
 // library was found at build time), on the same texts.
@@ -67,21 +68,35 @@ Text parseLine(const std::string& line) {
   return t;
 }
 
+/// Texts of the corpus files whose names start with `prefix`, in name order.
+std::vector<Text> load(const std::string& prefix) {
+  std::vector<Text> texts;
+  std::vector<std::filesystem::path> files;
+  for (auto& e : std::filesystem::directory_iterator(KD_SOURCE_DIR "/bench/data"))
+    if (e.path().filename().string().rfind(prefix, 0) == 0) files.push_back(e.path());
+  std::sort(files.begin(), files.end());
+  for (auto& f : files) {
+    std::ifstream in(f);
+    for (std::string line; std::getline(in, line);)
+      if (!line.empty() && line[0] != '#') texts.push_back(parseLine(line));
+  }
+  return texts;
+}
+
+/// The development texts (looked at while the detector was built), then the held-out ones
+/// (measured only).
 const std::vector<Text>& corpus() {
   static const std::vector<Text> all = [] {
-    std::vector<Text> texts;
-    std::vector<std::filesystem::path> files;
-    for (auto& e : std::filesystem::directory_iterator(KD_SOURCE_DIR "/bench/data"))
-      if (e.path().filename().string().rfind("detector_corpus_", 0) == 0) files.push_back(e.path());
-    std::sort(files.begin(), files.end());
-    for (auto& f : files) {
-      std::ifstream in(f);
-      for (std::string line; std::getline(in, line);)
-        if (!line.empty() && line[0] != '#') texts.push_back(parseLine(line));
-    }
+    std::vector<Text> texts = load("detector_corpus_");
+    for (Text& t : load("detector_heldout_")) texts.push_back(std::move(t));
     return texts;
   }();
   return all;
+}
+/// Where the held-out texts start in `corpus()`.
+size_t heldOutFrom() {
+  static const size_t from = load("detector_corpus_").size();
+  return from;
 }
 
 Ref<ui::DataDetector> detector(uint64_t types) {
@@ -117,10 +132,16 @@ void explain(const char* who, char kind, const Text& t, const std::set<Span>& go
     if (!gold.count(f)) std::printf("  %s %c wrong   [%s] in %s\n", who, kind, t.text.substring(f.first, f.second - f.first).utf8().c_str(), t.text.utf8().c_str());
 }
 
-std::map<char, Score> scoreOurs() {
+struct Part {
+  const char* name;
+  size_t from, to;
+};
+
+std::map<char, Score> scoreOurs(const Part& part) {
   std::map<char, Score> scores;
   auto d = detector(ui::kDataDetectorAllTypes);
-  for (const Text& t : corpus()) {
+  for (size_t i = part.from; i < part.to; ++i) {
+    const Text& t = corpus()[i];
     std::map<char, std::set<Span>> found;
     for (const auto& m : d->matchesInString(t.text)) {
       char kind = m.type == ui::TextCheckingTypeLink ? 'L' : m.type == ui::TextCheckingTypePhoneNumber ? 'P' : m.type == ui::TextCheckingTypeDate ? 'D' : 'A';
@@ -140,7 +161,7 @@ std::map<char, Score> scoreOurs() {
 
 struct LinkifyRun {
   bool ran = false;
-  Score score;
+  std::map<size_t, std::set<Span>> found;  // by text
   double seconds = 0;  // one line-by-line pass over the corpus, median
 };
 
@@ -158,7 +179,7 @@ LinkifyRun runLinkify() {
                         "/bench/linkify_compare.js' '" + texts + "' 7 2>/dev/null";
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return run;
-  std::map<size_t, std::set<Span>> found;
+  std::map<size_t, std::set<Span>>& found = run.found;
   char buffer[256];
   while (std::fgets(buffer, sizeof buffer, pipe)) {
     size_t line;
@@ -169,13 +190,18 @@ LinkifyRun runLinkify() {
   }
   ::pclose(pipe);
   std::filesystem::remove_all(dir);
-  for (size_t i = 0; i < corpus().size(); ++i) {
+  return run;
+}
+
+Score scoreLinkify(LinkifyRun& run, const Part& part) {
+  Score s;
+  for (size_t i = part.from; i < part.to; ++i) {
     const Text& t = corpus()[i];
     auto g = t.gold.count('L') ? t.gold.at('L') : std::set<Span>{};
-    add(run.score, g, found[i]);
-    explain("linkify-it", 'L', t, g, found[i]);
+    add(s, g, run.found[i]);
+    explain("linkify-it", 'L', t, g, run.found[i]);
   }
-  return run;
+  return s;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -202,9 +228,10 @@ std::set<Span> phoneMatches(const std::string& utf8) {
   return spans;
 }
 
-Score scorePhoneMatcher() {
+Score scorePhoneMatcher(const Part& part) {
   Score s;
-  for (const Text& t : corpus()) {
+  for (size_t i = part.from; i < part.to; ++i) {
+    const Text& t = corpus()[i];
     auto g = t.gold.count('P') ? t.gold.at('P') : std::set<Span>{};
     auto found = phoneMatches(t.text.utf8());
     add(s, g, found);
@@ -283,28 +310,33 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 
-  std::printf("corpus: %zu texts\n", corpus().size());
-  auto ours = scoreOurs();
+  corpus();
   LinkifyRun linkify = runLinkify();
-  std::printf("%-28s %9s %9s %6s %6s\n", "type", "precision", "recall", "found", "gold");
-  const char* names[] = {"links", "phone numbers", "dates", "addresses"};
-  const char kinds[] = {'L', 'P', 'D', 'A'};
-  for (int k = 0; k < 4; ++k) {
-    const Score& s = ours[kinds[k]];
-    std::printf("%-28s %9.3f %9.3f %6zu %6zu\n", names[k], s.precision(), s.recall(), s.found, s.gold);
-  }
-  if (linkify.ran)
-    std::printf("%-28s %9.3f %9.3f %6zu %6zu\n", "links, linkify-it", linkify.score.precision(), linkify.score.recall(),
-                linkify.score.found, linkify.score.gold);
-  else
+  if (!linkify.ran)
     std::printf("links, linkify-it: not run (node or the linkify-it module missing; see KD_LINKIFY_NODE_PATH)\n");
-#ifdef KD_HAVE_PHONENUMBER
-  Score phones = scorePhoneMatcher();
-  std::printf("%-28s %9.3f %9.3f %6zu %6zu\n", "phone numbers, libphonenumber", phones.precision(), phones.recall(),
-              phones.found, phones.gold);
-#else
+#ifndef KD_HAVE_PHONENUMBER
   std::printf("phone numbers, libphonenumber: not built (the library was not found)\n");
 #endif
+  const char* names[] = {"links", "phone numbers", "dates", "addresses"};
+  const char kinds[] = {'L', 'P', 'D', 'A'};
+  for (const Part& part : {Part{"development", 0, heldOutFrom()}, Part{"held-out", heldOutFrom(), corpus().size()}}) {
+    std::printf("%s corpus: %zu texts\n", part.name, part.to - part.from);
+    std::printf("  %-30s %9s %9s %6s %6s\n", "type", "precision", "recall", "found", "gold");
+    auto ours = scoreOurs(part);
+    for (int k = 0; k < 4; ++k) {
+      const Score& s = ours[kinds[k]];
+      std::printf("  %-30s %9.3f %9.3f %6zu %6zu\n", names[k], s.precision(), s.recall(), s.found, s.gold);
+    }
+    if (linkify.ran) {
+      Score s = scoreLinkify(linkify, part);
+      std::printf("  %-30s %9.3f %9.3f %6zu %6zu\n", "links, linkify-it", s.precision(), s.recall(), s.found, s.gold);
+    }
+#ifdef KD_HAVE_PHONENUMBER
+    Score phones = scorePhoneMatcher(part);
+    std::printf("  %-30s %9.3f %9.3f %6zu %6zu\n", "phone numbers, libphonenumber", phones.precision(), phones.recall(),
+                phones.found, phones.gold);
+#endif
+  }
   std::fflush(stdout);
 
   bench::RatioReporter reporter;
