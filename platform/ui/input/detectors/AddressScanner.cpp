@@ -100,7 +100,7 @@ void scanWestern(const rt::String& text, std::vector<DataDetectorMatch>& out) {
     UErrorCode status = U_ZERO_ERROR;
     UParseError pe;
     return icu::RegexPattern::compile(
-        u"\\b(\\d{1,5})[ ]((?:(?:[A-Z][a-z]{1,20}|\\d{1,3}(?:st|nd|rd|th))[ ]){1,3}(?:Street|St|Avenue|Ave|Road|Rd|Boulevard|Blvd|Lane|Ln|Drive|Dr|Way|Court|Ct|Place|Pl|Parkway|Pkwy|Terrace|Ter|Circle|Cir|Highway|Hwy|Square|Sq|Plaza|Crescent|Alley|Trail|Expressway|Freeway|Row|Close|Loop)\\.?(?:[ ](?:NW|NE|SW|SE|N|S|E|W)\\b)?)"
+        u"\\b(\\d{1,5})[ ]((?:(?:[A-Z][a-z]{1,20}|\\d{1,3}(?:st|nd|rd|th))[ ]){1,3}(?:Street|St|Avenue|Ave|Road|Rd|Boulevard|Blvd|Lane|Ln|Drive|Dr|Way|Court|Ct|Place|Pl|Parkway|Pkwy|Terrace|Ter|Circle|Cir|Highway|Hwy|Square|Sq|Plaza|Crescent|Alley|Trail|Expressway|Freeway|Row|Close|Loop)\\.?(?:[ ](?:NW|NE|SW|SE|N|S|E|W)\\b)?(?:,?[ ](?:Suite|Ste\\.|Apt\\.?|Unit|Floor|Room)[ ]#?[0-9A-Z]{1,5}\\b)?)"
         u"(?:,[ ]([A-Z][a-z]{1,20}(?:[ ][A-Z][a-z]{1,20})?))?(?:,[ ]([A-Z]{2})(?:[ ](\\d{5}(?:-\\d{4})?))?)?\\b",
         0, pe, status);
   }();

@@ -20,7 +20,7 @@ std::vector<DataDetectorMatch> DataDetector::matchesInString(const rt::String& t
   uint64_t n = text.length();
   uint64_t from = std::min<uint64_t>(range.location, n);
   uint64_t to = from + std::min<uint64_t>(range.length, n - from);
-  rt::String part = text.substring(from, to - from);
+  rt::String part = from == 0 && to == n ? text : text.substring(from, to - from);
   std::vector<DataDetectorMatch> found;
   // Links first: at one place a link wins over the phone number or date inside it.
   if (types_ & TextCheckingTypeLink) detect::scanLinks(part.view(), found);

@@ -23,9 +23,10 @@ constexpr std::u16string_view kZhNumeral = u"[零〇一二两三四五六七八�
 const std::u16string kZhPeriod = u"(?:上午|下午|晚上|中午|早上|早晨|凌晨|傍晚|夜里)";
 const std::u16string kZhClock = u"(?:\\d{1,2}|" + std::u16string(kZhNumeral) + u"{1,3})[ ]{0,2}(?:[点點时時]|[:：](?=\\d))[ ]{0,2}(?:\\d{1,2}[ ]{0,2}分?|" +
                                 std::u16string(kZhNumeral) + u"{1,3}分|半)?";
-// A part of the day alone ("上午") belongs to the date but gives it no time.
+// A part of the day alone ("上午") belongs to the date but gives it no time; the one-character
+// ones ("晚8点") only come with a clock.
 const std::u16string kZhTimeRequired =
-    u"[ ]{0,2}(?:(?<time>(?:" + kZhPeriod + u"[ ]{0,2})?" + kZhClock + u")|" + kZhPeriod + u")";
+    u"[ ]{0,2}(?:(?<time>(?:(?:" + kZhPeriod + u"|[早晚])[ ]{0,2})?" + kZhClock + u")|" + kZhPeriod + u")";
 const std::u16string kZhTime = u"(?:" + kZhTimeRequired + u")?";
 const std::u16string kZhWeekday = u"(?:[ ]{0,2}[（(]?(?:星期|周|礼拜)[一二三四五六日天][)）]?)?";
 const std::u16string kAmPm = u"(?:[AaPp]\\.[Mm]\\.|[AaPp][Mm](?![A-Za-z]))";
@@ -159,6 +160,10 @@ Clock readClock(std::u16string_view s) {
       s.remove_prefix(2);
       break;
     }
+  if (period.empty() && !s.empty() && (s[0] == u'晚' || s[0] == u'早')) {
+    period = s[0] == u'晚' ? u"晚上" : u"早上";
+    s.remove_prefix(1);
+  }
   // The numbers in order: hour, minute, second.
   int values[3] = {-1, 0, 0};
   int index = 0;

@@ -121,10 +121,12 @@ bool endsInTopLevelDomain(std::u16string_view t, Host& h) {
 
 bool isDigits(std::u16string_view s) { return std::all_of(s.begin(), s.end(), [](char16_t c) { return isDigit(c); }); }
 
-/// Path, query and fragment after the host. A run of Han text is taken after "/", "=" and
-/// the like (a Chinese path or query value) but not after a letter, where it is the sentence.
-size_t parseRest(std::u16string_view t, size_t at, size_t start) {
+/// Path, query and fragment after the host. A run of Han text is taken as a query value
+/// (after "=") and as a path segment where the URL goes on after it, where the host or the
+/// path is already Han, but not after a letter or at the end, where it is the sentence.
+size_t parseRest(std::u16string_view t, size_t at, size_t start, bool wideHost) {
   size_t i = at, n = t.size();
+  bool widePath = false;
   while (i < n && i - start < kMaxLink) {
     char16_t c = t[i];
     if (isAsciiLinkChar(c) || isNarrowLetter(c)) {
@@ -132,9 +134,16 @@ size_t parseRest(std::u16string_view t, size_t at, size_t start) {
       continue;
     }
     if (!isWideLetter(c)) break;
-    static constexpr std::u16string_view kBefore = u"/=?#&";
-    if (kBefore.find(t[i - 1]) == std::u16string_view::npos) break;
-    while (i < n && i - start < kMaxLink && isWideLetter(t[i])) ++i;
+    char16_t before = t[i - 1];
+    size_t run = i;
+    while (run < n && run - start < kMaxLink && isWideLetter(t[run])) ++run;
+    static constexpr std::u16string_view kGoesOn = u"/?#&=.-_";
+    bool goesOn = run + 1 < n && kGoesOn.find(t[run]) != std::u16string_view::npos && isAsciiLinkChar(t[run + 1]);
+    bool take = before == u'=' || ((before == u'/' || before == u'#' || before == u'?' || before == u'&') &&
+                                   (wideHost || widePath || goesOn || (run < n && t[run] == u'/')));
+    if (!take) break;
+    widePath = true;
+    i = run;
   }
   return i;
 }
@@ -242,7 +251,8 @@ size_t parseLink(std::u16string_view t, size_t s, std::vector<DataDetectorMatch>
     if (i + 1 < n && t[i] == u':' && isDigit(t[i + 1]))
       for (++i; i < n && isDigit(t[i]) && i - h.end < 6;) ++i;
     size_t restStart = i;
-    if (i < n && (t[i] == u'/' || t[i] == u'?' || t[i] == u'#')) i = parseRest(t, i, s);
+    bool wideHost = std::any_of(t.begin() + at, t.begin() + h.end, [](char16_t c) { return isWideLetter(c); });
+    if (i < n && (t[i] == u'/' || t[i] == u'?' || t[i] == u'#')) i = parseRest(t, i, s, wideHost);
     size_t end = trimEnd(t, restStart, i);
     address = rt::String(t.substr(s, scheme.size())).utf8() + host + encoded(t.substr(h.end, end - h.end));
     return emit(s, end, address, out) ? end : 0;
@@ -264,7 +274,8 @@ size_t parseLink(std::u16string_view t, size_t s, std::vector<DataDetectorMatch>
   bool hasRest = i < n && (t[i] == u'/' || t[i] == u'?' || t[i] == u'#');
   if (!www && !hasRest && i == h.end && isFileExtension(tld)) return 0;
   size_t restStart = i;
-  if (hasRest) i = parseRest(t, i, s);
+  if (hasRest)
+    i = parseRest(t, i, s, std::any_of(t.begin() + s, t.begin() + h.end, [](char16_t c) { return isWideLetter(c); }));
   size_t end = trimEnd(t, restStart, i);
   std::string host = asciiHost(t.substr(s, h.end - s));
   if (host.empty()) return 0;

@@ -84,6 +84,9 @@ TEST(DataDetector, InternationalHostsQueriesMailtoAndNewerDomains) {
       {"据xinhuanet.com消息", "xinhuanet.com", "http://xinhuanet.com"},
       {"网址https://a.example.com/news看看", "https://a.example.com/news", "https://a.example.com/news"},
       {"（https://a.example.com/x）。", "https://a.example.com/x", "https://a.example.com/x"},
+      {"官网https://a.example.com/cn/发布了新品", "https://a.example.com/cn/", "https://a.example.com/cn/"},
+      {"见https://example.cn/路径/文件。", "https://example.cn/路径/文件",
+       "https://example.cn/%E8%B7%AF%E5%BE%84/%E6%96%87%E4%BB%B6"},
       {"run setup.py first", nullptr, nullptr},            // a file, not a domain
       {"the morning.Today we", nullptr, nullptr},          // a sentence without its space
       {"西湖文旅.中国", nullptr, nullptr},                 // a Han host needs a scheme or www
@@ -220,6 +223,8 @@ TEST(DataDetector, DatesWithoutYearsInNumeralsRelativeAndWithWeekdaysTimesAndZon
        shanghai(2026, 3, 12, 15), true},
       {"moved to March 20 at 2 pm.", "March 20 at 2 pm", shanghai(2026, 3, 20, 14), true},
       {"3月21日（周六）下午3点比赛", "3月21日（周六）下午3点", shanghai(2026, 3, 21, 15), true},
+      {"定档3月30日晚8点，每晚", "3月30日晚8点", shanghai(2026, 3, 30, 20), true},
+      {"3月12日早些时候", "3月12日", shanghai(2026, 3, 12), false},
       {"lands 2026-03-12T09:30:00+08:00.", "2026-03-12T09:30:00+08:00", shanghai(2026, 3, 12, 9, 30), true},
       {"at 2026-03-12 15:00 UTC today", "2026-03-12 15:00 UTC", shanghai(2026, 3, 12, 23), true},
       {"每周三下午开放", nullptr, 0, false},
@@ -260,6 +265,7 @@ TEST(DataDetector, StreetsWithoutDistrictsAndMoreStreetKinds) {
       {"moved to 100 Cambridge Parkway, Cambridge, MA 02142 last year", "100 Cambridge Parkway, Cambridge, MA 02142"},
       {"at 1600 Pennsylvania Avenue NW, Washington, DC 20500.", "1600 Pennsylvania Avenue NW, Washington, DC 20500"},
       {"the store at 350 5th Avenue, New York, NY 10118 will", "350 5th Avenue, New York, NY 10118"},
+      {"is at 900 Industrial Way, Suite 200.", "900 Industrial Way, Suite 200"},
       {"地铁3号线年底开通", nullptr},
       {"138号选手表现出色", nullptr},
       {"今天是3月12号", nullptr},
