@@ -2,7 +2,8 @@
 // named first, finds links with linkify-it (fuzzy links, e-mail and IP on), prints each
 // match as "LINE<TAB>START<TAB>END" in UTF-16 units, then a line "time SECONDS" with the
 // median over REPS runs of the whole list, line by line.
-// Usage: node linkify_compare.js TEXTS [REPS]. Set NODE_PATH to where linkify-it is installed.
+// Usage: node linkify_compare.js TEXTS [REPS], with NODE_PATH naming a node_modules folder that
+// holds linkify-it (`npm install linkify-it` in any folder outside the sources).
 'use strict';
 const fs = require('fs');
 const linkifyModule = require('linkify-it');
