@@ -1,5 +1,5 @@
 // The link side of the data detector comparison: reads texts (one per line) from the file
-// named first, finds links with linkify-it (fuzzy links, e-mail and IP on), prints each
+// named first, finds links with linkify-it (fuzzy links and e-mail on), prints each
 // match as "LINE<TAB>START<TAB>END" in UTF-16 units, then a line "time SECONDS" with the
 // median over REPS runs of the whole list, line by line.
 // Usage: node linkify_compare.js TEXTS [REPS], with NODE_PATH naming a node_modules folder that
