@@ -53,10 +53,12 @@ function(kd_executable name)
   target_link_libraries(${name} PRIVATE ${arg_LIBS})
 endfunction()
 
-# kd_test(NAME DIR [DEPS ...] [EXCLUDE SUBDIR ...]): one GoogleTest program from every source
-# in DIR but those under the excluded folders (which have programs of their own).
+# kd_test(NAME DIR [DEPS ...] [EXCLUDE SUBDIR ...] [SHARDS N] [SECONDS S] [ALONE CASE ...]):
+# one GoogleTest program from every source in DIR but those under the excluded folders (which
+# have programs of their own). Its cases run as N tests (kd_test_runs), which take about S
+# seconds together; the ALONE cases each run in a process of their own.
 function(kd_test name dir)
-  cmake_parse_arguments(arg "" "" "EXCLUDE" ${ARGN})
+  cmake_parse_arguments(arg "" "SHARDS;SECONDS" "EXCLUDE;ALONE" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/*.cpp")
   foreach(sub IN LISTS arg_EXCLUDE)
     list(FILTER srcs EXCLUDE REGEX "^${CMAKE_SOURCE_DIR}/${sub}/")
@@ -85,5 +87,44 @@ function(kd_test name dir)
       target_compile_options(${name} PRIVATE -Wno-subobject-linkage)
     endif()
   endif()
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST)
+  kd_test_runs(${name} SHARDS ${arg_SHARDS} SECONDS ${arg_SECONDS} ALONE ${arg_ALONE})
+endfunction()
+
+# kd_test_runs(PROGRAM [SHARDS N] [SECONDS S] [ALONE CASE ...]): the program's cases as ctest
+# tests. Starting a test program costs about as much as a typical case (sanitizers, libraries,
+# class registration), so cases do not get a process each: the program runs whole, split into
+# N shards (gtest deals the cases out in turn, so neighbouring slow cases land in different
+# shards). A case that needs a fresh process (state it cannot undo) is named under ALONE.
+# SECONDS, the program's time in the sanitizer build, orders the first run so that the
+# longest shards start first; later runs use the times ctest measured.
+function(kd_test_runs program)
+  cmake_parse_arguments(arg "" "SHARDS;SECONDS" "ALONE" ${ARGN})
+  if(NOT arg_SHARDS)
+    set(arg_SHARDS 1)
+  endif()
+  if(NOT arg_SECONDS)
+    set(arg_SECONDS 10)
+  endif()
+  set(rest)
+  foreach(case IN LISTS arg_ALONE)
+    add_test(NAME ${program}.${case} COMMAND ${program} --gtest_filter=${case})
+    set_tests_properties(${program}.${case} PROPERTIES COST 5)
+  endforeach()
+  if(arg_ALONE)
+    list(JOIN arg_ALONE ":" alone)
+    set(rest "--gtest_filter=-${alone}")
+  endif()
+  math(EXPR cost "(${arg_SECONDS} + ${arg_SHARDS} - 1) / ${arg_SHARDS}")
+  math(EXPR last "${arg_SHARDS} - 1")
+  foreach(index RANGE ${last})
+    if(arg_SHARDS EQUAL 1)
+      set(test ${program})
+    else()
+      math(EXPR shown "${index} + 1")
+      set(test ${program}.shard${shown}of${arg_SHARDS})
+    endif()
+    add_test(NAME ${test} COMMAND ${program} ${rest})
+    set_tests_properties(${test} PROPERTIES COST ${cost}
+      ENVIRONMENT "GTEST_TOTAL_SHARDS=${arg_SHARDS};GTEST_SHARD_INDEX=${index}")
+  endforeach()
 endfunction()
