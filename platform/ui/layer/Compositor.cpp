@@ -274,6 +274,10 @@ struct DrawPass {
   cairo_t* cr;
   gfx::Context& ctx;
   const cairo_rectangle_int_t* clip;  // the damaged area's extents; null when drawing everything
+  // Only the compositor's own frame records where layers landed: a picture of the tree taken
+  // elsewhere (a loupe's capture, a snapshot) lands at other places, and recording those
+  // would make the next frame skip or keep the wrong pixels.
+  bool record;
 };
 
 void drawTree(DrawPass& pass, Layer& model, const cairo_matrix_t* place, bool insideDamage);
@@ -285,7 +289,7 @@ void drawSublayers(DrawPass& pass, Layer& model, const Layer& look, bool insideD
     Ref<Layer> keep;
     cairo_matrix_t m;
     if (!placeSublayer(look, lookOf(*s, keep), &m)) {
-      s->setCompositedArea(gfx::RectNull);
+      if (pass.record) s->setCompositedArea(gfx::RectNull);
       continue;
     }
     drawTree(pass, *s, &m, insideDamage);
@@ -311,13 +315,13 @@ void drawTree(DrawPass& pass, Layer& model, const cairo_matrix_t* place, bool in
   Ref<Layer> shown = model.hasAnimations() ? model.presentationLayer() : nullptr;
   const Layer& l = shown ? *shown : model;
   if (l.isHidden() || l.opacity() <= 0) {
-    model.setCompositedArea(gfx::RectNull);
+    if (pass.record) model.setCompositedArea(gfx::RectNull);
     return;
   }
   cairo_matrix_t m;
   if (place) m = *place;
   else if (!toAffine(placement(l), l.bounds(), &m)) {
-    model.setCompositedArea(gfx::RectNull);
+    if (pass.record) model.setCompositedArea(gfx::RectNull);
     return;
   }
   cairo_save(cr);
@@ -377,7 +381,7 @@ void drawTree(DrawPass& pass, Layer& model, const cairo_matrix_t* place, bool in
     cairo_pattern_t* content = cairo_pop_group(cr);
     if (l.mask()) {
       cairo_push_group(cr);
-      DrawPass maskPass{cr, pass.ctx, nullptr};
+      DrawPass maskPass{cr, pass.ctx, nullptr, false};
       drawTree(maskPass, *l.mask(), nullptr, true);
       cairo_pattern_t* mask = cairo_pop_group(cr);
       cairo_push_group(cr);
@@ -392,7 +396,7 @@ void drawTree(DrawPass& pass, Layer& model, const cairo_matrix_t* place, bool in
     cairo_pattern_destroy(content);
   }
   cairo_restore(cr);
-  model.setCompositedArea(area);
+  if (pass.record) model.setCompositedArea(area);
 }
 
 }  // namespace
@@ -406,7 +410,7 @@ void renderLayerTree(Layer& layer, gfx::Context& context) {
   cairo_matrix_init_translate(&m, 0, 0);
   (void)b;
   cairo_save(cr);
-  DrawPass pass{cr, context, nullptr};
+  DrawPass pass{cr, context, nullptr, false};
   drawTree(pass, layer, &m, true);
   cairo_restore(cr);
 }
@@ -490,7 +494,7 @@ bool Compositor::render(const std::vector<Ref<Layer>>& roots) {
   else cairo_set_source_rgba(cr, 0, 0, 0, 0);
   cairo_paint(cr);
   cairo_restore(cr);
-  DrawPass pass{cr, *context_, full ? nullptr : &lastDamage_};
+  DrawPass pass{cr, *context_, full ? nullptr : &lastDamage_, true};
   for (auto& r : roots) {
     cairo_save(cr);
     drawTree(pass, *r, nullptr, full);
@@ -502,6 +506,27 @@ bool Compositor::render(const std::vector<Ref<Layer>>& roots) {
   cairo_surface_flush(cairo_get_target(cr));
   ++frames_;
   return true;
+}
+
+Ref<gfx::BitmapImage> Compositor::redrawnWhole(const std::vector<Ref<Layer>>& roots) const {
+  auto context = gfx::Context::createForImage(size_, false, scale_);
+  if (!context) return nullptr;
+  cairo_t* cr = context->cairo();
+  for (auto& r : roots) r->layoutIfNeeded();
+  cairo_save(cr);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  if (clear_) setColor(cr, *clear_);
+  else cairo_set_source_rgba(cr, 0, 0, 0, 0);
+  cairo_paint(cr);
+  cairo_restore(cr);
+  DrawPass pass{cr, *context, nullptr, false};
+  for (auto& r : roots) {
+    cairo_save(cr);
+    drawTree(pass, *r, nullptr, true);
+    cairo_restore(cr);
+  }
+  cairo_surface_flush(cairo_get_target(cr));
+  return context->makeImage();
 }
 
 uint32_t Compositor::pixelAt(size_t x, size_t y) const {

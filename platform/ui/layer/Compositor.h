@@ -42,6 +42,9 @@ class Compositor {
   size_t bytesPerRow() const;
   /// A copy of the frame.
   Ref<gfx::BitmapImage> image() const;
+  /// `roots` drawn whole into a new picture the size of the frame, leaving what the frame
+  /// recorded of them untouched: what the frame should hold after its next render.
+  Ref<gfx::BitmapImage> redrawnWhole(const std::vector<Ref<Layer>>& roots) const;
   /// Writes the frame as a PNG file; false on failure.
   bool writePNG(const rt::String& path) const;
   /// The pixels the last frame drew (the damaged area's extents; the whole frame when it

@@ -291,6 +291,26 @@ TEST_F(CompositorTest, ChangedFramesDrawOnlyTheDamageAndMatchAFullRedraw) {
       // Stroked paths count their widest possible miter joins.
       {"move the shape", [&] { shape->setPosition({70, 65}); }, 0.6},
       {"rotate a cell", [&] { cells[12]->setAffineTransform(gfx::AffineTransformMakeRotation(0.5)); }, 0.2},
+      // A loupe or snapshot draws the tree into a picture of its own, shifted and enlarged:
+      // that must not change what the next frame believes is on the screen.
+      {"capture the tree elsewhere, then recolour a cell",
+       [&] {
+         gfx::beginImageContextWithOptions({60, 40}, false, 2);
+         auto ctx = gfx::currentContext();
+         ctx->translateCTM(-30, -45);
+         ctx->scaleCTM(1.5, 1.5);
+         root->renderInContext(*ctx);
+         gfx::endImageContext();
+         cells[9]->setBackgroundColor(gfx::Color::yellowColor());
+       },
+       0.1},
+      {"move a cell after another capture", [&] {
+         gfx::beginImageContextWithOptions({30, 30}, false, 1);
+         root->renderInContext(*gfx::currentContext());
+         gfx::endImageContext();
+         cells[2]->setPosition({40, 90});
+       },
+       0.6},
   };
   double framePixels = 200.0 * 200.0;
   for (const auto& step : steps) {
