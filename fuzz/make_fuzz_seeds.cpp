@@ -19,6 +19,7 @@
 #include "platform/typeset/AttributeNames.h"
 #include "platform/typeset/AttributedString.h"
 #include "platform/typeset/RubyAnnotation.h"
+#include "tests/support/DeepTextArchive.h"
 #include "text/model/DRTextArchiver.h"
 #include "text/model/DRTextBorder.h"
 #include "text/model/DRTextHighlight.h"
@@ -163,6 +164,14 @@ void writeTextSeeds(const std::filesystem::path& top) {
         std::string name = "rich-text-" + std::to_string(selector);
         write(top, "text_unarchiver", name, selector, archive->bytes(), archive->length());
       }
+    // Highlights nested in each other's attribute archives: one just within the depth budget,
+    // one far past it.
+    for (auto [arrays, levels] : {std::pair{30u, 3u}, std::pair{990u, 7u}}) {
+      if (auto archive = testsupport::deepHighlightArchive(arrays, levels)) {
+        std::string name = "deep-highlights-" + std::to_string(arrays) + "x" + std::to_string(levels);
+        write(top, "text_unarchiver", name, 3, archive->bytes(), archive->length());
+      }
+    }
   }
   write(top, "url", "absolute", 0, "http://user:pw@127.0.0.1:8080/api.php/App/list?id=3&page=1&q=%E4%B8%AD+x#top");
   write(top, "url", "relative", 0, "../x/./y;p?a=b&c#f");

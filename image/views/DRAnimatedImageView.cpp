@@ -447,11 +447,11 @@ void DRAnimatedImageView::encodeWithCoder(fd::KeyedArchiver& coder) const {
 
 bool DRAnimatedImageView::initWithCoder(fd::KeyedUnarchiver& coder) {
   if (!ui::ImageView::initWithCoder(coder)) return false;
-  auto mode = rt::as<fd::StringObject>(coder.decodeObjectForKey(rt::String("runloopMode")));
+  auto mode = coder.decodeObjectOfClass<fd::StringObject>(rt::String("runloopMode"));
   runloopMode_ = mode && !mode->string().isEmpty() ? mode->string() : rt::String(fd::NSRunLoopCommonModes);
   autoPlayAnimatedImage_ = coder.containsValueForKey("autoPlayAnimatedImage") ? coder.decodeBool(rt::String("autoPlayAnimatedImage")) : true;
-  auto image = rt::as<gfx::Image>(coder.decodeObjectForKey(rt::String("DRAnimatedImage")));
-  auto highlighted = rt::as<gfx::Image>(coder.decodeObjectForKey(rt::String("DRHighlightedAnimatedImage")));
+  auto image = coder.decodeObjectOfClass<gfx::Image>(rt::String("DRAnimatedImage"));
+  auto highlighted = coder.decodeObjectOfClass<gfx::Image>(rt::String("DRHighlightedAnimatedImage"));
   if (image) setImage(image);
   if (highlighted) setImageWithType(highlighted, SlotHighlightedImage);
   return true;

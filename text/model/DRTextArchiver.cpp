@@ -1,5 +1,7 @@
 #include "text/model/DRTextArchiver.h"
 
+#include <algorithm>
+
 #include "platform/foundation/files/FileManager.h"
 #include "platform/foundation/net/URL.h"
 #include "platform/foundation/text/StringObject.h"
@@ -18,6 +20,7 @@
 #include "platform/typeset/RubyAnnotation.h"
 #include "platform/typeset/RunDelegate.h"
 #include "platform/typeset/Shadow.h"
+#include "platform/ui/controls/ImageView.h"
 #include "text/model/DRTextAttachment.h"
 #include "text/model/DRTextBackedString.h"
 #include "text/model/DRTextBinding.h"
@@ -29,6 +32,24 @@
 #include "text/model/DRTextShadow.h"
 
 namespace text {
+
+namespace {
+
+// One nesting budget covers an archive and the archives inside it (a highlight keeps its
+// attributes as an archive of their own), so that a crafted pasteboard item cannot nest
+// archives to run the stack out: the whole fits in a 1 MB thread stack, sanitizers included.
+constexpr unsigned kMaxNesting = 200;
+// What an inner archive costs beyond its own objects: a fresh archiver's frames.
+constexpr unsigned kNestedArchiveCost = 4;
+
+// The budget of an (un)archiver started while `outer` codes: what `outer` has left, never
+// more than the whole; 0 when nothing is left.
+template <class Coder> unsigned nestedBudget(const Coder& outer) {
+  const unsigned used = outer.depth() + kNestedArchiveCost;
+  return outer.maximumDepth() > used ? std::min(outer.maximumDepth() - used, kMaxNesting) : 0;
+}
+
+}  // namespace
 
 RT_IMPLEMENT(DRTextArchiver) {}
 RT_IMPLEMENT(DRTextUnarchiver) {}
@@ -46,8 +67,18 @@ void DRTextArchiver::init() {
 }
 
 Ref<fd::Data> DRTextArchiver::archivedDataWithRootObject(const rt::Id& root) {
+  return archive(root, kMaxNesting);
+}
+
+Ref<fd::Data> DRTextArchiver::archivedDataWithRootObject(const rt::Id& root, const fd::KeyedArchiver& outer) {
+  const unsigned budget = nestedBudget(outer);
+  return budget ? archive(root, budget) : nullptr;
+}
+
+Ref<fd::Data> DRTextArchiver::archive(const rt::Id& root, unsigned budget) {
   if (!root) return nullptr;
   auto archiver = rt::make<DRTextArchiver>();
+  archiver->setMaximumDepth(budget);
   try {
     archiver->encodeObject(root, "root");
     archiver->finishEncoding();
@@ -76,10 +107,6 @@ rt::Id DRTextArchiver::willEncodeObject(fd::KeyedArchiver&, const rt::Id& object
 
 // ---- unarchiving
 
-namespace {
-constexpr int kMaxNesting = 8;
-}
-
 bool DRTextUnarchiver::init(const Ref<fd::Data>& data, Ref<fd::Error>* error) {
   if (!fd::KeyedUnarchiver::init(data, error)) return false;
   setRequiresSecureCoding(true);
@@ -101,6 +128,8 @@ const std::vector<const rt::Class*>& DRTextUnarchiver::allowedClasses() {
       typeset::AttributedString::classObject(), typeset::ParagraphStyle::classObject(),
       typeset::Shadow::classObject(), typeset::Font::classObject(), gfx::Color::classObject(),
       gfx::Image::classObject(),
+      // attachment content: image views, the animated ones that emoji attachments use included
+      ui::ImageView::classObject(),
       // plain values at the top (a highlight archives its attribute dictionary)
       fd::Dictionary::classObject(), fd::Array::classObject(), fd::Set::classObject(),
       fd::StringObject::classObject(), fd::Number::classObject(), fd::Data::classObject(),
@@ -112,18 +141,19 @@ const std::vector<const rt::Class*>& DRTextUnarchiver::allowedClasses() {
   return classes;
 }
 
-rt::Id DRTextUnarchiver::unarchiveObjectWithData(const Ref<fd::Data>& data) {
+rt::Id DRTextUnarchiver::unarchiveObjectWithData(const Ref<fd::Data>& data) { return unarchive(data, kMaxNesting); }
+
+rt::Id DRTextUnarchiver::unarchiveObjectWithData(const Ref<fd::Data>& data, const fd::KeyedUnarchiver& outer) {
+  const unsigned budget = nestedBudget(outer);
+  return budget ? unarchive(data, budget) : nullptr;
+}
+
+rt::Id DRTextUnarchiver::unarchive(const Ref<fd::Data>& data, unsigned budget) {
   if (!data || data->length() == 0) return nullptr;
-  // Highlights carry archives inside archives; a crafted one could nest without end.
-  static thread_local int nesting = 0;
-  if (nesting >= kMaxNesting) return nullptr;
-  ++nesting;
-  struct Leave {
-    ~Leave() { --nesting; }
-  } leave;
   try {
     auto unarchiver = rt::make<DRTextUnarchiver>(data);
     if (!unarchiver) return nullptr;
+    unarchiver->setMaximumDepth(budget);
     rt::Id root = unarchiver->decodeObjectOfClasses(allowedClasses(), "root");
     unarchiver->finishDecoding();
     return unarchiver->error() ? nullptr : root;

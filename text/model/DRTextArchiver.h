@@ -1,9 +1,10 @@
 #pragma once
 // Keyed archiving of rich text. Typesetter and graphics values that cannot archive themselves
 // (run delegates, ruby annotations, bitmap images) are swapped for codable stand-ins on the
-// way out and back on the way in. Unarchiving accepts only the rich-text classes and the
-// platform's value classes: archives come from pasteboards and files, and anything else in
-// one gives no object.
+// way out and back on the way in. Unarchiving accepts only the rich-text classes, the
+// platform's value classes and image views (attachment content): archives come from
+// pasteboards and files, and anything else in one gives no object. One nesting budget covers
+// an archive and the archives inside it.
 #include <vector>
 
 #include "platform/foundation/serialization/KeyedArchiver.h"
@@ -17,12 +18,19 @@ class DRTextArchiver : public fd::KeyedArchiver, public fd::KeyedArchiverDelegat
  public:
   void init();
 
-  /// Null for null, and for a graph holding something that cannot be archived.
+  /// Null for null, and for a graph holding something that cannot be archived or that nests
+  /// too deeply.
   static Ref<fd::Data> archivedDataWithRootObject(const rt::Id& root);
+  /// The same for an archive made while `outer` encodes (an archive inside an archive): it
+  /// may nest only as deeply as `outer` has left.
+  static Ref<fd::Data> archivedDataWithRootObject(const rt::Id& root, const fd::KeyedArchiver& outer);
   /// Writes the archive atomically; false when there is no archive or the write fails.
   static bool archiveRootObjectToFile(const rt::Id& root, const rt::String& path);
 
   rt::Id willEncodeObject(fd::KeyedArchiver& archiver, const rt::Id& object) override;
+
+ private:
+  static Ref<fd::Data> archive(const rt::Id& root, unsigned budget);
 };
 
 class DRTextUnarchiver : public fd::KeyedUnarchiver, public fd::KeyedUnarchiverDelegate {
@@ -32,14 +40,20 @@ class DRTextUnarchiver : public fd::KeyedUnarchiver, public fd::KeyedUnarchiverD
   /// False (no object) unless `data` is an archive.
   bool init(const Ref<fd::Data>& data, Ref<fd::Error>* error = nullptr);
 
-  /// The root object; null for null or empty data, a damaged archive or a class outside the
-  /// allowed ones.
+  /// The root object; null for null or empty data, a damaged archive, a class outside the
+  /// allowed ones or objects nested too deeply.
   static rt::Id unarchiveObjectWithData(const Ref<fd::Data>& data);
+  /// The same for an archive read while `outer` decodes (an archive inside an archive): it
+  /// may nest only as deeply as `outer` has left.
+  static rt::Id unarchiveObjectWithData(const Ref<fd::Data>& data, const fd::KeyedUnarchiver& outer);
   static rt::Id unarchiveObjectWithFile(const rt::String& path);
   /// The classes an archive may hold besides the plain values.
   static const std::vector<const rt::Class*>& allowedClasses();
 
   rt::Id didDecodeObject(fd::KeyedUnarchiver& unarchiver, const rt::Id& object) override;
+
+ private:
+  static rt::Id unarchive(const Ref<fd::Data>& data, unsigned budget);
 };
 
 /// Stands in for a bitmap image in an archive, as the UI image over it.

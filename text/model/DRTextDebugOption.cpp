@@ -1,5 +1,7 @@
 #include "text/model/DRTextDebugOption.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <mutex>
 #include <vector>
 
@@ -54,6 +56,7 @@ namespace {
 struct Registry {
   std::mutex mutex;
   Ref<DRTextDebugOption> shared;
+  uint64_t generation = 0;  // counts the sets, so that a delivery can tell it has been overtaken
   std::vector<Weak<DRTextDebugTarget>> targets;  // gone ones are dropped as they are met
 
   static Registry& instance() {
@@ -68,6 +71,23 @@ struct Registry {
   }
 };
 
+// On the main thread. A set that a later one has overtaken delivers nothing: the later set has
+// delivered, or will, so the targets end with the latest option whatever order the sets
+// reached the main thread in.
+void deliver(uint64_t generation) {
+  Registry& r = Registry::instance();
+  Ref<DRTextDebugOption> shared;
+  std::vector<Weak<DRTextDebugTarget>> targets;
+  {
+    std::lock_guard lock(r.mutex);
+    if (r.generation != generation) return;
+    shared = r.shared;
+    targets = r.targets;
+  }
+  for (const auto& weak : targets)
+    if (auto target = weak.lock()) target->setDebugOption(shared);
+}
+
 }  // namespace
 
 Ref<DRTextDebugOption> DRTextDebugOption::sharedDebugOption() {
@@ -79,18 +99,14 @@ Ref<DRTextDebugOption> DRTextDebugOption::sharedDebugOption() {
 void DRTextDebugOption::setSharedDebugOption(const Ref<DRTextDebugOption>& option) {
   Registry& r = Registry::instance();
   Ref<DRTextDebugOption> shared = option ? rt::as<DRTextDebugOption>(option->copy()) : nullptr;
-  std::vector<Weak<DRTextDebugTarget>> targets;
+  uint64_t generation;
   {
     std::lock_guard lock(r.mutex);
-    r.shared = shared;
-    targets = r.targets;
+    r.shared = std::move(shared);
+    generation = ++r.generation;
   }
-  auto deliver = [targets = std::move(targets), shared] {
-    for (const auto& weak : targets)
-      if (auto target = weak.lock()) target->setDebugOption(shared);
-  };
-  if (dispatch::isMainThread()) deliver();
-  else dispatch::mainQueue()->async(std::move(deliver));
+  if (dispatch::isMainThread()) deliver(generation);
+  else dispatch::mainQueue()->async([generation] { deliver(generation); });
 }
 
 void DRTextDebugOption::addDebugTarget(const Ref<DRTextDebugTarget>& target) {

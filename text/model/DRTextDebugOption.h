@@ -47,7 +47,8 @@ class DRTextDebugOption : public rt::Object {
   /// The shared option (null until one is set); the same object until the next set.
   static Ref<DRTextDebugOption> sharedDebugOption();
   /// Keeps a copy of `option` (null for null) as the shared option and sends it to every
-  /// registered target on the main thread: at once when called there, else queued.
+  /// registered target on the main thread: at once when called there, else queued. A queued
+  /// delivery that a later set overtook sends nothing, so targets end with the latest option.
   static void setSharedDebugOption(const Ref<DRTextDebugOption>& option);
   /// Registers a target once; null is ignored.
   static void addDebugTarget(const Ref<DRTextDebugTarget>& target);

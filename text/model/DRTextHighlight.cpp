@@ -1,6 +1,10 @@
 #include "text/model/DRTextHighlight.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/foundation/values/Null.h"
+#include "platform/runtime/Exception.h"
 #include "platform/typeset/AttributeNames.h"
 #include "platform/typeset/Font.h"
 #include "text/model/DRTextArchiver.h"
@@ -89,15 +93,30 @@ rt::Id DRTextHighlight::copy() const {
 }
 
 // The attributes go through the rich-text archiver, so that typesetter values inside them
-// survive; the user info is archived as it is.
+// survive; the user info is archived as it is. The inner archive shares the outer one's
+// nesting budget, and one that cannot be made fails the whole rather than losing the
+// attributes.
 void DRTextHighlight::encodeWithCoder(fd::KeyedArchiver& coder) const {
-  coder.encodeObject(DRTextArchiver::archivedDataWithRootObject(attributes_), "attributes");
+  Ref<fd::Data> attributes;
+  if (attributes_) {
+    // Highlights whose attributes are being archived on this thread, outermost first.
+    static thread_local std::vector<const DRTextHighlight*> archiving;
+    if (std::find(archiving.begin(), archiving.end(), this) != archiving.end())
+      rt::raise(rt::InvalidArchiveOperationException, "Highlight holds itself in its attributes");
+    archiving.push_back(this);
+    struct Done {
+      ~Done() { archiving.pop_back(); }
+    } done;
+    attributes = DRTextArchiver::archivedDataWithRootObject(attributes_, coder);
+    if (!attributes) rt::raise(rt::InvalidArchiveOperationException, "Highlight attributes cannot be archived");
+  }
+  coder.encodeObject(attributes, "attributes");
   coder.encodeObject(userInfo_, "userInfo");
 }
 
 bool DRTextHighlight::initWithCoder(fd::KeyedUnarchiver& coder) {
   if (auto data = coder.decodeObjectOfClass<fd::Data>("attributes")) {
-    auto attributes = rt::as<fd::Dictionary>(DRTextUnarchiver::unarchiveObjectWithData(data));
+    auto attributes = rt::as<fd::Dictionary>(DRTextUnarchiver::unarchiveObjectWithData(data, coder));
     if (!attributes) return false;
     setAttributes(attributes);
   }

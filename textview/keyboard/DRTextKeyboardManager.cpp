@@ -235,7 +235,7 @@ void DRTextKeyboardManager::notifyAllObservers() {
   bool toVisible = window && keyboardFrameIsVisible(toFrame, window->bounds());
 
   if (!gfx::RectEqualToRect(toFrame, fromFrame_)) {
-    DRTextKeyboardTransition t;
+    DRTextKeyboardTransitionRecord t;
     t.fromVisible = fromVisible_;
     t.toVisible = toVisible;
     t.fromFrame = fromFrame_;

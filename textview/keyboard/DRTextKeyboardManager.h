@@ -10,7 +10,7 @@
 
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/view/Window.h"
-#include "textview/keyboard/DRTextKeyboardTransition.h"
+#include "textview/keyboard/DRTextKeyboardTransitionRecord.h"
 
 namespace textview {
 

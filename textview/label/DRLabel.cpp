@@ -1,5 +1,7 @@
 #include "textview/label/DRLabel.h"
 
+#include <algorithm>
+
 #include "base/graphics/Geometry+DUDer.h"
 #include "base/utility/DRDispatchQueuePool.h"
 #include "platform/dispatch/MainQueue.h"
@@ -408,8 +410,10 @@ gfx::Size DRLabel::sizeThatFits(gfx::Size size) const {
   self.updateIfNeeded();
   gfx::Size asked{size.width > 0 ? size.width : text::DRTextContainerMaxSize,
                   size.height > 0 ? size.height : text::DRTextContainerMaxSize};
+  // The layout on show answers only if it was made at that size: after a resize that ignores
+  // the common properties, the container has the new size while the layout is the old one.
   Ref<DRTextLayout> layout;
-  if (innerLayout_ && innerContainer_->size() == asked) {
+  if (innerLayout_ && innerLayout_->container() && innerLayout_->container()->size() == asked) {
     layout = innerLayout_;
   } else if (innerText_->length() > 0) {
     auto container = rt::as<DRTextContainer>(innerContainer_->copy());
@@ -418,7 +422,13 @@ gfx::Size DRLabel::sizeThatFits(gfx::Size size) const {
   } else {
     layout = innerLayout_;
   }
-  return layout ? layout->textBoundingSize() : size;
+  if (!layout) return size;
+  // The bounds of a wrapped row take in the blanks it ends with, which may reach past the
+  // side asked; what is asked of a side is never exceeded.
+  gfx::Size fits = layout->textBoundingSize();
+  if (size.width > 0) fits.width = std::min(fits.width, size.width);
+  if (size.height > 0) fits.height = std::min(fits.height, size.height);
+  return fits;
 }
 
 void DRLabel::setFrame(gfx::Rect frame) {

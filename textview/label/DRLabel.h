@@ -119,13 +119,13 @@ class DRLabel : public ui::View, public DRAsyncLayerDelegate, public text::DRTex
   void setIgnoreCommonProperties(bool on) { ignoreCommonProperties_ = on; }
 
   // ---- view
-  /// The bounding size of the text laid out in `size` (a side of 0 or less is not limited);
-  /// `size` itself when nothing can be laid out.
+  /// The bounding size of the text laid out in `size` (a side of 0 or less is not limited),
+  /// never larger than a side asked; `size` itself when nothing can be laid out.
   gfx::Size sizeThatFits(gfx::Size size) const override;
   void setFrame(gfx::Rect frame) override;
   void setBounds(gfx::Rect bounds) override;
   /// The plain text of the current layout.
-  rt::String accessibilityLabel() const;
+  rt::String accessibilityLabel() const override;
 
   // ---- coordinates between the label and its layout (the alignment's shift undone or applied)
   gfx::Point convertPointToLayout(gfx::Point point) const;

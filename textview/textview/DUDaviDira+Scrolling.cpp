@@ -23,7 +23,7 @@ constexpr double kVisibleMargin = 3;
 class KeyboardForwarder : public DRTextKeyboardObserver {
  public:
   explicit KeyboardForwarder(std::function<void()> changed) : changed_(std::move(changed)) {}
-  void keyboardChangedWithTransition(const DRTextKeyboardTransition&) override { changed_(); }
+  void keyboardChangedWithTransition(const DRTextKeyboardTransitionRecord&) override { changed_(); }
 
  private:
   std::function<void()> changed_;

@@ -26,7 +26,7 @@
 #include "text/model/DRTextPosition.h"
 #include "text/parsers/DRTextParser.h"
 #include "textview/container/DRTextContainerView.h"
-#include "textview/keyboard/DRTextKeyboardTransition.h"
+#include "textview/keyboard/DRTextKeyboardTransitionRecord.h"
 #include "textview/magnifier/DRTextMagnifier.h"
 #include "textview/selection/DRTextSelectionView.h"
 #include "textview/textview/DUDaviDiraDelegate.h"

@@ -116,7 +116,7 @@ uint64_t KeyedArchiver::reference(const Id& original) {
   if (!object) return 0;
   if (auto found = uids_.find(object.get()); found != uids_.end()) return found->second;
 
-  if (depth_ >= archive::kMaxDepth)
+  if (depth_ >= maxDepth_)
     rt::raise(rt::InvalidArchiveOperationException, "Object graph nested too deeply to archive");
   uint64_t uid = objects_.size();
   uids_.emplace(object.get(), uid);

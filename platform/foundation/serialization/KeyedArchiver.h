@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/foundation/serialization/Coding.h"
+#include "platform/foundation/serialization/KeyedArchiveFormat.h"
 #include "platform/foundation/values/Data.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/values/ValueBox.h"
@@ -50,6 +51,12 @@ class KeyedArchiver : public Coder {
   void setRequiresSecureCoding(bool on) { secure_ = on; }
   void setDelegate(Weak<KeyedArchiverDelegate> d) { delegate_ = std::move(d); }
   const Weak<KeyedArchiverDelegate>& delegate() const { return delegate_; }
+  /// How deeply objects may nest; a deeper graph raises rather than overflowing the stack.
+  /// Objects that start archivers of their own while encoding hand them what is left of it.
+  unsigned maximumDepth() const { return maxDepth_; }
+  void setMaximumDepth(unsigned depth) { maxDepth_ = depth; }
+  /// How many objects are being encoded one inside the other now.
+  unsigned depth() const { return depth_; }
 
   // Values under keys of the object being encoded (or of the top level).
   virtual void encodeObject(const Id& object, const String& key);
@@ -84,6 +91,7 @@ class KeyedArchiver : public Coder {
   std::unordered_map<const Object*, Id> replacements_;  // delegate answers, by original
   std::vector<Id> retained_;                         // keeps every UID's object alive
   unsigned depth_ = 0;
+  unsigned maxDepth_ = archive::kMaxDepth;
   Ref<Data> data_;
 };
 

@@ -146,6 +146,8 @@ bool KeyedUnarchiver::init(const Ref<Data>& data, Ref<Error>* error) {
 
 KeyedUnarchiver::~KeyedUnarchiver() { delete decoding_; }
 
+unsigned KeyedUnarchiver::depth() const { return decoding_ ? decoding_->depth : 0; }
+
 Ref<KeyedUnarchiver> KeyedUnarchiver::createForReadingFromData(const Ref<Data>& data, Ref<Error>* error) {
   auto u = rt::make<KeyedUnarchiver>(data, error);
   if (!u) return nullptr;
@@ -286,7 +288,7 @@ Id KeyedUnarchiver::decodeUID(uint64_t uid) {
     return fail(CoderReadCorruptError, cycles_ ? "archive holds a cycle through immutable values"
                                                : "archive holds a cycle");
   }
-  if (d.depth >= archive::kMaxDepth) return fail(CoderReadCorruptError, "archive nested too deeply");
+  if (d.depth >= maxDepth_) return fail(CoderReadCorruptError, "archive nested too deeply");
   plist_t node = d.objects[uid];
   d.state[uid] = Decoding::InProgress;
   d.started.push_back(uid);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/foundation/serialization/Coding.h"
+#include "platform/foundation/serialization/KeyedArchiveFormat.h"
 #include "platform/foundation/values/Data.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/values/ValueBox.h"
@@ -61,6 +62,13 @@ class KeyedUnarchiver : public Coder {
   bool allowsCycles() const { return cycles_; }
   void setAllowsCycles(bool on) { cycles_ = on; }
   const Weak<KeyedUnarchiverDelegate>& delegate() const { return delegate_; }
+  /// How deeply objects may nest; deeper ones are a failure rather than a stack overflow.
+  /// Readers that start unarchivers of their own while decoding (archives inside archives)
+  /// hand them what is left of theirs.
+  unsigned maximumDepth() const { return maxDepth_; }
+  void setMaximumDepth(unsigned depth) { maxDepth_ = depth; }
+  /// How many objects are being decoded one inside the other now.
+  unsigned depth() const;
   /// The first failure under DecodingFailurePolicySetErrorAndReturn, or null.
   const Ref<Error>& error() const { return error_; }
   /// Reports a failure from within initWithCoder (raises or records, as the policy says).
@@ -112,6 +120,7 @@ class KeyedUnarchiver : public Coder {
   std::vector<std::vector<const Class*>> allowed_;  // enclosing decodeObjectOfClass(es) sets
   bool finished_ = false;
   bool cycles_ = true;
+  unsigned maxDepth_ = archive::kMaxDepth;
 };
 
 }  // namespace fd

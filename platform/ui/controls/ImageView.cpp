@@ -10,6 +10,8 @@ namespace ui {
 RT_IMPLEMENT_PLATFORM(ImageView) {
   c.property("image", &ImageView::image, &ImageView::setImage);
   c.property("highlighted", &ImageView::isHighlighted, &ImageView::setHighlighted).getterName("isHighlighted");
+  // Decodes only images and, through the view, views of allowed classes.
+  c.protocol("NSSecureCoding");
 }
 
 namespace {

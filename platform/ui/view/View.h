@@ -104,11 +104,12 @@ class View : public Responder, public LayerDelegate, public fd::Coding {
   /// The receiver or the first descendant (depth first) with that tag.
   Ref<View> viewWithTag(int64_t tag);
 
-  // ---- accessibility facts (stored; no assistive technology here)
-  rt::String accessibilityLabel() const { return accessibilityLabel_; }
-  void setAccessibilityLabel(rt::String s) { accessibilityLabel_ = std::move(s); }
-  bool isAccessibilityElement() const { return accessibilityElement_; }
-  void setIsAccessibilityElement(bool on) { accessibilityElement_ = on; }
+  // ---- accessibility facts (stored; no assistive technology here). Virtual, so that a view
+  // that derives them from its content answers the same through any reference to it.
+  virtual rt::String accessibilityLabel() const { return accessibilityLabel_; }
+  virtual void setAccessibilityLabel(rt::String s) { accessibilityLabel_ = std::move(s); }
+  virtual bool isAccessibilityElement() const { return accessibilityElement_; }
+  virtual void setIsAccessibilityElement(bool on) { accessibilityElement_ = on; }
 
   // ---- hierarchy
   Ref<View> superview() const { return superview_.lock(); }

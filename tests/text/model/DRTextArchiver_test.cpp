@@ -11,11 +11,13 @@
 #include "platform/typeset/AttributeNames.h"
 #include "platform/typeset/AttributedString.h"
 #include "platform/typeset/ParagraphStyle.h"
+#include "platform/runtime/Exception.h"
 #include "text/model/DRTextArchiver.h"
 #include "text/model/DRTextAttribute.h"
 #include "text/model/DRTextHighlight.h"
 #include "text/model/DRTextRubyAnnotation.h"
 #include "text/model/DRTextRunDelegate.h"
+#include "tests/support/DeepTextArchive.h"
 
 using namespace text;
 
@@ -246,4 +248,103 @@ TEST(DRTextArchiver, SubclassOfRunDelegateStaysAnObject) {
   auto kept = rt::as<SpecialRunDelegate>(back);
   ASSERT_TRUE(kept);
   EXPECT_EQ(kept->width(), 8);
+}
+
+namespace {
+constexpr size_t kSmallStack = size_t(1) << 20;
+}
+
+TEST(DRTextArchiver, ArchivesInsideArchivesShareOneDepthBudget) {
+  using testsupport::deepHighlightArchive;
+  // Each highlight's archive alone is shallow enough; together they are not. Decoded on a 1 MB
+  // stack, as a pasteboard item might be on a worker thread: refused, never a crash.
+  struct Case {
+    const char* name;
+    unsigned arrays, levels;
+    bool decodes;
+  };
+  const Case cases[] = {
+      {"one highlight behind 40 arrays", 40, 1, true},
+      {"three highlights behind 40 arrays each", 40, 3, true},
+      {"six highlights behind 40 arrays each", 40, 6, false},
+      {"arrays 250 deep", 250, 0, false},
+      {"990 arrays, seven highlights deep", 990, 7, false},
+  };
+  for (const auto& c : cases) {
+    auto data = deepHighlightArchive(c.arrays, c.levels);
+    ASSERT_TRUE(data) << c.name;
+    rt::Id back;
+    ASSERT_TRUE(testsupport::runWithStack(kSmallStack, [&] { back = DRTextUnarchiver::unarchiveObjectWithData(data); }))
+        << c.name;
+    EXPECT_EQ(static_cast<bool>(back), c.decodes) << c.name;
+  }
+  // What came back is whole: the innermost highlight still holds the leaf.
+  rt::Id back = DRTextUnarchiver::unarchiveObjectWithData(deepHighlightArchive(5, 3));
+  for (int level = 0; level < 3; ++level) {
+    for (int i = 0; i < 5; ++i) {
+      auto array = rt::as<fd::Array>(back);
+      ASSERT_TRUE(array && array->count() == 1u) << level << " " << i;
+      back = array->objectAtIndex(0);
+    }
+    auto highlight = rt::as<DRTextHighlight>(back);
+    ASSERT_TRUE(highlight && highlight->attributes()) << level;
+    back = highlight->attributes()->objectForKey(fd::box(rt::String("k")));
+  }
+  for (int i = 0; i < 5; ++i) back = rt::as<fd::Array>(back)->objectAtIndex(0);
+  ASSERT_TRUE(rt::as<fd::StringObject>(back));
+  EXPECT_EQ(rt::as<fd::StringObject>(back)->string(), rt::String("leaf"));
+}
+
+TEST(DRTextArchiver, WritingSharesTheBudgetToo) {
+  // Highlights one inside the other's attributes: a few archive, many do not (the archive
+  // could not be read back).
+  auto nest = [](int levels) {
+    rt::Id inner = fd::box(rt::String("leaf"));
+    for (int i = 0; i < levels; ++i)
+      inner = DRTextHighlight::highlightWithAttributes(fd::Dictionary::withStrings({{"k", inner}}));
+    return inner;
+  };
+  Ref<fd::Data> few, many;
+  ASSERT_TRUE(testsupport::runWithStack(kSmallStack, [&] {
+    few = DRTextArchiver::archivedDataWithRootObject(nest(5));
+    many = DRTextArchiver::archivedDataWithRootObject(nest(60));
+  }));
+  ASSERT_TRUE(few);
+  EXPECT_TRUE(rt::as<DRTextHighlight>(DRTextUnarchiver::unarchiveObjectWithData(few)));
+  EXPECT_FALSE(many);
+}
+
+TEST(DRTextArchiver, HighlightsHoldingThemselvesAreRefused) {
+  auto self = DRTextHighlight::highlightWithAttributes(nullptr);
+  self->setTextAttribute("me", self);
+  auto first = DRTextHighlight::highlightWithAttributes(nullptr);
+  auto second = DRTextHighlight::highlightWithAttributes(nullptr);
+  first->setTextAttribute("next", second);
+  second->setTextAttribute("back", fd::Array::create(std::vector<rt::Id>{first}));
+  auto inText = typeset::MutableAttributedString::create(u"abc");
+  inText->addAttribute(DRTextHighlightKey, self, {0, 2});
+  const std::pair<const char*, rt::Id> cases[] = {
+      {"highlight holding itself", self}, {"two highlights holding each other", first}, {"in a text", inText}};
+  for (const auto& [name, root] : cases) {
+    EXPECT_FALSE(DRTextArchiver::archivedDataWithRootObject(root)) << name;
+    // The plain archiver refuses it too, with an error rather than without end.
+    Ref<fd::Error> error;
+    EXPECT_FALSE(fd::KeyedArchiver::archivedDataWithRootObject(root, false, &error)) << name;
+    EXPECT_TRUE(error) << name;
+  }
+  // The same highlight without the cycle archives.
+  auto plain = DRTextHighlight::highlightWithAttributes(fd::Dictionary::withStrings({{"k", fd::box(1)}}));
+  plain->setTextAttribute("other", DRTextHighlight::highlightWithAttributes(nullptr));
+  EXPECT_TRUE(DRTextArchiver::archivedDataWithRootObject(plain));
+  self->setAttributes(nullptr);
+  first->setAttributes(nullptr);
+}
+
+TEST(DRTextArchiver, HighlightAttributesThatCannotBeArchivedFailTheWhole) {
+  // Dropping them would paste a highlight that shows nothing.
+  auto highlight = DRTextHighlight::highlightWithAttributes(nullptr);
+  highlight->setTextAttribute(typeset::CTRunDelegateAttributeName, typeset::RunDelegate::create({}, nullptr));
+  auto text = typeset::MutableAttributedString::create(u"abc");
+  text->addAttribute(DRTextHighlightKey, highlight, {0, 3});
+  EXPECT_FALSE(DRTextArchiver::archivedDataWithRootObject(text));
 }

@@ -117,3 +117,41 @@ TEST_F(DebugOptionTest, TargetsAreHeldWeaklyAndServedOnTheMainThread) {
   EXPECT_TRUE(kept->received[0]->needDrawDebug());
   DRTextDebugOption::removeDebugTarget(kept);
 }
+
+TEST_F(DebugOptionTest, AQueuedOptionOvertakenOnTheMainThreadIsNotDelivered) {
+  auto target = std::make_shared<RecordingTarget>();
+  DRTextDebugOption::addDebugTarget(target);
+  auto option = rt::make<DRTextDebugOption>();
+  option->setCTLineBorderColor(gfx::Color::colorWithRed(0, 1, 0, 1));
+  std::thread([&] { DRTextDebugOption::setSharedDebugOption(option); }).join();  // queued
+  DRTextDebugOption::setSharedDebugOption(nullptr);                             // delivered at once
+  ASSERT_EQ(target->received.size(), 1u);
+  EXPECT_FALSE(target->received[0]);
+
+  // The queued delivery now reaches the main thread: it must not bring the stale option back.
+  EXPECT_GE(dispatch::drainMainQueue(), 1u);
+  EXPECT_FALSE(DRTextDebugOption::sharedDebugOption());
+  ASSERT_FALSE(target->received.empty());
+  EXPECT_FALSE(target->received.back());
+  EXPECT_EQ(target->received.size(), 1u);
+  DRTextDebugOption::removeDebugTarget(target);
+}
+
+TEST_F(DebugOptionTest, QueuedOptionsFromSeveralThreadsEndWithTheLatest) {
+  auto target = std::make_shared<RecordingTarget>();
+  DRTextDebugOption::addDebugTarget(target);
+  std::vector<Ref<DRTextDebugOption>> options;
+  for (int i = 0; i < 4; ++i) {
+    auto option = rt::make<DRTextDebugOption>();
+    option->setCGGlyphBorderColor(gfx::Color::colorWithWhite(0.2 * i, 1));
+    options.push_back(option);
+    std::thread([&] { DRTextDebugOption::setSharedDebugOption(option); }).join();
+  }
+  EXPECT_TRUE(target->received.empty());
+  dispatch::drainMainQueue();
+  // Only the last set is delivered; the three it overtook send nothing.
+  ASSERT_EQ(target->received.size(), 1u);
+  EXPECT_EQ(target->received[0], DRTextDebugOption::sharedDebugOption());
+  EXPECT_EQ(target->received[0]->CGGlyphBorderColor(), options.back()->CGGlyphBorderColor());
+  DRTextDebugOption::removeDebugTarget(target);
+}

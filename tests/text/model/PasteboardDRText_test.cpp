@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "image/codec/DRImage.h"
+#include "image/views/DRAnimatedImageView.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/ui/controls/ImageView.h"
 #include "tests/platform/graphics/CodecSamples.h"
+#include "tests/support/DeepTextArchive.h"
 #include "text/model/AttributedString+DRText.h"
 #include "text/model/DRTextRubyAnnotation.h"
 #include "text/model/DRTextRunDelegate.h"
@@ -104,12 +106,73 @@ TEST_F(PasteboardTest, AnimatedAttachmentsAddTheirData) {
   auto viewString = attachmentStringWithContent(view, 0, 10, 10, 0);
   setAttributedString(*board, *viewString);
   items = board->items();
-  // the text (and the archive, when the view archives), then the view's image and its data
-  ASSERT_GE(items.size(), 3u);
-  EXPECT_EQ(items[items.size() - 2].at(DRTextPasteboardTypeImageObject), gif);
-  EXPECT_TRUE(items.back().at(ui::kUTTypeGIF)->isEqual(gif->animatedImageData().get()));
-  // Rich text read back never holds a view: such an archive is refused.
-  EXPECT_FALSE(attributedString(*board));
+  // the text, the archive, then the view's image and its data
+  ASSERT_EQ(items.size(), 4u);
+  EXPECT_TRUE(items[1].count(DRTextPasteboardTypeAttributedString));
+  EXPECT_EQ(items[2].at(DRTextPasteboardTypeImageObject), gif);
+  EXPECT_TRUE(items[3].at(ui::kUTTypeGIF)->isEqual(gif->animatedImageData().get()));
+  // The image view comes back with its image.
+  auto back = attributedString(*board);
+  ASSERT_TRUE(back);
+  auto attachment = rt::as<DRTextAttachment>(back->attributeAtIndex(DRTextAttachmentKey, 0));
+  ASSERT_TRUE(attachment);
+  auto backView = rt::as<ui::ImageView>(attachment->content());
+  ASSERT_TRUE(backView);
+  ASSERT_TRUE(backView->image());
+  EXPECT_EQ(backView->image()->size(), gif->size());
+}
+
+TEST_F(PasteboardTest, AnimatedEmojiSurvivesCopyAndPaste) {
+  auto gif = animatedGif();
+  ASSERT_TRUE(gif);
+  auto emoji = attachmentStringWithEmojiImage(gif, 20);
+  ASSERT_TRUE(emoji);
+  auto s = MutableAttributedString::create(u"hi ");
+  s->appendAttributedString(*emoji);
+  auto original = rt::as<DRTextAttachment>(s->attributeAtIndex(DRTextAttachmentKey, 3));
+  ASSERT_TRUE(original);
+  auto originalView = rt::as<image::DRAnimatedImageView>(original->content());
+  ASSERT_TRUE(originalView) << "the factory shows an animated image in an animated image view";
+
+  setAttributedString(*board, *s);
+  auto back = attributedString(*board);
+  ASSERT_TRUE(back) << "the rich text is pasted, not only its plain text";
+  EXPECT_EQ(back->string(), s->string());
+  auto attachment = rt::as<DRTextAttachment>(back->attributeAtIndex(DRTextAttachmentKey, 3));
+  ASSERT_TRUE(attachment);
+  EXPECT_EQ(attachment->contentInsets(), original->contentInsets());
+  auto view = rt::as<image::DRAnimatedImageView>(attachment->content());
+  ASSERT_TRUE(view);
+  EXPECT_NE(view, originalView);
+  // The frame travels as bounds and centre.
+  EXPECT_NEAR(view->frame().origin.x, originalView->frame().origin.x, 1e-9);
+  EXPECT_NEAR(view->frame().origin.y, originalView->frame().origin.y, 1e-9);
+  EXPECT_EQ(view->frame().size, originalView->frame().size);
+  EXPECT_EQ(view->contentMode(), originalView->contentMode());
+  // Still animated: the frames and their data came along.
+  auto image = rt::as<image::DRImage>(view->image());
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->animatedImageFrameCount(), 2u);
+  ASSERT_TRUE(image->animatedImageData());
+  EXPECT_TRUE(image->animatedImageData()->isEqual(gif->animatedImageData().get()));
+  EXPECT_TRUE(DRTextRunDelegate::delegateOfCTRunDelegate(back->attributeAtIndex(typeset::CTRunDelegateAttributeName, 3)));
+}
+
+TEST_F(PasteboardTest, DeeplyNestedItemsAreRefused) {
+  // Highlights nested in each other's attribute archives, behind 990 arrays each: no rich
+  // text, and no crash on a 1 MB stack.
+  auto data = testsupport::deepHighlightArchive(990, 7);
+  ASSERT_TRUE(data);
+  board->setString(u"plain");
+  board->addItems({{{rt::String(DRTextPasteboardTypeAttributedString), data}}});
+  Ref<typeset::AttributedString> back;
+  bool ran = false;
+  ASSERT_TRUE(testsupport::runWithStack(size_t(1) << 20, [&] {
+    back = attributedString(*board);
+    ran = true;
+  }));
+  EXPECT_TRUE(ran);
+  EXPECT_FALSE(back);
 }
 
 TEST_F(PasteboardTest, PlainTextOnlyGivesNoAttributedString) {

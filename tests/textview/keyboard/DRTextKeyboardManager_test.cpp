@@ -22,8 +22,8 @@ using namespace textview;
 namespace {
 
 struct Recorder : DRTextKeyboardObserver {
-  std::vector<DRTextKeyboardTransition> records;
-  void keyboardChangedWithTransition(const DRTextKeyboardTransition& t) override { records.push_back(t); }
+  std::vector<DRTextKeyboardTransitionRecord> records;
+  void keyboardChangedWithTransition(const DRTextKeyboardTransitionRecord& t) override { records.push_back(t); }
 };
 
 // Takes what it is given and does nothing with it.

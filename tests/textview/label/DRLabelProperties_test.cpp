@@ -2,6 +2,8 @@
 // container (seen through the layout they produce), rich ones read back into the plain ones.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/foundation/serialization/KeyedArchiver.h"
 #include "platform/foundation/serialization/KeyedUnarchiver.h"
 #include "platform/typeset/Shadow.h"
@@ -327,7 +329,8 @@ TEST(DRLabelProperties, SizeThatFitsLaysOutAtTheSizeAsked) {
     auto container = text::DRTextContainer::containerWithSize({width, text::DRTextContainerMaxSize});
     container->setMaximumNumberOfRows(0);
     auto layout = text::DRTextLayout::layoutWithContainer(container, label->attributedText());
-    EXPECT_EQ(fits, layout->textBoundingSize());
+    EXPECT_EQ(fits.height, layout->textBoundingSize().height);
+    EXPECT_EQ(fits.width, std::min(width, layout->textBoundingSize().width));
   }
   // A limited height cuts the rows.
   gfx::Size oneRow = label->sizeThatFits({100, 20});
@@ -338,6 +341,53 @@ TEST(DRLabelProperties, SizeThatFitsLaysOutAtTheSizeAsked) {
   EXPECT_EQ(label->sizeThatFits({300, 30}), label->textLayout()->textBoundingSize());
   // The label's own container is untouched.
   EXPECT_EQ(label->textLayout()->container()->size(), (gfx::Size{300, 30}));
+}
+
+TEST(DRLabelProperties, AFittedWidthNeverExceedsTheWidthAsked) {
+  auto label = makeLabel(gfx::RectMake(0, 0, 300, 30));
+  label->setFont(latin(14));
+  label->setText(kLong);
+  label->setNumberOfLines(0);
+  label->setLineBreakMode(LineBreakMode::ByWordWrapping);
+  // Rows that wrap end in a blank, which the layout's bounds take in: at some of these widths
+  // the bounds reach past the width.
+  int overreaching = 0;
+  for (double width = 120; width <= 420; width += 3) {
+    SCOPED_TRACE(width);
+    auto container = text::DRTextContainer::containerWithSize({width, text::DRTextContainerMaxSize});
+    container->setMaximumNumberOfRows(0);
+    auto layout = text::DRTextLayout::layoutWithContainer(container, label->attributedText());
+    if (layout->textBoundingSize().width > width) ++overreaching;
+    gfx::Size fits = label->sizeThatFits({width, 0});
+    EXPECT_LE(fits.width, width);
+    EXPECT_EQ(fits.height, layout->textBoundingSize().height);
+  }
+  EXPECT_GT(overreaching, 0) << "the texts here do not show rows wider than the width";
+  // The label's own width too, answered from its own layout.
+  EXPECT_LE(label->sizeThatFits({300, 30}).width, 300);
+}
+
+TEST(DRLabelProperties, IgnoringCommonPropertiesAResizedLabelFitsAtItsNewSize) {
+  auto label = makeLabel(gfx::RectMake(0, 0, 300, 400));
+  label->setFont(latin(14));
+  label->setText(kLong);
+  label->setNumberOfLines(0);
+  label->setLineBreakMode(LineBreakMode::ByWordWrapping);
+  auto wide = label->textLayout();
+  ASSERT_TRUE(wide);
+  label->setIgnoreCommonProperties(true);
+  label->setFrame(gfx::RectMake(0, 0, 150, 400));
+  // The old layout stays on show; a fit at the new size is that of a layout at the new size.
+  EXPECT_EQ(label->textLayout(), wide);
+  auto container = text::DRTextContainer::containerWithSize({150, 400});
+  container->setMaximumNumberOfRows(0);
+  auto narrow = text::DRTextLayout::layoutWithContainer(container, label->attributedText());
+  ASSERT_GT(narrow->textBoundingSize().height, wide->textBoundingSize().height);
+  gfx::Size fits = label->sizeThatFits({150, 400});
+  EXPECT_EQ(fits.height, narrow->textBoundingSize().height);
+  EXPECT_LE(fits.width, 150);
+  // And at the old size, the old layout's answer.
+  EXPECT_EQ(label->sizeThatFits({300, 400}).height, wide->textBoundingSize().height);
 }
 
 TEST(DRLabelProperties, ArchivingKeepsTextAndContainer) {
@@ -376,6 +426,13 @@ TEST(DRLabelProperties, DebugOptionAndAccessibility) {
   // The accessibility label is the text of the current layout.
   label->textLayout();
   EXPECT_EQ(label->accessibilityLabel(), rt::String("Spoken text"));
+  // Read through the view it is, the same answers.
+  const ui::View& view = *label;
+  EXPECT_EQ(view.accessibilityLabel(), rt::String("Spoken text"));
+  EXPECT_TRUE(view.isAccessibilityElement());
+  label->setText("Changed");
+  label->textLayout();
+  EXPECT_EQ(view.accessibilityLabel(), rt::String("Changed"));
 }
 
 TEST(DRLabelProperties, FollowsTheSharedDebugOption) {

@@ -7,7 +7,7 @@
 
 namespace textview {
 
-struct DRTextKeyboardTransition {
+struct DRTextKeyboardTransitionRecord {
   bool fromVisible = false;
   bool toVisible = false;
   gfx::Rect fromFrame = gfx::RectZero;
@@ -24,7 +24,7 @@ struct DRTextKeyboardTransition {
 class DRTextKeyboardObserver {
  public:
   virtual ~DRTextKeyboardObserver() = default;
-  virtual void keyboardChangedWithTransition(const DRTextKeyboardTransition& transition) { (void)transition; }
+  virtual void keyboardChangedWithTransition(const DRTextKeyboardTransitionRecord& transition) { (void)transition; }
 };
 
 }  // namespace textview
