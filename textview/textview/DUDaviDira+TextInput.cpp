@@ -90,10 +90,10 @@ void DUDaviDira::deleteBackward() {
     // Exactly the character before the caret as a reader sees it, whatever the font draws as
     // one glyph; a bound range goes whole.
     rt::Range bound;
-    if (innerText_->attributeAtIndex(rt::String(text::DRTextBindingKey), selection.location - 1, &bound,
-                                     {0, innerText_->length()}) &&
-        bound.end() == selection.location) {
-      doomed = text::DRTextRange::rangeWithRange(bound);
+    if (rt::as<text::DRTextBinding>(innerText_->attributeAtIndex(rt::String(text::DRTextBindingKey),
+                                                                 selection.location - 1, &bound,
+                                                                 {0, innerText_->length()}))) {
+      doomed = text::DRTextRange::rangeWithRange(clusterAlignedRange(bound));
     } else {
       doomed = text::DRTextRange::rangeWithRange(clusterBeforeCaret(selection.location));
     }

@@ -173,6 +173,8 @@ void DUDaviDira::restoreSnapshot(const DUDaviDiraUndoObject& snapshot) {
   updateOuterProperties();
   updateSelectionView();
   if (isFirstResponder()) scrollRangeToVisible(selectedTextRange_);
+  // Those shown the new text with the whole of it selected hear where the selection ended up.
+  if (auto delegate = outerDelegate_.lock()) delegate->textViewDidChangeSelection(*this);
   // Whatever is typed next is a step of its own, and the redo stack goes with it.
   history_.setLastTypeRange(rt::NotFoundRange);
 }

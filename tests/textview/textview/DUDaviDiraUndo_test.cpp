@@ -375,6 +375,15 @@ TEST_F(TextViewUndoStepsTest, SelectionShownFollowsEveryRestoredSelection) {
   window->setRootViewController(root);
   window->makeKeyAndVisible();
   root->view()->addSubview(view);
+  // Reads the selection whenever the view says the text or the selection changed, as a
+  // status line does.
+  struct Status : DUDaviDiraDelegate {
+    rt::Range shown{0, 0};
+    void textViewDidChange(DUDaviDira& v) override { shown = v.selectedRange(); }
+    void textViewDidChangeSelection(DUDaviDira& v) override { shown = v.selectedRange(); }
+  };
+  auto status = std::make_shared<Status>();
+  view->setTextViewDelegate(status);
   ASSERT_TRUE(view->becomeFirstResponder());
   const rt::String typed("forty-three characters typed in one go here");
   ASSERT_EQ(typed.length(), 43u);
@@ -398,6 +407,7 @@ TEST_F(TextViewUndoStepsTest, SelectionShownFollowsEveryRestoredSelection) {
   ASSERT_EQ(view->text(), typed);
   EXPECT_EQ(view->selectedRange(), (rt::Range{43, 0}));
   EXPECT_EQ(view->selectedTextRange()->asRange(), (rt::Range{43, 0}));
+  EXPECT_EQ(status->shown, (rt::Range{43, 0}));
   EXPECT_TRUE(view->isFirstResponder());
   EXPECT_TRUE(view->selectionView()->isCaretVisible());
   EXPECT_TRUE(view->selectionView()->selectionRects().empty());
