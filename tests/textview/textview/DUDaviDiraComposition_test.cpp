@@ -78,7 +78,7 @@ TEST_F(CompositionTest, MarkedRangeNeverPointsPastTheText) {
 
 TEST_F(CompositionTest, UndoAndRedoCommitTheCompositionFirst) {
   view->setText("hello");
-  view->setSelectedTextRange(range(5, 0));
+  view->saveToUndoStack();
   view->insertText(" world");
   view->setMarkedText("ni", {2, 0});
   ASSERT_EQ(view->text(), rt::String("hello worldni"));
@@ -93,9 +93,11 @@ TEST_F(CompositionTest, UndoAndRedoCommitTheCompositionFirst) {
 
   // Composing after an undo is an edit of its own: redo has nothing left, and only commits.
   view->setText("one");
-  view->setSelectedTextRange(range(3, 0));
+  view->saveToUndoStack();
   view->insertText(" two");
+  ASSERT_EQ(view->text(), rt::String("one two"));
   view->undo();
+  ASSERT_EQ(view->text(), rt::String("one"));
   ASSERT_TRUE(view->canRedo());
   view->setMarkedText("ka", {2, 0});
   EXPECT_FALSE(view->canRedo());

@@ -275,7 +275,7 @@ TEST_F(TextViewUndoStepsTest, TypingAfterAnUndoStartsANewStepAndDropsRedo) {
 
   // The same after a redo, and typing on still groups into one step.
   view->setText("ab");
-  view->setSelectedRange({2, 0});
+  view->saveToUndoStack();
   view->insertText("c");
   view->insertText("d");
   view->undo();
@@ -323,6 +323,7 @@ TEST_F(TextViewUndoStepsTest, RefusedEditsLeaveTheHistoryAlone) {
     refuser->refuse = false;
     view->setText("abc");
     view->setSelectedRange({3, 0});
+    view->saveToUndoStack();
     view->insertText("d");
     view->undo();
     ASSERT_TRUE(view->canRedo()) << c.name;
