@@ -28,6 +28,7 @@ std::vector<Ref<ui::View>> DUDaviDira::subviewsForCoding() const {
 
 bool DUDaviDira::initWithCoder(fd::KeyedUnarchiver& coder) {
   if (!ui::ScrollView::initWithCoder(coder)) return false;
+  ui::View::setMultipleTouchEnabled(false);
   updateInnerContainerSize();
   setAttributedText(coder.decodeObjectOfClass<typeset::AttributedString>(rt::String("attributedText")));
   rt::Range range{0, 0};

@@ -45,10 +45,12 @@ void DUDaviDira::cutAction(const rt::Id& sender) {
   endTouchTracking();
   rt::Range selection = selectedTextRange_->asRange();
   if (selection.length == 0) return;
+  // Refused, a cut leaves the text, the history and the pasteboard as they were.
+  if (!delegateAllowsChange(selection, rt::String())) return;
   copySelectedTextToPasteboard();
   saveToUndoStack();
   history_.resetRedo();
-  replaceRange(selection, rt::String());
+  replaceRangeWithText(selectedTextRange_, rt::String(), true);
 }
 
 void DUDaviDira::copyAction(const rt::Id& sender) {
@@ -84,26 +86,29 @@ void DUDaviDira::pasteAction(const rt::Id& sender) {
   }
   auto string = pasteboard->string();
   if (!string || string->length() == 0) return;
-  saveToUndoStack();
-  history_.resetRedo();
-  replaceRange(selection, *string);
+  editWithUndo(selectedTextRange_, *string, true);
 }
 
 void DUDaviDira::replaceSelectionWithAttributedText(rt::Range range, const Ref<typeset::AttributedString>& content) {
   // Like typed text: one undo step, the caret after the insertion, and the rest of the text
   // and its history left alone.
-  range = correctedTextRange(range)->asRange();
-  if (!delegateAllowsChange(range, content->string())) return;
+  range = clusterAlignedRange(range);
+  auto sound = rt::as<typeset::MutableAttributedString>(content->mutableCopy());
+  replaceLoneSurrogates(*sound);
+  if (!delegateAllowsChange(range, sound->string())) return;
   saveToUndoStack();
   history_.resetRedo();
   state_.selectedWithoutEdit = false;
   state_.deleteConfirm = false;
   notifyInputDelegate(&ui::TextInputDelegate::selectionWillChange);
-  selectedTextRange_ = text::DRTextRange::rangeWithRange({range.location + content->length(), 0});
+  selectedTextRange_ = text::DRTextRange::rangeWithRange(clusterAlignedRange(
+      innerText_->string().stringByReplacingCharactersInRange(range, sound->string()),
+      {range.location + sound->length(), 0}));
   notifyInputDelegate(&ui::TextInputDelegate::selectionDidChange);
   notifyInputDelegate(&ui::TextInputDelegate::textWillChange);
   // The content keeps its own attributes, attachments included.
-  innerText_->replaceCharactersInRange(range, *content);
+  innerText_->replaceCharactersInRange(range, *sound);
+  adjustMarkedRangeForReplacement(range, sound->length());
   notifyInputDelegate(&ui::TextInputDelegate::textDidChange);
   parseText();
   updateOuterProperties();
@@ -134,7 +139,7 @@ void DUDaviDira::selectAllAction(const rt::Id& sender) {
 
 void DUDaviDira::changeSelectionFromMenu(const Ref<text::DRTextRange>& range) {
   notifyInputDelegate(&ui::TextInputDelegate::selectionWillChange);
-  selectedTextRange_ = range;
+  selectedTextRange_ = clusterAlignedTextRange(range);
   notifyInputDelegate(&ui::TextInputDelegate::selectionDidChange);
   // Published first, so that the delegate reads the new selection from the view.
   updateOuterProperties();

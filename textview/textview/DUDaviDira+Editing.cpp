@@ -44,7 +44,7 @@ Ref<text::DRTextPosition> DUDaviDira::textPositionFrom(const Ref<ui::TextPositio
 }
 
 Ref<text::DRTextRange> DUDaviDira::textRangeFrom(const Ref<ui::TextRange>& range) {
-  if (!range) return nullptr;
+  if (!range || isNoRange(*range)) return nullptr;
   if (auto own = rt::as<text::DRTextRange>(range)) return own;
   return text::DRTextRange::rangeWithStart(textPositionFrom(range->start()), textPositionFrom(range->end()));
 }
@@ -61,47 +61,82 @@ void DUDaviDira::replaceTextRange(const Ref<text::DRTextRange>& range, const rt:
   const rt::Range replaced = range->asRange();
   const rt::Range selection = selectedTextRange_->asRange();
   const uint64_t inserted = string.length();
+  const rt::String after = innerText_->string().stringByReplacingCharactersInRange(replaced, string);
   // Characters swapped for as many others leave the selection alone, unless it has an end
   // among them: that end would then stand inside the new text, perhaps inside one character.
   const bool endInside = (selection.location > replaced.location && selection.location < replaced.end()) ||
                          (selection.end() > replaced.location && selection.end() < replaced.end());
-  bool selectionMoves = true;
+  rt::Range next = selection;
+  bool sameLength = false;
   if (replaced == selection) {
-    tell(&ui::TextInputDelegate::selectionWillChange);
-    selectedTextRange_ = text::DRTextRange::rangeWithRange({replaced.location + inserted, 0});
+    next = {replaced.location + inserted, 0};
   } else if (replaced.length == inserted && !endInside) {
-    tell(&ui::TextInputDelegate::textWillChange);
-    selectionMoves = false;
+    sameLength = true;
   } else {
-    tell(&ui::TextInputDelegate::selectionWillChange);
-    rt::Range moved = movedSelection(selection, replaced, inserted);
-    // Corrected against the text as it will be: a caret pushed past the old end stays there.
-    const uint64_t length = innerText_->length() - replaced.length + inserted;
-    const uint64_t start = std::min(moved.location, length);
-    const uint64_t end = std::min(std::max(moved.end(), start), length);
-    selectedTextRange_ = text::DRTextRange::rangeWithRange({start, end - start});
+    next = movedSelection(selection, replaced, inserted);
   }
+  // The new text may join what was around it into one character (a combining mark, the second
+  // half of CR LF): the selection then takes in the whole of it.
+  next = clusterAlignedRange(after, next);
+  const bool selectionMoves = !sameLength || next != selection;
   if (selectionMoves) {
+    tell(&ui::TextInputDelegate::selectionWillChange);
+    selectedTextRange_ = text::DRTextRange::rangeWithRange(next);
     tell(&ui::TextInputDelegate::selectionDidChange);
-    tell(&ui::TextInputDelegate::textWillChange);
   }
+  tell(&ui::TextInputDelegate::textWillChange);
   innerText_->replaceCharactersInRange(replaced, string);
   // Attachments and other one-character attributes must not stretch over the new text.
   text::removeDiscontinuousAttributesInRange(*innerText_, {replaced.location, inserted});
+  adjustMarkedRangeForReplacement(replaced, inserted);
   tell(&ui::TextInputDelegate::textDidChange);
 }
 
+void DUDaviDira::adjustMarkedRangeForReplacement(rt::Range replaced, uint64_t inserted) {
+  if (!markedTextRange_) return;
+  rt::Range marked = markedTextRange_->asRange();
+  if (replaced.end() <= marked.location) {
+    marked.location = marked.location + inserted - replaced.length;
+  } else if (replaced.location >= marked.end()) {
+    return;
+  } else if (replaced.location >= marked.location && replaced.end() <= marked.end()) {
+    marked.length = marked.length + inserted - replaced.length;
+  } else {
+    marked.length = 0;  // taken away in part from outside: the composition is over
+  }
+  markedTextRange_ = marked.length > 0 ? text::DRTextRange::rangeWithRange(marked) : nullptr;
+}
+
 void DUDaviDira::replaceRange(rt::Range range, const rt::String& string) {
-  replaceRange(text::DRTextRange::rangeWithRange(range), string);
+  if (isNoRange(range)) return;
+  auto given = text::DRTextRange::rangeWithRange(range);
+  editWithUndo(given, string, !(continuesTyping() && given->asRange() == selectedTextRange_->asRange()));
 }
 
 void DUDaviDira::replaceRange(const Ref<ui::TextRange>& range, const rt::String& string) {
-  replaceRangeWithText(textRangeFrom(range), string, false);
+  auto given = textRangeFrom(range);
+  if (!given) return;
+  editWithUndo(given, string, !(continuesTyping() && given->asRange() == selectedTextRange_->asRange()));
 }
 
-void DUDaviDira::replaceRangeWithText(const Ref<text::DRTextRange>& given, const rt::String& string,
+bool DUDaviDira::continuesTyping() const { return selectedTextRange_->asRange() == history_.lastTypeRange(); }
+
+void DUDaviDira::editWithUndo(const Ref<text::DRTextRange>& given, const rt::String& text, bool startsStep) {
+  if (!given) return;
+  const rt::String string = withoutLoneSurrogates(text);
+  auto range = clusterAlignedTextRange(correctedTextRange(given));
+  if (range->isEmpty() && string.length() == 0) return;
+  // A refused edit changes nothing, the history included.
+  if (!delegateAllowsChange(range->asRange(), string)) return;
+  if (startsStep) saveToUndoStack();
+  history_.resetRedo();
+  replaceRangeWithText(range, string, true);
+}
+
+void DUDaviDira::replaceRangeWithText(const Ref<text::DRTextRange>& given, const rt::String& text,
                                       bool delegateAsked) {
   if (!given) return;
+  const rt::String string = withoutLoneSurrogates(text);
   if (given->isEmpty() && string.length() == 0) return;
   auto range = correctedTextRange(given);
   const rt::Range replaced = range->asRange();
@@ -191,7 +226,9 @@ bool DUDaviDira::parseText() {
   notifyInputDelegate(&ui::TextInputDelegate::textWillChange);
   bool changed = textParser_->parseText(*innerText_, &selection);
   notifyInputDelegate(&ui::TextInputDelegate::textDidChange);
-  auto corrected = correctedTextRange(selection);
+  // A composition the parser rewrote around is over; what it composed stays.
+  if (changed && markedTextRange_) markedTextRange_ = nullptr;
+  auto corrected = clusterAlignedTextRange(correctedTextRange(selection));
   if (!corrected->isEqual(selectedTextRange_.get())) {
     notifyInputDelegate(&ui::TextInputDelegate::selectionWillChange);
     selectedTextRange_ = corrected;

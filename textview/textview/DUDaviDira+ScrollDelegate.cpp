@@ -21,61 +21,61 @@ void showDots(const Ref<DRTextSelectionView>& selection, bool show) {
 
 void DUDaviDira::scrollViewDidScroll(ui::ScrollView& s) {
   showDots(selectionView_, false);
-  if (auto d = outerDelegate_.lock()) d->scrollViewDidScroll(s);
+  if (auto d = outerScrollDelegate_.lock()) d->scrollViewDidScroll(s);
 }
 
 void DUDaviDira::scrollViewDidZoom(ui::ScrollView& s) {
-  if (auto d = outerDelegate_.lock()) d->scrollViewDidZoom(s);
+  if (auto d = outerScrollDelegate_.lock()) d->scrollViewDidZoom(s);
 }
 
 void DUDaviDira::scrollViewWillBeginDragging(ui::ScrollView& s) {
-  if (auto d = outerDelegate_.lock()) d->scrollViewWillBeginDragging(s);
+  if (auto d = outerScrollDelegate_.lock()) d->scrollViewWillBeginDragging(s);
 }
 
 void DUDaviDira::scrollViewWillEndDragging(ui::ScrollView& s, gfx::Point velocity, gfx::Point* targetContentOffset) {
-  if (auto d = outerDelegate_.lock()) d->scrollViewWillEndDragging(s, velocity, targetContentOffset);
+  if (auto d = outerScrollDelegate_.lock()) d->scrollViewWillEndDragging(s, velocity, targetContentOffset);
 }
 
 void DUDaviDira::scrollViewDidEndDragging(ui::ScrollView& s, bool willDecelerate) {
   if (!willDecelerate) showDots(selectionView_, true);
-  if (auto d = outerDelegate_.lock()) d->scrollViewDidEndDragging(s, willDecelerate);
+  if (auto d = outerScrollDelegate_.lock()) d->scrollViewDidEndDragging(s, willDecelerate);
 }
 
 void DUDaviDira::scrollViewWillBeginDecelerating(ui::ScrollView& s) {
-  if (auto d = outerDelegate_.lock()) d->scrollViewWillBeginDecelerating(s);
+  if (auto d = outerScrollDelegate_.lock()) d->scrollViewWillBeginDecelerating(s);
 }
 
 void DUDaviDira::scrollViewDidEndDecelerating(ui::ScrollView& s) {
   showDots(selectionView_, true);
-  if (auto d = outerDelegate_.lock()) d->scrollViewDidEndDecelerating(s);
+  if (auto d = outerScrollDelegate_.lock()) d->scrollViewDidEndDecelerating(s);
 }
 
 void DUDaviDira::scrollViewDidEndScrollingAnimation(ui::ScrollView& s) {
-  if (auto d = outerDelegate_.lock()) d->scrollViewDidEndScrollingAnimation(s);
+  if (auto d = outerScrollDelegate_.lock()) d->scrollViewDidEndScrollingAnimation(s);
 }
 
 std::optional<Ref<ui::View>> DUDaviDira::viewForZoomingInScrollView(ui::ScrollView& s) {
-  if (auto d = outerDelegate_.lock())
+  if (auto d = outerScrollDelegate_.lock())
     if (auto view = d->viewForZoomingInScrollView(s)) return view;
   return Ref<ui::View>();
 }
 
 void DUDaviDira::scrollViewWillBeginZooming(ui::ScrollView& s, ui::View* view) {
-  if (auto d = outerDelegate_.lock()) d->scrollViewWillBeginZooming(s, view);
+  if (auto d = outerScrollDelegate_.lock()) d->scrollViewWillBeginZooming(s, view);
 }
 
 void DUDaviDira::scrollViewDidEndZooming(ui::ScrollView& s, ui::View* view, double scale) {
-  if (auto d = outerDelegate_.lock()) d->scrollViewDidEndZooming(s, view, scale);
+  if (auto d = outerScrollDelegate_.lock()) d->scrollViewDidEndZooming(s, view, scale);
 }
 
 std::optional<bool> DUDaviDira::scrollViewShouldScrollToTop(ui::ScrollView& s) {
-  if (auto d = outerDelegate_.lock())
+  if (auto d = outerScrollDelegate_.lock())
     if (auto answer = d->scrollViewShouldScrollToTop(s)) return answer;
   return true;
 }
 
 void DUDaviDira::scrollViewDidScrollToTop(ui::ScrollView& s) {
-  if (auto d = outerDelegate_.lock()) d->scrollViewDidScrollToTop(s);
+  if (auto d = outerScrollDelegate_.lock()) d->scrollViewDidScrollToTop(s);
 }
 
 }  // namespace textview

@@ -28,7 +28,10 @@ bool DUDaviDira::hasText() const { return innerText_->length() > 0; }
 
 Ref<ui::TextRange> DUDaviDira::selectedTextRange() const { return selectedTextRange_; }
 
-Ref<ui::TextRange> DUDaviDira::markedTextRange() const { return markedTextRange_; }
+Ref<ui::TextRange> DUDaviDira::markedTextRange() const {
+  // The composed characters, with whatever they joined into one character around them.
+  return clusterAlignedTextRange(markedTextRange_);
+}
 
 void DUDaviDira::setMarkedTextStyle(const Ref<fd::Dictionary>& style) {
   markedTextStyle_ = style ? rt::as<fd::Dictionary>(style->copy()) : nullptr;
@@ -40,21 +43,22 @@ rt::String DUDaviDira::textInRange(const Ref<ui::TextRange>& range) const {
   return innerText_->string().substring(corrected->asRange());
 }
 
-void DUDaviDira::insertText(const rt::String& string) {
-  if (string.length() == 0) return;
-  if (selectedTextRange_->asRange() != history_.lastTypeRange()) {
-    saveToUndoStack();
-    history_.resetRedo();
-  }
-  if (markedTextRange_) {
-    // Text typed while composing commits in place of the composed characters, which would
-    // otherwise stay behind as well.
-    auto composed = correctedTextRange(markedTextRange_);
-    markedTextRange_ = nullptr;
-    replaceRange(composed, string);
+void DUDaviDira::insertText(const rt::String& given) {
+  if (given.length() == 0) return;
+  const rt::String string = withoutLoneSurrogates(given);
+  if (!markedTextRange_) {
+    editWithUndo(selectedTextRange_, string, !continuesTyping());
     return;
   }
-  replaceRange(selectedTextRange_, string);
+  // Text typed while composing commits in place of the composed characters, which would
+  // otherwise stay behind as well, and the caret goes after it.
+  auto composed = correctedTextRange(markedTextRange_);
+  if (!delegateAllowsChange(composed->asRange(), string)) return;
+  if (!continuesTyping()) saveToUndoStack();
+  history_.resetRedo();
+  markedTextRange_ = nullptr;
+  selectedTextRange_ = composed;
+  replaceRangeWithText(composed, string, true);
 }
 
 void DUDaviDira::deleteBackward() {
@@ -71,7 +75,7 @@ void DUDaviDira::deleteBackward() {
     if (binding && binding->deleteConfirm()) {
       state_.deleteConfirm = true;
       notifyInputDelegate(&ui::TextInputDelegate::selectionWillChange);
-      selectedTextRange_ = correctedTextRange(bound);
+      selectedTextRange_ = clusterAlignedTextRange(correctedTextRange(bound));
       notifyInputDelegate(&ui::TextInputDelegate::selectionDidChange);
       updateOuterProperties();
       updateSelectionView();
@@ -83,22 +87,24 @@ void DUDaviDira::deleteBackward() {
 
   Ref<text::DRTextRange> doomed = selectedTextRange_;
   if (selection.length == 0) {
-    // Back along the line: in vertical form left is the next line over, not the previous
-    // character.
-    auto back = verticalForm_ ? ui::TextLayoutDirection::Up : ui::TextLayoutDirection::Left;
-    doomed = innerLayout_ ? innerLayout_->textRangeByExtendingPosition(selectedTextRange_->end(), back, 1) : nullptr;
-    if (!isTextRangeValid(doomed)) return;
+    // Exactly the character before the caret as a reader sees it, whatever the font draws as
+    // one glyph; a bound range goes whole.
+    rt::Range bound;
+    if (rt::as<text::DRTextBinding>(innerText_->attributeAtIndex(rt::String(text::DRTextBindingKey),
+                                                                 selection.location - 1, &bound,
+                                                                 {0, innerText_->length()}))) {
+      doomed = text::DRTextRange::rangeWithRange(clusterAlignedRange(bound));
+    } else {
+      doomed = text::DRTextRange::rangeWithRange(clusterBeforeCaret(selection.location));
+    }
+    if (doomed->isEmpty() || !isTextRangeValid(doomed)) return;
   }
-  if (selection != history_.lastTypeRange()) {
-    saveToUndoStack();
-    history_.resetRedo();
-  }
-  replaceRange(doomed, rt::String());
+  editWithUndo(doomed, rt::String(), !continuesTyping());
 }
 
 void DUDaviDira::setSelectedTextRange(const Ref<ui::TextRange>& given) {
-  if (!given) return;
-  auto range = correctedTextRange(textRangeFrom(given));
+  auto range = clusterAlignedTextRange(correctedTextRange(textRangeFrom(given)));
+  if (!range) return;
   if (range->isEqual(selectedTextRange_.get())) return;
   updateIfNeeded();
   endTouchTracking();
@@ -125,7 +131,8 @@ void DUDaviDira::setSelectionAffinity(ui::TextAffinity affinity) {
   updateSelectionView();
 }
 
-void DUDaviDira::setMarkedText(const rt::String& marked, rt::Range selected) {
+void DUDaviDira::setMarkedText(const rt::String& given, rt::Range selected) {
+  const rt::String marked = withoutLoneSurrogates(given);
   updateIfNeeded();
   endTouchTracking();
   hideMenu();
@@ -143,10 +150,15 @@ void DUDaviDira::setMarkedText(const rt::String& marked, rt::Range selected) {
   }
   rt::Range selection = selectedTextRange_->asRange();
   if (selection.length > 0) {
-    replaceRange(selectedTextRange_, rt::String());
-    // The composition loses what was deleted of it, and nothing after it.
-    if (markedTextRange_) markedTextRange_ = text::DRTextRange::rangeWithRange(
-        rangeAfterRemoval(markedTextRange_->asRange(), selection));
+    // The composition loses what was deleted of it, and nothing after it; the rest of it is
+    // replaced below.
+    auto composing = markedTextRange_;
+    markedTextRange_ = nullptr;
+    replaceRangeWithText(selectedTextRange_, rt::String(), true);
+    if (composing) {
+      rt::Range left = rangeAfterRemoval(composing->asRange(), selection);
+      if (left.length > 0 || marked.length() > 0) markedTextRange_ = text::DRTextRange::rangeWithRange(left);
+    }
   }
 
   notifyInputDelegate(&ui::TextInputDelegate::textWillChange);
@@ -164,7 +176,7 @@ void DUDaviDira::setMarkedText(const rt::String& marked, rt::Range selected) {
   uint64_t from = std::min<uint64_t>(selected.location, marked.length());
   uint64_t to = std::max(from, std::min<uint64_t>(selected.location + std::min(selected.length, marked.length()),
                                                   marked.length()));
-  selectedTextRange_ = correctedTextRange(rt::Range{markedRange.location + from, to - from});
+  selectedTextRange_ = text::DRTextRange::rangeWithRange(clusterAlignedRange({markedRange.location + from, to - from}));
   markedRange = correctedTextRange(markedRange)->asRange();
   if (markedRange.length > 0) {
     markedTextRange_ = text::DRTextRange::rangeWithRange(markedRange);

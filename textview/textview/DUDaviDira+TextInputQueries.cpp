@@ -7,6 +7,7 @@
 #include "base/graphics/Geometry+DUDer.h"
 #include "platform/typeset/AttributeNames.h"
 #include "text/model/AttributedString+DRText.h"
+#include "text/model/DRTextAttribute.h"
 #include "text/model/MutableAttributedString+DRText.h"
 #include "textview/textview/DUDaviDira.h"
 
@@ -40,11 +41,15 @@ Ref<ui::TextPosition> DUDaviDira::positionFromPosition(const Ref<ui::TextPositio
   int64_t target = position->offset() + offset;
   if (target < 0 || target > length) return nullptr;
   if (target > 0 && target < length) {
-    const_cast<DUDaviDira*>(this)->updateIfNeeded();
-    // Never stop inside a composed character or a bound range.
-    auto unit = innerLayout_ ? innerLayout_->textRangeByExtendingPosition(DRTextPosition::positionWithOffset(target))
-                             : nullptr;
-    if (unit && !unit->isEmpty()) target = offset < 0 ? unit->start()->offset() : unit->end()->offset();
+    // Never stop inside a bound range or inside a character as a reader sees it (the font may
+    // draw several as one glyph, so the layout's units are not asked).
+    auto at = static_cast<uint64_t>(target);
+    rt::Range bound;
+    if (innerText_->attributeAtIndex(rt::String(text::DRTextBindingKey), at, &bound, {0, innerText_->length()}) &&
+        bound.location < at)
+      at = offset < 0 ? bound.location : bound.end();
+    const rt::String& s = innerText_->string();
+    target = static_cast<int64_t>(offset < 0 ? clusterStartAtOrBefore(s, at) : clusterEndAtOrAfter(s, at));
   }
   return correctedTextPosition(DRTextPosition::positionWithOffset(target));
 }
@@ -61,6 +66,11 @@ Ref<ui::TextPosition> DUDaviDira::positionFromPosition(const Ref<ui::TextPositio
   int64_t target = towardsEnd ? range->end()->offset() : range->start()->offset();
   const auto length = static_cast<int64_t>(innerText_->length());
   if (target > length) return correctedTextPosition(DRTextPosition::positionWithOffset(length, text::DRTextAffinityBackward));
+  if (target > 0) {
+    const rt::String& s = innerText_->string();
+    auto at = static_cast<uint64_t>(target);
+    target = static_cast<int64_t>(towardsEnd ? clusterEndAtOrAfter(s, at) : clusterStartAtOrBefore(s, at));
+  }
   return correctedTextPosition(DRTextPosition::positionWithOffset(target));
 }
 

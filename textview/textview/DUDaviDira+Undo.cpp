@@ -27,6 +27,14 @@ bool sameObject(const rt::Object* a, const rt::Object* b) { return rt::equalObje
 
 template <class T> Ref<T> copyOf(const Ref<T>& object) { return object ? rt::as<T>(object->copy()) : nullptr; }
 
+// Modifiers are objects that copy themselves; one that cannot is kept as given.
+Ref<text::DRTextLinePositionModifier> copyOfModifier(const Ref<text::DRTextLinePositionModifier>& modifier) {
+  auto object = std::dynamic_pointer_cast<rt::Object>(modifier);
+  if (!object) return modifier;
+  auto copy = std::dynamic_pointer_cast<text::DRTextLinePositionModifier>(object->copy());
+  return copy ? copy : modifier;
+}
+
 bool samePaths(const std::vector<Ref<gfx::BezierPath>>& a, const std::vector<Ref<gfx::BezierPath>>& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
@@ -115,8 +123,9 @@ void DUDaviDira::setVerticalFormNotifying(bool value) {
 }
 
 void DUDaviDira::setLinePositionModifierNotifying(const Ref<text::DRTextLinePositionModifier>& value) {
-  storeNotifying(*this, "linePositionModifier", linePositionModifier_, value,
-                 [](const auto& a, const auto& b) { return a == b; });
+  if (linePositionModifier_ == value) return;
+  storeNotifying(*this, "linePositionModifier", linePositionModifier_, copyOfModifier(value),
+                 [](const auto&, const auto&) { return false; });
 }
 
 void DUDaviDira::setSelectedRangeNotifying(rt::Range value) {
@@ -131,7 +140,9 @@ void DUDaviDira::setTypingAttributesNotifying(const Ref<fd::Dictionary>& value) 
 // ---- undo and redo
 
 void DUDaviDira::saveToUndoStack() {
-  history_.saveToUndo(attributedText_ ? *attributedText_ : *innerText_, selectedTextRange_->asRange());
+  // The inner text, not the published copy, which the look setters leave behind until the
+  // next refresh.
+  history_.saveToUndo(*innerText_, selectedTextRange_->asRange());
 }
 
 bool DUDaviDira::canUndo() const { return history_.canUndo(*innerText_); }
@@ -139,21 +150,33 @@ bool DUDaviDira::canUndo() const { return history_.canUndo(*innerText_); }
 bool DUDaviDira::canRedo() const { return history_.canRedo(*innerText_); }
 
 void DUDaviDira::undo() {
+  // An open composition is committed first: it is part of what the redo brings back.
+  if (markedTextRange_) unmarkText();
   auto snapshot = history_.takeUndo(*innerText_, selectedTextRange_->asRange());
-  if (!snapshot) return;
-  state_.insideUndoBlock = true;
-  setAttributedText(snapshot->text());
-  setSelectedRange(snapshot->selectedRange());
-  state_.insideUndoBlock = false;
+  if (snapshot) restoreSnapshot(*snapshot);
 }
 
 void DUDaviDira::redo() {
+  if (markedTextRange_) unmarkText();
   auto snapshot = history_.takeRedo(*innerText_, selectedTextRange_->asRange());
-  if (!snapshot) return;
+  if (snapshot) restoreSnapshot(*snapshot);
+}
+
+void DUDaviDira::restoreSnapshot(const DUDaviDiraUndoObject& snapshot) {
   state_.insideUndoBlock = true;
-  setAttributedText(snapshot->text());
-  setSelectedRange(snapshot->selectedRange());
+  setAttributedText(snapshot.text());
+  setSelectedRange(snapshot.selectedRange());
   state_.insideUndoBlock = false;
+  // The selection restored is the one kept, published and drawn, whatever the setters skipped.
+  rt::Range range = clusterAlignedRange(snapshot.selectedRange());
+  if (selectedTextRange_->asRange() != range) selectedTextRange_ = text::DRTextRange::rangeWithRange(range);
+  updateOuterProperties();
+  updateSelectionView();
+  if (isFirstResponder()) scrollRangeToVisible(selectedTextRange_);
+  // Those shown the new text with the whole of it selected hear where the selection ended up.
+  if (auto delegate = outerDelegate_.lock()) delegate->textViewDidChangeSelection(*this);
+  // Whatever is typed next is a step of its own, and the redo stack goes with it.
+  history_.setLastTypeRange(rt::NotFoundRange);
 }
 
 Ref<ui::AlertController> DUDaviDira::makeUndoRedoAlert() { return makeUndoRedoAlert(localizedUndoStrings()); }

@@ -162,10 +162,26 @@ void DUDaviDira::setDelegate(Weak<ui::ScrollViewDelegate> delegate) {
       ui::ScrollView::setDelegate(std::move(delegate));
       return;
     }
+    // A plain scroll-view delegate still hears the scroll calls the text view passes on.
+    outerScrollDelegate_ = strong;
     outerDelegate_ = std::dynamic_pointer_cast<DUDaviDiraDelegate>(strong);
   } else {
+    outerScrollDelegate_.reset();
     outerDelegate_.reset();
   }
+}
+
+void DUDaviDira::setTextViewDelegate(Weak<DUDaviDiraDelegate> delegate) {
+  outerDelegate_ = delegate;
+  if (auto strong = delegate.lock())
+    outerScrollDelegate_ = std::static_pointer_cast<ui::ScrollViewDelegate>(strong);
+  else
+    outerScrollDelegate_.reset();
+}
+
+void DUDaviDira::setMultipleTouchEnabled(bool on) {
+  (void)on;
+  ui::View::setMultipleTouchEnabled(false);
 }
 
 // ---- editing
@@ -187,7 +203,8 @@ void DUDaviDira::resetUndoAndRedoStack() { history_.reset(*innerText_, selectedT
 
 // ---- public setters
 
-void DUDaviDira::setText(const rt::String& string) {
+void DUDaviDira::setText(const rt::String& given) {
+  const rt::String string = withoutLoneSurrogates(given);
   if (text_ == string) return;
   rt::Range all = wholeRange(*innerText_);
   // Asked before anything changes: a refusal leaves the text, the property and the history.
@@ -270,6 +287,7 @@ void DUDaviDira::setTypingAttributes(const Ref<fd::Dictionary>& attributes) {
 void DUDaviDira::setAttributedText(const Ref<AttributedString>& value) {
   if (attributedText_ == value) return;
   auto copy = mutableCopyOf(value);
+  replaceLoneSurrogates(*copy);
   rt::Range all = wholeRange(*innerText_);
   // Asked before anything changes: a refusal leaves the text, the property and the history.
   if (!delegateAllowsChange(all, copy->string())) return;
@@ -287,6 +305,8 @@ void DUDaviDira::setAttributedText(const Ref<AttributedString>& value) {
 
   notifyInputDelegate(&ui::TextInputDelegate::selectionWillChange);
   notifyInputDelegate(&ui::TextInputDelegate::textWillChange);
+  // A whole new text: any composition is over, and nothing of it is left to point into.
+  markedTextRange_ = nullptr;
   innerText_ = copy;
   parseText();
   selectedTextRange_ = text::DRTextRange::rangeWithRange(wholeRange(*innerText_));
@@ -300,6 +320,7 @@ void DUDaviDira::setAttributedText(const Ref<AttributedString>& value) {
   updateOuterProperties();
   updateLayout();
   updateSelectionView();
+  if (isFirstResponder()) scrollRangeToVisible(selectedTextRange_);
   if (auto delegate = outerDelegate_.lock()) {
     delegate->textViewDidChange(*this);
     delegate->textViewDidChangeSelection(*this);
@@ -373,9 +394,9 @@ void DUDaviDira::setLinePositionModifier(const Ref<text::DRTextLinePositionModif
 void DUDaviDira::setDebugOption(const Ref<text::DRTextDebugOption>& option) { containerView_->setDebugOption(option); }
 
 void DUDaviDira::setSelectedRange(rt::Range range) {
-  if (selectedRange_ == range || markedTextRange_) return;
+  if (selectedRange_ == range || markedTextRange_ || isNoRange(range)) return;
   state_.typingAttributesOnce = false;
-  selectedTextRange_ = correctedTextRange(range);
+  selectedTextRange_ = text::DRTextRange::rangeWithRange(clusterAlignedRange(range));
   endTouchTracking();
   updateSelectionView();
   setSelectedRangeNotifying(selectedTextRange_->asRange());

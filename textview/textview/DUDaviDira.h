@@ -79,8 +79,12 @@ class DUDaviDira : public ui::ScrollView,
 
   // ---- delegate (the scroll view's own delegate stays the text view)
   Weak<DUDaviDiraDelegate> textViewDelegate() const { return outerDelegate_; }
-  void setTextViewDelegate(Weak<DUDaviDiraDelegate> delegate) { outerDelegate_ = std::move(delegate); }
+  void setTextViewDelegate(Weak<DUDaviDiraDelegate> delegate);
+  /// A text-view delegate becomes the outer delegate; any scroll-view delegate hears the
+  /// scroll calls passed on.
   void setDelegate(Weak<ui::ScrollViewDelegate> delegate) override;
+  /// Multiple touch stays off, whatever is asked.
+  void setMultipleTouchEnabled(bool on);
 
   // ---- text and its look
   const rt::String& text() const { return text_; }
@@ -381,12 +385,39 @@ class DUDaviDira : public ui::ScrollView,
   void updatePlaceholder();
   // editing helpers
   bool delegateAllowsChange(rt::Range range, const rt::String& replacement);
+  /// An edit from outside as one undoable step: the range grows to whole clusters, the
+  /// delegate is asked, and only then is the history touched. `startsStep` takes a snapshot
+  /// first (typing that goes on where the last left off does not); redo always goes.
+  void editWithUndo(const Ref<text::DRTextRange>& range, const rt::String& text, bool startsStep);
+  /// Whether typing at the selection goes on with the last undo step.
+  bool continuesTyping() const;
+  // grapheme clusters (see DUDaviDira+Clusters.cpp)
+  /// Lone surrogates become U+FFFD.
+  static rt::String withoutLoneSurrogates(const rt::String& text);
+  static void replaceLoneSurrogates(typeset::MutableAttributedString& text);
+  /// A not-found range, or one whose end overflows: no range at all.
+  static bool isNoRange(rt::Range range);
+  static bool isNoRange(const ui::TextRange& range);
+  static uint64_t clusterStartAtOrBefore(const rt::String& text, uint64_t offset);
+  static uint64_t clusterEndAtOrAfter(const rt::String& text, uint64_t offset);
+  /// Clamped into `text`, then on its cluster boundaries: ends outward, a caret to its
+  /// cluster's end.
+  static rt::Range clusterAlignedRange(const rt::String& text, rt::Range range);
+  rt::Range clusterAlignedRange(rt::Range range) const;
+  Ref<text::DRTextRange> clusterAlignedTextRange(const Ref<text::DRTextRange>& range) const;
+  /// The grapheme cluster that ends at (or holds the unit before) `caret`.
+  rt::Range clusterBeforeCaret(uint64_t caret) const;
+  /// The marked range after `replaced` became `inserted` characters: moved along, resized by
+  /// an edit inside it, gone when the edit takes any of it away from outside.
+  void adjustMarkedRangeForReplacement(rt::Range replaced, uint64_t inserted);
   /// Whether the parser changed the text.
   bool parseText();
   /// Publishes text, font, colour, alignment, selection, typing and attributed text.
   void updateOuterProperties();
   Ref<text::DRTextRange> correctedTextRange(rt::Range range) const;
   void resetUndoAndRedoStack();
+  /// Puts back a snapshot's text and selection, leaving both stacks as they are.
+  void restoreSnapshot(const DUDaviDiraUndoObject& snapshot);
   void applyExclusionPathsToContainer();
   // position and range validity, coordinate conversion
   friend struct DUDaviDiraTestAccess;
@@ -517,6 +548,7 @@ class DUDaviDira : public ui::ScrollView,
   Ref<text::DRTextRange> selectedTextRange_;
   Ref<text::DRTextRange> markedTextRange_;
   Weak<DUDaviDiraDelegate> outerDelegate_;
+  Weak<ui::ScrollViewDelegate> outerScrollDelegate_;  // the same, or a plain scroll-view delegate
   Ref<ui::ImageView> placeholderView_;
   Ref<typeset::MutableAttributedString> innerText_;
   Ref<text::DRTextContainer> innerContainer_;

@@ -103,12 +103,21 @@ class Model {
     if (with.empty()) return;
     snapshotIfMoved();
     if (marked) {
+      // Committing puts the caret after the committed text.
       rt::Range composed = *marked;
       marked.reset();
+      selection = composed;
       replace(composed, with);
       return;
     }
     replace(selection, with);
+  }
+  // A replacement from outside is a step of its own unless it types on at the caret; redo goes.
+  void replaceFromOutside(rt::Range r, const std::vector<std::u16string>& with) {
+    if (r.length == 0 && with.empty()) return;
+    if (!(selection == lastType && r == selection)) saveUndo();
+    redo.clear();
+    replace(r, with);
   }
   void deleteBackward() {
     if (selection.location == 0 && selection.length == 0) return;
@@ -143,16 +152,17 @@ class Model {
     marked = n > 0 ? std::optional<rt::Range>(rt::Range{start, n}) : std::nullopt;
     lastType = selection;
   }
-  // Undo and redo put the snapshot's text back, selected as it was.
+  // Undo and redo put the snapshot's text back, selected as it was; whatever is typed next
+  // is a step of its own.
   void restore(const Snapshot& s) {
-    bool emptied = s.text.empty() && !text.empty();
     text = s.text;
     selection = s.selection;
-    if (emptied) lastType = {0, 0};  // an empty text is set through the replacement path
+    lastType = rt::NotFoundRange;
   }
   bool canUndo() const { return !undo.empty() && join(undo.back().text) != string(); }
   bool canRedo() const { return !redo.empty() && join(redo.back().text) != string(); }
   void doUndo() {
+    marked.reset();  // a composition is committed first
     if (!canUndo()) return;
     save(redo);
     Snapshot s = undo.back();
@@ -160,6 +170,7 @@ class Model {
     restore(s);
   }
   void doRedo() {
+    marked.reset();
     if (!canRedo()) return;
     saveUndo();
     Snapshot s = redo.back();
@@ -211,7 +222,7 @@ void runSequence(uint32_t seed, int steps, bool vertical) {
         rt::Range r = boundaryRange();
         auto g = graphemes(3);
         trail << "replace " << r.location << "," << r.length << " " << describe(Model::join(g)) << "\n";
-        model.replace(r, g);
+        model.replaceFromOutside(r, g);
         view->replaceRange(text::DRTextRange::rangeWithRange(r), rt::String(std::u16string_view(Model::join(g))));
         break;
       }

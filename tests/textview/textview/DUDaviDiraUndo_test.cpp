@@ -3,7 +3,10 @@
 // which act on what they stand for even where two of them read alike.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/foundation/threads/RunLoopDriver.h"
+#include "platform/typeset/AttributeNames.h"
 #include "platform/ui/host/Application.h"
 #include "platform/ui/host/Host.h"
 #include "platform/ui/view/Screen.h"
@@ -234,4 +237,179 @@ TEST_F(TextViewUndoTest, AlertIsPresentedFromTheKeyWindowAndTappedThroughTheHost
   host.tap({r.origin.x + r.size.width / 2, r.origin.y + r.size.height / 2});
   EXPECT_EQ(view->text(), rt::String("one two"));
   EXPECT_EQ(root->presentedViewController(), nullptr);
+}
+
+// Every edit after an undo or redo is a step of its own and empties the redo stack; a refused
+// edit touches nothing; a snapshot holds the text as it is, look included.
+class TextViewUndoStepsTest : public TextViewUndoTest {
+ protected:
+  class Refuser : public DUDaviDiraDelegate {
+   public:
+    bool refuse = false;
+    std::optional<bool> textViewShouldChangeTextInRange(DUDaviDira&, rt::Range, const rt::String&) override {
+      return !refuse;
+    }
+  };
+  void SetUp() override {
+    TextViewUndoTest::SetUp();
+    saved = ui::Pasteboard::generalPasteboard()->items();
+  }
+  void TearDown() override {
+    ui::Pasteboard::generalPasteboard()->setItems(saved);
+    TextViewUndoTest::TearDown();
+  }
+  std::vector<ui::PasteboardItem> saved;
+};
+
+TEST_F(TextViewUndoStepsTest, TypingAfterAnUndoStartsANewStepAndDropsRedo) {
+  view->insertText(rt::String(u"\u4F60"));
+  view->undo();
+  ASSERT_EQ(view->text(), rt::String());
+  ASSERT_TRUE(view->canRedo());
+  view->insertText(rt::String(u"\u597D"));
+  EXPECT_FALSE(view->canRedo());
+  view->redo();
+  EXPECT_EQ(view->text(), rt::String(u"\u597D"));
+  view->undo();
+  EXPECT_EQ(view->text(), rt::String());
+
+  // The same after a redo, and typing on still groups into one step.
+  view->setText("ab");
+  view->saveToUndoStack();
+  view->insertText("c");
+  view->insertText("d");
+  view->undo();
+  ASSERT_EQ(view->text(), rt::String("ab"));
+  view->redo();
+  ASSERT_EQ(view->text(), rt::String("abcd"));
+  view->insertText("e");
+  view->insertText("f");
+  view->undo();
+  EXPECT_EQ(view->text(), rt::String("abcd"));
+  view->undo();
+  EXPECT_EQ(view->text(), rt::String("ab"));
+}
+
+TEST_F(TextViewUndoStepsTest, ReplacementsAreStepsThatDropRedo) {
+  view->setText("one two");
+  view->replaceRange(text::DRTextRange::rangeWithRange({0, 3}), "six");
+  EXPECT_EQ(view->text(), rt::String("six two"));
+  ASSERT_TRUE(view->canUndo());
+  view->undo();
+  EXPECT_EQ(view->text(), rt::String("one two"));
+  ASSERT_TRUE(view->canRedo());
+  view->replaceRange(text::DRTextRange::rangeWithRange({4, 3}), "ten");
+  EXPECT_FALSE(view->canRedo());
+  EXPECT_EQ(view->text(), rt::String("one ten"));
+  view->undo();
+  EXPECT_EQ(view->text(), rt::String("one two"));
+}
+
+TEST_F(TextViewUndoStepsTest, RefusedEditsLeaveTheHistoryAlone) {
+  auto refuser = std::make_shared<Refuser>();
+  view->setTextViewDelegate(refuser);
+  auto pasteboard = ui::Pasteboard::generalPasteboard();
+  struct Case {
+    const char* name;
+    std::function<void(DUDaviDira&)> edit;
+  } cases[] = {
+      {"cut", [](DUDaviDira& v) { v.setSelectedTextRange(text::DRTextRange::rangeWithRange({0, 2})); v.cutAction(nullptr); }},
+      {"paste", [](DUDaviDira& v) { v.pasteAction(nullptr); }},
+      {"insert", [](DUDaviDira& v) { v.insertText("z"); }},
+      {"delete", [](DUDaviDira& v) { v.deleteBackward(); }},
+      {"replace", [](DUDaviDira& v) { v.replaceRange(text::DRTextRange::rangeWithRange({0, 1}), "q"); }},
+  };
+  for (const auto& c : cases) {
+    refuser->refuse = false;
+    view->setText("abc");
+    view->setSelectedRange({3, 0});
+    view->saveToUndoStack();
+    view->insertText("d");
+    view->undo();
+    ASSERT_TRUE(view->canRedo()) << c.name;
+    const size_t undoDepth = view->undoHistory().undoStack().size();
+    pasteboard->setString("pasted");
+    refuser->refuse = true;
+    c.edit(*view);
+    EXPECT_EQ(view->text(), rt::String("abc")) << c.name;
+    EXPECT_TRUE(view->canRedo()) << c.name;
+    EXPECT_EQ(view->undoHistory().undoStack().size(), undoDepth) << c.name;
+    ASSERT_TRUE(pasteboard->string()) << c.name;
+    EXPECT_EQ(*pasteboard->string(), rt::String("pasted")) << c.name;
+    refuser->refuse = false;
+    view->redo();
+    EXPECT_EQ(view->text(), rt::String("abcd")) << c.name;
+  }
+}
+
+TEST_F(TextViewUndoStepsTest, SnapshotsKeepTheLookSetSince) {
+  view->setText("abc");
+  view->setFont(typeset::Font::systemFontOfSize(31));
+  view->setTextColor(gfx::Color::redColor());
+  view->setSelectedRange({0, 3});
+  view->cutAction(nullptr);
+  ASSERT_EQ(view->text(), rt::String());
+  view->undo();
+  ASSERT_EQ(view->text(), rt::String("abc"));
+  auto font = rt::as<typeset::Font>(view->attributedText()->attributeAtIndex(typeset::FontAttributeName, 1));
+  ASSERT_TRUE(font);
+  EXPECT_DOUBLE_EQ(font->pointSize(), 31);
+  auto color = rt::as<gfx::Color>(view->attributedText()->attributeAtIndex(typeset::ForegroundColorAttributeName, 1));
+  ASSERT_TRUE(color);
+  EXPECT_TRUE(color->isEqual(gfx::Color::redColor().get()));
+}
+
+TEST_F(TextViewUndoStepsTest, LinePositionModifierIsCopied) {
+  auto modifier = rt::make<text::DRTextLinePositionSimpleModifier>();
+  modifier->setFixedLineHeight(20);
+  view->setLinePositionModifier(modifier);
+  auto kept = rt::as<text::DRTextLinePositionSimpleModifier>(view->linePositionModifier());
+  ASSERT_TRUE(kept);
+  EXPECT_NE(kept.get(), modifier.get());
+  modifier->setFixedLineHeight(50);
+  EXPECT_DOUBLE_EQ(kept->fixedLineHeight(), 20);
+}
+
+TEST_F(TextViewUndoStepsTest, SelectionShownFollowsEveryRestoredSelection) {
+  window = rt::make<ui::Window>(ui::Screen::mainScreen()->bounds());
+  auto root = rt::make<ui::ViewController>();
+  window->setRootViewController(root);
+  window->makeKeyAndVisible();
+  root->view()->addSubview(view);
+  // Reads the selection whenever the view says the text or the selection changed, as a
+  // status line does.
+  struct Status : DUDaviDiraDelegate {
+    rt::Range shown{0, 0};
+    void textViewDidChange(DUDaviDira& v) override { shown = v.selectedRange(); }
+    void textViewDidChangeSelection(DUDaviDira& v) override { shown = v.selectedRange(); }
+  };
+  auto status = std::make_shared<Status>();
+  view->setTextViewDelegate(status);
+  ASSERT_TRUE(view->becomeFirstResponder());
+  const rt::String typed("forty-three characters typed in one go here");
+  ASSERT_EQ(typed.length(), 43u);
+  view->insertText(typed);
+  ui::HeadlessHost host(ui::Screen::mainScreen());
+  host.setWindowSource([this] { return std::vector<Ref<ui::Window>>{window}; });
+  // Undo, then redo, each from the shake alert's rightmost button.
+  for (const char* step : {"undo", "redo"}) {
+    ASSERT_TRUE(view->showUndoRedoAlert()) << step;
+    auto alert = rt::as<ui::AlertController>(root->presentedViewController());
+    ASSERT_TRUE(alert) << step;
+    host.renderFrame();
+    const auto& buttons = alert->panelView()->buttons();
+    ASSERT_FALSE(buttons.empty()) << step;
+    auto button = buttons.back();
+    gfx::Rect r = button->convertRectToView(button->bounds(), nullptr);
+    host.tap({r.origin.x + r.size.width / 2, r.origin.y + r.size.height / 2});
+    fd::RunLoopDriver::advance(0.1);
+    host.renderFrame();
+  }
+  ASSERT_EQ(view->text(), typed);
+  EXPECT_EQ(view->selectedRange(), (rt::Range{43, 0}));
+  EXPECT_EQ(view->selectedTextRange()->asRange(), (rt::Range{43, 0}));
+  EXPECT_EQ(status->shown, (rt::Range{43, 0}));
+  EXPECT_TRUE(view->isFirstResponder());
+  EXPECT_TRUE(view->selectionView()->isCaretVisible());
+  EXPECT_TRUE(view->selectionView()->selectionRects().empty());
 }

@@ -1,0 +1,125 @@
+// Compositions (marked text from input methods) against the other edits: the marked range
+// follows the text or ends, undo and redo commit it first, and committing puts the caret after
+// the committed text.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "platform/foundation/threads/RunLoop.h"
+#include "platform/foundation/time/Date.h"
+#include "textview/textview/DUDaviDira.h"
+
+using namespace textview;
+
+namespace composition_test {
+
+Ref<ui::TextRange> range(uint64_t location, uint64_t length) {
+  return text::DRTextRange::rangeWithRange({location, length});
+}
+
+rt::Range selectionOf(const DUDaviDira& view) { return view.selectedTextRange()->asRange(); }
+
+class CompositionTest : public ::testing::Test {
+ protected:
+  void SetUp() override { view = rt::make<DUDaviDira>(gfx::RectMake(0, 0, 240, 300)); }
+  void TearDown() override {
+    view.reset();
+    fd::RunLoop::mainRunLoop()->runModeBeforeDate(fd::NSDefaultRunLoopMode,
+                                                  fd::Date::dateWithTimeIntervalSinceNow(0.01));
+  }
+  Ref<DUDaviDira> view;
+};
+
+TEST_F(CompositionTest, MarkedRangeFollowsOtherEdits) {
+  struct Case {
+    const char* name;
+    std::function<void(DUDaviDira&)> edit;
+    const char* text;
+    bool composing;
+    rt::Range marked;  // when still composing
+  } cases[] = {
+      {"delete inside", [](DUDaviDira& v) { v.deleteBackward(); }, "hi xy", true, {3, 2}},
+      {"replace before", [](DUDaviDira& v) { v.replaceRange(range(0, 2), "hello"); }, "hello xyz", true, {6, 3}},
+      {"replace after", [](DUDaviDira& v) { v.replaceRange(range(6, 0), "!"); }, "hi xyz!", true, {3, 3}},
+      {"replace inside", [](DUDaviDira& v) { v.replaceRange(range(4, 1), "YY"); }, "hi xYYz", true, {3, 4}},
+      {"replace across", [](DUDaviDira& v) { v.replaceRange(range(2, 2), "-"); }, "hi-yz", false, {}},
+      {"replace all of it", [](DUDaviDira& v) { v.replaceRange(range(3, 3), ""); }, "hi ", false, {}},
+      {"new text", [](DUDaviDira& v) { v.setAttributedText(typeset::AttributedString::create("ab")); }, "ab", false, {}},
+      {"emptied", [](DUDaviDira& v) { v.setAttributedText(typeset::AttributedString::create("")); }, "", false, {}},
+  };
+  for (const auto& c : cases) {
+    view->setText("hi ");
+    view->setSelectedTextRange(range(3, 0));
+    view->setMarkedText("xyz", {3, 0});
+    ASSERT_EQ(view->markedTextRange()->asRange(), (rt::Range{3, 3}));
+    c.edit(*view);
+    EXPECT_EQ(view->text(), rt::String(c.text)) << c.name;
+    auto marked = view->markedTextRange();
+    EXPECT_EQ(static_cast<bool>(marked), c.composing) << c.name;
+    if (marked && c.composing) {
+      EXPECT_EQ(marked->asRange(), c.marked) << c.name;
+    }
+    view->unmarkText();
+  }
+}
+
+TEST_F(CompositionTest, MarkedRangeNeverPointsPastTheText) {
+  view->setText("abc");
+  view->setSelectedTextRange(range(0, 3));
+  view->setMarkedText("xyz", {3, 0});
+  view->deleteBackward();
+  EXPECT_EQ(view->text(), rt::String("xy"));
+  ASSERT_TRUE(view->markedTextRange());
+  EXPECT_EQ(view->markedTextRange()->asRange(), (rt::Range{0, 2}));
+  // Composing goes on over what is left.
+  view->setMarkedText("xyw", {3, 0});
+  EXPECT_EQ(view->text(), rt::String("xyw"));
+}
+
+TEST_F(CompositionTest, UndoAndRedoCommitTheCompositionFirst) {
+  view->setText("hello");
+  view->saveToUndoStack();
+  view->insertText(" world");
+  view->setMarkedText("ni", {2, 0});
+  ASSERT_EQ(view->text(), rt::String("hello worldni"));
+  view->undo();
+  EXPECT_FALSE(view->markedTextRange());
+  EXPECT_EQ(view->text(), rt::String("hello"));
+  EXPECT_EQ(selectionOf(*view), (rt::Range{5, 0}));
+  // The next composition starts at the caret and replaces nothing.
+  view->setMarkedText("x", {1, 0});
+  EXPECT_EQ(view->text(), rt::String("hellox"));
+  view->unmarkText();
+
+  // Composing after an undo is an edit of its own: redo has nothing left, and only commits.
+  view->setText("one");
+  view->saveToUndoStack();
+  view->insertText(" two");
+  ASSERT_EQ(view->text(), rt::String("one two"));
+  view->undo();
+  ASSERT_EQ(view->text(), rt::String("one"));
+  ASSERT_TRUE(view->canRedo());
+  view->setMarkedText("ka", {2, 0});
+  EXPECT_FALSE(view->canRedo());
+  view->redo();
+  EXPECT_FALSE(view->markedTextRange());
+  EXPECT_EQ(view->text(), rt::String("oneka"));
+  EXPECT_EQ(selectionOf(*view), (rt::Range{5, 0}));
+}
+
+TEST_F(CompositionTest, CommittingPutsTheCaretAfterTheCommittedText) {
+  struct Case {
+    rt::Range selectedInMarked;
+  } cases[] = {{{0, 0}}, {{1, 0}}, {{2, 0}}, {{0, 2}}};
+  for (const auto& c : cases) {
+    view->setText("ab");
+    view->setSelectedTextRange(range(1, 0));
+    view->setMarkedText(rt::String(u"\u0915\u094D"), c.selectedInMarked);
+    view->insertText(rt::String(u"\u5B57"));
+    EXPECT_EQ(view->text(), rt::String(u"a\u5B57b"));
+    EXPECT_EQ(selectionOf(*view), (rt::Range{2, 0})) << c.selectedInMarked.location;
+    EXPECT_FALSE(view->markedTextRange());
+  }
+}
+
+}  // namespace composition_test
