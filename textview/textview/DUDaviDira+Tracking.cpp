@@ -215,8 +215,8 @@ void DUDaviDira::trackDidLongPress() {
       return;
     }
     auto delegate = outerDelegate_.lock();
-    if (delegate && delegate->textViewShouldLongPressHighlight(*this, highlight, range).value_or(true)) {
-      delegate->textViewDidLongPressHighlight(*this, highlight, range, rect);
+    if (delegate && delegate->textViewShouldLongPressHighlight(*this, highlight, range).value_or(true) &&
+        delegate->textViewDidLongPressHighlight(*this, highlight, range, rect)) {
       endTouchTracking();
       return;
     }

@@ -42,9 +42,11 @@ class DUDaviDiraDelegate : public ui::ScrollViewDelegate {
     (void)view; (void)highlight; (void)range;
     return std::nullopt;
   }
-  virtual void textViewDidLongPressHighlight(DUDaviDira& view, const Ref<text::DRTextHighlight>& highlight,
+  /// Answers whether it handled the long press; when not, the press goes on as on plain text.
+  virtual bool textViewDidLongPressHighlight(DUDaviDira& view, const Ref<text::DRTextHighlight>& highlight,
                                              rt::Range range, gfx::Rect rect) {
     (void)view; (void)highlight; (void)range; (void)rect;
+    return false;
   }
 };
 

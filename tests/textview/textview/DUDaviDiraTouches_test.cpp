@@ -47,6 +47,7 @@ struct Call {
 class HighlightDelegate : public DUDaviDiraDelegate {
  public:
   std::optional<bool> tap, longPress;
+  bool handlesLongPress = true;
   std::vector<Call> calls;
   int selectionChanges = 0;
   std::optional<bool> textViewShouldTapHighlight(DUDaviDira&, const Ref<text::DRTextHighlight>&, rt::Range) override {
@@ -59,9 +60,10 @@ class HighlightDelegate : public DUDaviDiraDelegate {
   void textViewDidTapHighlight(DUDaviDira&, const Ref<text::DRTextHighlight>&, rt::Range r, gfx::Rect rect) override {
     calls.push_back({"tap", r, rect});
   }
-  void textViewDidLongPressHighlight(DUDaviDira&, const Ref<text::DRTextHighlight>&, rt::Range r,
+  bool textViewDidLongPressHighlight(DUDaviDira&, const Ref<text::DRTextHighlight>&, rt::Range r,
                                      gfx::Rect rect) override {
     calls.push_back({"long press", r, rect});
+    return handlesLongPress;
   }
   void textViewDidChangeSelection(DUDaviDira&) override { ++selectionChanges; }
 };
@@ -322,6 +324,51 @@ TEST_F(TextViewTouchTest, AVetoedHighlightLongPressFallsBackToPreSelection) {
   EXPECT_FALSE(Tracking::flags(*view).selectedWithoutEdit);
   EXPECT_FALSE(Tracking::flags(*view).showingMenu);
   EXPECT_EQ(view->selectedRange(), tracked->asRange());
+}
+
+// A delegate that leaves the long press alone (it does not override the call, or answers
+// that it did not handle it) lets the press go on as on plain text; one that handles it ends it.
+TEST_F(TextViewTouchTest, AHighlightLongPressTheDelegateDoesNotHandleFallsBackToPreSelection) {
+  constexpr rt::Range kQuick{4, 5};
+  struct Case {
+    const char* name;
+    bool plainDelegate;  // a delegate that overrides nothing
+    bool handles;
+    size_t calls;
+    bool preSelects;
+  } cases[] = {
+      {"a delegate without the call", true, false, 0, true},
+      {"not handled", false, false, 1, true},
+      {"handled", false, true, 1, false},
+  };
+  auto plain = std::make_shared<DUDaviDiraDelegate>();
+  setText(1, kQuick);
+  ui::TouchInput input(window);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.plainDelegate) view->setTextViewDelegate(plain);
+    else view->setTextViewDelegate(delegate);
+    delegate->handlesLongPress = c.handles;
+    delegate->calls.clear();
+    view->setSelectedRange({0, 0});
+    Tracking::setSelectedWithoutEdit(*view, false);
+    auto touch = input.down(toWindow(middleOfCharacter(6)));
+    ASSERT_TRUE(Tracking::flags(*view).showingHighlight);
+    fd::RunLoopDriver::advance(0.6);
+    ASSERT_EQ(delegate->calls.size(), c.calls);
+    if (c.calls) {
+      EXPECT_EQ(delegate->calls[0].what, "long press");
+      EXPECT_EQ(delegate->calls[0].range, kQuick);
+    }
+    auto flags = Tracking::flags(*view);
+    EXPECT_EQ(flags.trackingPreSelect, c.preSelects);
+    EXPECT_EQ(flags.showingMagnifierCaret, c.preSelects);
+    EXPECT_EQ(flags.trackingTouch, c.preSelects) << "a handled press ends the tracking";
+    input.up(touch);
+    EXPECT_EQ(view->selectedRange(), c.preSelects ? kQuick : (rt::Range{0, 0}));
+    EXPECT_EQ(Tracking::flags(*view).selectedWithoutEdit, c.preSelects);
+    fd::RunLoopDriver::advance(0.5);
+  }
 }
 
 TEST_F(TextViewTouchTest, ATouchWhileTheLoupeHidesGoesToTheScrollView) {
