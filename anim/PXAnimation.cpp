@@ -78,6 +78,11 @@ void PXAnimation::setAutoreverses(bool on) {
   if (on && state_->repeatCount == 0) setRepeatCount(1);
 }
 
+void PXAnimation::setSolver(SpringSolver<PX::Vector4d>* solver) {
+  if (!solver || solver == this->solver()) return;
+  adoptSolver(std::unique_ptr<SpringSolver<PX::Vector4d>>(solver));
+}
+
 Ref<PXAnimationTracer> PXAnimation::tracer() {
   if (!state_->tracer) state_->tracer = rt::make<PXAnimationTracer>(*this);
   return state_->tracer;

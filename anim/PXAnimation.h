@@ -3,6 +3,7 @@
 // animator drives frame by frame. Delegates are sent the selectors below when they answer
 // them; blocks and delegate messages run with implicit layer actions enabled. Main thread.
 #include <functional>
+#include <memory>
 
 #include "anim/PXSpringSolver.h"
 #include "platform/foundation/values/Array.h"
@@ -107,9 +108,11 @@ class PXAnimation : public rt::Object {
   /// Made on first use.
   Ref<PXAnimationTracer> tracer();
   virtual rt::Id currentValue() const { return nullptr; }
-  /// Not owned here, and unused by the base; the spring animation answers (and owns) its own.
-  virtual SpringSolver<PX::Vector4d>* solver() const { return solver_; }
-  virtual void setSolver(SpringSolver<PX::Vector4d>* solver) { solver_ = solver; }
+  /// Unused by the base; the spring animation steps its own.
+  virtual SpringSolver<PX::Vector4d>* solver() const { return solver_.get(); }
+  /// Every kind owns the solver it is given (allocated with new) and deletes the one it
+  /// replaces. Null and the current solver change nothing: a spring cannot step without one.
+  void setSolver(SpringSolver<PX::Vector4d>* solver);
   /// Kept as a copy; the property animation keeps them in its state and reports them.
   virtual Ref<fd::Array> progressMarkers() const { return progressMarkers_; }
   virtual void setProgressMarkers(const Ref<fd::Array>& markers) {
@@ -135,12 +138,14 @@ class PXAnimation : public rt::Object {
   virtual void appendDescription(String& s, bool debug) const;
   /// A fresh instance of the same kind with the base settings copied; kinds add theirs.
   virtual Ref<PXAnimation> makeCopy() const { return nullptr; }
+  /// Where a kind keeps the solver `setSolver` hands over.
+  virtual void adoptSolver(std::unique_ptr<SpringSolver<PX::Vector4d>> solver) { solver_ = std::move(solver); }
   void copyBaseTo(PXAnimation& copy) const;
 
  private:
   String describe(bool debug) const;
   std::unique_ptr<PXAnimationState> state_;
-  SpringSolver<PX::Vector4d>* solver_ = nullptr;
+  std::unique_ptr<SpringSolver<PX::Vector4d>> solver_;
   Ref<fd::Array> progressMarkers_;
 };
 

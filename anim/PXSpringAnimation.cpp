@@ -52,10 +52,8 @@ void PXSpringAnimation::convertTension(double tension, double friction, double* 
   if (speed) *speed = (s - 0.5) * 0.17042606516290726;
 }
 
-void PXSpringAnimation::setSolver(SpringSolver<PX::Vector4d>* solver) {
-  auto& s = springState();
-  if (!solver || solver == s.solver.get()) return;
-  s.solver.reset(solver);
+void PXSpringAnimation::adoptSolver(std::unique_ptr<SpringSolver<PX::Vector4d>> solver) {
+  springState().solver = std::move(solver);
 }
 
 rt::Id PXSpringAnimation::velocity() const {

@@ -44,9 +44,6 @@ class PXSpringAnimation : public PXPropertyAnimation {
   double springBounciness() const { return springState().springBounciness; }
   void setSpringBounciness(double v);
   SpringSolver<PX::Vector4d>* solver() const override { return springState().solver.get(); }
-  /// Takes ownership of `solver` (allocated with new) and deletes the one it replaces. Null
-  /// is refused: the spring cannot step without one.
-  void setSolver(SpringSolver<PX::Vector4d>* solver) override;
 
   static void convertBounciness(double bounciness, double speed, double* tension, double* friction, double* mass);
   static void convertTension(double tension, double friction, double* bounciness, double* speed);
@@ -56,6 +53,7 @@ class PXSpringAnimation : public PXPropertyAnimation {
  protected:
   void appendDescription(String& s, bool debug) const override;
   Ref<PXAnimation> makeCopy() const override;
+  void adoptSolver(std::unique_ptr<SpringSolver<PX::Vector4d>> solver) override;
 
  private:
   void updatedDynamics(PXAnimationEventType event, double value);

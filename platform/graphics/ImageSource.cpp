@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -135,6 +136,7 @@ void ImageSource::updateData(const Ref<fd::Data>& data, bool final) {
 void ImageSource::setData(Ref<fd::Data> data, bool final, bool incremental) {
   // Mutable data may change under the decoder: keep a snapshot.
   if (data && rt::as<fd::MutableData>(data)) data = fd::Data::create(data->bytes(), data->length());
+  Ref<fd::Data> previous = std::move(data_);
   data_ = std::move(data);
   final_ = final;
   incremental_ = incremental;
@@ -144,6 +146,35 @@ void ImageSource::setData(Ref<fd::Data> data, bool final, bool incremental) {
   infoRead_ = false;
   cache_.clear();
   format_ = data_ ? detectImageFormat(data_->bytes(), data_->length()) : ImageFormat::Unknown;
+  if (incremental_) feedStream(previous);
+}
+
+void ImageSource::feedStream(const Ref<fd::Data>& previous) {
+  // Bytes that do not continue what was fed start the decoding over. Comparing everything
+  // fed would make each update cost the whole file again; the start and the last bytes fed
+  // tell another file, or a restarted download, from the same one grown.
+  const size_t length = data_ ? data_->length() : 0;
+  auto same = [&](size_t from, size_t count) {
+    return std::memcmp(data_->bytes() + from, previous->bytes() + from, count) == 0;
+  };
+  const size_t head = std::min<size_t>(fed_, 64), tail = std::min<size_t>(fed_, 4096);
+  const bool continues = stream_ && previous && length >= fed_ && fed_ <= previous->length() && same(0, head) &&
+                         same(fed_ - tail, tail);
+  if (!continues) {
+    stream_.reset();
+    fed_ = 0;
+  }
+  const codecs::Codec* codec = codecs::codecFor(format_);
+  if (!stream_ && codec && codec->incremental) stream_ = codec->incremental();
+  if (!stream_ || length <= fed_) return;
+  stream_->feed(data_->bytes() + fed_, length - fed_);
+  fed_ = length;
+}
+
+const codecs::Raster* ImageSource::streamed() const {
+  if (!stream_ || stream_->state() == codecs::IncrementalDecoder::State::Unsupported) return nullptr;
+  const codecs::Raster* canvas = stream_->canvas();
+  return canvas && canvas->rows > 0 ? canvas : nullptr;
 }
 
 bool ImageSource::ensureInfo() const {
@@ -162,9 +193,12 @@ bool ImageSource::ensureInfo() const {
   if (final_) {
     // A header can look sound over data that holds no image (a damaged checksum, an
     // unsupported precision, nothing after the header): complete data counts as an image
-    // only once its first frame decodes.
+    // only once its first frame decodes. A still streamed to its last row is that frame.
     auto first = std::make_unique<codecs::Raster>();
-    if (!decoder_->decode(0, *first) || first->width == 0 || first->height == 0 || first->rows == 0) {
+    if (info->frames.size() == 1 && streamed() && streamed()->complete()) {
+      *first = stream_->takeCanvas();
+      stream_.reset();
+    } else if (!decoder_->decode(0, *first) || first->width == 0 || first->height == 0 || first->rows == 0) {
       decoder_.reset();
       return false;
     }
@@ -183,6 +217,14 @@ bool ImageSource::decodeFrame(size_t index, codecs::Raster& out, bool keepFirst)
       firstFrame_.reset();
     }
     return true;
+  }
+  // A growing still comes from the decoder that has followed it; the whole-file decoder
+  // covers what that one cannot show (nothing decoded yet, animations).
+  if (index == 0 && !final_ && info_->frames.size() == 1) {
+    if (const codecs::Raster* canvas = streamed()) {
+      out = *canvas;
+      return true;
+    }
   }
   return decoder_->decode(index, out);
 }

@@ -20,6 +20,7 @@ namespace gfx {
 
 namespace codecs {
 class Decoder;
+class IncrementalDecoder;
 struct ImageInfo;
 struct Raster;
 }  // namespace codecs
@@ -73,6 +74,9 @@ class ImageSource : public rt::Object {
   void setData(Ref<fd::Data> data, bool final, bool incremental);
   bool ensureInfo() const;  // with mutex_ held
   bool decodeFrame(size_t index, codecs::Raster& out, bool keepFirst) const;  // with mutex_ held
+  void feedStream(const Ref<fd::Data>& previous);
+  /// The streamed still so far, when there is one with rows; with mutex_ held.
+  const codecs::Raster* streamed() const;
   bool shouldCache(const Ref<fd::Dictionary>& options) const;
 
   mutable std::mutex mutex_;
@@ -88,6 +92,10 @@ class ImageSource : public rt::Object {
   mutable std::unique_ptr<codecs::Raster> firstFrame_;
   mutable bool infoRead_ = false;
   std::map<size_t, Ref<BitmapImage>> cache_;
+  // An incremental source's still image, decoded as its bytes arrive: the decoder keeps its
+  // state and canvas from one update to the next and is fed only the new bytes.
+  mutable std::unique_ptr<codecs::IncrementalDecoder> stream_;
+  size_t fed_ = 0;
 };
 
 }  // namespace gfx

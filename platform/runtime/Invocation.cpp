@@ -38,8 +38,9 @@ Invocation::Invocation(Id target, Selector selector, MethodSignature signature)
 }
 
 std::optional<Invocation> Invocation::forTarget(const Id& target, Selector selector) {
-  if (!target) return std::nullopt;
-  const Method* m = target->getClass()->instanceMethod(selector);
+  const Class* cls = target ? target->getClass() : nullptr;
+  if (!cls) return std::nullopt;
+  const Method* m = cls->instanceMethod(selector);
   if (!m) return std::nullopt;
   auto sig = MethodSignature::fromEncoding(m->typeEncoding);
   if (!sig) return std::nullopt;

@@ -61,7 +61,12 @@ ObjectSideTable* Object::sideTable(bool create) const {
   return t;
 }
 
-String Object::className() const { return getClass()->name(); }
+// A proxy whose target is gone answers a null class; everything here then reads as the
+// empty answer of a message sent to nothing.
+String Object::className() const {
+  const Class* c = getClass();
+  return c ? String(c->name()) : String();
+}
 
 bool Object::isKindOfClass(const Class* c) const {
   for (const Class* k = getClass(); k; k = k->superclass())
@@ -71,14 +76,19 @@ bool Object::isKindOfClass(const Class* c) const {
 
 bool Object::isMemberOfClass(const Class* c) const { return getClass() == c; }
 
-bool Object::respondsToSelector(Selector s) const { return getClass()->instancesRespondToSelector(s); }
+bool Object::respondsToSelector(Selector s) const {
+  const Class* c = getClass();
+  return c && c->instancesRespondToSelector(s);
+}
 
 bool Object::conformsToProtocol(std::string_view protocol) const {
-  return getClass()->conformsToProtocol(protocol);
+  const Class* c = getClass();
+  return c && c->conformsToProtocol(protocol);
 }
 
 Value Object::performSelector(Selector s, const std::vector<Value>& args) {
-  return getClass()->invoke(this, s, args);
+  const Class* c = getClass();
+  return c ? c->invoke(this, s, args) : Value();
 }
 
 String Object::description() const {
@@ -189,7 +199,8 @@ bool Object::hasObservers() const {
 }
 
 bool Object::automaticallyNotifiesObserversForKey(const String& key) const {
-  return getClass()->automaticallyNotifiesObserversForKey(key);
+  const Class* c = getClass();
+  return c && c->automaticallyNotifiesObserversForKey(key);
 }
 
 void Object::addObserver(Object* observer, const String& keyPath, uint32_t options, void* context) {
@@ -303,7 +314,8 @@ void Object::willChangeValueForKey(const String& key) {
   ObjectSideTable* t = sideTable(false);
   if (!t) return;
   std::vector<String> keys{key};
-  for (auto& k : getClass()->keysAffectedBy(key)) keys.push_back(k);
+  if (const Class* c = getClass())
+    for (auto& k : c->keysAffectedBy(key)) keys.push_back(k);
   for (auto& k : keys) {
     auto obs = observersOf(t, k);
     bool wantOld = false;
@@ -330,7 +342,8 @@ void Object::didChangeValueForKey(const String& key) {
   ObjectSideTable* t = sideTable(false);
   if (!t) return;
   std::vector<String> keys{key};
-  for (auto& k : getClass()->keysAffectedBy(key)) keys.push_back(k);
+  if (const Class* c = getClass())
+    for (auto& k : c->keysAffectedBy(key)) keys.push_back(k);
   for (auto& k : keys) {
     Id old;
     bool hadWill = false;

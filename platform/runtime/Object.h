@@ -76,6 +76,8 @@ class Object : public std::enable_shared_from_this<Object> {
   virtual bool respondsToSelector(Selector s) const;
   bool respondsToSelector(std::string_view name) const { return respondsToSelector(Selector::named(name)); }
   virtual bool conformsToProtocol(std::string_view protocol) const;
+  /// Whether this object stands in for another; only proxies say yes.
+  virtual bool isProxy() const { return false; }
   /// Calls a registered method by selector (target-action, optional hooks); raises
   /// "unrecognized selector" when the class has none.
   virtual Value performSelector(Selector s, const std::vector<Value>& args = {});

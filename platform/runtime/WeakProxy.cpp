@@ -8,7 +8,7 @@ RT_IMPLEMENT_PLATFORM(WeakProxy) {}
 
 const Class* WeakProxy::getClass() const {
   auto t = target_.lock();
-  return t ? t->getClass() : classObject();
+  return t ? t->getClass() : nullptr;
 }
 
 bool WeakProxy::isKindOfClass(const Class* c) const {
@@ -35,12 +35,26 @@ bool WeakProxy::isEqual(const Object* other) const {
 
 size_t WeakProxy::hash() const {
   auto t = target_.lock();
-  return t ? t->hash() : Object::hash();
+  return t ? t->hash() : 0;
 }
 
 String WeakProxy::description() const {
   auto t = target_.lock();
-  return t ? t->description() : Object::description();
+  return t ? t->description() : String();
+}
+
+String WeakProxy::debugDescription() const {
+  auto t = target_.lock();
+  return t ? t->debugDescription() : String();
+}
+
+Id WeakProxy::valueForKey(const String& key) const {
+  auto t = target_.lock();
+  return t ? t->valueForKey(key) : nullptr;
+}
+
+void WeakProxy::setValueForKey(const Id& value, const String& key) {
+  if (auto t = target_.lock()) t->setValueForKey(value, key);
 }
 
 Value WeakProxy::performSelector(Selector s, const std::vector<Value>& args) {

@@ -17,13 +17,14 @@ class WeakProxy final : public Object {
   static Ref<WeakProxy> proxyWithTarget(const Id& target) { return make<WeakProxy>(target); }
   Id target() const { return target_.lock(); }
   /// Always true: a proxy, whatever its target answers for its class.
-  bool isProxy() const { return true; }
+  bool isProxy() const override { return true; }
 
   using Object::isEqual;
   using Object::respondsToSelector;
 
-  // The class, kind, capability, equality and hash are the target's while it lives; once it
-  // is gone the proxy is of no class's kind.
+  // The class, kind, capability, equality, hash and description are the target's while it
+  // lives; once it is gone they are what a message to nothing answers: no class, no kind,
+  // hash 0, an empty description.
   const Class* getClass() const override;
   bool isKindOfClass(const Class* c) const override;
   bool respondsToSelector(Selector s) const override;
@@ -31,6 +32,9 @@ class WeakProxy final : public Object {
   bool isEqual(const Object* other) const override;
   size_t hash() const override;
   String description() const override;
+  String debugDescription() const override;
+  Id valueForKey(const String& key) const override;
+  void setValueForKey(const Id& value, const String& key) override;
   Value performSelector(Selector s, const std::vector<Value>& args = {}) override;
 
  private:

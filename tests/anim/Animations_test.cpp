@@ -102,10 +102,6 @@ TEST(PXAnimationBase, SolverMarkersAndBlockGetters) {
   auto basic = PXBasicAnimation::animationWithPropertyNamed("positionX");
   PXAnimation& base = *basic;
   EXPECT_EQ(base.solver(), nullptr);
-  SpringSolver<PX::Vector4d> borrowed(1, 2, 3);
-  base.setSolver(&borrowed);  // not owned by a basic animation
-  EXPECT_EQ(base.solver(), &borrowed);
-  base.setSolver(nullptr);
 
   // Markers set through the base reach the property animation's own table.
   base.setProgressMarkers(fd::Array::create({num(0.5)}));
@@ -129,15 +125,38 @@ TEST(PXAnimationBase, SolverMarkersAndBlockGetters) {
   base.animationDidReachToValueBlock()(base);
   base.animationDidApplyBlock()(base);
   EXPECT_EQ(calls, 111);
+}
 
-  // A spring owns its solver: a new one replaces (and frees) the old, null is refused.
-  auto spring = PXSpringAnimation::animationWithPropertyNamed("positionX");
-  auto* own = new SpringSolver<PX::Vector4d>(5, 6, 7);
-  spring->setSolver(own);
-  EXPECT_EQ(spring->solver(), own);
-  PXAnimation& springBase = *spring;
-  springBase.setSolver(nullptr);
-  EXPECT_EQ(spring->solver(), own);
+// Every kind owns the solver it is given through the base: a replaced solver and the last one
+// are freed (the leak check at exit finds any that is not), null and the same one change nothing.
+TEST(PXAnimationBase, EveryKindOwnsTheSolverItIsGiven) {
+  struct Kind {
+    const char* name;
+    Ref<PXAnimation> (*make)();
+  };
+  const Kind kinds[] = {
+      {"basic", []() -> Ref<PXAnimation> { return PXBasicAnimation::animationWithPropertyNamed("positionX"); }},
+      {"spring", []() -> Ref<PXAnimation> { return PXSpringAnimation::animationWithPropertyNamed("positionX"); }},
+      {"decay", []() -> Ref<PXAnimation> { return PXDecayAnimation::animationWithPropertyNamed("positionX"); }},
+      {"custom", []() -> Ref<PXAnimation> {
+         return PXCustomAnimation::animationWithBlock([](const rt::Id&, PXCustomAnimation&) { return false; });
+       }},
+  };
+  for (const Kind& kind : kinds) {
+    SCOPED_TRACE(kind.name);
+    Ref<PXAnimation> animation = kind.make();
+    PXAnimation& base = *animation;
+    auto* first = new SpringSolver<PX::Vector4d>(5, 6, 7);
+    base.setSolver(first);
+    EXPECT_EQ(base.solver(), first);
+    base.setSolver(first);
+    base.setSolver(nullptr);
+    EXPECT_EQ(base.solver(), first);
+    auto* second = new SpringSolver<PX::Vector4d>(8, 9, 10);
+    base.setSolver(second);  // frees the first
+    EXPECT_EQ(base.solver(), second);
+    animation.reset();  // frees the second
+  }
 }
 
 TEST(PXVectorValues, ScalarBoxesThatAreNotNumbersConvertThroughTheirEncoding) {

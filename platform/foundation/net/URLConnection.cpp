@@ -3,10 +3,12 @@
 #include <strings.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 
 #include "platform/foundation/net/CachedURLResponse.h"
+#include "platform/foundation/net/URLCache.h"
 #include "platform/foundation/values/Data.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/threads/OperationQueue.h"
@@ -61,6 +63,32 @@ String mimeTypeForExtension(const String& ext) {
   return "application/octet-stream";
 }
 
+bool isGetWithoutBody(const Ref<URLRequest>& request) {
+  String method = request->HTTPMethod();
+  return (method.isEmpty() || strcasecmp(method.utf8().c_str(), "GET") == 0) && !request->HTTPBody() &&
+         !request->HTTPBodyStream();
+}
+
+// The stored answer refreshed by a 304: the server's new validators and freshness replace the
+// stored ones, the body and its description stay.
+Ref<CachedURLResponse> refreshedByNotModified(const Ref<CachedURLResponse>& stored, const Ref<URLResponse>& reply) {
+  auto old = rt::as<HTTPURLResponse>(stored->response());
+  auto fresh = rt::as<HTTPURLResponse>(reply);
+  if (!old || !fresh) return stored;
+  static const char* const kRefreshed[] = {"ETag", "Last-Modified", "Cache-Control", "Expires", "Date"};
+  HTTPHeaderList headers;
+  for (auto& [k, v] : old->headerFields()) {
+    bool replaced = false;
+    for (const char* name : kRefreshed)
+      replaced |= strcasecmp(k.utf8().c_str(), name) == 0 && fresh->valueForHTTPHeaderField(name).has_value();
+    if (!replaced) headers.emplace_back(k, v);
+  }
+  for (const char* name : kRefreshed)
+    if (auto v = fresh->valueForHTTPHeaderField(name)) headers.emplace_back(String(name), *v);
+  auto response = HTTPURLResponse::create(old->URL(), old->statusCode(), old->httpVersion(), std::move(headers));
+  return rt::make<CachedURLResponse>(response, stored->data(), stored->storagePolicy());
+}
+
 Ref<URLResponse> responseForFile(const Ref<URL>& url) {
   struct stat st {};
   int64_t size = ::stat(url->path().utf8().c_str(), &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
@@ -71,7 +99,7 @@ Ref<URLResponse> responseForFile(const Ref<URL>& url) {
 }  // namespace
 
 struct URLConnection::Transfer {
-  enum class Mode { Normal, Redirect, Auth };
+  enum class Mode { Normal, Redirect, Auth, NotModified };
   // Written on the loader thread until completion is posted, then read on the owner's.
   Mode mode = Mode::Normal;
   Ref<URL> url;
@@ -80,6 +108,12 @@ struct URLConnection::Transfer {
   bool keepAll = false;
   bool askAuth = false;
   Ref<URLResponse> response;
+  // The shared URL cache when this load may store its answer, and the stored answer a
+  // conditional request asked the server about.
+  Ref<URLCache> cache;
+  Ref<CachedURLResponse> validating;
+  // The most body bytes kept for the cache alone; a longer body is not kept (nor stored).
+  int64_t cacheLimit = 0;
   Ref<MutableData> held;
   Ref<MutableData> all;
   // Body bytes on their way to the delegate: appended on the loader thread, taken whole on
@@ -244,6 +278,26 @@ void URLConnection::launch(Ref<URLRequest> request) {
     }
   }
 
+  // GET loads go through the shared URL cache under the request's policy: a usable stored
+  // answer is served without asking the server, a stale one that carries validators is
+  // checked with a conditional request, and what the server sends is stored.
+  const URLRequestCachePolicy policy = current_->cachePolicy();
+  if (!t->isFile && isGetWithoutBody(current_) && policy != URLRequestCachePolicy::ReloadIgnoringLocalAndRemoteCacheData) {
+    Ref<URLCache> cache = URLCache::sharedURLCache();
+    if (auto usable = cache->usableResponseForRequest(current_)) {
+      post([usable](URLConnection& c) { c.deliverCached(usable); });
+      return;
+    }
+    if (policy == URLRequestCachePolicy::ReturnCacheDataDontLoad) {
+      post([url](URLConnection& c) { c.fail(makeURLError(NSURLErrorResourceUnavailable, url)); });
+      return;
+    }
+    t->cache = cache;
+    t->cacheLimit = std::max(cache->memoryCapacity(), cache->diskCapacity());
+    if (policy == URLRequestCachePolicy::UseProtocolCachePolicy || policy == URLRequestCachePolicy::ReloadRevalidatingCacheData)
+      t->validating = cache->cachedResponseForRequest(current_);
+  }
+
   auto job = std::make_shared<URLLoadJob>();
   job->url = url->absoluteString().utf8();
   job->method = current_->HTTPMethod().isEmpty() ? "GET" : current_->HTTPMethod().utf8();
@@ -266,6 +320,15 @@ void URLConnection::launch(Ref<URLRequest> request) {
       std::erase_if(job->headers, [](auto& h) { return strcasecmp(h.first.c_str(), "Content-Length") == 0; });
     }
   }
+  if (auto stored = t->validating ? rt::as<HTTPURLResponse>(t->validating->response()) : nullptr) {
+    // The caller's own conditions win; without any validator there is nothing to ask.
+    auto etag = stored->valueForHTTPHeaderField("ETag");
+    auto modified = stored->valueForHTTPHeaderField("Last-Modified");
+    if (etag && !hasHeader(job->headers, "If-None-Match")) job->headers.emplace_back("If-None-Match", etag->utf8());
+    if (modified && !hasHeader(job->headers, "If-Modified-Since"))
+      job->headers.emplace_back("If-Modified-Since", modified->utf8());
+    if (!etag && !modified) t->validating = nullptr;
+  }
   double timeout = current_->timeoutInterval();
   job->idleTimeout = timeout > 0 ? timeout : kDefaultURLRequestTimeout;
   if (credential_ && credential_->user()) {
@@ -281,14 +344,16 @@ void URLConnection::launch(Ref<URLRequest> request) {
     // Where body bytes go is settled here; the response object is made on the connection's
     // thread, which keeps the transfer engine's share of each request small.
     if (!t->isFile) {
-      if (isRedirectStatus(status) && hasHeader(headers, "Location")) {
+      if (status == 304 && t->validating) {
+        t->mode = Transfer::Mode::NotModified;
+      } else if (isRedirectStatus(status) && hasHeader(headers, "Location")) {
         t->mode = Transfer::Mode::Redirect;
       } else if (status == 401 && t->askAuth && hasHeader(headers, "WWW-Authenticate")) {
         t->mode = Transfer::Mode::Auth;
       }
     }
     if (t->mode != Transfer::Mode::Normal) t->held = MutableData::create();
-    else if (t->keepAll) t->all = MutableData::create();
+    else if (t->keepAll || t->cacheLimit > 0) t->all = MutableData::create();
     // The fields become text here, once: the block takes them over instead of a copy.
     HTTPHeaderList list;
     list.reserve(headers.size());
@@ -322,7 +387,10 @@ void URLConnection::launch(Ref<URLRequest> request) {
       }
       t->inbox->appendBytes(bytes, length);
     }
-    if (t->all) t->all->appendBytes(bytes, length);
+    if (t->all) {
+      if (!t->keepAll && t->all->length() + length > static_cast<size_t>(t->cacheLimit)) t->all = nullptr;
+      else t->all->appendBytes(bytes, length);
+    }
     if (first) self->post([t](URLConnection& c) { c.deliverInbox(t); });
     return true;
   };
@@ -416,14 +484,37 @@ void URLConnection::complete(const std::shared_ptr<Transfer>& t, int64_t code) {
     case Transfer::Mode::Redirect: return followRedirect(t);
     case Transfer::Mode::Auth: return challengeHTTP(t);
     case Transfer::Mode::Normal: return finishLoading(t);
+    case Transfer::Mode::NotModified: {
+      auto refreshed = refreshedByNotModified(t->validating, t->response);
+      t->cache->storeCachedResponse(refreshed, current_);
+      return deliverCached(refreshed);
+    }
   }
 }
 
+void URLConnection::deliverCached(const Ref<CachedURLResponse>& cached) {
+  // Answered by the URL cache: the delegate hears the stored response and body, and is not
+  // asked whether to cache them again.
+  receiveResponse(cached->response());
+  if (cancelled_.load() || state_ == State::Done) return;
+  auto data = cached->data();
+  if (data && data->length() && responds(URLConnectionDelegate::kDidReceiveData)) {
+    delegate_->didReceiveData(selfRef(), data);
+    if (cancelled_.load() || state_ == State::Done) return;
+  }
+  if (responds(URLConnectionDelegate::kDidFinishLoading)) delegate_->connectionDidFinishLoading(selfRef());
+  end();
+}
+
 void URLConnection::finishLoading(const std::shared_ptr<Transfer>& t) {
-  if (responds(URLConnectionDelegate::kWillCacheResponse)) {
-    auto cached = rt::make<CachedURLResponse>(t->response, t->all ? Ref<Data>(t->all) : Data::create());
-    delegate_->willCacheResponse(selfRef(), cached);
-    if (cancelled_.load()) return;
+  const bool store = t->cache && t->all && URLCache::isStorable(t->response);
+  if (store || responds(URLConnectionDelegate::kWillCacheResponse)) {
+    Ref<CachedURLResponse> cached = rt::make<CachedURLResponse>(t->response, t->all ? Ref<Data>(t->all) : Data::create());
+    if (responds(URLConnectionDelegate::kWillCacheResponse)) {
+      cached = delegate_->willCacheResponse(selfRef(), cached);
+      if (cancelled_.load()) return;
+    }
+    if (store && cached) t->cache->storeCachedResponse(cached, current_);
   }
   if (responds(URLConnectionDelegate::kDidFinishLoading)) delegate_->connectionDidFinishLoading(selfRef());
   end();

@@ -129,6 +129,7 @@ class URLConnection : public Object, public URLAuthenticationChallengeSender {
   void challengeHTTP(const std::shared_ptr<Transfer>& t);
   void deliverHeld(const std::shared_ptr<Transfer>& t);
   void finishLoading(const std::shared_ptr<Transfer>& t);
+  void deliverCached(const Ref<CachedURLResponse>& cached);
   void fail(const Ref<Error>& error);
   void end();
   void answer(const Ref<URLAuthenticationChallenge>& challenge, Answer a, const Ref<URLCredential>& credential);

@@ -15,10 +15,10 @@ namespace gfx::codecs {
 namespace {
 
 constexpr Codec kCodecs[] = {
-    {ImageFormat::PNG, makePngDecoder, encodePng, false},
-    {ImageFormat::JPEG, makeJpegDecoder, encodeJpeg, false},
+    {ImageFormat::PNG, makePngDecoder, encodePng, false, makeIncrementalPngDecoder},
+    {ImageFormat::JPEG, makeJpegDecoder, encodeJpeg, false, makeIncrementalJpegDecoder},
     {ImageFormat::GIF, makeGifDecoder, encodeGif, true},
-    {ImageFormat::WebP, makeWebPDecoder, encodeWebP, true},
+    {ImageFormat::WebP, makeWebPDecoder, encodeWebP, true, makeIncrementalWebPDecoder},
     {ImageFormat::BMP, makeBmpDecoder, encodeBmp, false},
     {ImageFormat::ICO, makeIcoDecoder, encodeIco, true},
     {ImageFormat::TIFF, makeTiffDecoder, encodeTiff, true},

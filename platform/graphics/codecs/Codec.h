@@ -65,6 +65,30 @@ class Decoder {
   virtual bool decode(size_t index, Raster& out) = 0;
 };
 
+/// Decodes one still image from bytes fed in order as they arrive, keeping its state (and its
+/// canvas) between pieces, so that an image fed in pieces costs about what it costs whole.
+class IncrementalDecoder {
+ public:
+  enum class State : uint8_t {
+    Reading,      // waiting for more bytes
+    Done,         // every row decoded
+    Failed,       // the stream is broken; the rows decoded before stay
+    Unsupported,  // a kind of file this decoder leaves to the whole-file decoder (animation)
+  };
+  virtual ~IncrementalDecoder() = default;
+  /// Takes the next `size` bytes of the file.
+  virtual State feed(const uint8_t* bytes, size_t size) = 0;
+  virtual State state() const = 0;
+  /// The image so far: sized once the header is read, `rows` decoded from the top; for an
+  /// interlaced or progressive file every row holds the passes seen so far. Null before the
+  /// header.
+  virtual const Raster* canvas() = 0;
+  /// Hands the canvas over once done (the decoder is finished with it).
+  virtual Raster takeCanvas() = 0;
+};
+
+using IncrementalDecoderFactory = std::unique_ptr<IncrementalDecoder> (*)();
+
 struct EncodeFrame {
   const Raster* raster = nullptr;
   double delay = 0.1;       // seconds, for animated formats
@@ -84,6 +108,8 @@ struct Codec {
   DecoderFactory decoder = nullptr;
   EncodeFunction encoder = nullptr;
   bool encodesAnimation = false;
+  /// For formats whose still images decode as their bytes arrive.
+  IncrementalDecoderFactory incremental = nullptr;
 };
 
 /// The codec for a format, or null.

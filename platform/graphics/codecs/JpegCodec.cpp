@@ -47,6 +47,30 @@ void skipInput(j_decompress_ptr cinfo, long n) {
 boolean resync(j_decompress_ptr cinfo, int desired) { return jpeg_resync_to_restart(cinfo, desired); }
 void termSource(j_decompress_ptr) {}
 
+// Reads scanlines until the last or until the data runs out; answers the rows done.
+uint32_t readScanlines(jpeg_decompress_struct& c, Raster& out, bool cmyk) {
+  uint32_t done = c.output_scanline;
+  while (c.output_scanline < c.output_height) {
+    uint32_t y = c.output_scanline;
+    JDIMENSION got;
+    if (cmyk) {
+      // Kept as CMYK; Adobe files store ink inverted.
+      JSAMPROW row = reinterpret_cast<JSAMPROW>(out.row(y));
+      got = jpeg_read_scanlines(&c, &row, 1);
+      if (got && c.saw_Adobe_marker)
+        for (uint32_t i = 0; i < out.width * 4; ++i) row[i] = uint8_t(255 - row[i]);
+    } else {
+      JSAMPROW rows[16];
+      uint32_t n = std::min<uint32_t>(16, c.output_height - y);
+      for (uint32_t i = 0; i < n; ++i) rows[i] = reinterpret_cast<JSAMPROW>(out.row(y + i));
+      got = jpeg_read_scanlines(&c, rows, n);
+    }
+    if (got == 0) break;  // suspended: the data ends here
+    done = c.output_scanline;
+  }
+  return done;
+}
+
 struct DecodeState {
   jpeg_decompress_struct cinfo;
   ErrorManager err;
@@ -122,29 +146,7 @@ bool JpegDecoder::readInfo(ImageInfo& info) {
   return true;
 }
 
-uint32_t JpegDecoder::readRows(DecodeState& st, Raster& out, bool cmyk) {
-  auto& c = st.cinfo;
-  uint32_t done = 0;
-  while (c.output_scanline < c.output_height) {
-    uint32_t y = c.output_scanline;
-    JDIMENSION got;
-    if (cmyk) {
-      // Kept as CMYK; Adobe files store ink inverted.
-      JSAMPROW row = reinterpret_cast<JSAMPROW>(out.row(y));
-      got = jpeg_read_scanlines(&c, &row, 1);
-      if (got && c.saw_Adobe_marker)
-        for (uint32_t i = 0; i < out.width * 4; ++i) row[i] = uint8_t(255 - row[i]);
-    } else {
-      JSAMPROW rows[16];
-      uint32_t n = std::min<uint32_t>(16, c.output_height - y);
-      for (uint32_t i = 0; i < n; ++i) rows[i] = reinterpret_cast<JSAMPROW>(out.row(y + i));
-      got = jpeg_read_scanlines(&c, rows, n);
-    }
-    if (got == 0) break;  // suspended: the data ends here
-    done = c.output_scanline;
-  }
-  return done;
-}
+uint32_t JpegDecoder::readRows(DecodeState& st, Raster& out, bool cmyk) { return readScanlines(st.cinfo, out, cmyk); }
 
 void JpegDecoder::run(DecodeState& st, Raster& out) {
   auto& c = st.cinfo;
@@ -187,6 +189,158 @@ void JpegDecoder::run(DecodeState& st, Raster& out) {
   jpeg_start_output(&c, scan);
   out.rows = readRows(st, out, cmyk);
 }
+
+// libjpeg kept across pieces with a suspending source over the bytes not yet consumed: each
+// piece resumes where the data ran out. A baseline file adds rows as they come; a progressive
+// one takes in its scans and renders the last complete scan when the canvas is asked for.
+struct IncrementalSource {
+  jpeg_source_mgr pub;
+  size_t pendingSkip = 0;  // skipped bytes that had not arrived yet
+};
+
+void skipIncremental(j_decompress_ptr cinfo, long n) {
+  auto* src = reinterpret_cast<IncrementalSource*>(cinfo->src);
+  if (n <= 0) return;
+  if (size_t(n) > src->pub.bytes_in_buffer) {
+    src->pendingSkip += size_t(n) - src->pub.bytes_in_buffer;
+    src->pub.next_input_byte += src->pub.bytes_in_buffer;
+    src->pub.bytes_in_buffer = 0;
+  } else {
+    src->pub.next_input_byte += n;
+    src->pub.bytes_in_buffer -= size_t(n);
+  }
+}
+
+struct IncrementalState {
+  jpeg_decompress_struct cinfo;
+  ErrorManager err;
+  IncrementalSource src;
+};
+
+class IncrementalJpegDecoder final : public IncrementalDecoder {
+ public:
+  IncrementalJpegDecoder() : st_(std::make_unique<IncrementalState>()) {
+    auto& c = st_->cinfo;
+    c.err = jpeg_std_error(&st_->err.pub);
+    st_->err.pub.error_exit = onError;
+    st_->err.pub.output_message = onMessage;
+    jpeg_create_decompress(&c);
+    auto& src = st_->src.pub;
+    src.init_source = initSource;
+    src.fill_input_buffer = fillInput;
+    src.skip_input_data = skipIncremental;
+    src.resync_to_restart = resync;
+    src.term_source = termSource;
+    src.next_input_byte = nullptr;
+    src.bytes_in_buffer = 0;
+    c.src = &src;
+  }
+  ~IncrementalJpegDecoder() override { jpeg_destroy_decompress(&st_->cinfo); }
+
+  State feed(const uint8_t* bytes, size_t size) override {
+    if (state_ != State::Reading || size == 0) return state_;
+    auto& src = st_->src;
+    size_t skip = std::min(src.pendingSkip, size);
+    src.pendingSkip -= skip;
+    bytes += skip;
+    size -= skip;
+    // Only the bytes the decoder has not consumed stay: it backs up to the start of whatever
+    // unit it could not finish.
+    size_t consumed = src.pub.next_input_byte ? size_t(src.pub.next_input_byte - buffer_.data()) : 0;
+    buffer_.erase(buffer_.begin(), buffer_.begin() + long(consumed));
+    buffer_.insert(buffer_.end(), bytes, bytes + size);
+    src.pub.next_input_byte = buffer_.data();
+    src.pub.bytes_in_buffer = buffer_.size();
+    if (!advance()) state_ = State::Failed;
+    return state_;
+  }
+
+  State state() const override { return state_; }
+
+  const Raster* canvas() override {
+    if (canvas_.height == 0) return nullptr;
+    if (phase_ == Phase::Scans && !render()) state_ = State::Failed;
+    return &canvas_;
+  }
+
+  Raster takeCanvas() override { return std::move(canvas_); }
+
+ private:
+  enum class Phase { Header, Start, Rows, Scans, Finish, End };
+
+  // Runs as far as the bytes allow; false on an error (the rows decoded before it stay).
+  bool advance() {
+    auto& c = st_->cinfo;
+    if (setjmp(st_->err.jump)) return false;
+    for (;;) {
+      switch (phase_) {
+        case Phase::Header: {
+          int r = jpeg_read_header(&c, TRUE);
+          if (r == JPEG_SUSPENDED) return true;
+          if (r != JPEG_HEADER_OK || uint64_t(c.image_width) * c.image_height > kMaxPixels) return false;
+          cmyk_ = c.jpeg_color_space == JCS_CMYK || c.jpeg_color_space == JCS_YCCK;
+          // Little-endian BGRA bytes are native ARGB32 words.
+          c.out_color_space = cmyk_ ? JCS_CMYK : JCS_EXT_BGRA;
+          c.buffered_image = jpeg_has_multiple_scans(&c);
+          phase_ = Phase::Start;
+          break;
+        }
+        case Phase::Start:
+          if (!jpeg_start_decompress(&c)) return true;
+          canvas_.reset(c.output_width, c.output_height);
+          canvas_.cmyk = cmyk_;
+          phase_ = c.buffered_image ? Phase::Scans : Phase::Rows;
+          break;
+        case Phase::Rows:
+          canvas_.rows = readScanlines(c, canvas_, cmyk_);
+          if (c.output_scanline < c.output_height) return true;
+          phase_ = Phase::Finish;
+          break;
+        case Phase::Scans:
+          while (!jpeg_input_complete(&c)) {
+            int r = jpeg_consume_input(&c);
+            if (r == JPEG_SUSPENDED) return true;
+            if (r == JPEG_REACHED_EOI) break;
+          }
+          // Every scan is in: the last one is the picture.
+          jpeg_start_output(&c, c.input_scan_number);
+          canvas_.rows = readScanlines(c, canvas_, cmyk_);
+          jpeg_finish_output(&c);
+          phase_ = Phase::Finish;
+          break;
+        case Phase::Finish:
+          if (!jpeg_finish_decompress(&c)) return true;
+          phase_ = Phase::End;
+          break;
+        case Phase::End:
+          canvas_.rows = canvas_.height;
+          state_ = State::Done;
+          return true;
+      }
+    }
+  }
+
+  // Shows the last scan that is wholly in, when it is newer than the one shown.
+  bool render() {
+    auto& c = st_->cinfo;
+    if (setjmp(st_->err.jump)) return false;
+    int scan = c.input_scan_number - 1;
+    if (scan < 1 || scan <= shownScan_) return true;
+    if (!jpeg_start_output(&c, scan)) return true;
+    canvas_.rows = readScanlines(c, canvas_, cmyk_);
+    jpeg_finish_output(&c);
+    shownScan_ = scan;
+    return true;
+  }
+
+  std::unique_ptr<IncrementalState> st_;
+  std::vector<uint8_t> buffer_;
+  Phase phase_ = Phase::Header;
+  State state_ = State::Reading;
+  Raster canvas_;
+  bool cmyk_ = false;
+  int shownScan_ = 0;
+};
 
 // Memory destination.
 struct VectorDestination {
@@ -267,6 +421,8 @@ bool compress(EncodeState& st, const Raster& r, int quality) {
 }
 
 }  // namespace
+
+std::unique_ptr<IncrementalDecoder> makeIncrementalJpegDecoder() { return std::make_unique<IncrementalJpegDecoder>(); }
 
 bool encodeJpeg(const std::vector<EncodeFrame>& frames, const EncodeOptions&, std::vector<uint8_t>& out) {
   if (frames.empty() || !frames[0].raster || frames[0].raster->width == 0 || frames[0].raster->height == 0)

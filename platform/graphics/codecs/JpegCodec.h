@@ -6,6 +6,7 @@
 namespace gfx::codecs {
 
 std::unique_ptr<Decoder> makeJpegDecoder(const uint8_t* data, size_t size, bool complete);
+std::unique_ptr<IncrementalDecoder> makeIncrementalJpegDecoder();
 bool encodeJpeg(const std::vector<EncodeFrame>& frames, const EncodeOptions& options, std::vector<uint8_t>& out);
 
 /// The EXIF orientation (1-8) in a TIFF-structured block ("II*\0..." / "MM\0*..."); 0 if none.

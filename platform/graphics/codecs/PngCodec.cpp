@@ -20,6 +20,7 @@ struct ReadState {
   uint32_t lastRow = 0;
   bool haveRows = false;
   bool failed = false;
+  bool ended = false;
 };
 
 void onError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
@@ -55,7 +56,7 @@ void onRow(png_structp png, png_bytep row, png_uint_32 y, int pass) {
   st->haveRows = true;
 }
 
-void onEnd(png_structp, png_infop) {}
+void onEnd(png_structp png, png_infop) { static_cast<ReadState*>(png_get_progressive_ptr(png))->ended = true; }
 
 bool runReader(const uint8_t* data, size_t size, ReadState& st) {
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onError, onWarning);
@@ -132,6 +133,84 @@ class PngDecoder final : public Decoder {
   size_t size_;
 };
 
+// libpng's progressive reader kept across pieces: each piece goes through png_process_data
+// once and the row callbacks write into the canvas. An interlaced file gathers RGBA bytes in
+// the canvas until its last pass, for the passes to combine; snapshots convert a copy.
+class IncrementalPngDecoder final : public IncrementalDecoder {
+ public:
+  IncrementalPngDecoder() {
+    png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onError, onWarning);
+    if (png_) info_ = png_create_info_struct(png_);
+    if (!png_ || !info_) {
+      state_ = State::Failed;
+      return;
+    }
+    st_.out = &canvas_;
+    png_set_progressive_read_fn(png_, &st_, onInfo, onRow, onEnd);
+  }
+  ~IncrementalPngDecoder() override {
+    if (png_) png_destroy_read_struct(&png_, info_ ? &info_ : nullptr, nullptr);
+  }
+
+  State feed(const uint8_t* bytes, size_t size) override {
+    if (state_ != State::Reading || size == 0) return state_;
+    process(bytes, size);
+    if (!st_.interlaced && st_.haveRows) canvas_.rows = st_.lastRow + 1;
+    if (st_.ended) {
+      state_ = State::Done;
+      canvas_.rows = canvas_.height;
+    } else if (st_.failed) {
+      state_ = State::Failed;
+    }
+    if (state_ != State::Reading && st_.interlaced) finishInterlaced();
+    return state_;
+  }
+
+  State state() const override { return state_; }
+
+  const Raster* canvas() override {
+    if (canvas_.height == 0) return nullptr;
+    if (!st_.interlaced || state_ != State::Reading) return &canvas_;
+    // Passes still arriving: every row holds what the passes so far gave it.
+    snapshot_.width = canvas_.width;
+    snapshot_.height = canvas_.height;
+    snapshot_.rows = st_.haveRows ? canvas_.height : 0;
+    snapshot_.pixels.resize(canvas_.pixels.size());
+    rgbaToPremultipliedARGB(reinterpret_cast<const uint8_t*>(canvas_.pixels.data()), snapshot_.pixels.data(),
+                            canvas_.pixels.size());
+    return &snapshot_;
+  }
+
+  Raster takeCanvas() override { return std::move(canvas_); }
+
+ private:
+  // Kept apart so that nothing with a destructor lives between setjmp and the error longjmp.
+  void process(const uint8_t* bytes, size_t size) {
+    if (setjmp(png_jmpbuf(png_))) {
+      st_.failed = true;
+      return;
+    }
+    png_process_data(png_, info_, const_cast<uint8_t*>(bytes), size);
+  }
+
+  void finishInterlaced() {
+    if (converted_ || canvas_.height == 0) return;
+    converted_ = true;
+    // In place: each pixel's four bytes are read before its word is written.
+    rgbaToPremultipliedARGB(reinterpret_cast<const uint8_t*>(canvas_.pixels.data()), canvas_.pixels.data(),
+                            canvas_.pixels.size());
+    if (st_.haveRows) canvas_.rows = canvas_.height;
+  }
+
+  png_structp png_ = nullptr;
+  png_infop info_ = nullptr;
+  State state_ = State::Reading;
+  ReadState st_;
+  Raster canvas_;
+  Raster snapshot_;
+  bool converted_ = false;
+};
+
 void writeToVector(png_structp png, png_bytep bytes, png_size_t n) {
   auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
   out->insert(out->end(), bytes, bytes + n);
@@ -143,6 +222,8 @@ void flushNothing(png_structp) {}
 std::unique_ptr<Decoder> makePngDecoder(const uint8_t* data, size_t size, bool) {
   return std::make_unique<PngDecoder>(data, size);
 }
+
+std::unique_ptr<IncrementalDecoder> makeIncrementalPngDecoder() { return std::make_unique<IncrementalPngDecoder>(); }
 
 bool encodePng(const std::vector<EncodeFrame>& frames, const EncodeOptions&, std::vector<uint8_t>& out) {
   if (frames.empty() || !frames[0].raster || frames[0].raster->width == 0 || frames[0].raster->height == 0)

@@ -169,6 +169,74 @@ class WebPDecoder final : public Decoder {
   uint32_t prevX_ = 0, prevY_ = 0, prevW_ = 0, prevH_ = 0;
 };
 
+// A still decoded by libwebp's incremental decoder straight into the canvas: bytes are
+// appended as they come and only the new ones are decoded. The first bytes wait until the
+// header gives the size the canvas needs.
+class IncrementalWebPDecoder final : public IncrementalDecoder {
+ public:
+  ~IncrementalWebPDecoder() override {
+    if (idec_) WebPIDelete(idec_);
+  }
+
+  State feed(const uint8_t* bytes, size_t size) override {
+    if (state_ != State::Reading || size == 0) return state_;
+    if (!idec_) {
+      header_.insert(header_.end(), bytes, bytes + size);
+      if (!start()) return state_;
+      // Everything so far goes in at once; the header bytes are no longer needed.
+      std::vector<uint8_t> first = std::move(header_);
+      return append(first.data(), first.size());
+    }
+    return append(bytes, size);
+  }
+
+  State state() const override { return state_; }
+  const Raster* canvas() override { return idec_ || canvas_.height ? &canvas_ : nullptr; }
+  Raster takeCanvas() override { return std::move(canvas_); }
+
+ private:
+  // Reads the features once enough of the header is in; false while it is not (or is bad).
+  bool start() {
+    WebPBitstreamFeatures features;
+    VP8StatusCode status = WebPGetFeatures(header_.data(), header_.size(), &features);
+    if (status == VP8_STATUS_NOT_ENOUGH_DATA) return false;
+    if (status != VP8_STATUS_OK || features.width <= 0 || features.height <= 0 ||
+        uint64_t(features.width) * uint64_t(features.height) > kMaxPixels) {
+      state_ = State::Failed;
+      return false;
+    }
+    if (features.has_animation) {
+      state_ = State::Unsupported;
+      return false;
+    }
+    canvas_.reset(uint32_t(features.width), uint32_t(features.height));
+    const size_t stride = size_t(canvas_.width) * 4;
+    idec_ = WebPINewRGB(MODE_bgrA, reinterpret_cast<uint8_t*>(canvas_.pixels.data()), stride * canvas_.height,
+                        int(stride));
+    if (!idec_) state_ = State::Failed;
+    return idec_ != nullptr;
+  }
+
+  State append(const uint8_t* bytes, size_t size) {
+    VP8StatusCode status = WebPIAppend(idec_, bytes, size);
+    int lastY = 0;
+    if (WebPIDecGetRGB(idec_, &lastY, nullptr, nullptr, nullptr))
+      canvas_.rows = uint32_t(std::clamp(lastY, 0, int(canvas_.height)));
+    if (status == VP8_STATUS_OK) {
+      canvas_.rows = canvas_.height;
+      state_ = State::Done;
+    } else if (status != VP8_STATUS_SUSPENDED) {
+      state_ = State::Failed;
+    }
+    return state_;
+  }
+
+  State state_ = State::Reading;
+  std::vector<uint8_t> header_;
+  WebPIDecoder* idec_ = nullptr;
+  Raster canvas_;
+};
+
 // One frame to a WebP bitstream: lossy at the given quality, lossless when none is given.
 bool encodeOne(const EncodeFrame& f, WebPMemoryWriter& writer) {
   const Raster& r = *f.raster;
@@ -199,6 +267,10 @@ bool encodeOne(const EncodeFrame& f, WebPMemoryWriter& writer) {
 
 std::unique_ptr<Decoder> makeWebPDecoder(const uint8_t* data, size_t size, bool) {
   return std::make_unique<WebPDecoder>(data, size);
+}
+
+std::unique_ptr<IncrementalDecoder> makeIncrementalWebPDecoder() {
+  return std::make_unique<IncrementalWebPDecoder>();
 }
 
 bool encodeWebP(const std::vector<EncodeFrame>& frames, const EncodeOptions& options, std::vector<uint8_t>& out) {

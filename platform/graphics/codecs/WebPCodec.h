@@ -7,6 +7,7 @@
 namespace gfx::codecs {
 
 std::unique_ptr<Decoder> makeWebPDecoder(const uint8_t* data, size_t size, bool complete);
+std::unique_ptr<IncrementalDecoder> makeIncrementalWebPDecoder();
 bool encodeWebP(const std::vector<EncodeFrame>& frames, const EncodeOptions& options, std::vector<uint8_t>& out);
 
 }  // namespace gfx::codecs

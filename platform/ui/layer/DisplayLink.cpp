@@ -106,7 +106,9 @@ void DisplayLink::deliver() {
     invalidate();
     return;
   }
-  const rt::Method* m = target->getClass()->instanceMethod(selector_);
+  // A weak proxy whose target is gone has no class; the send below then does nothing.
+  const rt::Class* cls = target->getClass();
+  const rt::Method* m = cls ? cls->instanceMethod(selector_) : nullptr;
   if (m && m->argumentCount() == 3) target->performSelector(selector_, {rt::Value::ofObject(keep)});
   else target->performSelector(selector_);
 }

@@ -108,7 +108,7 @@ class SplitView : public ui::View {
 };
 RT_IMPLEMENT(SplitView) {}
 
-TEST_F(UIAdditionsTest, SnapshotAfterScreenUpdatesDrawsTheViewHierarchy) {
+TEST_F(UIAdditionsTest, HierarchySnapshotShowsTheLaidOutViewWithEitherFlag) {
   auto view = rt::make<SplitView>(gfx::RectMake(0, 0, 40, 30));
   view->setBackgroundColor(gfx::Color::whiteColor());
   auto red = rt::make<ui::View>(gfx::RectMake(0, 0, 20, 30));
@@ -118,7 +118,8 @@ TEST_F(UIAdditionsTest, SnapshotAfterScreenUpdatesDrawsTheViewHierarchy) {
   auto pixel = [](const Ref<gfx::Image>& image, double x) {
     return image->CGImage()->pixel(static_cast<size_t>(x * image->scale()), static_cast<size_t>(15 * image->scale()));
   };
-  // Every render here does the pending layout first, so both forms show the laid-out view.
+  // Every render here does the pending layout first, so the flag does not change the picture:
+  // both forms show the laid-out view.
   for (bool afterUpdates : {true, false}) {
     SCOPED_TRACE(afterUpdates);
     view->setNeedsLayout();

@@ -1,6 +1,9 @@
 // Growing, truncated and corrupt inputs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <ctime>
 #include <random>
 
 #include "platform/graphics/ImageSource.h"
@@ -199,3 +202,199 @@ TEST(Corrupt, UndecodableFilesReportInvalidDataAndNoFrame) {
     EXPECT_TRUE(source->createImageAtIndex(0));
   }
 }
+
+namespace {
+
+// A picture with detail everywhere (gradients and noise), so that its bytes spread over the
+// whole file rather than collapsing into a few runs.
+Ref<gfx::BitmapImage> detailedBitmap(uint32_t w, uint32_t h, bool alpha) {
+  std::vector<uint32_t> px = patternPixels(w, h, alpha);
+  std::mt19937 rng(7);
+  for (auto& p : px) {
+    uint32_t noise = rng() & 0x1f1f1f;
+    uint32_t a = p >> 24;
+    uint32_t c = (p & 0xffffff) ^ noise;
+    // Stay premultiplied: no channel above alpha.
+    uint32_t r = std::min((c >> 16) & 0xff, a), g = std::min((c >> 8) & 0xff, a), b = std::min(c & 0xff, a);
+    p = (a << 24) | (r << 16) | (g << 8) | b;
+  }
+  return bitmapFromPixels(px, w, h);
+}
+
+struct StreamSample {
+  const char* name;
+  const char* type;
+  bool alpha;
+  double quality;  // negative: the format's default
+};
+void PrintTo(const StreamSample& s, std::ostream* os) { *os << s.name; }
+
+Ref<fd::Data> streamData(const StreamSample& s, uint32_t w, uint32_t h) {
+  Ref<fd::Dictionary> options;
+  if (s.quality >= 0) options = props({{gfx::kCGImageDestinationLossyCompressionQuality, fd::box(s.quality)}});
+  return encode(s.type, {detailedBitmap(w, h, s.alpha)}, options);
+}
+
+bool sameRow(const gfx::BitmapImage& a, const gfx::BitmapImage& b, size_t y) {
+  return std::memcmp(a.bytes() + y * a.bytesPerRow(), b.bytes() + y * b.bytesPerRow(), a.width() * 4) == 0;
+}
+
+bool clearRow(const gfx::BitmapImage& a, size_t y) {
+  const uint8_t* row = a.bytes() + y * a.bytesPerRow();
+  return std::all_of(row, row + a.width() * 4, [](uint8_t v) { return v == 0; });
+}
+
+class Streamed : public ::testing::TestWithParam<StreamSample> {};
+
+// However the bytes are cut, every partial image has the full size and rows that are either
+// the finished image's or clear, and the last update gives exactly the whole file's pixels.
+TEST_P(Streamed, PiecesOfAnySizeGiveTheWholeFilesPixels) {
+  const uint32_t w = 97, h = 61;
+  auto data = streamData(GetParam(), w, h);
+  ASSERT_TRUE(data);
+  auto whole = ImageSource::createWithData(data)->createImageAtIndex(0);
+  ASSERT_TRUE(whole);
+  for (size_t piece : {size_t(1), size_t(7), size_t(100), size_t(1000), data->length() - 1}) {
+    SCOPED_TRACE(piece);
+    auto source = ImageSource::createIncremental();
+    const size_t updates = (data->length() + piece - 1) / piece;
+    const size_t checkEvery = std::max<size_t>(1, updates / 40);
+    size_t partials = 0;
+    for (size_t u = 0, n = piece; n < data->length(); ++u, n += piece) {
+      source->updateData(prefix(data, n), false);
+      if (u % checkEvery != 0) continue;
+      auto image = source->createImageAtIndex(0);
+      if (!image) continue;
+      ++partials;
+      ASSERT_EQ(image->width(), w);
+      ASSERT_EQ(image->height(), h);
+      for (size_t y = 0; y < h; ++y) ASSERT_TRUE(sameRow(*image, *whole, y) || clearRow(*image, y)) << "row " << y;
+    }
+    if (piece < data->length() / 4) {
+      EXPECT_GT(partials, 0u);
+    }
+    source->updateData(data, true);
+    EXPECT_EQ(source->status(), gfx::kCGImageStatusComplete);
+    auto final = source->createImageAtIndex(0);
+    ASSERT_TRUE(final);
+    ASSERT_EQ(final->width(), w);
+    ASSERT_EQ(final->height(), h);
+    for (size_t y = 0; y < h; ++y) ASSERT_TRUE(sameRow(*final, *whole, y)) << "row " << y;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, Streamed,
+                         ::testing::Values(StreamSample{"png", gfx::kUTTypePNG, true, -1},
+                                           StreamSample{"jpeg", gfx::kUTTypeJPEG, false, 0.8},
+                                           StreamSample{"webp_lossless", gfx::kUTTypeWebP, true, -1},
+                                           StreamSample{"webp_lossy", gfx::kUTTypeWebP, false, 0.8}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Streamed, ProgressiveJpegInPiecesEndsAsTheWholeFile) {
+  if (!haveTool("jpegtran")) GTEST_SKIP() << "jpegtran not installed";
+  TempDir dir;
+  writeFile(dir.file("b.jpg"), *encode(gfx::kUTTypeJPEG, {detailedBitmap(80, 48, false)}));
+  ASSERT_TRUE(run("jpegtran -progressive -outfile " + dir.file("p.jpg") + " " + dir.file("b.jpg")));
+  auto data = readFile(dir.file("p.jpg"));
+  auto whole = ImageSource::createWithData(data)->createImageAtIndex(0);
+  ASSERT_TRUE(whole);
+  for (size_t piece : {size_t(3), size_t(250)}) {
+    SCOPED_TRACE(piece);
+    auto source = ImageSource::createIncremental();
+    bool sawCoarse = false;
+    for (size_t n = piece; n < data->length(); n += piece) {
+      source->updateData(prefix(data, n), false);
+      if (auto image = source->createImageAtIndex(0)) {
+        ASSERT_EQ(image->width(), 80u);
+        ASSERT_EQ(image->height(), 48u);
+        if ((image->pixel(79, 47) >> 24) == 0xff && !sameRow(*image, *whole, 47)) sawCoarse = true;
+      }
+    }
+    EXPECT_TRUE(sawCoarse) << "an early scan shows the whole frame, coarsely";
+    source->updateData(data, true);
+    auto final = source->createImageAtIndex(0);
+    ASSERT_TRUE(final);
+    for (size_t y = 0; y < 48; ++y) ASSERT_TRUE(sameRow(*final, *whole, y)) << "row " << y;
+  }
+}
+
+// A stream damaged on the way or cut short never crashes; what is decoded is sound, and a
+// stream that holds no image ends as invalid data.
+TEST_P(Streamed, DamagedOrCutShortStreamsEndCleanly) {
+  const uint32_t w = 64, h = 40;
+  auto data = streamData(GetParam(), w, h);
+  ASSERT_TRUE(data);
+  std::mt19937 rng(99);
+  for (int round = 0; round < 30; ++round) {
+    std::vector<uint8_t> bytes = data->vector();
+    for (int i = 0; i < 1 + round % 4; ++i) bytes[16 + rng() % (bytes.size() - 16)] ^= uint8_t(1 + rng() % 255);
+    if (round % 3 == 0) bytes.resize(bytes.size() / 2 + rng() % (bytes.size() / 2));
+    auto damaged = fd::Data::create(std::move(bytes));
+    auto source = ImageSource::createIncremental();
+    const size_t piece = 1 + rng() % 200;
+    for (size_t n = piece; n < damaged->length(); n += piece) {
+      source->updateData(prefix(damaged, n), false);
+      if (auto image = source->createImageAtIndex(0)) {
+        EXPECT_EQ(image->width(), w);
+        EXPECT_EQ(image->height(), h);
+      }
+    }
+    source->updateData(damaged, true);
+    auto status = source->status();
+    EXPECT_TRUE(status == gfx::kCGImageStatusComplete || status == gfx::kCGImageStatusInvalidData) << status;
+    auto image = source->createImageAtIndex(0);
+    EXPECT_EQ(image != nullptr, status == gfx::kCGImageStatusComplete);
+    if (image) {
+      EXPECT_EQ(image->width(), w);
+      EXPECT_LE(image->height(), h);
+    }
+  }
+  // Garbage where the image data should start holds no image (in the formats that can tell:
+  // lossy WebP has no check that would catch it).
+  if (std::strcmp(GetParam().type, gfx::kUTTypeWebP) == 0) return;
+  std::vector<uint8_t> bytes = data->vector();
+  std::fill(bytes.begin() + 40, bytes.end(), uint8_t(0x5a));
+  auto garbage = fd::Data::create(std::move(bytes));
+  auto source = ImageSource::createIncremental();
+  for (size_t n = 64; n < garbage->length(); n += 64) source->updateData(prefix(garbage, n), false);
+  source->updateData(garbage, true);
+  EXPECT_EQ(source->status(), gfx::kCGImageStatusInvalidData);
+  EXPECT_FALSE(source->createImageAtIndex(0));
+}
+
+// Process time, which other programs on the machine do not add to.
+double cpuSeconds() { return double(std::clock()) / CLOCKS_PER_SEC; }
+
+// Fed in small pieces with a partial image asked for now and then, an image costs about what
+// it costs whole: the decoder carries on from where the last piece ended instead of starting
+// over each time.
+TEST_P(Streamed, FeedingInPiecesCostsAboutWhatTheWholeFileDoes) {
+  const uint32_t w = 800, h = 600;
+  auto data = streamData(GetParam(), w, h);
+  ASSERT_TRUE(data);
+  // A hundred pieces, a partial image after every fifth, as a progressive view asks.
+  std::vector<Ref<fd::Data>> grown;
+  for (size_t i = 1; i < 100; ++i) grown.push_back(prefix(data, data->length() * i / 100));
+  auto best = [](auto&& run) {
+    double shortest = 1e9;
+    for (int i = 0; i < 3; ++i) {
+      double start = cpuSeconds();
+      run();
+      shortest = std::min(shortest, cpuSeconds() - start);
+    }
+    return shortest;
+  };
+  double whole = best([&] { ASSERT_TRUE(ImageSource::createWithData(data)->createImageAtIndex(0)); });
+  double pieces = best([&] {
+    auto source = ImageSource::createIncremental();
+    for (size_t i = 0; i < grown.size(); ++i) {
+      source->updateData(grown[i], false);
+      if (i % 5 == 4) source->createImageAtIndex(0);
+    }
+    source->updateData(data, true);
+    ASSERT_TRUE(source->createImageAtIndex(0));
+  });
+  EXPECT_LT(pieces, 3 * whole + 0.02) << "whole " << whole << " s, in pieces " << pieces << " s";
+}
+
+}  // namespace

@@ -38,6 +38,46 @@ TEST(WeakProxy, ForwardsWhileTheTargetLivesAndAnswersZeroAfter) {
   EXPECT_EQ(object, nullptr);
 }
 
+TEST(WeakProxy, OnlyAProxyAnswersYesToIsProxy) {
+  auto w = rt::make<Widget>();
+  auto proxy = rt::WeakProxy::proxyWithTarget(w);
+  const rt::Object& asObject = *proxy;
+  EXPECT_TRUE(asObject.isProxy());
+  EXPECT_FALSE(w->isProxy());
+  EXPECT_FALSE(rt::make<rt::Object>()->isProxy());
+  w.reset();
+  EXPECT_TRUE(asObject.isProxy());
+}
+
+TEST(WeakProxy, KeyValueCodingReachesTheTarget) {
+  auto w = rt::make<Widget>();
+  auto proxy = rt::WeakProxy::proxyWithTarget(w);
+  auto payload = rt::make<rt::Object>();
+  proxy->setValueForKey(payload, "payload");
+  EXPECT_EQ(w->payload, payload);
+  EXPECT_EQ(proxy->valueForKey("payload"), payload);
+  w.reset();
+  EXPECT_EQ(proxy->valueForKey("payload"), nullptr);
+  proxy->setValueForKey(payload, "payload");  // nothing to set, nothing raised
+}
+
+// Once the target is gone, class, hash and descriptions are what a message to nothing answers.
+TEST(WeakProxy, AGoneTargetLeavesNoClassNoHashAndNoDescription) {
+  auto w = rt::make<Widget>();
+  auto proxy = rt::WeakProxy::proxyWithTarget(w);
+  EXPECT_EQ(proxy->description(), w->description());
+  w.reset();
+  EXPECT_EQ(proxy->getClass(), nullptr);
+  EXPECT_FALSE(proxy->isMemberOfClass(rt::WeakProxy::classObject()));
+  EXPECT_FALSE(proxy->isKindOfClass(rt::Object::classObject()));
+  EXPECT_FALSE(proxy->conformsToProtocol("WidgetProtocol"));
+  EXPECT_EQ(proxy->hash(), 0u);
+  EXPECT_TRUE(proxy->description().isEmpty());
+  EXPECT_TRUE(proxy->debugDescription().isEmpty());
+  EXPECT_TRUE(proxy->className().isEmpty());
+  EXPECT_FALSE(rt::Invocation::forTarget(proxy, rt::sel("version")));
+}
+
 TEST(Invocation, SignaturesAndCalls) {
   auto sig = rt::MethodSignature::fromEncoding("v24@0:8q16");
   ASSERT_TRUE(sig);

@@ -12,6 +12,7 @@
 #include "platform/foundation/net/URL.h"
 #include "platform/foundation/net/URLError.h"
 #include "platform/foundation/net/URLResponse.h"
+#include "platform/foundation/net/URLConnection.h"
 #include "platform/foundation/net/URLSession.h"
 #include "tests/support/ConnectionRecorder.h"
 #include "tests/support/TestServer.h"
@@ -320,6 +321,140 @@ TEST(URLCache, DelegateDecidesWhatIsStored) {
     auto hit = cache->cachedResponseForRequest(request(server.url("/doc")));
     EXPECT_EQ(hit ? std::optional<std::string>(text(hit->data())) : std::nullopt, c.stored);
   }
+}
+
+namespace {
+
+// The shared URL cache replaced by a memory-only one for the test's lifetime.
+class SharedCacheSwap {
+ public:
+  SharedCacheSwap() : saved_(URLCache::sharedURLCache()) { URLCache::setSharedURLCache(cache); }
+  ~SharedCacheSwap() { URLCache::setSharedURLCache(saved_); }
+  Ref<URLCache> cache = URLCache::create(1 << 20, 0, String());
+
+ private:
+  Ref<URLCache> saved_;
+};
+
+Ref<testsupport::ConnectionRecorder> connect(const Ref<URLRequest>& r) {
+  auto d = rt::make<testsupport::ConnectionRecorder>();
+  auto c = URLConnection::create(r, d, false);
+  EXPECT_TRUE(c);
+  c->scheduleInRunLoop(RunLoop::currentRunLoop(), NSDefaultRunLoopMode);
+  c->start();
+  EXPECT_TRUE(testsupport::runLoopUntil([&] { return d->done; }, 10));
+  return d;
+}
+
+}  // namespace
+
+// A connection follows the request's cache policy with the shared URL cache: a fresh stored
+// answer is served without a request, a stale one is checked with its ETag or Last-Modified
+// and a 304 serves it again, and the delegate is asked to cache only what the server sent.
+TEST(URLCache, ConnectionLoadsUseTheSharedCache) {
+  SharedCacheSwap shared;
+  TestServer server;
+  std::mutex m;
+  int served = 0;
+  std::vector<std::string> conditions;
+  auto handler = [&](const std::string& cacheControl, bool etag, bool dated) {
+    return [&, cacheControl, etag, dated](const httplib::Request& req, httplib::Response& res) {
+      std::lock_guard l(m);
+      std::string asked = req.get_header_value("If-None-Match") + "|" + req.get_header_value("If-Modified-Since");
+      conditions.push_back(asked);
+      res.set_header("Cache-Control", cacheControl);
+      if (etag) res.set_header("ETag", "\"v1\"");
+      if (dated) res.set_header("Last-Modified", "Tue, 01 Dec 2026 10:00:00 GMT");
+      if ((etag && req.get_header_value("If-None-Match") == "\"v1\"") ||
+          (dated && req.get_header_value("If-Modified-Since") == "Tue, 01 Dec 2026 10:00:00 GMT")) {
+        res.status = 304;
+        return;
+      }
+      res.set_content("body " + std::to_string(++served), "text/plain");
+    };
+  };
+  server.route("/fresh", handler("max-age=600", false, false));
+  server.route("/etag", handler("no-cache", true, false));
+  server.route("/dated", handler("max-age=0", false, true));
+  server.route("/plain", handler("no-cache", false, false));
+  const std::vector<std::string> network{"willSend", "response", "data", "cache", "finish"};
+  const std::vector<std::string> fromCache{"willSend", "response", "data", "finish"};
+  using P = URLRequestCachePolicy;
+  struct Step {
+    const char* path;
+    P policy;
+    std::string body;
+    bool fromNetwork;
+    std::string condition;  // what the server was asked, when it was
+  } steps[] = {
+      {"/fresh", P::UseProtocolCachePolicy, "body 1", true, "|"},
+      {"/fresh", P::UseProtocolCachePolicy, "body 1", false, ""},  // fresh: no request
+      {"/etag", P::UseProtocolCachePolicy, "body 2", true, "|"},
+      {"/etag", P::UseProtocolCachePolicy, "body 2", false, "\"v1\"|"},  // checked, 304
+      {"/dated", P::UseProtocolCachePolicy, "body 3", true, "|"},
+      {"/dated", P::ReloadRevalidatingCacheData, "body 3", false, "|Tue, 01 Dec 2026 10:00:00 GMT"},
+      {"/plain", P::UseProtocolCachePolicy, "body 4", true, "|"},
+      {"/plain", P::UseProtocolCachePolicy, "body 5", true, "|"},  // nothing to check with: loaded
+      {"/plain", P::ReturnCacheDataElseLoad, "body 5", false, ""},
+      {"/fresh", P::ReloadIgnoringLocalCacheData, "body 6", true, "|"},  // reloaded and stored
+      {"/fresh", P::ReturnCacheDataDontLoad, "body 6", false, ""},
+      {"/fresh", P::ReloadIgnoringLocalAndRemoteCacheData, "body 7", true, "|"},  // not stored
+      {"/fresh", P::UseProtocolCachePolicy, "body 6", false, ""},
+  };
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    SCOPED_TRACE(testing::Message() << "step " << i << " " << steps[i].path);
+    size_t before = conditions.size();
+    auto d = connect(request(server.url(steps[i].path), steps[i].policy));
+    EXPECT_EQ(d->body, steps[i].body);
+    EXPECT_EQ(d->events, steps[i].fromNetwork ? network : fromCache);
+    ASSERT_TRUE(d->response);
+    EXPECT_EQ(rt::as<HTTPURLResponse>(d->response)->statusCode(), 200);
+    std::lock_guard l(m);
+    if (steps[i].condition.empty()) {
+      EXPECT_EQ(conditions.size(), before) << "asked the server";
+    } else {
+      ASSERT_EQ(conditions.size(), before + 1);
+      EXPECT_EQ(conditions.back(), steps[i].condition);
+    }
+  }
+  // Nothing stored for the address: the cache-only policy fails.
+  auto missing = connect(request(server.url("/fresh?other"), P::ReturnCacheDataDontLoad));
+  ASSERT_TRUE(missing->error);
+  EXPECT_EQ(missing->error->code(), NSURLErrorResourceUnavailable);
+}
+
+namespace {
+
+/// Refuses, when told to, to let the answer be cached.
+class CacheRefuser : public testsupport::ConnectionRecorder {
+ public:
+  bool refuse = true;
+  Ref<CachedURLResponse> willCacheResponse(const Ref<URLConnection>& c, const Ref<CachedURLResponse>& r) override {
+    auto proposed = ConnectionRecorder::willCacheResponse(c, r);
+    return refuse ? nullptr : proposed;
+  }
+};
+
+}  // namespace
+
+// What the delegate answers to willCacheResponse is what the shared cache keeps.
+TEST(URLCache, ConnectionDelegateDecidesWhatIsStored) {
+  SharedCacheSwap shared;
+  TestServer server;
+  server.route("/doc", testsupport::Reply::text("original"));
+  for (bool refuse : {true, false}) {
+    auto d = rt::make<CacheRefuser>();
+    d->refuse = refuse;
+    auto c = URLConnection::create(request(server.url("/doc")), d, false);
+    ASSERT_TRUE(c);
+    c->start();
+    ASSERT_TRUE(testsupport::runLoopUntil([&] { return d->done; }, 10));
+    EXPECT_EQ(d->body, "original");
+    auto hit = shared.cache->cachedResponseForRequest(request(server.url("/doc")));
+    EXPECT_EQ(hit ? std::optional<std::string>(text(hit->data())) : std::nullopt,
+              refuse ? std::nullopt : std::optional<std::string>("original"));
+  }
+  EXPECT_EQ(server.requestCount(), 2u);
 }
 
 }  // namespace urlcache_test

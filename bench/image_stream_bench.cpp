@@ -1,0 +1,143 @@
+// Large WebP, PNG and JPEG files decoded by an image source whole, and fed to an incremental
+// source in 20 KB pieces (everything so far each time, as a download hands it over), with and
+// without a partial image after every piece. The closing lines give pieces / whole.
+//
+// Building each piece's bytes is the caller's copy, not the source's work: it runs with the
+// timer paused. The pictures are made here, once, and never written to disk.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bench/RatioReporter.h"
+#include "platform/foundation/values/Data.h"
+#include "platform/foundation/values/Dictionary.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/graphics/ImageDestination.h"
+#include "platform/graphics/ImageSource.h"
+
+namespace {
+
+constexpr size_t kPiece = 20 * 1024;
+
+// A photo-like picture: smooth colour fields with noise, which keeps lossy files large.
+Ref<gfx::BitmapImage> picture(uint32_t w, uint32_t h, int noiseBits) {
+  std::vector<uint32_t> px(size_t(w) * h);
+  uint32_t noise = 12345;
+  const int mask = (1 << noiseBits) - 1;
+  for (uint32_t y = 0; y < h; ++y)
+    for (uint32_t x = 0; x < w; ++x) {
+      noise = noise * 1103515245u + 12345u;
+      int n = int((noise >> 16) & uint32_t(mask)) - mask / 2;
+      auto clamp = [](int v) { return uint32_t(std::clamp(v, 0, 255)); };
+      uint32_t r = clamp(int(uint64_t(x) * 255 / w) + n), g = clamp(int(uint64_t(y) * 255 / h) + n),
+               b = clamp(int(((x / 7 + y / 5) * 3) % 256) + n);
+      px[size_t(y) * w + x] = 0xff000000u | (r << 16) | (g << 8) | b;
+    }
+  gfx::PixelFormat f;
+  f.width = w;
+  f.height = h;
+  f.bytesPerRow = size_t(w) * 4;
+  f.bitmapInfo = gfx::BitmapInfoNativeOpaque;
+  f.colorSpace = gfx::ColorSpace::deviceRGB();
+  return gfx::BitmapImage::createCopying(f, px.data());
+}
+
+Ref<fd::Data> encode(const char* type, const Ref<gfx::BitmapImage>& image, double quality) {
+  auto out = fd::MutableData::create();
+  auto dest = gfx::ImageDestination::createWithData(out, type, 1);
+  auto props = quality < 0 ? nullptr
+                           : fd::Dictionary::withStrings({{gfx::kCGImageDestinationLossyCompressionQuality, fd::box(quality)}});
+  dest->addImage(image, props);
+  if (!dest->finalize()) std::abort();
+  return fd::Data::create(out->vector());
+}
+
+struct Sample {
+  const char* name;
+  const char* type;
+  uint32_t width, height;
+  int noiseBits;
+  double quality;
+};
+
+// The WebP has the size of the file that showed the fault (11158 x 2156, about 3.5 MB).
+const Sample kSamples[] = {
+    {"WebP", gfx::kUTTypeWebP, 11158, 2156, 5, 0.75},
+    {"PNG", gfx::kUTTypePNG, 3000, 2000, 3, -1},
+    {"JPEG", gfx::kUTTypeJPEG, 11158, 2156, 5, 0.85},
+};
+
+const Ref<fd::Data>& fileFor(const Sample& s) {
+  static std::map<std::string, Ref<fd::Data>> files;
+  auto& f = files[s.name];
+  if (!f) {
+    f = encode(s.type, picture(s.width, s.height, s.noiseBits), s.quality);
+    std::printf("%s %ux%u: %.2f MB, %zu pieces of 20 KB\n", s.name, s.width, s.height, f->length() / 1048576.0,
+                (f->length() + kPiece - 1) / kPiece);
+  }
+  return f;
+}
+
+void BM_Whole(benchmark::State& state, const Sample* s) {
+  const auto& file = fileFor(*s);
+  for (auto _ : state) {
+    auto image = gfx::ImageSource::createWithData(file)->createImageAtIndex(0);
+    if (!image) state.SkipWithError("no image");
+    benchmark::DoNotOptimize(image.get());
+  }
+}
+
+void BM_Pieces(benchmark::State& state, const Sample* s, bool partials) {
+  const auto& file = fileFor(*s);
+  for (auto _ : state) {
+    auto source = gfx::ImageSource::createIncremental();
+    for (size_t n = kPiece; n < file->length(); n += kPiece) {
+      state.PauseTiming();
+      auto grown = fd::Data::create(file->bytes(), n);
+      state.ResumeTiming();
+      source->updateData(grown, false);
+      if (partials) benchmark::DoNotOptimize(source->createImageAtIndex(0).get());
+    }
+    source->updateData(file, true);
+    auto image = source->createImageAtIndex(0);
+    if (!image) state.SkipWithError("no image");
+    benchmark::DoNotOptimize(image.get());
+  }
+}
+
+void registerAll() {
+  for (const Sample& s : kSamples) {
+    auto name = std::string(s.name);
+    benchmark::RegisterBenchmark(("BM_Whole/" + name).c_str(), BM_Whole, &s)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("BM_Pieces/" + name).c_str(), BM_Pieces, &s, false)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("BM_PiecesWithPartials/" + name).c_str(), BM_Pieces, &s, true)
+        ->Unit(benchmark::kMillisecond);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  registerAll();
+  bench::RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  for (const Sample& s : kSamples) {
+    auto name = std::string(s.name);
+    // Wall time: the pieces' copies are paused out of it, and decoding runs on this thread.
+    double whole = reporter.realSecondsFor("BM_Whole/" + name);
+    double pieces = reporter.realSecondsFor("BM_Pieces/" + name);
+    double partials = reporter.realSecondsFor("BM_PiecesWithPartials/" + name);
+    if (whole > 0 && pieces > 0)
+      std::printf("%s: whole %.0f ms, 20 KB pieces %.0f ms (%.2fx), with a partial image each piece %.0f ms (%.2fx)\n",
+                  s.name, whole * 1e3, pieces * 1e3, pieces / whole, partials * 1e3, partials / whole);
+  }
+  benchmark::Shutdown();
+  return 0;
+}
