@@ -42,12 +42,14 @@ std::optional<String> plistString(const fd::Array& array) {
 }
 
 rt::Id randomObject(const fd::Array& array) {
-  if (array.count() == 0) return nullptr;
-  return array.objects()[arc4random_uniform(uint32_t(array.count()))];
+  return array.withLock([&]() -> rt::Id {
+    if (array.count() == 0) return nullptr;
+    return array.objectAtIndex(arc4random_uniform(uint32_t(array.count())));
+  });
 }
 
 rt::Id objectOrNilAtIndex(const fd::Array& array, size_t index) {
-  return index < array.count() ? array.objects()[index] : nullptr;
+  return array.withLock([&]() -> rt::Id { return index < array.count() ? array.objectAtIndex(index) : nullptr; });
 }
 
 std::optional<String> jsonStringEncoded(const fd::Array& array) { return json(array, 0); }

@@ -1,6 +1,6 @@
 #pragma once
-// Arrays from and to property lists and JSON, and access that never raises. None of these
-// lock: a shared array needs its owner's locking.
+// Arrays from and to property lists and JSON, and access that never raises. Each runs under
+// the array's lock when it has one (a thread-safe kind).
 #include <optional>
 
 #include "platform/foundation/values/Array.h"

@@ -102,10 +102,12 @@ bool containsObjectForKey(const fd::Dictionary& dict, const rt::Id& key) {
 
 Ref<fd::Dictionary> entriesForKeys(const fd::Dictionary& dict, const std::vector<rt::Id>& keys) {
   auto out = fd::MutableDictionary::create();
-  for (const auto& k : keys) {
-    if (!k) continue;
-    if (rt::Id v = dict.objectForKey(k)) out->setObjectForKey(v, k);
-  }
+  dict.withLock([&] {
+    for (const auto& k : keys) {
+      if (!k) continue;
+      if (rt::Id v = dict.objectForKey(k)) out->setObjectForKey(v, k);
+    }
+  });
   return rt::as<fd::Dictionary>(out->copy());
 }
 

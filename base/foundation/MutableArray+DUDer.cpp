@@ -17,26 +17,24 @@ Ref<fd::MutableArray> mutableArrayWithPlistString(const std::optional<String>& t
   return mutableArrayWithPlistData(fd::Data::create(text->utf8()));
 }
 
-void removeFirstObject(fd::MutableArray& array) {
-  if (array.count()) array.removeObjectAtIndex(0);
-}
+void removeFirstObject(fd::MutableArray& array) { array.removeFirstObject(); }
 
-void removeLastObject(fd::MutableArray& array) {
-  if (array.count()) array.removeObjectAtIndex(array.count() - 1);
-}
+void removeLastObject(fd::MutableArray& array) { array.removeLastObject(); }
 
 rt::Id popFirstObject(fd::MutableArray& array) {
-  if (!array.count()) return nullptr;
-  rt::Id first = array.objects().front();
-  array.removeObjectAtIndex(0);
-  return first;
+  return array.withLock([&]() -> rt::Id {
+    rt::Id first = array.firstObject();
+    if (first) array.removeObjectAtIndex(0);
+    return first;
+  });
 }
 
 rt::Id popLastObject(fd::MutableArray& array) {
-  if (!array.count()) return nullptr;
-  rt::Id last = array.objects().back();
-  array.removeObjectAtIndex(array.count() - 1);
-  return last;
+  return array.withLock([&]() -> rt::Id {
+    rt::Id last = array.lastObject();
+    if (last) array.removeLastObject();
+    return last;
+  });
 }
 
 void appendObject(fd::MutableArray& array, const rt::Id& object) { array.addObject(object); }
@@ -50,18 +48,25 @@ void prependObjects(fd::MutableArray& array, const Ref<fd::Array>& objects) { in
 
 void insertObjects(fd::MutableArray& array, const Ref<fd::Array>& objects, size_t index) {
   if (!objects) return;
-  // A copy first, so that inserting an array into itself is well defined.
+  // A copy first, so that inserting an array into itself is well defined (and so that no
+  // thread holds two arrays' locks at once).
   std::vector<rt::Id> items = objects->objects();
-  for (const auto& o : items) array.insertObject(o, index++);
+  array.withLock([&] {
+    for (const auto& o : items) array.insertObject(o, index++);
+  });
 }
 
 void reverse(fd::MutableArray& array) {
-  size_t n = array.count();
-  for (size_t i = 0; i < n / 2; ++i) array.exchangeObjectAtIndex(i, n - 1 - i);
+  array.withLock([&] {
+    size_t n = array.count();
+    for (size_t i = 0; i < n / 2; ++i) array.exchangeObjectAtIndex(i, n - 1 - i);
+  });
 }
 
 void shuffle(fd::MutableArray& array) {
-  for (size_t i = array.count(); i > 1; --i) array.exchangeObjectAtIndex(i - 1, arc4random_uniform(uint32_t(i)));
+  array.withLock([&] {
+    for (size_t i = array.count(); i > 1; --i) array.exchangeObjectAtIndex(i - 1, arc4random_uniform(uint32_t(i)));
+  });
 }
 
 }  // namespace base

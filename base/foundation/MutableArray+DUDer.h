@@ -1,6 +1,7 @@
 #pragma once
 // Queue-like and bulk operations on mutable arrays that never raise on an empty array, and
-// in-place reversing and shuffling. No locking.
+// in-place reversing and shuffling. Each runs as one operation under the array's lock when it
+// has one (a thread-safe kind).
 #include <optional>
 
 #include "platform/foundation/values/Array.h"

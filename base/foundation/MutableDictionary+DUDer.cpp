@@ -17,20 +17,24 @@ Ref<fd::MutableDictionary> mutableDictionaryWithPlistString(const std::optional<
 
 rt::Id popObjectForKey(fd::MutableDictionary& dict, const rt::Id& key) {
   if (!key) return nullptr;
-  rt::Id value = dict.objectForKey(key);
-  dict.removeObjectForKey(key);
-  return value;
+  return dict.withLock([&] {
+    rt::Id value = dict.objectForKey(key);
+    dict.removeObjectForKey(key);
+    return value;
+  });
 }
 
 Ref<fd::Dictionary> popEntriesForKeys(fd::MutableDictionary& dict, const std::vector<rt::Id>& keys) {
   auto out = fd::MutableDictionary::create();
-  for (const auto& key : keys) {
-    if (!key) continue;
-    if (rt::Id value = dict.objectForKey(key)) {
-      out->setObjectForKey(value, key);
-      dict.removeObjectForKey(key);
+  dict.withLock([&] {
+    for (const auto& key : keys) {
+      if (!key) continue;
+      if (rt::Id value = dict.objectForKey(key)) {
+        out->setObjectForKey(value, key);
+        dict.removeObjectForKey(key);
+      }
     }
-  }
+  });
   return rt::as<fd::Dictionary>(out->copy());
 }
 

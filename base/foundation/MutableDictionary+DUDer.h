@@ -1,5 +1,6 @@
 #pragma once
-// Mutable dictionaries from property lists, and take-and-remove of entries. No locking.
+// Mutable dictionaries from property lists, and take-and-remove of entries; a take runs as one
+// operation under the dictionary's lock when it has one (a thread-safe kind).
 #include <optional>
 #include <vector>
 

@@ -134,7 +134,7 @@ Ref<DRModelMeta> DRModelMeta::build(const rt::Class* cls) {
     for (size_t i = 0; i < answer->count(); ++i) {
       auto key = rt::as<fd::StringObject>(answer->keys()[i]);
       if (!key) continue;
-      const rt::Id& value = answer->values()[i];
+      rt::Id value = answer->values()[i];
       const rt::Class* c = rt::as<const rt::Class>(value.get());
       if (!c)
         if (auto name = rt::as<fd::StringObject>(value)) c = rt::Class::named(name->string().utf8());

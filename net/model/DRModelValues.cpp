@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 
 #include "platform/foundation/net/URL.h"
@@ -249,9 +250,9 @@ void setFoundationValue(rt::Object& model, const rt::Id& value, const DRModelPro
       return;
     case DRFoundationKindNSArray:
     case DRFoundationKindNSMutableArray: {
-      const std::vector<rt::Id>* source = nullptr;
-      if (auto a = rt::as<fd::Array>(value)) source = &a->objects();
-      else if (auto s = rt::as<fd::Set>(value)) source = &s->objects();
+      std::optional<fd::Contents> source;
+      if (auto a = rt::as<fd::Array>(value)) source.emplace(a->objects());
+      else if (auto s = rt::as<fd::Set>(value)) source.emplace(s->objects());
       if (!source) return;
       if (meta.genericCls) {
         auto out = fd::MutableArray::create();
@@ -408,7 +409,7 @@ rt::Id DRJSONObjectFromValue(const rt::Id& value) {
     if (fd::JSONSerialization::isValidJSONObject(d)) return d;
     auto out = fd::MutableDictionary::create();
     for (size_t i = 0; i < d->count(); ++i) {
-      const rt::Id& key = d->keys()[i];
+      rt::Id key = d->keys()[i];
       rt::Id k = rt::as<fd::StringObject>(key) ? key : rt::Id(fd::box(key ? key->description() : String()));
       if (!key) continue;
       rt::Id v = DRJSONObjectFromValue(d->values()[i]);
@@ -416,14 +417,12 @@ rt::Id DRJSONObjectFromValue(const rt::Id& value) {
     }
     return out;
   }
-  const std::vector<rt::Id>* elements = nullptr;
   Ref<fd::Array> array = rt::as<fd::Array>(value);
   if (auto s = rt::as<fd::Set>(value)) array = s->allObjects();
   if (array) {
     if (fd::JSONSerialization::isValidJSONObject(array)) return array;
-    elements = &array->objects();
     auto out = fd::MutableArray::create();
-    for (const rt::Id& e : *elements) {
+    for (const rt::Id& e : array->objects()) {
       if (rt::as<fd::StringObject>(e) || rt::as<fd::Number>(e)) {
         out->addObject(e);
         continue;

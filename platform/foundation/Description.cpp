@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <vector>
 
+#include <unicode/dcfmtsym.h>
+
+#include "platform/foundation/time/Locale.h"
 #include "platform/foundation/values/Array.h"
+#include "platform/foundation/values/Number.h"
 #include "platform/foundation/values/Dictionary.h"
 #include "platform/foundation/values/Set.h"
 #include "platform/foundation/text/StringObject.h"
@@ -47,7 +51,21 @@ String quotedIfNeeded(const String& s) {
   return String(out);
 }
 
-String nestedDescription(const Id& o, unsigned level) {
+namespace {
+
+String localizedNumber(const Number& n, const Locale& locale) {
+  String text = n.description();
+  UErrorCode status = U_ZERO_ERROR;
+  icu::DecimalFormatSymbols symbols(locale.icuLocale(), status);
+  if (U_FAILURE(status)) return text;
+  icu::UnicodeString sep = symbols.getSymbol(icu::DecimalFormatSymbols::kDecimalSeparatorSymbol);
+  String separator(sep.getBuffer(), static_cast<size_t>(sep.length()));
+  return text.stringByReplacingOccurrencesOfString(".", separator);
+}
+
+}  // namespace
+
+String nestedDescription(const Id& o, unsigned level, const Locale* locale) {
   if (!o) return "(null)";
   bool container = dynamic_cast<const Array*>(o.get()) || dynamic_cast<const Dictionary*>(o.get()) ||
                    dynamic_cast<const Set*>(o.get());
@@ -57,13 +75,14 @@ String nestedDescription(const Id& o, unsigned level) {
     if (std::find(open.begin(), open.end(), o.get()) != open.end()) return "(...)";
     open.push_back(o.get());
     String text;
-    if (auto* a = dynamic_cast<const Array*>(o.get())) text = a->descriptionWithIndent(level);
-    else if (auto* d = dynamic_cast<const Dictionary*>(o.get())) text = d->descriptionWithIndent(level);
+    if (auto* a = dynamic_cast<const Array*>(o.get())) text = a->descriptionWithLocale(locale, level);
+    else if (auto* d = dynamic_cast<const Dictionary*>(o.get())) text = d->descriptionWithLocale(locale, level);
     else text = static_cast<const Set*>(o.get())->descriptionWithIndent(level);
     open.pop_back();
     return text;
   }
   if (auto* s = dynamic_cast<const StringObject*>(o.get())) return quotedIfNeeded(s->string());
+  if (auto* n = dynamic_cast<const Number*>(o.get()); n && locale) return quotedIfNeeded(localizedNumber(*n, *locale));
   return quotedIfNeeded(o->description());
 }
 

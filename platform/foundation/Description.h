@@ -5,8 +5,11 @@
 
 namespace fd {
 
-/// An element as it appears inside a collection's description at nesting `level`.
-String nestedDescription(const Id& o, unsigned level);
+class Locale;
+
+/// An element as it appears inside a collection's description at nesting `level`; with a
+/// locale, numbers (here and in nested arrays and dictionaries) use its decimal separator.
+String nestedDescription(const Id& o, unsigned level, const Locale* locale = nullptr);
 /// A string as a collection shows it: bare when it is non-empty ASCII letters and digits,
 /// otherwise in double quotes with `"`, `\` and control characters escaped and non-ASCII
 /// characters written "\Uxxxx".

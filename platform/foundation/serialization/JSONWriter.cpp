@@ -191,8 +191,10 @@ bool valid(const Object* o, unsigned depth) {
   if (depth > kMaxDepth) return false;
   if (dynamic_cast<const StringObject*>(o) || dynamic_cast<const Null*>(o)) return true;
   if (auto n = dynamic_cast<const Number*>(o)) return numberProblem(*n) == nullptr;
-  if (auto a = dynamic_cast<const Array*>(o))
-    return std::all_of(a->objects().begin(), a->objects().end(), [&](const Id& e) { return valid(e.get(), depth + 1); });
+  if (auto a = dynamic_cast<const Array*>(o)) {
+    const Contents elements = a->objects();
+    return std::all_of(elements.begin(), elements.end(), [&](const Id& e) { return valid(e.get(), depth + 1); });
+  }
   if (auto d = dynamic_cast<const Dictionary*>(o)) {
     for (size_t i = 0; i < d->count(); ++i)
       if (!dynamic_cast<const StringObject*>(d->keys()[i].get()) || !valid(d->values()[i].get(), depth + 1)) return false;

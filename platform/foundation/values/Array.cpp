@@ -135,15 +135,33 @@ void Array::raiseIndex(const char* method, size_t index) const {
                                                static_cast<uint64_t>(index), static_cast<uint64_t>(objects_.size() - 1)));
 }
 
-const Id& Array::objectAtIndex(size_t i) const {
+Id Array::objectAtIndex(size_t i) const {
+  detail::ContainerScope scope(lock());
   if (i >= objects_.size()) raiseIndex("objectAtIndex:", i);
   return objects_[i];
 }
 
-Id Array::firstObject() const { return objects_.empty() ? nullptr : objects_.front(); }
-Id Array::lastObject() const { return objects_.empty() ? nullptr : objects_.back(); }
+Id Array::firstObject() const {
+  detail::ContainerScope scope(lock());
+  return objects_.empty() ? nullptr : objects_.front();
+}
+
+Id Array::lastObject() const {
+  detail::ContainerScope scope(lock());
+  return objects_.empty() ? nullptr : objects_.back();
+}
+
+Array::Iterator Array::begin() const {
+  if (!lock_) return Iterator(objects_.data(), objects_.data() + objects_.size());
+  detail::ContainerScope scope(lock_);
+  auto copy = std::make_shared<const std::vector<Id>>(objects_);
+  const Id* first = copy->data();
+  const Id* last = first + copy->size();
+  return Iterator(first, last, std::move(copy));
+}
 
 Ref<Array> Array::objectsAtIndexes(const IndexSet& indexes) const {
+  detail::ContainerScope scope(lock());
   std::vector<Id> out;
   out.reserve(indexes.count());
   indexes.enumerateIndexes([&](uint64_t i, bool&) {
@@ -153,9 +171,13 @@ Ref<Array> Array::objectsAtIndexes(const IndexSet& indexes) const {
   return create(std::move(out));
 }
 
-uint64_t Array::indexOfObject(const Id& o) const { return indexOfObject(o, Range{0, objects_.size()}); }
+uint64_t Array::indexOfObject(const Id& o) const {
+  detail::ContainerScope scope(lock());
+  return indexOfObject(o, Range{0, objects_.size()});
+}
 
 uint64_t Array::indexOfObject(const Id& o, Range within) const {
+  detail::ContainerScope scope(lock());
   if (!o) return NotFound;
   uint64_t end = std::min<uint64_t>(within.end(), objects_.size());
   for (uint64_t i = within.location; i < end; ++i) {
@@ -165,6 +187,7 @@ uint64_t Array::indexOfObject(const Id& o, Range within) const {
 }
 
 uint64_t Array::indexOfObjectIdenticalTo(const Id& o) const {
+  detail::ContainerScope scope(lock());
   for (size_t i = 0; i < objects_.size(); ++i) {
     if (objects_[i] == o) return i;
   }
@@ -172,6 +195,7 @@ uint64_t Array::indexOfObjectIdenticalTo(const Id& o) const {
 }
 
 uint64_t Array::indexOfObjectPassingTest(const std::function<bool(const Id&, size_t, bool& stop)>& test) const {
+  detail::ContainerScope scope(lock());
   bool stop = false;
   for (size_t i = 0; i < objects_.size() && !stop; ++i) {
     if (test(objects_[i], i, stop)) return i;
@@ -180,6 +204,7 @@ uint64_t Array::indexOfObjectPassingTest(const std::function<bool(const Id&, siz
 }
 
 uint64_t Array::indexOfObjectInSortedRange(const Id& o, Range r, const Comparator& cmp) const {
+  detail::ContainerScope scope(lock());
   if (r.end() > objects_.size()) raiseIndex("indexOfObject:inSortedRange:options:usingComparator:", r.end() - 1);
   uint64_t lo = r.location, hi = r.end();
   uint64_t found = NotFound;
@@ -197,15 +222,19 @@ uint64_t Array::indexOfObjectInSortedRange(const Id& o, Range r, const Comparato
 }
 
 Id Array::firstObjectCommonWithArray(const Array& other) const {
+  // The other array's elements are read first, so that no thread holds two locks at once.
+  auto theirs = Array::create(other.objects());
+  detail::ContainerScope scope(lock());
   for (const Id& o : objects_) {
-    if (other.containsObject(o)) return o;
+    if (theirs->containsObject(o)) return o;
   }
   return nullptr;
 }
 
 void Array::enumerateObjects(uint32_t options, const EnumerationBlock& block) const {
-  // Enumerate a snapshot, so that a block that mutates the array cannot invalidate it.
-  const std::vector<Id> snapshot = objects_;
+  // Enumerate a snapshot, so that a block that mutates the array cannot invalidate it (and,
+  // for an array with a lock, so that the block runs without it).
+  const std::vector<Id> snapshot = objects();
   bool stop = false;
   if (options & EnumerationReverse) {
     for (size_t i = snapshot.size(); i-- > 0 && !stop;) block(snapshot[i], i, stop);
@@ -215,7 +244,7 @@ void Array::enumerateObjects(uint32_t options, const EnumerationBlock& block) co
 }
 
 void Array::enumerateObjectsAtIndexes(const IndexSet& indexes, uint32_t options, const EnumerationBlock& block) const {
-  const std::vector<Id> snapshot = objects_;
+  const std::vector<Id> snapshot = objects();
   indexes.enumerateIndexes(options & EnumerationReverse, [&](uint64_t i, bool& stop) {
     if (i >= snapshot.size()) raiseIndex("enumerateObjectsAtIndexes:options:usingBlock:", i);
     block(snapshot[i], i, stop);
@@ -225,6 +254,7 @@ void Array::enumerateObjectsAtIndexes(const IndexSet& indexes, uint32_t options,
 Ref<Array> Array::sortedArrayUsingComparator(const Comparator& cmp) const { return sortedArrayUsingComparator(0, cmp); }
 
 Ref<Array> Array::sortedArrayUsingComparator(uint32_t, const Comparator& cmp) const {
+  detail::ContainerScope scope(lock());
   std::vector<Id> v = objects_;
   stableSort(v, cmp);
   return create(std::move(v));
@@ -232,7 +262,10 @@ Ref<Array> Array::sortedArrayUsingComparator(uint32_t, const Comparator& cmp) co
 
 Ref<Array> Array::sortedArrayUsingCompare() const { return sortedArrayUsingComparator(naturalCompare); }
 
+Ordering Array::naturalOrder(const Id& a, const Id& b) { return naturalCompare(a, b); }
+
 Ref<Array> Array::subarrayWithRange(Range r) const {
+  detail::ContainerScope scope(lock());
   if (r.location > objects_.size() || r.length > objects_.size() - r.location) {
     rt::raise(rt::RangeException,
               String::format("*** -[%@ subarrayWithRange:]: range {%llu, %llu} extends beyond bounds [0 .. %lld]", className(),
@@ -244,20 +277,25 @@ Ref<Array> Array::subarrayWithRange(Range r) const {
 
 Ref<Array> Array::arrayByAddingObject(const Id& o) const {
   if (!o) rt::raise(rt::InvalidArgumentException, "*** -[NSArray arrayByAddingObject:]: object cannot be nil");
-  std::vector<Id> v = objects_;
+  std::vector<Id> v = objects();
   v.push_back(o);
   return create(std::move(v));
 }
 
 Ref<Array> Array::arrayByAddingObjectsFromArray(const Array& other) const {
-  std::vector<Id> v = objects_;
-  v.insert(v.end(), other.objects_.begin(), other.objects_.end());
+  const Contents theirs = other.objects();
+  std::vector<Id> v = objects();
+  v.insert(v.end(), theirs.begin(), theirs.end());
   return create(std::move(v));
 }
 
-Ref<Array> Array::reversed() const { return create(std::vector<Id>(objects_.rbegin(), objects_.rend())); }
+Ref<Array> Array::reversed() const {
+  detail::ContainerScope scope(lock());
+  return create(std::vector<Id>(objects_.rbegin(), objects_.rend()));
+}
 
 String Array::componentsJoinedByString(const String& separator) const {
+  detail::ContainerScope scope(lock());
   String out;
   for (size_t i = 0; i < objects_.size(); ++i) {
     if (i) out.append(separator);
@@ -268,16 +306,19 @@ String Array::componentsJoinedByString(const String& separator) const {
 
 bool Array::isEqualToArray(const Array& other) const {
   if (&other == this) return true;
-  if (other.objects_.size() != objects_.size()) return false;
+  const Contents theirs = other.objects();
+  detail::ContainerScope scope(lock());
+  if (theirs.size() != objects_.size()) return false;
   detail::ComparisonGuard guard(this, &other);
   if (guard.reentered()) return true;
   for (size_t i = 0; i < objects_.size(); ++i) {
-    if (!rt::equalObjects(objects_[i].get(), other.objects_[i].get())) return false;
+    if (!rt::equalObjects(objects_[i].get(), theirs[i].get())) return false;
   }
   return true;
 }
 
 Id Array::valueForKey(const String& key) const {
+  detail::ContainerScope scope(lock());
   if (key.hasPrefix("@")) {
     Range dot = key.rangeOfString(".");
     String op = key.substring(1, dot.found() ? dot.location - 1 : key.length() - 1);
@@ -295,17 +336,19 @@ Id Array::valueForKey(const String& key) const {
 }
 
 void Array::setValueForKey(const Id& value, const String& key) {
+  detail::ContainerScope scope(lock());
   for (const Id& o : objects_) o->setValueForKey(value, key);
 }
 
 String Array::description() const { return descriptionWithIndent(0); }
 
-String Array::descriptionWithIndent(unsigned level) const {
+String Array::descriptionWithLocale(const Locale* locale, unsigned level) const {
+  detail::ContainerScope scope(lock());
   String out = indentation(level);
   out.append("(\n");
   for (size_t i = 0; i < objects_.size(); ++i) {
     out.append(indentation(level + 1));
-    out.append(nestedDescription(objects_[i], level + 1));
+    out.append(nestedDescription(objects_[i], level + 1, locale));
     if (i + 1 < objects_.size()) out.append(",");
     out.append("\n");
   }
@@ -321,9 +364,17 @@ bool Array::isEqual(const Object* other) const {
 
 Id Array::copy() const { return std::const_pointer_cast<Object>(self()); }
 
-Id Array::mutableCopy() const { return MutableArray::create(objects_); }
+Id Array::mutableCopy() const { return MutableArray::create(objects()); }
 
 Ref<MutableArray> MutableArray::create(std::vector<Id> objects) { return rt::make<MutableArray>(std::move(objects)); }
+
+std::vector<Id>& MutableArray::storage() {
+  if (lock()) {
+    rt::raise(rt::InternalInconsistencyException,
+              String::format("*** -[%@ storage]: the storage of an array with a lock cannot be handed out", className()));
+  }
+  return objects_;
+}
 
 Ref<MutableArray> MutableArray::arrayWithCapacity(size_t capacity) {
   auto a = rt::make<MutableArray>();
@@ -336,39 +387,47 @@ void MutableArray::checkObject(const Id& o, const char* method) {
 }
 
 void MutableArray::addObject(Id o) {
+  detail::ContainerScope scope(lock());
   checkObject(o, "addObject:");
   objects_.push_back(std::move(o));
 }
 
 void MutableArray::insertObject(Id o, size_t index) {
+  detail::ContainerScope scope(lock());
   checkObject(o, "insertObject:atIndex:");
   if (index > objects_.size()) raiseIndex("insertObject:atIndex:", index);
   objects_.insert(objects_.begin() + static_cast<ptrdiff_t>(index), std::move(o));
 }
 
 void MutableArray::removeObjectAtIndex(size_t index) {
+  detail::ContainerScope scope(lock());
   if (index >= objects_.size()) raiseIndex("removeObjectAtIndex:", index);
   objects_.erase(objects_.begin() + static_cast<ptrdiff_t>(index));
 }
 
 void MutableArray::removeObject(const Id& o) {
+  detail::ContainerScope scope(lock());
   if (!o) return;
   std::erase_if(objects_, [&](const Id& x) { return x == o || x->isEqual(o.get()); });
 }
 
 void MutableArray::removeObjectIdenticalTo(const Id& o) {
+  detail::ContainerScope scope(lock());
   std::erase_if(objects_, [&](const Id& x) { return x == o; });
 }
 
 void MutableArray::removeLastObject() {
+  detail::ContainerScope scope(lock());
   if (!objects_.empty()) objects_.pop_back();
 }
 
 void MutableArray::removeFirstObject() {
+  detail::ContainerScope scope(lock());
   if (!objects_.empty()) objects_.erase(objects_.begin());
 }
 
 void MutableArray::removeObjectsInRange(Range r) {
+  detail::ContainerScope scope(lock());
   if (r.location > objects_.size() || r.length > objects_.size() - r.location) {
     raiseIndex("removeObjectsInRange:", r.end() ? r.end() - 1 : r.location);
   }
@@ -377,6 +436,7 @@ void MutableArray::removeObjectsInRange(Range r) {
 }
 
 void MutableArray::removeObjectsAtIndexes(const IndexSet& indexes) {
+  detail::ContainerScope scope(lock());
   if (indexes.count() && indexes.lastIndex() >= objects_.size()) raiseIndex("removeObjectsAtIndexes:", indexes.lastIndex());
   indexes.enumerateIndexes(EnumerationReverse, [&](uint64_t i, bool&) {
     objects_.erase(objects_.begin() + static_cast<ptrdiff_t>(i));
@@ -384,10 +444,18 @@ void MutableArray::removeObjectsAtIndexes(const IndexSet& indexes) {
 }
 
 void MutableArray::removeObjectsInArray(const Array& other) {
-  std::erase_if(objects_, [&](const Id& x) { return other.containsObject(x); });
+  auto theirs = Array::create(other.objects());
+  detail::ContainerScope scope(lock());
+  std::erase_if(objects_, [&](const Id& x) { return theirs->containsObject(x); });
+}
+
+void MutableArray::removeAllObjects() {
+  detail::ContainerScope scope(lock());
+  objects_.clear();
 }
 
 void MutableArray::replaceObjectAtIndex(size_t index, Id o) {
+  detail::ContainerScope scope(lock());
   checkObject(o, "replaceObjectAtIndex:withObject:");
   if (index >= objects_.size()) raiseIndex("replaceObjectAtIndex:withObject:", index);
   objects_[index] = std::move(o);
@@ -395,26 +463,34 @@ void MutableArray::replaceObjectAtIndex(size_t index, Id o) {
 
 void MutableArray::addObjectsFromArray(const Array& other) {
   if (&other == this) {
+    detail::ContainerScope scope(lock());
     std::vector<Id> copy = objects_;
     objects_.insert(objects_.end(), copy.begin(), copy.end());
     return;
   }
-  objects_.insert(objects_.end(), other.objects().begin(), other.objects().end());
+  const Contents theirs = other.objects();
+  detail::ContainerScope scope(lock());
+  objects_.insert(objects_.end(), theirs.begin(), theirs.end());
 }
 
 void MutableArray::exchangeObjectAtIndex(size_t a, size_t b) {
+  detail::ContainerScope scope(lock());
   if (a >= objects_.size()) raiseIndex("exchangeObjectAtIndex:withObjectAtIndex:", a);
   if (b >= objects_.size()) raiseIndex("exchangeObjectAtIndex:withObjectAtIndex:", b);
   std::swap(objects_[a], objects_[b]);
 }
 
-void MutableArray::sortUsingComparator(const Comparator& cmp) { stableSort(objects_, cmp); }
+void MutableArray::sortUsingComparator(const Comparator& cmp) {
+  detail::ContainerScope scope(lock());
+  stableSort(objects_, cmp);
+}
 
 void MutableArray::setArray(std::vector<Id> objects) {
+  detail::ContainerScope scope(lock());
   for (const Id& o : objects) checkObject(o, "setArray:");
   objects_ = std::move(objects);
 }
 
-Id MutableArray::copy() const { return Array::create(objects_); }
+Id MutableArray::copy() const { return Array::create(objects()); }
 
 }  // namespace fd

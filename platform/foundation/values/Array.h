@@ -1,12 +1,18 @@
 #pragma once
 // Ordered collections of objects. Elements are never null (the null object stands for
-// "nothing"); the mutable class derives from the immutable one.
+// "nothing"); the mutable class derives from the immutable one. Every operation holds the
+// array's lock when it has one (a thread-safe kind), so elements come out by value and
+// iteration of such an array walks a copy.
+#include <iterator>
+#include <memory>
 #include <vector>
 
 #include "platform/foundation/Types.h"
+#include "platform/foundation/values/ContainerLock.h"
 
 namespace fd {
 
+class Locale;
 class IndexSet;
 
 class Array : public Object {
@@ -23,17 +29,63 @@ class Array : public Object {
     return create(std::vector<Id>(objects.begin(), objects.end()));
   }
 
-  size_t count() const { return objects_.size(); }
-  bool isEmpty() const { return objects_.empty(); }
+  size_t count() const {
+    if (!lock_) return objects_.size();
+    detail::ContainerScope scope(lock_);
+    return objects_.size();
+  }
+  bool isEmpty() const { return count() == 0; }
   /// Raises NSRangeException beyond the end.
-  const Id& objectAtIndex(size_t i) const;
-  const Id& operator[](size_t i) const { return objectAtIndex(i); }
+  Id objectAtIndex(size_t i) const;
+  Id operator[](size_t i) const { return objectAtIndex(i); }
   /// Null when the array is empty.
   Id firstObject() const;
   Id lastObject() const;
-  const std::vector<Id>& objects() const { return objects_; }
-  std::vector<Id>::const_iterator begin() const { return objects_.begin(); }
-  std::vector<Id>::const_iterator end() const { return objects_.end(); }
+  Contents objects() const {
+    if (!lock_) return Contents(objects_);
+    detail::ContainerScope scope(lock_);
+    return Contents(std::vector<Id>(objects_));
+  }
+
+  // Forward iteration: over the elements themselves, or over a copy when the array has a lock.
+  class Iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = Id;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const Id*;
+    using reference = const Id&;
+    Iterator() = default;
+    const Id& operator*() const { return *pos_; }
+    const Id* operator->() const { return pos_; }
+    Iterator& operator++() {
+      ++pos_;
+      return *this;
+    }
+    Iterator operator++(int) {
+      Iterator before = *this;
+      ++pos_;
+      return before;
+    }
+    // A locked array's end is any iterator that has walked its own copy.
+    friend bool operator==(const Iterator& a, const Iterator& b) {
+      return a.pos_ == b.pos_ || (a.pos_ == a.end_ && b.pos_ == b.end_);
+    }
+
+   private:
+    friend class Array;
+    Iterator(const Id* pos, const Id* end, std::shared_ptr<const std::vector<Id>> keep = nullptr)
+        : pos_(pos), end_(end), keep_(std::move(keep)) {}
+    const Id* pos_ = nullptr;
+    const Id* end_ = nullptr;
+    std::shared_ptr<const std::vector<Id>> keep_;
+  };
+  Iterator begin() const;
+  Iterator end() const {
+    if (lock_) return Iterator();
+    const Id* last = objects_.data() + objects_.size();
+    return Iterator(last, last);
+  }
   Ref<Array> objectsAtIndexes(const IndexSet& indexes) const;
 
   bool containsObject(const Id& o) const { return indexOfObject(o) != NotFound; }
@@ -56,6 +108,8 @@ class Array : public Object {
   Ref<Array> sortedArrayUsingComparator(uint32_t options, const Comparator& cmp) const;
   /// Sorts elements that answer compare (numbers, strings, dates); others order by description.
   Ref<Array> sortedArrayUsingCompare() const;
+  /// The order sortedArrayUsingCompare sorts by.
+  static Ordering naturalOrder(const Id& a, const Id& b);
   /// Raises NSRangeException when the range is beyond the end.
   Ref<Array> subarrayWithRange(Range r) const;
   Ref<Array> arrayByAddingObject(const Id& o) const;
@@ -75,16 +129,35 @@ class Array : public Object {
 
   /// "(\n    1,\n    2\n)", nested collections indented four spaces per level.
   String description() const override;
-  String descriptionWithIndent(unsigned level) const;
+  String descriptionWithIndent(unsigned level) const { return descriptionWithLocale(nullptr, level); }
+  /// The description with numbers written as `locale` writes them (its decimal separator);
+  /// a null locale gives the plain description.
+  String descriptionWithLocale(const Locale* locale, unsigned level = 0) const;
+  String descriptionWithLocale(const Ref<Locale>& locale, unsigned level = 0) const {
+    return descriptionWithLocale(locale.get(), level);
+  }
   using Object::isEqual;
   bool isEqual(const Object* other) const override;
-  size_t hash() const override { return objects_.size(); }
+  size_t hash() const override { return count(); }
   Id copy() const override;
   Id mutableCopy() const override;
 
+  /// Runs `f` holding the array's lock, so that several operations act as one on an array
+  /// that has a lock; simply runs it otherwise.
+  template <class F> decltype(auto) withLock(F&& f) const {
+    detail::ContainerScope scope(lock_);
+    return f();
+  }
+
  protected:
   [[noreturn]] void raiseIndex(const char* method, size_t index) const;
+  /// A thread-safe kind gives its lock once, when made, before the array is shared.
+  void installLock(detail::ContainerMutex* lock) { lock_ = lock; }
+  detail::ContainerMutex* lock() const { return lock_; }
   std::vector<Id> objects_;
+
+ private:
+  detail::ContainerMutex* lock_ = nullptr;
 };
 
 class MutableArray : public Array {
@@ -102,7 +175,7 @@ class MutableArray : public Array {
   void removeObjectIdenticalTo(const Id& o);
   void removeLastObject();  // does nothing when empty
   void removeFirstObject();
-  void removeAllObjects() { objects_.clear(); }
+  void removeAllObjects();
   void removeObjectsInRange(Range r);
   void removeObjectsAtIndexes(const IndexSet& indexes);
   void removeObjectsInArray(const Array& other);
@@ -111,10 +184,12 @@ class MutableArray : public Array {
   void addObjectsFromArray(const Ref<Array>& other) { if (other) addObjectsFromArray(*other); }
   void exchangeObjectAtIndex(size_t a, size_t b);
   void sortUsingComparator(const Comparator& cmp);
-  void setArray(const Array& other) { objects_ = other.objects(); }
+  void setArray(const Array& other) { setArray(std::vector<Id>(other.objects())); }
   void setArray(std::vector<Id> objects);
-  /// The underlying vector, for builders that fill it in bulk; never store null in it.
-  std::vector<Id>& storage() { return objects_; }
+  /// The underlying vector, for builders that fill a new array in bulk; never store null in
+  /// it. An array with a lock raises NSInternalInconsistencyException: its storage cannot be
+  /// handed out.
+  std::vector<Id>& storage();
 
   Id copy() const override;
 

@@ -82,7 +82,7 @@ void Dictionary::adoptKeys(const Dictionary& model, std::vector<Id> values) {
                                static_cast<uint64_t>(i)));
     }
   }
-  table_ = model.table_;
+  model.withLock([&] { table_ = model.table_; });
   values_ = std::move(values);
 }
 
@@ -114,19 +114,34 @@ void Dictionary::erase(size_t i) {
 }
 
 Id Dictionary::objectForKey(const Id& key) const {
+  detail::ContainerScope scope(lock());
   size_t i = find(key);
   return i == detail::KeyTable::npos ? nullptr : values_[i];
 }
 
 Id Dictionary::objectForKey(const String& key) const {
+  detail::ContainerScope scope(lock());
   size_t i = table_.findString(key);
   return i == detail::KeyTable::npos ? nullptr : values_[i];
 }
 
-Ref<Array> Dictionary::allKeys() const { return Array::create(table_.keys()); }
-Ref<Array> Dictionary::allValues() const { return Array::create(values_); }
+Contents Dictionary::keys() const {
+  if (!lock_) return Contents(table_.keys());
+  detail::ContainerScope scope(lock_);
+  return Contents(std::vector<Id>(table_.keys()));
+}
+
+Contents Dictionary::values() const {
+  if (!lock_) return Contents(values_);
+  detail::ContainerScope scope(lock_);
+  return Contents(std::vector<Id>(values_));
+}
+
+Ref<Array> Dictionary::allKeys() const { return Array::create(keys()); }
+Ref<Array> Dictionary::allValues() const { return Array::create(values()); }
 
 Ref<Array> Dictionary::allKeysForObject(const Id& value) const {
+  detail::ContainerScope scope(lock());
   std::vector<Id> out;
   for (size_t i = 0; i < values_.size(); ++i) {
     if (rt::equalObjects(values_[i].get(), value.get())) out.push_back(table_.keyAt(i));
@@ -135,6 +150,7 @@ Ref<Array> Dictionary::allKeysForObject(const Id& value) const {
 }
 
 Ref<Array> Dictionary::keysSortedByValueUsingComparator(const Comparator& cmp) const {
+  detail::ContainerScope scope(lock());
   std::vector<size_t> order(values_.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::stable_sort(order.begin(), order.end(),
@@ -146,9 +162,14 @@ Ref<Array> Dictionary::keysSortedByValueUsingComparator(const Comparator& cmp) c
 }
 
 void Dictionary::enumerateKeysAndObjects(uint32_t options, const EnumerationBlock& block) const {
-  // A snapshot, so that a block that edits the dictionary cannot invalidate the walk.
-  const std::vector<Id> keys = table_.keys();
-  const std::vector<Id> values = values_;
+  // A snapshot, so that a block that edits the dictionary cannot invalidate the walk (and, for
+  // a dictionary with a lock, so that the block runs without it).
+  std::vector<Id> keys, values;
+  {
+    detail::ContainerScope scope(lock());
+    keys = table_.keys();
+    values = values_;
+  }
   bool stop = false;
   if (options & EnumerationReverse) {
     for (size_t i = keys.size(); i-- > 0 && !stop;) block(keys[i], values[i], stop);
@@ -159,11 +180,19 @@ void Dictionary::enumerateKeysAndObjects(uint32_t options, const EnumerationBloc
 
 bool Dictionary::isEqualToDictionary(const Dictionary& other) const {
   if (&other == this) return true;
-  if (other.count() != count()) return false;
+  // The other dictionary is read first, so that no thread holds two locks at once.
+  Ref<Dictionary> theirs;
+  if (other.lock_) {
+    theirs = rt::make<Dictionary>();
+    other.withLock([&] { copyStorage(*theirs, other); });
+  }
+  const Dictionary& that = theirs ? *theirs : other;
+  detail::ContainerScope scope(lock());
+  if (that.count() != table_.size()) return false;
   detail::ComparisonGuard guard(this, &other);
   if (guard.reentered()) return true;
   for (size_t i = 0; i < values_.size(); ++i) {
-    Id v = other.objectForKey(table_.keyAt(i));
+    Id v = that.objectForKey(table_.keyAt(i));
     if (!v || !rt::equalObjects(v.get(), values_[i].get())) return false;
   }
   return true;
@@ -176,14 +205,15 @@ Id Dictionary::valueForKey(const String& key) const {
 
 String Dictionary::description() const { return descriptionWithIndent(0); }
 
-String Dictionary::descriptionWithIndent(unsigned level) const {
+String Dictionary::descriptionWithLocale(const Locale* locale, unsigned level) const {
+  detail::ContainerScope scope(lock());
   String out = indentation(level);
   out.append("{\n");
   for (size_t i = 0; i < values_.size(); ++i) {
     out.append(indentation(level + 1));
-    out.append(nestedDescription(table_.keyAt(i), level + 1));
+    out.append(nestedDescription(table_.keyAt(i), level + 1, locale));
     out.append(" = ");
-    out.append(nestedDescription(values_[i], level + 1));
+    out.append(nestedDescription(values_[i], level + 1, locale));
     out.append(";\n");
   }
   out.append(indentation(level));
@@ -192,6 +222,7 @@ String Dictionary::descriptionWithIndent(unsigned level) const {
 }
 
 String Dictionary::descriptionInStringsFileFormat() const {
+  detail::ContainerScope scope(lock());
   auto quoted = [](const String& s) {
     String out = "\"";
     for (char16_t c : s.view()) {
@@ -223,6 +254,7 @@ bool Dictionary::isEqual(const Object* other) const {
 Id Dictionary::copy() const { return std::const_pointer_cast<Object>(self()); }
 
 Id Dictionary::mutableCopy() const {
+  detail::ContainerScope scope(lock());
   auto m = rt::make<MutableDictionary>();
   copyStorage(*m, *this);
   return m;
@@ -246,12 +278,14 @@ Ref<MutableDictionary> MutableDictionary::createWithKeysOf(const Dictionary& mod
 }
 
 void MutableDictionary::setObjectForKey(Id object, Id key) {
+  detail::ContainerScope scope(lock());
   if (!object) raiseNil("setObject:forKey:", false);
   if (!key) raiseNil("setObject:forKey:", true);
   put(keyCopy(std::move(key)), std::move(object));
 }
 
 void MutableDictionary::setObjectForKey(Id object, const String& key) {
+  detail::ContainerScope scope(lock());
   if (!object) raiseNil("setObject:forKey:", false);
   size_t i = table_.findString(key);
   if (i != detail::KeyTable::npos) {
@@ -263,33 +297,45 @@ void MutableDictionary::setObjectForKey(Id object, const String& key) {
 }
 
 void MutableDictionary::removeObjectForKey(const Id& key) {
+  detail::ContainerScope scope(lock());
   if (!key) raiseNil("removeObjectForKey:", true);
   size_t i = find(key);
   if (i != detail::KeyTable::npos) erase(i);
 }
 
 void MutableDictionary::removeObjectForKey(const String& key) {
+  detail::ContainerScope scope(lock());
   size_t i = table_.findString(key);
   if (i != detail::KeyTable::npos) erase(i);
 }
 
 void MutableDictionary::removeObjectsForKeys(const Array& keys) {
-  for (const Id& k : keys) removeObjectForKey(k);
+  const Contents gone = keys.objects();
+  detail::ContainerScope scope(lock());
+  for (const Id& k : gone) removeObjectForKey(k);
 }
 
 void MutableDictionary::removeAllObjects() {
+  detail::ContainerScope scope(lock());
   table_.clear();
   values_.clear();
 }
 
 void MutableDictionary::addEntriesFromDictionary(const Dictionary& other) {
   if (&other == this) return;
-  for (size_t i = 0; i < other.count(); ++i) put(keyCopy(other.keys()[i]), other.values()[i]);
+  auto theirs = rt::make<Dictionary>();
+  other.withLock([&] { copyStorage(*theirs, other); });
+  const Contents keys = theirs->keys(), values = theirs->values();
+  detail::ContainerScope scope(lock());
+  for (size_t i = 0; i < keys.size(); ++i) put(keyCopy(keys[i]), values[i]);
 }
 
 void MutableDictionary::setDictionary(const Dictionary& other) {
   if (&other == this) return;
-  copyStorage(*this, other);
+  auto copy = rt::make<Dictionary>();
+  other.withLock([&] { copyStorage(*copy, other); });
+  detail::ContainerScope scope(lock());
+  copyStorage(*this, *copy);
 }
 
 void MutableDictionary::setValueForKey(const Id& value, const String& key) {
@@ -302,6 +348,7 @@ void MutableDictionary::setValueForKey(const Id& value, const String& key) {
 }
 
 Id MutableDictionary::copy() const {
+  detail::ContainerScope scope(lock());
   auto d = rt::make<Dictionary>();
   copyStorage(*d, *this);
   return d;

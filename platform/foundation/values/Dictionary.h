@@ -2,15 +2,18 @@
 // Key-value collections. Keys are any objects compared with isEqual/hash (strings, numbers,
 // class objects); entries keep insertion order, which fixes enumeration and description order.
 // Construction is cheap: a flat vector of entries, searched linearly up to eight entries and
-// through a hash index above that.
+// through a hash index above that. Every operation holds the dictionary's lock when it has one
+// (a thread-safe kind); `keys` and `values` of such a dictionary are copies.
 #include <utility>
 #include <vector>
 
+#include "platform/foundation/values/ContainerLock.h"
 #include "platform/foundation/values/KeyTable.h"
 #include "platform/foundation/Types.h"
 
 namespace fd {
 
+class Locale;
 class Array;
 
 class Dictionary : public Object {
@@ -31,8 +34,12 @@ class Dictionary : public Object {
   /// same keys. Raises NSInvalidArgumentException on a missing or null value.
   static Ref<Dictionary> createWithKeysOf(const Dictionary& model, std::vector<Id> values);
 
-  size_t count() const { return table_.size(); }
-  bool isEmpty() const { return table_.empty(); }
+  size_t count() const {
+    if (!lock_) return table_.size();
+    detail::ContainerScope scope(lock_);
+    return table_.size();
+  }
+  bool isEmpty() const { return count() == 0; }
   /// Null when absent.
   Id objectForKey(const Id& key) const;
   /// Looks a string key up without allocating.
@@ -42,8 +49,8 @@ class Dictionary : public Object {
   Id operator[](const String& key) const { return objectForKey(key); }
 
   /// Keys and values in entry order.
-  const std::vector<Id>& keys() const { return table_.keys(); }
-  const std::vector<Id>& values() const { return values_; }
+  Contents keys() const;
+  Contents values() const;
   Ref<Array> allKeys() const;
   Ref<Array> allValues() const;
   Ref<Array> allKeysForObject(const Id& value) const;
@@ -60,16 +67,32 @@ class Dictionary : public Object {
 
   /// "{\n    key = value;\n}", nested collections indented four spaces per level.
   String description() const override;
-  String descriptionWithIndent(unsigned level) const;
+  String descriptionWithIndent(unsigned level) const { return descriptionWithLocale(nullptr, level); }
+  /// The description with numbers written as `locale` writes them (its decimal separator);
+  /// a null locale gives the plain description.
+  String descriptionWithLocale(const Locale* locale, unsigned level = 0) const;
+  String descriptionWithLocale(const Ref<Locale>& locale, unsigned level = 0) const {
+    return descriptionWithLocale(locale.get(), level);
+  }
   /// "\"key\" = \"value\";" lines, as a strings file holds them.
   String descriptionInStringsFileFormat() const;
   using Object::isEqual;
   bool isEqual(const Object* other) const override;
-  size_t hash() const override { return table_.size(); }
+  size_t hash() const override { return count(); }
   Id copy() const override;
   Id mutableCopy() const override;
 
+  /// Runs `f` holding the dictionary's lock, so that several operations act as one on a
+  /// dictionary that has a lock; simply runs it otherwise.
+  template <class F> decltype(auto) withLock(F&& f) const {
+    detail::ContainerScope scope(lock_);
+    return f();
+  }
+
  protected:
+  /// A thread-safe kind gives its lock once, when made, before the dictionary is shared.
+  void installLock(detail::ContainerMutex* lock) { lock_ = lock; }
+  detail::ContainerMutex* lock() const { return lock_; }
   size_t find(const Id& key) const;
   /// Inserts or replaces without checks; the index follows when the table is large.
   void put(Id key, Id value);
@@ -81,6 +104,9 @@ class Dictionary : public Object {
   }
   detail::KeyTable table_;
   std::vector<Id> values_;
+
+ private:
+  detail::ContainerMutex* lock_ = nullptr;
 };
 
 class MutableDictionary : public Dictionary {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
@@ -221,7 +222,7 @@ Result load(const Ref<URLSession>& session, const Ref<URLRequest>& r) {
 
 TEST(URLCache, SessionLoadsUseTheConfigurationsCache) {
   TestServer server;
-  int hits = 0;
+  std::atomic<int> hits{0};  // consecutive requests may be served on different threads
   server.route("/page", [&hits](const httplib::Request& req, httplib::Response& res) {
     res.set_content("page " + std::to_string(++hits), "text/plain");
     res.set_header("Cache-Control", req.has_param("nostore") ? "no-store" : "max-age=600");

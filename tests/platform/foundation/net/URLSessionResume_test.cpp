@@ -38,11 +38,17 @@ std::string makeBody() {
 /// Serves one entity: a full body sent slowly in chunks (no length, so never cut to a range),
 /// or, for a range whose If-Range matches the current entity tag, the rest of it at once.
 struct RangeServer {
-  TestServer server;
   const std::string body = makeBody();
   std::mutex m;
   std::string etag = "\"v1\"";
-  std::vector<std::pair<std::string, std::string>> rangeRequests;  // Range, If-Range
+  std::vector<std::pair<std::string, std::string>> rangeRequests;  // Range, If-Range; under m
+
+  std::vector<std::pair<std::string, std::string>> rangeRequestsSeen() {
+    std::lock_guard l(m);
+    return rangeRequests;
+  }
+  // Last, so that it stops (its handlers finish) before the state they use goes.
+  TestServer server;
 
   RangeServer() {
     server.route("/file", [this](const httplib::Request& req, httplib::Response& res) {
@@ -159,12 +165,13 @@ TEST(URLSessionResume, GoesOnWhereItStoppedOrStartsOver) {
     EXPECT_EQ(second->file.size(), rs.body.size()) << c.name;
     EXPECT_TRUE(second->file == rs.body) << c.name;  // not printed: 300 kB
     ASSERT_EQ(second->resumes.size(), 1u) << c.name;
-    ASSERT_EQ(rs.rangeRequests.size(), 1u) << c.name;
-    EXPECT_EQ(rs.rangeRequests[0].second, "\"v1\"") << c.name;
-    int64_t asked = std::stoll(rs.rangeRequests[0].first.substr(6));
+    const auto rangeRequests = rs.rangeRequestsSeen();
+    ASSERT_EQ(rangeRequests.size(), 1u) << c.name;
+    EXPECT_EQ(rangeRequests[0].second, "\"v1\"") << c.name;
+    int64_t asked = std::stoll(rangeRequests[0].first.substr(6));
     EXPECT_GT(asked, 0) << c.name;
     EXPECT_LT(asked, static_cast<int64_t>(rs.body.size())) << c.name;
-    EXPECT_EQ(rs.rangeRequests[0].first, "bytes=" + std::to_string(asked) + "-") << c.name;
+    EXPECT_EQ(rangeRequests[0].first, "bytes=" + std::to_string(asked) + "-") << c.name;
     EXPECT_EQ(second->resumes[0].first, c.entityChanged ? 0 : asked) << c.name;
     EXPECT_EQ(task->countOfBytesReceived(), static_cast<int64_t>(rs.body.size())) << c.name;
     again->finishTasksAndInvalidate();
