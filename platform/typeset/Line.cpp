@@ -126,10 +126,11 @@ Ref<Line> Line::create(std::shared_ptr<const ShapedText> text, Range range, doub
 void Line::layOut() {
   double x = 0;
   ascent_ = descent_ = leading_ = 0;
-  // Tabs reach the stops of left-to-right paragraphs; elsewhere they keep their own width.
-  // A run may come from another text (a truncation token): its indices are into that text.
+  // Tabs reach the stops of left-to-right paragraphs, along a row or a column; elsewhere they
+  // keep their own width. A run may come from another text (a truncation token): its indices
+  // are into that text.
   for (const auto& run : runs_) {
-    const ShapedText* tabText = !rtl_ && !run->isVertical() ? run->text_.get() : nullptr;
+    const ShapedText* tabText = !rtl_ ? run->text_.get() : nullptr;
     if (!run->materialised_.load(std::memory_order_acquire)) {
       // Positions follow from the pen position when no tab needs its stop. The pen moves
       // glyph by glyph, as it does below, so that both give the same sums.

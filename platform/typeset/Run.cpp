@@ -154,6 +154,7 @@ void Run::showGlyphs(gfx::Context& ctx, Range r, const gfx::AffineTransform& spa
   at.reserve(r.length);
   for (uint64_t i = r.location; i < r.end(); ++i) {
     if (glyphs_[i] == 0 && advances_[i].width == 0) continue;  // dropped by the shaper
+    if (text_->text[static_cast<size_t>(stringIndices_[i])] == u'\t') continue;  // a gap, not a glyph
     if (!style_->vertical) {
       at.push_back(positions_[i]);
     } else {

@@ -362,7 +362,7 @@ struct Itemiser {
 // clusters' (placeholders get theirs later). True when clusters never step back against the
 // item's direction.
 bool appendGlyphs(ShapedText& t, const hb_glyph_info_t* info, const hb_glyph_position_t* pos, unsigned count,
-                  double scale, const RunStyle& style, bool rtl) {
+                  double scale, const RunStyle& style, bool rtl, hb_font_t* font) {
   const char16_t* d = t.text.data();
   double* advances = t.advances.data();
   const bool vertical = style.vertical;
@@ -387,6 +387,14 @@ bool appendGlyphs(ShapedText& t, const hb_glyph_info_t* info, const hb_glyph_pos
       sg.yOffset = static_cast<float>(pos[g].y_offset * scale);
     }
     char16_t c = d[sg.cluster];
+    if (c == u'\t') {
+      // A tab reaches its stop when its line is laid out, and shows nothing there: the font's
+      // space stands in for it (most fonts have no glyph for a tab, and their missing-glyph
+      // box would be drawn across the gap).
+      hb_codepoint_t space = 0;
+      if (!hb_font_get_nominal_glyph(font, 0x20, &space)) space = 0;
+      sg.glyph = space;
+    }
     if (c < 0x20 || c == 0x85 || c == 0x2028 || c == 0x2029) sg.advance = 0;  // separators and tabs take no room
     else if (kern != 0 && sg.advance != 0) sg.advance += kern;
     if (!delegate) advances[sg.cluster] += sg.advance;
@@ -492,7 +500,7 @@ void shapeItems(ShapedText& t, const std::vector<hb_script_t>& scripts) {
     size_t base = t.glyphs.size();
     item.glyphStart = static_cast<uint32_t>(base);
     item.glyphEnd = static_cast<uint32_t>(base + count);
-    item.monotonic = appendGlyphs(t, info, pos, count, scale, style, item.rightToLeft());
+    item.monotonic = appendGlyphs(t, info, pos, count, scale, style, item.rightToLeft(), font.face()->hbFont());
     if (style.delegate) {
       // The placeholder's size comes from its delegate: one width per character.
       ShapedGlyph* glyphs = t.glyphs.data() + base;

@@ -52,10 +52,11 @@ void Typesetter::init(const AttributedString& string) {
   }
 }
 
-// A unit's width at pen position `x`; tabs of left-to-right paragraphs reach their stop.
+// A unit's width at pen position `x`; tabs of left-to-right paragraphs reach their stop, in a
+// row or down a column alike.
 double Typesetter::advanceAt(size_t index, double x, double offset) const {
   const ShapedText& t = *text_;
-  if (t.text[index] != u'\t' || t.paragraphIsRightToLeft(index) || t.styleAt(index).vertical) return t.advances[index];
+  if (t.text[index] != u'\t' || t.paragraphIsRightToLeft(index)) return t.advances[index];
   return t.tabAdvance(index, offset + x);
 }
 

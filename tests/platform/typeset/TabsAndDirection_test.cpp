@@ -2,6 +2,7 @@
 
 #include "platform/foundation/values/Array.h"
 #include "platform/foundation/values/Number.h"
+#include "platform/graphics/RecordingContext.h"
 #include "platform/typeset/Hyphenator.h"
 #include "platform/typeset/Line.h"
 #include "platform/typeset/Typesetter.h"
@@ -59,6 +60,40 @@ TEST(TabStops, IndentCountsTowardsTheStopAndBreaksSeeTabWidths) {
   // The tab makes "b" overflow 60 points, so the line breaks after the tab.
   EXPECT_EQ(ts->suggestLineBreak(0, 60), 2u);
   EXPECT_EQ(ts->suggestLineBreak(0, 200), 3u);
+}
+
+TEST(TabStops, ATabReachesItsStopDownAColumnToo) {
+  // In vertical forms the tab still reaches the stop along the line.
+  for (bool vertical : {false, true}) {
+    auto s = MutableAttributedString::create(
+        u"\u4E2D\t\u6587", fd::Dictionary::withStrings({{FontAttributeName, typeset_test::cjk(16)},
+                                                       {ParagraphStyleAttributeName, styleWithTabs({}, 50)}}));
+    if (vertical) s->addAttribute(VerticalGlyphFormAttributeName, fd::Number::numberWithInt(1), Range{0, 3});
+    auto line = Typesetter::create(*s)->createLine(Range{0, 0});
+    ASSERT_TRUE(line->glyphRuns()[0]->isVertical() == vertical);
+    EXPECT_NEAR(line->offsetForStringIndex(2), 50, 1e-6) << vertical;
+    EXPECT_NEAR(line->width(), 50 + 16, 1e-6) << vertical;
+  }
+}
+
+TEST(TabStops, ATabDrawsNoGlyph) {
+  // Whatever the font holds for a tab (often nothing: its missing-glyph box), nothing is drawn
+  // in the gap; the glyphs shown are those of the other characters.
+  for (bool vertical : {false, true}) {
+    auto s = MutableAttributedString::create(u"ab\tc\td", typeset_test::attrs(latin(16)));
+    if (vertical) s->addAttribute(VerticalGlyphFormAttributeName, fd::Number::numberWithInt(1), Range{0, 6});
+    auto line = Line::createWithAttributedString(*s);
+    const auto& run = *line->glyphRuns()[0];
+    ASSERT_EQ(run.glyphCount(), 6u);
+    auto ctx = gfx::RecordingContext::create({300, 300}, 1);
+    line->draw(*ctx, {10, 100});
+    size_t glyphs = 0;
+    for (const auto& c : ctx->commands())
+      if (c.name == "showGlyphsAtPositions") glyphs += c.glyphs.size();
+    EXPECT_EQ(glyphs, 4u) << vertical;
+    // The tab leaves no ink, so the line's ink box is that of its letters.
+    EXPECT_TRUE(gfx::RectIsNull(run.imageBounds(Range{2, 1}))) << vertical;
+  }
 }
 
 TEST(WritingDirection, EmbeddingsAndOverridesSetTheLevels) {
