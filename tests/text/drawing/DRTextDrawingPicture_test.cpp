@@ -252,3 +252,41 @@ TEST(DRTextDrawingPicture, UprightColumnGlyphsInkWithinTheirColumn) {
   // ...and nothing below it.
   EXPECT_EQ(countPixels(*ctx, gfx::RectMake(0, 400, 200, 40), ink), 0u);
 }
+
+TEST(DRTextDrawingPicture, VerticalFormsStandInACleanColumn) {
+  // Text set in the font's vertical forms (its brackets and stops turned to their vertical
+  // alternates): every glyph stands upright in its own stretch of the column, and no ink
+  // leaves the line's box.
+  const rt::String chars = u"「縦書き」、テスト。Ab";
+  auto s = styled(chars, cjk(30));
+  setAll(*s, typeset::VerticalGlyphFormAttributeName, fd::Number::numberWithInt(1));
+  auto container = DRTextContainer::containerWithSize({100, 420});
+  container->setVerticalForm(true);
+  auto layout = DRTextLayout::layoutWithContainer(container, s);
+  ASSERT_TRUE(layout);
+  ASSERT_EQ(layout->lines().size(), 1u);
+  const auto& line = *layout->lines()[0];
+  ASSERT_TRUE(line.CTLine()->glyphRuns()[0]->isVertical());
+  auto ctx = gfx::Context::createForImage({100, 420}, true, kScale);
+  ASSERT_TRUE(ctx);
+  ctx->setFillColor(gfx::Color::whiteColor());
+  ctx->fillRect(gfx::RectMake(0, 0, 100, 420));
+  drawInContext(*layout, ctx.get(), {100, 420}, nullptr);
+  writeArtifact(*ctx, "text_drawing_vertical_forms.png");
+  const auto ink = [](Argb p) { return p.r < 160; };
+  // The box starts where the column does, with the first glyph's stretch.
+  EXPECT_NEAR(line.top(), line.position().y, 1e-6);
+  const gfx::Rect box = gfx::RectInset(line.bounds(), -1, -1);
+  EXPECT_EQ(countPixels(*ctx, gfx::RectMake(0, 0, 100, box.origin.y), ink), 0u);
+  // Nothing outside the line's box: not beside it, not past its end.
+  EXPECT_EQ(countPixels(*ctx, gfx::RectMake(0, 0, box.origin.x, 420), ink), 0u);
+  EXPECT_EQ(countPixels(*ctx, gfx::RectMake(gfx::RectGetMaxX(box), 0, 100 - gfx::RectGetMaxX(box), 420), ink), 0u);
+  EXPECT_EQ(countPixels(*ctx, gfx::RectMake(0, gfx::RectGetMaxY(box), 100, 420 - gfx::RectGetMaxY(box)), ink), 0u);
+  // Each character's stretch of the column holds ink, the stops' and brackets' too.
+  const auto& ctLine = *line.CTLine();
+  for (uint64_t i = 0; i < chars.length(); ++i) {
+    const double from = ctLine.offsetForStringIndex(int64_t(i)), to = ctLine.offsetForStringIndex(int64_t(i + 1));
+    ASSERT_GT(to - from, 5) << i;
+    EXPECT_GT(countPixels(*ctx, gfx::RectMake(line.left(), line.position().y + from, line.width(), to - from), ink), 10u) << i;
+  }
+}
