@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/typeset/AttributeNames.h"
+#include "platform/typeset/FontFace.h"
 #include "platform/typeset/Line.h"
 #include "platform/typeset/RubyLayout.h"
 
@@ -102,11 +103,15 @@ Ref<Run> Run::clone() const {
 gfx::AffineTransform Run::glyphTransform(size_t i) const {
   const gfx::Point& p = positions_[i];
   if (!style_->vertical) return gfx::AffineTransformMakeTranslation(p.x, p.y);
-  // Upright in a column: the glyph's x runs across the column, its y against the line.
+  // Upright in a column: the glyph's x runs across the column, its y against the line. A face
+  // that records where each upright glyph's box starts (its vertical origin) puts the box in
+  // the glyph's own advance; the ascent does so only when ascent and descent add up to the
+  // advance, and pushes taller faces' glyphs down the column, past its end.
   double hadv = font_->advanceForGlyph(glyphs_[i]);
   double centre = (font_->ascent() - font_->descent()) / 2;
-  return gfx::AffineTransformMake(0, 1, -1, 0, p.x - offset(i).x + font_->ascent(),
-                                  p.y - offset(i).y + centre - hadv / 2);
+  const auto top = font_->face()->verticalOriginHeight(glyphs_[i]);
+  const double origin = top ? *top * font_->scale() : font_->ascent();
+  return gfx::AffineTransformMake(0, 1, -1, 0, p.x - offset(i).x + origin, p.y - offset(i).y + centre - hadv / 2);
 }
 
 gfx::Rect Run::imageBounds(Range range) const {

@@ -53,6 +53,13 @@ class Run : public rt::Object {
   const RunStyle& style() const { return *style_; }
   gfx::AffineTransform textMatrix() const { return gfx::AffineTransformIdentity; }
 
+  /// Where glyph `index` stands: the transform from the glyph's own space to the line's (x
+  /// along the line, y up from the baseline). Upright glyphs of a vertical run turn a quarter.
+  gfx::AffineTransform glyphMatrix(size_t index) const {
+    materialise();
+    return glyphTransform(index);
+  }
+
   /// Width of the glyphs in `range` (length 0: all), with the run's ascent, descent and leading.
   double typographicBounds(Range range, double* ascent, double* descent, double* leading) const;
   double width() const { return typographicBounds(Range{0, 0}, nullptr, nullptr, nullptr); }

@@ -378,9 +378,14 @@ bool appendGlyphs(ShapedText& t, const hb_glyph_info_t* info, const hb_glyph_pos
     sg.glyph = info[g].codepoint;
     sg.cluster = info[g].cluster;
     if (vertical) {
+      // The shaper places a column's glyphs by their vertical origins; a run stands each glyph
+      // upright from its pen position itself, so only the glyph's own shift is kept (else
+      // every position, and the line's box with it, would sit an ascent down the column).
+      hb_position_t x = pos[g].x_offset, y = pos[g].y_offset;
+      hb_font_add_glyph_origin_for_direction(font, info[g].codepoint, HB_DIRECTION_TTB, &x, &y);
       sg.advance = -pos[g].y_advance * scale;
-      sg.xOffset = static_cast<float>(-pos[g].y_offset * scale);
-      sg.yOffset = static_cast<float>(pos[g].x_offset * scale);
+      sg.xOffset = static_cast<float>(-y * scale);
+      sg.yOffset = static_cast<float>(x * scale);
     } else {
       sg.advance = pos[g].x_advance * scale;
       sg.xOffset = static_cast<float>(pos[g].x_offset * scale);

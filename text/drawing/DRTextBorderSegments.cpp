@@ -10,14 +10,14 @@ void DRTextEnumerateBorderSegments(const DRTextLayout& layout, DRTextBorderPass 
                                    const std::function<bool()>& cancel, const DRTextBorderSink& sink) {
   const char* const key = pass == DRTextBorderPass::Background ? DRTextBackgroundBorderKey : DRTextBorderKey;
   const bool vertical = layout.container()->isVerticalForm();
-  const uint64_t textLength = layout.text()->length();
   const size_t lineCount = layout.lines().size();
   size_t i = 0, n = 0;  // the line, and the run of it to look at next
   bool lineStart = true;
   while (i < lineCount) {
     if (lineStart && cancel && cancel()) break;
     lineStart = false;
-    const auto& runs = DRTextLineAtIndex(layout, i).CTLine()->glyphRuns();
+    const DRTextLine& first = DRTextLineAtIndex(layout, i);
+    const auto& runs = first.CTLine()->glyphRuns();
     if (n >= runs.size()) {
       ++i;
       n = 0;
@@ -26,7 +26,7 @@ void DRTextEnumerateBorderSegments(const DRTextLayout& layout, DRTextBorderPass 
     }
     const auto& run = *runs[n];
     const auto border = run.glyphCount() > 0 ? DRTextRunAttribute<DRTextBorder>(run, key) : nullptr;
-    if (!border || !DRTextRunRangeIsValid(run, textLength)) {
+    if (!border || !DRTextRunRangeIsValid(layout, first, run)) {
       ++n;
       continue;
     }
@@ -87,7 +87,8 @@ void DRTextEnumerateBlockBorders(const DRTextLayout& layout, double verticalOffs
       const DRTextLine& next = DRTextLineAtIndex(layout, j);
       if (next.row() != row) {
         // The value at the line's first character, the last one standing in past the end.
-        const uint64_t at = std::min<uint64_t>(next.range().location, text.length() ? text.length() - 1 : 0);
+        const uint64_t at =
+            std::min<uint64_t>(next.textRangeForRange(next.range()).location, text.length() ? text.length() - 1 : 0);
         const rt::Id value = text.length() ? text.attributeAtIndex(key, at) : rt::Id();
         if (!border->isEqual(value.get())) break;
         ++row;

@@ -70,8 +70,6 @@ DRTextDecorationMetrics DRTextDecorationMetricsForLine(const typeset::Line& line
 void DRTextDrawDecorations(const DRTextDrawArea& area, DRTextDecorationType type) {
   gfx::Context& ctx = area.context;
   const char* const key = type == DRTextDecorationType::Underline ? DRTextUnderlineKey : DRTextStrikethroughKey;
-  const auto& text = *area.layout.text();
-  const uint64_t textLength = text.length();
   const double shift = DRTextShadowShift(area.size.width);
   ctx.saveGState();
   ctx.translateCTM(area.point.x, area.point.y);
@@ -85,15 +83,17 @@ void DRTextDrawDecorations(const DRTextDrawArea& area, DRTextDecorationType type
       if (run.glyphCount() == 0) continue;
       const auto decoration = DRTextRunAttribute<DRTextDecoration>(run, key);
       if (!decoration || decoration->style() <= 0) continue;
-      if (!DRTextRunRangeIsValid(run, textLength)) continue;
+      if (!DRTextRunRangeIsValid(area.layout, line, run)) continue;
       const rt::Range range = run.stringRange();
-      if (range.length <= 2 && isLineBreak(text.string().substring(range.location, range.length))) continue;
+      if (range.length <= 2 &&
+          isLineBreak(DRTextLineCharacters(area.layout, line).substring(range.location, range.length)))
+        continue;
       if (!metrics) metrics = DRTextDecorationMetricsForLine(*line.CTLine());
       const gfx::Point start =
           DRTextDecorationStart(type, line.position(), DRTextRunFirstGlyphX(run), *metrics, area.vertical);
       const double length = run.width();
       Ref<gfx::Color> color = decoration->color();
-      if (!color) color = DRTextRunAttribute<gfx::Color>(run, typeset::CTForegroundColorAttributeName);
+      if (!color) color = DRTextRunForegroundColor(run);
       if (!color) color = gfx::Color::blackColor();
       const double width = decoration->width() ? decoration->width()->doubleValue() : metrics->underlineThickness;
       for (auto link = decoration->shadow(); link; link = link->subShadow()) {

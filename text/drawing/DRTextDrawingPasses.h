@@ -37,10 +37,15 @@ Ref<T> DRTextRunAttribute(const typeset::Run& run, const char* name) {
   const auto& attrs = run.attributes();
   return attrs ? rt::as<T>(attrs->objectForKey(name)) : nullptr;
 }
+/// A run's text colour under either colour key, the typesetter's first; null when it has none.
+Ref<gfx::Color> DRTextRunForegroundColor(const typeset::Run& run);
 /// The first glyph's offset along the line; 0 for a run without glyphs.
 double DRTextRunFirstGlyphX(const typeset::Run& run);
-/// A run's string range lies within the text.
-bool DRTextRunRangeIsValid(const typeset::Run& run, uint64_t textLength);
+/// The characters a line's runs index: the layout's text, or the line's own string (a
+/// truncated line's).
+const rt::String& DRTextLineCharacters(const DRTextLayout& layout, const DRTextLine& line);
+/// A run's string range lies within the characters its line indexes.
+bool DRTextRunRangeIsValid(const DRTextLayout& layout, const DRTextLine& line, const typeset::Run& run);
 /// The rectangle of a run in layout space: across the line from its descent to its ascent.
 gfx::Rect DRTextRunRect(const DRTextLine& line, const typeset::Run& run, bool vertical, double verticalOffset);
 

@@ -43,10 +43,13 @@ void drawGlyph(gfx::Context& ctx, const typeset::Font& font, typeset::Glyph glyp
   ctx.showGlyphsAtPositions(&glyph, &origin, 1);
 }
 
-// A line break or other control character the font has no glyph for: it takes no room and,
-// as when the typesetter draws a run, draws nothing (not the font's missing-glyph box).
-bool droppedByShaper(const typeset::Run& run, size_t g) {
-  return run.glyphs()[g] == 0 && run.advances()[g].width == 0;
+// A line break or other control character the font has no glyph for, which takes no room, or a
+// tab, which reaches its stop: as when the typesetter draws a run, nothing is drawn for them
+// (not the font's missing-glyph box).
+bool droppedByShaper(const rt::String& characters, const typeset::Run& run, size_t g) {
+  if (run.glyphs()[g] == 0 && run.advances()[g].width == 0) return true;
+  const int64_t at = run.stringIndices()[g];
+  return at >= 0 && static_cast<uint64_t>(at) < characters.length() && characters[static_cast<size_t>(at)] == u'\t';
 }
 
 // The head of a run's shadow chain: the platform shadow, when there is one, before the
@@ -87,7 +90,7 @@ void DRTextDrawRun(const DRTextDrawArea& area, const DRTextLine& line, const typ
   if (!font || run.glyphCount() == 0) return;
   const auto& glyphs = run.glyphs();
   const auto& positions = run.positions();
-  auto fill = DRTextRunAttribute<gfx::Color>(run, typeset::CTForegroundColorAttributeName);
+  auto fill = DRTextRunForegroundColor(run);
   if (!fill) fill = gfx::Color::blackColor();
   ctx.saveGState();
   ctx.setFillColor(fill);
@@ -102,8 +105,22 @@ void DRTextDrawRun(const DRTextDrawArea& area, const DRTextLine& line, const typ
     ctx.setTextDrawingMode(gfx::TextDrawingMode::Fill);
   }
   const gfx::AffineTransform glyphMatrix = transform ? *transform : gfx::AffineTransformIdentity;
+  const rt::String& characters = DRTextLineCharacters(area.layout, line);
   const gfx::Point lp = line.position();
-  if (area.vertical) {
+  if (area.vertical && run.isVertical()) {
+    // Shaped for a column already (vertical alternates and all): every glyph stands upright
+    // where the typesetter puts it, the line's x running down the column and its y across.
+    const double x0 = area.verticalOffset + lp.x, y0 = area.size.height - lp.y;
+    for (size_t g = 0; g < glyphs.size(); ++g) {
+      if (droppedByShaper(characters, run, g)) continue;
+      const gfx::AffineTransform at = run.glyphMatrix(g);
+      ctx.saveGState();
+      ctx.setTextMatrix(glyphMatrix);
+      ctx.setTextPosition(x0 + at.ty, y0 - at.tx);
+      drawGlyph(ctx, *font, glyphs[g]);
+      ctx.restoreGState();
+    }
+  } else if (area.vertical) {
     const auto& advances = run.advances();
     const double half = (font->ascent() - font->descent()) * 0.5;
     const auto& plan = line.verticalRotateRange();
@@ -111,7 +128,7 @@ void DRTextDrawRun(const DRTextDrawArea& area, const DRTextLine& line, const typ
       for (const auto& stretch : (*plan)[runIndex]) {
         const rt::Range r = stretch->glyphRangeInRun();
         for (uint64_t g = r.location; g < r.location + r.length && g < glyphs.size(); ++g) {
-          if (droppedByShaper(run, g)) continue;
+          if (droppedByShaper(characters, run, g)) continue;
           ctx.saveGState();
           ctx.setTextMatrix(glyphMatrix);
           if (stretch->drawMode() == DRTextRunGlyphDrawModeHorizontal) {
@@ -140,7 +157,7 @@ void DRTextDrawRun(const DRTextDrawArea& area, const DRTextLine& line, const typ
     }
   } else {
     for (size_t g = 0; g < glyphs.size(); ++g) {
-      if (droppedByShaper(run, g)) continue;
+      if (droppedByShaper(characters, run, g)) continue;
       ctx.saveGState();
       ctx.setTextMatrix(glyphMatrix);
       ctx.setTextPosition(lp.x + positions[g].x, area.size.height - (lp.y + positions[g].y));

@@ -2,6 +2,7 @@
 
 #include "base/graphics/Geometry+DUDer.h"
 #include "platform/graphics/Image.h"
+#include "platform/typeset/AttributeNames.h"
 #include "text/drawing/DRTextDrawingPasses.h"
 
 namespace text {
@@ -75,11 +76,23 @@ const DRTextLine& DRTextLineAtIndex(const DRTextLayout& layout, size_t i) {
   return truncated && truncated->index() == line->index() ? *truncated : *line;
 }
 
+Ref<gfx::Color> DRTextRunForegroundColor(const typeset::Run& run) {
+  // Text styled through the platform's key alone (a parser's, say) has its colour only there.
+  if (auto color = DRTextRunAttribute<gfx::Color>(run, typeset::CTForegroundColorAttributeName)) return color;
+  return DRTextRunAttribute<gfx::Color>(run, typeset::ForegroundColorAttributeName);
+}
+
 double DRTextRunFirstGlyphX(const typeset::Run& run) {
   return run.glyphCount() > 0 ? run.positions().front().x : 0;
 }
 
-bool DRTextRunRangeIsValid(const typeset::Run& run, uint64_t textLength) {
+const rt::String& DRTextLineCharacters(const DRTextLayout& layout, const DRTextLine& line) {
+  const rt::String* own = line.ownString();
+  return own ? *own : layout.text()->string();
+}
+
+bool DRTextRunRangeIsValid(const DRTextLayout& layout, const DRTextLine& line, const typeset::Run& run) {
+  const uint64_t textLength = DRTextLineCharacters(layout, line).length();
   const rt::Range r = run.stringRange();
   return r.location != rt::NotFound && r.length > 0 && r.location + r.length <= textLength;
 }

@@ -170,6 +170,8 @@ bool DRTextLayout::build(const Ref<DRTextContainer>& source, const Ref<typeset::
     lastRect = rect;
   }
 
+  // The end of what the frame was asked to lay out: an empty range runs to the end of the text.
+  const uint64_t frameEnd = range.length == 0 ? text_->length() : range.end();
   if (!lines_.empty()) {
     // Row limit, and whether the text was cut. The end compared with is the end of the range
     // being laid out, so a sub-range that fits is not truncated.
@@ -178,13 +180,20 @@ bool DRTextLayout::build(const Ref<DRTextContainer>& source, const Ref<typeset::
       while (!lines_.empty() && lines_.back()->row() >= maxRows) lines_.pop_back();
       needTruncation = true;
     } else {
-      needTruncation = lines_.back()->range().end() < range.end();
+      needTruncation = lines_.back()->range().end() < frameEnd;
     }
 
     if (auto modifier = c.linePositionModifier()) {
       modifier->modifyLines(lines_, text_, container_);
-      bounding = lines_.front()->bounds();
-      for (const auto& line : lines_) bounding = gfx::RectUnion(bounding, line->bounds());
+      if (lines_.empty()) {
+        // A modifier that leaves no lines leaves an empty layout: nothing to cut or show.
+        rowCount_ = 0;
+        needTruncation = false;
+        bounding = gfx::RectZero;
+      } else {
+        bounding = lines_.front()->bounds();
+        for (const auto& line : lines_) bounding = gfx::RectUnion(bounding, line->bounds());
+      }
     }
 
     lineRowsEdge_.assign(rowCount_, DRTextRowEdge{});
@@ -234,31 +243,29 @@ bool DRTextLayout::build(const Ref<DRTextContainer>& source, const Ref<typeset::
   textBoundingRect_ = bounding;
 
   visibleRange_ = frame_->visibleStringRange();
-  Ref<typeset::AttributedString> token;
-  rt::String truncatedString;
+  if (lines_.empty()) visibleRange_.length = 0;
   if (needTruncation) {
     const auto& last = lines_.back();
     visibleRange_.length = last->range().end() - visibleRange_.location;
-    if (c.truncationType() != DRTextTruncationTypeNone) {
-      DRTextTruncation t = DRTextMakeTruncatedLine(*last, *text_, c.truncationToken(), c.truncationType(), range.end());
-      truncatedLine_ = t.line;
-      if (truncatedLine_) {
-        token = t.token;
-        truncatedString = t.string;
-      }
-    }
+    if (c.truncationType() != DRTextTruncationTypeNone)
+      truncatedLine_ = DRTextMakeTruncatedLine(*last, *text_, c.truncationToken(), c.truncationType(), frameEnd).line;
   }
 
   if (vertical) {
     for (const auto& line : lines_) DRTextComputeVerticalPlan(*line, text_->string());
     // The truncated line was made from its own text: the last line's characters and the token.
-    if (truncatedLine_) DRTextComputeVerticalPlan(*truncatedLine_, truncatedString);
+    if (truncatedLine_ && truncatedLine_->ownString())
+      DRTextComputeVerticalPlan(*truncatedLine_, *truncatedLine_->ownString());
   }
 
   if (visibleRange_.length > 0) {
     needDrawText_ = true;
     noteAttributes(*text_, visibleRange_);
-    if (truncatedLine_ && token) noteAttributes(*token, rt::Range{0, token->length()});
+    // A cut at the start or in the middle shows characters past the visible range: the
+    // truncated line's runs (the token's among them) are what it shows.
+    if (truncatedLine_)
+      for (const auto& run : truncatedLine_->CTLine()->glyphRuns())
+        if (run->glyphCount()) noteAttributes(run->attributes());
   }
 
   for (const auto& line : lines_) {
@@ -275,8 +282,16 @@ bool DRTextLayout::build(const Ref<DRTextContainer>& source, const Ref<typeset::
 
 void DRTextLayout::noteAttributes(const typeset::AttributedString& string, rt::Range range) {
   if (range.length == 0 || range.end() > string.length()) return;
-  // Every attribute run of the visible text is asked for each key: the keys are made once,
-  // and a flag already set is not asked for again.
+  string.enumerateAttributes(range, typeset::AttributedStringEnumerationLongestEffectiveRangeNotRequired,
+                             [this](const typeset::AttributedString::Attributes& attributes, rt::Range, bool&) {
+                               noteAttributes(attributes);
+                             });
+}
+
+void DRTextLayout::noteAttributes(const Ref<fd::Dictionary>& attributes) {
+  if (!attributes) return;
+  // Every attribute run is asked for each key: the keys are made once, and a flag already set
+  // is not asked for again.
   struct Flag {
     rt::String key;
     bool DRTextLayout::*flag;
@@ -292,12 +307,8 @@ void DRTextLayout::noteAttributes(const typeset::AttributedString& string, rt::R
       {DRTextStrikethroughKey, &DRTextLayout::needDrawStrikethrough_},
       {DRTextBorderKey, &DRTextLayout::needDrawBorder_},
   };
-  string.enumerateAttributes(range, typeset::AttributedStringEnumerationLongestEffectiveRangeNotRequired,
-                             [this](const typeset::AttributedString::Attributes& attributes, rt::Range, bool&) {
-                               if (!attributes) return;
-                               for (const Flag& f : flags)
-                                 if (!(this->*f.flag) && attributes->objectForKey(f.key)) this->*f.flag = true;
-                             });
+  for (const Flag& f : flags)
+    if (!(this->*f.flag) && attributes->objectForKey(f.key)) this->*f.flag = true;
 }
 
 }  // namespace text

@@ -149,6 +149,7 @@ class DRTextLayout : public rt::Object {
  private:
   bool build(const Ref<DRTextContainer>& container, const Ref<typeset::AttributedString>& text, rt::Range range);
   void noteAttributes(const typeset::AttributedString& string, rt::Range range);
+  void noteAttributes(const Ref<fd::Dictionary>& attributes);
   uint64_t rowIndexForEdge(double edge) const;
   uint64_t closestRowIndexForEdge(double edge) const;
   double alongOf(gfx::Point p) const { return container_->isVerticalForm() ? p.y : p.x; }

@@ -1,5 +1,7 @@
 #include "text/layout/DRTextLine.h"
 
+#include <algorithm>
+
 #include "text/layout/DRTextAttachmentLookup.h"
 
 namespace text {
@@ -65,10 +67,29 @@ void DRTextLine::reloadBounds() {
     double ra = 0, rd = 0;
     const double rw = run->typographicBounds(rt::Range{0, 0}, &ra, &rd, nullptr);
     attachments_.push_back(attachment);
-    attachmentRanges_.push_back(run->stringRange());
+    attachmentRanges_.push_back(textRangeForRange(run->stringRange()));
     attachmentRects_.push_back(vertical_ ? gfx::Rect{{p.x + q.y - rd, p.y + q.x}, {ra + rd, rw}}
                                          : gfx::Rect{{p.x + q.x, p.y - q.y - ra}, {rw, ra + rd}});
   }
+}
+
+void DRTextLine::setOwnString(rt::String string, rt::Range shownInOwn, uint64_t shownInText) {
+  ownString_ = std::move(string);
+  shownInOwn_ = shownInOwn;
+  shownInText_ = shownInText;
+  reloadBounds();
+}
+
+rt::Range DRTextLine::textRangeForRange(rt::Range r) const {
+  if (!ownString_) return r;
+  const uint64_t from = shownInOwn_.location, to = shownInOwn_.end();
+  const uint64_t start = std::clamp(r.location, from, to), end = std::clamp(r.end(), from, to);
+  if (start == end) {
+    // Wholly outside what is shown: before it or after it.
+    const uint64_t at = r.end() <= from ? shownInText_ : shownInText_ + shownInOwn_.length;
+    return rt::Range{at, 0};
+  }
+  return rt::Range{shownInText_ + (start - from), end - start};
 }
 
 rt::String DRTextLine::description() const {

@@ -55,6 +55,17 @@ class DRTextLine : public rt::Object {
   const std::vector<rt::Range>& attachmentRanges() const { return attachmentRanges_; }
   const std::vector<gfx::Rect>& attachmentRects() const { return attachmentRects_; }
 
+  /// A line typeset from a string of its own (a truncated line) rather than from the layout's
+  /// text: that string, and where the characters it shows from the layout's text stand in it.
+  /// Its attachment ranges are then given in the layout's text.
+  void setOwnString(rt::String string, rt::Range shownInOwn, uint64_t shownInText);
+  /// The string this line's runs index: null when that is the layout's text.
+  const rt::String* ownString() const { return ownString_ ? &*ownString_ : nullptr; }
+  /// A range of this line's runs as a range of the layout's text. Characters the layout's text
+  /// does not hold (a truncation token) map to an empty range at the end of the shown
+  /// characters they stand before or after in the line's string.
+  rt::Range textRangeForRange(rt::Range r) const;
+
   rt::String description() const override;
 
  private:
@@ -73,6 +84,9 @@ class DRTextLine : public rt::Object {
   std::vector<rt::Range> attachmentRanges_;
   std::vector<gfx::Rect> attachmentRects_;
   rt::Range range_;
+  std::optional<rt::String> ownString_;
+  rt::Range shownInOwn_;
+  uint64_t shownInText_ = 0;
   gfx::Point position_;
   gfx::Rect bounds_;
 };

@@ -66,7 +66,8 @@ DRTextTruncation DRTextMakeTruncatedLine(const DRTextLine& last, const typeset::
   result.line = DRTextLine::lineWithCTLine(cut, last.position(), last.vertical());
   result.line->setIndex(last.index());
   result.line->setRow(last.row());
-  result.string = whole->string();
+  result.line->setOwnString(whole->string(), rt::Range{tokenFirst ? result.token->length() : 0, source.length},
+                            source.location);
   return result;
 }
 

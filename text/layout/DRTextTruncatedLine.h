@@ -8,9 +8,9 @@
 namespace text {
 
 struct DRTextTruncation {
-  Ref<DRTextLine> line;                    // null when it cannot be made
-  Ref<typeset::AttributedString> token;    // the token used
-  rt::String string;                       // the text the truncated line was made from
+  Ref<DRTextLine> line;                  // null when it cannot be made; its own string is the
+                                         // text it was made from
+  Ref<typeset::AttributedString> token;  // the token used
 };
 
 /// The token drawn when the container has none: "…" in the attributes of the line's last

@@ -252,16 +252,21 @@ bool DRTextSimpleMarkdownParser::parseText(typeset::MutableAttributedString& tex
   });
 
   // One dictionary per style.
-  const String fontKey(typeset::FontAttributeName), colorKey(typeset::ForegroundColorAttributeName);
+  const String fontKey(typeset::FontAttributeName), colorKey(typeset::ForegroundColorAttributeName),
+      typesetterColorKey(typeset::CTForegroundColorAttributeName);
   const std::array<String, kObjectSlots> objectKeys = {String(DRTextBorderKey), String(DRTextBlockBorderKey),
                                                        String(DRTextUnderlineKey), String(DRTextStrikethroughKey)};
   std::array<Ref<fd::Dictionary>, kStyleKeys> dictionaries;
   auto attributesFor = [&](const Style& s) -> const Ref<fd::Dictionary>& {
     Ref<fd::Dictionary>& cached = dictionaries[s.key()];
     if (cached) return cached;
-    auto d = fd::MutableDictionary::dictionaryWithCapacity(4);
+    auto d = fd::MutableDictionary::dictionaryWithCapacity(5);
     if (*fonts[s.font]) d->setObjectForKey(*fonts[s.font], fontKey);
-    if (*colors[s.color]) d->setObjectForKey(*colors[s.color], colorKey);
+    // Both colour keys, as the text's own colour setter does: drawing reads either.
+    if (*colors[s.color]) {
+      d->setObjectForKey(*colors[s.color], colorKey);
+      d->setObjectForKey(*colors[s.color], typesetterColorKey);
+    }
     for (size_t slot = 0; slot < kObjectSlots; slot++)
       if (s.objects & (1u << slot)) d->setObjectForKey(objects[slot], objectKeys[slot]);
     cached = d;

@@ -12,6 +12,7 @@
 #include "platform/foundation/values/Number.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageData.h"
+#include "platform/typeset/ParagraphStyle.h"
 #include "tests/text/drawing/DrawingSupport.h"
 #include "text/layout/DRTextContainer.h"
 #include "text/model/DRTextAttribute.h"
@@ -251,4 +252,74 @@ TEST(DRTextDrawingPicture, UprightColumnGlyphsInkWithinTheirColumn) {
   EXPECT_GT(countPixels(*ctx, gfx::RectMake(first.left(), 360, first.width(), 40), ink), 200u);
   // ...and nothing below it.
   EXPECT_EQ(countPixels(*ctx, gfx::RectMake(0, 400, 200, 40), ink), 0u);
+}
+
+TEST(DRTextDrawingPicture, VerticalFormsStandInACleanColumn) {
+  // Text set in the font's vertical forms (its brackets and stops turned to their vertical
+  // alternates): every glyph stands upright in its own stretch of the column, and no ink
+  // leaves the line's box.
+  const rt::String chars = u"「縦書き」、テスト。Ab";
+  auto s = styled(chars, cjk(30));
+  setAll(*s, typeset::VerticalGlyphFormAttributeName, fd::Number::numberWithInt(1));
+  auto container = DRTextContainer::containerWithSize({100, 420});
+  container->setVerticalForm(true);
+  auto layout = DRTextLayout::layoutWithContainer(container, s);
+  ASSERT_TRUE(layout);
+  ASSERT_EQ(layout->lines().size(), 1u);
+  const auto& line = *layout->lines()[0];
+  ASSERT_TRUE(line.CTLine()->glyphRuns()[0]->isVertical());
+  auto ctx = gfx::Context::createForImage({100, 420}, true, kScale);
+  ASSERT_TRUE(ctx);
+  ctx->setFillColor(gfx::Color::whiteColor());
+  ctx->fillRect(gfx::RectMake(0, 0, 100, 420));
+  drawInContext(*layout, ctx.get(), {100, 420}, nullptr);
+  writeArtifact(*ctx, "text_drawing_vertical_forms.png");
+  const auto ink = [](Argb p) { return p.r < 160; };
+  // The box starts where the column does, with the first glyph's stretch.
+  EXPECT_NEAR(line.top(), line.position().y, 1e-6);
+  const gfx::Rect box = gfx::RectInset(line.bounds(), -1, -1);
+  EXPECT_EQ(countPixels(*ctx, gfx::RectMake(0, 0, 100, box.origin.y), ink), 0u);
+  // Nothing outside the line's box: not beside it, not past its end.
+  EXPECT_EQ(countPixels(*ctx, gfx::RectMake(0, 0, box.origin.x, 420), ink), 0u);
+  EXPECT_EQ(countPixels(*ctx, gfx::RectMake(gfx::RectGetMaxX(box), 0, 100 - gfx::RectGetMaxX(box), 420), ink), 0u);
+  EXPECT_EQ(countPixels(*ctx, gfx::RectMake(0, gfx::RectGetMaxY(box), 100, 420 - gfx::RectGetMaxY(box)), ink), 0u);
+  // Each character's stretch of the column holds ink, the stops' and brackets' too.
+  const auto& ctLine = *line.CTLine();
+  for (uint64_t i = 0; i < chars.length(); ++i) {
+    const double from = ctLine.offsetForStringIndex(int64_t(i)), to = ctLine.offsetForStringIndex(int64_t(i + 1));
+    ASSERT_GT(to - from, 5) << i;
+    EXPECT_GT(countPixels(*ctx, gfx::RectMake(line.left(), line.position().y + from, line.width(), to - from), ink), 10u) << i;
+  }
+}
+
+TEST(DRTextDrawingPicture, TabsLeaveAnEmptyGapToTheirStop) {
+  // "口\t口" in a row and in a column: between the first glyph's end and the stop at 56 points
+  // there is no ink (no missing-glyph box), and the second glyph starts at the stop.
+  auto style = rt::as<typeset::MutableParagraphStyle>(typeset::ParagraphStyle::defaultParagraphStyle()->mutableCopy());
+  style->setTabStops({});
+  style->setDefaultTabInterval(56);
+  for (bool vertical : {false, true}) {
+    SCOPED_TRACE(vertical);
+    auto s = styled(u"口\t口", cjk(20));
+    setAll(*s, typeset::ParagraphStyleAttributeName, style);
+    auto container = DRTextContainer::containerWithSize({120, 120});
+    container->setVerticalForm(vertical);
+    auto layout = DRTextLayout::layoutWithContainer(container, s);
+    ASSERT_TRUE(layout);
+    const auto& line = *layout->lines()[0];
+    ASSERT_NEAR(line.CTLine()->offsetForStringIndex(2), 56, 1e-6);
+    auto ctx = gfx::Context::createForImage({120, 120}, true, kScale);
+    ctx->setFillColor(gfx::Color::whiteColor());
+    ctx->fillRect(gfx::RectMake(0, 0, 120, 120));
+    drawInContext(*layout, ctx.get(), {120, 120}, nullptr);
+    writeArtifact(*ctx, vertical ? "text_drawing_tab_column.png" : "text_drawing_tab_row.png");
+    const auto ink = [](Argb p) { return p.r < 160; };
+    // Along the line: the gap from 21 to 55 points, the second glyph from 56 on.
+    const gfx::Rect gap = vertical ? gfx::RectMake(line.left(), line.position().y + 21, line.width(), 34)
+                                   : gfx::RectMake(line.position().x + 21, line.top(), 34, line.height());
+    const gfx::Rect second = vertical ? gfx::RectMake(line.left(), line.position().y + 56, line.width(), 20)
+                                      : gfx::RectMake(line.position().x + 56, line.top(), 20, line.height());
+    EXPECT_EQ(countPixels(*ctx, gap, ink), 0u);
+    EXPECT_GT(countPixels(*ctx, second, ink), 50u);
+  }
 }

@@ -277,3 +277,67 @@ TEST(DRTextLayoutDrawing, ColourGlyphsInAColumnAllTurnAndDrawWithTheirFont) {
   EXPECT_EQ(shown, 2u);
   EXPECT_EQ(ctx->count("rotateCTM"), 0u);
 }
+
+TEST(DRTextLayoutDrawing, ACutLineDrawsTheDecorationsAndBordersItShows) {
+  // Cut at the start, the row shows the end of the paragraph, past the visible range: the
+  // underline on "its" and the border round "end" (the text's last characters) are drawn.
+  auto s = styled("A first line of text that is long enough to be cut somewhere near its end");
+  const uint64_t n = s->length();
+  set(*s, DRTextUnderlineKey, DRTextDecoration::decorationWithStyle(DRTextLineKindSingle, nullptr, marker(0.44)),
+      {n - 7, 3});
+  set(*s, DRTextBorderKey, DRTextBorder::borderWithLineStyle(DRTextLineKindSingle, 1, marker(0.88)), {n - 3, 3});
+  auto container = DRTextContainer::containerWithSize({160, 400});
+  container->setMaximumNumberOfRows(1);
+  container->setTruncationType(DRTextTruncationTypeStart);
+  auto layout = DRTextLayout::layoutWithContainer(container, s);
+  ASSERT_TRUE(layout && layout->truncatedLine());
+  ASSERT_LT(layout->visibleRange().end(), n - 7);
+  auto ctx = gfx::RecordingContext::create(kArea, 2);
+  drawInContext(*layout, ctx.get(), kArea, nullptr);
+  EXPECT_NE(find(*ctx, "setStrokeColor", 0, 0.44), std::string::npos);
+  EXPECT_NE(find(*ctx, "setStrokeColor", 0, 0.88), std::string::npos);
+  EXPECT_EQ(ctx->count("strokePath"), 2u);
+}
+
+TEST(DRTextLayoutDrawing, EitherColourKeyColoursDecorationsAndColumnGlyphs) {
+  // Text coloured through one key only: the underline without a colour of its own takes the
+  // text's colour, and so do glyphs drawn one by one in a column.
+  for (const char* key : {typeset::ForegroundColorAttributeName, typeset::CTForegroundColorAttributeName}) {
+    SCOPED_TRACE(key);
+    auto s = styled(u"中文 text", cjk(16));
+    setAll(*s, key, marker(0.61));
+    setAll(*s, DRTextUnderlineKey, DRTextDecoration::decorationWithStyle(DRTextLineKindSingle));
+    auto row = gfx::RecordingContext::create(kArea, 2);
+    drawInContext(*layoutOf(s), row.get(), kArea, nullptr);
+    EXPECT_NE(find(*row, "setStrokeColor", 0, 0.61), std::string::npos);
+
+    auto container = DRTextContainer::containerWithSize({100, 300});
+    container->setVerticalForm(true);
+    auto column = gfx::RecordingContext::create({100, 300}, 2);
+    drawInContext(*DRTextLayout::layoutWithContainer(container, s), column.get(), {100, 300}, nullptr);
+    const size_t fill = find(*column, "setFillColor", 0, 0.61);
+    EXPECT_NE(fill, std::string::npos);
+    EXPECT_EQ(find(*column, "setFillColor", 0, 0), std::string::npos);  // never black
+  }
+}
+
+TEST(DRTextLayoutDrawing, TabsDrawNoGlyphInARowOrAColumn) {
+  // A tab is a gap up to its stop: the glyphs drawn are those of the other characters.
+  for (bool vertical : {false, true}) {
+    SCOPED_TRACE(vertical);
+    auto s = styled(u"中\t文\tx", cjk(16));
+    auto container = DRTextContainer::containerWithSize({200, 300});
+    container->setVerticalForm(vertical);
+    auto layout = DRTextLayout::layoutWithContainer(container, s);
+    ASSERT_TRUE(layout);
+    ASSERT_EQ(layout->lines().size(), 1u);
+    auto ctx = gfx::RecordingContext::create({200, 300}, 2);
+    drawInContext(*layout, ctx.get(), {200, 300}, nullptr);
+    size_t glyphs = 0;
+    for (const auto& c : ctx->commands())
+      if (c.name == "showGlyphsAtPositions") glyphs += c.glyphs.size();
+    EXPECT_EQ(glyphs, 3u);
+    // The second ideograph stands at the default stop, 28 points along.
+    EXPECT_NEAR(layout->lines()[0]->CTLine()->offsetForStringIndex(2), 28, 1e-6);
+  }
+}

@@ -59,6 +59,33 @@ void expectJoinedRowEdges(const DRTextLayout& layout, bool vertical) {
   }
 }
 
+// A modifier that takes every line away.
+class DroppingModifier : public rt::Object, public DRTextLinePositionModifier {
+  RT_CLASS(DroppingModifier, rt::Object)
+ public:
+  void init() {}
+  void modifyLines(std::vector<Ref<DRTextLine>>& lines, const Ref<typeset::AttributedString>&,
+                   const Ref<DRTextContainer>&) const override {
+    lines.clear();
+  }
+  rt::Id copy() const override { return rt::make<DroppingModifier>(); }
+};
+
+// A 20 by 16 attachment box in place of the character at `index`.
+Ref<DRTextAttachment> attachAt(typeset::MutableAttributedString& t, uint64_t index) {
+  static const double kBox[3] = {12, 4, 20};
+  typeset::RunDelegateCallbacks cb;
+  cb.getAscent = [](void* p) { return static_cast<const double*>(p)[0]; };
+  cb.getDescent = [](void* p) { return static_cast<const double*>(p)[1]; };
+  cb.getWidth = [](void* p) { return static_cast<const double*>(p)[2]; };
+  t.replaceCharactersInRange(rt::Range{index, 1}, rt::String(u"\uFFFC"));
+  t.addAttribute(typeset::CTRunDelegateAttributeName, typeset::RunDelegate::create(cb, const_cast<double*>(kBox)),
+                 rt::Range{index, 1});
+  auto attachment = DRTextAttachment::attachmentWithContent(fd::StringObject::create(u"picture"));
+  t.addAttribute(DRTextAttachmentKey, attachment, rt::Range{index, 1});
+  return attachment;
+}
+
 gfx::Rect unionOfLines(const DRTextLayout& layout) {
   gfx::Rect u = layout.lines().front()->bounds();
   for (const auto& l : layout.lines()) u = gfx::RectUnion(u, l->bounds());
@@ -66,6 +93,8 @@ gfx::Rect unionOfLines(const DRTextLayout& layout) {
 }
 
 }  // namespace
+
+RT_IMPLEMENT(DroppingModifier) {}
 
 TEST(DRTextLayout, HorizontalLinesRowsAndBounds) {
   auto t = layout_test::shortLines(5);
@@ -129,6 +158,117 @@ TEST(DRTextLayout, FailuresAndEmptyFrames) {
     EXPECT_FALSE(empty->truncatedLine());
     EXPECT_FALSE(empty->needDrawText());
   }
+}
+
+TEST(DRTextLayout, AModifierThatLeavesNoLinesGivesAnEmptyLayout) {
+  // With a row limit the text would be cut too: there is no last line to cut.
+  for (uint64_t rows : {0u, 2u}) {
+    SCOPED_TRACE(rows);
+    auto c = DRTextContainer::containerWithSize({300, 500}, {1, 2, 3, 4});
+    c->setLinePositionModifier(rt::make<DroppingModifier>());
+    c->setMaximumNumberOfRows(rows);
+    c->setTruncationType(DRTextTruncationTypeEnd);
+    auto layout = DRTextLayout::layoutWithContainer(c, layout_test::shortLines(3));
+    ASSERT_TRUE(layout);
+    EXPECT_TRUE(layout->lines().empty());
+    EXPECT_EQ(layout->rowCount(), 0u);
+    EXPECT_TRUE(layout->lineRowsEdge().empty());
+    EXPECT_TRUE(layout->lineRowsIndex().empty());
+    EXPECT_EQ(layout->textBoundingRect(), gfx::RectZero);
+    EXPECT_EQ(layout->textBoundingSize(), (gfx::Size{4, 3}));
+    EXPECT_FALSE(layout->truncatedLine());
+    EXPECT_EQ(layout->visibleRange().length, 0u);
+    EXPECT_FALSE(layout->needDrawText());
+    // Queries find no line.
+    EXPECT_EQ(layout->closestLineIndexForPoint({10, 10}), rt::NotFound);
+    EXPECT_EQ(layout->lineIndexForRow(0), rt::NotFound);
+    EXPECT_FALSE(layout->closestPositionToPoint({10, 10}));
+  }
+}
+
+TEST(DRTextLayout, AnEmptyRangeRunsToTheEndOfTheText) {
+  // Laid out from `start` to the end, the text does not fit: it is cut with a token, and a cut
+  // at the start shows the end of the paragraph (the end of the text).
+  auto t = layout_test::text(kLong, latin(14));
+  const uint64_t n = t->length();
+  for (uint64_t type : {DRTextTruncationTypeEnd, DRTextTruncationTypeStart}) {
+    for (uint64_t start : {0u, 20u}) {
+      SCOPED_TRACE(testing::Message() << "type " << type << " start " << start);
+      auto c = DRTextContainer::containerWithSize({200, 40});
+      c->setTruncationType(type);
+      auto layout = DRTextLayout::layoutWithContainer(c, t, rt::Range{start, 0});
+      ASSERT_TRUE(layout);
+      ASSERT_FALSE(layout->lines().empty());
+      EXPECT_EQ(layout->visibleRange().location, start);
+      EXPECT_LT(layout->visibleRange().end(), n);
+      const auto& cut = layout->truncatedLine();
+      ASSERT_TRUE(cut);
+      if (type == DRTextTruncationTypeStart) {
+        const auto& runs = cut->CTLine()->glyphRuns();
+        EXPECT_EQ(cut->textRangeForRange(runs.back()->stringRange()).end(), n);
+      }
+    }
+  }
+}
+
+TEST(DRTextLayout, ACutLineRaisesTheFlagsOfWhatItShows) {
+  // One paragraph in two rows. Cut at the start or in the middle, the last row shows the end
+  // of the paragraph, past the visible range: its decorations and attachment must be drawn.
+  auto t = layout_test::text(kLong, latin(14));
+  const uint64_t n = t->length();
+  const auto one = fd::Number::numberWithInt(1);
+  // "... reading at home.": close to the end, where a cut in the middle still shows them.
+  t->addAttribute(DRTextUnderlineKey, one, rt::Range{n - 10, 2});
+  t->addAttribute(DRTextBorderKey, one, rt::Range{n - 8, 1});
+  t->addAttribute(DRTextShadowKey, one, rt::Range{n - 7, 1});
+  t->addAttribute(DRTextHighlightKey, one, rt::Range{n - 6, 1});
+  const auto attachment = attachAt(*t, n - 3);
+  struct Case {
+    uint64_t type;
+    bool showsTail;
+  } cases[] = {{DRTextTruncationTypeStart, true}, {DRTextTruncationTypeMiddle, true}, {DRTextTruncationTypeEnd, false}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.type);
+    auto c = DRTextContainer::containerWithSize({200, 1000});
+    c->setMaximumNumberOfRows(2);
+    c->setTruncationType(k.type);
+    auto layout = DRTextLayout::layoutWithContainer(c, t);
+    ASSERT_TRUE(layout);
+    ASSERT_TRUE(layout->truncatedLine());
+    ASSERT_LT(layout->visibleRange().end(), n - 10);
+    EXPECT_EQ(layout->needDrawUnderline(), k.showsTail);
+    EXPECT_EQ(layout->needDrawBorder(), k.showsTail);
+    EXPECT_EQ(layout->needDrawShadow(), k.showsTail);
+    EXPECT_EQ(layout->containsHighlight(), k.showsTail);
+    EXPECT_EQ(layout->needDrawAttachment(), k.showsTail);
+    if (!k.showsTail) {
+      EXPECT_TRUE(layout->attachments().empty());
+      continue;
+    }
+    // The attachment, at its place in the whole text and inside the cut line.
+    ASSERT_EQ(layout->attachments().size(), 1u);
+    EXPECT_EQ(layout->attachments()[0], attachment);
+    EXPECT_EQ(layout->attachmentRanges()[0], (rt::Range{n - 3, 1}));
+    const gfx::Rect box = layout->attachmentRects()[0];
+    EXPECT_EQ(box.size, (gfx::Size{20, 16}));
+    EXPECT_TRUE(gfx::RectContainsRect(gfx::RectInset(layout->truncatedLine()->bounds(), -kEps, -kEps), box));
+  }
+}
+
+TEST(DRTextLayout, ACutLineGivesAttachmentRangesInTheText) {
+  // Cut at the end, the kept second line starts at 7: its attachment keeps its own index.
+  auto t = layout_test::shortLines(3);
+  const uint64_t at = 10;  // "Line 1" from 7: the character after "Lin"
+  attachAt(*t, at);
+  auto c = DRTextContainer::containerWithSize({300, 500});
+  c->setMaximumNumberOfRows(2);
+  c->setTruncationType(DRTextTruncationTypeEnd);
+  auto layout = DRTextLayout::layoutWithContainer(c, t);
+  ASSERT_TRUE(layout);
+  ASSERT_TRUE(layout->truncatedLine());
+  ASSERT_EQ(layout->lines().back()->range().location, 7u);
+  ASSERT_EQ(layout->attachments().size(), 1u);
+  EXPECT_EQ(layout->attachmentRanges()[0], (rt::Range{at, 1}));
 }
 
 TEST(DRTextLayout, RowLimitAndEveryTruncationType) {

@@ -1,5 +1,5 @@
 // A markdown document styled in both themes and a line whose emoticons became pictures, laid
-// out and drawn line by line by the typesetter (the pictures at their attachment rectangles),
+// out and drawn through the rich-text drawing (decorations, borders and attachments too),
 // checked for where their colours land and written out for a look when KD_ARTIFACT_DIR is set.
 #include <gtest/gtest.h>
 
@@ -12,6 +12,8 @@
 #include "platform/graphics/ImageContext.h"
 #include "platform/graphics/ImageData.h"
 #include "platform/typeset/AttributeNames.h"
+#include "text/drawing/DRTextLayout+Drawing.h"
+#include "text/layout/DRTextContainer.h"
 #include "text/layout/DRTextLayout.h"
 #include "text/model/DRTextAttachment.h"
 #include "text/parsers/DRTextSimpleEmoticonParser.h"
@@ -45,34 +47,23 @@ struct Picture {
   uint32_t at(double x, double y) const { return image->pixel(size_t(x * kScale), size_t(y * kScale)); }
 };
 
-// Lays `text` out at `width` and draws it over `background`, the attachments' pictures in
-// their rectangles.
-Picture draw(const Ref<typeset::MutableAttributedString>& text, double width, double background) {
-  auto layout = DRTextLayout::layoutWithContainerSize({width - 16, 1000}, text);
+// Lays `text` out at `width` (in a column when `vertical`, `width` high) with 8 points of
+// insets and draws it over `background`. Text without a colour draws black.
+Picture draw(const Ref<typeset::MutableAttributedString>& text, double width, double background, bool vertical = false) {
+  auto container = text::DRTextContainer::containerWithSize(vertical ? gfx::Size{1000, width} : gfx::Size{width, 1000},
+                                                           {8, 8, 8, 8});
+  container->setVerticalForm(vertical);
+  auto layout = DRTextLayout::layoutWithContainer(container, text);
   EXPECT_TRUE(layout);
-  const double height = std::ceil(layout->textBoundingSize().height) + 16;
-  auto ctx = gfx::Context::createBitmap(nullptr, size_t(width * kScale), size_t(height * kScale), 8, 0,
-                                        gfx::ColorSpace::deviceRGB(), 0x2002);
+  const gfx::Size bounding = layout->textBoundingSize();
+  // A column keeps to the right edge of its container: draw only the part it fills.
+  const gfx::Size area = vertical ? gfx::Size{std::ceil(1000 - layout->textBoundingRect().origin.x) + 8, width}
+                                  : gfx::Size{width, std::ceil(bounding.height)};
+  auto ctx = gfx::Context::createForImage(area, true, kScale);
   ctx->setRGBFillColor(background, background, background, 1);
-  ctx->fillRect(gfx::RectMake(0, 0, width * kScale, height * kScale));
-  ctx->scaleCTM(kScale, kScale);
-  // The layout is y-down, the context y-up; the text sits 8 points in. Text without a colour
-  // takes the context's.
-  ctx->setRGBFillColor(1 - background, 1 - background, 1 - background, 1);
-  for (const auto& line : layout->lines())
-    line->CTLine()->draw(*ctx, {8 + line->position().x, height - 8 - line->position().y});
-  for (size_t i = 0; i < layout->attachments().size(); i++) {
-    auto image = rt::as<gfx::Image>(layout->attachments()[i]->content());
-    if (!image) continue;
-    // Inside the attachment's insets, fitted to its aspect.
-    gfx::Rect r = layout->attachmentRects()[i];
-    const gfx::EdgeInsets in = layout->attachments()[i]->contentInsets();
-    double w = r.size.width - in.left - in.right, h = r.size.height - in.top - in.bottom;
-    double side = std::min(w, h);
-    double x = 8 + r.origin.x + in.left + (w - side) / 2, top = 8 + r.origin.y + in.top + (h - side) / 2;
-    ctx->drawImage(gfx::RectMake(x, height - top - side, side, side), *image->CGImage());
-  }
-  return {ctx->makeImage(), width, height};
+  ctx->fillRect(gfx::RectMake(0, 0, area.width, area.height));
+  text::drawInContext(*layout, ctx.get(), area, nullptr);
+  return {ctx->makeImage(), area.width, area.height};
 }
 
 void save(const Picture& p, const char* name) {
@@ -97,6 +88,43 @@ size_t countNear(const Picture& p, const Ref<gfx::Color>& color) {
       n += near(px >> 16, r) && near(px >> 8, g) && near(px, b);
     }
   return n;
+}
+
+// Pixels darker than `level` in every channel.
+size_t countDarker(const Picture& p, int level) {
+  size_t n = 0;
+  for (size_t y = 0; y < p.image->height(); y++)
+    for (size_t x = 0; x < p.image->width(); x++) {
+      uint32_t px = p.image->pixel(x, y);
+      n += int(px >> 16 & 0xff) < level && int(px >> 8 & 0xff) < level && int(px & 0xff) < level;
+    }
+  return n;
+}
+
+TEST(DRTextParsersPicture, DarkThemeDecorationsAndColumnsTakeTheTextColours) {
+  // On a grey ground nothing may come out black: underlines, strikethroughs and code borders
+  // take the text's colours, and so does a header standing in a column.
+  auto parser = rt::make<text::DRTextSimpleMarkdownParser>();
+  parser->setColorWithDarkTheme();
+  struct Case {
+    const char* markdown;
+    bool vertical;
+    const char* name;
+  } cases[] = {{"plain __underlined__ and ~~struck~~ and `code`\n", false, "markdown_dark_decorations.png"},
+               {"# \xE6\xA0\x87\xE9\xA2\x98 header\nplain __\xE4\xB8\x8B\xE7\xBA\xBF__\n", true,
+                "markdown_dark_column.png"}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    auto text = typeset::MutableAttributedString::create(rt::String(k.markdown));
+    ASSERT_TRUE(parser->parseText(*text, nullptr));
+    Picture p = draw(text, 300, 0.3, k.vertical);
+    save(p, k.name);
+    EXPECT_EQ(countDarker(p, 40), 0u);
+    EXPECT_GT(countNear(p, parser->textColor()), 40u);
+    if (k.vertical) {
+      EXPECT_GT(countNear(p, parser->headerTextColor()), 40u);
+    }
+  }
 }
 
 TEST(DRTextParsersPicture, MarkdownInBothThemes) {

@@ -152,3 +152,19 @@ TEST(DRTextSimpleMarkdownParser, SizesThemesAndEmptyText) {
 }
 
 }  // namespace
+
+TEST(DRTextSimpleMarkdownParser, EveryColourGoesUnderBothColourKeys) {
+  // Drawing that reads the typesetter's key sees the same colour as the platform's key.
+  for (bool dark : {false, true}) {
+    auto parser = rt::make<DRTextSimpleMarkdownParser>();
+    if (dark) parser->setColorWithDarkTheme();
+    auto text = typeset::MutableAttributedString::create(rt::String("# Head\nplain __under__ `code` [a](b)"));
+    ASSERT_TRUE(parser->parseText(*text, nullptr));
+    for (size_t i = 0; i < text->length(); ++i) {
+      const auto platform = rt::as<gfx::Color>(text->attributeAtIndex(typeset::ForegroundColorAttributeName, i));
+      const auto typesetter = rt::as<gfx::Color>(text->attributeAtIndex(typeset::CTForegroundColorAttributeName, i));
+      ASSERT_TRUE(platform) << i;
+      EXPECT_TRUE(sameColor(platform, typesetter)) << (dark ? "dark " : "bright ") << i;
+    }
+  }
+}
