@@ -38,7 +38,7 @@ namespace {
 // One nesting budget covers an archive and the archives inside it (a highlight keeps its
 // attributes as an archive of their own), so that a crafted pasteboard item cannot nest
 // archives to run the stack out: the whole fits in a 1 MB thread stack, sanitizers included.
-constexpr unsigned kMaxNesting = 200;
+constexpr unsigned kMaxNesting = 100;
 // What an inner archive costs beyond its own objects: a fresh archiver's frames.
 constexpr unsigned kNestedArchiveCost = 4;
 

@@ -17,6 +17,7 @@
 #include "text/model/DRTextHighlight.h"
 #include "text/model/DRTextRubyAnnotation.h"
 #include "text/model/DRTextRunDelegate.h"
+#include "text/model/DRTextShadow.h"
 #include "tests/support/DeepTextArchive.h"
 
 using namespace text;
@@ -264,10 +265,13 @@ TEST(DRTextArchiver, ArchivesInsideArchivesShareOneDepthBudget) {
     bool decodes;
   };
   const Case cases[] = {
+      {"arrays 95 deep", 95, 0, true},
       {"one highlight behind 40 arrays", 40, 1, true},
-      {"three highlights behind 40 arrays each", 40, 3, true},
-      {"six highlights behind 40 arrays each", 40, 6, false},
-      {"arrays 250 deep", 250, 0, false},
+      {"three highlights behind 20 arrays each", 20, 3, true},
+      {"eleven highlights behind an array each", 1, 11, true},
+      {"six highlights behind 20 arrays each", 20, 6, false},
+      {"twenty highlights behind an array each", 1, 20, false},
+      {"arrays 150 deep", 150, 0, false},
       {"990 arrays, seven highlights deep", 990, 7, false},
   };
   for (const auto& c : cases) {
@@ -293,6 +297,29 @@ TEST(DRTextArchiver, ArchivesInsideArchivesShareOneDepthBudget) {
   for (int i = 0; i < 5; ++i) back = rt::as<fd::Array>(back)->objectAtIndex(0);
   ASSERT_TRUE(rt::as<fd::StringObject>(back));
   EXPECT_EQ(rt::as<fd::StringObject>(back)->string(), rt::String("leaf"));
+}
+
+TEST(DRTextArchiver, AShadowChainWithinTheBudgetDecodesOnASmallStack) {
+  // Value objects nest through their coders, the costliest way down.
+  auto chain = [](int links) {
+    Ref<DRTextShadow> shadow;
+    for (int i = 0; i < links; ++i) {
+      auto link = DRTextShadow::shadowWithColor(gfx::Color::blackColor(), {1, 1}, i);
+      link->setSubShadow(shadow);
+      shadow = link;
+    }
+    return shadow;
+  };
+  auto within = DRTextArchiver::archivedDataWithRootObject(chain(95));
+  ASSERT_TRUE(within);
+  EXPECT_FALSE(DRTextArchiver::archivedDataWithRootObject(chain(120)));
+  Ref<DRTextShadow> back;
+  ASSERT_TRUE(testsupport::runWithStack(kSmallStack, [&] {
+    back = rt::as<DRTextShadow>(DRTextUnarchiver::unarchiveObjectWithData(within));
+  }));
+  int links = 0;
+  for (auto s = back; s; s = s->subShadow()) ++links;
+  EXPECT_EQ(links, 95);
 }
 
 TEST(DRTextArchiver, WritingSharesTheBudgetToo) {
