@@ -12,10 +12,16 @@ out="$top/build/fuzz"
 command -v clang++ >/dev/null || "$top/scripts/setup.sh"
 mkdir -p "$out"
 log="$out/build.log"
+# Only the targets picked (and the seed maker) are built when some are picked.
+build=(--target fuzz/all)
+if [ -n "${FUZZ_TARGETS:-}" ]; then
+  build=(--target make_fuzz_seeds)
+  for t in $FUZZ_TARGETS; do build+=(--target "$t"); done
+fi
 echo "building the fuzz targets into $out (log: $log)"
 if ! { cmake -S "$top" -B "$out" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
          -DCMAKE_BUILD_TYPE=Debug -DKD_SANITIZE=ON -DKD_FUZZ=ON -DKD_TESTS=OFF -DKD_BENCH=OFF &&
-       cmake --build "$out" --target fuzz/all --parallel "$(nproc)"; } >"$log" 2>&1; then
+       cmake --build "$out" "${build[@]}" --parallel "$(nproc)"; } >"$log" 2>&1; then
   tail -n 40 "$log"
   echo "the build failed; the whole log is in $log" >&2
   exit 1
