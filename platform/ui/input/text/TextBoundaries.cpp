@@ -2,10 +2,9 @@
 
 #include <unicode/brkiter.h>
 #include <unicode/uchar.h>
+#include <unicode/utext.h>
 
 #include <algorithm>
-
-#include "platform/foundation/text/IcuText.h"
 
 namespace ui {
 
@@ -31,8 +30,17 @@ icu::BreakIterator* TextBoundaries::iterator(TextGranularity g) const {
       return nullptr;
     }
     iterators_[slot].reset(it);
-    // The iterator keeps an alias of the text, which lives as long as this object.
-    iterators_[slot]->setText(fd::icutext::alias(text_));
+    // Handed a string object, an iterator keeps a reference to that object, not only to its
+    // characters: it reads a text over the characters, which live as long as this object.
+    UText chars = UTEXT_INITIALIZER;
+    utext_openUChars(&chars, reinterpret_cast<const UChar*>(text_.data()), static_cast<int64_t>(text_.length()),
+                     &status);
+    iterators_[slot]->setText(&chars, status);
+    utext_close(&chars);
+    if (U_FAILURE(status)) {
+      iterators_[slot].reset();
+      return nullptr;
+    }
   }
   return iterators_[slot].get();
 }

@@ -53,6 +53,25 @@ TEST(TextBoundaries, BoundariesAndMoves) {
   EXPECT_EQ(spaces.toBoundary(0, TextGranularity::Word, true), 3);  // no word left: the end
 }
 
+namespace {
+// Writes over the stack below the caller, where the frames of an earlier call lay.
+[[gnu::noinline]] void scribbleOverTheStack() {
+  volatile unsigned char junk[64 * 1024];
+  for (size_t i = 0; i < sizeof junk; ++i) junk[i] = 0xa5;
+}
+}  // namespace
+
+// The word iterator is made inside the first query; nothing of that query's frames may be
+// read by later ones.
+TEST(TextBoundaries, WordMovesHoldAfterTheFirstQuerysFramesAreGone) {
+  TextBoundaries b{rt::String("Hello brave  world")};
+  ASSERT_EQ(b.toBoundary(0, TextGranularity::Word, true), 5);
+  scribbleOverTheStack();
+  EXPECT_EQ(b.toBoundary(18, TextGranularity::Word, false), 13);
+  EXPECT_EQ(b.toBoundary(13, TextGranularity::Word, false), 6);
+  EXPECT_EQ(b.rangeEnclosing(8, TextGranularity::Word, true), (rt::Range{6, 5}));
+}
+
 TEST(TextBoundaries, LinesFollowTheOwnersWraps) {
   // The layout wraps "aaaa bbbb" after "aaaa ".
   TextBoundaries b{rt::String("aaaa bbbb\ncc"), [](int64_t start, int64_t) {
