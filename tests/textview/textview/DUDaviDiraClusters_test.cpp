@@ -103,7 +103,7 @@ TEST_F(ClustersTest, BackwardDeleteTakesExactlyTheLastCharacter) {
     const char16_t* left;
   } cases[] = {
       {u"\u0628\u064B\U0001F469\U0001F3FD\u200D\U0001F4BB", u"\u0628\u064B"},
-      {u"\u0600\U0001F469\U0001F3FD\u200D\U0001F4BB", u"\u0600"},
+      {u"x\u0600\U0001F469\U0001F3FD\u200D\U0001F4BB", u"x"},  // a prepended sign goes with what follows
       {u"\U0001F1E9\U0001F1EB\U0001F1F7", u"\U0001F1E9\U0001F1EB"},
       {u"a\U0001F468\u200D\U0001F469\u200D\U0001F467", u"a"},
       {u"x\r\n", u"x"},
