@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -41,6 +42,26 @@ Ref<BitmapImage> bitmapFromRaster(codecs::Raster&& r, uint32_t rows, bool opaque
   auto* px = new std::vector<uint32_t>(std::move(r.pixels));
   px->resize(size_t(r.width) * rows);
   return BitmapImage::createWithBytesNoCopy(f, px->data(), [px](const void*) { delete px; });
+}
+
+// A growing image from the canvas its decoder keeps writing: a copy of the rows decoded so
+// far over memory that starts out clear (which calloc gives without writing it).
+Ref<BitmapImage> bitmapFromCanvas(const codecs::Raster& canvas, bool opaque) {
+  const size_t count = size_t(canvas.width) * canvas.height;
+  auto* px = static_cast<uint32_t*>(std::calloc(count, sizeof(uint32_t)));
+  if (!px) return nullptr;
+  std::memcpy(px, canvas.pixels.data(), size_t(canvas.rows) * canvas.width * sizeof(uint32_t));
+  PixelFormat f;
+  f.width = canvas.width;
+  f.height = canvas.height;
+  f.bytesPerRow = size_t(canvas.width) * 4;
+  f.bitmapInfo = opaque ? BitmapInfoNativeOpaque : BitmapInfoNativePremultiplied;
+  f.colorSpace = ColorSpace::deviceRGB();
+  if (canvas.cmyk) {
+    f.bitmapInfo = ImageAlphaNone;
+    f.colorSpace = ColorSpace::deviceCMYK();
+  }
+  return BitmapImage::createWithBytesNoCopy(f, px, [](const void* p) { std::free(const_cast<void*>(p)); });
 }
 
 // GIF frames shorter than 11 ms play at 100 ms, as browsers do.
@@ -167,7 +188,7 @@ void ImageSource::feedStream(const Ref<fd::Data>& previous) {
   const codecs::Codec* codec = codecs::codecFor(format_);
   if (!stream_ && codec && codec->incremental) stream_ = codec->incremental();
   if (!stream_ || length <= fed_) return;
-  stream_->feed(data_->bytes() + fed_, length - fed_);
+  stream_->feed(data_->bytes(), length);
   fed_ = length;
 }
 
@@ -222,7 +243,7 @@ bool ImageSource::decodeFrame(size_t index, codecs::Raster& out, bool keepFirst)
   // covers what that one cannot show (nothing decoded yet, animations).
   if (index == 0 && !final_ && info_->frames.size() == 1) {
     if (const codecs::Raster* canvas = streamed()) {
-      out = *canvas;
+      out = *canvas;  // a copy: the decoder goes on writing into its canvas
       return true;
     }
   }
@@ -322,6 +343,11 @@ Ref<BitmapImage> ImageSource::createImageAtIndex(size_t index, const Ref<fd::Dic
   std::lock_guard lock(mutex_);
   if (!ensureInfo() || index >= info_->frames.size()) return nullptr;
   if (auto it = cache_.find(index); it != cache_.end()) return it->second;
+  if (index == 0 && !final_ && info_->frames.size() == 1) {
+    // Not kept: the next update shows more.
+    if (const codecs::Raster* canvas = streamed())
+      return bitmapFromCanvas(*canvas, canvas->complete() && !info_->frames[0].hasAlpha);
+  }
   codecs::Raster r;
   if (!decodeFrame(index, r, false) || r.width == 0 || r.height == 0 || r.rows == 0) return nullptr;
   const bool complete = r.complete();

@@ -218,7 +218,9 @@ bool URLCache::isFresh(const Entry& entry) const {
   auto d = directivesOf(entry.cached->response());
   if (d.noCache) return false;
   if (d.maxAge) return now() - entry.storedAt <= static_cast<double>(*d.maxAge);
-  return true;
+  // Nothing says how long the answer holds: it is checked with the server (or loaded again)
+  // before it is used, or every plain GET would be answered from the cache for ever.
+  return false;
 }
 
 std::optional<URLCache::Entry> URLCache::find(const Ref<URLRequest>& request) {

@@ -4,7 +4,7 @@
 // Freshness follows a small model of HTTP caching: a response with Cache-Control "no-store" is
 // never stored; "no-cache" or "max-age=0" makes an entry usable only when the request asks for
 // cached data whatever its age; "max-age=N" keeps it fresh for N seconds after it was stored;
-// without either it stays fresh until removed.
+// without either it is never fresh (it must be checked with the server before it is used).
 #include <chrono>
 #include <map>
 #include <mutex>

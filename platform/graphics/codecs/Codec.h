@@ -76,8 +76,9 @@ class IncrementalDecoder {
     Unsupported,  // a kind of file this decoder leaves to the whole-file decoder (animation)
   };
   virtual ~IncrementalDecoder() = default;
-  /// Takes the next `size` bytes of the file.
-  virtual State feed(const uint8_t* bytes, size_t size) = 0;
+  /// Takes the file so far: the bytes fed before (which may have moved since) and new ones
+  /// after them. Only the new ones are decoded.
+  virtual State feed(const uint8_t* data, size_t size) = 0;
   virtual State state() const = 0;
   /// The image so far: sized once the header is read, `rows` decoded from the top; for an
   /// interlaced or progressive file every row holds the passes seen so far. Null before the

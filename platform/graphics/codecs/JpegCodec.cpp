@@ -237,21 +237,25 @@ class IncrementalJpegDecoder final : public IncrementalDecoder {
   }
   ~IncrementalJpegDecoder() override { jpeg_destroy_decompress(&st_->cinfo); }
 
-  State feed(const uint8_t* bytes, size_t size) override {
-    if (state_ != State::Reading || size == 0) return state_;
+  State feed(const uint8_t* data, size_t size) override {
+    if (state_ != State::Reading || size <= fed_) return state_;
     auto& src = st_->src;
-    size_t skip = std::min(src.pendingSkip, size);
-    src.pendingSkip -= skip;
-    bytes += skip;
-    size -= skip;
-    // Only the bytes the decoder has not consumed stay: it backs up to the start of whatever
-    // unit it could not finish.
-    size_t consumed = src.pub.next_input_byte ? size_t(src.pub.next_input_byte - buffer_.data()) : 0;
-    buffer_.erase(buffer_.begin(), buffer_.begin() + long(consumed));
-    buffer_.insert(buffer_.end(), bytes, bytes + size);
-    src.pub.next_input_byte = buffer_.data();
-    src.pub.bytes_in_buffer = buffer_.size();
+    // libjpeg resumes at the start of whatever unit it could not finish, kept as an offset in
+    // the file: the caller's bytes may have moved since. Bytes it skipped past the end of
+    // what it had are dropped from what follows.
+    size_t next = next_;
+    if (src.pendingSkip) {
+      const size_t skip = std::min(src.pendingSkip, size - next);
+      next += skip;
+      src.pendingSkip -= skip;
+    }
+    fed_ = size;
+    src.pub.next_input_byte = data + next;
+    src.pub.bytes_in_buffer = size - next;
     if (!advance()) state_ = State::Failed;
+    next_ = size_t(src.pub.next_input_byte - data);
+    src.pub.next_input_byte = nullptr;
+    src.pub.bytes_in_buffer = 0;
     return state_;
   }
 
@@ -259,7 +263,7 @@ class IncrementalJpegDecoder final : public IncrementalDecoder {
 
   const Raster* canvas() override {
     if (canvas_.height == 0) return nullptr;
-    if (phase_ == Phase::Scans && !render()) state_ = State::Failed;
+    if (state_ == State::Reading && phase_ == Phase::Scans && !render()) state_ = State::Failed;
     return &canvas_;
   }
 
@@ -334,7 +338,8 @@ class IncrementalJpegDecoder final : public IncrementalDecoder {
   }
 
   std::unique_ptr<IncrementalState> st_;
-  std::vector<uint8_t> buffer_;
+  size_t fed_ = 0;
+  size_t next_ = 0;  // the offset libjpeg goes on from
   Phase phase_ = Phase::Header;
   State state_ = State::Reading;
   Raster canvas_;

@@ -4,6 +4,7 @@
 
 #include <csetjmp>
 #include <cstring>
+#include <utility>
 
 #include "platform/graphics/codecs/PixelRows.h"
 
@@ -152,9 +153,10 @@ class IncrementalPngDecoder final : public IncrementalDecoder {
     if (png_) png_destroy_read_struct(&png_, info_ ? &info_ : nullptr, nullptr);
   }
 
-  State feed(const uint8_t* bytes, size_t size) override {
-    if (state_ != State::Reading || size == 0) return state_;
-    process(bytes, size);
+  State feed(const uint8_t* data, size_t size) override {
+    if (state_ != State::Reading || size <= fed_) return state_;
+    const size_t from = std::exchange(fed_, size);
+    process(data + from, size - from);
     if (!st_.interlaced && st_.haveRows) canvas_.rows = st_.lastRow + 1;
     if (st_.ended) {
       state_ = State::Done;
@@ -205,6 +207,7 @@ class IncrementalPngDecoder final : public IncrementalDecoder {
   png_structp png_ = nullptr;
   png_infop info_ = nullptr;
   State state_ = State::Reading;
+  size_t fed_ = 0;
   ReadState st_;
   Raster canvas_;
   Raster snapshot_;

@@ -169,36 +169,42 @@ class WebPDecoder final : public Decoder {
   uint32_t prevX_ = 0, prevY_ = 0, prevW_ = 0, prevH_ = 0;
 };
 
-// A still decoded by libwebp's incremental decoder straight into the canvas: bytes are
-// appended as they come and only the new ones are decoded. The first bytes wait until the
-// header gives the size the canvas needs.
+// A still decoded by libwebp's incremental decoder straight into the canvas. It reads the
+// file so far where the caller keeps it (libwebp follows the bytes when they move), so no
+// byte is copied, and goes on from where the last update stopped. The decoder is made once
+// the header gives the size the canvas needs.
 class IncrementalWebPDecoder final : public IncrementalDecoder {
  public:
   ~IncrementalWebPDecoder() override {
     if (idec_) WebPIDelete(idec_);
   }
 
-  State feed(const uint8_t* bytes, size_t size) override {
-    if (state_ != State::Reading || size == 0) return state_;
-    if (!idec_) {
-      header_.insert(header_.end(), bytes, bytes + size);
-      if (!start()) return state_;
-      // Everything so far goes in at once; the header bytes are no longer needed.
-      std::vector<uint8_t> first = std::move(header_);
-      return append(first.data(), first.size());
+  State feed(const uint8_t* data, size_t size) override {
+    if (state_ != State::Reading || size <= fed_) return state_;
+    fed_ = size;
+    if (!idec_ && !start(data, size)) return state_;
+    VP8StatusCode status = WebPIUpdate(idec_, data, size);
+    int lastY = 0;
+    if (WebPIDecGetRGB(idec_, &lastY, nullptr, nullptr, nullptr))
+      canvas_.rows = uint32_t(std::clamp(lastY, 0, int(canvas_.height)));
+    if (status == VP8_STATUS_OK) {
+      canvas_.rows = canvas_.height;
+      state_ = State::Done;
+    } else if (status != VP8_STATUS_SUSPENDED) {
+      state_ = State::Failed;
     }
-    return append(bytes, size);
+    return state_;
   }
 
   State state() const override { return state_; }
-  const Raster* canvas() override { return idec_ || canvas_.height ? &canvas_ : nullptr; }
+  const Raster* canvas() override { return canvas_.height ? &canvas_ : nullptr; }
   Raster takeCanvas() override { return std::move(canvas_); }
 
  private:
   // Reads the features once enough of the header is in; false while it is not (or is bad).
-  bool start() {
+  bool start(const uint8_t* data, size_t size) {
     WebPBitstreamFeatures features;
-    VP8StatusCode status = WebPGetFeatures(header_.data(), header_.size(), &features);
+    VP8StatusCode status = WebPGetFeatures(data, size, &features);
     if (status == VP8_STATUS_NOT_ENOUGH_DATA) return false;
     if (status != VP8_STATUS_OK || features.width <= 0 || features.height <= 0 ||
         uint64_t(features.width) * uint64_t(features.height) > kMaxPixels) {
@@ -217,22 +223,8 @@ class IncrementalWebPDecoder final : public IncrementalDecoder {
     return idec_ != nullptr;
   }
 
-  State append(const uint8_t* bytes, size_t size) {
-    VP8StatusCode status = WebPIAppend(idec_, bytes, size);
-    int lastY = 0;
-    if (WebPIDecGetRGB(idec_, &lastY, nullptr, nullptr, nullptr))
-      canvas_.rows = uint32_t(std::clamp(lastY, 0, int(canvas_.height)));
-    if (status == VP8_STATUS_OK) {
-      canvas_.rows = canvas_.height;
-      state_ = State::Done;
-    } else if (status != VP8_STATUS_SUSPENDED) {
-      state_ = State::Failed;
-    }
-    return state_;
-  }
-
   State state_ = State::Reading;
-  std::vector<uint8_t> header_;
+  size_t fed_ = 0;
   WebPIDecoder* idec_ = nullptr;
   Raster canvas_;
 };

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <ctime>
 #include <random>
 
 #include "platform/graphics/ImageSource.h"
@@ -360,41 +359,6 @@ TEST_P(Streamed, DamagedOrCutShortStreamsEndCleanly) {
   source->updateData(garbage, true);
   EXPECT_EQ(source->status(), gfx::kCGImageStatusInvalidData);
   EXPECT_FALSE(source->createImageAtIndex(0));
-}
-
-// Process time, which other programs on the machine do not add to.
-double cpuSeconds() { return double(std::clock()) / CLOCKS_PER_SEC; }
-
-// Fed in small pieces with a partial image asked for now and then, an image costs about what
-// it costs whole: the decoder carries on from where the last piece ended instead of starting
-// over each time.
-TEST_P(Streamed, FeedingInPiecesCostsAboutWhatTheWholeFileDoes) {
-  const uint32_t w = 800, h = 600;
-  auto data = streamData(GetParam(), w, h);
-  ASSERT_TRUE(data);
-  // A hundred pieces, a partial image after every fifth, as a progressive view asks.
-  std::vector<Ref<fd::Data>> grown;
-  for (size_t i = 1; i < 100; ++i) grown.push_back(prefix(data, data->length() * i / 100));
-  auto best = [](auto&& run) {
-    double shortest = 1e9;
-    for (int i = 0; i < 3; ++i) {
-      double start = cpuSeconds();
-      run();
-      shortest = std::min(shortest, cpuSeconds() - start);
-    }
-    return shortest;
-  };
-  double whole = best([&] { ASSERT_TRUE(ImageSource::createWithData(data)->createImageAtIndex(0)); });
-  double pieces = best([&] {
-    auto source = ImageSource::createIncremental();
-    for (size_t i = 0; i < grown.size(); ++i) {
-      source->updateData(grown[i], false);
-      if (i % 5 == 4) source->createImageAtIndex(0);
-    }
-    source->updateData(data, true);
-    ASSERT_TRUE(source->createImageAtIndex(0));
-  });
-  EXPECT_LT(pieces, 3 * whole + 0.02) << "whole " << whole << " s, in pieces " << pieces << " s";
 }
 
 }  // namespace

@@ -93,7 +93,8 @@ TEST(URLCache, PolicyAndFreshnessDecideUse) {
     URLRequestCachePolicy policy;
     bool usable;
   } cases[] = {
-      {nullptr, URLRequestCachePolicy::UseProtocolCachePolicy, true},
+      {nullptr, URLRequestCachePolicy::UseProtocolCachePolicy, false},  // nothing says it is fresh
+      {nullptr, URLRequestCachePolicy::ReturnCacheDataElseLoad, true},
       {"max-age=3600", URLRequestCachePolicy::UseProtocolCachePolicy, true},
       {"public, max-age=0", URLRequestCachePolicy::UseProtocolCachePolicy, false},
       {"no-cache", URLRequestCachePolicy::UseProtocolCachePolicy, false},
