@@ -342,9 +342,10 @@ TEST(URLSessionManager, DownloadMovesToDestinationOrReportsTheMoveError) {
 }
 
 TEST(URLSessionManager, DownloadGoesOnFromResumeData) {
-  TestServer server;
+  // Before the server, which outlives it: the cancelled transfer may still be read from it.
   std::string payload(2 * 1024 * 1024, 'r');
   for (size_t i = 0; i < payload.size(); i += 4096) payload[i] = static_cast<char>('a' + (i / 4096) % 26);
+  TestServer server;
   server.route("/big", [&](const httplib::Request& req, httplib::Response& res) {
     // The server library answers a Range request with the part asked for.
     (void)req;
