@@ -129,8 +129,6 @@ void DUDaviDira::touchesEnded(const ui::TouchSet& touches, ui::Event* event) {
   }
   if (touch && state_.trackingTouch) {
     hideMagnifier();
-    // A tap ends a composition, kept as shown: the caret goes where the finger was.
-    if (!highlight_ && !state_.touchMoved && isFirstResponder()) endComposition();
     if (highlight_) {
       if (state_.showingHighlight) {
         // The action may change the view; it works on what was current when it was called.

@@ -11,7 +11,6 @@
 
 #include "platform/dispatch/Clock.h"
 #include "platform/foundation/threads/RunLoop.h"
-#include "platform/ui/host/Application.h"
 #include "platform/ui/input/TouchInput.h"
 #include "platform/ui/input/pasteboard/Pasteboard.h"
 
@@ -33,9 +32,6 @@ class SdlClipboard : public DesktopClipboard {
   }
   void setText(const rt::String& text) override { SDL_SetClipboardText(text.utf8().c_str()); }
 };
-
-/// Longest wait for the key witness to report a press it has not seen yet.
-constexpr double kWitnessWait = 0.25;
 
 /// SDL counts a composition's cursor in characters; text input counts UTF-16 units.
 uint64_t utf16Offset(const rt::String& s, int64_t codePoints) {
@@ -78,8 +74,6 @@ bool WindowHost::open(const std::string& title, double zoom, std::string* error)
   quit_ = false;
   textInput_ = false;
   SDL_StopTextInput();  // on until a responder takes text
-  keyboardInput().setInputMethodReset([this] { resetInputMethod(); });
-  witness_ = std::make_unique<KeyWitness>(window_);
   Pasteboard::setDesktopClipboard(std::make_shared<SdlClipboard>());
   present();
   return true;
@@ -90,9 +84,6 @@ void WindowHost::close() {
   if (renderer_) SDL_DestroyRenderer(renderer_);
   if (window_) {
     Pasteboard::setDesktopClipboard(nullptr);
-    keyboardInput().setInputMethodReset(nullptr);
-    witness_.reset();
-    witnessed_.reset();
     if (textInput_) SDL_StopTextInput();
     textInput_ = false;
     SDL_DestroyWindow(window_);
@@ -122,19 +113,11 @@ bool WindowHost::pump() {
   if (!window_) return false;
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
-    // A rebound key's text goes with the key event right after its press.
-    if (e.type != SDL_KEYDOWN && e.type != SDL_SYSWMEVENT) witnessed_.reset();
     switch (e.type) {
       case SDL_QUIT: quit_ = true; break;
       case SDL_WINDOWEVENT:
-        if (e.window.windowID != SDL_GetWindowID(window_)) break;
         if (e.window.event == SDL_WINDOWEVENT_CLOSE) quit_ = true;
         if (e.window.event == SDL_WINDOWEVENT_EXPOSED) shown_ = 0;  // show the frame again
-        if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) focusChanged(false);
-        if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) focusChanged(true);
-        break;
-      case SDL_SYSWMEVENT:
-        witnessed_ = witness_ ? witness_->reboundKeyText(e, kWitnessWait) : std::nullopt;
         break;
       case SDL_MOUSEBUTTONDOWN:
         if (e.button.button == SDL_BUTTON_LEFT && !tracking_) {
@@ -178,20 +161,7 @@ bool WindowHost::pump() {
         keyboardInput().compose(text, {at, to > at ? to - at : 0});
         break;
       }
-      case SDL_KEYDOWN: {
-        std::optional<std::string> witnessed = std::move(witnessed_);
-        witnessed_.reset();
-        if (witnessed) {
-          // The text the window system read from a rebound key is what the key means by now,
-          // not what was typed: it is dropped for the witnessed one.
-          SDL_Event next;
-          if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 && next.type == SDL_TEXTINPUT)
-            SDL_PeepEvents(&next, 1, SDL_GETEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT);
-        }
-        keyDown(e.key.keysym.sym, e.key.keysym.mod);
-        if (witnessed && !witnessed->empty()) typeText(rt::String(std::string_view(*witnessed)));
-        break;
-      }
+      case SDL_KEYDOWN: keyDown(e.key.keysym.sym, e.key.keysym.mod); break;
       default: break;
     }
     followTextInput();
@@ -221,7 +191,6 @@ void WindowHost::keyDown(int keycode, uint16_t modifiers) {
     case SDLK_KP_ENTER: k.key = Key::Return; break;
     case SDLK_TAB: k.key = Key::Tab; break;
     case SDLK_ESCAPE: k.key = Key::Escape; break;
-    case SDLK_INSERT: k.key = Key::Insert; break;
     case SDLK_F6: k.key = Key::Shake; break;
     default:
       // Characters come as text; with Ctrl they are shortcuts.
@@ -233,27 +202,7 @@ void WindowHost::keyDown(int keycode, uint16_t modifiers) {
   pressKey(k);
 }
 
-void WindowHost::focusChanged(bool focused) {
-  auto app = Application::sharedApplication();
-  if (!focused && app->applicationState() == ApplicationState::Active) {
-    resignedWithFocus_ = true;
-    app->resignActive();
-  } else if (focused && resignedWithFocus_) {
-    resignedWithFocus_ = false;
-    app->becomeActive();
-  }
-}
-
-void WindowHost::resetInputMethod() {
-  if (!textInput_) return;
-  // Stopping text input makes the input method drop its composition.
-  SDL_StopTextInput();
-  SDL_StartTextInput();
-  imeRect_ = gfx::RectZero;  // placed again
-}
-
 void WindowHost::followTextInput() {
-  keyboardInput().followFocus();
   bool wants = KeyboardInput::focusedTextInput() != nullptr;
   if (wants != textInput_) {
     textInput_ = wants;

@@ -2,18 +2,13 @@
 // The window host: shows the screen's frames in an SDL window (the screen scaled to the
 // window) and turns the mouse into one touch and the wheel into drags. While the first
 // responder takes text, the desktop's text input is on: typed and committed text, input-method
-// compositions (their candidates placed at the caret) and editing keys go to it; when the
-// responder ends a composition on its own, the input method is reset. F6 shakes the device.
-// The general pasteboard's plain text follows the desktop clipboard while open. The application
-// is inactive while the window has no keyboard focus.
+// compositions (their candidates placed at the caret) and editing keys go to it. F6 shakes the
+// device. The general pasteboard's plain text follows the desktop clipboard while open.
 #include <cmath>
 #include <cstdint>
-#include <memory>
-#include <optional>
 #include <string>
 
 #include "platform/ui/host/Host.h"
-#include "platform/ui/host/KeyWitness.h"
 #include "platform/ui/input/Touch.h"
 
 struct SDL_Window;
@@ -49,10 +44,7 @@ class WindowHost : public Host {
   /// Starts or stops the desktop's text input with the first responder and keeps the
   /// candidate window at the caret.
   void followTextInput();
-  /// Makes the input method drop its composition: the responder ended it.
-  void resetInputMethod();
   void keyDown(int keycode, uint16_t modifiers);
-  void focusChanged(bool focused);
 
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
@@ -65,11 +57,6 @@ class WindowHost : public Host {
   Ref<Window> touchWindow_;
   bool textInput_ = false;
   gfx::Rect imeRect_;
-  std::unique_ptr<KeyWitness> witness_;
-  // What the key press just read from the window system typed when it was pressed, while its
-  // key event is still to come.
-  std::optional<std::string> witnessed_;
-  bool resignedWithFocus_ = false;
 };
 
 }  // namespace ui

@@ -23,7 +23,6 @@ enum class Key : int64_t {
   Tab,
   Escape,
   Shake,
-  Insert,
 };
 
 enum KeyModifierFlags : uint32_t {
