@@ -98,6 +98,8 @@ void DUDaviDira::replaceSelectionWithAttributedText(rt::Range range, const Ref<t
   history_.resetRedo();
   state_.selectedWithoutEdit = false;
   state_.deleteConfirm = false;
+  // As typing does: the menu would point at where the selection was.
+  hideMenu();
   notifyInputDelegate(&ui::TextInputDelegate::selectionWillChange);
   selectedTextRange_ = text::DRTextRange::rangeWithRange({range.location + content->length(), 0});
   notifyInputDelegate(&ui::TextInputDelegate::selectionDidChange);
@@ -118,6 +120,7 @@ void DUDaviDira::replaceSelectionWithAttributedText(rt::Range range, const Ref<t
 
 void DUDaviDira::selectAction(const rt::Id& sender) {
   (void)sender;
+  endComposition();
   endTouchTracking();
   if (!selectedTextRange_->isEmpty() || innerText_->length() == 0) return;
   auto word = getClosestTokenRangeAtPosition(selectedTextRange_->start());
@@ -127,6 +130,7 @@ void DUDaviDira::selectAction(const rt::Id& sender) {
 
 void DUDaviDira::selectAllAction(const rt::Id& sender) {
   (void)sender;
+  endComposition();
   trackingRange_ = nullptr;
   changeSelectionFromMenu(text::DRTextRange::rangeWithRange({0, innerText_->length()}));
   updateAfterMenuSelection();
