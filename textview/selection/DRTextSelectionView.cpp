@@ -2,7 +2,9 @@
 
 #include "base/graphics/Geometry+DUDer.h"
 #include "platform/foundation/threads/Perform.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/threads/RunLoop.h"
+#include "platform/ui/host/Application.h"
 #include "platform/ui/view/ViewAnimation.h"
 
 namespace textview {
@@ -31,10 +33,29 @@ void DRTextSelectionView::init(gfx::Rect frame) {
   addSubview(startGrabber_);
   addSubview(endGrabber_);
   addSubview(caretView_);
+  Weak<DRTextSelectionView> weak = std::static_pointer_cast<DRTextSelectionView>(self());
+  auto center = fd::NotificationCenter::defaultCenter();
+  for (auto [name, paused] : {std::pair{ui::UIApplicationWillResignActiveNotification, true},
+                              std::pair{ui::UIApplicationDidBecomeActiveNotification, false}}) {
+    applicationObservers_.push_back(center->addObserverForName(
+        rt::String(name), nullptr, nullptr, [weak, paused = paused](const Ref<fd::Notification>&) {
+          if (auto view = weak.lock()) view->pauseBlinks(paused);
+        }));
+  }
 }
 
 DRTextSelectionView::~DRTextSelectionView() {
   if (caretTimer_) caretTimer_->invalidate();
+  for (const auto& observer : applicationObservers_) fd::NotificationCenter::defaultCenter()->removeObserver(observer);
+}
+
+void DRTextSelectionView::pauseBlinks(bool paused) {
+  blinksPaused_ = paused;
+  cancelPendingBlinkStart();
+  if (caretTimer_) caretTimer_->invalidate();
+  caretTimer_ = nullptr;
+  caretView_->setAlpha(1);
+  if (!paused && caretBlinks_) fd::performAfterDelay(self(), kStartBlinks, nullptr, kBlinkStartDelay);
 }
 
 void DRTextSelectionView::setColor(Ref<gfx::Color> color) {
@@ -73,7 +94,7 @@ void DRTextSelectionView::setCaretVisible(bool visible) {
 void DRTextSelectionView::startBlinks() {
   if (caretTimer_) caretTimer_->invalidate();
   caretTimer_ = nullptr;
-  if (!caretVisible_) {
+  if (!caretVisible_ || blinksPaused_) {
     caretView_->setAlpha(1);
     return;
   }

@@ -1,7 +1,7 @@
 #pragma once
 // The overlay a text view lays over its text: the insertion caret (solid after every move,
-// blinking a moment later), the tinted pieces of a selected range and the two grabbers at its
-// ends. It takes no touches itself; the text view asks it what a touch hits. Rectangles are in
+// blinking a moment later, but never while the application is inactive), the tinted pieces of
+// a selected range and the two grabbers at its ends. It takes no touches itself; the text view asks it what a touch hits. Rectangles are in
 // the overlay's (the text view's) coordinates. Main thread only.
 #include <vector>
 
@@ -65,9 +65,13 @@ class DRTextSelectionView : public ui::View {
  private:
   bool grabberContainsPoint(bool start, gfx::Point point) const;
   void cancelPendingBlinkStart();
+  /// While the application is inactive the caret stays solid.
+  void pauseBlinks(bool paused);
 
   bool caretBlinks_ = false;
   bool caretVisible_ = false;
+  bool blinksPaused_ = false;
+  std::vector<rt::Id> applicationObservers_;
   bool verticalForm_ = false;
   Weak<ui::View> hostView_;
   Ref<gfx::Color> color_;

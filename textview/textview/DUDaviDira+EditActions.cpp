@@ -100,6 +100,8 @@ void DUDaviDira::replaceSelectionWithAttributedText(rt::Range range, const Ref<t
   history_.resetRedo();
   state_.selectedWithoutEdit = false;
   state_.deleteConfirm = false;
+  // As typing does: the menu would point at where the selection was.
+  hideMenu();
   notifyInputDelegate(&ui::TextInputDelegate::selectionWillChange);
   selectedTextRange_ = text::DRTextRange::rangeWithRange(clusterAlignedRange(
       innerText_->string().stringByReplacingCharactersInRange(range, sound->string()),
@@ -123,6 +125,7 @@ void DUDaviDira::replaceSelectionWithAttributedText(rt::Range range, const Ref<t
 
 void DUDaviDira::selectAction(const rt::Id& sender) {
   (void)sender;
+  endComposition();
   endTouchTracking();
   if (!selectedTextRange_->isEmpty() || innerText_->length() == 0) return;
   auto word = getClosestTokenRangeAtPosition(selectedTextRange_->start());
@@ -132,6 +135,7 @@ void DUDaviDira::selectAction(const rt::Id& sender) {
 
 void DUDaviDira::selectAllAction(const rt::Id& sender) {
   (void)sender;
+  endComposition();
   trackingRange_ = nullptr;
   changeSelectionFromMenu(text::DRTextRange::rangeWithRange({0, innerText_->length()}));
   updateAfterMenuSelection();

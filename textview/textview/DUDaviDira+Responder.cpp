@@ -5,6 +5,7 @@
 #include "base/system/Application+DUDer.h"
 #include "platform/dispatch/MainQueue.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/input/keys/Press.h"
 #include "text/model/AttributedString+DRText.h"
 #include "textview/textview/DUDaviDira.h"
 
@@ -70,6 +71,22 @@ bool DUDaviDira::resignFirstResponder() {
 void DUDaviDira::reloadInputViews() {
   ui::ScrollView::reloadInputViews();
   if (markedTextRange_) unmarkText();
+}
+
+void DUDaviDira::endComposition() {
+  if (!markedTextRange_) return;
+  notifyInputDelegate(&ui::TextInputDelegate::textWillChange);
+  markedTextRange_ = nullptr;
+  if (parseText()) state_.needUpdate = true;
+  updateIfNeeded();
+  updateOuterProperties();
+  updateSelectionView();
+  notifyInputDelegate(&ui::TextInputDelegate::textDidChange);
+}
+
+void DUDaviDira::pressesBegan(const ui::Press& press, ui::Event* event) {
+  if (press.key().key == ui::Key::Escape && state_.showingMenu) hideMenu();
+  ui::ScrollView::pressesBegan(press, event);
 }
 
 // ---- edit menu

@@ -129,6 +129,9 @@ void DUDaviDira::touchesEnded(const ui::TouchSet& touches, ui::Event* event) {
   }
   if (touch && state_.trackingTouch) {
     hideMagnifier();
+    // A tap (not on the caret) ends a composition, kept as shown: the caret goes where the
+    // finger was.
+    if (!highlight_ && !state_.touchMoved && !state_.trackingCaret && isFirstResponder()) endComposition();
     if (highlight_) {
       if (state_.showingHighlight) {
         // The action may change the view; it works on what was current when it was called.

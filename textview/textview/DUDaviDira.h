@@ -260,6 +260,8 @@ class DUDaviDira : public ui::ScrollView,
   /// Ends editing; an open composition is kept as typed.
   bool resignFirstResponder() override;
   void reloadInputViews() override;
+  /// Escape hides the edit menu.
+  void pressesBegan(const ui::Press& press, ui::Event* event) override;
   /// The edit menu's choices for the current selection; looking words up is never offered.
   bool canPerformAction(rt::Selector action, const rt::Id& sender) const override;
   // The edit actions, registered as "cut:", "copy:", "paste:", "select:" and "selectAll:".
@@ -509,6 +511,10 @@ class DUDaviDira : public ui::ScrollView,
   // touches and responder
   /// Starts editing on the next turn of the main queue (the tap that asked is over by then).
   void becomeFirstResponderSoon();
+  /// Keeps the composed characters as shown and ends the composition, as a change of the
+  /// view's own (the input method hears of it and drops what it composed); a touch being
+  /// tracked goes on.
+  void endComposition();
   // Answers the legacy undo alert for the view that owns it.
   class UndoAlertViewDelegate : public ui::AlertViewDelegate {
    public:

@@ -11,6 +11,7 @@
 
 #include "platform/dispatch/Clock.h"
 #include "platform/foundation/threads/RunLoop.h"
+#include "platform/ui/host/Application.h"
 #include "platform/ui/input/TouchInput.h"
 #include "platform/ui/input/pasteboard/Pasteboard.h"
 
@@ -74,6 +75,7 @@ bool WindowHost::open(const std::string& title, double zoom, std::string* error)
   quit_ = false;
   textInput_ = false;
   SDL_StopTextInput();  // on until a responder takes text
+  keyboardInput().setInputMethodReset([this] { resetInputMethod(); });
   Pasteboard::setDesktopClipboard(std::make_shared<SdlClipboard>());
   present();
   return true;
@@ -84,6 +86,7 @@ void WindowHost::close() {
   if (renderer_) SDL_DestroyRenderer(renderer_);
   if (window_) {
     Pasteboard::setDesktopClipboard(nullptr);
+    keyboardInput().setInputMethodReset(nullptr);
     if (textInput_) SDL_StopTextInput();
     textInput_ = false;
     SDL_DestroyWindow(window_);
@@ -116,8 +119,11 @@ bool WindowHost::pump() {
     switch (e.type) {
       case SDL_QUIT: quit_ = true; break;
       case SDL_WINDOWEVENT:
+        if (e.window.windowID != SDL_GetWindowID(window_)) break;
         if (e.window.event == SDL_WINDOWEVENT_CLOSE) quit_ = true;
         if (e.window.event == SDL_WINDOWEVENT_EXPOSED) shown_ = 0;  // show the frame again
+        if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) focusChanged(false);
+        if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) focusChanged(true);
         break;
       case SDL_MOUSEBUTTONDOWN:
         if (e.button.button == SDL_BUTTON_LEFT && !tracking_) {
@@ -191,6 +197,7 @@ void WindowHost::keyDown(int keycode, uint16_t modifiers) {
     case SDLK_KP_ENTER: k.key = Key::Return; break;
     case SDLK_TAB: k.key = Key::Tab; break;
     case SDLK_ESCAPE: k.key = Key::Escape; break;
+    case SDLK_INSERT: k.key = Key::Insert; break;
     case SDLK_F6: k.key = Key::Shake; break;
     default:
       // Characters come as text; with Ctrl they are shortcuts.
@@ -202,7 +209,27 @@ void WindowHost::keyDown(int keycode, uint16_t modifiers) {
   pressKey(k);
 }
 
+void WindowHost::focusChanged(bool focused) {
+  auto app = Application::sharedApplication();
+  if (!focused && app->applicationState() == ApplicationState::Active) {
+    resignedWithFocus_ = true;
+    app->resignActive();
+  } else if (focused && resignedWithFocus_) {
+    resignedWithFocus_ = false;
+    app->becomeActive();
+  }
+}
+
+void WindowHost::resetInputMethod() {
+  if (!textInput_) return;
+  // Stopping text input makes the input method drop its composition.
+  SDL_StopTextInput();
+  SDL_StartTextInput();
+  imeRect_ = gfx::RectZero;  // placed again
+}
+
 void WindowHost::followTextInput() {
+  keyboardInput().followFocus();
   bool wants = KeyboardInput::focusedTextInput() != nullptr;
   if (wants != textInput_) {
     textInput_ = wants;

@@ -2,8 +2,10 @@
 // The window host: shows the screen's frames in an SDL window (the screen scaled to the
 // window) and turns the mouse into one touch and the wheel into drags. While the first
 // responder takes text, the desktop's text input is on: typed and committed text, input-method
-// compositions (their candidates placed at the caret) and editing keys go to it. F6 shakes the
-// device. The general pasteboard's plain text follows the desktop clipboard while open.
+// compositions (their candidates placed at the caret) and editing keys go to it; when the
+// responder ends a composition on its own, the input method is reset. F6 shakes the device.
+// The general pasteboard's plain text follows the desktop clipboard while open. The application
+// is inactive while the window has no keyboard focus.
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -44,7 +46,10 @@ class WindowHost : public Host {
   /// Starts or stops the desktop's text input with the first responder and keeps the
   /// candidate window at the caret.
   void followTextInput();
+  /// Makes the input method drop its composition: the responder ended it.
+  void resetInputMethod();
   void keyDown(int keycode, uint16_t modifiers);
+  void focusChanged(bool focused);
 
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
@@ -57,6 +62,7 @@ class WindowHost : public Host {
   Ref<Window> touchWindow_;
   bool textInput_ = false;
   gfx::Rect imeRect_;
+  bool resignedWithFocus_ = false;
 };
 
 }  // namespace ui

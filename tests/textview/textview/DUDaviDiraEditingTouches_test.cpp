@@ -9,6 +9,7 @@
 #include "platform/ui/host/Application.h"
 #include "platform/ui/input/Keyboard.h"
 #include "platform/ui/input/TouchInput.h"
+#include "platform/ui/input/keys/KeyboardInput.h"
 #include "platform/ui/input/menu/MenuController.h"
 #include "platform/ui/layer/Transaction.h"
 #include "platform/ui/view/Screen.h"
@@ -325,6 +326,67 @@ TEST_F(TextViewEditingTouchTest, DraggingTheCaretStopsAtTheEndsOfMarkedText) {
     EXPECT_EQ(view->markedTextRange()->asRange(), (rt::Range{10, 3}));
     fd::RunLoopDriver::advance(0.5);
   }
+}
+
+// A tap, or a selection the view makes from its menu, ends an input method's composition: the
+// composed characters stay as shown, and the input method is told, once, to drop it.
+TEST_F(TextViewEditingTouchTest, ATapOrAMenuSelectionEndsACompositionAndResetsTheInputMethod) {
+  setText(2);
+  ASSERT_TRUE(view->becomeFirstResponder());
+  view->setSelectedRange({10, 0});
+  ui::KeyboardInput keys;
+  int resets = 0;
+  keys.setInputMethodReset([&] { ++resets; });
+  keys.followFocus();
+  const rt::String composed("\u5E02\u573A");
+  keys.compose(composed, {2, 0});
+  ASSERT_TRUE(view->markedTextRange());
+  EXPECT_TRUE(keys.isComposing());
+  const rt::String text = view->text();
+
+  // A tap well after the composition: the caret goes there, unclamped.
+  ui::TouchInput input(window);
+  input.tap(toWindow(leftHalfOf(30)));
+  EXPECT_FALSE(view->markedTextRange());
+  EXPECT_EQ(view->text(), text) << "kept as shown";
+  EXPECT_EQ(view->selectedRange(), (rt::Range{30, 0}));
+  EXPECT_EQ(resets, 1);
+  EXPECT_FALSE(keys.isComposing());
+  // The next composition starts at the caret, on its own.
+  keys.compose(rt::String("ni"), {2, 0});
+  ASSERT_TRUE(view->markedTextRange());
+  EXPECT_EQ(view->markedTextRange()->asRange(), (rt::Range{30, 2}));
+  keys.typeText(rt::String("\u4F60"));
+  EXPECT_FALSE(view->markedTextRange());
+  EXPECT_EQ(resets, 1) << "a commit from the input method needs no reset";
+  fd::RunLoopDriver::advance(0.5);
+
+  // A tap on the composition itself ends it too.
+  keys.compose(composed, {2, 0});
+  ASSERT_TRUE(view->markedTextRange());
+  input.tap(toWindow(leftHalfOf(31)));
+  EXPECT_FALSE(view->markedTextRange());
+  EXPECT_EQ(view->selectedRange().length, 0u);
+  EXPECT_GE(view->selectedRange().location, 31u);
+  EXPECT_LE(view->selectedRange().location, 32u) << "at the tap, not the composition's end";
+  EXPECT_EQ(resets, 2);
+  fd::RunLoopDriver::advance(0.5);
+
+  // Select all from the menu (or Ctrl+A).
+  keys.compose(composed, {2, 0});
+  ASSERT_TRUE(view->markedTextRange());
+  view->selectAllAction(nullptr);
+  EXPECT_FALSE(view->markedTextRange());
+  EXPECT_EQ(view->selectedRange(), (rt::Range{0, view->text().length()}));
+  EXPECT_EQ(resets, 3);
+
+  // Losing focus while composing resets it as well.
+  view->setSelectedRange({0, 0});
+  keys.compose(composed, {2, 0});
+  ASSERT_TRUE(view->resignFirstResponder());
+  keys.followFocus();
+  EXPECT_FALSE(view->markedTextRange());
+  EXPECT_EQ(resets, 4);
 }
 
 TEST_F(TextViewEditingTouchTest, ALongPressWhileEditingDragsTheCaret) {

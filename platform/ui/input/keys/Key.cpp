@@ -29,8 +29,8 @@ std::optional<KeyPress> parseKeyPress(const std::string& text) {
       {"down", Key::Down},         {"home", Key::Home},           {"end", Key::End},
       {"pageup", Key::PageUp},     {"pagedown", Key::PageDown},   {"backspace", Key::Backspace},
       {"delete", Key::Delete},     {"return", Key::Return},       {"enter", Key::Return},
-      {"tab", Key::Tab},           {"escape", Key::Escape},       {"shake", Key::Shake},
-      {"space", Key::Character},
+      {"tab", Key::Tab},           {"escape", Key::Escape},       {"insert", Key::Insert},
+      {"shake", Key::Shake},       {"space", Key::Character},
   };
   for (const auto& [n, k] : kNames) {
     if (name == n) {

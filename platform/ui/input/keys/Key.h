@@ -23,6 +23,7 @@ enum class Key : int64_t {
   Tab,
   Escape,
   Shake,
+  Insert,
 };
 
 enum KeyModifierFlags : uint32_t {

@@ -21,23 +21,65 @@ bool isForwardKey(Key k) { return k == Key::Right || k == Key::Down || k == Key:
 
 }  // namespace
 
+/// Hears what the focused input changes on its own.
+class KeyboardInput::Listener : public TextInputDelegate {
+ public:
+  explicit Listener(KeyboardInput& owner) : owner_(owner) {}
+  void selectionDidChange(TextInput* input) override { owner_.inputChangedOnItsOwn(input); }
+  void textDidChange(TextInput* input) override { owner_.inputChangedOnItsOwn(input); }
+  const TextInput* input = nullptr;  // the input we were last made the delegate of
+
+ private:
+  KeyboardInput& owner_;
+};
+
+KeyboardInput::KeyboardInput() : listener_(std::make_shared<Listener>(*this)) {}
+KeyboardInput::~KeyboardInput() = default;
+
 TextInput* KeyboardInput::focusedTextInput() {
   return dynamic_cast<TextInput*>(Responder::currentFirstResponder().get());
+}
+
+void KeyboardInput::followFocus() {
+  auto* input = focusedTextInput();
+  if (input == listener_->input) return;
+  listener_->input = input;
+  // A composition belongs to the input it was started in.
+  if (composing_) {
+    composing_ = false;
+    if (reset_) reset_();
+  }
+  if (input) input->setInputDelegate(listener_);
+}
+
+void KeyboardInput::inputChangedOnItsOwn(TextInput* input) {
+  if (feeding_ || !composing_ || !input || input->markedTextRange()) return;
+  composing_ = false;
+  if (reset_) reset_();
 }
 
 void KeyboardInput::typeText(const rt::String& text) {
   if (auto* input = focusedTextInput()) {
     extending_ = nullptr;
+    ++feeding_;
     input->insertText(text);
+    --feeding_;
+    composing_ = false;
   }
 }
 
 void KeyboardInput::compose(const rt::String& text, rt::Range selected) {
   auto* input = focusedTextInput();
   // An empty composition with none under way is the input method tidying up, not a deletion.
-  if (!input || (text.isEmpty() && !input->markedTextRange())) return;
+  if (!input || (text.isEmpty() && !input->markedTextRange())) {
+    if (text.isEmpty()) composing_ = false;
+    return;
+  }
   extending_ = nullptr;
+  ++feeding_;
   input->setMarkedText(text, selected);
+  --feeding_;
+  composing_ = input->markedTextRange() != nullptr;
 }
 
 bool KeyboardInput::sendAction(const char* name) {
@@ -68,8 +110,11 @@ bool KeyboardInput::press(const KeyPress& key, const Ref<Window>& window) {
       case U'x': done = sendAction("cut:"); break;
       case U'v': done = sendAction("paste:"); break;
       case U'z': done = sendAction(key.shift() ? "redo:" : "undo:"); break;
+      case U'y': done = sendAction("redo:"); break;
       default: break;
     }
+  } else if (key.key == Key::Insert && (key.shift() || key.control())) {
+    done = sendAction(key.shift() ? "paste:" : "copy:");
   } else if (auto* input = focusedTextInput()) {
     done = edit(*input, key);
   }
@@ -95,11 +140,21 @@ Ref<TextPosition> KeyboardInput::target(TextInput& input, const Ref<TextPosition
     case Key::End: {
       bool fwd = key.key == Key::End;
       if (key.control() || !tokenizer) return fwd ? input.endOfDocument() : input.beginningOfDocument();
-      if (tokenizer->isPositionAtBoundary(from, TextGranularity::Line, fwd ? forwardDir() : backwardDir())) return from;
-      auto line = tokenizer->rangeEnclosingPosition(from, TextGranularity::Line, fwd ? forwardDir() : backwardDir());
-      if (!line) line = tokenizer->rangeEnclosingPosition(from, TextGranularity::Line, fwd ? backwardDir() : forwardDir());
+      // The line the caret shows on: where a line wraps, one offset ends a line and starts the
+      // next, and the affinity says which of the two the caret stands on.
+      bool endsLine = tokenizer->isPositionAtBoundary(from, TextGranularity::Line, forwardDir());
+      bool startsLine = tokenizer->isPositionAtBoundary(from, TextGranularity::Line, backwardDir());
+      bool onLineBefore = endsLine && (!startsLine || from->affinity() == TextAffinity::Backward);
+      TextDirection side = onLineBefore ? backwardDir() : forwardDir();
+      auto line = tokenizer->rangeEnclosingPosition(from, TextGranularity::Line, side);
+      if (!line) line = tokenizer->rangeEnclosingPosition(from, TextGranularity::Line, onLineBefore ? forwardDir() : backwardDir());
       if (!line) return from;  // an empty line
-      return fwd ? line->end() : line->start();
+      if (!fwd) return line->start();
+      // A wrapped line's end is also the next line's start: the caret stays on this line.
+      auto end = line->end();
+      if (tokenizer->isPositionAtBoundary(end, TextGranularity::Line, backwardDir()))
+        return rt::make<TextPosition>(end->offset(), TextAffinity::Backward);
+      return end;
     }
     default: return from;
   }

@@ -3,7 +3,12 @@
 // become insertText, a composition becomes marked text, key presses go along the responder
 // chain as presses and become editing commands on a responder that takes text (moves, Shift
 // to extend the selection, Ctrl by word or to the ends, deletions) or actions sent along the
-// chain (Ctrl+A/C/X/V/Z, Ctrl+Shift+Z). One per host; main thread only.
+// chain (Ctrl+A/C/X/V/Z, Ctrl+Shift+Z and Ctrl+Y, Ctrl+Insert and Shift+Insert). It is the
+// focused input's input delegate: when the input ends a composition on its own (a tap, a
+// selection from its menu, losing focus), the desktop's input method is told to reset. One per
+// host; main thread only.
+#include <functional>
+#include <memory>
 #include <optional>
 
 #include "platform/graphics/Geometry.h"
@@ -21,8 +26,20 @@ class Window;
 
 class KeyboardInput {
  public:
+  KeyboardInput();
+  ~KeyboardInput();
+  KeyboardInput(const KeyboardInput&) = delete;
+  KeyboardInput& operator=(const KeyboardInput&) = delete;
+
   /// The responder that takes text: the first responder when it implements text input.
   static TextInput* focusedTextInput();
+  /// Becomes the input delegate of the focused input (the host calls it as focus may move).
+  void followFocus();
+  /// Called when the desktop's input method must drop its composition: the input ended it on
+  /// its own while the input method was still composing.
+  void setInputMethodReset(std::function<void()> reset) { reset_ = std::move(reset); }
+  /// Whether the input method has a composition under way (shown as marked text).
+  bool isComposing() const { return composing_; }
   /// Committed text (typed, or the end of a composition).
   void typeText(const rt::String& text);
   /// The input method's current composition and its selected range (UTF-16 units within it);
@@ -40,6 +57,13 @@ class KeyboardInput {
   void moveOrExtend(TextInput& input, const KeyPress& key);
   Ref<TextPosition> target(TextInput& input, const Ref<TextPosition>& from, const KeyPress& key) const;
   bool sendAction(const char* name);
+  void inputChangedOnItsOwn(TextInput* input);
+
+  class Listener;
+  std::shared_ptr<Listener> listener_;
+  std::function<void()> reset_;
+  bool composing_ = false;
+  int feeding_ = 0;  // inside a call that hands the input method's text to the input
 
   // The fixed end of a selection being extended, while the selection is the one we made.
   const TextInput* extending_ = nullptr;

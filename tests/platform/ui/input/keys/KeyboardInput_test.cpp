@@ -19,9 +19,10 @@ class Listener : public View {
   void pressesBegan(const Press& p, Event* e) override { ++presses; View::pressesBegan(p, e); }
   void motionBegan(EventSubtype m, Event*) override { shakes += m == EventSubtype::MotionShake; }
   bool canBecomeFirstResponder() const override { return true; }
-  int presses = 0, shakes = 0;
+  void redo(const rt::Id&) { ++redos; }
+  int presses = 0, shakes = 0, redos = 0;
 };
-RT_IMPLEMENT(Listener) {}
+RT_IMPLEMENT(Listener) { c.method("redo:", &Listener::redo); }
 
 class KeyboardInputTest : public ::testing::Test {
  protected:
@@ -68,6 +69,7 @@ TEST(KeyPress, ParsesNamesAndModifiers) {
       {"\u4E2D", Key::Character, 0, U'\u4E2D'},
       {"ctrl++", Key::Character, KeyModifierControl, U'+'},
       {"shake", Key::Shake, 0, 0},
+      {"shift+Insert", Key::Insert, KeyModifierShift, 0},
   };
   for (const Case& c : cases) {
     auto k = parseKeyPress(c.text);
@@ -146,6 +148,24 @@ TEST_F(KeyboardInputTest, ShortcutsSendEditActionsAlongTheChain) {
   auto z = parseKeyPress("ctrl+z");
   EXPECT_FALSE(input.press(*z, window));
   EXPECT_EQ(field->text(), rt::String("copy mecopy me"));
+  // The desktop's other names for copy and paste.
+  press("ctrl+a");
+  press("ctrl+insert");
+  EXPECT_EQ(Pasteboard::generalPasteboard()->string(), rt::String("copy mecopy me"));
+  Pasteboard::generalPasteboard()->setString("!");
+  press("end");
+  press("shift+insert");
+  EXPECT_EQ(field->text(), rt::String("copy mecopy me!"));
+  press("insert");  // alone it does nothing
+  EXPECT_EQ(field->text(), rt::String("copy mecopy me!"));
+}
+
+// Ctrl+Y redoes, as Ctrl+Shift+Z does.
+TEST_F(KeyboardInputTest, CtrlYSendsRedoAlongTheChain) {
+  ASSERT_TRUE(field->becomeFirstResponder());
+  press("ctrl+y");
+  press("ctrl+shift+z");
+  EXPECT_EQ(listener->redos, 2);
 }
 
 TEST_F(KeyboardInputTest, ReturnEndsTheFieldAndTheShakeKeyShakes) {
