@@ -118,6 +118,10 @@ TEST_F(WIWebImageDownloaderTest, ANilURLAnswersAtOnceAndTwoRequestsShareOneDownl
   auto third = downloader->downloadImageWithURL(url, 0, nullptr, nullptr);
   EXPECT_TRUE(third->startedDownload());
   third->cancel();
+  // The cancelled download ends here: its worker's start and stop notices would otherwise
+  // reach a later test's activity indicator.
+  EXPECT_TRUE(pump([&] { return downloader->currentDownloadCount() == 0; }));
+  fd::RunLoopDriver::runUntilIdle();
 }
 
 TEST_F(WIWebImageDownloaderTest, LastInFirstOutRunsTheNewestFirst) {
