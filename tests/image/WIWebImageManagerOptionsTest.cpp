@@ -1,6 +1,9 @@
 // The manager's options and hooks: refreshing a cached image, the delegate's veto and transform,
 // cancelling every load, the memory-only store and the cache key filter.
+#include <httplib.h>
+
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -104,6 +107,77 @@ TEST_F(WIWebImageManagerOptionsTest, RefreshCachedAnswersTheCachedImageThenTheNe
   EXPECT_EQ(changed.calls[1].type, WICacheTypeNone);
   ASSERT_TRUE(pump([&] { return !manager->isRunning(); }));
   EXPECT_EQ(changed.calls.size(), 2u);
+}
+
+// When the URL cache answers a refresh (a stored response still fresh, or one the server
+// confirms with a 304), the cached image is the only answer; a server that sends a new
+// picture gives a second one. The server counts what it is asked.
+TEST_F(WIWebImageManagerOptionsTest, RefreshCachedAnswersOnceWhenTheURLCacheReplies) {
+  auto& server = scripted();
+  auto bytes = sampleBytes("thumb/refresh-new.png");
+  std::mutex m;
+  std::vector<std::string> asked;
+  auto png = [&](const std::string& cacheControl, const std::string& etag) {
+    return [&, cacheControl, etag](const httplib::Request& req, httplib::Response& res) {
+      std::lock_guard l(m);
+      asked.push_back(req.path + " " + req.get_header_value("If-None-Match"));
+      res.set_header("Cache-Control", cacheControl);
+      res.set_header("ETag", etag);
+      if (req.get_header_value("If-None-Match") == etag) {
+        res.status = 304;
+        return;
+      }
+      res.set_content(std::string(bytes.begin(), bytes.end()), "image/png");
+    };
+  };
+  int version = 0;
+  server.route("/fresh.png", png("max-age=600", "\"f\""));
+  server.route("/checked.png", png("no-cache", "\"c\""));
+  server.route("/changing.png", [&](const httplib::Request& req, httplib::Response& res) {
+    png("no-cache", "\"v" + std::to_string(++version) + "\"")(req, res);
+  });
+  struct Case {
+    const char* path;
+    size_t calls;                   // on the refresh
+    std::string conditionAsked;  // by the refresh; empty when it asked nothing
+  } cases[] = {
+      {"/fresh.png", 1, ""},
+      {"/checked.png", 1, "/checked.png \"c\""},
+      {"/changing.png", 2, "/changing.png \"v1\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    auto manager = makeManager(makeCache(std::string("refresh-url-cache") + std::to_string(c.calls) + c.path[1]));
+    auto url = fd::URL::URLWithString(server.url(c.path));
+    // The first load fills both the image cache and the URL cache.
+    Calls first;
+    manager->downloadImageWithURL(url, WIManagerRefreshCached, nullptr, first.block());
+    ASSERT_TRUE(pump([&] { return !first.calls.empty() && !manager->isRunning(); }));
+    ASSERT_EQ(first.calls.size(), 1u);
+    ASSERT_TRUE(first.calls[0].image);
+    size_t before;
+    {
+      std::lock_guard l(m);
+      before = asked.size();
+    }
+    Calls refresh;
+    manager->downloadImageWithURL(url, WIManagerRefreshCached, nullptr, refresh.block());
+    ASSERT_TRUE(pump([&] { return !refresh.calls.empty() && !manager->isRunning(); }));
+    ASSERT_EQ(refresh.calls.size(), c.calls);
+    EXPECT_TRUE(refresh.calls[0].image);
+    EXPECT_NE(refresh.calls[0].type, WICacheTypeNone);
+    if (c.calls == 2) {
+      ASSERT_TRUE(refresh.calls[1].image);
+      EXPECT_EQ(refresh.calls[1].type, WICacheTypeNone);
+    }
+    std::lock_guard l(m);
+    if (c.conditionAsked.empty()) {
+      EXPECT_EQ(asked.size(), before) << "the server was asked";
+    } else {
+      ASSERT_EQ(asked.size(), before + 1);
+      EXPECT_EQ(asked.back(), c.conditionAsked);
+    }
+  }
 }
 
 TEST_F(WIWebImageManagerOptionsTest, TheDelegateVetoesDownloadsAndTransformsImages) {

@@ -28,7 +28,8 @@ class DRWebImageOperationTest : public DRWebImageTest {
 
 TEST_F(DRWebImageOperationTest, NetworkThenMemoryThenDiskAcrossARestart) {
   const std::string url = picture("banner/dr-levels.jpg");
-  auto first = load(makeDRManager(makeDRCache("levels")), url);
+  auto before = makeDRCache("levels");
+  auto first = load(makeDRManager(before), url);
   ASSERT_EQ(first.size(), 1u);
   EXPECT_EQ(first[0].from, From::Remote);
   EXPECT_EQ(first[0].stage, Stage::Finished);
@@ -36,10 +37,13 @@ TEST_F(DRWebImageOperationTest, NetworkThenMemoryThenDiskAcrossARestart) {
   EXPECT_EQ(first[0].image->CGImage()->width(), 750u);
   EXPECT_FALSE(first[0].onMain);
 
+  // The store runs in the background: wait until the cache that stores it has it on disk (a
+  // cache opened on the folder before then may never learn of it), then "restart".
+  ASSERT_TRUE(pump([&] { return before->containsImageForKey(fd::String(url), DRImageCacheTypeDisk); }, 10));
+  before = nullptr;
   auto cache = makeDRCache("levels");
   auto manager = makeDRManager(cache);
-  // The store runs in the background: wait until it reached disk, then "restart".
-  ASSERT_TRUE(pump([&] { return cache->containsImageForKey(fd::String(url), DRImageCacheTypeDisk); }, 10));
+  ASSERT_TRUE(cache->containsImageForKey(fd::String(url), DRImageCacheTypeDisk));
   auto fromDisk = load(manager, url);
   ASSERT_EQ(fromDisk.size(), 1u);
   EXPECT_EQ(fromDisk[0].from, From::DiskCache);

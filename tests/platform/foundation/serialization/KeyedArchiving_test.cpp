@@ -100,7 +100,7 @@ Ref<ArchTestNote> note(const char* title, int64_t views) {
   return n;
 }
 
-Ref<Data> archive(const Id& root, bool secure = true) {
+Ref<Data> archived(const Id& root, bool secure = true) {
   Ref<Error> error;
   Ref<Data> data = KeyedArchiver::archivedDataWithRootObject(root, secure, &error);
   EXPECT_TRUE(data) << (error ? error->description().utf8() : "");
@@ -149,7 +149,7 @@ TEST(KeyedArchiving, ValueClassesRoundTrip) {
   };
   for (const auto& [name, value] : cases) {
     SCOPED_TRACE(name);
-    Ref<Data> data = archive(value);
+    Ref<Data> data = archived(value);
     ASSERT_TRUE(data);
     Id back = KeyedUnarchiver::unarchiveObjectWithData(data);
     ASSERT_TRUE(back);
@@ -173,7 +173,7 @@ TEST(KeyedArchiving, ModelObjectsNestAndStayShared) {
   auto list = Array::create({first, second, second});
   Ref<Error> error;
   auto back = rt::as<Array>(KeyedUnarchiver::unarchivedObjectOfClasses(
-      {Array::classObject(), ArchTestNote::classObject()}, archive(list), &error));
+      {Array::classObject(), ArchTestNote::classObject()}, archived(list), &error));
   ASSERT_TRUE(back) << debugOf(error);
   ASSERT_EQ(back->count(), 3u);
   auto a = rt::as<ArchTestNote>(back->objectAtIndex(0));
@@ -196,7 +196,7 @@ TEST(KeyedArchiving, CyclesComeBackAsCycles) {
   auto b = note("b", 2);
   a->next = b;
   b->next = a;
-  auto back = rt::as<ArchTestNote>(KeyedUnarchiver::unarchiveObjectWithData(archive(a)));
+  auto back = rt::as<ArchTestNote>(KeyedUnarchiver::unarchiveObjectWithData(archived(a)));
   ASSERT_TRUE(back && back->next);
   EXPECT_EQ(back->next->next.get(), back.get());
   EXPECT_EQ(back->next->title, String("b"));
@@ -206,7 +206,7 @@ TEST(KeyedArchiving, CyclesComeBackAsCycles) {
   auto loop = MutableArray::create();
   loop->addObject(box(String("x")));
   loop->addObject(loop);
-  auto again = rt::as<MutableArray>(KeyedUnarchiver::unarchiveObjectWithData(archive(loop)));
+  auto again = rt::as<MutableArray>(KeyedUnarchiver::unarchiveObjectWithData(archived(loop)));
   ASSERT_TRUE(again);
   ASSERT_EQ(again->count(), 2u);
   EXPECT_EQ(again->objectAtIndex(1).get(), again.get());
@@ -293,7 +293,7 @@ TEST(KeyedArchiving, RegisteredDecoderBuildsImmutableObjects) {
   auto point = rt::make<ArchTestPoint>(1.5, -2.0);
   Ref<Error> error;
   auto back = rt::as<ArchTestPoint>(
-      KeyedUnarchiver::unarchivedObjectOfClass(ArchTestPoint::classObject(), archive(point), &error));
+      KeyedUnarchiver::unarchivedObjectOfClass(ArchTestPoint::classObject(), archived(point), &error));
   ASSERT_TRUE(back) << debugOf(error);
   EXPECT_EQ(back->x(), 1.5);
   EXPECT_EQ(back->y(), -2.0);
@@ -301,7 +301,7 @@ TEST(KeyedArchiving, RegisteredDecoderBuildsImmutableObjects) {
 
 TEST(KeyedArchiving, SecureDecodingRefusesUnlistedClasses) {
   auto list = Array::create({note("n", 1)});
-  Ref<Data> data = archive(list);
+  Ref<Data> data = archived(list);
   Ref<Error> error;
   EXPECT_FALSE(KeyedUnarchiver::unarchivedObjectOfClass(Array::classObject(), data, &error));
   ASSERT_TRUE(error);
@@ -310,7 +310,7 @@ TEST(KeyedArchiving, SecureDecodingRefusesUnlistedClasses) {
   EXPECT_TRUE(debugOf(error).contains("ArchTestNote")) << debugOf(error);
 
   // A class without secure coding is refused even when listed, before any instance is made.
-  Ref<Data> plain = archive(rt::make<ArchTestPlain>(), false);
+  Ref<Data> plain = archived(rt::make<ArchTestPlain>(), false);
   int before = ArchTestPlain::made;
   error = nullptr;
   EXPECT_FALSE(KeyedUnarchiver::unarchivedObjectOfClass(ArchTestPlain::classObject(), plain, &error));
@@ -321,7 +321,7 @@ TEST(KeyedArchiving, SecureDecodingRefusesUnlistedClasses) {
 
   // The root's own class is checked too.
   error = nullptr;
-  EXPECT_FALSE(KeyedUnarchiver::unarchivedObjectOfClass(Number::classObject(), archive(box(String("s"))), &error));
+  EXPECT_FALSE(KeyedUnarchiver::unarchivedObjectOfClass(Number::classObject(), archived(box(String("s"))), &error));
   ASSERT_TRUE(error);
   EXPECT_TRUE(debugOf(error).contains("unexpected class 'NSString'")) << debugOf(error);
 }
@@ -376,7 +376,7 @@ TEST(KeyedArchiving, ScalarsUnderKeys) {
 }
 
 TEST(KeyedArchiving, FailurePolicyRaises) {
-  Ref<Data> data = archive(box(String("s")));
+  Ref<Data> data = archived(box(String("s")));
   auto u = rt::make<KeyedUnarchiver>(data);
   ASSERT_TRUE(u);
   EXPECT_EQ(u->decodingFailurePolicy(), DecodingFailurePolicy::RaiseException);
@@ -389,7 +389,7 @@ TEST(KeyedArchiving, FailurePolicyRaises) {
 }
 
 TEST(KeyedArchiving, MalformedDataRaisesOrErrs) {
-  Ref<Data> good = archive(Array::create({note("n", 1), box(String("text")), Date::dateWithTimeIntervalSince1970(5)}));
+  Ref<Data> good = archived(Array::create({note("n", 1), box(String("text")), Date::dateWithTimeIntervalSince1970(5)}));
   Ref<Data> notArchive = Data::create(std::string_view("bplist00"));
   std::vector<Ref<Data>> bad = {nullptr, Data::create(), Data::create(std::string_view("junk")),
                                 Data::create(std::string_view("{\"root\": 1}")), notArchive};
