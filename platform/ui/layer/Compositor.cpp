@@ -399,6 +399,22 @@ void drawTree(DrawPass& pass, Layer& model, const cairo_matrix_t* place, bool in
   if (pass.record) model.setCompositedArea(area);
 }
 
+// Clears the pass's area to `clear` (transparent when null) and draws `roots` back to front.
+void paintFrame(DrawPass& pass, const gfx::Color* clear, const std::vector<Ref<Layer>>& roots, bool insideDamage) {
+  cairo_t* cr = pass.cr;
+  cairo_save(cr);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  if (clear) setColor(cr, *clear);
+  else cairo_set_source_rgba(cr, 0, 0, 0, 0);
+  cairo_paint(cr);
+  cairo_restore(cr);
+  for (auto& r : roots) {
+    cairo_save(cr);
+    drawTree(pass, *r, nullptr, insideDamage);
+    cairo_restore(cr);
+  }
+}
+
 }  // namespace
 
 void renderLayerTree(Layer& layer, gfx::Context& context) {
@@ -488,19 +504,9 @@ bool Compositor::render(const std::vector<Ref<Layer>>& roots) {
     cairo_clip(cr);
     cairo_set_matrix(cr, &base);
   }
-  cairo_save(cr);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  if (clear_) setColor(cr, *clear_);
-  else cairo_set_source_rgba(cr, 0, 0, 0, 0);
-  cairo_paint(cr);
-  cairo_restore(cr);
   DrawPass pass{cr, *context_, full ? nullptr : &lastDamage_, true};
-  for (auto& r : roots) {
-    cairo_save(cr);
-    drawTree(pass, *r, nullptr, full);
-    cairo_restore(cr);
-    r->clearNeedsComposite();
-  }
+  paintFrame(pass, clear_.get(), roots, full);
+  for (auto& r : roots) r->clearNeedsComposite();
   cairo_restore(cr);
   cairo_region_destroy(damage);
   cairo_surface_flush(cairo_get_target(cr));
@@ -511,21 +517,10 @@ bool Compositor::render(const std::vector<Ref<Layer>>& roots) {
 Ref<gfx::BitmapImage> Compositor::redrawnWhole(const std::vector<Ref<Layer>>& roots) const {
   auto context = gfx::Context::createForImage(size_, false, scale_);
   if (!context) return nullptr;
-  cairo_t* cr = context->cairo();
   for (auto& r : roots) r->layoutIfNeeded();
-  cairo_save(cr);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  if (clear_) setColor(cr, *clear_);
-  else cairo_set_source_rgba(cr, 0, 0, 0, 0);
-  cairo_paint(cr);
-  cairo_restore(cr);
-  DrawPass pass{cr, *context, nullptr, false};
-  for (auto& r : roots) {
-    cairo_save(cr);
-    drawTree(pass, *r, nullptr, true);
-    cairo_restore(cr);
-  }
-  cairo_surface_flush(cairo_get_target(cr));
+  DrawPass pass{context->cairo(), *context, nullptr, false};
+  paintFrame(pass, clear_.get(), roots, true);
+  cairo_surface_flush(cairo_get_target(pass.cr));
   return context->makeImage();
 }
 
