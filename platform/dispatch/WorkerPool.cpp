@@ -70,13 +70,16 @@ void WorkerPool::submit(Qos qos, Queue* queue, Block block) {
     if (spinning_ == 0 && wakeTokens_ == 0) wakeOneLocked(wake);
     // The monitor only matters when no worker can take the block now; waking it for every
     // burst of work would cost a thread switch each time.
-    if (monitorParked_ && !workerAtHand) {
-      monitorParked_ = false;
-      wakeMonitor = true;
-    }
+    if (!workerAtHand) wakeMonitorLocked(wakeMonitor);
   }
   if (wake) workCv_.notify_one();
   if (wakeMonitor) monitorCv_.notify_one();
+}
+
+void WorkerPool::wakeMonitorLocked(bool& wake) {
+  if (!monitorParked_) return;
+  monitorParked_ = false;
+  wake = true;
 }
 
 void WorkerPool::wakeOneLocked(bool& wake) {
@@ -118,9 +121,15 @@ void WorkerPool::workerMain() {
       pendingHint_.store(--pending_, std::memory_order_release);
       // More work behind this one and nobody looking or on the way: bring in another worker.
       bool wake = false;
+      bool wakeMonitor = false;
       if (pending_ > 0 && spinning_ == 0 && wakeTokens_ == 0) wakeOneLocked(wake);
+      // No worker free for what is left (the pool is at its width): if this block then blocks
+      // where the pool cannot see, only the monitor can add a worker, and a submit that found a
+      // worker at hand left it parked.
+      if (pending_ > 0 && !wake && spinning_ == 0 && idle_ == 0) wakeMonitorLocked(wakeMonitor);
       lock.unlock();
       if (wake) workCv_.notify_one();
+      if (wakeMonitor) monitorCv_.notify_one();
       if (item.queue) {
         item.queue->runItem(item.block);
       } else {

@@ -41,6 +41,7 @@ class WorkerPool {
   bool canGrow() const;  // under mutex_
   void spawnWorker();    // under mutex_, counts the new thread
   void wakeOneLocked(bool& wake);
+  void wakeMonitorLocked(bool& wake);
   /// Spins briefly, without the lock, for work to appear; answers whether some did.
   bool spinForWork();
 
