@@ -2,6 +2,7 @@
 
 #include "app/categories/Color+Category.h"
 #include "app/categories/View+Category.h"
+#include "app/cells/KDReuseIdentifiers.h"
 #include "app/cells/KDShadowCollectionViewCell.h"
 #include "app/screens/KDGalleryChannels.h"
 #include "app/screens/KDPhotoCollectionViewController.h"
@@ -19,10 +20,6 @@
 namespace app {
 
 RT_IMPLEMENT(KDShadowCell) {}
-
-namespace {
-const char* const kIdentifier = "Identifier";
-}
 
 void KDShadowCell::init(ui::TableViewCellStyle style, const rt::String& reuseIdentifier) {
   ui::TableViewCell::init(style, reuseIdentifier);

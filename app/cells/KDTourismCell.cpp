@@ -2,6 +2,7 @@
 
 #include "app/categories/Color+Category.h"
 #include "app/categories/View+Category.h"
+#include "app/cells/KDReuseIdentifiers.h"
 #include "app/cells/KDTourismCollectionViewCell.h"
 #include "app/models/KDAPPListModel.h"
 #include "app/models/KDAppchannelModel.h"
@@ -23,7 +24,6 @@ namespace app {
 RT_IMPLEMENT(KDTourismCell) {}
 
 namespace {
-const char* const kIdentifier = "Identifier";
 // The overview's district profile is one fixed article, shown without a date.
 const char* const kProfileChannel = "11615";
 const char* const kProfileArticle = "134100";

@@ -2,6 +2,7 @@
 
 #include "app/categories/Color+Category.h"
 #include "app/cells/KDHomeNewsCell.h"
+#include "app/cells/KDReuseIdentifiers.h"
 #include "app/screens/KDArticleOpener.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/values/IndexPath.h"
@@ -12,10 +13,6 @@
 namespace app {
 
 RT_IMPLEMENT(KDActiveListViewController) {}
-
-namespace {
-const char* const kIdentifier = "Identifier";
-}
 
 void KDActiveListViewController::viewDidLoad() {
   BaseViewController::viewDidLoad();

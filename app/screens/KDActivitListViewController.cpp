@@ -3,6 +3,7 @@
 #include "app/categories/Color+Category.h"
 #include "app/categories/ScrollView+PullDown.h"
 #include "app/cells/KDActivitCell.h"
+#include "app/cells/KDReuseIdentifiers.h"
 #include "app/screens/KDActiveListViewController.h"
 #include "app/service/KDRequest.h"
 #include "platform/foundation/values/IndexPath.h"
@@ -14,10 +15,6 @@
 namespace app {
 
 RT_IMPLEMENT(KDActivitListViewController) {}
-
-namespace {
-const char* const kIdentifier = "Identifier";
-}
 
 void KDActivitListViewController::viewDidLoad() {
   ui::ViewController::viewDidLoad();

@@ -1,6 +1,7 @@
 #include "app/screens/KDArticeFontSetViewController.h"
 
 #include "app/categories/Color+Category.h"
+#include "app/cells/KDReuseIdentifiers.h"
 #include "app/cells/KDSetCell.h"
 #include "app/utilities/UserDefaults.h"
 #include "platform/foundation/text/StringObject.h"
@@ -10,10 +11,6 @@
 namespace app {
 
 RT_IMPLEMENT(KDArticeFontSetViewController) {}
-
-namespace {
-const char* const kIdentifier = "Identifier";
-}
 
 const std::array<KDArticleFontSize, 4>& KDArticeFontSetViewController::sizes() {
   static const std::array<KDArticleFontSize, 4> table{{

@@ -5,6 +5,7 @@
 
 #include "app/categories/Color+Category.h"
 #include "app/cells/KDHomeNewsCell.h"
+#include "app/cells/KDReuseIdentifiers.h"
 #include "app/screens/KDActiveListViewController.h"
 #include "app/screens/KDArticleDetailViewController.h"
 #include "app/service/KDRequest.h"
@@ -22,10 +23,6 @@
 namespace app {
 
 RT_IMPLEMENT(KDHistoryListViewController) {}
-
-namespace {
-const char* const kIdentifier = "Identifier";
-}
 
 void KDHistoryListViewController::viewDidLoad() {
   BaseViewController::viewDidLoad();

@@ -4,6 +4,7 @@
 #include "app/categories/ScrollView+PullDown.h"
 #include "app/cells/KDActivitCell.h"
 #include "app/cells/KDHomeNewsCell.h"
+#include "app/cells/KDReuseIdentifiers.h"
 #include "app/screens/KDActiveListViewController.h"
 #include "app/screens/KDActivitListViewController.h"
 #include "app/screens/KDArticleOpener.h"
@@ -34,7 +35,6 @@ RT_IMPLEMENT(KDHomeViewController) {}
 
 namespace {
 
-const char* const kIdentifier = "Identifier";
 const char* const kActivitIdentifier = "Activit";
 const char* const kLoadingStatus = "正在加载中...";
 

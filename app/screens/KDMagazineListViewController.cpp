@@ -1,6 +1,7 @@
 #include "app/screens/KDMagazineListViewController.h"
 
 #include "app/categories/ScrollView+PullDown.h"
+#include "app/cells/KDReuseIdentifiers.h"
 #include "app/cells/KDmagaineCollectionViewCell.h"
 #include "app/screens/KDmagazineArticListViewController.h"
 #include "app/service/KDRequest.h"
@@ -15,7 +16,6 @@ namespace app {
 RT_IMPLEMENT(KDMagazineListViewController) {}
 
 namespace {
-const char* const kCollectionIdentifier = "collectionIdentifier";
 const char* const kQuarterlyParent = "81";
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include "app/categories/Color+Category.h"
 #include "app/categories/ScrollView+PullDown.h"
 #include "app/cells/KDHomeNewsCell.h"
+#include "app/cells/KDReuseIdentifiers.h"
 #include "app/cells/KDmagaineCollectionViewCell.h"
 #include "app/screens/KDArticleOpener.h"
 #include "app/screens/KDMagazineListViewController.h"
@@ -25,8 +26,6 @@ RT_IMPLEMENT(KDMagazineViewController) {}
 
 namespace {
 
-const char* const kIdentifier = "Identifier";
-const char* const kCollectionIdentifier = "collectionIdentifier";
 constexpr double kTabBarHeight = 49;
 
 double screenWidth() { return ui::Screen::mainScreen()->bounds().size.width; }

@@ -1,6 +1,7 @@
 #include "app/screens/KDPhotoCollectionViewController.h"
 
 #include "app/cells/KDPhotoCollectionViewCell.h"
+#include "app/cells/KDReuseIdentifiers.h"
 #include "app/service/KDRequest.h"
 #include "net/http/NKNetworkReachabilityManager.h"
 #include "platform/foundation/values/IndexPath.h"
@@ -15,7 +16,6 @@ namespace app {
 RT_IMPLEMENT(KDPhotoCollectionViewController) {}
 
 namespace {
-const char* const kIdentifier = "Identifier";
 constexpr double kTop = 64;
 }  // namespace
 

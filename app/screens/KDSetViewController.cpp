@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "app/categories/Color+Category.h"
+#include "app/cells/KDReuseIdentifiers.h"
 #include "app/cells/KDSetCell.h"
 #include "app/screens/KDAboutUsViewController.h"
 #include "app/screens/KDArticeFontSetViewController.h"
@@ -21,10 +22,6 @@ namespace app {
 RT_IMPLEMENT(KDSetViewController) {}
 
 namespace fs = std::filesystem;
-
-namespace {
-const char* const kIdentifier = "Identifier";
-}
 
 void KDSetViewController::viewDidLoad() {
   BaseViewController::viewDidLoad();

@@ -1,6 +1,7 @@
 #include "app/screens/KDShadowViewController.h"
 
 #include "app/categories/ScrollView+PullDown.h"
+#include "app/cells/KDReuseIdentifiers.h"
 #include "app/cells/KDShadowCell.h"
 #include "app/screens/KDGalleryChannels.h"
 #include "app/service/KDRequest.h"
@@ -11,10 +12,6 @@
 namespace app {
 
 RT_IMPLEMENT(KDShadowViewController) {}
-
-namespace {
-const char* const kIdentifier = "Identifier";
-}
 
 void KDShadowViewController::viewDidLoad() {
   BaseViewController::viewDidLoad();

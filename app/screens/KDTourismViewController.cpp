@@ -3,6 +3,7 @@
 #include "app/categories/Color+Category.h"
 #include "app/categories/ScrollView+PullDown.h"
 #include "app/cells/KDHomeNewsCell.h"
+#include "app/cells/KDReuseIdentifiers.h"
 #include "app/cells/KDTourismCell.h"
 #include "app/screens/KDShadowViewController.h"
 #include "app/service/KDRequest.h"
@@ -24,7 +25,6 @@ RT_IMPLEMENT(KDTourismViewController) {}
 
 namespace {
 
-const char* const kIdentifier = "Identifier";
 constexpr double kTabBarHeight = 49;
 
 template <class T>

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/categories/Color+Category.h"
+#include "app/cells/KDReuseIdentifiers.h"
 #include "app/cells/KDVideoCell.h"
 #include "app/screens/KDVideoWebPlayViewController.h"
 #include "app/service/KDRequest.h"
@@ -26,7 +27,6 @@ RT_IMPLEMENT(KDVideoAndMusicViewController) {}
 
 namespace {
 
-const char* const kIdentifier = "Identifier";
 constexpr size_t kVideoPages = 2;
 constexpr size_t kRadioPage = 2;
 // The video list service's categories, by page.

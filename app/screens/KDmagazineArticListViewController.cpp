@@ -2,6 +2,7 @@
 
 #include "app/categories/Color+Category.h"
 #include "app/cells/KDHomeNewsCell.h"
+#include "app/cells/KDReuseIdentifiers.h"
 #include "app/screens/KDArticleOpener.h"
 #include "platform/foundation/values/IndexPath.h"
 #include "platform/ui/view/Screen.h"
@@ -9,10 +10,6 @@
 namespace app {
 
 RT_IMPLEMENT(KDmagazineArticListViewController) {}
-
-namespace {
-const char* const kIdentifier = "Identifier";
-}
 
 void KDmagazineArticListViewController::viewDidLoad() {
   BaseViewController::viewDidLoad();

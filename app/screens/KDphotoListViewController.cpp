@@ -2,6 +2,7 @@
 
 #include "app/categories/Color+Category.h"
 #include "app/cells/KDPhotoListCollectionViewCell.h"
+#include "app/cells/KDReuseIdentifiers.h"
 #include "app/screens/KDGalleryChannels.h"
 #include "app/screens/KDPhotoCollectionViewController.h"
 #include "app/service/KDRequest.h"
@@ -15,10 +16,6 @@
 namespace app {
 
 RT_IMPLEMENT(KDphotoListViewController) {}
-
-namespace {
-const char* const kIdentifier = "Identifier";
-}
 
 void KDphotoListViewController::viewDidLoad() {
   BaseViewController::viewDidLoad();

@@ -1,6 +1,7 @@
 #include "app/screens/KDscenicListViewController.h"
 
 #include "app/categories/Color+Category.h"
+#include "app/cells/KDReuseIdentifiers.h"
 #include "app/cells/KDScenicCell.h"
 #include "app/screens/KDArticleDetailViewController.h"
 #include "platform/foundation/values/IndexPath.h"
@@ -11,10 +12,6 @@
 namespace app {
 
 RT_IMPLEMENT(KDscenicListViewController) {}
-
-namespace {
-const char* const kIdentifier = "Identifier";
-}
 
 void KDscenicListViewController::viewDidLoad() {
   BaseViewController::viewDidLoad();

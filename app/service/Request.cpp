@@ -55,7 +55,7 @@ net::NKHTTPRequestOperationManager::FailureBlock failWithMessage(Request::Messag
   };
 }
 
-fd::String describe(const rt::Id& object) { return object ? object->description() : fd::String("(null)"); }
+fd::String describeOrNull(const rt::Id& object) { return object ? object->description() : fd::String("(null)"); }
 
 }  // namespace
 
@@ -77,14 +77,14 @@ Ref<fd::Data> Request::Image_TransForm_Data(const Ref<gfx::Image>& image) {
 }
 
 void Request::get(const fd::String& URLString, const rt::Id& params, Success success, MessageFailure failure) {
-  fd::NSLog("%s(%d): ---url--- %@ params --- %@", __func__, __LINE__, URLString, describe(params));
+  fd::NSLog("%s(%d): ---url--- %@ params --- %@", __func__, __LINE__, URLString, describeOrNull(params));
   setIndicatorVisible(true);
   auto manager = makeManager(false, true, false);
   manager->GET(URLString, params, hideThenSucceed(std::move(success)), failWithMessage(std::move(failure)));
 }
 
 void Request::getVide(const fd::String& URLString, const rt::Id& params, Success success, ErrorFailure failure) {
-  fd::NSLog("%s(%d): ---url--- %@ params --- %@", __func__, __LINE__, URLString, describe(params));
+  fd::NSLog("%s(%d): ---url--- %@ params --- %@", __func__, __LINE__, URLString, describeOrNull(params));
   setIndicatorVisible(true);
   auto manager = makeManager(false, false, false);
   manager->GET(
@@ -98,14 +98,14 @@ void Request::getVide(const fd::String& URLString, const rt::Id& params, Success
 }
 
 void Request::post(const fd::String& URLString, const rt::Id& params, Success success, MessageFailure failure) {
-  fd::NSLog("%s(%d): ---url--- %@ params --- %@", __func__, __LINE__, URLString, describe(params));
+  fd::NSLog("%s(%d): ---url--- %@ params --- %@", __func__, __LINE__, URLString, describeOrNull(params));
   setIndicatorVisible(true);
   auto manager = makeManager(true, true, false);
   manager->POST(
       URLString, params,
       [success = std::move(success)](const Ref<net::NKHTTPRequestOperation>&, const rt::Id& responseObject) {
         if (success) success(responseObject);
-        fd::NSLog("%s(%d): ---responseObject--- %@ ", __func__, __LINE__, describe(responseObject));
+        fd::NSLog("%s(%d): ---responseObject--- %@ ", __func__, __LINE__, describeOrNull(responseObject));
         setIndicatorVisible(false);
       },
       failWithMessage(std::move(failure)));

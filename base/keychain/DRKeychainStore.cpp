@@ -59,7 +59,7 @@ bool isKnownKey(const String& key) {
   return false;
 }
 
-std::optional<String> textOf(const rt::Id& v) {
+std::optional<String> stringValue(const rt::Id& v) {
   if (auto s = rt::as<fd::StringObject>(v)) return s->string();
   return std::nullopt;
 }
@@ -72,7 +72,7 @@ int32_t collect(const Ref<fd::Dictionary>& dict, std::vector<Bound>* out) {
     Bound b{&c, std::nullopt, 0, nullptr};
     switch (c.kind) {
       case Kind::Text:
-        b.text = textOf(v);
+        b.text = stringValue(v);
         if (!b.text) return errSecParam;
         break;
       case Kind::Integer: {
@@ -87,7 +87,7 @@ int32_t collect(const Ref<fd::Dictionary>& dict, std::vector<Bound>* out) {
         break;
       case Kind::Sync:
         if (auto n = rt::as<fd::Number>(v)) b.text = n->boolValue() ? "1" : "0";
-        else if (textOf(v) == String(kSecAttrSynchronizableAny)) b.text = kSecAttrSynchronizableAny;
+        else if (stringValue(v) == String(kSecAttrSynchronizableAny)) b.text = kSecAttrSynchronizableAny;
         else return errSecParam;
         break;
     }
@@ -98,11 +98,11 @@ int32_t collect(const Ref<fd::Dictionary>& dict, std::vector<Bound>* out) {
 
 int32_t checkClass(const Ref<fd::Dictionary>& dict) {
   if (!dict) return errSecParam;
-  auto cls = textOf(dict->objectForKey(kSecClass));
+  auto cls = stringValue(dict->objectForKey(kSecClass));
   if (!cls) return errSecParam;
   if (*cls != kSecClassGenericPassword) return errSecUnimplemented;
   for (const auto& key : dict->keys()) {
-    auto k = textOf(key);
+    auto k = stringValue(key);
     if (!k || !isKnownKey(*k)) return errSecParam;
   }
   return errSecSuccess;
@@ -268,7 +268,7 @@ int32_t DRKeychainStore::copyMatching(const Ref<fd::Dictionary>& query, rt::Id* 
     auto n = rt::as<fd::Number>(query->objectForKey(key));
     return n && n->boolValue();
   };
-  bool all = textOf(query->objectForKey(kSecMatchLimit)) == String(kSecMatchLimitAll);
+  bool all = stringValue(query->objectForKey(kSecMatchLimit)) == String(kSecMatchLimitAll);
   bool wantAttributes = flag(kSecReturnAttributes), wantData = flag(kSecReturnData);
   std::lock_guard lock(mutex_);
   if (int32_t s = open()) return s;

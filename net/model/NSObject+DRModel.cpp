@@ -15,7 +15,7 @@ rt::Id modelToJSON(const rt::Object& model);
 
 namespace {
 
-bool isNull(const rt::Id& v) { return !v || fd::Null::isNull(v); }
+bool isNullValue(const rt::Id& v) { return !v || fd::Null::isNull(v); }
 
 rt::Id parseJSON(const rt::Id& json) {
   if (auto s = rt::as<fd::StringObject>(json)) {
@@ -74,7 +74,7 @@ bool detail_dr::modelSet(rt::Object& model, const Ref<fd::Dictionary>& dictionar
 }
 
 Ref<fd::Dictionary> dr_dictionaryWithJSON(const rt::Id& json) {
-  if (isNull(json)) return nullptr;
+  if (isNullValue(json)) return nullptr;
   if (auto d = rt::as<fd::Dictionary>(json)) return d;
   return rt::as<fd::Dictionary>(parseJSON(json));
 }

@@ -11,7 +11,7 @@ namespace text {
 
 namespace {
 
-constexpr double kNoOffset = std::numeric_limits<double>::max();
+constexpr double kNoSelectionOffset = std::numeric_limits<double>::max();
 
 double maxX(const gfx::Rect& r) { return r.origin.x + r.size.width; }
 double maxY(const gfx::Rect& r) { return r.origin.y + r.size.height; }
@@ -27,7 +27,7 @@ std::vector<Ref<DRTextSelectionRect>> DRTextLayout::selectionRectsForRange(const
   const auto& E = *lines_[std::max(s, e)];
   const double a = offsetForTextPosition(static_cast<uint64_t>(range->start()->offset()), S.index());
   const double b = offsetForTextPosition(static_cast<uint64_t>(range->end()->offset()), E.index());
-  if (a == kNoOffset || b == kNoOffset) return rects;
+  if (a == kNoSelectionOffset || b == kNoSelectionOffset) return rects;
 
   const auto& c = *container_;
   const bool vertical = c.isVerticalForm();
@@ -141,11 +141,11 @@ gfx::Rect DRTextLayout::firstRectForRange(const Ref<DRTextRange>& range) const {
   uint64_t last = s;
   while (last + 1 <= e && lines_[last + 1]->row() == S.row()) ++last;
   const double o = offsetForTextPosition(static_cast<uint64_t>(range->start()->offset()), s);
-  if (o == kNoOffset) return gfx::RectNull;
+  if (o == kNoSelectionOffset) return gfx::RectNull;
   const bool vertical = container_->isVerticalForm();
   const double farEnd = vertical ? S.bottom() : S.right();
   const double t = last == s && s == e ? offsetForTextPosition(static_cast<uint64_t>(range->end()->offset()), s) : farEnd;
-  if (t == kNoOffset) return gfx::RectNull;
+  if (t == kNoSelectionOffset) return gfx::RectNull;
   const double lo = std::min(o, t), length = std::fabs(o - t);
   gfx::Rect r = vertical ? gfx::RectMake(S.left(), lo, S.width(), length) : gfx::RectMake(lo, S.top(), length, S.height());
   for (uint64_t i = s + 1; i <= last; ++i) r = gfx::RectUnion(r, lines_[i]->bounds());

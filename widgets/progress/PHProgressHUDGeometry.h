@@ -11,6 +11,9 @@ namespace widgets {
 inline constexpr gfx::Size kPHStatusMeasuringSize{200, 300};
 /// Centre line of the image, spinner and rings when there is text.
 inline constexpr double kPHUpperAreaCenterY = 36;
+/// The spinner's radius above a status and alone.
+inline constexpr double kSpinnerRadiusWithText = 18;
+inline constexpr double kSpinnerRadiusAlone = 24;
 
 struct PHBoxLayout {
   gfx::Size boxSize;

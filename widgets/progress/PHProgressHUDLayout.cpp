@@ -25,8 +25,6 @@ namespace {
 constexpr double kCornerRadius = 2;
 constexpr double kImageSide = 28;
 constexpr double kMotionEffectReach = 10;
-constexpr double kSpinnerRadiusWithText = 18;
-constexpr double kSpinnerRadiusAlone = 24;
 constexpr uint32_t kMeasuringOptions = typeset::StringDrawingUsesLineFragmentOrigin |
                                        typeset::StringDrawingUsesFontLeading |
                                        typeset::StringDrawingTruncatesLastVisibleLine;

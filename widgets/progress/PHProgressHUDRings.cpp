@@ -5,13 +5,12 @@
 #include "platform/ui/view/Screen.h"
 #include "platform/ui/layer/Transaction.h"
 #include "widgets/progress/PHProgressHUD.h"
+#include "widgets/progress/PHProgressHUDGeometry.h"
 
 namespace widgets {
 
 namespace {
 constexpr double kRingRadius = 18;
-constexpr double kSpinnerRadiusWithText = 18;
-constexpr double kSpinnerRadiusAlone = 24;
 // The faint ring's alpha, as the single-precision constant it has always been.
 constexpr double kBackgroundRingAlpha = static_cast<float>(0.1);
 }  // namespace

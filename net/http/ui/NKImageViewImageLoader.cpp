@@ -15,14 +15,14 @@
 namespace net {
 
 namespace {
-const char kLoaderKey = 0;
+const char kImageViewLoaderKey = 0;
 
-struct CacheSlot {
+struct ImageViewCacheSlot {
   std::mutex mutex;
   Ref<NKImageCacheProtocol> cache;
 };
-CacheSlot& cacheSlot() {
-  static CacheSlot slot;
+ImageViewCacheSlot& imageViewCacheSlot() {
+  static ImageViewCacheSlot slot;
   return slot;
 }
 }  // namespace
@@ -31,23 +31,23 @@ RT_IMPLEMENT(NKImageViewImageLoader) {}
 
 Ref<NKImageViewImageLoader> NKImageViewImageLoader::loaderFor(const Ref<ui::ImageView>& view) {
   if (!view) return nullptr;
-  auto loader = rt::as<NKImageViewImageLoader>(view->associatedObject(&kLoaderKey));
+  auto loader = rt::as<NKImageViewImageLoader>(view->associatedObject(&kImageViewLoaderKey));
   if (!loader) {
     loader = rt::make<NKImageViewImageLoader>();
     loader->view_ = view;
-    view->setAssociatedObject(&kLoaderKey, loader, rt::AssociationPolicy::RetainNonatomic);
+    view->setAssociatedObject(&kImageViewLoaderKey, loader, rt::AssociationPolicy::RetainNonatomic);
   }
   return loader;
 }
 
 Ref<NKImageCacheProtocol> NKImageViewImageLoader::sharedImageCache() {
-  std::lock_guard g(cacheSlot().mutex);
-  return cacheSlot().cache ? cacheSlot().cache : NKImageCache::defaultCache();
+  std::lock_guard g(imageViewCacheSlot().mutex);
+  return imageViewCacheSlot().cache ? imageViewCacheSlot().cache : NKImageCache::defaultCache();
 }
 
 void NKImageViewImageLoader::setSharedImageCache(Ref<NKImageCacheProtocol> cache) {
-  std::lock_guard g(cacheSlot().mutex);
-  cacheSlot().cache = std::move(cache);
+  std::lock_guard g(imageViewCacheSlot().mutex);
+  imageViewCacheSlot().cache = std::move(cache);
 }
 
 Ref<fd::OperationQueue> NKImageViewImageLoader::sharedImageRequestOperationQueue() {

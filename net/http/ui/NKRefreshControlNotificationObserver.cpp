@@ -10,7 +10,7 @@
 namespace net {
 
 namespace {
-const char kObserverKey = 0;
+const char kRefreshControlObserverKey = 0;
 }  // namespace
 
 RT_IMPLEMENT(NKRefreshControlNotificationObserver) {}
@@ -30,10 +30,10 @@ NKRefreshControlNotificationObserver::~NKRefreshControlNotificationObserver() {
 Ref<NKRefreshControlNotificationObserver> NKRefreshControlNotificationObserver::observerFor(
     const Ref<ui::RefreshControl>& view) {
   if (!view) return nullptr;
-  auto observer = rt::as<NKRefreshControlNotificationObserver>(view->associatedObject(&kObserverKey));
+  auto observer = rt::as<NKRefreshControlNotificationObserver>(view->associatedObject(&kRefreshControlObserverKey));
   if (!observer) {
     observer = rt::make<NKRefreshControlNotificationObserver>(view);
-    view->setAssociatedObject(&kObserverKey, observer, rt::AssociationPolicy::RetainNonatomic);
+    view->setAssociatedObject(&kRefreshControlObserverKey, observer, rt::AssociationPolicy::RetainNonatomic);
   }
   return observer;
 }

@@ -13,18 +13,18 @@
 namespace net {
 
 namespace {
-const char kLoaderKey = 0;
+const char kWebViewLoaderKey = 0;
 }  // namespace
 
 RT_IMPLEMENT(NKWebViewLoader) {}
 
 Ref<NKWebViewLoader> NKWebViewLoader::loaderFor(const Ref<ui::WebView>& view) {
   if (!view) return nullptr;
-  auto loader = rt::as<NKWebViewLoader>(view->associatedObject(&kLoaderKey));
+  auto loader = rt::as<NKWebViewLoader>(view->associatedObject(&kWebViewLoaderKey));
   if (!loader) {
     loader = rt::make<NKWebViewLoader>();
     loader->view_ = view;
-    view->setAssociatedObject(&kLoaderKey, loader, rt::AssociationPolicy::RetainNonatomic);
+    view->setAssociatedObject(&kWebViewLoaderKey, loader, rt::AssociationPolicy::RetainNonatomic);
   }
   return loader;
 }

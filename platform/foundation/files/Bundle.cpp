@@ -47,7 +47,7 @@ bool pathExists(const fs::path& p) {
   return fs::exists(p, ec);
 }
 
-fs::path toPath(const String& s) { return fs::path(s.utf8()); }
+fs::path fsPath(const String& s) { return fs::path(s.utf8()); }
 String fromPath(const fs::path& p) { return String(p.string()); }
 
 std::optional<std::string> readFile(const fs::path& p) {
@@ -84,15 +84,15 @@ std::vector<String> candidatesFor(const String& language) {
 }
 
 Ref<Dictionary> readInfoPropertyList(const String& path) {
-  return pathExists(toPath(path)) ? dictionaryWithContentsOfFile(path) : nullptr;
+  return pathExists(fsPath(path)) ? dictionaryWithContentsOfFile(path) : nullptr;
 }
 
 }  // namespace
 
 bool Bundle::init(const String& path) {
-  if (path.isEmpty() || !isDirectory(toPath(path))) return false;
+  if (path.isEmpty() || !isDirectory(fsPath(path))) return false;
   std::error_code ec;
-  auto absolute = fs::absolute(toPath(path), ec);
+  auto absolute = fs::absolute(fsPath(path), ec);
   path_ = ec ? path : fromPath(absolute.lexically_normal());
   if (path_.length() > 1 && path_.hasSuffix("/")) path_ = path_.substring(0, path_.length() - 1);
   return true;
@@ -177,7 +177,7 @@ std::optional<String> Bundle::pathForResource(const String& name, const String& 
   String file = fileName(name, type);
   for (const auto& folder : searchFolders(directory)) {
     String candidate = folder.stringByAppendingPathComponent(file);
-    if (pathExists(toPath(candidate))) return candidate;
+    if (pathExists(fsPath(candidate))) return candidate;
   }
   return std::nullopt;
 }
@@ -188,7 +188,7 @@ std::vector<String> Bundle::pathsForResourcesOfType(const String& type, const St
   for (const auto& folder : searchFolders(directory)) {
     std::vector<String> found;
     std::error_code ec;
-    for (fs::directory_iterator it(toPath(folder), ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(fsPath(folder), ec), end; !ec && it != end; it.increment(ec)) {
       std::string name = it->path().filename().string();
       if (name.empty() || name[0] == '.') continue;
       if (!ext.empty()) {
@@ -213,7 +213,7 @@ Ref<URL> Bundle::URLForResource(const String& name, const String& extension) con
 
 Ref<URL> Bundle::URLForResource(const String& name, const String& extension, const String& subdirectory) const {
   auto p = pathForResource(name, extension, subdirectory);
-  return p ? URL::fileURLWithPath(*p, isDirectory(toPath(*p))) : nullptr;
+  return p ? URL::fileURLWithPath(*p, isDirectory(fsPath(*p))) : nullptr;
 }
 
 Ref<Dictionary> Bundle::infoDictionary() const {
@@ -248,7 +248,7 @@ std::vector<String> Bundle::localizations() const {
   }
   std::vector<String> out;
   std::error_code ec;
-  for (fs::directory_iterator it(toPath(path_), ec), end; !ec && it != end; it.increment(ec)) {
+  for (fs::directory_iterator it(fsPath(path_), ec), end; !ec && it != end; it.increment(ec)) {
     if (it->path().extension() != ".lproj") continue;
     String name = fromPath(it->path().stem());
     if (name != "Base" && isDirectory(it->path())) out.push_back(name);
@@ -285,7 +285,7 @@ std::shared_ptr<const StringsTable> Bundle::stringsTable(const String& localizat
     if (auto it = tables_.find(path); it != tables_.end()) return it->second;
   }
   std::shared_ptr<const StringsTable> parsed;
-  if (auto bytes = readFile(toPath(path))) {
+  if (auto bytes = readFile(fsPath(path))) {
     if (auto t = parseStringsFile(bytes->data(), bytes->size())) parsed = std::make_shared<const StringsTable>(std::move(*t));
   }
   std::lock_guard lock(mutex_);

@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "platform/foundation/net/URL.h"
+#include "platform/foundation/net/WallClock.h"
 
 namespace fd {
 
@@ -29,10 +30,6 @@ bool validToken(const std::string& s, bool allowEmpty) {
   for (unsigned char c : s)
     if (c < 0x21 || c == 0x7f || c == ';' || c == ',' || c == '=' || c == '"' || c == '\\') return false;
   return true;
-}
-
-double now() {
-  return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
 // HTTP dates in the formats servers still send: "Sun, 06 Nov 1994 08:49:37 GMT" and the dashed
@@ -95,7 +92,7 @@ Ref<HTTPCookie> parseSetCookie(const std::string& field, const std::string& host
     } else if (key == "max-age") {
       char* end = nullptr;
       long long seconds = std::strtoll(arg.c_str(), &end, 10);
-      if (!arg.empty() && *end == 0) maxAgeExpiry = seconds <= 0 ? 0.0 : now() + static_cast<double>(seconds);
+      if (!arg.empty() && *end == 0) maxAgeExpiry = seconds <= 0 ? 0.0 : secondsSince1970Now() + static_cast<double>(seconds);
     } else if (key == "secure") {
       secure = true;
     } else if (key == "httponly") {
@@ -161,7 +158,7 @@ bool HTTPCookie::matchesURL(const Ref<URL>& url) const {
   std::string path = url->path().utf8();
   if (path.empty()) path.push_back('/');
   return domainMatches(lower(url->host()->utf8()), domain_.utf8(), hostOnly_) && pathMatches(path, path_.utf8()) &&
-         !isExpired(now());
+         !isExpired(secondsSince1970Now());
 }
 
 bool HTTPCookie::sameIdentity(const HTTPCookie& other) const {

@@ -3,15 +3,11 @@
 #include <algorithm>
 #include <chrono>
 
+#include "platform/foundation/net/WallClock.h"
+
 namespace fd {
 
 RT_IMPLEMENT_PLATFORM(HTTPCookieStorage) {}
-
-namespace {
-double now() {
-  return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-}
-}  // namespace
 
 Ref<HTTPCookieStorage> HTTPCookieStorage::sharedHTTPCookieStorage() {
   static Ref<HTTPCookieStorage> shared = create();
@@ -22,7 +18,7 @@ void HTTPCookieStorage::setCookie(const Ref<HTTPCookie>& cookie) {
   if (!cookie) return;
   std::lock_guard lock(mutex_);
   std::erase_if(cookies_, [&](const Ref<HTTPCookie>& c) { return c->sameIdentity(*cookie); });
-  if (!cookie->isExpired(now())) cookies_.push_back(cookie);
+  if (!cookie->isExpired(secondsSince1970Now())) cookies_.push_back(cookie);
 }
 
 void HTTPCookieStorage::setCookies(const std::vector<Ref<HTTPCookie>>& cookies) {
@@ -41,7 +37,7 @@ void HTTPCookieStorage::removeAllCookies() {
 }
 
 void HTTPCookieStorage::dropExpired() {
-  double t = now();
+  double t = secondsSince1970Now();
   std::erase_if(cookies_, [t](const Ref<HTTPCookie>& c) { return c->isExpired(t); });
 }
 

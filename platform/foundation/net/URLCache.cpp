@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/foundation/net/WallClock.h"
 #include "platform/foundation/values/Data.h"
 #include "platform/foundation/files/Paths.h"
 #include "platform/foundation/net/URL.h"
@@ -21,10 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kMagic = "KDURLCACHE1\n";
-
-double now() {
-  return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-}
 
 // File names are a stable hash of the key; the key itself is kept in the file and compared on
 // reading, so that a collision reads as a miss.
@@ -217,7 +214,7 @@ void URLCache::writeFile(const std::string& key, const Entry& entry) {
 bool URLCache::isFresh(const Entry& entry) const {
   auto d = directivesOf(entry.cached->response());
   if (d.noCache) return false;
-  if (d.maxAge) return now() - entry.storedAt <= static_cast<double>(*d.maxAge);
+  if (d.maxAge) return secondsSince1970Now() - entry.storedAt <= static_cast<double>(*d.maxAge);
   // Nothing says how long the answer holds: it is checked with the server (or loaded again)
   // before it is used, or every plain GET would be answered from the cache for ever.
   return false;
@@ -262,7 +259,7 @@ void URLCache::storeCachedResponse(const Ref<CachedURLResponse>& cached, const R
   if (!key || !cached || cached->storagePolicy() == URLCacheStoragePolicy::NotAllowed) return;
   Entry e;
   e.cached = cached;
-  e.storedAt = now();
+  e.storedAt = secondsSince1970Now();
   e.size = cached->data() ? static_cast<int64_t>(cached->data()->length()) : 0;
   std::lock_guard lock(mutex_);
   if (auto it = memory_.find(*key); it != memory_.end()) {

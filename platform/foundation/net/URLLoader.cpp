@@ -29,7 +29,7 @@ constexpr auto kSpinBeforeSleep = std::chrono::microseconds(50);
 constexpr unsigned kMaxLoaderThreads = 4;
 constexpr int kAwakeShare = 3;  // jobs an awake thread takes before the least busy one is woken
 
-double now() {
+double steadyNow() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
@@ -293,7 +293,7 @@ void URLLoader::Impl::loop() {
       for (auto& [easy, r] : running) {
         if (r->job != job || !r->paused) continue;
         r->paused = false;
-        r->lastActivity = now();
+        r->lastActivity = steadyNow();
         curl_easy_pause(easy, CURLPAUSE_CONT);
         break;
       }
@@ -312,7 +312,7 @@ void URLLoader::Impl::loop() {
       std::string message = r.malformed ? r.malformed : r.errorText[0] ? r.errorText : curl_easy_strerror(code);
       finish(msg->easy_handle, urlErrorForResult(code, r), message, true);
     }
-    double t = now();
+    double t = steadyNow();
     std::vector<std::pair<CURL*, const char*>> late;
     for (auto& [easy, r] : running) {
       if (!r->paused && t - r->lastActivity > r->job->idleTimeout) late.emplace_back(easy, "no data within the request time-out");
@@ -343,7 +343,7 @@ void URLLoader::Impl::loop() {
 void URLLoader::Impl::add(const std::shared_ptr<URLLoadJob>& job) {
   auto r = std::make_unique<Running>();
   r->job = job;
-  r->started = r->lastActivity = now();
+  r->started = r->lastActivity = steadyNow();
   // A fresh handle for every job: the library's store of received fields keeps a pointer to
   // the last field across a reset, and a reused handle given a folded first field line writes
   // through it into freed memory.
@@ -445,7 +445,7 @@ size_t URLLoader::Impl::onHeader(char* data, size_t size, size_t n, void* arg) {
   auto* r = static_cast<Running*>(arg);
   size_t len = size * n;
   if (r->job->cancelled.load()) return 0;
-  r->lastActivity = now();
+  r->lastActivity = steadyNow();
   std::string_view line(data, len);
   if (line.starts_with("HTTP/")) {
     r->headers.clear();
@@ -498,7 +498,7 @@ size_t URLLoader::Impl::onWrite(char* data, size_t size, size_t n, void* arg) {
   auto* r = static_cast<Running*>(arg);
   size_t len = size * n;
   if (r->job->cancelled.load()) return 0;
-  r->lastActivity = now();
+  r->lastActivity = steadyNow();
   if (!r->responseSent) {
     r->responseSent = true;
     if (r->job->onResponse) r->job->onResponse(r->status, r->version, r->headers);
@@ -514,7 +514,7 @@ size_t URLLoader::Impl::onRead(char* data, size_t size, size_t n, void* arg) {
   auto* r = static_cast<Running*>(arg);
   size_t max = size * n;
   if (r->job->cancelled.load()) return CURL_READFUNC_ABORT;
-  r->lastActivity = now();
+  r->lastActivity = steadyNow();
   auto& job = *r->job;
   if (job.bodyReader) {
     int64_t got = job.bodyReader(reinterpret_cast<uint8_t*>(data), max);
@@ -532,7 +532,7 @@ int URLLoader::Impl::onProgress(void* arg, curl_off_t, curl_off_t, curl_off_t ul
   if (r->job->cancelled.load()) return 1;
   if (ulnow > 0 && ulnow != r->lastSent) {
     r->lastSent = ulnow;
-    r->lastActivity = now();
+    r->lastActivity = steadyNow();
     if (r->job->onSent) r->job->onSent(ulnow, ultotal > 0 ? ultotal : r->job->bodyLength);
   }
   return 0;
@@ -563,7 +563,7 @@ int URLLoader::Impl::onVerify(X509_STORE_CTX* ctx, void* arg) {
     }
   }
   bool ok = r->job->onTrust ? r->job->onTrust(chain, ctx) : X509_verify_cert(ctx) == 1;
-  r->lastActivity = now();
+  r->lastActivity = steadyNow();
   if (!ok) {
     r->job->trustRefused.store(true);
     X509_STORE_CTX_set_error(ctx, X509_V_ERR_APPLICATION_VERIFICATION);

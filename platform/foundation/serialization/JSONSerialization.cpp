@@ -24,7 +24,7 @@ using simdjson::error_code;
 
 namespace {
 
-constexpr size_t kMaxDepth = 512;
+constexpr size_t kMaxReadDepth = 512;
 // Documents up to this size go through a per-thread parser that keeps its buffers; larger
 // ones are walked on demand, so that one huge document neither pins memory to the thread
 // nor needs a parsed copy of itself.
@@ -410,7 +410,7 @@ class StreamReader {
 simdjson::dom::parser& threadParser() {
   thread_local simdjson::dom::parser parser = [] {
     simdjson::dom::parser p;
-    if (p.allocate(64 * 1024, kMaxDepth) != simdjson::SUCCESS) p = simdjson::dom::parser();
+    if (p.allocate(64 * 1024, kMaxReadDepth) != simdjson::SUCCESS) p = simdjson::dom::parser();
     return p;
   }();
   return parser;
@@ -462,7 +462,7 @@ Id readJSON(std::string_view text, bool padded, uint32_t options, Ref<Error>* er
   // The top-level rule and the empty case are settled before parsing.
   size_t first = body.find_first_not_of(" \t\r\n");
   if (first == std::string_view::npos || (!fragments && body[first] != '[' && body[first] != '{')) {
-    auto problem = findJSONSyntaxProblem(body, fragments, kMaxDepth);
+    auto problem = findJSONSyntaxProblem(body, fragments, kMaxReadDepth);
     setError(error, readError(offset + (problem ? problem->offset : 0), problem ? problem->message : "No value"));
     return nullptr;
   }
@@ -470,7 +470,7 @@ Id readJSON(std::string_view text, bool padded, uint32_t options, Ref<Error>* er
   // Large documents are checked by the careful scan (which needs no memory) and then walked
   // on demand, so that the peak is the values and the text, not three copies of the text.
   if (body.size() > kReusableSize) {
-    if (auto problem = findJSONSyntaxProblem(body, fragments, kMaxDepth)) {
+    if (auto problem = findJSONSyntaxProblem(body, fragments, kMaxReadDepth)) {
       setError(error, readError(offset + problem->offset, problem->message));
       return nullptr;
     }
@@ -481,7 +481,7 @@ Id readJSON(std::string_view text, bool padded, uint32_t options, Ref<Error>* er
   error_code code = threadParser().parse(body.data(), body.size(), !padded).get(root);
   if (code == simdjson::SUCCESS) return DomReader(options).read(root);
 
-  if (auto problem = findJSONSyntaxProblem(body, fragments, kMaxDepth)) {
+  if (auto problem = findJSONSyntaxProblem(body, fragments, kMaxReadDepth)) {
     setError(error, readError(offset + problem->offset, problem->message));
     return nullptr;
   }

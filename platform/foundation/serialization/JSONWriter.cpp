@@ -20,7 +20,7 @@ namespace fd {
 namespace {
 
 // Deeper nesting is refused: it is almost always a container that holds itself.
-constexpr unsigned kMaxDepth = 512;
+constexpr unsigned kMaxWriteDepth = 512;
 
 // Why a number cannot be written, or null when it can.
 const char* numberProblem(const Number& n) {
@@ -40,7 +40,7 @@ class Writer {
         escapeSlash_(!(options & JSONWritingWithoutEscapingSlashes)) {}
 
   bool write(const Object* o, unsigned depth) {
-    if (depth > kMaxDepth) return fail("Too many nested arrays or dictionaries in JSON write");
+    if (depth > kMaxWriteDepth) return fail("Too many nested arrays or dictionaries in JSON write");
     if (auto s = dynamic_cast<const StringObject*>(o)) {
       string(s->string());
       return true;
@@ -188,7 +188,7 @@ class Writer {
 };
 
 bool valid(const Object* o, unsigned depth) {
-  if (depth > kMaxDepth) return false;
+  if (depth > kMaxWriteDepth) return false;
   if (dynamic_cast<const StringObject*>(o) || dynamic_cast<const Null*>(o)) return true;
   if (auto n = dynamic_cast<const Number*>(o)) return numberProblem(*n) == nullptr;
   if (auto a = dynamic_cast<const Array*>(o)) {

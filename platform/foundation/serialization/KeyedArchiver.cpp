@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 
+#include "platform/foundation/serialization/PlistPtr.h"
 #include "platform/foundation/values/Array.h"
 #include "platform/foundation/time/Date.h"
 #include "platform/foundation/values/DecimalNumber.h"
@@ -20,13 +21,6 @@
 namespace fd {
 
 namespace {
-
-struct PlistFree {
-  void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
-};
-// Nodes under construction are owned, so that an exception thrown by a nested encoding
-// leaks nothing.
-using PlistPtr = std::unique_ptr<void, PlistFree>;
 
 plist_t newString(const String& s) { return plist_new_string(s.utf8().c_str()); }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <unordered_set>
 
+#include "platform/foundation/serialization/PlistPtr.h"
 #include "platform/foundation/values/Array.h"
 #include "platform/foundation/time/Date.h"
 #include "platform/foundation/values/DecimalNumber.h"
@@ -23,11 +24,6 @@
 namespace fd {
 
 namespace {
-
-struct PlistFree {
-  void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
-};
-using PlistPtr = std::unique_ptr<void, PlistFree>;
 
 const std::unordered_set<std::string>& valueClassNames() {
   static const std::unordered_set<std::string> names = {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/foundation/serialization/PlistPtr.h"
 #include "platform/foundation/values/Array.h"
 #include "platform/foundation/time/Date.h"
 #include "platform/foundation/values/DecimalNumber.h"
@@ -21,12 +22,7 @@ namespace fd {
 
 namespace {
 
-constexpr unsigned kMaxDepth = 512;
-
-struct PlistFree {
-  void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
-};
-using PlistPtr = std::unique_ptr<void, PlistFree>;
+constexpr unsigned kMaxPlistDepth = 512;
 
 Ref<Error> plistError(int64_t code, const String& debug) {
   String description = code == PropertyListReadCorruptError
@@ -48,7 +44,7 @@ class Reader {
 
   /// Null (with problem() set) for nodes it cannot take.
   Id read(plist_t node, unsigned depth) {
-    if (depth > kMaxDepth) return fail("Too many nested arrays or dictionaries");
+    if (depth > kMaxPlistDepth) return fail("Too many nested arrays or dictionaries");
     switch (plist_get_node_type(node)) {
       case PLIST_BOOLEAN: {
         uint8_t b = 0;
@@ -164,7 +160,7 @@ class Writer {
 
   /// A new node for `o`, or null (with problem() set) when a property list cannot hold it.
   plist_t node(const Object* o, unsigned depth) {
-    if (depth > kMaxDepth) return fail("Too many nested arrays or dictionaries");
+    if (depth > kMaxPlistDepth) return fail("Too many nested arrays or dictionaries");
     if (auto s = dynamic_cast<const StringObject*>(o)) return plist_new_string(s->string().utf8().c_str());
     if (auto n = dynamic_cast<const Number*>(o)) return number(*n);
     if (auto d = dynamic_cast<const Data*>(o)) return plist_new_data(reinterpret_cast<const char*>(d->bytes()), d->length());

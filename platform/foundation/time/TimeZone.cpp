@@ -30,7 +30,7 @@ struct ZoneSettings {
   Ref<TimeZone> zone;
 };
 
-ZoneSettings& settings() {
+ZoneSettings& zoneSettings() {
   static ZoneSettings s;
   return s;
 }
@@ -134,7 +134,7 @@ String TimeZone::environmentTimeZoneName() {
 }
 
 Ref<TimeZone> TimeZone::defaultTimeZone() {
-  auto& s = settings();
+  auto& s = zoneSettings();
   std::lock_guard lock(s.mutex);
   if (!s.zone) {
     s.zone = timeZoneWithName(environmentTimeZoneName());
@@ -144,7 +144,7 @@ Ref<TimeZone> TimeZone::defaultTimeZone() {
 }
 
 void TimeZone::setDefaultTimeZone(Ref<TimeZone> zone) {
-  auto& s = settings();
+  auto& s = zoneSettings();
   std::lock_guard lock(s.mutex);
   s.zone = std::move(zone);
 }

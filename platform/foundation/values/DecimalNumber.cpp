@@ -24,7 +24,7 @@ std::string toDigits(U128 v) {
   return std::string(s.rbegin(), s.rend());
 }
 
-bool isSpace(char16_t c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+bool isBlank(char16_t c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
 
 }  // namespace
 
@@ -93,7 +93,7 @@ void DecimalNumber::syncApproximation() {
 
 Ref<DecimalNumber> DecimalNumber::decimalNumberWithString(const String& s) {
   size_t i = 0, n = s.length();
-  while (i < n && isSpace(s[i])) ++i;
+  while (i < n && isBlank(s[i])) ++i;
   bool negative = false;
   if (i < n && (s[i] == u'+' || s[i] == u'-')) negative = s[i++] == u'-';
   U128 mantissa = 0;

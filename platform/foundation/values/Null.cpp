@@ -5,7 +5,7 @@
 namespace fd {
 
 // Values of this class reach the runtime through the boxing hooks: make sure they are in.
-[[maybe_unused]] static const bool kBoxingInstalled = (installBoxing(), true);
+[[maybe_unused]] static const bool kNullBoxingInstalled = (installBoxing(), true);
 
 RT_IMPLEMENT_PLATFORM(Null) {
   c.protocol("NSCopying");

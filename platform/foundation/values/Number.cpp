@@ -11,7 +11,7 @@
 namespace fd {
 
 // Values of this class reach the runtime through the boxing hooks: make sure they are in.
-[[maybe_unused]] static const bool kBoxingInstalled = (installBoxing(), true);
+[[maybe_unused]] static const bool kNumberBoxingInstalled = (installBoxing(), true);
 
 RT_IMPLEMENT_PLATFORM(Number) {
   c.protocol("NSCopying");
@@ -19,7 +19,6 @@ RT_IMPLEMENT_PLATFORM(Number) {
 }
 
 namespace {
-
 
 // Shortest digits and decimal exponent from a "d.ddde±x" rendering.
 String formatShortest(const char* sci, size_t len) {

@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/graphics/codecs/ByteOrder.h"
 #include "platform/graphics/codecs/PixelRows.h"
 
 namespace gfx::codecs {
 
 namespace {
-
-uint32_t le16(const uint8_t* p) { return uint32_t(p[0] | (p[1] << 8)); }
-uint32_t le32(const uint8_t* p) { return le16(p) | (le16(p + 2) << 16); }
 
 struct DibHeader {
   uint32_t headerSize = 0;

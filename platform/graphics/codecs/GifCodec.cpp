@@ -6,13 +6,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/graphics/codecs/ByteOrder.h"
 #include "platform/graphics/codecs/PixelRows.h"
 
 namespace gfx::codecs {
 
 namespace {
-
-uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 
 // What the block scan learns about one frame without decoding it.
 struct FrameRecord {

@@ -7,6 +7,7 @@ extern "C" {  // the header declares C functions without saying so
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/graphics/codecs/ByteOrder.h"
 #include "platform/graphics/codecs/Jpeg2000Codec.h"
 #include "platform/graphics/codecs/PixelRows.h"
 #include "platform/graphics/codecs/PngCodec.h"
@@ -15,7 +16,6 @@ namespace gfx::codecs {
 
 namespace {
 
-uint32_t be32(const uint8_t* p) { return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3]; }
 void putBe32(std::vector<uint8_t>& o, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) o[at + i] = uint8_t(v >> (24 - 8 * i));
 }

@@ -4,14 +4,12 @@
 #include <cstring>
 
 #include "platform/graphics/codecs/BmpCodec.h"
+#include "platform/graphics/codecs/ByteOrder.h"
 #include "platform/graphics/codecs/PngCodec.h"
 
 namespace gfx::codecs {
 
 namespace {
-
-uint32_t le16(const uint8_t* p) { return uint32_t(p[0] | (p[1] << 8)); }
-uint32_t le32(const uint8_t* p) { return le16(p) | (le16(p + 2) << 16); }
 
 struct Entry {
   uint32_t width, height;

@@ -8,6 +8,7 @@
 #include <csetjmp>
 #include <cstring>
 
+#include "platform/graphics/codecs/ByteOrder.h"
 #include "platform/graphics/codecs/PixelRows.h"
 
 static_assert(std::endian::native == std::endian::little, "BGRA output is read as native ARGB words");
@@ -15,8 +16,6 @@ static_assert(std::endian::native == std::endian::little, "BGRA output is read a
 namespace gfx::codecs {
 
 namespace {
-
-uint16_t be16(const uint8_t* p) { return uint16_t((p[0] << 8) | p[1]); }
 
 struct ErrorManager {
   jpeg_error_mgr pub;

@@ -6,13 +6,12 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/graphics/codecs/ByteOrder.h"
 #include "platform/graphics/codecs/PixelRows.h"
 
 namespace gfx::codecs {
 
 namespace {
-
-uint32_t be32(const uint8_t* p) { return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3]; }
 
 // Where the progressive reader's callbacks write.
 struct ReadState {

@@ -15,7 +15,7 @@ RT_IMPLEMENT_PLATFORM(TabBar) {
 }
 
 namespace {
-constexpr double kTitleFontSize = 10;
+constexpr double kTabTitleFontSize = 10;
 constexpr double kImageTop = 5;
 constexpr double kImageSide = 25;
 constexpr double kTitleBottom = 1;
@@ -46,7 +46,7 @@ class TabBarButton : public Control {
     auto attrs = item_->effectiveTitleTextAttributes(state);
     auto font = attrs ? rt::as<typeset::Font>(attrs->objectForKey(typeset::FontAttributeName)) : nullptr;
     auto color = attrs ? rt::as<gfx::Color>(attrs->objectForKey(typeset::ForegroundColorAttributeName)) : nullptr;
-    title_->setFont(font ? font : typeset::Font::systemFontOfSize(kTitleFontSize));
+    title_->setFont(font ? font : typeset::Font::systemFontOfSize(kTabTitleFontSize));
     title_->setTextColor(color ? color : on ? tintColor() : gfx::Color::colorWithWhite(0.57, 1));
     title_->setText(item_->title());
     setEnabled(item_->isEnabled());

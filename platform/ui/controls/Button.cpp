@@ -9,7 +9,7 @@ namespace ui {
 RT_IMPLEMENT_PLATFORM(Button) {}
 
 namespace {
-constexpr double kTitleFontSize = 15;
+constexpr double kButtonTitleFontSize = 15;
 // How much an adjusted image dims when highlighted or disabled.
 constexpr double kAdjustedImageAlpha = 0.5;
 }  // namespace
@@ -19,7 +19,7 @@ void Button::init(gfx::Rect frame) {
   backgroundView_ = rt::make<ImageView>();
   imageView_ = rt::make<ImageView>();
   titleLabel_ = rt::make<Label>();
-  titleLabel_->setFont(typeset::Font::systemFontOfSize(kTitleFontSize));
+  titleLabel_->setFont(typeset::Font::systemFontOfSize(kButtonTitleFontSize));
   titleLabel_->setTextAlignment(typeset::TextAlignment::Center);
   backgroundView_->setContentMode(ViewContentMode::ScaleToFill);
   imageView_->setContentMode(ViewContentMode::Center);

@@ -39,7 +39,7 @@ struct JPEGError {
 
 void jpegErrorExit(j_common_ptr info) { std::longjmp(reinterpret_cast<JPEGError*>(info->err)->jump, 1); }
 
-int appendGIF(GifFileType* gif, const GifByteType* data, int length) {
+int appendPictureGIF(GifFileType* gif, const GifByteType* data, int length) {
   auto* out = static_cast<std::vector<uint8_t>*>(gif->UserData);
   out->insert(out->end(), data, data + length);
   return length;
@@ -109,7 +109,7 @@ std::vector<uint8_t> encodeJPEG(const IndexedPicture& picture, int quality) {
 std::vector<uint8_t> encodeGIF(const IndexedPicture& picture) {
   std::vector<uint8_t> out;
   int error = 0;
-  GifFileType* gif = EGifOpen(&out, appendGIF, &error);
+  GifFileType* gif = EGifOpen(&out, appendPictureGIF, &error);
   if (!gif) return {};
   GifColorType colours[16];
   for (int i = 0; i < 16; ++i) {
