@@ -26,16 +26,18 @@ size_t paragraphEnd(const String& text, size_t index) {
 
 namespace {
 
-// The two largest arrays of the text last released on this thread, kept for the next text
-// built on it. Given back to the allocator they join the free top of its heap, which is then
+// The large arrays of the text last released on this thread, kept for the next text built
+// on it. Given back to the allocator they join the free top of its heap, which is then
 // returned to the system, and every page of the next text's arrays is faulted in afresh: on
 // a virtual machine that costs more than the shaping. Small texts neither take nor give.
 struct SpareArrays {
   std::vector<ShapedGlyph> glyphs;
   std::vector<double> advances;
+  std::vector<ShapedItem> items;
+  std::vector<uint8_t> levels, paragraphLevels;
   ~SpareArrays();
 };
-constexpr size_t kSpareMinimumBytes = 64 << 10, kSpareMaximumBytes = 2 << 20;
+constexpr size_t kSpareMinimumBytes = 16 << 10, kSpareMaximumBytes = 2 << 20;
 thread_local SpareArrays spare;
 // Trivially destroyed, so readable to the thread's end: texts released after `spare` is gone
 // (by other thread-local or static destructors) free their arrays as usual.
@@ -64,6 +66,9 @@ ShapedText::~ShapedText() {
   if (spareGone) return;
   keep(glyphs, spare.glyphs);
   keep(advances, spare.advances);
+  keep(items, spare.items);
+  keep(levels, spare.levels);
+  keep(paragraphLevels, spare.paragraphLevels);
 }
 
 size_t ShapedText::itemAt(size_t index) const {
@@ -205,7 +210,9 @@ TextFacts scanText(const char16_t* d, size_t n) {
 
 void computeLevels(ShapedText& t, const TextFacts& facts) {
   size_t n = t.length();
+  take(t.levels, spare.levels, n);
   t.levels.assign(n, 0);
+  take(t.paragraphLevels, spare.paragraphLevels, n);
   t.paragraphLevels.assign(n, 0);
   const char16_t* d = t.text.data();
   bool anyRTL = facts.mayBeRightToLeft;
@@ -592,7 +599,7 @@ std::shared_ptr<const ShapedText> ShapedText::build(const AttributedString& stri
   TextFacts facts = scanText(t->text.data(), t->length());
   t->hasTabs = facts.tabs;
   computeLevels(*t, facts);
-  t->items.reserve(t->length() / 16 + 4);
+  take(t->items, spare.items, t->length() / 16 + 4);
   Itemiser itemiser(*t);
   itemiser.run();
   shapeItems(*t, itemiser.scripts);

@@ -31,10 +31,14 @@ void expectSame(const ShapedText& a, const ShapedText& b) {
     EXPECT_EQ(a.glyphs[i].yOffset, b.glyphs[i].yOffset);
   }
   EXPECT_EQ(a.advances, b.advances);
+  EXPECT_EQ(a.levels, b.levels);
+  EXPECT_EQ(a.paragraphLevels, b.paragraphLevels);
   ASSERT_EQ(a.items.size(), b.items.size());
   for (size_t i = 0; i < a.items.size(); ++i) {
     EXPECT_EQ(a.items[i].glyphStart, b.items[i].glyphStart);
     EXPECT_EQ(a.items[i].glyphEnd, b.items[i].glyphEnd);
+    EXPECT_EQ(a.items[i].start, b.items[i].start);
+    EXPECT_EQ(a.items[i].font->face(), b.items[i].font->face());
   }
 }
 
