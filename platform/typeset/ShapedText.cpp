@@ -37,7 +37,7 @@ struct SpareArrays {
   std::vector<uint8_t> levels, paragraphLevels;
   ~SpareArrays();
 };
-constexpr size_t kSpareMinimumBytes = 16 << 10, kSpareMaximumBytes = 2 << 20;
+constexpr size_t kSpareMinimumBytes = 16 << 10, kSpareMaximumBytes = 1 << 20;
 thread_local SpareArrays spare;
 // Trivially destroyed, so readable to the thread's end: texts released after `spare` is gone
 // (by other thread-local or static destructors) free their arrays as usual.
