@@ -24,6 +24,53 @@ size_t paragraphEnd(const String& text, size_t index) {
   return n;
 }
 
+namespace {
+
+// The large arrays of the text last released on this thread, kept for the next text built
+// on it. Given back to the allocator they join the free top of its heap, which is then
+// returned to the system, and every page of the next text's arrays is faulted in afresh: on
+// a virtual machine that costs more than the shaping. Small texts neither take nor give.
+struct SpareArrays {
+  std::vector<ShapedGlyph> glyphs;
+  std::vector<double> advances;
+  std::vector<ShapedItem> items;
+  std::vector<uint8_t> levels, paragraphLevels;
+  ~SpareArrays();
+};
+constexpr size_t kSpareMinimumBytes = 16 << 10, kSpareMaximumBytes = 1 << 20;
+thread_local SpareArrays spare;
+// Trivially destroyed, so readable to the thread's end: texts released after `spare` is gone
+// (by other thread-local or static destructors) free their arrays as usual.
+thread_local bool spareGone = false;
+SpareArrays::~SpareArrays() { spareGone = true; }
+
+template <class T>
+void keep(std::vector<T>& from, std::vector<T>& into) {
+  const size_t bytes = from.capacity() * sizeof(T);
+  if (bytes < kSpareMinimumBytes || bytes > kSpareMaximumBytes || from.capacity() <= into.capacity()) return;
+  from.clear();
+  into.swap(from);
+}
+
+// An empty array with room for `count` elements, the spare one when it is large enough.
+template <class T>
+void take(std::vector<T>& into, std::vector<T>& from, size_t count) {
+  if (!spareGone && count * sizeof(T) >= kSpareMinimumBytes && from.capacity() >= count) into.swap(from);
+  into.clear();
+  into.reserve(count);
+}
+
+}  // namespace
+
+ShapedText::~ShapedText() {
+  if (spareGone) return;
+  keep(glyphs, spare.glyphs);
+  keep(advances, spare.advances);
+  keep(items, spare.items);
+  keep(levels, spare.levels);
+  keep(paragraphLevels, spare.paragraphLevels);
+}
+
 size_t ShapedText::itemAt(size_t index) const {
   auto it = std::upper_bound(items.begin(), items.end(), index,
                              [](size_t i, const ShapedItem& item) { return i < item.start; });
@@ -163,7 +210,9 @@ TextFacts scanText(const char16_t* d, size_t n) {
 
 void computeLevels(ShapedText& t, const TextFacts& facts) {
   size_t n = t.length();
+  take(t.levels, spare.levels, n);
   t.levels.assign(n, 0);
+  take(t.paragraphLevels, spare.paragraphLevels, n);
   t.paragraphLevels.assign(n, 0);
   const char16_t* d = t.text.data();
   bool anyRTL = facts.mayBeRightToLeft;
@@ -469,10 +518,11 @@ void setRubies(ShapedText& t) {
 void shapeItems(ShapedText& t, const std::vector<hb_script_t>& scripts) {
   hb_buffer_t* buf = hb_buffer_create();
   const char16_t* d = t.text.data();
+  take(t.advances, spare.advances, t.length());
   t.advances.assign(t.length(), 0);
   double* advances = t.advances.data();
   // Most text has about one glyph per unit.
-  t.glyphs.reserve(t.length() + t.length() / 8 + 16);
+  take(t.glyphs, spare.glyphs, t.length() + t.length() / 8 + 16);
   for (size_t k = 0; k < t.items.size(); ++k) {
     ShapedItem& item = t.items[k];
     const RunStyle& style = t.styles[item.style];
@@ -549,7 +599,7 @@ std::shared_ptr<const ShapedText> ShapedText::build(const AttributedString& stri
   TextFacts facts = scanText(t->text.data(), t->length());
   t->hasTabs = facts.tabs;
   computeLevels(*t, facts);
-  t->items.reserve(t->length() / 16 + 4);
+  take(t->items, spare.items, t->length() / 16 + 4);
   Itemiser itemiser(*t);
   itemiser.run();
   shapeItems(*t, itemiser.scripts);

@@ -34,6 +34,10 @@ struct ShapedItem {
 class ShapedText {
  public:
   static std::shared_ptr<const ShapedText> build(const AttributedString& string);
+  ShapedText() = default;
+  ShapedText(const ShapedText&) = delete;
+  ShapedText& operator=(const ShapedText&) = delete;
+  ~ShapedText();
 
   String text;
   std::vector<RunStyle> styles;
