@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 
 #include "image/web2/AnnotationView+DRWebImage.h"
 #include "image/web2/Button+DRWebImage.h"
@@ -123,13 +124,19 @@ TEST_F(DRWebImageBindingTest, ANewerRequestOnTheSameViewWinsAndTheOlderHearsCanc
   scripted().route("/old.jpg", slow);
   auto view = rt::make<ui::ImageView>(gfx::Rect{{0, 0}, {200, 150}});
   std::vector<DRReport> older, newer, quick;
-  // Two requests in one pass: the first never reaches the manager.
+  // Two requests in one pass: the first never reaches the manager. The setter queue runs on a
+  // thread of its own, and would set up the first request (which might even finish) if this
+  // thread were held up between the calls: it waits here until both are made.
+  std::promise<void> bothMade;
+  DRWebImageSetter::setterQueue()->async([made = bothMade.get_future().share()] { made.wait(); });
   dr_setImageWithURL(view, pictureURL("thumb/race-quick.png"), nullptr, 0, manager, nullptr, nullptr, collect(quick));
   dr_setImageWithURL(view, fd::URL::URLWithString(scripted().url("/old.jpg")), nullptr, 0, manager, nullptr, nullptr,
                      collect(older));
+  bothMade.set_value();
   ASSERT_TRUE(pump([&] { return hasFinal(quick); }));
   ASSERT_EQ(quick.size(), 1u);
   EXPECT_EQ(quick[0].stage, Stage::Cancelled);
+  EXPECT_EQ(quick[0].from, From::None);
   EXPECT_EQ(quick[0].url->absoluteString(), pictureURL("thumb/race-quick.png")->absoluteString());
   // The slow one is under way (the server has its request) when the newer request replaces it.
   ASSERT_TRUE(scripted().waitForRequests(1, 20));
