@@ -8,6 +8,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/service/ServiceConfig.h"
+#include "image/web/WIImageCache.h"
 #include "image/web/WIWebImageDownloader.h"
 #include "image/web/WIWebImageManager.h"
 #include "platform/foundation/Log.h"
@@ -154,8 +155,11 @@ void stopPictureDownloads() {
     return !images->isRunning() && image::WIWebImageDownloader::sharedDownloader()->currentDownloadCount() == 0;
   };
   fd::RunLoopDriver::runUntil(quiet, 5);
-  // A worker between its cache lookup and its hand-over to the main thread is in no count.
-  fd::RunLoopDriver::runUntil([&] { return !quiet(); }, 0.3);
+  // A worker between its cache lookup and its hand-over to the main thread is in no count:
+  // once the cache's serial reading queue has run dry every hand-over is queued for the main
+  // thread, and a turn of the loop runs them.
+  if (auto cache = images->imageCache()) cache->ioQueue()->sync([] {});
+  fd::RunLoopDriver::runUntilIdle();
   fd::RunLoopDriver::runUntil(quiet, 5);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 
 #include "image/web2/AnnotationView+DRWebImage.h"
 #include "image/web2/Button+DRWebImage.h"
@@ -117,26 +118,39 @@ TEST_F(DRWebImageBindingTest, ANewerRequestOnTheSameViewWinsAndTheOlderHearsCanc
   auto bytes = sampleBytes("banner/race-old.jpg");
   slow.contentType = "image/jpeg";
   slow.body.assign(bytes.begin(), bytes.end());
-  slow.delayBeforeHeaders = 0.4;
+  // Held until the test lets it go: the older request is still waiting for its answer when
+  // the newer one comes, however slowly this test runs.
+  slow.delayBeforeHeaders = 120;
   scripted().route("/old.jpg", slow);
   auto view = rt::make<ui::ImageView>(gfx::Rect{{0, 0}, {200, 150}});
   std::vector<DRReport> older, newer, quick;
-  // Two requests in one pass: the first never reaches the manager.
+  // Two requests in one pass: the first never reaches the manager. The setter queue runs on a
+  // thread of its own, and would set up the first request (which might even finish) if this
+  // thread were held up between the calls: it waits here until both are made.
+  std::promise<void> bothMade;
+  DRWebImageSetter::setterQueue()->async([made = bothMade.get_future().share()] { made.wait(); });
   dr_setImageWithURL(view, pictureURL("thumb/race-quick.png"), nullptr, 0, manager, nullptr, nullptr, collect(quick));
   dr_setImageWithURL(view, fd::URL::URLWithString(scripted().url("/old.jpg")), nullptr, 0, manager, nullptr, nullptr,
                      collect(older));
+  bothMade.set_value();
   ASSERT_TRUE(pump([&] { return hasFinal(quick); }));
   ASSERT_EQ(quick.size(), 1u);
   EXPECT_EQ(quick[0].stage, Stage::Cancelled);
+  EXPECT_EQ(quick[0].from, From::None);
   EXPECT_EQ(quick[0].url->absoluteString(), pictureURL("thumb/race-quick.png")->absoluteString());
-  // The slow one is under way when the newer request replaces it.
-  fd::Thread::sleepForTimeInterval(0.1);
+  // The slow one is under way (the server has its request) when the newer request replaces it.
+  ASSERT_TRUE(scripted().waitForRequests(1, 20));
   dr_setImageWithURL(view, pictureURL("thumb/race-new.png"), nullptr, 0, manager, nullptr, nullptr, collect(newer));
   ASSERT_TRUE(pump([&] { return hasFinal(newer) && hasFinal(older); }));
-  fd::Thread::sleepForTimeInterval(0.6);
-  fd::RunLoopDriver::runUntilIdle();
   EXPECT_EQ(older.back().stage, Stage::Cancelled);
   ASSERT_TRUE(newer.back().image);
+  EXPECT_EQ(view->image(), newer.back().image);
+  // The older answer goes out now, and the server is stopped once it has gone: it changes
+  // nothing.
+  const size_t olderReports = older.size();
+  scripted_.reset();
+  fd::RunLoopDriver::runUntilIdle();
+  EXPECT_EQ(older.size(), olderReports);
   EXPECT_EQ(view->image(), newer.back().image);
   EXPECT_EQ(view->image()->CGImage()->width(), 200u);
 }
