@@ -76,6 +76,8 @@ bool WindowHost::open(const std::string& title, double zoom, std::string* error)
   textInput_ = false;
   SDL_StopTextInput();  // on until a responder takes text
   keyboardInput().setInputMethodReset([this] { resetInputMethod(); });
+  rebound_ = std::make_unique<ReboundKeys>(window_);
+  reboundText_.reset();
   Pasteboard::setDesktopClipboard(std::make_shared<SdlClipboard>());
   present();
   return true;
@@ -87,6 +89,8 @@ void WindowHost::close() {
   if (window_) {
     Pasteboard::setDesktopClipboard(nullptr);
     keyboardInput().setInputMethodReset(nullptr);
+    rebound_.reset();
+    reboundText_.reset();
     if (textInput_) SDL_StopTextInput();
     textInput_ = false;
     SDL_DestroyWindow(window_);
@@ -116,6 +120,9 @@ bool WindowHost::pump() {
   if (!window_) return false;
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
+    // A press's own events come right after its window-system event: a key event, then its
+    // text. Anything else means the window read no text from a rebound key.
+    if (reboundText_ && e.type != SDL_KEYDOWN && e.type != SDL_TEXTINPUT) typeRebound();
     switch (e.type) {
       case SDL_QUIT: quit_ = true; break;
       case SDL_WINDOWEVENT:
@@ -157,8 +164,13 @@ bool WindowHost::pump() {
         drag(from, to, 0.1);
         break;
       }
+      case SDL_SYSWMEVENT:
+        if (rebound_) reboundText_ = rebound_->textOfPress(e);
+        break;
       case SDL_TEXTINPUT:
-        typeText(rt::String(std::string_view(e.text.text)));
+        // The window's text for a rebound key is what the key meant by the time it was read.
+        if (reboundText_) typeRebound();
+        else typeText(rt::String(std::string_view(e.text.text)));
         break;
       case SDL_TEXTEDITING: {
         rt::String text(std::string_view(e.edit.text));
@@ -172,6 +184,7 @@ bool WindowHost::pump() {
     }
     followTextInput();
   }
+  typeRebound();
   followTextInput();
   present();
   return !quit_;
@@ -207,6 +220,13 @@ void WindowHost::keyDown(int keycode, uint16_t modifiers) {
       break;
   }
   pressKey(k);
+}
+
+void WindowHost::typeRebound() {
+  if (!reboundText_) return;
+  std::string text = std::move(*reboundText_);
+  reboundText_.reset();
+  if (!text.empty()) typeText(rt::String(std::string_view(text)));
 }
 
 void WindowHost::focusChanged(bool focused) {

@@ -5,12 +5,16 @@
 // compositions (their candidates placed at the caret) and editing keys go to it; when the
 // responder ends a composition on its own, the input method is reset. F6 shakes the device.
 // The general pasteboard's plain text follows the desktop clipboard while open. The application
-// is inactive while the window has no keyboard focus.
+// is inactive while the window has no keyboard focus. A key rebound for a moment (as tools that
+// type characters the keyboard lacks do) types what it meant when pressed.
 #include <cmath>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/ui/host/Host.h"
+#include "platform/ui/host/ReboundKeys.h"
 #include "platform/ui/input/Touch.h"
 
 struct SDL_Window;
@@ -49,6 +53,8 @@ class WindowHost : public Host {
   /// Makes the input method drop its composition: the responder ended it.
   void resetInputMethod();
   void keyDown(int keycode, uint16_t modifiers);
+  /// Types the text of the rebound key just read, if any.
+  void typeRebound();
   void focusChanged(bool focused);
 
   SDL_Window* window_ = nullptr;
@@ -63,6 +69,10 @@ class WindowHost : public Host {
   bool textInput_ = false;
   gfx::Rect imeRect_;
   bool resignedWithFocus_ = false;
+  std::unique_ptr<ReboundKeys> rebound_;
+  // What the rebound key whose press was just read typed when pressed, until the window's own
+  // reading of that press (its key and text events) has been passed.
+  std::optional<std::string> reboundText_;
 };
 
 }  // namespace ui

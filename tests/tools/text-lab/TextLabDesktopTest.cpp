@@ -156,6 +156,26 @@ class TextLabDesktopTest : public ::testing::Test {
 
 using namespace text_lab_desktop_test;
 
+// Characters the keyboard lacks are typed on a key rebound for a moment each; the window reads
+// its events a frame late, when the key already means the next character or nothing. Every
+// character arrives once, in order, at every typing speed.
+TEST_F(TextLabDesktopTest, FastTypingArrivesWholeInChineseAndLatin) {
+  ASSERT_NO_FATAL_FAILURE(openEditor(""));
+  const std::string chinese = "\u5E02\u573A\u7ECF\u6D4E\u53D1\u5C55\u5F88\u5FEB\uFF0C\u6211\u4EEC\u4E00\u8D77"
+                              "\u5B66\u4E60\u4E2D\u6587\u3002";
+  const std::string latin = " The quick brown fox, 42!";
+  rt::String expected;
+  for (int delay : {10, 30}) {
+    SCOPED_TRACE("typed with " + std::to_string(delay) + " ms between keys");
+    const std::string typed = chinese + latin + chinese;
+    ASSERT_TRUE(xdotool("type --delay " + std::to_string(delay) + " '" + typed + "'"));
+    expected = rt::String(std::string(expected.utf8()) + typed);
+    pumpUntil([&] { return view_->text().length() >= expected.length(); }, 10);
+    host_->run(0.2);  // nothing more comes
+    ASSERT_EQ(view_->text().utf8(), expected.utf8());
+  }
+}
+
 // End and Shift+End from the start of a wrapped line go to that line's end, where the caret
 // stays on the line (not at the start of the next).
 TEST_F(TextLabDesktopTest, EndFromTheStartOfAWrappedLineGoesToItsEnd) {
