@@ -48,11 +48,13 @@ bool sameLine(const text::DRTextLine& a, const text::DRTextLine& b, int64_t shif
   return true;
 }
 
-// The band of a line across the view, with a line's height of room above and below for ink
-// that leaves the line box (accents, swashes, underlines).
+// The band of a line across the view (and the line, whose trailing blanks may stand beyond
+// it), with a line's height of room above and below for ink that leaves the line box
+// (accents, swashes, underlines).
 gfx::Rect lineBand(const text::DRTextLine& line, double width) {
   const double room = std::max(line.height(), line.ascent() + line.descent());
-  return gfx::RectMake(0, line.top() - room, width, line.height() + 2 * room);
+  const double left = std::min(0.0, line.left()), right = std::max(width, line.right());
+  return gfx::RectMake(left, line.top() - room, right - left, line.height() + 2 * room);
 }
 
 }  // namespace
