@@ -9,6 +9,7 @@
 #include "text/layout/DRTextContainer.h"
 #include "text/model/DRTextAttachment.h"
 #include "textview/container/DRTextContainerGeometry.h"
+#include "textview/container/DRTextLayoutChange.h"
 
 namespace textview {
 
@@ -25,9 +26,16 @@ void DRTextContainerView::init(gfx::Rect frame) {
 
 void DRTextContainerView::setLayout(const Ref<text::DRTextLayout>& layout) {
   if (layout_ == layout) return;
+  // An edit redraws only the lines it changed, where the text keeps to the top: any other
+  // alignment moves every line whenever the text's height changes.
+  gfx::Rect changed = gfx::RectNull;
+  if (layout_ && layout && textVerticalAlignment_ == 0 && contentsFadeDuration_ <= 0 &&
+      !(debugOption_ && debugOption_->needDrawDebug()))
+    changed = changedLinesArea(*layout_, *layout, bounds().size.width);
   layout_ = layout;
   attachmentChanged_ = true;
-  setNeedsDisplay();
+  if (gfx::RectIsNull(changed)) setNeedsDisplay();
+  else if (!gfx::RectIsEmpty(changed)) setNeedsDisplayInRect(changed);
 }
 
 void DRTextContainerView::setLayout(const Ref<text::DRTextLayout>& layout, double fadeDuration) {

@@ -259,6 +259,9 @@ void collectDamage(const Layer& model, const cairo_matrix_t& m, cairo_region_t* 
   }
   Ref<Layer> keep;
   const Layer& l = lookOf(model, keep);
+  // Part of its backing store drawn again: only that part shows anything new.
+  if (!gfx::RectIsNull(model.redrawnArea()) && !l.isHidden() && l.opacity() > 0)
+    add(deviceBox(model.redrawnArea(), m));
   for (const auto& s : model.sublayers()) {
     Ref<Layer> keepSub;
     cairo_matrix_t sm, total;
@@ -266,6 +269,15 @@ void collectDamage(const Layer& model, const cairo_matrix_t& m, cairo_region_t* 
     cairo_matrix_multiply(&total, &sm, &m);
     collectDamage(*s, total, damage);
   }
+}
+
+// Brings the backing stores of everything that changed up to date before the damage is
+// collected, so that a store drawn again only in part damages only that part.
+void displayChanged(Layer& model) {
+  if (!model.needsComposite()) return;
+  model.displayIfNeeded();
+  std::vector<Ref<Layer>> subs = model.sublayers();
+  for (auto& s : subs) displayChanged(*s);
 }
 
 // ---- drawing
@@ -464,6 +476,7 @@ bool Compositor::render(const std::vector<Ref<Layer>>& roots) {
   if (!context_) return false;
   cairo_t* cr = context_->cairo();
   for (auto& r : roots) r->layoutIfNeeded();
+  for (auto& r : roots) displayChanged(*r);
 
   // Only what changed is drawn again: the damaged area is the old and new places of every
   // layer that changed itself. A new frame, other roots or damage over most of the frame

@@ -1,5 +1,7 @@
 #include "platform/ui/layer/Layer.h"
 
+#include <cairo.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -253,16 +255,75 @@ bool Layer::isDescendantOf(const Layer* ancestor) const {
 void Layer::setNeedsDisplay() {
   if (presentation_) return;
   needsDisplay_ = true;
+  displayWhole_ = true;
   setNeedsComposite();
   Transaction::ensureImplicit();
 }
 void Layer::setNeedsDisplayInRect(gfx::Rect r) {
-  if (!gfx::RectIsEmpty(r)) setNeedsDisplay();
+  if (presentation_ || gfx::RectIsNull(r) || gfx::RectIsEmpty(r)) return;
+  // A layer without a store of its own (given contents, a subclass's display) redraws whole.
+  if (!backingStore_ || displayWhole_) {
+    setNeedsDisplay();
+    return;
+  }
+  needsDisplay_ = true;
+  staleArea_ = gfx::RectIsNull(staleArea_) ? r : gfx::RectUnion(staleArea_, r);
+  markNeedsComposite();
+  Transaction::ensureImplicit();
 }
 void Layer::displayIfNeeded() {
   if (!needsDisplay_) return;
   needsDisplay_ = false;
+  partToDraw_ = displayWhole_ ? gfx::RectNull : staleArea_;
+  displayWhole_ = false;
+  staleArea_ = gfx::RectNull;
   display();
+  // A display that did not draw just the part asked for changed the layer as a whole.
+  if (!gfx::RectIsNull(partToDraw_)) setNeedsComposite();
+  partToDraw_ = gfx::RectNull;
+}
+
+bool Layer::redrawPart(gfx::Rect part, gfx::Size store, const gfx::EdgeInsets& over, double scale) {
+  auto* bitmap = dynamic_cast<gfx::BitmapImage*>(contents_.get());
+  // Drawn in place, so only a store that nothing else holds (a fading transition keeps the
+  // old picture) and that still covers the same pixels can take it.
+  if (!backingStore_ || !bitmap || contents_.use_count() != 1 || !(overhang_ == over) ||
+      !(contentsRect_ == gfx::Rect{{0, 0}, {1, 1}}))
+    return false;
+  const double pw = std::ceil(store.width * scale - 1e-9), ph = std::ceil(store.height * scale - 1e-9);
+  const bool opaque = opaque_ && over == gfx::EdgeInsets{};
+  if (pw != double(bitmap->width()) || ph != double(bitmap->height()) || bitmap->isOpaque() != opaque) return false;
+  // The part in the store's pixels, whole pixels outward: drawn at the same pixel phase as a
+  // whole redraw, it comes out the same.
+  const double ox = bounds_.origin.x - over.left, oy = bounds_.origin.y - over.top;
+  const double x0 = std::max(0.0, std::floor((part.origin.x - ox) * scale));
+  const double y0 = std::max(0.0, std::floor((part.origin.y - oy) * scale));
+  const double x1 = std::min(pw, std::ceil((part.origin.x + part.size.width - ox) * scale));
+  const double y1 = std::min(ph, std::ceil((part.origin.y + part.size.height - oy) * scale));
+  if (x1 <= x0 || y1 <= y0) return true;  // outside what the store holds
+  auto ctx = gfx::Context::createForImage({(x1 - x0) / scale, (y1 - y0) / scale}, opaque, scale);
+  if (!ctx) return false;
+  ctx->translateCTM(over.left - bounds_.origin.x - x0 / scale, over.top - bounds_.origin.y - y0 / scale);
+  gfx::pushContext(ctx);
+  drewNothing_ = false;
+  drawInContext(*ctx);
+  gfx::popContext();
+  if (drewNothing_) return false;
+  auto piece = ctx->takeImage();
+  cairo_surface_t* source = piece ? piece->cairoSurface() : nullptr;
+  cairo_surface_t* target = bitmap->cairoSurface();
+  if (!source || !target) return false;
+  cairo_t* cr = cairo_create(target);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_surface(cr, source, x0, y0);
+  cairo_rectangle(cr, x0, y0, x1 - x0, y1 - y0);
+  cairo_fill(cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(target);
+  gfx::Rect drawn{{ox + x0 / scale, oy + y0 / scale}, {(x1 - x0) / scale, (y1 - y0) / scale}};
+  redrawnArea_ = gfx::RectIsNull(redrawnArea_) ? drawn : gfx::RectUnion(redrawnArea_, drawn);
+  markNeedsComposite();
+  return true;
 }
 
 void Layer::display() {
@@ -311,6 +372,13 @@ void Layer::display() {
     }
   }
   gfx::Size store{size.width + over.left + over.right, size.height + over.top + over.bottom};
+  if (!gfx::RectIsNull(partToDraw_)) {
+    bool drawn = redrawPart(partToDraw_, store, over, scale);
+    if (drawn) {
+      partToDraw_ = gfx::RectNull;
+      return;
+    }
+  }
   auto ctx = gfx::Context::createForImage(store, opaque_ && over == gfx::EdgeInsets{}, scale);
   if (!ctx) return;
   ctx->translateCTM(over.left - bounds_.origin.x, over.top - bounds_.origin.y);
@@ -370,6 +438,7 @@ void Layer::markNeedsComposite() {
 void Layer::clearNeedsComposite() {
   needsComposite_ = false;
   damaged_ = false;
+  redrawnArea_ = gfx::RectNull;
   vacatedArea_ = gfx::RectNull;
   for (auto& s : sublayers_) s->clearNeedsComposite();
   if (mask_) mask_->clearNeedsComposite();

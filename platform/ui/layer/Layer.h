@@ -193,6 +193,8 @@ class Layer : public rt::Object {
 
   // ---- display
   virtual void setNeedsDisplay();
+  /// Marks only `r` (bounds coordinates) as stale: while the backing store it drew last still
+  /// fits the layer, just that part of it is drawn again, and only that part composited anew.
   void setNeedsDisplayInRect(gfx::Rect r);
   bool needsDisplay() const { return needsDisplay_; }
   void displayIfNeeded();
@@ -252,6 +254,9 @@ class Layer : public rt::Object {
   /// True when this layer itself changed since the last composite (its ancestors are marked
   /// by needsComposite only).
   bool isDamaged() const { return damaged_; }
+  /// The part of the backing store drawn again since the last composite, in bounds
+  /// coordinates, while the rest of the layer stayed as composited; null when none.
+  const gfx::Rect& redrawnArea() const { return redrawnArea_; }
   /// Where sublayers removed since the last composite were drawn, in frame pixels.
   const gfx::Rect& vacatedArea() const { return vacatedArea_; }
   /// What the layer draws of its own, in its bounds coordinates, beyond its bounds, contents
@@ -313,6 +318,13 @@ class Layer : public rt::Object {
   bool needsLayout_ = false;
   bool needsComposite_ = true;
   bool damaged_ = true;
+  bool displayWhole_ = false;                   // setNeedsDisplay since the last display
+  gfx::Rect staleArea_ = gfx::RectNull;         // what setNeedsDisplayInRect asked for
+  gfx::Rect partToDraw_ = gfx::RectNull;        // during display: the part, until drawn
+  gfx::Rect redrawnArea_ = gfx::RectNull;
+  // Draws `part` of the backing store again in place; false when the store no longer fits
+  // (other size, scale, overhang or format) or is shared, and must be drawn whole.
+  bool redrawPart(gfx::Rect part, gfx::Size store, const gfx::EdgeInsets& over, double scale);
   gfx::Rect compositedArea_ = gfx::RectNull;
   gfx::Rect vacatedArea_ = gfx::RectNull;
   void markNeedsComposite();  // this layer and its ancestors, without damaging this one
