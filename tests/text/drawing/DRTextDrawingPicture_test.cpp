@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "platform/foundation/values/Number.h"
+#include "platform/graphics/GlyphMaskCache.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageData.h"
 #include "platform/typeset/ParagraphStyle.h"
@@ -200,6 +202,71 @@ TEST(DRTextDrawingPicture, EveryDecorationBorderShadowColumnAndOverlay) {
             100u);
 
   writeArtifact(*ctx, "text_drawing_gallery.png");
+}
+
+// A run's shadow comes from the glyphs' cached masks, and looks as the shadow of the glyphs
+// filled as paths: the same place, blur and colour. A clip half a pixel in from the edges,
+// off the pixel grid, makes the context fill every glyph as a path, as shadows were drawn
+// before; it cuts nothing that is drawn.
+TEST(DRTextDrawingPicture, ShadowsFromGlyphMasksLookLikeThoseOfFilledGlyphs) {
+  constexpr double kW = 300, kH = 90;
+  struct Case {
+    const char* name;
+    gfx::Size offset;  // falls below the line, so the shadow is compared on its own
+    double radius;
+    Ref<gfx::Color> colour;
+  } cases[] = {
+      {"sharp", {1, 30}, 0, rgb(0, 0, 0, 0.4)},
+      {"soft", {1, 31}, 1, rgb(0, 0, 0, 0.4)},
+      {"wide", {2.5, 32}, 3, rgb(0.9, 0.3, 0, 0.7)},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    auto s = typeset::MutableAttributedString::create();
+    append(*s, u"Shadows 阴影 fall ", latin(16));
+    append(*s, u"新闻在下面", cjk(18), {{typeset::CTForegroundColorAttributeName, rgb(0.6, 0.1, 0.1)}});
+    auto plain = layoutOf(s, {kW, kH});
+    setAll(*s, DRTextShadowKey, DRTextShadow::shadowWithColor(k.colour, k.offset, k.radius));
+    auto shadowed = layoutOf(s, {kW, kH});
+    ASSERT_TRUE(plain && shadowed);
+    ASSERT_EQ(shadowed->lines().size(), 1u);
+    auto draw = [&](const DRTextLayout& layout, bool pathsOnly) {
+      auto ctx = gfx::Context::createForImage({kW, kH}, true, kScale);
+      ctx->setFillColor(gfx::Color::whiteColor());
+      ctx->fillRect(gfx::RectMake(0, 0, kW, kH));
+      if (pathsOnly) ctx->clipToRect(gfx::RectMake(0.25, 0.25, kW - 0.5, kH - 0.5));
+      drawInContext(layout, ctx.get(), {kW, kH}, nullptr);
+      return ctx;
+    };
+    auto lookups = [] {
+      const auto stats = gfx::GlyphMaskCache::shared().stats();
+      return stats.hits + stats.misses;
+    };
+    const size_t start = lookups();
+    draw(*plain, false);
+    const size_t textOnly = lookups() - start;
+    auto fromMasks = draw(*shadowed, false);
+    const size_t withShadow = lookups() - start - textOnly;
+    auto filled = draw(*shadowed, true);
+    EXPECT_EQ(lookups() - start, textOnly + withShadow);  // the clip kept the masks out
+    // Each glyph once for its shadow, once for itself.
+    EXPECT_GT(textOnly, 10u);
+    EXPECT_GE(withShadow, 2 * textOnly);
+
+    const double below = gfx::RectGetMaxY(shadowed->lines()[0]->bounds()) + 2;
+    int largest = 0;
+    size_t shaded = 0;
+    for (size_t y = size_t(below * kScale); y < size_t(kH * kScale); ++y) {
+      for (size_t x = 0; x < size_t(kW * kScale); ++x) {
+        const Argb p = unpack(fromMasks->pixelAt(x, y)), q = unpack(filled->pixelAt(x, y));
+        largest = std::max({largest, std::abs(p.r - q.r), std::abs(p.g - q.g), std::abs(p.b - q.b), std::abs(p.a - q.a)});
+        shaded += q.r < 240 || q.g < 240 || q.b < 240;
+      }
+    }
+    EXPECT_GT(shaded, 500u);  // the shadow fell where it is compared
+    EXPECT_LE(largest, 1);
+    writeArtifact(*fromMasks, (std::string("text_drawing_shadow_") + k.name + ".png").c_str());
+  }
 }
 
 TEST(DRTextDrawingPicture, InnerShadowFallsInsideTheGlyphsOnly) {
