@@ -2,8 +2,10 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "platform/graphics/CairoPathKeeper.h"
@@ -57,33 +59,183 @@ bool unbounded(cairo_operator_t op) {
          op == CAIRO_OPERATOR_DEST_ATOP;
 }
 
-// Three box passes over an 8-bit alpha plane approximate a Gaussian.
+// Three box passes over an 8-bit alpha plane approximate a Gaussian. Each box average is
+// rounded to the nearest (sum + window / 2) / window, looked up rather than divided; both
+// directions walk the plane row by row.
 void blurAlpha(uint8_t* data, int w, int h, int stride, int radius) {
-  if (radius < 1) return;
-  std::vector<uint8_t> tmp(static_cast<size_t>(std::max(w, h)));
-  int window = 2 * radius + 1;
+  if (radius < 1 || w <= 0 || h <= 0) return;
+  const int window = 2 * radius + 1;
+  std::vector<uint8_t> average(static_cast<size_t>(255 * window + 1));
+  for (size_t sum = 0; sum < average.size(); ++sum)
+    average[sum] = static_cast<uint8_t>((static_cast<int>(sum) + window / 2) / window);
+  const auto W = static_cast<size_t>(w), H = static_cast<size_t>(h), R = static_cast<size_t>(radius);
+  // A row with its end pixels repeated `radius` times beyond either end (and once more
+  // after, which the last step reads and does not use).
+  std::vector<uint8_t> padded(W + 2 * R + 1);
+  std::vector<uint8_t> plane(W * H);
+  std::vector<int> sums(W);
+  auto row = [&](int y) { return data + static_cast<size_t>(y) * static_cast<size_t>(stride); };
   for (int pass = 0; pass < 3; ++pass) {
     for (int y = 0; y < h; ++y) {
-      uint8_t* row = data + static_cast<size_t>(y) * stride;
+      uint8_t* r = row(y);
+      if (std::all_of(r, r + w, [](uint8_t v) { return v == 0; })) continue;  // stays clear
+      std::fill(padded.begin(), padded.begin() + static_cast<std::ptrdiff_t>(R), r[0]);
+      std::memcpy(padded.data() + R, r, W);
+      std::fill(padded.begin() + static_cast<std::ptrdiff_t>(R + W), padded.end(), r[w - 1]);
+      const uint8_t* p = padded.data();
       int sum = 0;
-      for (int i = -radius; i <= radius; ++i) sum += row[std::clamp(i, 0, w - 1)];
-      for (int x = 0; x < w; ++x) {
-        tmp[x] = static_cast<uint8_t>((sum + window / 2) / window);
-        sum += row[std::min(x + radius + 1, w - 1)] - row[std::max(x - radius, 0)];
+      for (size_t i = 0; i < 2 * R + 1; ++i) sum += p[i];
+      for (size_t x = 0; x < W; ++x) {
+        r[x] = average[static_cast<size_t>(sum)];
+        sum += p[x + 2 * R + 1] - p[x];
       }
-      std::memcpy(row, tmp.data(), static_cast<size_t>(w));
     }
-    for (int x = 0; x < w; ++x) {
-      int sum = 0;
-      for (int i = -radius; i <= radius; ++i) sum += data[static_cast<size_t>(std::clamp(i, 0, h - 1)) * stride + x];
-      for (int y = 0; y < h; ++y) {
-        tmp[y] = static_cast<uint8_t>((sum + window / 2) / window);
-        sum += data[static_cast<size_t>(std::min(y + radius + 1, h - 1)) * stride + x] -
-               data[static_cast<size_t>(std::max(y - radius, 0)) * stride + x];
-      }
-      for (int y = 0; y < h; ++y) data[static_cast<size_t>(y) * stride + x] = tmp[y];
+    for (int y = 0; y < h; ++y) std::memcpy(plane.data() + static_cast<size_t>(y) * W, row(y), W);
+    auto source = [&](int y) { return plane.data() + static_cast<size_t>(std::clamp(y, 0, h - 1)) * W; };
+    std::fill(sums.begin(), sums.end(), 0);
+    for (int i = -radius; i <= radius; ++i) {
+      const uint8_t* in = source(i);
+      for (size_t x = 0; x < W; ++x) sums[x] += in[x];
+    }
+    for (int y = 0; y < h; ++y) {
+      uint8_t* out = row(y);
+      const uint8_t* entering = source(y + radius + 1);
+      const uint8_t* leaving = source(y - radius);
+      for (size_t x = 0; x < W; ++x) out[x] = average[static_cast<size_t>(sums[x])];
+      for (size_t x = 0; x < W; ++x) sums[x] += entering[x] - leaving[x];
     }
   }
+}
+
+// The device pixels a shadow's mask covers: its ink spread by the blur's reach, within the
+// surface.
+struct ShadowArea {
+  int x0, y0, x1, y1;
+  bool empty() const { return x1 <= x0 || y1 <= y0; }
+};
+
+ShadowArea shadowArea(double ix, double iy, double iw, double ih, int radius, int w, int h) {
+  if (!(iw > 0 && ih > 0)) return {0, 0, 0, 0};
+  // Three box passes spread the ink by three radii.
+  const int margin = 3 * radius + 1;
+  return {std::max(0, static_cast<int>(std::floor(ix)) - margin), std::max(0, static_cast<int>(std::floor(iy)) - margin),
+          std::min(w, static_cast<int>(std::ceil(ix + iw)) + margin),
+          std::min(h, static_cast<int>(std::ceil(iy + ih)) + margin)};
+}
+
+void blurShadowMask(cairo_surface_t* mask, const ShadowArea& area, int radius) {
+  cairo_surface_flush(mask);
+  blurAlpha(cairo_image_surface_get_data(mask), area.x1 - area.x0, area.y1 - area.y0,
+            cairo_image_surface_get_stride(mask), radius);
+  cairo_surface_mark_dirty(mask);
+}
+
+void paintShadowMask(cairo_t* cr, cairo_surface_t* mask, const ShadowArea& area, const double rgba[4]) {
+  cairo_save(cr);
+  cairo_identity_matrix(cr);
+  cairo_set_source_rgba(cr, rgba[0], rgba[1], rgba[2], rgba[3]);
+  cairo_mask_surface(cr, mask, area.x0, area.y0);
+  cairo_restore(cr);
+}
+
+// The cached mask of an outline placed by `full` (outline units to device pixels), and the
+// whole device pixel it goes at. The origin is snapped to a quarter of a device pixel, so that
+// a mask serves every later occurrence at the same phase; the mask itself is placed on whole
+// pixels, which keeps its coverage exactly what filling the outline there would give.
+GlyphMask cachedGlyphMask(const Ref<Path>& outline, const cairo_matrix_t& full, int antialias, double tolerance,
+                          double* ox, double* oy) {
+  if (!(std::abs(full.x0) < 1e7 && std::abs(full.y0) < 1e7)) return {};
+  *ox = std::floor(full.x0);
+  *oy = std::floor(full.y0);
+  auto quarter = [](double whole, double at, double* snapped) {
+    auto q = static_cast<uint8_t>(std::lround((at - whole) * 4));
+    if (q < 4) return q;
+    *snapped += 1;
+    return uint8_t(0);
+  };
+  GlyphMaskCache::Key key;
+  key.outline = outline.get();
+  key.xx = full.xx, key.yx = full.yx, key.xy = full.xy, key.yy = full.yy;
+  key.phaseX = quarter(*ox, full.x0, ox);
+  key.phaseY = quarter(*oy, full.y0, oy);
+  key.antialias = antialias;
+  key.tolerance = tolerance;
+  return GlyphMaskCache::shared().mask(outline, key);
+}
+
+// A glyph where its shadow falls: its outline and the outline-units to device-pixels matrix.
+struct ShadowGlyph {
+  const Ref<Path>* outline;
+  cairo_matrix_t full;
+};
+
+// A shadow's blurred coverage; no surface when none of it falls in the surface.
+struct GlyphShadow {
+  cairo_surface_t* mask = nullptr;
+  ShadowArea area{0, 0, 0, 0};
+};
+
+// The shadow of glyphs made from their cached masks: each mask laid over the others in
+// `alpha`, as filling the outlines lays them, then blurred over the area the blur reaches in
+// the surface. Nothing when a glyph has no mask, and the shadow must be drawn the general way.
+std::optional<GlyphShadow> glyphShadowFromMasks(const std::vector<ShadowGlyph>& glyphs, int antialias,
+                                                double tolerance, double alpha, int radius, int w, int h) {
+  struct Placed {
+    GlyphMask mask;
+    int x, y;
+  };
+  std::vector<Placed> placed;
+  placed.reserve(glyphs.size());
+  const Rect surface = RectMake(0, 0, w, h);
+  const double reach = 3 * radius + 2;
+  int x1 = INT_MAX, y1 = INT_MAX, x2 = INT_MIN, y2 = INT_MIN;
+  for (const auto& g : glyphs) {
+    Rect box = (*g.outline)->boundingBox();
+    if (RectIsNull(box)) continue;
+    // A glyph whose shadow cannot reach the surface needs no mask.
+    const cairo_matrix_t& f = g.full;
+    box = RectApplyAffineTransform(box, AffineTransform{f.xx, f.yx, f.xy, f.yy, f.x0, f.y0});
+    if (!RectIntersectsRect(RectInset(box, -reach, -reach), surface)) continue;
+    double ox = 0, oy = 0;
+    GlyphMask mask = cachedGlyphMask(*g.outline, f, antialias, tolerance, &ox, &oy);
+    if (!mask) return std::nullopt;
+    const int x = static_cast<int>(ox) + mask.x(), y = static_cast<int>(oy) + mask.y();
+    x1 = std::min(x1, x), y1 = std::min(y1, y);
+    x2 = std::max(x2, x + mask.width()), y2 = std::max(y2, y + mask.height());
+    placed.push_back({std::move(mask), x, y});
+  }
+  GlyphShadow out;
+  if (placed.empty()) return out;
+  out.area = shadowArea(x1, y1, x2 - x1, y2 - y1, radius, w, h);
+  if (out.area.empty()) return out;
+  const ShadowArea& a = out.area;
+  out.mask = cairo_image_surface_create(CAIRO_FORMAT_A8, a.x1 - a.x0, a.y1 - a.y0);
+  cairo_surface_flush(out.mask);
+  uint8_t* bytes = cairo_image_surface_get_data(out.mask);
+  const int stride = cairo_image_surface_get_stride(out.mask);
+  // Each mask over the others as the source-over operator lays a solid colour through it
+  // (the colour's alpha taken to 8 bits as cairo takes it).
+  const int source = static_cast<int>(std::clamp(alpha, 0.0, 1.0) * 65535.0 + 0.5) >> 8;
+  auto times = [](int x, int y) {
+    const int t = x * y + 128;
+    return (t + (t >> 8)) >> 8;
+  };
+  for (const auto& p : placed) {
+    const int top = std::max(p.y, a.y0), bottom = std::min(p.y + p.mask.height(), a.y1);
+    const int left = std::max(p.x, a.x0), right = std::min(p.x + p.mask.width(), a.x1);
+    for (int y = top; y < bottom; ++y) {
+      const uint8_t* coverage = p.mask.row(y - p.y) + (left - p.x);
+      uint8_t* d = bytes + static_cast<size_t>(y - a.y0) * static_cast<size_t>(stride) + (left - a.x0);
+      for (int x = 0; x < right - left; ++x) {
+        if (!coverage[x]) continue;
+        const int s = times(source, coverage[x]);
+        d[x] = static_cast<uint8_t>(s + times(d[x], 255 - s));
+      }
+    }
+  }
+  cairo_surface_mark_dirty(out.mask);
+  blurShadowMask(out.mask, out.area, radius);
+  return out;
 }
 
 }  // namespace
@@ -162,26 +314,15 @@ void Context::drawShadow(const Draw& draw) {
   const int radius = static_cast<int>(std::lround(sh.blur * scale_ / 2));
   double ix = 0, iy = 0, iw = 0, ih = 0;
   cairo_recording_surface_ink_extents(recording, &ix, &iy, &iw, &ih);
-  // Three box passes spread the ink by three radii.
-  const int margin = 3 * radius + 1;
-  const int x0 = std::max(0, static_cast<int>(std::floor(ix)) - margin);
-  const int y0 = std::max(0, static_cast<int>(std::floor(iy)) - margin);
-  const int x1 = std::min(w, static_cast<int>(std::ceil(ix + iw)) + margin);
-  const int y1 = std::min(h, static_cast<int>(std::ceil(iy + ih)) + margin);
-  if (iw > 0 && ih > 0 && x1 > x0 && y1 > y0) {
-    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, x1 - x0, y1 - y0);
+  const ShadowArea area = shadowArea(ix, iy, iw, ih, radius, w, h);
+  if (!area.empty()) {
+    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, area.x1 - area.x0, area.y1 - area.y0);
     cairo_t* mc = cairo_create(mask);
-    cairo_set_source_surface(mc, recording, -x0, -y0);
+    cairo_set_source_surface(mc, recording, -area.x0, -area.y0);
     cairo_paint(mc);
     cairo_destroy(mc);
-    cairo_surface_flush(mask);
-    blurAlpha(cairo_image_surface_get_data(mask), x1 - x0, y1 - y0, cairo_image_surface_get_stride(mask), radius);
-    cairo_surface_mark_dirty(mask);
-    cairo_save(cr_);
-    cairo_identity_matrix(cr_);
-    cairo_set_source_rgba(cr_, sh.rgba[0], sh.rgba[1], sh.rgba[2], sh.rgba[3]);
-    cairo_mask_surface(cr_, mask, x0, y0);
-    cairo_restore(cr_);
+    blurShadowMask(mask, area, radius);
+    paintShadowMask(cr_, mask, area, sh.rgba);
     cairo_surface_destroy(mask);
   }
   cairo_surface_destroy(recording);
@@ -532,29 +673,12 @@ static bool clipOnWholePixels(cairo_t* cr) {
   return whole;
 }
 
-// The glyph's origin is snapped to a quarter of a device pixel, so that a mask serves every
-// later occurrence at the same phase; the mask itself is placed on whole pixels, which keeps
-// its coverage exactly what filling the outline there would give.
 bool Context::drawGlyphMask(cairo_t* cr, const PlacedGlyph& g, const cairo_matrix_t& device, int antialias,
                             double tolerance, const Color& color, double alpha) const {
   cairo_matrix_t place = {g.place.a, g.place.b, g.place.c, g.place.d, g.place.tx, g.place.ty}, full;
   cairo_matrix_multiply(&full, &place, &device);
-  if (!(std::abs(full.x0) < 1e7 && std::abs(full.y0) < 1e7)) return false;
-  double ox = std::floor(full.x0), oy = std::floor(full.y0);
-  auto quarter = [](double whole, double at, double* snapped) {
-    auto q = static_cast<uint8_t>(std::lround((at - whole) * 4));
-    if (q < 4) return q;
-    *snapped += 1;
-    return uint8_t(0);
-  };
-  GlyphMaskCache::Key key;
-  key.outline = g.outline.get();
-  key.xx = full.xx, key.yx = full.yx, key.xy = full.xy, key.yy = full.yy;
-  key.phaseX = quarter(ox, full.x0, &ox);
-  key.phaseY = quarter(oy, full.y0, &oy);
-  key.antialias = antialias;
-  key.tolerance = tolerance;
-  GlyphMask mask = GlyphMaskCache::shared().mask(g.outline, key);
+  double ox = 0, oy = 0;
+  GlyphMask mask = cachedGlyphMask(g.outline, full, antialias, tolerance, &ox, &oy);
   if (!mask) return false;
   cairo_surface_t* surface = mask.createSurface();
   cairo_save(cr);
@@ -569,9 +693,42 @@ bool Context::drawGlyphMask(cairo_t* cr, const PlacedGlyph& g, const cairo_matri
 // One paint for all the glyphs of a call, each glyph composited on its own, so that showing
 // glyphs one call at a time gives the same pixels as showing them in one call.
 void Context::paintGlyphs(const std::vector<PlacedGlyph>& glyphs, bool fill, bool stroke) {
-  const GState& s = state();
+  GState& s = state();
   Ref<Color> fillColor = s.fill, strokeColor = s.stroke;
   double alpha = s.alpha;
+  // The shadow of plain filled glyphs comes from their masks too, painted before the glyphs,
+  // which then draw as without one: normally blended, that is what painting the two
+  // together gives.
+  const Shadow shadow = s.shadow;
+  std::optional<GlyphShadow> maskShadow;
+  if (shadow.on && fill && !stroke && !fillColor->patternImage() && s.blend == BlendMode::Normal && !s.degenerate &&
+      cr_ && surface_ && (kind_ == Kind::Bitmap || kind_ == Kind::Image) &&
+      std::none_of(glyphs.begin(), glyphs.end(), [](const PlacedGlyph& g) { return g.picture.image || !g.outline; })) {
+    if (!showingClipGlyphs_) commitTextClip();
+    if (clipOnWholePixels(cr_)) {
+      // Offsets and blur are in default user space, as for any shadow.
+      const double dx = shadow.offset.width * scale_;
+      const double dy = (kind_ == Kind::Image ? shadow.offset.height : -shadow.offset.height) * scale_;
+      cairo_matrix_t device;
+      cairo_get_matrix(cr_, &device);
+      std::vector<ShadowGlyph> cast;
+      cast.reserve(glyphs.size());
+      for (const auto& g : glyphs) {
+        cairo_matrix_t place = {g.place.a, g.place.b, g.place.c, g.place.d, g.place.tx, g.place.ty}, full;
+        cairo_matrix_multiply(&full, &place, &device);
+        full.x0 += dx;
+        full.y0 += dy;
+        cast.push_back({&g.outline, full});
+      }
+      double v[4] = {0, 0, 0, 1};
+      fillColor->rgba(v);
+      maskShadow = glyphShadowFromMasks(cast, static_cast<int>(cairo_get_antialias(cr_)), cairo_get_tolerance(cr_),
+                                        std::clamp(v[3], 0.0, 1.0) * alpha,
+                                        static_cast<int>(std::lround(shadow.blur * scale_ / 2)),
+                                        static_cast<int>(format_.width), static_cast<int>(format_.height));
+    }
+  }
+  if (maskShadow) s.shadow.on = false;
   double width = s.lineWidth;
   if (width == 0) {
     double dx = 1, dy = 0;
@@ -579,11 +736,13 @@ void Context::paintGlyphs(const std::vector<PlacedGlyph>& glyphs, bool fill, boo
     width = std::hypot(dx, dy);
   }
   // Plain filled glyphs on pixels are drawn from coverage masks kept across draws; the rest
-  // (strokes, patterns, shadows, unbounded operators, vector output) are filled as paths.
+  // (strokes, patterns, shadows not made from masks, unbounded operators, vector output) are
+  // filled as paths.
   const bool maskable = fill && !stroke && !fillColor->patternImage() && !s.shadow.on &&
                         (kind_ == Kind::Bitmap || kind_ == Kind::Image);
   CairoPathKeeper keep(cr_);
   paint([&](cairo_t* cr, bool bounded) {
+    if (maskShadow && maskShadow->mask) paintShadowMask(cr, maskShadow->mask, maskShadow->area, shadow.rgba);
     cairo_set_line_width(cr, width);
     cairo_matrix_t device;
     cairo_get_matrix(cr, &device);
@@ -653,6 +812,10 @@ void Context::paintGlyphs(const std::vector<PlacedGlyph>& glyphs, bool fill, boo
     cairo_new_path(cr);
     cairo_set_line_width(cr, s.lineWidth);
   });
+  if (maskShadow) {
+    state().shadow = shadow;
+    if (maskShadow->mask) cairo_surface_destroy(maskShadow->mask);
+  }
 }
 
 void Context::beginTransparencyLayer() {

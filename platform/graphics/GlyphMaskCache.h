@@ -30,6 +30,8 @@ class GlyphMask {
   int y() const { return y_; }
   int width() const { return width_; }
   int height() const { return height_; }
+  /// Row `y` of the coverage, `width()` bytes.
+  const uint8_t* row(int y) const { return bytes_->data() + static_cast<size_t>(y) * static_cast<size_t>(stride_); }
   /// A new A8 surface over the mask's bytes, for one drawing; the caller destroys it while
   /// still holding this mask.
   cairo_surface_t* createSurface() const;

@@ -1,5 +1,5 @@
-// Glyphs filled from cached coverage masks against the same outlines filled as paths, and the
-// cache's bound, eviction order and hold on its outlines.
+// Glyphs and their shadows filled from cached coverage masks against the same outlines filled
+// as paths, and the cache's bound, eviction order and hold on its outlines.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -109,6 +109,19 @@ Ref<Context> canvas(const Scene& s) {
   return ctx;
 }
 
+// A shadow set on the canvas before the glyphs are drawn.
+struct CastShadow {
+  Size offset;  // user points
+  double blur;
+  double rgba[4];
+};
+
+void applyShadow(Context& ctx, const CastShadow* shadow) {
+  if (!shadow) return;
+  const double* c = shadow->rgba;
+  ctx.setShadowWithColor(shadow->offset, shadow->blur, Color::colorWithRed(c[0], c[1], c[2], c[3]));
+}
+
 AffineTransform placed(const Scene& s, Point at) {
   AffineTransform tm = s.textMatrix;
   tm.tx = at.x;
@@ -117,8 +130,10 @@ AffineTransform placed(const Scene& s, Point at) {
 }
 
 // Shows each glyph through the text machinery (the masks).
-Ref<Context> drawShown(const Scene& s, const ShapeFont& font, const std::vector<Point>& at) {
+Ref<Context> drawShown(const Scene& s, const ShapeFont& font, const std::vector<Point>& at,
+                       const CastShadow* shadow = nullptr) {
   auto ctx = canvas(s);
+  applyShadow(*ctx, shadow);
   ctx->setFont(std::shared_ptr<const GlyphSource>(&font, [](const GlyphSource*) {}));
   ctx->setFontSize(s.fontSize);
   const Point zero{0, 0};
@@ -131,8 +146,10 @@ Ref<Context> drawShown(const Scene& s, const ShapeFont& font, const std::vector<
 }
 
 // Fills the same outlines as paths, the way glyphs were painted before masks.
-Ref<Context> drawFilled(const Scene& s, const ShapeFont& font, const std::vector<Point>& at) {
+Ref<Context> drawFilled(const Scene& s, const ShapeFont& font, const std::vector<Point>& at,
+                        const CastShadow* shadow = nullptr) {
   auto ctx = canvas(s);
+  applyShadow(*ctx, shadow);
   for (size_t i = 0; i < at.size(); ++i) {
     ctx->saveGState();
     ctx->concatCTM(placed(s, at[i]));
@@ -207,6 +224,45 @@ TEST(GlyphMasks, MatchFillingTheOutlines) {
     Difference d = compare(*shown, *filled, k.scene);
     EXPECT_LE(d.largest, 1);
     EXPECT_GT(d.changed, 250u);  // the glyphs drew
+  }
+}
+
+// Each glyph shown on its own casts its own shadow, as each filled outline does; the shadow
+// offsets land on the quarter-pixel grid, where masks and paths cover alike.
+TEST(GlyphMasks, ShadowsMatchTheShadowsOfFilledOutlines) {
+  struct Case {
+    const char* name;
+    Scene scene;
+    CastShadow shadow;
+    double farX;     // user points the glyphs stand to the right, their shadow pulled back
+    size_t lookups;  // mask lookups at least (shadow and glyph), 0 for none
+  } cases[] = {
+      {"sharp", {2, 11, {1, 0, 0, -1, 0, 0}, {0.8, 0.1, 0.2, 1}, 1, Scene::None}, {{1.5, 2}, 0, {0, 0, 0, 0.5}}, 0, 12},
+      {"blurred", {2, 11, {1, 0, 0, -1, 0, 0}, {0, 0.3, 0.1, 1}, 1, Scene::None}, {{2, 3.25}, 3, {0.1, 0.2, 0.7, 0.6}}, 0, 12},
+      {"translucent", {2, 11, {1, 0, 0, -1, 0, 0}, {0.9, 0.2, 0.6, 0.55}, 0.7, Scene::None}, {{-1, 1.5}, 1.5, {0, 0, 0, 1}}, 0, 12},
+      {"scale1-rotated", {1, 20, {std::cos(0.5), -std::sin(0.5), -std::sin(0.5), -std::cos(0.5), 0, 0}, {0.2, 0.2, 0.7, 1}, 1, Scene::None},
+       {{3, -2}, 2, {0.3, 0, 0, 0.8}}, 0, 12},
+      // As the text drawing casts shadows: the glyphs far outside, only their shadows inside.
+      {"cast-from-afar", {2, 11, {1, 0, 0, -1, 0, 0}, {0, 0, 0, 1}, 1, Scene::None}, {{-4000 + 1, 1}, 1, {0.2, 0.6, 0.2, 0.7}}, 4000, 6},
+      {"clipped", {2, 11, {1, 0, 0, -1, 0, 0}, {0.3, 0.1, 0.5, 0.8}, 1, Scene::WholePixels}, {{1, 1}, 2, {0, 0, 0, 0.6}}, 0, 12},
+      {"clipped-off-grid", {2, 11, {1, 0, 0, -1, 0, 0}, {0.3, 0.1, 0.5, 0.8}, 1, Scene::OffGrid}, {{1, 1}, 2, {0, 0, 0, 0.6}}, 0, 0},
+  };
+  ShapeFont font;
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    auto at = origins(k.scene.scale, 0.25, 0.5);
+    for (auto& p : at) p.x += k.farX;
+    auto before = GlyphMaskCache::shared().stats();
+    auto shown = drawShown(k.scene, font, at, &k.shadow);
+    auto after = GlyphMaskCache::shared().stats();
+    auto filled = drawFilled(k.scene, font, at, &k.shadow);
+    const size_t lookups = after.hits + after.misses - before.hits - before.misses;
+    if (k.lookups) EXPECT_GE(lookups, k.lookups);
+    else EXPECT_EQ(lookups, 0u);
+    save(*shown, std::string("glyph-mask-shadows-") + k.name + ".png");
+    Difference d = compare(*shown, *filled, k.scene);
+    EXPECT_LE(d.largest, 1);
+    EXPECT_GT(d.changed, 250u);
   }
 }
 

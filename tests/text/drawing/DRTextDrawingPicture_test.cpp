@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "platform/foundation/values/Number.h"
+#include "platform/graphics/GlyphMaskCache.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageData.h"
 #include "platform/typeset/ParagraphStyle.h"
@@ -200,6 +202,120 @@ TEST(DRTextDrawingPicture, EveryDecorationBorderShadowColumnAndOverlay) {
             100u);
 
   writeArtifact(*ctx, "text_drawing_gallery.png");
+}
+
+// A run's shadow comes from the glyphs' cached masks, and looks as the shadow of the glyphs
+// filled as paths: the same place, amount, blur and colour. A clip half a pixel in from the
+// edges, off the pixel grid, makes the context fill every glyph as a path, as shadows were
+// drawn before; it cuts nothing that is drawn. Pixels differ a little along the glyphs' edges:
+// a mask stands at its origin snapped to a quarter pixel, as the text drawn over the shadow
+// does, where a filled path stood at the exact origin. A sharp shadow is the text's own
+// coverage moved by the offset.
+TEST(DRTextDrawingPicture, ShadowsFromGlyphMasksLookLikeThoseOfFilledGlyphs) {
+  constexpr double kW = 300, kH = 90;
+  struct Case {
+    const char* name;
+    gfx::Size offset;  // falls below the line, so the shadow is compared on its own
+    double radius;
+    Ref<gfx::Color> colour;
+    int edge;  // the largest difference of a channel, where an edge moved by the snap
+  } cases[] = {
+      {"sharp", {1, 30}, 0, rgb(0, 0, 0, 0.4), 24},
+      {"soft", {1, 31}, 1, rgb(0, 0, 0, 0.4), 4},
+      {"wide", {2.5, 32}, 3, rgb(0.9, 0.3, 0, 0.7), 4},
+  };
+  auto text = [](const Ref<gfx::Color>& latinInk, const Ref<gfx::Color>& cjkInk) {
+    auto s = typeset::MutableAttributedString::create();
+    append(*s, u"Shadows 阴影 fall ", latin(16), {{typeset::CTForegroundColorAttributeName, latinInk}});
+    append(*s, u"新闻在下面", cjk(18), {{typeset::CTForegroundColorAttributeName, cjkInk}});
+    return s;
+  };
+  auto draw = [&](const DRTextLayout& layout, bool pathsOnly, gfx::Point at = {}) {
+    auto ctx = gfx::Context::createForImage({kW, kH}, true, kScale);
+    ctx->setFillColor(gfx::Color::whiteColor());
+    ctx->fillRect(gfx::RectMake(0, 0, kW, kH));
+    if (pathsOnly) ctx->clipToRect(gfx::RectMake(0.25, 0.25, kW - 0.5, kH - 0.5));
+    drawInContext(layout, ctx.get(), {kW, kH}, at, nullptr, nullptr, nullptr, nullptr);
+    return ctx;
+  };
+  auto lookups = [] {
+    const auto stats = gfx::GlyphMaskCache::shared().stats();
+    return stats.hits + stats.misses;
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    auto s = text(gfx::Color::blackColor(), rgb(0.6, 0.1, 0.1));
+    auto plain = layoutOf(s, {kW, kH});
+    setAll(*s, DRTextShadowKey, DRTextShadow::shadowWithColor(k.colour, k.offset, k.radius));
+    auto shadowed = layoutOf(s, {kW, kH});
+    ASSERT_TRUE(plain && shadowed);
+    ASSERT_EQ(shadowed->lines().size(), 1u);
+
+    const size_t start = lookups();
+    draw(*plain, false);
+    const size_t textOnly = lookups() - start;
+    auto fromMasks = draw(*shadowed, false);
+    const size_t withShadow = lookups() - start - textOnly;
+    auto filled = draw(*shadowed, true);
+    EXPECT_EQ(lookups() - start, textOnly + withShadow);  // the clip kept the masks out
+    // Each glyph once for its shadow, once for itself.
+    EXPECT_GT(textOnly, 10u);
+    EXPECT_GE(withShadow, 2 * textOnly);
+
+    // Below the line only the shadow falls. Its shade (what it takes from the white) is
+    // summed, and weighed for its centre.
+    const size_t top = size_t((gfx::RectGetMaxY(shadowed->lines()[0]->bounds()) + 2) * kScale);
+    struct Shade {
+      double total = 0, x = 0, y = 0;
+      int darkest = 0;
+    };
+    auto shadeOf = [&](gfx::Context& ctx) {
+      Shade out;
+      for (size_t y = top; y < size_t(kH * kScale); ++y) {
+        for (size_t x = 0; x < size_t(kW * kScale); ++x) {
+          const Argb p = unpack(ctx.pixelAt(x, y));
+          const int shade = 3 * 255 - p.r - p.g - p.b;
+          out.total += shade;
+          out.x += shade * double(x);
+          out.y += shade * double(y);
+          out.darkest = std::max(out.darkest, shade);
+        }
+      }
+      out.x /= out.total;
+      out.y /= out.total;
+      return out;
+    };
+    const Shade a = shadeOf(*fromMasks), b = shadeOf(*filled);
+    EXPECT_GT(b.total, 255.0 * 500);  // the shadow fell where it is compared
+    EXPECT_NEAR(a.total, b.total, b.total * 0.005);
+    EXPECT_NEAR(a.x, b.x, 0.2);  // device pixels
+    EXPECT_NEAR(a.y, b.y, 0.2);
+    EXPECT_NEAR(a.darkest, b.darkest, 3);  // the colour where the shadow is whole
+    int largest = 0;
+    for (size_t y = top; y < size_t(kH * kScale); ++y) {
+      for (size_t x = 0; x < size_t(kW * kScale); ++x) {
+        const Argb p = unpack(fromMasks->pixelAt(x, y)), q = unpack(filled->pixelAt(x, y));
+        largest = std::max({largest, std::abs(p.r - q.r), std::abs(p.g - q.g), std::abs(p.b - q.b)});
+      }
+    }
+    EXPECT_LE(largest, k.edge);
+
+    if (k.radius == 0) {
+      // The text itself, in the shadow's colour, moved by the offset (whole pixels here).
+      auto moved = layoutOf(text(k.colour, k.colour), {kW, kH});
+      auto ink = draw(*moved, false, {k.offset.width, k.offset.height});
+      int apart = 0;
+      for (size_t y = top; y < size_t(kH * kScale); ++y) {
+        for (size_t x = 0; x < size_t(kW * kScale); ++x) {
+          const Argb p = unpack(fromMasks->pixelAt(x, y)), q = unpack(ink->pixelAt(x, y));
+          apart = std::max({apart, std::abs(p.r - q.r), std::abs(p.g - q.g), std::abs(p.b - q.b)});
+        }
+      }
+      EXPECT_LE(apart, 1);
+    }
+    writeArtifact(*fromMasks, (std::string("text_drawing_shadow_") + k.name + ".png").c_str());
+    writeArtifact(*filled, (std::string("text_drawing_shadow_") + k.name + "_filled.png").c_str());
+  }
 }
 
 TEST(DRTextDrawingPicture, InnerShadowFallsInsideTheGlyphsOnly) {
