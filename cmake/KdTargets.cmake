@@ -41,6 +41,11 @@ function(kd_library name dir)
   kd_precompile(${name})
   if(KD_UNITY_LIBS)
     set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
+    # As in the test programs: the batched sources count as headers, and the compiler would
+    # warn about every type that holds one from an anonymous namespace.
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+      target_compile_options(${name} PRIVATE -Wno-subobject-linkage)
+    endif()
   endif()
   # Test helpers stay in the build; every other library is installed for the programs.
   if(NOT dir MATCHES "^tests(/|$)")
