@@ -92,16 +92,17 @@ String shortestFloatString(float v) {
 }
 
 Ref<Number> Number::numberWithBool(bool v) {
-  static const Ref<Number> yes = [] {
+  // Never destroyed: detached workers may still box a flag while the process exits.
+  static const Ref<Number>& yes = *new Ref<Number>([] {
     auto n = rt::make<Number>();
     n->setSigned(Kind::Bool, 1);
     return n;
-  }();
-  static const Ref<Number> no = [] {
+  }());
+  static const Ref<Number>& no = *new Ref<Number>([] {
     auto n = rt::make<Number>();
     n->setSigned(Kind::Bool, 0);
     return n;
-  }();
+  }());
   return v ? yes : no;
 }
 

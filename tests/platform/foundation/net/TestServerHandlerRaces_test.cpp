@@ -59,7 +59,9 @@ TEST(TestServerHandlerRaces, HandlerRacesAreReported) {
 #if !defined(__SANITIZE_THREAD__)
   GTEST_SKIP() << "only meaningful under ThreadSanitizer";
 #else
-  std::string command = std::string(kChildVariable) + "=1 /proc/" + std::to_string(::getpid()) +
+  // The child runs the one case whatever shard of the program this run is.
+  std::string command = "env -u GTEST_SHARD_INDEX -u GTEST_TOTAL_SHARDS -u GTEST_SHARD_STATUS_FILE " +
+                        std::string(kChildVariable) + "=1 /proc/" + std::to_string(::getpid()) +
                         "/exe --gtest_filter=TestServerHandlerRaces.RacyHandlerChild 2>&1";
   FILE* child = ::popen(command.c_str(), "r");
   ASSERT_NE(child, nullptr);

@@ -405,7 +405,10 @@ TEST(URLCache, ConnectionLoadsUseTheSharedCache) {
   };
   for (size_t i = 0; i < std::size(steps); ++i) {
     SCOPED_TRACE(testing::Message() << "step " << i << " " << steps[i].path);
-    size_t before = conditions.size();
+    size_t before = [&] {
+      std::lock_guard l(m);
+      return conditions.size();
+    }();
     auto d = connect(request(server.url(steps[i].path), steps[i].policy));
     EXPECT_EQ(d->body, steps[i].body);
     EXPECT_EQ(d->events, steps[i].fromNetwork ? network : fromCache);
