@@ -130,7 +130,7 @@ TEST_F(WIWebImageManagerOptionsTest, RefreshCachedAnswersOnceWhenTheURLCacheRepl
       res.set_content(std::string(bytes.begin(), bytes.end()), "image/png");
     };
   };
-  int version = 0;
+  std::atomic<int> version = 0;  // the server answers on threads of its own
   server.route("/fresh.png", png("max-age=600", "\"f\""));
   server.route("/checked.png", png("no-cache", "\"c\""));
   server.route("/changing.png", [&](const httplib::Request& req, httplib::Response& res) {
