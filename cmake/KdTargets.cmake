@@ -16,6 +16,17 @@ function(kd_precompile name)
   endif()
 endfunction()
 
+# kd_batch_sources(NAME): eight sources compile as one. Each file's helpers then need names of
+# their own within the target (a distinct name, or a file-named namespace where they would clash).
+function(kd_batch_sources name)
+  set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
+  # The compiler takes the batched sources for headers and would warn about every type that
+  # holds one from an anonymous namespace.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${name} PRIVATE -Wno-subobject-linkage)
+  endif()
+endfunction()
+
 # kd_library(NAME DIR [DEPS ...] [EXCLUDE SUBDIR ...]): one library from every source in DIR
 # but those under the SUBDIRs (sub-folders that are libraries of their own).
 # Include paths are rooted at the repository top ("platform/runtime/Object.h").
@@ -40,12 +51,7 @@ function(kd_library name dir)
   target_link_libraries(${name} PUBLIC ${deps})
   kd_precompile(${name})
   if(KD_UNITY_LIBS)
-    set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
-    # As in the test programs: the batched sources count as headers, and the compiler would
-    # warn about every type that holds one from an anonymous namespace.
-    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-      target_compile_options(${name} PRIVATE -Wno-subobject-linkage)
-    endif()
+    kd_batch_sources(${name})
   endif()
   # Test helpers stay in the build; every other library is installed for the programs.
   if(NOT dir MATCHES "^tests(/|$)")
@@ -86,14 +92,7 @@ function(kd_test name dir)
   endif()
   kd_precompile(${name} <gtest/gtest.h>)
   if(KD_UNITY_TESTS)
-    # Eight sources compile as one: each test file's helpers then need names of their own
-    # within the program (a file-named namespace where they would clash).
-    set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
-    # The compiler takes the batched sources for headers and would warn about every fixture
-    # in an anonymous namespace.
-    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-      target_compile_options(${name} PRIVATE -Wno-subobject-linkage)
-    endif()
+    kd_batch_sources(${name})
   endif()
   kd_test_runs(${name} SHARDS ${arg_SHARDS} SECONDS ${arg_SECONDS} ALONE ${arg_ALONE})
 endfunction()
