@@ -25,6 +25,7 @@ RT_IMPLEMENT(DRKVStorage) {}
 namespace {
 
 constexpr size_t kMaxPathLength = 960;
+constexpr int kBusyWaitMilliseconds = 5000;
 // Callers say "no limit" with the largest 32-bit or the largest 64-bit signed value.
 bool isNoLimit(int64_t value) { return value == INT32_MAX || value == INT64_MAX; }
 constexpr const char* kInitScript =
@@ -86,6 +87,12 @@ Ref<DRKVStorage> DRKVStorage::storageWithPath(const String& path, uint32_t type)
   }
   if (!s->dbOpen() || !s->dbInitialize()) {
     s->dbClose();
+    if (s->busy_) {
+      // Another connection (a second cache on this folder, another process) held the manifest
+      // past the wait: its contents are sound and are kept.
+      fd::NSLog("DRKVStorage init error: the manifest in [%@] is busy.", path);
+      return nullptr;
+    }
     fd::NSLog("DRKVStorage: the manifest in [%@] cannot be used; the storage starts empty.", path);
     s->reset();
     if (!s->dbOpen() || !s->dbInitialize()) {
@@ -123,6 +130,7 @@ void DRKVStorage::invalidate() {
 void DRKVStorage::noteResult(int code) {
   const int primary = code & 0xFF;
   if (primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) damaged_ = true;
+  busy_ = primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
 }
 
 void DRKVStorage::recoverIfDamaged() {
@@ -155,6 +163,8 @@ bool DRKVStorage::dbOpen() {
     if (db) sqlite3_close(db);
     return false;
   }
+  // A connection that is writing locks the file for a moment: wait for it rather than fail.
+  sqlite3_busy_timeout(db, kBusyWaitMilliseconds);
   db_ = db;
   stmtCache_.clear();
   return true;

@@ -131,6 +131,7 @@ class DRKVStorage : public rt::Object {
   std::mutex stateLock_;
   bool errorLogsEnabled_ = true;
   bool damaged_ = false;
+  bool busy_ = false;  // the last statement found the manifest locked by another connection
   DRKVStorageType type_ = DRKVFilesAndDatabase;
   rt::Id terminationObserver_;
 };

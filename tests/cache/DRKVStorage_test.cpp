@@ -3,6 +3,7 @@
 #include <fstream>
 #include <functional>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "cache/DRKVStorage.h"
@@ -157,6 +158,31 @@ TEST_F(DRKVStorageTest, AnInvalidatedStorageRefusesAndKeepsEverything) {
 
 // A closed storage is damaged in different ways; the next one on the folder comes up empty and
 // usable, throws the old values away and says so in the log.
+TEST_F(DRKVStorageTest, AManifestLockedForAMomentIsWaitedForAndKept) {
+  {
+    auto kv = DRKVStorage::storageWithPath(path(), DRKVFilesAndDatabase);
+    ASSERT_TRUE(kv);
+    ASSERT_TRUE(kv->saveItem("k", bytes(10, 'a')));
+  }
+  // Another connection holds the file, as one that is writing does, and lets go shortly after.
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open((dir / "manifest.sqlite").c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "pragma locking_mode = exclusive; begin exclusive; update manifest set size = size;",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  std::thread holder([db] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    sqlite3_exec(db, "commit;", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+  });
+  auto again = DRKVStorage::storageWithPath(path(), DRKVFilesAndDatabase);
+  holder.join();
+  ASSERT_TRUE(again);
+  auto item = again->getItemForKey("k");
+  ASSERT_TRUE(item);
+  EXPECT_EQ(item->value->length(), 10u);
+}
+
 TEST_F(DRKVStorageTest, ADamagedManifestStartsEmptyAndUsableAndIsLogged) {
   struct Damage {
     const char* name;

@@ -24,14 +24,38 @@ const std::vector<Id>& KeyTable::keys() const {
   return layout_ ? layout_->keys : none;
 }
 
+KeyTable::KeyTable(const KeyTable& other) : layout_(other.layout_) {
+  if (layout_) layout_->holders.fetch_add(1, std::memory_order_relaxed);
+}
+
+KeyTable& KeyTable::operator=(const KeyTable& other) {
+  if (other.layout_) other.layout_->holders.fetch_add(1, std::memory_order_relaxed);
+  release();
+  layout_ = other.layout_;
+  return *this;
+}
+
+KeyTable& KeyTable::operator=(KeyTable&& other) noexcept {
+  if (this != &other) {
+    release();
+    layout_ = std::exchange(other.layout_, nullptr);
+  }
+  return *this;
+}
+
+void KeyTable::release() noexcept {
+  Layout* l = std::exchange(layout_, nullptr);
+  // Release: this holder's reads happen before the last holder deletes or writes the layout.
+  if (l && l->holders.fetch_sub(1, std::memory_order_acq_rel) == 1) delete l;
+}
+
 KeyTable::Layout& KeyTable::own() {
   if (!layout_) {
-    layout_ = std::make_shared<Layout>();
-  } else if (layout_.use_count() > 1) {
-    layout_ = std::make_shared<Layout>(*layout_);
-  } else {
-    // The last other holder may have let go on another thread: see its reads before writing.
-    std::atomic_thread_fence(std::memory_order_acquire);
+    layout_ = new Layout();
+  } else if (layout_->holders.load(std::memory_order_acquire) > 1) {
+    auto* copy = new Layout(*layout_);
+    release();
+    layout_ = copy;
   }
   return *layout_;
 }
@@ -99,7 +123,7 @@ void KeyTable::eraseAt(size_t i) {
   if (!l.slots.empty()) reindex(l);
 }
 
-void KeyTable::clear() { layout_.reset(); }
+void KeyTable::clear() { release(); }
 
 void KeyTable::reindex() {
   if (layout_) reindex(own());
