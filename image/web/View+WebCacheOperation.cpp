@@ -41,7 +41,9 @@ size_t WIOperationTable::count() const {
 
 Ref<WIOperationTable> operationDictionary(ui::View& view) {
   rt::Id value = view.associatedObject(&kOperationTableKey);
-  if (value && typeid(*value) == typeid(WIOperationTable)) return std::static_pointer_cast<WIOperationTable>(value);
+  // Through the raw pointer: `*value` is a call, which typeid would evaluate (and clang warns).
+  if (const rt::Object* held = value.get(); held && typeid(*held) == typeid(WIOperationTable))
+    return std::static_pointer_cast<WIOperationTable>(value);
   auto table = rt::make<WIOperationTable>();
   view.setAssociatedObject(&kOperationTableKey, table, rt::AssociationPolicy::RetainNonatomic);
   return table;
@@ -55,7 +57,7 @@ void WIOperationTable::cancelEntry(std::string_view key) {
   it->second = nullptr;
   if (!value) return;
   // The manager's combined operation is by far the most common entry: no cast search for it.
-  if (typeid(*value) == typeid(WIWebImageCombinedOperation)) {
+  if (const rt::Object* held = value.get(); typeid(*held) == typeid(WIWebImageCombinedOperation)) {
     static_cast<WIWebImageCombinedOperation&>(*value).cancel();
   } else if (auto array = rt::as<fd::Array>(value)) {
     for (const auto& element : array->objects())

@@ -180,7 +180,7 @@ Ref<MutableAttributedString> attachmentStringWithEmojiImage(const Ref<gfx::Image
   } else {
     ascent = fontSize, descent = 0.3125 * fontSize, y = -0.1275 * fontSize;
   }
-  const gfx::Rect bounds{0.75, y, ascent, ascent};
+  const gfx::Rect bounds{{0.75, y}, {ascent, ascent}};
   const gfx::EdgeInsets insets{ascent - (ascent + y), 0.75, descent + y, 0.75};
   constexpr int64_t kAspectFit = 1;
   rt::Id content = image;
