@@ -1,6 +1,7 @@
 #include "app/shell/QPNavigationController.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/graphics/ImageContext.h"
 #include "platform/ui/controllers/TabBar.h"
@@ -42,10 +43,11 @@ void QPNavigationController::setUp() {
 void QPNavigationController::viewDidLoad() {
   ui::NavigationController::viewDidLoad();
   Weak<QPNavigationController> weak = std::static_pointer_cast<QPNavigationController>(self());
-  auto pan = rt::make<ui::PanGestureRecognizer>(nullptr, [weak](ui::GestureRecognizer& g) {
+  pan_ = rt::make<ui::PanGestureRecognizer>(nullptr, [weak](ui::GestureRecognizer& g) {
     if (auto me = weak.lock()) me->handlePanGesture(static_cast<ui::PanGestureRecognizer&>(g));
   });
-  view()->addGestureRecognizer(pan);
+  pan_->setDelegate(Weak<ui::GestureRecognizerDelegate>(std::static_pointer_cast<QPNavigationController>(self())));
+  view()->addGestureRecognizer(pan_);
   setNavigationBarHidden(true);
   isMoving_ = false;
 }
@@ -203,6 +205,12 @@ void QPNavigationController::handlePanGesture(ui::PanGestureRecognizer& pan) {
       break;
   }
   if (isMoving_) moveViewWithX(location.x - startTouch_.x);
+}
+
+std::optional<bool> QPNavigationController::gestureRecognizerShouldBegin(ui::GestureRecognizer& g) {
+  if (&g != pan_.get()) return std::nullopt;
+  gfx::Point t = pan_->translationInView(view().get());
+  return viewControllers().size() > 1 && t.x > std::fabs(t.y);
 }
 
 void QPNavigationController::willShowViewController(ui::NavigationController& nav, ui::ViewController& vc,

@@ -11,7 +11,9 @@
 
 namespace app {
 
-class QPNavigationController : public ui::NavigationController, public ui::NavigationControllerDelegate {
+class QPNavigationController : public ui::NavigationController,
+                               public ui::NavigationControllerDelegate,
+                               public ui::GestureRecognizerDelegate {
   RT_CLASS(QPNavigationController, ui::NavigationController)
  public:
   void init();
@@ -34,6 +36,9 @@ class QPNavigationController : public ui::NavigationController, public ui::Navig
   void hiddenTabBar();
 
   void willShowViewController(ui::NavigationController& nav, ui::ViewController& vc, bool animated) override;
+  /// The pan begins only with a screen to go back to and a drag mainly to the right, so that
+  /// it takes no drag away from what lies under the finger for nothing.
+  std::optional<bool> gestureRecognizerShouldBegin(ui::GestureRecognizer& g) override;
 
   const std::vector<Ref<gfx::Image>>& screenShotsList() const { return screenShotsList_; }
   const Ref<BlackView>& backgroundView() const { return backgroundView_; }
@@ -44,6 +49,7 @@ class QPNavigationController : public ui::NavigationController, public ui::Navig
  private:
   void setUp();
 
+  Ref<ui::PanGestureRecognizer> pan_;
   gfx::Point startTouch_;
   bool isMoving_ = false;
   Ref<ui::View> blackMask_;

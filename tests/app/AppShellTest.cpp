@@ -4,6 +4,9 @@
 
 #include "app/AppDelegate.h"
 #include "app/screens/KDHomeViewController.h"
+#include "app/screens/KDPhotoCollectionViewController.h"
+#include "app/screens/KDShadowViewController.h"
+#include "app/screens/KDTourismViewController.h"
 #include "app/screens/KDWelcomeViewController.h"
 #include "app/shell/KDTabBarController.h"
 #include "app/shell/QPNavigationController.h"
@@ -15,6 +18,7 @@
 #include "platform/ui/layer/Transaction.h"
 #include "platform/ui/host/HostWindow.h"
 #include "platform/ui/input/TouchInput.h"
+#include "platform/ui/lists/ScrollView.h"
 #include "platform/ui/view/Screen.h"
 #include "tests/app/ContentServiceFixture.h"
 #include "tests/support/XvfbDisplay.h"
@@ -277,6 +281,102 @@ TEST_F(NavigationShellTest, APanOnARootScreenDoesNothing) {
   RunLoopDriver::advance(0.5);
   EXPECT_EQ(nav->view()->frame(), before);
   EXPECT_EQ(nav->viewControllers().size(), 1u);
+}
+
+// The photo viewer's strip pages inside a stack that pans back: a drag the strip can follow
+// is the strip's alone; where it cannot (at the first photo), or where no sideways scroller is
+// under the finger, the drag goes back a screen.
+TEST_F(NavigationShellTest, ARightwardDragInThePhotoViewerPagesBackAndPopsOnlyAtTheFirstPhoto) {
+  // Whatever happens, lets the run loop show it: slides, paging and loads run out.
+  auto settle = [&] {
+    for (int i = 0; i < 20; ++i) {
+      RunLoopDriver::advance(0.1);
+      host.renderFrame();
+    }
+    finishRequest(60);
+  };
+  auto step = [&](gfx::Point p) {
+    host.tap(p);
+    settle();
+  };
+  step({234, 642});  // the travel tab
+  auto travel = std::dynamic_pointer_cast<app::QPNavigationController>(tabs()->viewControllers()[2]);
+  ASSERT_NE(travel, nullptr);
+  ASSERT_NE(std::dynamic_pointer_cast<app::KDTourismViewController>(travel->topViewController()), nullptr);
+  step({187, 160});  // the banner opens the gallery
+  auto gallery = std::dynamic_pointer_cast<app::KDShadowViewController>(travel->topViewController());
+  ASSERT_NE(gallery, nullptr);
+  step({65, 155});  // its first photo opens the viewer
+  auto viewer = std::dynamic_pointer_cast<app::KDPhotoCollectionViewController>(travel->topViewController());
+  ASSERT_NE(viewer, nullptr);
+  ASSERT_EQ(viewer->modelArray().size(), 10u);
+  auto& strip = *viewer->PhotoCollectionView();
+  double width = ui::Screen::mainScreen()->bounds().size.width;
+  auto shown = [&] { return viewer->countLable()->text().utf8(); };
+  for (int i = 0; i < 2; ++i) {
+    host.drag({340, 330}, {60, 330}, 0.2);
+    settle();
+  }
+  ASSERT_EQ(shown(), "3 / 10");
+
+  // Halfway through the drag the strip follows the finger and the screen stays where it is.
+  ui::TouchInput input(appWindow());
+  auto finger = input.down({120, 330});
+  for (double x = 140; x <= 240; x += 20) {
+    ui::TouchInput::wait(0.03);
+    input.move(finger, {x, 330});
+  }
+  EXPECT_LT(strip.contentOffset().x, 2 * width - 50);
+  EXPECT_EQ(travel->view()->frame().origin.x, 0);
+  for (double x = 260; x <= 340; x += 20) {
+    ui::TouchInput::wait(0.03);
+    input.move(finger, {x, 330});
+  }
+  input.up(finger);
+  settle();
+  EXPECT_EQ(travel->topViewController().get(), viewer.get());
+  EXPECT_EQ(travel->viewControllers().size(), 3u);
+  EXPECT_EQ(strip.contentOffset().x, width);
+  EXPECT_EQ(shown(), "2 / 10");
+
+  host.drag({120, 330}, {340, 330}, 0.3);
+  settle();
+  EXPECT_EQ(travel->topViewController().get(), viewer.get());
+  EXPECT_EQ(shown(), "1 / 10");
+
+  // At the first photo the strip cannot go further that way: the same drag goes back.
+  host.drag({40, 330}, {260, 330}, 0.3);
+  settle();
+  EXPECT_EQ(travel->topViewController().get(), gallery.get());
+  EXPECT_EQ(strip.contentOffset().x, 0);
+  EXPECT_EQ(travel->view()->frame().origin.x, 0);
+
+  // Over the gallery's heading, away from its sideways strips, it goes back too.
+  host.drag({40, 40}, {260, 40}, 0.3);
+  settle();
+  EXPECT_EQ(travel->viewControllers().size(), 1u);
+  EXPECT_EQ(travel->view()->frame().origin.x, 0);
+}
+
+// A list at its top pulled down, the finger drifting a little to the right, stretches the
+// list: a drag mainly downwards is not a pan back.
+TEST_F(NavigationShellTest, APullDownWithASidewaysDriftStaysTheListsOnAPushedScreen) {
+  auto screen = pushScreen();
+  auto list = rt::make<ui::ScrollView>(screen->view()->bounds());
+  list->setContentSize({list->bounds().size.width, 3000});
+  screen->view()->addSubview(list);
+  ui::TouchInput input(appWindow());
+  auto finger = input.down({100, 200});
+  for (int i = 1; i <= 8; ++i) {
+    ui::TouchInput::wait(0.03);
+    input.move(finger, {100.0 + 5 * i, 200.0 + 25 * i});
+  }
+  EXPECT_LT(list->contentOffset().y, 0);
+  EXPECT_EQ(nav->view()->frame().origin.x, 0);
+  input.up(finger);
+  RunLoopDriver::advance(1);
+  EXPECT_EQ(list->contentOffset().y, 0);
+  EXPECT_EQ(nav->topViewController().get(), screen.get());
 }
 
 TEST_F(NavigationShellTest, MoveViewClampsAndScalesTheSnapshot) {

@@ -55,10 +55,48 @@ bool GestureRecognizer::isFinished() const {
   return state_ == S::Ended || state_ == S::Cancelled || state_ == S::Failed;
 }
 
-bool GestureRecognizer::waitingForFailures() const {
+bool GestureRecognizer::waitingForFailures() {
   for (auto& w : requiredToFail_)
     if (auto g = w.lock(); g && g->involved_ && g->state_ == S::Possible) return true;
+  auto d = delegate_.lock();
+  if (!d) return false;
+  for (auto& r : rivals())
+    if (r->state_ == S::Possible)
+      if (auto a = d->shouldRequireFailureOf(*this, *r); a && *a) return true;
   return false;
+}
+
+bool GestureRecognizer::waitsFor(GestureRecognizer& other) {
+  for (auto& w : requiredToFail_)
+    if (w.lock().get() == &other) return true;
+  if (auto d = delegate_.lock())
+    if (auto a = d->shouldRequireFailureOf(*this, other); a && *a) return true;
+  return false;
+}
+
+std::vector<Ref<GestureRecognizer>> GestureRecognizer::rivals() const {
+  std::vector<Ref<GestureRecognizer>> out;
+  for (auto& t : touches_)
+    for (auto& g : t->gestureRecognizers())
+      if (g.get() != this && std::find(out.begin(), out.end(), g) == out.end()) out.push_back(g);
+  return out;
+}
+
+bool GestureRecognizer::prevents(GestureRecognizer& other) {
+  return !allowsSimultaneous(other) && canPreventGestureRecognizer(&other) &&
+         other.canBePreventedByGestureRecognizer(this);
+}
+
+bool GestureRecognizer::preventedByRival() {
+  for (auto& r : rivals())
+    if (r->hasRecognized() && r->prevents(*this)) return true;
+  return false;
+}
+
+void GestureRecognizer::failRivals() {
+  // At once, not after the delivery: a rival fed the same move later must not recognise too.
+  for (auto& r : rivals())
+    if (r->state_ == S::Possible && prevents(*r)) r->failIfPossible();
 }
 
 void GestureRecognizer::setState(GestureRecognizerState s) {
@@ -72,6 +110,7 @@ void GestureRecognizer::setState(GestureRecognizerState s) {
   if (!allowed) return;
   if (s == S::Possible) return reset();
   if (state_ == S::Possible && (s == S::Began || s == S::Ended)) {
+    if (preventedByRival()) return applyState(S::Failed);
     bool begin = true;
     if (auto d = delegate_.lock())
       if (auto answer = d->gestureRecognizerShouldBegin(*this)) begin = *answer;
@@ -90,22 +129,28 @@ void GestureRecognizer::applyState(GestureRecognizerState s) {
   bool wasPossible = state_ == S::Possible;
   storeState(s);
   pending_.reset();
-  if (wasPossible && (s == S::Began || s == S::Ended)) recognized_ = true;
+  if (wasPossible && (s == S::Began || s == S::Ended)) {
+    recognized_ = true;
+    failRivals();
+  }
   if (s != S::Failed) sendActions();
   if (wasPossible && s != S::Possible) notifyDependents(s == S::Failed);
   notifyRouter();
 }
 
 void GestureRecognizer::notifyDependents(bool failed) {
-  auto deps = dependents_;
-  for (auto& w : deps)
-    if (auto g = w.lock()) g->requiredRecognizerSettled(this, failed);
+  // Those made to wait for the receiver, and rivals whose delegates may have made them wait.
+  std::vector<Ref<GestureRecognizer>> waiting;
+  for (auto& w : dependents_)
+    if (auto g = w.lock()) waiting.push_back(g);
+  for (auto& r : rivals())
+    if (std::find(waiting.begin(), waiting.end(), r) == waiting.end()) waiting.push_back(r);
+  for (auto& g : waiting) g->requiredRecognizerSettled(this, failed);
 }
 
-void GestureRecognizer::requiredRecognizerSettled(const GestureRecognizer* other, bool failed) {
-  (void)other;
+void GestureRecognizer::requiredRecognizerSettled(GestureRecognizer* other, bool failed) {
   if (!pending_) return;
-  if (!failed) {
+  if ((!failed && waitsFor(*other)) || preventedByRival()) {
     pending_.reset();
     applyState(S::Failed);
   } else if (!waitingForFailures()) {

@@ -1,7 +1,9 @@
 #pragma once
 // Gesture recognisers: state machines fed with the touches of the views they are attached to
-// (and of those views' descendants). A recogniser that recognises can cancel the touches its
-// view was getting; another recogniser can be made to wait until it fails.
+// (and of those views' descendants). Recognisers that share a touch are exclusive: the first
+// to recognise fails the others unless a delegate lets them run together. A recogniser that
+// recognises can cancel the touches its view was getting; another one can be made to wait
+// until it fails.
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -31,6 +33,11 @@ class GestureRecognizerDelegate {
     (void)g; (void)t; return std::nullopt;
   }
   virtual std::optional<bool> shouldRecognizeSimultaneously(GestureRecognizer& g, GestureRecognizer& other) {
+    (void)g; (void)other; return std::nullopt;
+  }
+  /// Asked while `g` would recognise and `other`, which shares a touch with it, is still
+  /// possible: true makes `g` wait until `other` fails (and fail if it recognises).
+  virtual std::optional<bool> shouldRequireFailureOf(GestureRecognizer& g, GestureRecognizer& other) {
     (void)g; (void)other; return std::nullopt;
   }
 };
@@ -98,8 +105,8 @@ class GestureRecognizer : public rt::Object {
   /// Recognised (began, or ended as a discrete gesture) during the current delivery.
   bool hasRecognized() const { return recognized_; }
   bool allowsSimultaneous(GestureRecognizer& other);
-  /// Called by a recogniser this one waits for when it fails or recognises.
-  void requiredRecognizerSettled(const GestureRecognizer* other, bool failed);
+  /// Called by a recogniser this one may wait for when it fails or recognises.
+  void requiredRecognizerSettled(GestureRecognizer* other, bool failed);
   /// Subclasses that track touches all by themselves ask this once every touch has lifted.
   bool allTouchesLifted() const { return touches_.empty(); }
   /// Fails the receiver if it is still possible (used by exclusivity and by subclasses).
@@ -119,7 +126,14 @@ class GestureRecognizer : public rt::Object {
   void sendActions();
   void applyState(GestureRecognizerState s);
   void storeState(GestureRecognizerState s);
-  bool waitingForFailures() const;
+  bool waitingForFailures();
+  bool waitsFor(GestureRecognizer& other);
+  /// The other recognisers fed any of the receiver's touches.
+  std::vector<Ref<GestureRecognizer>> rivals() const;
+  bool prevents(GestureRecognizer& other);
+  /// A rival that recognised first keeps the receiver from recognising.
+  bool preventedByRival();
+  void failRivals();
   void notifyDependents(bool failed);
   void notifyRouter();
 

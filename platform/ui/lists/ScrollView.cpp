@@ -218,12 +218,12 @@ bool ScrollView::gestureRecognizerShouldBegin(GestureRecognizer* g) {
   return true;
 }
 
-bool ScrollView::canScrollAlong(gfx::Point t) const {
+bool ScrollView::canScrollAlong(gfx::Point t, bool rubberBanding) const {
   if (!scrollEnabled_ || !pan_->isEnabled()) return false;
   bool h = movesHorizontally(), v = movesVertically();
   bool sideways = std::fabs(t.x) > std::fabs(t.y);
   if (sideways ? !h : !v) return false;
-  if (bounces_) return true;
+  if (bounces_ && rubberBanding) return true;
   double d = sideways ? t.x : t.y;
   double offset = sideways ? contentOffset().x : contentOffset().y;
   double lo = sideways ? minimumContentOffset().x : minimumContentOffset().y;
@@ -263,6 +263,16 @@ std::optional<bool> ScrollView::gestureRecognizerShouldReceiveTouch(GestureRecog
     hideIndicatorsLater();
   }
   return std::nullopt;
+}
+
+std::optional<bool> ScrollView::shouldRequireFailureOf(GestureRecognizer& g, GestureRecognizer& other) {
+  // Content at its end would only stretch: an enclosing pan that wants the drag (the stack's
+  // pan-back at the first page) decides first. Enclosing scroll views refuse drags an inner
+  // one contends for, so waiting for them changes nothing.
+  if (&g != pan_.get() || !dynamic_cast<PanGestureRecognizer*>(&other)) return std::nullopt;
+  auto around = other.view();
+  if (!around || around.get() == this || !isDescendantOfView(around.get())) return std::nullopt;
+  return !canScrollAlong(pan_->translationInView(this), false);
 }
 
 void ScrollView::handlePan(GestureRecognizer& g) {

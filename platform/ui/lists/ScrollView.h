@@ -49,7 +49,8 @@ class ScrollViewDelegate {
 };
 
 /// The scroll view is its own pan recogniser's delegate: a finger coming down stops a
-/// deceleration in progress.
+/// deceleration in progress, and a drag the content could only rubber-band along goes first to
+/// the pans of enclosing views (a stack's pan-back), and is the scroll view's when they fail.
 class ScrollView : public View, public GestureRecognizerDelegate {
   RT_CLASS_NAMED(ScrollView, View, "UIScrollView")
  public:
@@ -166,6 +167,7 @@ class ScrollView : public View, public GestureRecognizerDelegate {
   bool gestureRecognizerShouldBegin(GestureRecognizer* g) override;
   using GestureRecognizerDelegate::gestureRecognizerShouldBegin;
   std::optional<bool> gestureRecognizerShouldReceiveTouch(GestureRecognizer& g, Touch& t) override;
+  std::optional<bool> shouldRequireFailureOf(GestureRecognizer& g, GestureRecognizer& other) override;
 
   /// Duration of animated offset changes.
   static constexpr double kAnimationDuration = 0.3;
@@ -206,8 +208,9 @@ class ScrollView : public View, public GestureRecognizerDelegate {
   bool movesHorizontally() const;
   bool movesVertically() const;
   /// Whether a drag by `translation` (own coordinates) would move the content: the view scrolls
-  /// along the drag's main axis and, without bounce, is not already at its end that way.
-  bool canScrollAlong(gfx::Point translation) const;
+  /// along the drag's main axis and is not already at its end that way, unless it may
+  /// rubber-band past it (bounce, and `rubberBanding` counts).
+  bool canScrollAlong(gfx::Point translation, bool rubberBanding = true) const;
   /// Whether another scroll view on the touch's path (beneath this one when `inner`, else
   /// enclosing it) still contends for the drag and can move its way.
   bool anotherScrollViewTakesTheDrag(bool inner) const;

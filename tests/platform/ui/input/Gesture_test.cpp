@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/foundation/values/Number.h"
 #include "platform/foundation/threads/RunLoopDriver.h"
 #include "platform/ui/host/Application.h"
@@ -285,4 +287,59 @@ TEST_F(GestureTest, DisabledRecognisersDoNotSeeTouches) {
   TouchInput(window).tap({50, 50});
   EXPECT_TRUE(states.empty());
   EXPECT_EQ(view->log, (std::vector<std::string>{"began", "ended"}));
+}
+
+namespace {
+
+class Together : public GestureRecognizerDelegate {
+ public:
+  std::optional<bool> shouldRecognizeSimultaneously(GestureRecognizer&, GestureRecognizer&) override { return true; }
+};
+
+}  // namespace
+
+// Two pans on nested views see one drag: the inner one, which gets the touch first, takes it and
+// the outer one fails, unless a delegate of either lets them run together. One that may not
+// begin leaves the drag to the other.
+TEST_F(GestureTest, NestedPansAreExclusiveUnlessADelegateAllowsBoth) {
+  enum Who { None, Inner, Outer };
+  const struct Case {
+    const char* name;
+    Who together;  // whose delegate allows both
+    Who refused;   // whose delegate refuses to begin
+    bool innerPans, outerPans;
+  } cases[] = {
+      {"alone", None, None, true, false},
+      {"the inner one's delegate allows both", Inner, None, true, true},
+      {"the outer one's delegate allows both", Outer, None, true, true},
+      {"the inner one may not begin", None, Inner, false, true},
+  };
+  auto together = std::make_shared<Together>();
+  auto refuser = std::make_shared<Refuser>();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto inner = rt::make<View>(gfx::RectMake(40, 40, 100, 100));
+    view->addSubview(inner);
+    std::vector<S> innerStates, outerStates;
+    auto outerPan = attach<PanGestureRecognizer>(&outerStates);
+    auto innerPan = rt::make<PanGestureRecognizer>();
+    innerPan->addTarget(nullptr, [&](GestureRecognizer& r) { innerStates.push_back(r.state()); });
+    inner->addGestureRecognizer(innerPan);
+    auto delegateOf = [&](Who w) -> Ref<PanGestureRecognizer>& { return w == Inner ? innerPan : outerPan; };
+    if (c.together != None) delegateOf(c.together)->setDelegate(together);
+    if (c.refused != None) delegateOf(c.refused)->setDelegate(refuser);
+
+    TouchInput(window).drag({80, 80}, {160, 80}, 0.2, 8);
+    // A whole pan is began, changed at every further move, ended.
+    auto panned = [](const std::vector<S>& states) {
+      if (states.size() != 9 || states.front() != S::Began || states.back() != S::Ended) return false;
+      return std::all_of(states.begin() + 1, states.end() - 1, [](S s) { return s == S::Changed; });
+    };
+    EXPECT_EQ(panned(innerStates), c.innerPans) << innerStates.size() << " actions";
+    EXPECT_EQ(panned(outerStates), c.outerPans) << outerStates.size() << " actions";
+    EXPECT_EQ(innerStates.empty(), !c.innerPans);
+    EXPECT_EQ(outerStates.empty(), !c.outerPans);
+    view->removeGestureRecognizer(outerPan.get());
+    inner->removeFromSuperview();
+  }
 }

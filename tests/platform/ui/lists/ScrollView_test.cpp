@@ -870,4 +870,67 @@ TEST_F(ScrollViewTest, AVerticalListInsideAPagerScrollsAndStillPages) {
   EXPECT_EQ(scroll->contentOffset().y, y);
 }
 
+// A pager inside a view whose own pan takes sideways drags (as a stack's pan-back does): a drag
+// the pager can follow is the pager's alone; one it could only rubber-band goes to the
+// enclosing pan, and stays the pager's when that pan will not begin.
+TEST_F(ScrollViewTest, APagerTakesTheDragsItCanFollowAndLeavesTheOthersToAnEnclosingPan) {
+  class Gate : public GestureRecognizerDelegate {
+   public:
+    bool open = true;
+    std::optional<bool> gestureRecognizerShouldBegin(GestureRecognizer&) override { return open; }
+  };
+  scroll->removeFromSuperview();
+  auto screen = rt::make<View>(gfx::RectMake(0, 0, 320, 480));
+  window->addSubview(screen);
+  int outerBegan = 0;
+  auto outer = rt::make<PanGestureRecognizer>(nullptr, [&](GestureRecognizer& g) {
+    if (g.state() == GestureRecognizerState::Began) ++outerBegan;
+  });
+  auto gate = std::make_shared<Gate>();
+  outer->setDelegate(gate);
+  screen->addGestureRecognizer(outer);
+  auto pager = rt::make<ScrollView>(gfx::RectMake(0, 60, 320, 300));
+  pager->setContentSize({960, 300});
+  pager->setPagingEnabled(true);
+  screen->addSubview(pager);
+
+  const struct Case {
+    const char* name;
+    double page;        // where the pager rests before the drag
+    bool rightwards;
+    bool outerMayBegin;
+    double midDrag;     // the pager's offset halfway through the drag (from the first move on): < 0 rubber-bands
+    double after;
+    bool outerTakesIt;
+  } cases[] = {
+      {"back a page", 1, true, true, 240, 0, false},
+      {"on a page", 0, false, true, 80, 320, false},
+      {"at the first page", 0, true, true, 0, 0, true},
+      {"at the last page", 2, false, true, 640, 640, true},
+      {"at the first page, the enclosing pan refusing", 0, true, false, -1, 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    pager->setContentOffset({c.page * 320, 0});
+    gate->open = c.outerMayBegin;
+    outerBegan = 0;
+    gfx::Point from = c.rightwards ? gfx::Point{60, 200} : gfx::Point{260, 200};
+    double dx = c.rightwards ? 20 : -20;
+    TouchInput input(window);
+    auto finger = input.down(from);
+    for (int i = 1; i <= 10; ++i) {
+      TouchInput::wait(0.02);
+      input.move(finger, {from.x + dx * i, 200});
+      if (i == 5) {
+        if (c.midDrag < 0) EXPECT_LT(pager->contentOffset().x, 0);
+        else EXPECT_EQ(pager->contentOffset().x, c.midDrag);
+      }
+    }
+    input.up(finger);
+    fd::RunLoopDriver::advance(3);
+    EXPECT_EQ(pager->contentOffset().x, c.after);
+    EXPECT_EQ(outerBegan, c.outerTakesIt ? 1 : 0);
+  }
+}
+
 }  // namespace scroll_view_test
