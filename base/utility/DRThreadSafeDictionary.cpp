@@ -37,16 +37,16 @@ Ref<DRThreadSafeDictionary> DRThreadSafeDictionary::dictionaryWithDictionary(con
     d->setDictionary(dictionary);
     return d;
   }
-  const fd::Contents keys = dictionary.keys(), values = dictionary.values();
-  for (size_t i = 0; i < keys.size(); ++i) d->setObjectForKey(values[i]->copy(), keys[i]);
+  const auto entries = dictionary.keysAndValues();
+  for (size_t i = 0; i < entries.size(); ++i) d->setObjectForKey(entries.values[i]->copy(), entries.keys[i]);
   return d;
 }
 
 // ---- reading
 
 std::pair<std::vector<rt::Id>, std::vector<rt::Id>> DRThreadSafeDictionary::getObjectsAndKeys() const {
-  fd::detail::ContainerScope scope(lock());
-  return {values_, table_.keys()};
+  const auto entries = keysAndValues();
+  return {entries.values.vector(), entries.keys.vector()};
 }
 
 Ref<fd::Array> DRThreadSafeDictionary::objectsForKeys(const std::vector<rt::Id>& keys, const rt::Id& marker) const {

@@ -137,6 +137,12 @@ Contents Dictionary::values() const {
   return Contents(std::vector<Id>(values_));
 }
 
+Dictionary::KeysAndValues Dictionary::keysAndValues() const {
+  if (!lock_) return {Contents(table_.keys()), Contents(values_)};
+  detail::ContainerScope scope(lock_);
+  return {Contents(std::vector<Id>(table_.keys())), Contents(std::vector<Id>(values_))};
+}
+
 Ref<Array> Dictionary::allKeys() const { return Array::create(keys()); }
 Ref<Array> Dictionary::allValues() const { return Array::create(values()); }
 
@@ -323,11 +329,9 @@ void MutableDictionary::removeAllObjects() {
 
 void MutableDictionary::addEntriesFromDictionary(const Dictionary& other) {
   if (&other == this) return;
-  auto theirs = rt::make<Dictionary>();
-  other.withLock([&] { copyStorage(*theirs, other); });
-  const Contents keys = theirs->keys(), values = theirs->values();
+  const KeysAndValues theirs = other.keysAndValues();
   detail::ContainerScope scope(lock());
-  for (size_t i = 0; i < keys.size(); ++i) put(keyCopy(keys[i]), values[i]);
+  for (size_t i = 0; i < theirs.size(); ++i) put(keyCopy(theirs.keys[i]), theirs.values[i]);
 }
 
 void MutableDictionary::setDictionary(const Dictionary& other) {

@@ -48,9 +48,18 @@ class Dictionary : public Object {
   template <class T> Ref<T> objectForKeyAs(const String& key) const { return rt::as<T>(objectForKey(key)); }
   Id operator[](const String& key) const { return objectForKey(key); }
 
-  /// Keys and values in entry order.
+  /// Keys and values in entry order. Two calls are two moments: a caller that needs both takes
+  /// `keysAndValues()`.
   Contents keys() const;
   Contents values() const;
+  /// Keys and values read at one moment, so that keys[i] goes with values[i] and both have the
+  /// same size even while another thread changes a thread-safe dictionary.
+  struct KeysAndValues {
+    Contents keys;
+    Contents values;
+    size_t size() const { return keys.size(); }
+  };
+  KeysAndValues keysAndValues() const;
   Ref<Array> allKeys() const;
   Ref<Array> allValues() const;
   Ref<Array> allKeysForObject(const Id& value) const;
