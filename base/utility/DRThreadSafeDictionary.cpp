@@ -8,9 +8,9 @@ namespace base {
 
 RT_IMPLEMENT(DRThreadSafeDictionary) {}
 
-// Every body below runs under the dictionary's lock: the platform dictionary's operations it
-// calls take the same (recursive) lock again. Another dictionary given as an argument is read
-// before the lock is taken, so that no thread holds two dictionaries' locks at once.
+// The bodies below that take the dictionary's lock hold it throughout: the platform
+// dictionary's operations they call take the same (recursive) lock again. Another dictionary
+// given as an argument is read before the lock is taken.
 
 // ---- initialisers
 
@@ -124,7 +124,7 @@ bool DRThreadSafeDictionary::isEqual(const rt::Object* other) const {
   if (other == this) return true;
   auto* that = dynamic_cast<const DRThreadSafeDictionary*>(other);
   if (!that) return false;
-  return fd::Dictionary::isEqualToDictionary(*that);  // reads the other before taking this one's lock
+  return fd::Dictionary::isEqualToDictionary(*that);  // reads the two dictionaries one after the other
 }
 
 rt::Id DRThreadSafeDictionary::copy() const { return dictionaryWithDictionary(*this); }
