@@ -11,10 +11,10 @@ namespace base {
 
 RT_IMPLEMENT(DRThreadSafeArray) {}
 
-// Every body below runs under the array's lock: the platform array's operations it calls take
-// the same (recursive) lock again. Another array given as an argument is read before the lock
-// is taken, so that no thread holds two arrays' locks at once (and an array may be given
-// itself).
+// The bodies below that change the array, test its elements or run a selector on them hold
+// its lock throughout: the platform array's operations they call take the same (recursive)
+// lock again. Another array given as an argument is read before the lock is taken (so that an
+// array may be given itself), and the hint reads its elements from a copy after letting go.
 
 // ---- initialisers
 
@@ -109,10 +109,10 @@ Ref<fd::IndexSet> DRThreadSafeArray::indexesOfObjectsAtIndexes(const fd::IndexSe
 
 Ref<fd::Data> DRThreadSafeArray::sortedArrayHint() const {
   // The elements' hashes in order: enough to tell a caller's sort how the array stood.
-  fd::detail::ContainerScope scope(lock());
-  std::vector<uint8_t> bytes(objects_.size() * sizeof(size_t));
-  for (size_t i = 0; i < objects_.size(); ++i) {
-    size_t h = objects_[i]->hash();
+  const fd::Contents elements = objects();
+  std::vector<uint8_t> bytes(elements.size() * sizeof(size_t));
+  for (size_t i = 0; i < elements.size(); ++i) {
+    size_t h = elements[i]->hash();
     std::copy_n(reinterpret_cast<const uint8_t*>(&h), sizeof h, bytes.data() + i * sizeof h);
   }
   return fd::Data::create(std::move(bytes));
@@ -261,7 +261,7 @@ bool DRThreadSafeArray::isEqual(const rt::Object* other) const {
   if (other == this) return true;
   auto* that = dynamic_cast<const DRThreadSafeArray*>(other);
   if (!that) return false;
-  return fd::Array::isEqualToArray(*that);  // reads the other array before taking this one's lock
+  return fd::Array::isEqualToArray(*that);  // reads the two arrays one after the other
 }
 
 rt::Id DRThreadSafeArray::copy() const { return create(objects()); }

@@ -2,10 +2,11 @@
 // A mutable array that may be shared between threads: a kind of the platform's mutable array
 // that gives the platform array its lock, so every operation, called through this class or
 // through a plain array or mutable array reference, runs under it. The operations declared
-// here are the ones the platform array has not. Comparators, sort functions, tests and
-// selectors passed in run while the lock is held; enumeration (blocks, `objects`,
-// `reverseObjects`, iteration) walks a copy taken under the lock, so its block may change the
-// array. A copy, mutable or not, is another thread-safe array.
+// here are the ones the platform array has not. Comparators and sort functions of an in-place
+// sort, tests and selectors passed in run while the lock is held; a sorted copy sorts a copy
+// without it, and enumeration (blocks, `objects`, `reverseObjects`, iteration) walks a copy
+// taken under the lock, so its block may change the array. A copy, mutable or not, is another
+// thread-safe array.
 #include <functional>
 #include <vector>
 

@@ -8,9 +8,9 @@ namespace base {
 
 RT_IMPLEMENT(DRThreadSafeDictionary) {}
 
-// Every body below runs under the dictionary's lock: the platform dictionary's operations it
-// calls take the same (recursive) lock again. Another dictionary given as an argument is read
-// before the lock is taken, so that no thread holds two dictionaries' locks at once.
+// The bodies below that take the dictionary's lock hold it throughout: the platform
+// dictionary's operations they call take the same (recursive) lock again. Another dictionary
+// given as an argument is read before the lock is taken.
 
 // ---- initialisers
 
@@ -37,16 +37,16 @@ Ref<DRThreadSafeDictionary> DRThreadSafeDictionary::dictionaryWithDictionary(con
     d->setDictionary(dictionary);
     return d;
   }
-  const fd::Contents keys = dictionary.keys(), values = dictionary.values();
-  for (size_t i = 0; i < keys.size(); ++i) d->setObjectForKey(values[i]->copy(), keys[i]);
+  const auto entries = dictionary.keysAndValues();
+  for (size_t i = 0; i < entries.size(); ++i) d->setObjectForKey(entries.values[i]->copy(), entries.keys[i]);
   return d;
 }
 
 // ---- reading
 
 std::pair<std::vector<rt::Id>, std::vector<rt::Id>> DRThreadSafeDictionary::getObjectsAndKeys() const {
-  fd::detail::ContainerScope scope(lock());
-  return {values_, table_.keys()};
+  const auto entries = keysAndValues();
+  return {entries.values.vector(), entries.keys.vector()};
 }
 
 Ref<fd::Array> DRThreadSafeDictionary::objectsForKeys(const std::vector<rt::Id>& keys, const rt::Id& marker) const {
@@ -124,7 +124,7 @@ bool DRThreadSafeDictionary::isEqual(const rt::Object* other) const {
   if (other == this) return true;
   auto* that = dynamic_cast<const DRThreadSafeDictionary*>(other);
   if (!that) return false;
-  return fd::Dictionary::isEqualToDictionary(*that);  // reads the other before taking this one's lock
+  return fd::Dictionary::isEqualToDictionary(*that);  // reads the two dictionaries one after the other
 }
 
 rt::Id DRThreadSafeDictionary::copy() const { return dictionaryWithDictionary(*this); }

@@ -2,10 +2,10 @@
 // A mutable dictionary that may be shared between threads: a kind of the platform's mutable
 // dictionary that gives the platform dictionary its lock, so every operation, called through
 // this class or through a plain dictionary or mutable dictionary reference, runs under it. The
-// operations declared here are the ones the platform dictionary has not. Comparators and tests
-// passed in run while the lock is held; enumeration (blocks, `keys`, `values`) walks a copy
-// taken under the lock, so its block may change the dictionary. A copy, mutable or not, is
-// another thread-safe dictionary.
+// operations declared here are the ones the platform dictionary has not. Tests passed in run
+// while the lock is held; sorting keys by value sorts a copy without it, and enumeration
+// (blocks, `keys`, `values`, `keysAndValues`) walks a copy taken under the lock, so its block
+// may change the dictionary. A copy, mutable or not, is another thread-safe dictionary.
 #include <functional>
 #include <optional>
 #include <vector>

@@ -56,9 +56,10 @@ const Ref<fd::InputStream>& NKHTTPBodyPart::inputStream() {
 fd::String NKHTTPBodyPart::stringForHeaders() const {
   std::u16string block;
   if (headers) {
-    for (const rt::Id& name : headers->keys()) {
-      fd::String line = fd::String::format("%@: %@%s", name->description(),
-                                           headers->objectForKey(name)->description(), kCRLF);
+    const fd::Dictionary::KeysAndValues entries = headers->keysAndValues();
+    for (size_t i = 0; i < entries.size(); ++i) {
+      fd::String line = fd::String::format("%@: %@%s", entries.keys[i]->description(),
+                                           entries.values[i]->description(), kCRLF);
       block += line.view();
     }
   }

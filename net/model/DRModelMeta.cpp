@@ -131,10 +131,11 @@ Ref<DRModelMeta> DRModelMeta::build(const rt::Class* cls) {
 
   std::unordered_map<String, const rt::Class*> generics;
   if (auto answer = rt::as<fd::Dictionary>(classHook(cls, dr_hooks::containerPropertyGenericClass).object())) {
-    for (size_t i = 0; i < answer->count(); ++i) {
-      auto key = rt::as<fd::StringObject>(answer->keys()[i]);
+    const fd::Dictionary::KeysAndValues entries = answer->keysAndValues();
+    for (size_t i = 0; i < entries.size(); ++i) {
+      auto key = rt::as<fd::StringObject>(entries.keys[i]);
       if (!key) continue;
-      rt::Id value = answer->values()[i];
+      rt::Id value = entries.values[i];
       const rt::Class* c = rt::as<const rt::Class>(value.get());
       if (!c)
         if (auto name = rt::as<fd::StringObject>(value)) c = rt::Class::named(name->string().utf8());
@@ -174,9 +175,10 @@ Ref<DRModelMeta> DRModelMeta::build(const rt::Class* cls) {
   };
   std::vector<bool> customMapped(collected.size(), false);
   if (auto answer = rt::as<fd::Dictionary>(classHook(cls, dr_hooks::customPropertyMapper).object())) {
-    for (size_t i = 0; i < answer->count(); ++i) {
-      auto name = rt::as<fd::StringObject>(answer->keys()[i]);
-      auto key = rt::as<fd::StringObject>(answer->values()[i]);
+    const fd::Dictionary::KeysAndValues entries = answer->keysAndValues();
+    for (size_t i = 0; i < entries.size(); ++i) {
+      auto name = rt::as<fd::StringObject>(entries.keys[i]);
+      auto key = rt::as<fd::StringObject>(entries.values[i]);
       if (!name || !key) continue;
       auto found = byName.find(name->string());
       if (found == byName.end() || customMapped[found->second]) continue;

@@ -269,9 +269,10 @@ void setFoundationValue(rt::Object& model, const rt::Id& value, const DRModelPro
       if (!d) return;
       if (meta.genericCls) {
         auto out = fd::MutableDictionary::create();
-        for (size_t i = 0; i < d->count(); ++i)
-          if (auto inner = rt::as<fd::Dictionary>(d->values()[i]))
-            if (auto m = elementModel(meta, inner)) out->setObjectForKey(m, d->keys()[i]);
+        const fd::Dictionary::KeysAndValues entries = d->keysAndValues();
+        for (size_t i = 0; i < entries.size(); ++i)
+          if (auto inner = rt::as<fd::Dictionary>(entries.values[i]))
+            if (auto m = elementModel(meta, inner)) out->setObjectForKey(m, entries.keys[i]);
         return setObject(model, meta, out);
       }
       return setObject(model, meta, meta.nsType == DRFoundationKindNSMutableDictionary ? d->mutableCopy() : rt::Id(d));
@@ -408,11 +409,12 @@ rt::Id DRJSONObjectFromValue(const rt::Id& value) {
   if (auto d = rt::as<fd::Dictionary>(value)) {
     if (fd::JSONSerialization::isValidJSONObject(d)) return d;
     auto out = fd::MutableDictionary::create();
-    for (size_t i = 0; i < d->count(); ++i) {
-      rt::Id key = d->keys()[i];
+    const fd::Dictionary::KeysAndValues entries = d->keysAndValues();
+    for (size_t i = 0; i < entries.size(); ++i) {
+      rt::Id key = entries.keys[i];
       rt::Id k = rt::as<fd::StringObject>(key) ? key : rt::Id(fd::box(key ? key->description() : String()));
       if (!key) continue;
-      rt::Id v = DRJSONObjectFromValue(d->values()[i]);
+      rt::Id v = DRJSONObjectFromValue(entries.values[i]);
       out->setObjectForKey(v ? v : rt::Id(fd::Null::null()), k);
     }
     return out;

@@ -57,12 +57,13 @@ bool detail_dr::modelSet(rt::Object& model, const Ref<fd::Dictionary>& dictionar
   if (!dictionary) return false;
   auto meta = DRModelMeta::metaWithClass(model.getClass());
   if (!meta || meta->keyMappedCount == 0) return false;
-  if (meta->keyMappedCount >= dictionary->count()) {
-    for (size_t i = 0; i < dictionary->count(); ++i) {
-      auto key = rt::as<fd::StringObject>(dictionary->keys()[i]);
+  const fd::Dictionary::KeysAndValues entries = dictionary->keysAndValues();
+  if (meta->keyMappedCount >= entries.size()) {
+    for (size_t i = 0; i < entries.size(); ++i) {
+      auto key = rt::as<fd::StringObject>(entries.keys[i]);
       if (!key) continue;
       for (const DRModelPropertyMeta* pm = meta->propertyForKey(key->string()); pm; pm = pm->next.get())
-        if (pm->setter) DRSetPropertyFromValue(model, dictionary->values()[i], *pm);
+        if (pm->setter) DRSetPropertyFromValue(model, entries.values[i], *pm);
     }
     for (const auto& pm : meta->keyPathPropertyMetas) applyPropertyMeta(model, *pm, *dictionary);
   } else {
@@ -359,10 +360,11 @@ Ref<fd::MutableDictionary> modelDictionaryWithClassDictionary(const rt::Class* c
                                                               const Ref<fd::Dictionary>& dictionary) {
   if (!cls || !dictionary) return nullptr;
   auto out = fd::MutableDictionary::create();
-  for (size_t i = 0; i < dictionary->count(); ++i) {
-    if (!rt::as<fd::StringObject>(dictionary->keys()[i])) continue;
-    if (auto d = rt::as<fd::Dictionary>(dictionary->values()[i]))
-      if (rt::Id m = modelWithDictionary(cls, d)) out->setObjectForKey(m, dictionary->keys()[i]);
+  const fd::Dictionary::KeysAndValues entries = dictionary->keysAndValues();
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (!rt::as<fd::StringObject>(entries.keys[i])) continue;
+    if (auto d = rt::as<fd::Dictionary>(entries.values[i]))
+      if (rt::Id m = modelWithDictionary(cls, d)) out->setObjectForKey(m, entries.keys[i]);
   }
   return out;
 }

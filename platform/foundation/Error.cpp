@@ -53,13 +53,15 @@ Ref<Error> Error::underlyingError() const {
 String Error::description() const {
   String out = String::format("Error Domain=%@ Code=%lld \"%@\"", domain_, static_cast<long long>(code_),
                               stringForKey(NSLocalizedDescriptionKey).value_or("(null)"));
-  if (userInfo_ && userInfo_->count()) {
+  if (!userInfo_) return out;
+  const Dictionary::KeysAndValues entries = userInfo_->keysAndValues();
+  if (entries.size()) {
     out.append(" UserInfo={");
-    for (size_t i = 0; i < userInfo_->count(); ++i) {
+    for (size_t i = 0; i < entries.size(); ++i) {
       if (i) out.append(", ");
-      out.append(userInfo_->keys()[i]->description());
+      out.append(entries.keys[i]->description());
       out.append("=");
-      out.append(userInfo_->values()[i]->description());
+      out.append(entries.values[i]->description());
     }
     out.append("}");
   }

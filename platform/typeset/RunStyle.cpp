@@ -40,8 +40,8 @@ RunStyle RunStyle::from(const Ref<fd::Dictionary>& attributes) {
     s.vertical = number(d, VerticalGlyphFormAttributeName, 0) != 0 || number(d, CTVerticalFormsAttributeName, 0) != 0;
     if (auto lang = d.objectForKeyAs<fd::StringObject>(CTLanguageAttributeName)) s.language = lang->string();
     if (auto dirs = d.objectForKeyAs<fd::Array>(WritingDirectionAttributeName))
-      for (size_t i = 0; i < dirs->count(); ++i)
-        if (auto n = rt::as<fd::Number>(dirs->objectAtIndex(i)))
+      for (const rt::Id& dir : dirs->objects())
+        if (auto n = rt::as<fd::Number>(dir))
           s.writingDirection.push_back(static_cast<uint8_t>(n->integerValue() & 3));
     s.delegate = d.objectForKeyAs<RunDelegate>(CTRunDelegateAttributeName);
     s.ruby = d.objectForKeyAs<RubyAnnotation>(CTRubyAnnotationAttributeName);

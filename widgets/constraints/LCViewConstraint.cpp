@@ -98,10 +98,10 @@ LCConstraint& LCViewConstraint::equalToWithRelation(const rt::Id& target, ui::La
   // The owner's list may hold the only reference to this constraint.
   auto keepSelf = self();
   std::vector<Ref<LCConstraint>> copies;
-  for (size_t i = 0; i < array->count(); ++i) {
+  for (const rt::Id& attribute : array->objects()) {
     auto copy = copyConstraint();
     copy->setLayoutRelation(relation);
-    copy->setSecondViewAttribute(array->objectAtIndex(i));
+    copy->setSecondViewAttribute(attribute);
     copies.push_back(copy);
   }
   auto composite = rt::make<LCCompositeConstraint>(std::move(copies));

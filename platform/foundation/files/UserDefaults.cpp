@@ -94,8 +94,8 @@ Ref<Data> UserDefaults::dataForKey(const String& key) const { return rt::as<Data
 Ref<Array> UserDefaults::stringArrayForKey(const String& key) const {
   auto a = arrayForKey(key);
   if (!a) return nullptr;
-  for (size_t i = 0; i < a->count(); ++i)
-    if (!rt::as<StringObject>(a->objectAtIndex(i))) return nullptr;
+  for (const Id& o : a->objects())
+    if (!rt::as<StringObject>(o)) return nullptr;
   return a;
 }
 

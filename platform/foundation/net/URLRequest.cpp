@@ -202,9 +202,10 @@ void MutableURLRequest::setAllHTTPHeaderFields(HTTPHeaderList fields) {
 void MutableURLRequest::setAllHTTPHeaderFields(const Ref<Dictionary>& fields) {
   headers_.clear();
   if (!fields) return;
-  for (size_t i = 0; i < fields->count(); ++i) {
+  const Dictionary::KeysAndValues entries = fields->keysAndValues();
+  for (size_t i = 0; i < entries.size(); ++i) {
     String k, v;
-    if (rt::Value::ofObject(fields->keys()[i]).get(k) && rt::Value::ofObject(fields->values()[i]).get(v))
+    if (rt::Value::ofObject(entries.keys[i]).get(k) && rt::Value::ofObject(entries.values[i]).get(v))
       setValueForHTTPHeaderField(v, k);
   }
 }

@@ -155,14 +155,13 @@ class Writer {
   }
 
   bool dictionary(const Dictionary& d, unsigned depth) {
-    const auto& keys = d.keys();
-    const auto& values = d.values();
-    std::vector<const StringObject*> names(keys.size());
-    for (size_t i = 0; i < keys.size(); ++i) {
-      names[i] = dynamic_cast<const StringObject*>(keys[i].get());
+    const Dictionary::KeysAndValues entries = d.keysAndValues();
+    std::vector<const StringObject*> names(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+      names[i] = dynamic_cast<const StringObject*>(entries.keys[i].get());
       if (!names[i]) return fail("Invalid (non-string) key in JSON dictionary");
     }
-    std::vector<size_t> order(keys.size());
+    std::vector<size_t> order(entries.size());
     std::iota(order.begin(), order.end(), size_t{0});
     if (sorted_)
       std::stable_sort(order.begin(), order.end(),
@@ -175,7 +174,7 @@ class Writer {
       newline(depth + 1);
       string(names[i]->string());
       put(pretty_ ? " : " : ":");
-      if (!write(values[i].get(), depth + 1)) return false;
+      if (!write(entries.values[i].get(), depth + 1)) return false;
     }
     if (!first) newline(depth);
     put('}');
@@ -196,8 +195,10 @@ bool valid(const Object* o, unsigned depth) {
     return std::all_of(elements.begin(), elements.end(), [&](const Id& e) { return valid(e.get(), depth + 1); });
   }
   if (auto d = dynamic_cast<const Dictionary*>(o)) {
-    for (size_t i = 0; i < d->count(); ++i)
-      if (!dynamic_cast<const StringObject*>(d->keys()[i].get()) || !valid(d->values()[i].get(), depth + 1)) return false;
+    const Dictionary::KeysAndValues entries = d->keysAndValues();
+    for (size_t i = 0; i < entries.size(); ++i)
+      if (!dynamic_cast<const StringObject*>(entries.keys[i].get()) || !valid(entries.values[i].get(), depth + 1))
+        return false;
     return true;
   }
   return false;

@@ -190,8 +190,9 @@ void* KeyedArchiver::encodeNode(const Object* o) {
   }
   if (auto dict = dynamic_cast<const Dictionary*>(o)) {
     PlistPtr d = classed(dynamic_cast<const MutableDictionary*>(o) ? "NSMutableDictionary" : "NSDictionary");
-    set(d, "keys", refs(dict->keys()));
-    set(d, "values", refs(dict->values()));
+    const Dictionary::KeysAndValues entries = dict->keysAndValues();
+    set(d, "keys", refs(entries.keys));
+    set(d, "values", refs(entries.values));
     return d.release();
   }
   if (auto s = dynamic_cast<const Set*>(o)) {

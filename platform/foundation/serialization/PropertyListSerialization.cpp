@@ -218,10 +218,11 @@ class Writer {
 
   plist_t dictionary(const Dictionary& d, unsigned depth) {
     PlistPtr out(plist_new_dict());
-    for (size_t i = 0; i < d.count(); ++i) {
-      auto key = dynamic_cast<const StringObject*>(d.keys()[i].get());
+    const Dictionary::KeysAndValues entries = d.keysAndValues();
+    for (size_t i = 0; i < entries.size(); ++i) {
+      auto key = dynamic_cast<const StringObject*>(entries.keys[i].get());
       if (!key) return invalidType("non-string key");
-      plist_t item = node(d.values()[i].get(), depth + 1);
+      plist_t item = node(entries.values[i].get(), depth + 1);
       if (!item) return nullptr;
       plist_dict_set_item(out.get(), key->string().utf8().c_str(), item);
     }

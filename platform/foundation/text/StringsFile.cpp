@@ -170,9 +170,10 @@ std::optional<StringsTable> parsePropertyList(const void* bytes, size_t length, 
     return std::nullopt;
   }
   StringsTable table;
-  for (size_t i = 0; i < dict->count(); ++i) {
-    auto key = stringValue(dict->keys()[i]);
-    auto value = stringValue(dict->values()[i]);
+  const Dictionary::KeysAndValues entries = dict->keysAndValues();
+  for (size_t i = 0; i < entries.size(); ++i) {
+    auto key = stringValue(entries.keys[i]);
+    auto value = stringValue(entries.values[i]);
     if (!key || !value) {
       if (error) *error = "the property list holds a value that is not a string";
       return std::nullopt;

@@ -43,12 +43,12 @@ void stableSort(std::vector<Id>& v, const Comparator& cmp) {
   std::stable_sort(v.begin(), v.end(), [&](const Id& a, const Id& b) { return cmp(a, b) == Ordering::Ascending; });
 }
 
-Id collectionOperator(const Array& array, const String& op, const String& rest) {
+Id collectionOperator(const std::vector<Id>& array, const String& op, const String& rest) {
   auto path = [&](const Id& o) -> Id {
     if (rest.isEmpty() || rest == "self") return o;
     return o->valueForKeyPath(rest);
   };
-  if (op == "count") return Number::numberWithUnsignedLongLong(array.count());
+  if (op == "count") return Number::numberWithUnsignedLongLong(array.size());
   if (op == "unionOfObjects" || op == "distinctUnionOfObjects") {
     auto out = MutableArray::create();
     for (const Id& o : array) {
@@ -107,6 +107,14 @@ Id collectionOperator(const Array& array, const String& op, const String& rest) 
   }
   rt::raise(rt::UndefinedKeyException,
             String::format("[<NSArray> valueForUndefinedKey:]: this class is not key value coding-compliant for the key @%@.", op));
+}
+
+uint64_t indexOfEqual(const std::vector<Id>& elements, const Id& o, uint64_t from, uint64_t end) {
+  if (!o) return NotFound;
+  for (uint64_t i = from; i < end; ++i) {
+    if (elements[i] == o || elements[i]->isEqual(o.get())) return i;
+  }
+  return NotFound;
 }
 
 }  // namespace
@@ -172,18 +180,13 @@ Ref<Array> Array::objectsAtIndexes(const IndexSet& indexes) const {
 }
 
 uint64_t Array::indexOfObject(const Id& o) const {
-  detail::ContainerScope scope(lock());
-  return indexOfObject(o, Range{0, objects_.size()});
+  const Contents elements = objects();
+  return indexOfEqual(elements, o, 0, elements.size());
 }
 
 uint64_t Array::indexOfObject(const Id& o, Range within) const {
-  detail::ContainerScope scope(lock());
-  if (!o) return NotFound;
-  uint64_t end = std::min<uint64_t>(within.end(), objects_.size());
-  for (uint64_t i = within.location; i < end; ++i) {
-    if (objects_[i] == o || objects_[i]->isEqual(o.get())) return i;
-  }
-  return NotFound;
+  const Contents elements = objects();
+  return indexOfEqual(elements, o, within.location, std::min<uint64_t>(within.end(), elements.size()));
 }
 
 uint64_t Array::indexOfObjectIdenticalTo(const Id& o) const {
@@ -222,10 +225,8 @@ uint64_t Array::indexOfObjectInSortedRange(const Id& o, Range r, const Comparato
 }
 
 Id Array::firstObjectCommonWithArray(const Array& other) const {
-  // The other array's elements are read first, so that no thread holds two locks at once.
   auto theirs = Array::create(other.objects());
-  detail::ContainerScope scope(lock());
-  for (const Id& o : objects_) {
+  for (const Id& o : objects()) {
     if (theirs->containsObject(o)) return o;
   }
   return nullptr;
@@ -254,8 +255,7 @@ void Array::enumerateObjectsAtIndexes(const IndexSet& indexes, uint32_t options,
 Ref<Array> Array::sortedArrayUsingComparator(const Comparator& cmp) const { return sortedArrayUsingComparator(0, cmp); }
 
 Ref<Array> Array::sortedArrayUsingComparator(uint32_t, const Comparator& cmp) const {
-  detail::ContainerScope scope(lock());
-  std::vector<Id> v = objects_;
+  std::vector<Id> v = objects();
   stableSort(v, cmp);
   return create(std::move(v));
 }
@@ -295,40 +295,42 @@ Ref<Array> Array::reversed() const {
 }
 
 String Array::componentsJoinedByString(const String& separator) const {
-  detail::ContainerScope scope(lock());
+  const Contents elements = objects();
   String out;
-  for (size_t i = 0; i < objects_.size(); ++i) {
+  for (size_t i = 0; i < elements.size(); ++i) {
     if (i) out.append(separator);
-    out.append(objects_[i]->description());
+    out.append(elements[i]->description());
   }
   return out;
 }
 
 bool Array::isEqualToArray(const Array& other) const {
   if (&other == this) return true;
+  // Each array is read under its own lock in turn and compared under neither, so that
+  // comparing the elements (nested containers among them) never holds two locks.
   const Contents theirs = other.objects();
-  detail::ContainerScope scope(lock());
-  if (theirs.size() != objects_.size()) return false;
+  const Contents mine = objects();
+  if (theirs.size() != mine.size()) return false;
   detail::ComparisonGuard guard(this, &other);
   if (guard.reentered()) return true;
-  for (size_t i = 0; i < objects_.size(); ++i) {
-    if (!rt::equalObjects(objects_[i].get(), theirs[i].get())) return false;
+  for (size_t i = 0; i < mine.size(); ++i) {
+    if (!rt::equalObjects(mine[i].get(), theirs[i].get())) return false;
   }
   return true;
 }
 
 Id Array::valueForKey(const String& key) const {
-  detail::ContainerScope scope(lock());
+  if (key == "self") return copy();  // every element's self: the elements themselves
+  const Contents elements = objects();
   if (key.hasPrefix("@")) {
     Range dot = key.rangeOfString(".");
     String op = key.substring(1, dot.found() ? dot.location - 1 : key.length() - 1);
     String rest = dot.found() ? key.substring(dot.end()) : String();
-    return collectionOperator(*this, op, rest);
+    return collectionOperator(elements, op, rest);
   }
-  if (key == "self") return copy();  // every element's self: the elements themselves
   std::vector<Id> out;
-  out.reserve(objects_.size());
-  for (const Id& o : objects_) {
+  out.reserve(elements.size());
+  for (const Id& o : elements) {
     Id v = o->valueForKey(key);
     out.push_back(v ? v : Id(Null::null()));
   }
@@ -336,20 +338,19 @@ Id Array::valueForKey(const String& key) const {
 }
 
 void Array::setValueForKey(const Id& value, const String& key) {
-  detail::ContainerScope scope(lock());
-  for (const Id& o : objects_) o->setValueForKey(value, key);
+  for (const Id& o : objects()) o->setValueForKey(value, key);
 }
 
 String Array::description() const { return descriptionWithIndent(0); }
 
 String Array::descriptionWithLocale(const Locale* locale, unsigned level) const {
-  detail::ContainerScope scope(lock());
+  const Contents elements = objects();
   String out = indentation(level);
   out.append("(\n");
-  for (size_t i = 0; i < objects_.size(); ++i) {
+  for (size_t i = 0; i < elements.size(); ++i) {
     out.append(indentation(level + 1));
-    out.append(nestedDescription(objects_[i], level + 1, locale));
-    if (i + 1 < objects_.size()) out.append(",");
+    out.append(nestedDescription(elements[i], level + 1, locale));
+    if (i + 1 < elements.size()) out.append(",");
     out.append("\n");
   }
   out.append(indentation(level));

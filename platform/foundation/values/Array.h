@@ -1,8 +1,9 @@
 #pragma once
 // Ordered collections of objects. Elements are never null (the null object stands for
 // "nothing"); the mutable class derives from the immutable one. Every operation holds the
-// array's lock when it has one (a thread-safe kind), so elements come out by value and
-// iteration of such an array walks a copy.
+// array's lock when it has one (a thread-safe kind), so elements come out by value, iteration
+// of such an array walks a copy, and whatever reads the elements (description, equality,
+// key-value coding, searches) works on such a copy after letting the lock go.
 #include <iterator>
 #include <memory>
 #include <vector>

@@ -137,27 +137,41 @@ Contents Dictionary::values() const {
   return Contents(std::vector<Id>(values_));
 }
 
+Dictionary::KeysAndValues Dictionary::keysAndValues() const {
+  if (!lock_) return {Contents(table_.keys()), Contents(values_)};
+  detail::ContainerScope scope(lock_);
+  return {Contents(std::vector<Id>(table_.keys())), Contents(std::vector<Id>(values_))};
+}
+
+Ref<Dictionary> Dictionary::unlockedCopy() const {
+  auto plain = rt::make<Dictionary>();
+  detail::ContainerScope scope(lock_);
+  copyStorage(*plain, *this);
+  return plain;
+}
+
 Ref<Array> Dictionary::allKeys() const { return Array::create(keys()); }
 Ref<Array> Dictionary::allValues() const { return Array::create(values()); }
 
 Ref<Array> Dictionary::allKeysForObject(const Id& value) const {
-  detail::ContainerScope scope(lock());
+  const KeysAndValues entries = keysAndValues();
   std::vector<Id> out;
-  for (size_t i = 0; i < values_.size(); ++i) {
-    if (rt::equalObjects(values_[i].get(), value.get())) out.push_back(table_.keyAt(i));
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (rt::equalObjects(entries.values[i].get(), value.get())) out.push_back(entries.keys[i]);
   }
   return Array::create(std::move(out));
 }
 
 Ref<Array> Dictionary::keysSortedByValueUsingComparator(const Comparator& cmp) const {
-  detail::ContainerScope scope(lock());
-  std::vector<size_t> order(values_.size());
+  const KeysAndValues entries = keysAndValues();
+  std::vector<size_t> order(entries.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(),
-                   [&](size_t a, size_t b) { return cmp(values_[a], values_[b]) == Ordering::Ascending; });
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    return cmp(entries.values[a], entries.values[b]) == Ordering::Ascending;
+  });
   std::vector<Id> keys;
   keys.reserve(order.size());
-  for (size_t i : order) keys.push_back(table_.keyAt(i));
+  for (size_t i : order) keys.push_back(entries.keys[i]);
   return Array::create(std::move(keys));
 }
 
@@ -180,20 +194,17 @@ void Dictionary::enumerateKeysAndObjects(uint32_t options, const EnumerationBloc
 
 bool Dictionary::isEqualToDictionary(const Dictionary& other) const {
   if (&other == this) return true;
-  // The other dictionary is read first, so that no thread holds two locks at once.
-  Ref<Dictionary> theirs;
-  if (other.lock_) {
-    theirs = rt::make<Dictionary>();
-    other.withLock([&] { copyStorage(*theirs, other); });
-  }
-  const Dictionary& that = theirs ? *theirs : other;
-  detail::ContainerScope scope(lock());
-  if (that.count() != table_.size()) return false;
+  // Each dictionary is read under its own lock in turn and compared under neither, so that
+  // comparing the values (nested containers among them) never holds two locks.
+  Ref<Dictionary> mineCopy, theirsCopy;
+  const Dictionary& mine = lock_ ? *(mineCopy = unlockedCopy()) : *this;
+  const Dictionary& theirs = other.lock_ ? *(theirsCopy = other.unlockedCopy()) : other;
+  if (theirs.table_.size() != mine.table_.size()) return false;
   detail::ComparisonGuard guard(this, &other);
   if (guard.reentered()) return true;
-  for (size_t i = 0; i < values_.size(); ++i) {
-    Id v = that.objectForKey(table_.keyAt(i));
-    if (!v || !rt::equalObjects(v.get(), values_[i].get())) return false;
+  for (size_t i = 0; i < mine.values_.size(); ++i) {
+    Id v = theirs.objectForKey(mine.table_.keyAt(i));
+    if (!v || !rt::equalObjects(v.get(), mine.values_[i].get())) return false;
   }
   return true;
 }
@@ -206,14 +217,14 @@ Id Dictionary::valueForKey(const String& key) const {
 String Dictionary::description() const { return descriptionWithIndent(0); }
 
 String Dictionary::descriptionWithLocale(const Locale* locale, unsigned level) const {
-  detail::ContainerScope scope(lock());
+  const KeysAndValues entries = keysAndValues();
   String out = indentation(level);
   out.append("{\n");
-  for (size_t i = 0; i < values_.size(); ++i) {
+  for (size_t i = 0; i < entries.size(); ++i) {
     out.append(indentation(level + 1));
-    out.append(nestedDescription(table_.keyAt(i), level + 1, locale));
+    out.append(nestedDescription(entries.keys[i], level + 1, locale));
     out.append(" = ");
-    out.append(nestedDescription(values_[i], level + 1, locale));
+    out.append(nestedDescription(entries.values[i], level + 1, locale));
     out.append(";\n");
   }
   out.append(indentation(level));
@@ -222,7 +233,7 @@ String Dictionary::descriptionWithLocale(const Locale* locale, unsigned level) c
 }
 
 String Dictionary::descriptionInStringsFileFormat() const {
-  detail::ContainerScope scope(lock());
+  const KeysAndValues entries = keysAndValues();
   auto quoted = [](const String& s) {
     String out = "\"";
     for (char16_t c : s.view()) {
@@ -237,10 +248,10 @@ String Dictionary::descriptionInStringsFileFormat() const {
     return out;
   };
   String out;
-  for (size_t i = 0; i < values_.size(); ++i) {
-    out.append(quoted(table_.keyAt(i)->description()));
+  for (size_t i = 0; i < entries.size(); ++i) {
+    out.append(quoted(entries.keys[i]->description()));
     out.append(" = ");
-    out.append(quoted(values_[i]->description()));
+    out.append(quoted(entries.values[i]->description()));
     out.append(";\n");
   }
   return out;
@@ -323,11 +334,9 @@ void MutableDictionary::removeAllObjects() {
 
 void MutableDictionary::addEntriesFromDictionary(const Dictionary& other) {
   if (&other == this) return;
-  auto theirs = rt::make<Dictionary>();
-  other.withLock([&] { copyStorage(*theirs, other); });
-  const Contents keys = theirs->keys(), values = theirs->values();
+  const KeysAndValues theirs = other.keysAndValues();
   detail::ContainerScope scope(lock());
-  for (size_t i = 0; i < keys.size(); ++i) put(keyCopy(keys[i]), values[i]);
+  for (size_t i = 0; i < theirs.size(); ++i) put(keyCopy(theirs.keys[i]), theirs.values[i]);
 }
 
 void MutableDictionary::setDictionary(const Dictionary& other) {

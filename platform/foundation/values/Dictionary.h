@@ -3,7 +3,8 @@
 // class objects); entries keep insertion order, which fixes enumeration and description order.
 // Construction is cheap: a flat vector of entries, searched linearly up to eight entries and
 // through a hash index above that. Every operation holds the dictionary's lock when it has one
-// (a thread-safe kind); `keys` and `values` of such a dictionary are copies.
+// (a thread-safe kind); `keys` and `values` of such a dictionary are copies, and whatever reads
+// the values (description, equality) works on such a copy after letting the lock go.
 #include <utility>
 #include <vector>
 
@@ -48,9 +49,18 @@ class Dictionary : public Object {
   template <class T> Ref<T> objectForKeyAs(const String& key) const { return rt::as<T>(objectForKey(key)); }
   Id operator[](const String& key) const { return objectForKey(key); }
 
-  /// Keys and values in entry order.
+  /// Keys and values in entry order. Two calls are two moments: a caller that needs both takes
+  /// `keysAndValues()`.
   Contents keys() const;
   Contents values() const;
+  /// Keys and values read at one moment, so that keys[i] goes with values[i] and both have the
+  /// same size even while another thread changes a thread-safe dictionary.
+  struct KeysAndValues {
+    Contents keys;
+    Contents values;
+    size_t size() const { return keys.size(); }
+  };
+  KeysAndValues keysAndValues() const;
   Ref<Array> allKeys() const;
   Ref<Array> allValues() const;
   Ref<Array> allKeysForObject(const Id& value) const;
@@ -102,6 +112,9 @@ class Dictionary : public Object {
     to.table_ = from.table_;
     to.values_ = from.values_;
   }
+  /// A plain dictionary with the current entries, read under the lock; the keys' table is
+  /// shared, not copied.
+  Ref<Dictionary> unlockedCopy() const;
   detail::KeyTable table_;
   std::vector<Id> values_;
 
