@@ -7,6 +7,7 @@
 #include "platform/foundation/values/Number.h"
 #include "platform/foundation/values/ValueBox.h"
 #include "platform/typeset/Font.h"
+#include "platform/ui/layout/LayoutTypes.h"
 #include "platform/ui/view/Screen.h"
 #include "widgets/constraints/LCConstraintMaker.h"
 #include "widgets/constraints/View+LCAdditions.h"
@@ -31,6 +32,9 @@ void KDVideoCell::init(ui::TableViewCellStyle style, const rt::String& reuseIden
   playView_ = QPUitools::createImageViewForSupeView(cv, gfx::Image::imageNamed("play_icon"));
   title_ = QPUitools::createLabelForSupeView(cv, 16, customTextBlackColor());
   title_->setFont(typeset::Font::boldSystemFontOfSize(16));
+  // Where the row is too narrow for both, the title is cut short, never the date.
+  title_->setContentCompressionResistancePriorityForAxis(ui::LayoutPriorityDefaultHigh - 1,
+                                                         ui::LayoutConstraintAxis::Horizontal);
   time_ = QPUitools::createLabelForSupeView(cv, 12, customTextGreyColor());
   timeIcon_ = QPUitools::createImageViewForSupeView(cv);
   timeIcon_->setImage(gfx::Image::imageNamed("time_icon"));

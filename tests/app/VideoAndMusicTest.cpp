@@ -409,6 +409,61 @@ TEST_F(VideoAndMusicTest, RowsLayThePictureUnderTheTitleAndDate) {
   EXPECT_TRUE(lone->icon()->image()) << "no picture: the placeholder";
 }
 
+// However long the title, the date and its clock are shown whole beside it and the title is
+// cut short, in a row of its own and in the list's rows, which the table reuses.
+TEST_F(VideoAndMusicTest, ALongTitleGivesWayToTheDate) {
+  const double w = ui::Screen::mainScreen()->bounds().size.width;
+  auto showsDateWhole = [w](app::KDVideoCell& cell, const std::string& what) {
+    gfx::Rect time = cell.time()->frame(), clock = cell.timeIcon()->frame(), title = cell.title()->frame();
+    EXPECT_GE(time.size.width, cell.time()->intrinsicContentSize().width - 1e-9) << what;
+    EXPECT_GE(time.origin.x, 0) << what;
+    EXPECT_LE(time.origin.x + time.size.width, w + 1e-9) << what;
+    EXPECT_EQ(clock.size, cell.timeIcon()->intrinsicContentSize()) << what;
+    EXPECT_DOUBLE_EQ(clock.origin.x + clock.size.width, time.origin.x - 10) << what;
+    EXPECT_DOUBLE_EQ(title.origin.x, 20) << what;
+    EXPECT_LE(title.origin.x + title.size.width, clock.origin.x - 10 + 1e-9) << what;
+    return title.size.width;
+  };
+
+  struct Case {
+    const char* title;
+    const char* date;
+    bool cut;  // the title does not fit beside the date
+  } cases[] = {
+      {"短", "2016-3-1", false},
+      {"禾岚新闻联播：城东菜市场改造完工，早市摊位今起恢复营业并延长开放时间", "2026-12-11 08:30:00", true},
+      {"A feature about the district's night market, its stalls and the people who run them",
+       "2026-12-11", true},
+  };
+  for (const auto& c : cases) {
+    auto record = rt::make<app::KDAPPVideoModel>();
+    record->title = c.title;
+    record->date = c.date;
+    auto cell = rt::make<app::KDVideoCell>(ui::TableViewCellStyle::Default, rt::String("Identifier"));
+    cell->setFrame({{0, 0}, {w, (w - 10) / 5 * 3 + 45}});
+    cell->setModel(record);
+    cell->layoutIfNeeded();
+    double titleWidth = showsDateWhole(*cell, c.title);
+    double wanted = cell->title()->intrinsicContentSize().width;
+    if (c.cut) EXPECT_LT(titleWidth, wanted - 1) << c.title;
+    else EXPECT_DOUBLE_EQ(titleWidth, wanted) << c.title;
+  }
+
+  // The list's own rows, their titles long.
+  startSampleService();
+  auto screen = open();
+  auto table = screen->videoTable(0);
+  table->layoutIfNeeded();
+  int rows = 0;
+  for (const auto& visible : table->visibleCells()) {
+    auto cell = rt::as<app::KDVideoCell>(visible);
+    ASSERT_TRUE(cell);
+    cell->layoutIfNeeded();
+    showsDateWhole(*cell, "row " + std::to_string(rows++) + ": " + cell->title()->text().utf8());
+  }
+  EXPECT_GE(rows, 2);
+}
+
 TEST_F(VideoAndMusicTest, WebPlayerPlaysTheStreamOnATapAndGoesBack) {
   startSampleService();
   auto screen = open();

@@ -158,6 +158,9 @@ void DUDaviDira::setMarkedText(const rt::String& given, rt::Range selected) {
     if (composing) {
       rt::Range left = rangeAfterRemoval(composing->asRange(), selection);
       if (left.length > 0 || marked.length() > 0) markedTextRange_ = text::DRTextRange::rangeWithRange(left);
+      // With nothing of it left, no character lends its look to the new composition (in an
+      // empty view none at all): it takes the typing attributes as a new one would.
+      if (left.length == 0) applyTyping = true;
     }
   }
 

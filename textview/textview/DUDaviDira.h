@@ -84,7 +84,7 @@ class DUDaviDira : public ui::ScrollView,
   /// scroll calls passed on.
   void setDelegate(Weak<ui::ScrollViewDelegate> delegate) override;
   /// Multiple touch stays off, whatever is asked.
-  void setMultipleTouchEnabled(bool on);
+  void setMultipleTouchEnabled(bool on) override;
 
   // ---- text and its look
   const rt::String& text() const { return text_; }

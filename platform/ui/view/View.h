@@ -96,7 +96,9 @@ class View : public Responder, public LayerDelegate, public fd::Coding {
   bool isUserInteractionEnabled() const { return userInteractionEnabled_; }
   void setUserInteractionEnabled(bool on) { userInteractionEnabled_ = on; }
   bool isMultipleTouchEnabled() const { return multipleTouchEnabled_; }
-  void setMultipleTouchEnabled(bool on) { multipleTouchEnabled_ = on; }
+  /// Virtual, so that a view that never takes more than one touch holds to it through any
+  /// reference to it.
+  virtual void setMultipleTouchEnabled(bool on) { multipleTouchEnabled_ = on; }
   bool isExclusiveTouch() const { return exclusiveTouch_; }
   void setExclusiveTouch(bool on) { exclusiveTouch_ = on; }
   int64_t tag() const { return tag_; }

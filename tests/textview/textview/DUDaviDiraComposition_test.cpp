@@ -7,6 +7,7 @@
 
 #include "platform/foundation/threads/RunLoop.h"
 #include "platform/foundation/time/Date.h"
+#include "text/model/AttributedString+DRText.h"
 #include "textview/textview/DUDaviDira.h"
 
 using namespace textview;
@@ -119,6 +120,54 @@ TEST_F(CompositionTest, CommittingPutsTheCaretAfterTheCommittedText) {
     EXPECT_EQ(view->text(), rt::String(u"a\u5B57b"));
     EXPECT_EQ(selectionOf(*view), (rt::Range{2, 0})) << c.selectedInMarked.location;
     EXPECT_FALSE(view->markedTextRange());
+  }
+}
+
+// An input method may select all or part of its composition; the next composition replaces
+// it. However little of the text is left, the composed characters wear the view's font and
+// colour while shown, and take no more room than once committed.
+TEST_F(CompositionTest, ComposedTextLooksLikeTheViewsText) {
+  struct Case {
+    const char* name;
+    const char* before;       // the text ahead of the composition
+    rt::Range firstSelected;  // what the input method selected of the first composition
+  } cases[] = {
+      {"empty view, caret at the end", "", {3, 0}},
+      {"empty view, composition selected whole", "", {0, 3}},
+      {"empty view, composition selected in part", "", {1, 2}},
+      {"after text, composition selected whole", "ab", {0, 3}},
+  };
+  auto font = typeset::Font::fontWithName("DejaVu Sans", 22);
+  ASSERT_TRUE(font);
+  auto red = gfx::Color::redColor();
+  const rt::String composed(u"\u5E02\u573A");
+  for (const auto& c : cases) {
+    auto v = rt::make<DUDaviDira>(gfx::RectMake(0, 0, 240, 300));
+    v->setFont(font);
+    v->setTextColor(red);
+    if (*c.before) v->insertText(c.before);
+    const uint64_t at = std::char_traits<char>::length(c.before);
+    v->setMarkedText("shi", c.firstSelected);
+    v->setMarkedText(composed, {2, 0});
+    ASSERT_EQ(v->text(), rt::String(c.before) + composed) << c.name;
+    ASSERT_TRUE(v->markedTextRange()) << c.name;
+
+    auto composing = v->textLayout();
+    ASSERT_TRUE(composing && !composing->lines().empty()) << c.name;
+    auto shownFont = text::fontAtIndex(*composing->text(), at);
+    if (shownFont) {
+      EXPECT_EQ(shownFont->fontName(), font->fontName()) << c.name;
+      EXPECT_DOUBLE_EQ(shownFont->pointSize(), 22) << c.name;
+    } else {
+      ADD_FAILURE() << c.name << ": the composition has no font";
+    }
+    EXPECT_TRUE(rt::equalObjects(text::colorAtIndex(*composing->text(), at).get(), red.get())) << c.name;
+    const double composingWidth = composing->lines()[0]->width();
+
+    v->unmarkText();
+    auto committed = v->textLayout();
+    ASSERT_TRUE(committed && !committed->lines().empty()) << c.name;
+    EXPECT_DOUBLE_EQ(composingWidth, committed->lines()[0]->width()) << c.name;
   }
 }
 

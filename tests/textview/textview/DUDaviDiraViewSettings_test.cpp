@@ -3,6 +3,8 @@
 // into view.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/foundation/threads/RunLoopDriver.h"
 #include "platform/ui/host/Application.h"
 #include "platform/ui/view/Screen.h"
@@ -37,10 +39,23 @@ class ViewSettingsTest : public ::testing::Test {
   Ref<ui::Window> window;
 };
 
-TEST_F(ViewSettingsTest, MultipleTouchStaysOff) {
+TEST_F(ViewSettingsTest, MultipleTouchStaysOffWhoeverAsks) {
+  // Touch routing and generic view code hold the text view as a plain view or scroll view.
+  struct Case {
+    const char* through;
+    std::function<void(bool)> set;
+  } cases[] = {
+      {"the text view", [this](bool on) { view->setMultipleTouchEnabled(on); }},
+      {"a scroll view", [this](bool on) { static_cast<ui::ScrollView&>(*view).setMultipleTouchEnabled(on); }},
+      {"a view", [this](bool on) { static_cast<ui::View&>(*view).setMultipleTouchEnabled(on); }},
+  };
   EXPECT_FALSE(view->isMultipleTouchEnabled());
-  view->setMultipleTouchEnabled(true);
-  EXPECT_FALSE(view->isMultipleTouchEnabled());
+  for (const auto& c : cases) {
+    c.set(true);
+    EXPECT_FALSE(view->isMultipleTouchEnabled()) << "set through " << c.through;
+    c.set(false);
+    EXPECT_FALSE(view->isMultipleTouchEnabled()) << "set through " << c.through;
+  }
 }
 
 TEST_F(ViewSettingsTest, PlainScrollDelegateHearsTheScrollCalls) {
