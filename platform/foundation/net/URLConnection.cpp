@@ -486,7 +486,9 @@ void URLConnection::complete(const std::shared_ptr<Transfer>& t, int64_t code) {
     case Transfer::Mode::Normal: return finishLoading(t);
     case Transfer::Mode::NotModified: {
       auto refreshed = refreshedByNotModified(t->validating, t->response);
-      t->cache->storeCachedResponse(refreshed, current_);
+      // The server may now forbid keeping what it let us keep before.
+      if (URLCache::isStorable(refreshed->response())) t->cache->storeCachedResponse(refreshed, current_);
+      else t->cache->removeCachedResponseForRequest(current_);
       return deliverCached(refreshed);
     }
   }
