@@ -148,6 +148,15 @@ bool URLCache::isStorable(const Ref<URLResponse>& response) {
   return http && http->statusCode() == 200 && !directivesOf(http).noStore;
 }
 
+bool URLCache::isStorable(int64_t statusCode, std::string_view cacheControl) {
+  return statusCode == 200 && !directivesOf(cacheControl).noStore;
+}
+
+int64_t URLCache::maximumEntrySize() const {
+  // An entry goes to memory when it fits there and to disk when it fits there.
+  return diskPath_.empty() ? memoryCapacity_ : std::max(memoryCapacity_, diskCapacity_);
+}
+
 std::optional<std::string> URLCache::keyFor(const Ref<URLRequest>& request) const {
   if (!request || !request->URL()) return std::nullopt;
   std::string method = request->HTTPMethod().utf8();

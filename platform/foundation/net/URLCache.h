@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/foundation/net/CachedURLResponse.h"
 #include "platform/foundation/net/URLRequest.h"
@@ -44,8 +45,14 @@ class URLCache : public Object {
   int64_t currentMemoryUsage() const;
   int64_t currentDiskUsage() const;
 
+  /// The largest body the cache keeps, in memory or on disk.
+  int64_t maximumEntrySize() const;
+
   /// Whether a response may be stored at all (a 200 without "no-store").
   static bool isStorable(const Ref<URLResponse>& response);
+  /// The same from the status and the Cache-Control fields (joined with commas), before any
+  /// response object is made.
+  static bool isStorable(int64_t statusCode, std::string_view cacheControl);
 
  private:
   struct Entry {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <ctime>
@@ -384,9 +385,12 @@ namespace {
 // The shared URL cache replaced by a memory-only one for the test's lifetime.
 class SharedCacheSwap {
  public:
-  SharedCacheSwap() : saved_(URLCache::sharedURLCache()) { URLCache::setSharedURLCache(cache); }
+  explicit SharedCacheSwap(Ref<URLCache> mine = URLCache::create(1 << 20, 0, String()))
+      : cache(std::move(mine)), saved_(URLCache::sharedURLCache()) {
+    URLCache::setSharedURLCache(cache);
+  }
   ~SharedCacheSwap() { URLCache::setSharedURLCache(saved_); }
-  Ref<URLCache> cache = URLCache::create(1 << 20, 0, String());
+  Ref<URLCache> cache;
 
  private:
   Ref<URLCache> saved_;
@@ -406,7 +410,8 @@ Ref<testsupport::ConnectionRecorder> connect(const Ref<URLRequest>& r) {
 
 // A connection follows the request's cache policy with the shared URL cache: a fresh stored
 // answer is served without a request, a stale one is checked with its ETag or Last-Modified
-// and a 304 serves it again, and the delegate is asked to cache only what the server sent.
+// and a 304 serves it again, and the delegate is asked to cache only what the server sent and
+// the cache may keep.
 TEST(URLCache, ConnectionLoadsUseTheSharedCache) {
   SharedCacheSwap shared;
   TestServer server;
@@ -442,6 +447,7 @@ TEST(URLCache, ConnectionLoadsUseTheSharedCache) {
     std::string body;
     bool fromNetwork;
     std::string condition;  // what the server was asked, when it was
+    bool offered = true;    // to the delegate for caching, when from the network
   } steps[] = {
       {"/fresh", P::UseProtocolCachePolicy, "body 1", true, "|"},
       {"/fresh", P::UseProtocolCachePolicy, "body 1", false, ""},  // fresh: no request
@@ -454,7 +460,7 @@ TEST(URLCache, ConnectionLoadsUseTheSharedCache) {
       {"/plain", P::ReturnCacheDataElseLoad, "body 5", false, ""},
       {"/fresh", P::ReloadIgnoringLocalCacheData, "body 6", true, "|"},  // reloaded and stored
       {"/fresh", P::ReturnCacheDataDontLoad, "body 6", false, ""},
-      {"/fresh", P::ReloadIgnoringLocalAndRemoteCacheData, "body 7", true, "|"},  // not stored
+      {"/fresh", P::ReloadIgnoringLocalAndRemoteCacheData, "body 7", true, "|", false},  // not stored
       {"/fresh", P::UseProtocolCachePolicy, "body 6", false, ""},
   };
   for (size_t i = 0; i < std::size(steps); ++i) {
@@ -465,7 +471,7 @@ TEST(URLCache, ConnectionLoadsUseTheSharedCache) {
     }();
     auto d = connect(request(server.url(steps[i].path), steps[i].policy));
     EXPECT_EQ(d->body, steps[i].body);
-    EXPECT_EQ(d->events, steps[i].fromNetwork ? network : fromCache);
+    EXPECT_EQ(d->events, steps[i].fromNetwork && steps[i].offered ? network : fromCache);
     ASSERT_TRUE(d->response);
     EXPECT_EQ(rt::as<HTTPURLResponse>(d->response)->statusCode(), 200);
     std::lock_guard l(m);
@@ -583,6 +589,44 @@ TEST(URLCache, ExpiresSparesTheServerAndNoStoreKeepsNothing) {
       EXPECT_EQ(hits, c.hits);
       EXPECT_EQ(shared.cache->cachedResponseForRequest(r) != nullptr, c.storedAfter);
     }
+  }
+}
+
+// The connection keeps a second copy of the body only for an answer the cache may store, so
+// its delegate is offered only those: not an answer that forbids storing, an error, a body
+// beyond the cache's entry limit (announced or found while it arrives), nor a POST's.
+TEST(URLCache, ConnectionOffersOnlyWhatTheCacheMayStore) {
+  SharedCacheSwap shared(URLCache::create(1000, 0, String()));  // entries of up to 1000 bytes
+  TestServer server;
+  auto reply = [](int status, std::string body, testsupport::HeaderList headers = {}, bool chunked = false) {
+    testsupport::Reply r = testsupport::Reply::text(std::move(body), status);
+    r.headers = std::move(headers);
+    r.chunked = chunked;
+    return r;
+  };
+  server.route("/small", reply(200, std::string(1000, 's')));
+  server.route("/no-store", reply(200, "kept nowhere", {{"Cache-Control", "no-store"}}));
+  server.route("/missing", reply(404, "not here"));
+  server.route("/announced", reply(200, std::string(1001, 'a')));
+  server.route("/chunked", reply(200, std::string(3000, 'c'), {}, true));
+  struct Case {
+    const char* path;
+    const char* method;
+    bool offered;
+  } cases[] = {
+      {"/small", "GET", true},        {"/no-store", "GET", false}, {"/missing", "GET", false},
+      {"/announced", "GET", false},   {"/chunked", "GET", false},  {"/small", "POST", false},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.method << " " << c.path);
+    auto r = request(server.url(c.path));
+    r->setHTTPMethod(c.method);
+    auto d = connect(r);
+    ASSERT_FALSE(d->error);
+    const bool asked = std::find(d->events.begin(), d->events.end(), "cache") != d->events.end();
+    EXPECT_EQ(asked, c.offered);
+    EXPECT_EQ(shared.cache->cachedResponseForRequest(request(server.url(c.path))) != nullptr, c.offered);
+    shared.cache->removeAllCachedResponses();
   }
 }
 
