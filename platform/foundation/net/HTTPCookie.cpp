@@ -3,8 +3,8 @@
 #include <strings.h>
 
 #include <chrono>
-#include <ctime>
 
+#include "platform/foundation/net/HTTPDate.h"
 #include "platform/foundation/net/URL.h"
 #include "platform/foundation/net/WallClock.h"
 
@@ -30,17 +30,6 @@ bool validToken(const std::string& s, bool allowEmpty) {
   for (unsigned char c : s)
     if (c < 0x21 || c == 0x7f || c == ';' || c == ',' || c == '=' || c == '"' || c == '\\') return false;
   return true;
-}
-
-// HTTP dates in the formats servers still send: "Sun, 06 Nov 1994 08:49:37 GMT" and the dashed
-// "Sunday, 06-Nov-94 08:49:37 GMT".
-std::optional<double> parseHTTPDate(const std::string& text) {
-  for (const char* format : {"%a, %d %b %Y %H:%M:%S", "%A, %d-%b-%y %H:%M:%S", "%a, %d-%b-%Y %H:%M:%S"}) {
-    std::tm tm{};
-    const char* end = strptime(text.c_str(), format, &tm);
-    if (end && trim(end) == "GMT") return static_cast<double>(timegm(&tm));
-  }
-  return std::nullopt;
 }
 
 // The directory of the request path, the default path of a cookie without one.

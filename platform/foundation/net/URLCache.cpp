@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -10,6 +11,7 @@
 #include "platform/foundation/net/WallClock.h"
 #include "platform/foundation/values/Data.h"
 #include "platform/foundation/files/Paths.h"
+#include "platform/foundation/net/HTTPDate.h"
 #include "platform/foundation/net/URL.h"
 #include "platform/foundation/net/URLResponse.h"
 
@@ -55,20 +57,19 @@ std::optional<long long> toInteger(const std::optional<std::string>& s) {
   return v;
 }
 
-// Cache-Control directives: whether the entry must be checked with the server, and its max-age.
+// Cache-Control directives: whether the entry may be stored or must be checked with the
+// server, and its max-age.
 struct Directives {
   bool noStore = false;
   bool noCache = false;
   std::optional<long long> maxAge;
 };
 
-Directives directivesOf(const Ref<URLResponse>& response) {
+Directives directivesOf(std::string_view cacheControl) {
   Directives d;
-  auto http = std::dynamic_pointer_cast<HTTPURLResponse>(response);
-  if (!http) return d;
-  auto value = http->valueForHTTPHeaderField("Cache-Control");
-  if (!value) return d;
-  std::stringstream in(value->lowercaseString().utf8());
+  std::string text(cacheControl);
+  for (auto& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::stringstream in(text);
   std::string token;
   while (std::getline(in, token, ',')) {
     token.erase(0, token.find_first_not_of(" \t"));
@@ -78,6 +79,29 @@ Directives directivesOf(const Ref<URLResponse>& response) {
     if (token.rfind("max-age=", 0) == 0) d.maxAge = toInteger(token.substr(8));
   }
   return d;
+}
+
+std::optional<String> field(const Ref<HTTPURLResponse>& http, const char* name) {
+  return http ? http->valueForHTTPHeaderField(name) : std::nullopt;
+}
+
+Directives directivesOf(const Ref<HTTPURLResponse>& http) {
+  auto value = field(http, "Cache-Control");
+  return value ? directivesOf(value->utf8()) : Directives{};
+}
+
+// How long a stored answer stays fresh (RFC 9111 4.2.1; s-maxage is for shared caches only):
+// max-age, else Expires less Date, where a missing Date is the time the answer was stored and
+// an Expires that is not a date means already expired. Null when nothing says.
+std::optional<double> freshnessLifetime(const Ref<HTTPURLResponse>& http, const Directives& d, double storedAt) {
+  if (d.maxAge) return static_cast<double>(*d.maxAge);
+  auto expires = field(http, "Expires");
+  if (!expires) return std::nullopt;
+  auto expiresAt = parseHTTPDate(expires->utf8());
+  if (!expiresAt) return 0.0;
+  auto date = field(http, "Date");
+  auto dated = date ? parseHTTPDate(date->utf8()) : std::nullopt;
+  return *expiresAt - dated.value_or(storedAt);
 }
 
 }  // namespace
@@ -121,7 +145,16 @@ void URLCache::setSharedURLCache(Ref<URLCache> cache) {
 
 bool URLCache::isStorable(const Ref<URLResponse>& response) {
   auto http = std::dynamic_pointer_cast<HTTPURLResponse>(response);
-  return http && http->statusCode() == 200 && !directivesOf(response).noStore;
+  return http && http->statusCode() == 200 && !directivesOf(http).noStore;
+}
+
+bool URLCache::isStorable(int64_t statusCode, std::string_view cacheControl) {
+  return statusCode == 200 && !directivesOf(cacheControl).noStore;
+}
+
+int64_t URLCache::maximumEntrySize() const {
+  // An entry goes to memory when it fits there and to disk when it fits there.
+  return diskPath_.empty() ? memoryCapacity_ : std::max(memoryCapacity_, diskCapacity_);
 }
 
 std::optional<std::string> URLCache::keyFor(const Ref<URLRequest>& request) const {
@@ -212,12 +245,13 @@ void URLCache::writeFile(const std::string& key, const Entry& entry) {
 }
 
 bool URLCache::isFresh(const Entry& entry) const {
-  auto d = directivesOf(entry.cached->response());
+  auto http = std::dynamic_pointer_cast<HTTPURLResponse>(entry.cached->response());
+  auto d = directivesOf(http);
   if (d.noCache) return false;
-  if (d.maxAge) return secondsSince1970Now() - entry.storedAt <= static_cast<double>(*d.maxAge);
-  // Nothing says how long the answer holds: it is checked with the server (or loaded again)
-  // before it is used, or every plain GET would be answered from the cache for ever.
-  return false;
+  // An answer that says nothing of how long it holds is checked with the server (or loaded
+  // again) before it is used, or every plain GET would be answered from the cache for ever.
+  auto lifetime = freshnessLifetime(http, d, entry.storedAt);
+  return lifetime && secondsSince1970Now() - entry.storedAt < *lifetime;
 }
 
 std::optional<URLCache::Entry> URLCache::find(const Ref<URLRequest>& request) {

@@ -1,15 +1,17 @@
 #pragma once
 // Stored responses to GET requests, in memory and in a folder on disk, keyed by URL.
 //
-// Freshness follows a small model of HTTP caching: a response with Cache-Control "no-store" is
-// never stored; "no-cache" or "max-age=0" makes an entry usable only when the request asks for
-// cached data whatever its age; "max-age=N" keeps it fresh for N seconds after it was stored;
-// without either it is never fresh (it must be checked with the server before it is used).
+// Freshness follows HTTP caching for a private cache (RFC 9111): a response with Cache-Control
+// "no-store" is never stored; "no-cache" makes an entry usable only when the request asks for
+// cached data whatever its age; an entry is fresh for its "max-age", else for its Expires less
+// its Date, counted from when it was stored; without either it is never fresh (it must be
+// checked with the server before it is used).
 #include <chrono>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/foundation/net/CachedURLResponse.h"
 #include "platform/foundation/net/URLRequest.h"
@@ -43,8 +45,14 @@ class URLCache : public Object {
   int64_t currentMemoryUsage() const;
   int64_t currentDiskUsage() const;
 
+  /// The largest body the cache keeps, in memory or on disk.
+  int64_t maximumEntrySize() const;
+
   /// Whether a response may be stored at all (a 200 without "no-store").
   static bool isStorable(const Ref<URLResponse>& response);
+  /// The same from the status and the Cache-Control fields (joined with commas), before any
+  /// response object is made.
+  static bool isStorable(int64_t statusCode, std::string_view cacheControl);
 
  private:
   struct Entry {

@@ -63,6 +63,23 @@ String mimeTypeForExtension(const String& ext) {
   return "application/octet-stream";
 }
 
+// Whether the cache may store this answer, from its head: a body kept for it costs a second
+// copy of every byte, which a large download cannot afford for nothing.
+bool mayStore(long status, const URLLoadJob::Headers& headers, int64_t limit) {
+  std::string cacheControl;
+  for (auto& [k, v] : headers) {
+    if (strcasecmp(k.c_str(), "Content-Length") == 0) {
+      char* end = nullptr;
+      long long length = std::strtoll(v.c_str(), &end, 10);
+      if (end != v.c_str() && length > limit) return false;
+    } else if (strcasecmp(k.c_str(), "Cache-Control") == 0) {
+      if (!cacheControl.empty()) cacheControl += ", ";
+      cacheControl += v;
+    }
+  }
+  return URLCache::isStorable(status, cacheControl);
+}
+
 bool isGetWithoutBody(const Ref<URLRequest>& request) {
   String method = request->HTTPMethod();
   return (method.isEmpty() || strcasecmp(method.utf8().c_str(), "GET") == 0) && !request->HTTPBody() &&
@@ -105,7 +122,6 @@ struct URLConnection::Transfer {
   Ref<URL> url;
   String host;
   bool isFile = false;
-  bool keepAll = false;
   bool askAuth = false;
   Ref<URLResponse> response;
   // The shared URL cache when this load may store its answer, and the stored answer a
@@ -115,6 +131,8 @@ struct URLConnection::Transfer {
   // The most body bytes kept for the cache alone; a longer body is not kept (nor stored).
   int64_t cacheLimit = 0;
   Ref<MutableData> held;
+  // The body kept for the cache: only for an answer it may store, dropped once it outgrows
+  // the cache's entry limit.
   Ref<MutableData> all;
   // Body bytes on their way to the delegate: appended on the loader thread, taken whole on
   // the connection's, so that one hand-off carries whatever arrived meanwhile.
@@ -262,7 +280,6 @@ void URLConnection::launch(Ref<URLRequest> request) {
   t->url = url;
   t->host = url->host().value_or(String());
   t->isFile = url->isFileURL();
-  t->keepAll = responds(URLConnectionDelegate::kWillCacheResponse);
   t->askAuth = responds(URLConnectionDelegate::kWillSendRequestForAuthenticationChallenge);
   transfer_ = t;
 
@@ -293,7 +310,7 @@ void URLConnection::launch(Ref<URLRequest> request) {
       return;
     }
     t->cache = cache;
-    t->cacheLimit = std::max(cache->memoryCapacity(), cache->diskCapacity());
+    t->cacheLimit = cache->maximumEntrySize();
     if (policy == URLRequestCachePolicy::UseProtocolCachePolicy || policy == URLRequestCachePolicy::ReloadRevalidatingCacheData)
       t->validating = cache->cachedResponseForRequest(current_);
   }
@@ -353,7 +370,7 @@ void URLConnection::launch(Ref<URLRequest> request) {
       }
     }
     if (t->mode != Transfer::Mode::Normal) t->held = MutableData::create();
-    else if (t->keepAll || t->cacheLimit > 0) t->all = MutableData::create();
+    else if (t->cache && mayStore(status, headers, t->cacheLimit)) t->all = MutableData::create();
     // The fields become text here, once: the block takes them over instead of a copy.
     HTTPHeaderList list;
     list.reserve(headers.size());
@@ -388,7 +405,7 @@ void URLConnection::launch(Ref<URLRequest> request) {
       t->inbox->appendBytes(bytes, length);
     }
     if (t->all) {
-      if (!t->keepAll && t->all->length() + length > static_cast<size_t>(t->cacheLimit)) t->all = nullptr;
+      if (t->all->length() + length > static_cast<size_t>(t->cacheLimit)) t->all = nullptr;
       else t->all->appendBytes(bytes, length);
     }
     if (first) self->post([t](URLConnection& c) { c.deliverInbox(t); });
@@ -486,7 +503,9 @@ void URLConnection::complete(const std::shared_ptr<Transfer>& t, int64_t code) {
     case Transfer::Mode::Normal: return finishLoading(t);
     case Transfer::Mode::NotModified: {
       auto refreshed = refreshedByNotModified(t->validating, t->response);
-      t->cache->storeCachedResponse(refreshed, current_);
+      // The server may now forbid keeping what it let us keep before.
+      if (URLCache::isStorable(refreshed->response())) t->cache->storeCachedResponse(refreshed, current_);
+      else t->cache->removeCachedResponseForRequest(current_);
       return deliverCached(refreshed);
     }
   }
@@ -507,14 +526,15 @@ void URLConnection::deliverCached(const Ref<CachedURLResponse>& cached) {
 }
 
 void URLConnection::finishLoading(const std::shared_ptr<Transfer>& t) {
-  const bool store = t->cache && t->all && URLCache::isStorable(t->response);
-  if (store || responds(URLConnectionDelegate::kWillCacheResponse)) {
-    Ref<CachedURLResponse> cached = rt::make<CachedURLResponse>(t->response, t->all ? Ref<Data>(t->all) : Data::create());
+  // Only an answer the cache may store is offered, to the delegate as to the cache.
+  if (t->cache && t->all && URLCache::isStorable(t->response) &&
+      static_cast<int64_t>(t->all->length()) <= t->cacheLimit) {
+    Ref<CachedURLResponse> cached = rt::make<CachedURLResponse>(t->response, t->all);
     if (responds(URLConnectionDelegate::kWillCacheResponse)) {
       cached = delegate_->willCacheResponse(selfRef(), cached);
       if (cancelled_.load()) return;
     }
-    if (store && cached) t->cache->storeCachedResponse(cached, current_);
+    if (cached) t->cache->storeCachedResponse(cached, current_);
   }
   if (responds(URLConnectionDelegate::kDidFinishLoading)) delegate_->connectionDidFinishLoading(selfRef());
   end();

@@ -29,12 +29,14 @@
 
 namespace fd {
 
-/// A response that ended a transfer without being delivered: a redirect to follow, or an
-/// authentication demand to put to the delegate, with its body.
+/// A response that ended a transfer without being delivered: a redirect to follow, an
+/// authentication demand to put to the delegate, with its body, or a resumed download's range
+/// that the server refused.
 struct URLSessionTaskHop {
   Ref<URL> target;
   long status = 0;
   bool auth = false;
+  bool rangeRefused = false;
   Ref<HTTPURLResponse> response;
   std::vector<uint8_t> body;
 };
@@ -81,6 +83,33 @@ void runHook(URLSessionTask& task, bool resuming, URLSessionTaskState before) {
 bool isHTTPScheme(const String& scheme) {
   std::string s = scheme.utf8();
   return strcasecmp(s.c_str(), "http") == 0 || strcasecmp(s.c_str(), "https") == 0;
+}
+
+// The entity's length in a Content-Range ("bytes */<total>", or a range before "/<total>");
+// -1 when it names none.
+int64_t totalOfContentRange(const std::optional<String>& field) {
+  std::string range = field ? field->utf8() : std::string();
+  size_t slash = range.rfind('/');
+  if (range.rfind("bytes ", 0) != 0 || slash == std::string::npos || slash + 1 >= range.size()) return -1;
+  int64_t total = 0;
+  for (size_t i = slash + 1; i < range.size(); ++i) {
+    if (range[i] < '0' || range[i] > '9' || total > (INT64_MAX - 9) / 10) return -1;
+    total = total * 10 + (range[i] - '0');
+  }
+  return total;
+}
+
+// What the client hears when the bytes it held were the whole entity: a 200 of that length,
+// with the refusal's fields but those about the refusal's own content.
+Ref<HTTPURLResponse> wholeEntityResponse(const Ref<HTTPURLResponse>& refusal, int64_t length) {
+  HTTPHeaderList headers;
+  for (auto& [name, value] : refusal->headerFields()) {
+    std::string n = name.utf8();
+    if (strncasecmp(n.c_str(), "Content-", 8) == 0 || strcasecmp(n.c_str(), "Transfer-Encoding") == 0) continue;
+    headers.emplace_back(name, value);
+  }
+  headers.emplace_back(String("Content-Length"), String(std::to_string(length).c_str()));
+  return HTTPURLResponse::create(refusal->URL(), 200, refusal->httpVersion(), std::move(headers));
 }
 
 }  // namespace
@@ -210,6 +239,7 @@ void URLSessionTask::start() {
   if (!isHTTPScheme(url->scheme())) return complete(makeURLError(NSURLErrorUnsupportedURL, url));
 
   const int64_t resumeFrom = download_ && !downloadPath_.empty() ? resumeOffset_ : 0;
+  const bool askRange = resumeFrom > 0 && !resumeAnew_;
   if (download_) {
     if (resumeFrom > 0) {
       // The partial file of the cancelled download; the response decides what is kept.
@@ -246,7 +276,7 @@ void URLSessionTask::start() {
     if (!isValidHeaderName(k) || !isValidHeaderValue(v)) continue;
     job->headers.emplace_back(k.utf8(), v.utf8());
   }
-  if (resumeFrom > 0) {
+  if (askRange) {
     job->headers.emplace_back("Range", "bytes=" + std::to_string(resumeFrom) + "-");
     if (!resumeValidator_.isEmpty()) job->headers.emplace_back("If-Range", resumeValidator_.utf8());
   }
@@ -299,7 +329,7 @@ void URLSessionTask::start() {
     job->user = credential_->user()->utf8();
     job->password = credential_->password().value_or(String()).utf8();
   }
-  job->onResponse = [weak, url, jar, hop, taskHearsChallenges, resumeFrom](
+  job->onResponse = [weak, url, jar, hop, taskHearsChallenges, resumeFrom, askRange](
                         long status, const std::string& version, const URLLoadJob::Headers& headers) {
     auto self = weak.lock();
     if (!self) return;
@@ -307,6 +337,12 @@ void URLSessionTask::start() {
     for (auto& [k, v] : headers) list.emplace_back(String(k.c_str()), String(v.c_str()));
     if (jar) jar->setCookies(HTTPCookie::cookiesWithResponseHeaderFields(list, url));
     auto response = HTTPURLResponse::create(url, status, String(version.c_str()), std::move(list));
+    if (status == 416 && askRange) {
+      // Decided once the transfer ends; the refusal's own body is no part of the file.
+      hop->rangeRefused = true;
+      hop->response = response;
+      return;
+    }
     if (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) {
       if (auto location = response->valueForHTTPHeaderField("Location")) {
         hop->target = URL::URLWithString(*location, url);
@@ -321,10 +357,11 @@ void URLSessionTask::start() {
       return;
     }
     self->expectedToReceive_ = response->expectedContentLength();
-    if (resumeFrom > 0) self->resumeDownloadAt(response, resumeFrom);
+    if (resumeFrom > 0) self->resumeDownloadAt(response, askRange ? resumeFrom : 0);
     self->receiveResponse(response);
   };
   job->onData = [weak, stored, hop](const char* bytes, size_t length) {
+    if (hop->rangeRefused) return true;
     if (hop->target || hop->auth) {
       hop->body.insert(hop->body.end(), bytes, bytes + length);
       return true;
@@ -381,10 +418,11 @@ void URLSessionTask::start() {
       return false;
     };
   }
-  job->onComplete = [weak, url, cache, stored, hop, refusedByDelegate, jobRef = job.get(), sent = current_](
-                        int64_t code, const std::string& message) {
+  job->onComplete = [weak, url, cache, stored, hop, refusedByDelegate, resumeFrom, jobRef = job.get(),
+                     sent = current_](int64_t code, const std::string& message) {
     auto self = weak.lock();
     if (!self) return;
+    if (code == 0 && hop->rangeRefused) return self->rangeRefused(hop, resumeFrom);
     if (code == 0 && hop->target) return self->redirect(hop);
     if (code == 0 && hop->auth) return self->challengeHTTP(hop);
     if (code != 0 && jobRef->trustRefused.load()) {
@@ -524,15 +562,40 @@ void URLSessionTask::resumeDownloadAt(const Ref<HTTPURLResponse>& response, int6
       std::fseek(downloadFile_, offset, SEEK_SET);
     }
   }
-  updateCount("countOfBytesReceived", received_, offset);
   int64_t length = response->expectedContentLength();
-  expectedToReceive_ = length >= 0 ? offset + length : -1;
+  resumedAt(offset, length >= 0 ? offset + length : -1);
+}
+
+void URLSessionTask::resumedAt(int64_t offset, int64_t expected) {
+  updateCount("countOfBytesReceived", received_, offset);
+  expectedToReceive_ = expected;
   auto session = session_.lock();
   if (hasCompletion_ || !session || !session->responds(URLSessionDelegate::kDidResumeAtOffset)) return;
-  deliver([self = selfRef(), session, offset, expected = expectedToReceive_.load()] {
+  deliver([self = selfRef(), session, offset, expected] {
     if (auto d = session->delegate())
       d->didResumeAtOffset(session, std::static_pointer_cast<URLSessionDownloadTask>(self), offset, expected);
   });
+}
+
+void URLSessionTask::rangeRefused(const std::shared_ptr<URLSessionTaskHop>& hop, int64_t held) {
+  // A cancel that came after the last byte leaves resume data holding the whole entity, and
+  // asking for what follows it is asking past the end.
+  const bool whole = totalOfContentRange(hop->response->valueForHTTPHeaderField("Content-Range")) == held;
+  {
+    std::lock_guard lock(mutex_);
+    if (closed_) return;
+    job_.reset();
+    if (!whole) {
+      // The entity is not the one the bytes came from: its whole body is loaded into the file.
+      resumeAnew_ = true;
+      if (downloadFile_) std::fclose(downloadFile_);
+      downloadFile_ = nullptr;
+    }
+  }
+  if (!whole) return start();
+  resumedAt(held, held);
+  receiveResponse(wholeEntityResponse(hop->response, held));
+  complete(nullptr);
 }
 
 void URLSessionDownloadTask::cancelByProducingResumeData(std::function<void(Ref<Data>)> handler) {

@@ -212,6 +212,11 @@ class URLSessionTask : public Object {
   /// The first response of a download made from resume data: keeps the partial file when the
   /// server answers with the rest of the entity, else starts the file over; tells the delegate.
   void resumeDownloadAt(const Ref<HTTPURLResponse>& response, int64_t askedOffset);
+  /// Counts the bytes kept and tells the delegate where the download goes on.
+  void resumedAt(int64_t offset, int64_t expected);
+  /// The server answered a resumed download's range with 416: the `held` bytes are the whole
+  /// entity when its length is theirs (the task succeeds with them), else the body is loaded anew.
+  void rangeRefused(const std::shared_ptr<URLSessionTaskHop>& hop, int64_t held);
   /// Counts the bytes, then keeps them for the completion handler or hands them to the delegate.
   void receiveData(const char* bytes, size_t length);
   /// Answers from a stored response without touching the network.
@@ -253,6 +258,7 @@ class URLSessionTask : public Object {
   int64_t resumeOffset_ = 0;
   String resumeValidator_;
   bool resumeDataInvalid_ = false;
+  bool resumeAnew_ = false;  // the range was refused: the whole body goes into the file
   mutable std::mutex mutex_;
   // Serialises state changes with their notifications; re-entered by observers that act on
   // the task.
@@ -324,8 +330,10 @@ class URLSession : public Object {
                                                       URLSessionTask::DownloadCompletionHandler completion = nullptr);
 
   /// Goes on with a cancelled download: asks the server for the rest of the body, keeping the
-  /// bytes written so far when it still has the same entity. Resume data that does not decode,
-  /// or whose partial file is gone, makes a task that fails with NSURLErrorCannotOpenFile.
+  /// bytes written so far when it still has the same entity. When they were all of it (the
+  /// server refuses the range with a 416 naming their length) the task succeeds with them, its
+  /// response a 200 of that length. Resume data that does not decode, or whose partial file is
+  /// gone, makes a task that fails with NSURLErrorCannotOpenFile.
   Ref<URLSessionDownloadTask> downloadTaskWithResumeData(const Ref<Data>& resumeData,
                                                          URLSessionTask::DownloadCompletionHandler completion = nullptr);
 

@@ -15,7 +15,7 @@ RT_IMPLEMENT_PLATFORM(Timer) {
 }
 
 namespace {
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr double kNeverUptime = std::numeric_limits<double>::infinity();
 // The shortest repeat interval; shorter (or zero) ones are raised to it.
 constexpr double kMinimumInterval = 0.0001;
 std::atomic<uint64_t> nextSequence{1};
@@ -101,7 +101,7 @@ bool Timer::fireIfDue(double now) {
       double missed = std::floor((now - fireUptime_) / interval_);
       fireUptime_ += (missed + 1) * interval_;
     } else {
-      fireUptime_ = kInfinity;  // a nested run must not fire it again
+      fireUptime_ = kNeverUptime;  // a nested run must not fire it again
     }
   }
   callAction();
@@ -141,7 +141,7 @@ Ref<Date> Timer::fireDate() const {
 void Timer::setFireDate(const Ref<Date>& date) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    fireUptime_ = date ? dispatch::uptime() + date->timeIntervalSinceNow() : kInfinity;
+    fireUptime_ = date ? dispatch::uptime() + date->timeIntervalSinceNow() : kNeverUptime;
   }
   // Loops sleeping towards the old date must look again.
   std::vector<Weak<RunLoop>> loops;
@@ -172,7 +172,7 @@ Id Timer::target() const {
 
 double Timer::fireUptime() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return valid_ ? fireUptime_ : kInfinity;
+  return valid_ ? fireUptime_ : kNeverUptime;
 }
 
 }  // namespace fd

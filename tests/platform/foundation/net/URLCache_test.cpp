@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 
@@ -112,6 +114,59 @@ TEST(URLCache, PolicyAndFreshnessDecideUse) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_EQ(cache->usableResponseForRequest(request(url, c.policy)) != nullptr, c.usable)
         << (c.cacheControl ? c.cacheControl : "-") << " policy " << static_cast<int>(c.policy);
+  }
+}
+
+namespace {
+
+// An HTTP date `offset` seconds from now, in `format` (strftime, GMT).
+std::string httpDate(long offset, const char* format = "%a, %d %b %Y %H:%M:%S GMT") {
+  time_t t = ::time(nullptr) + offset;
+  std::tm tm{};
+  gmtime_r(&t, &tm);
+  char text[64];
+  std::strftime(text, sizeof text, format, &tm);
+  return text;
+}
+
+}  // namespace
+
+// Without max-age, an answer is fresh for its Expires less its Date (RFC 9111 4.2.1), whatever
+// the server's clock says against ours; an Expires that is not a date is already stale.
+TEST(URLCache, ExpiresLessDateIsTheLifetimeWithoutMaxAge) {
+  struct Case {
+    const char* name;
+    std::optional<std::string> cacheControl, expires, date;
+    bool fresh;
+  } cases[] = {
+      {"a minute ahead", std::nullopt, httpDate(60), httpDate(0), true},
+      {"a minute ahead, no Date", std::nullopt, httpDate(60), std::nullopt, true},
+      {"a minute ahead, Date not a date", std::nullopt, httpDate(60), "yesterday", true},
+      {"a minute past", std::nullopt, httpDate(-60), httpDate(0), false},
+      {"equal to Date", std::nullopt, httpDate(0), httpDate(0), false},
+      // The server's clock is an hour behind: its Expires is past by ours, yet a minute ahead of its Date.
+      {"behind clock", std::nullopt, httpDate(-3540), httpDate(-3600), true},
+      {"ahead clock", std::nullopt, httpDate(3630), httpDate(3600), true},
+      {"expires before Date", std::nullopt, httpDate(-3600), httpDate(0), false},
+      {"obsolete dashed form", std::nullopt, httpDate(60, "%A, %d-%b-%y %H:%M:%S GMT"), httpDate(0), true},
+      {"C library form", std::nullopt, httpDate(60, "%a %b %e %H:%M:%S %Y"), httpDate(0), true},
+      {"zero", std::nullopt, "0", httpDate(0), false},
+      {"not a date", std::nullopt, "soon", httpDate(0), false},
+      {"empty", std::nullopt, "", httpDate(0), false},
+      {"no zone", std::nullopt, httpDate(60, "%a, %d %b %Y %H:%M:%S"), httpDate(0), false},
+      {"max-age wins over a later Expires", "max-age=0", httpDate(600), httpDate(0), false},
+      {"max-age wins over a bad Expires", "max-age=600", "0", httpDate(0), true},
+      {"no-cache wins", "no-cache", httpDate(600), httpDate(0), false},
+  };
+  auto cache = URLCache::create(1 << 20, 0, String());
+  for (auto& c : cases) {
+    const std::string url = "http://127.0.0.1/expires";
+    HTTPHeaderList headers;
+    if (c.cacheControl) headers.emplace_back("Cache-Control", c.cacheControl->c_str());
+    if (c.expires) headers.emplace_back("Expires", c.expires->c_str());
+    if (c.date) headers.emplace_back("Date", c.date->c_str());
+    cache->storeCachedResponse(entry(url, "b", headers), request(url));
+    EXPECT_EQ(cache->usableResponseForRequest(request(url)) != nullptr, c.fresh) << c.name;
   }
 }
 
@@ -330,9 +385,12 @@ namespace {
 // The shared URL cache replaced by a memory-only one for the test's lifetime.
 class SharedCacheSwap {
  public:
-  SharedCacheSwap() : saved_(URLCache::sharedURLCache()) { URLCache::setSharedURLCache(cache); }
+  explicit SharedCacheSwap(Ref<URLCache> mine = URLCache::create(1 << 20, 0, String()))
+      : cache(std::move(mine)), saved_(URLCache::sharedURLCache()) {
+    URLCache::setSharedURLCache(cache);
+  }
   ~SharedCacheSwap() { URLCache::setSharedURLCache(saved_); }
-  Ref<URLCache> cache = URLCache::create(1 << 20, 0, String());
+  Ref<URLCache> cache;
 
  private:
   Ref<URLCache> saved_;
@@ -352,7 +410,8 @@ Ref<testsupport::ConnectionRecorder> connect(const Ref<URLRequest>& r) {
 
 // A connection follows the request's cache policy with the shared URL cache: a fresh stored
 // answer is served without a request, a stale one is checked with its ETag or Last-Modified
-// and a 304 serves it again, and the delegate is asked to cache only what the server sent.
+// and a 304 serves it again, and the delegate is asked to cache only what the server sent and
+// the cache may keep.
 TEST(URLCache, ConnectionLoadsUseTheSharedCache) {
   SharedCacheSwap shared;
   TestServer server;
@@ -388,6 +447,7 @@ TEST(URLCache, ConnectionLoadsUseTheSharedCache) {
     std::string body;
     bool fromNetwork;
     std::string condition;  // what the server was asked, when it was
+    bool offered = true;    // to the delegate for caching, when from the network
   } steps[] = {
       {"/fresh", P::UseProtocolCachePolicy, "body 1", true, "|"},
       {"/fresh", P::UseProtocolCachePolicy, "body 1", false, ""},  // fresh: no request
@@ -400,7 +460,7 @@ TEST(URLCache, ConnectionLoadsUseTheSharedCache) {
       {"/plain", P::ReturnCacheDataElseLoad, "body 5", false, ""},
       {"/fresh", P::ReloadIgnoringLocalCacheData, "body 6", true, "|"},  // reloaded and stored
       {"/fresh", P::ReturnCacheDataDontLoad, "body 6", false, ""},
-      {"/fresh", P::ReloadIgnoringLocalAndRemoteCacheData, "body 7", true, "|"},  // not stored
+      {"/fresh", P::ReloadIgnoringLocalAndRemoteCacheData, "body 7", true, "|", false},  // not stored
       {"/fresh", P::UseProtocolCachePolicy, "body 6", false, ""},
   };
   for (size_t i = 0; i < std::size(steps); ++i) {
@@ -411,7 +471,7 @@ TEST(URLCache, ConnectionLoadsUseTheSharedCache) {
     }();
     auto d = connect(request(server.url(steps[i].path), steps[i].policy));
     EXPECT_EQ(d->body, steps[i].body);
-    EXPECT_EQ(d->events, steps[i].fromNetwork ? network : fromCache);
+    EXPECT_EQ(d->events, steps[i].fromNetwork && steps[i].offered ? network : fromCache);
     ASSERT_TRUE(d->response);
     EXPECT_EQ(rt::as<HTTPURLResponse>(d->response)->statusCode(), 200);
     std::lock_guard l(m);
@@ -460,6 +520,114 @@ TEST(URLCache, ConnectionDelegateDecidesWhatIsStored) {
               refuse ? std::nullopt : std::optional<std::string>("original"));
   }
   EXPECT_EQ(server.requestCount(), 2u);
+}
+
+namespace {
+
+Result load(const Ref<URLRequest>& r) {
+  auto d = connect(r);
+  return Result{d->body, d->error ? d->error->code() : 0};
+}
+
+}  // namespace
+
+// Connections and sessions alike answer from the cache while an Expires holds, ask the server
+// again for a bad one, and keep nothing the server says not to store, not even when a 304
+// says so of what was stored before.
+TEST(URLCache, ExpiresSparesTheServerAndNoStoreKeepsNothing) {
+  SharedCacheSwap shared;
+  TestServer server;
+  std::atomic<int> hits{0};
+  server.route("/doc", [&hits](const httplib::Request& req, httplib::Response& res) {
+    std::string kind = req.get_param_value("kind");
+    res.set_header("Date", httpDate(0));
+    if (kind == "ahead") res.set_header("Expires", httpDate(60));
+    if (kind == "invalid") res.set_header("Expires", "0");
+    if (kind == "no-store") {
+      res.set_header("Expires", httpDate(60));
+      res.set_header("Cache-Control", "no-store");
+    }
+    if (kind == "revoked") {
+      res.set_header("ETag", "\"r1\"");
+      res.set_header("Cache-Control", req.has_header("If-None-Match") ? "no-store" : "no-cache");
+      if (req.get_header_value("If-None-Match") == "\"r1\"") {
+        ++hits;
+        res.status = 304;
+        return;
+      }
+    }
+    res.set_content(kind + " " + std::to_string(++hits), "text/plain");
+  });
+  auto config = URLSessionConfiguration::defaultSessionConfiguration();
+  config->setURLCache(shared.cache);
+  auto session = URLSession::sessionWithConfiguration(config);
+  struct Case {
+    const char* kind;
+    std::string secondBody;
+    int hits;  // for two loads
+    bool storedAfter;
+    bool connectionOnly;  // sessions ask no conditional requests
+  } cases[] = {
+      {"ahead", "ahead 1", 1, true, false},
+      {"invalid", "invalid 2", 2, true, false},
+      {"no-store", "no-store 2", 2, false, false},
+      {"revoked", "revoked 1", 2, false, true},  // the second answer is a 304 that forbids storing
+  };
+  for (bool bySession : {false, true}) {
+    for (auto& c : cases) {
+      if (bySession && c.connectionOnly) continue;
+      SCOPED_TRACE(testing::Message() << c.kind << (bySession ? " by session" : " by connection"));
+      auto r = request(server.url("/doc?kind=") + c.kind);
+      shared.cache->removeAllCachedResponses();
+      hits = 0;
+      auto first = bySession ? load(session, r) : load(r);
+      auto second = bySession ? load(session, r) : load(r);
+      EXPECT_EQ(first.code, 0);
+      EXPECT_EQ(second.code, 0);
+      EXPECT_EQ(first.body, std::string(c.kind) + " 1");
+      EXPECT_EQ(second.body, c.secondBody);
+      EXPECT_EQ(hits, c.hits);
+      EXPECT_EQ(shared.cache->cachedResponseForRequest(r) != nullptr, c.storedAfter);
+    }
+  }
+}
+
+// The connection keeps a second copy of the body only for an answer the cache may store, so
+// its delegate is offered only those: not an answer that forbids storing, an error, a body
+// beyond the cache's entry limit (announced or found while it arrives), nor a POST's.
+TEST(URLCache, ConnectionOffersOnlyWhatTheCacheMayStore) {
+  SharedCacheSwap shared(URLCache::create(1000, 0, String()));  // entries of up to 1000 bytes
+  TestServer server;
+  auto reply = [](int status, std::string body, testsupport::HeaderList headers = {}, bool chunked = false) {
+    testsupport::Reply r = testsupport::Reply::text(std::move(body), status);
+    r.headers = std::move(headers);
+    r.chunked = chunked;
+    return r;
+  };
+  server.route("/small", reply(200, std::string(1000, 's')));
+  server.route("/no-store", reply(200, "kept nowhere", {{"Cache-Control", "no-store"}}));
+  server.route("/missing", reply(404, "not here"));
+  server.route("/announced", reply(200, std::string(1001, 'a')));
+  server.route("/chunked", reply(200, std::string(3000, 'c'), {}, true));
+  struct Case {
+    const char* path;
+    const char* method;
+    bool offered;
+  } cases[] = {
+      {"/small", "GET", true},        {"/no-store", "GET", false}, {"/missing", "GET", false},
+      {"/announced", "GET", false},   {"/chunked", "GET", false},  {"/small", "POST", false},
+  };
+  for (auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.method << " " << c.path);
+    auto r = request(server.url(c.path));
+    r->setHTTPMethod(c.method);
+    auto d = connect(r);
+    ASSERT_FALSE(d->error);
+    const bool asked = std::find(d->events.begin(), d->events.end(), "cache") != d->events.end();
+    EXPECT_EQ(asked, c.offered);
+    EXPECT_EQ(shared.cache->cachedResponseForRequest(request(server.url(c.path))) != nullptr, c.offered);
+    shared.cache->removeAllCachedResponses();
+  }
 }
 
 }  // namespace urlcache_test

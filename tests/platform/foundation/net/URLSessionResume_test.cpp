@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -78,22 +80,23 @@ struct RangeServer {
   }
 };
 
-/// Cancels its download, producing resume data, after the first bytes arrive; records offsets.
+/// Cancels its download, producing resume data, once `cancelAt` bytes are written; records offsets.
 class ResumeWatcher : public URLSessionDelegate {
   RT_CLASS(ResumeWatcher, URLSessionDelegate)
  public:
   std::mutex m;
   std::condition_variable cv;
   bool cancelEarly = true;
+  int64_t cancelAt = 1;  // bytes written before the cancel
   bool haveResumeData = false, completed = false;
   Ref<Data> resumeData;
   std::vector<std::pair<int64_t, int64_t>> resumes;
   std::string file;
   Ref<Error> error;
 
-  void didWriteData(const Ref<URLSession>&, const Ref<URLSessionDownloadTask>& task, int64_t, int64_t,
+  void didWriteData(const Ref<URLSession>&, const Ref<URLSessionDownloadTask>& task, int64_t, int64_t total,
                     int64_t) override {
-    if (!cancelEarly) return;
+    if (!cancelEarly || total < cancelAt) return;
     cancelEarly = false;
     task->cancelByProducingResumeData([this](Ref<Data> data) {
       std::lock_guard l(m);
@@ -229,6 +232,101 @@ TEST(URLSessionResume, NothingToResumeGivesNoData) {
   EXPECT_FALSE(*produced);
   EXPECT_EQ(task->state(), URLSessionTaskState::Completed);
   session->finishTasksAndInvalidate();
+}
+
+namespace {
+
+/// Sends the whole of one entity and then holds the connection open without ending the body,
+/// so that a download holds every byte and is still running when it is cancelled. Answers a
+/// range with the 416 it is told to, and a later plain request with a fresh entity.
+struct FullyDeliveredServer {
+  const std::string body = makeBody();
+  const std::string fresh = "a fresh, shorter entity";
+  std::optional<std::string> contentRange;  // of the 416
+  std::atomic<bool> released{false};
+  std::atomic<int> plainRequests{0};
+  TestServer server;  // after what its handlers use, so that it stops first
+
+  FullyDeliveredServer() {
+    server.route("/file", [this](const httplib::Request& req, httplib::Response& res) {
+      res.set_header("ETag", "\"v1\"");
+      if (req.has_header("Range")) {
+        res.status = 416;
+        if (contentRange) res.set_header("Content-Range", *contentRange);
+        return;
+      }
+      if (plainRequests++ > 0) return res.set_content(fresh, "application/octet-stream");
+      res.set_chunked_content_provider("application/octet-stream", [this](size_t offset, httplib::DataSink& sink) {
+        if (offset < body.size()) return sink.write(body.data() + offset, body.size() - offset);
+        while (!released && sink.is_writable()) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return false;
+      });
+    });
+  }
+  ~FullyDeliveredServer() { released = true; }
+};
+
+}  // namespace
+
+// Resume data made after the last byte arrived holds the whole entity, and the server refuses
+// a range that starts at its end. A 416 naming that length is the whole file, kept as it is;
+// one naming another length (or none) means the entity changed, and it is loaded anew.
+TEST(URLSessionResume, ResumeDataHoldingEveryByteIsTheWholeFileOrStartsOver) {
+  struct Case {
+    const char* name;
+    std::optional<std::string> contentRange;  // of the 416; "N" stands for the bytes held
+    bool whole;
+  } cases[] = {
+      {"the length held", "bytes */N", true},
+      {"another length", "bytes */23", false},
+      {"no length", std::nullopt, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FullyDeliveredServer fs;
+    const int64_t held = static_cast<int64_t>(fs.body.size());
+    if (c.contentRange) {
+      fs.contentRange = *c.contentRange;
+      if (auto n = fs.contentRange->find('N'); n != std::string::npos) fs.contentRange->replace(n, 1, std::to_string(held));
+    }
+    auto first = rt::make<ResumeWatcher>();
+    first->cancelAt = held;
+    auto session = URLSession::sessionWithConfiguration(URLSessionConfiguration::ephemeralSessionConfiguration(), first);
+    session->downloadTaskWithRequest(URLRequest::requestWithURL(testsupport::urlOf(fs.server.url("/file"))))->resume();
+    ASSERT_TRUE(first->waitFor(&ResumeWatcher::haveResumeData));
+    ASSERT_TRUE(first->waitFor(&ResumeWatcher::completed));
+    ASSERT_TRUE(first->resumeData);
+    session->finishTasksAndInvalidate();
+
+    auto second = rt::make<ResumeWatcher>();
+    second->cancelEarly = false;
+    auto again = URLSession::sessionWithConfiguration(URLSessionConfiguration::ephemeralSessionConfiguration(), second);
+    auto task = again->downloadTaskWithResumeData(first->resumeData);
+    task->resume();
+    ASSERT_TRUE(second->waitFor(&ResumeWatcher::completed));
+    EXPECT_FALSE(second->error);
+    const std::string& expected = c.whole ? fs.body : fs.fresh;
+    EXPECT_EQ(second->file.size(), expected.size());
+    EXPECT_TRUE(second->file == expected);  // not printed: 300 kB
+    EXPECT_EQ(second->resumes, (std::vector<std::pair<int64_t, int64_t>>{
+                                   c.whole ? std::pair<int64_t, int64_t>(held, held)
+                                           : std::pair<int64_t, int64_t>(0, static_cast<int64_t>(fs.fresh.size()))}));
+    EXPECT_EQ(task->countOfBytesReceived(), static_cast<int64_t>(expected.size()));
+    auto response = rt::as<HTTPURLResponse>(task->response());
+    ASSERT_TRUE(response);
+    EXPECT_EQ(response->statusCode(), 200);
+    EXPECT_EQ(response->expectedContentLength(), static_cast<int64_t>(expected.size()));
+    // The first load, the range, and for a changed entity one plain request without a range.
+    auto requests = fs.server.requests();
+    ASSERT_EQ(requests.size(), c.whole ? 2u : 3u);
+    EXPECT_EQ(requests[1].header("Range"), "bytes=" + std::to_string(held) + "-");
+    EXPECT_EQ(requests[1].header("If-Range"), "\"v1\"");
+    if (!c.whole) {
+      EXPECT_FALSE(requests[2].header("Range"));
+      EXPECT_FALSE(requests[2].header("If-Range"));
+    }
+    again->finishTasksAndInvalidate();
+  }
 }
 
 }  // namespace urlsession_resume_test
