@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -150,6 +151,22 @@ bool URLCache::isStorable(const Ref<URLResponse>& response) {
 
 bool URLCache::isStorable(int64_t statusCode, std::string_view cacheControl) {
   return statusCode == 200 && !directivesOf(cacheControl).noStore;
+}
+
+bool URLCache::mayStoreAnswer(int64_t statusCode,
+                              const std::vector<std::pair<std::string, std::string>>& headers) const {
+  std::string cacheControl;
+  for (auto& [k, v] : headers) {
+    if (strcasecmp(k.c_str(), "Content-Length") == 0) {
+      char* end = nullptr;
+      long long length = std::strtoll(v.c_str(), &end, 10);
+      if (end != v.c_str() && length > maximumEntrySize()) return false;
+    } else if (strcasecmp(k.c_str(), "Cache-Control") == 0) {
+      if (!cacheControl.empty()) cacheControl += ", ";
+      cacheControl += v;
+    }
+  }
+  return isStorable(statusCode, cacheControl);
 }
 
 int64_t URLCache::maximumEntrySize() const {

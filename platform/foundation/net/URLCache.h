@@ -12,6 +12,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/foundation/net/CachedURLResponse.h"
 #include "platform/foundation/net/URLRequest.h"
@@ -53,6 +55,10 @@ class URLCache : public Object {
   /// The same from the status and the Cache-Control fields (joined with commas), before any
   /// response object is made.
   static bool isStorable(int64_t statusCode, std::string_view cacheControl);
+  /// Whether a load should keep a copy of the body for this cache, from the answer's head: a
+  /// storable status and fields, and no announced length beyond `maximumEntrySize()`. A copy
+  /// kept otherwise would double the memory of a large download for nothing.
+  bool mayStoreAnswer(int64_t statusCode, const std::vector<std::pair<std::string, std::string>>& headers) const;
 
  private:
   struct Entry {

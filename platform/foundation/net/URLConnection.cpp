@@ -63,23 +63,6 @@ String mimeTypeForExtension(const String& ext) {
   return "application/octet-stream";
 }
 
-// Whether the cache may store this answer, from its head: a body kept for it costs a second
-// copy of every byte, which a large download cannot afford for nothing.
-bool mayStore(long status, const URLLoadJob::Headers& headers, int64_t limit) {
-  std::string cacheControl;
-  for (auto& [k, v] : headers) {
-    if (strcasecmp(k.c_str(), "Content-Length") == 0) {
-      char* end = nullptr;
-      long long length = std::strtoll(v.c_str(), &end, 10);
-      if (end != v.c_str() && length > limit) return false;
-    } else if (strcasecmp(k.c_str(), "Cache-Control") == 0) {
-      if (!cacheControl.empty()) cacheControl += ", ";
-      cacheControl += v;
-    }
-  }
-  return URLCache::isStorable(status, cacheControl);
-}
-
 bool isGetWithoutBody(const Ref<URLRequest>& request) {
   String method = request->HTTPMethod();
   return (method.isEmpty() || strcasecmp(method.utf8().c_str(), "GET") == 0) && !request->HTTPBody() &&
@@ -370,7 +353,7 @@ void URLConnection::launch(Ref<URLRequest> request) {
       }
     }
     if (t->mode != Transfer::Mode::Normal) t->held = MutableData::create();
-    else if (t->cache && mayStore(status, headers, t->cacheLimit)) t->all = MutableData::create();
+    else if (t->cache && t->cache->mayStoreAnswer(status, headers)) t->all = MutableData::create();
     // The fields become text here, once: the block takes them over instead of a copy.
     HTTPHeaderList list;
     list.reserve(headers.size());

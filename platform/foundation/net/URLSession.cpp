@@ -61,6 +61,34 @@ void URLSessionDelegate::implement(rt::Class& cls, std::initializer_list<const c
 
 namespace {
 
+// The body kept for the cache while a transfer runs: only for an answer the cache may store,
+// and let go once it outgrows the cache's largest entry, so that a large download is not held
+// twice. Touched on the loader thread until the transfer ends.
+class URLSessionCacheCopy {
+ public:
+  void start(bool keep, int64_t limit) {
+    keep_ = keep;
+    limit_ = limit;
+    bytes_.clear();
+  }
+  void append(const char* bytes, size_t length) {
+    if (!keep_) return;
+    if (bytes_.size() + length > static_cast<uint64_t>(limit_)) {
+      keep_ = false;
+      std::vector<uint8_t>().swap(bytes_);
+      return;
+    }
+    bytes_.insert(bytes_.end(), bytes, bytes + length);
+  }
+  bool kept() const { return keep_; }
+  std::vector<uint8_t> take() { return std::move(bytes_); }
+
+ private:
+  bool keep_ = false;
+  int64_t limit_ = 0;
+  std::vector<uint8_t> bytes_;
+};
+
 struct HookSlot {
   std::mutex mutex;
   URLSessionTask::ResumeSuspendHook hook;
@@ -261,8 +289,7 @@ void URLSessionTask::start() {
       return complete(makeURLError(NSURLErrorResourceUnavailable, url));
     if (current_->cachePolicy() == URLRequestCachePolicy::ReloadIgnoringLocalAndRemoteCacheData) cache = nullptr;
   }
-  // The whole body, kept for the cache while the transfer runs.
-  auto stored = cache ? std::make_shared<std::vector<uint8_t>>() : nullptr;
+  auto stored = cache ? std::make_shared<URLSessionCacheCopy>() : nullptr;
 
   // A redirect or authentication demand seen in this transfer, dealt with once it ends.
   auto hop = std::make_shared<URLSessionTaskHop>();
@@ -329,7 +356,7 @@ void URLSessionTask::start() {
     job->user = credential_->user()->utf8();
     job->password = credential_->password().value_or(String()).utf8();
   }
-  job->onResponse = [weak, url, jar, hop, taskHearsChallenges, resumeFrom, askRange](
+  job->onResponse = [weak, url, jar, hop, taskHearsChallenges, resumeFrom, askRange, cache, stored](
                         long status, const std::string& version, const URLLoadJob::Headers& headers) {
     auto self = weak.lock();
     if (!self) return;
@@ -356,6 +383,7 @@ void URLSessionTask::start() {
       hop->response = response;
       return;
     }
+    if (stored) stored->start(cache->mayStoreAnswer(status, headers), cache->maximumEntrySize());
     self->expectedToReceive_ = response->expectedContentLength();
     if (resumeFrom > 0) self->resumeDownloadAt(response, askRange ? resumeFrom : 0);
     self->receiveResponse(response);
@@ -366,7 +394,7 @@ void URLSessionTask::start() {
       hop->body.insert(hop->body.end(), bytes, bytes + length);
       return true;
     }
-    if (stored) stored->insert(stored->end(), bytes, bytes + length);
+    if (stored) stored->append(bytes, length);
     if (auto self = weak.lock()) self->receiveData(bytes, length);
     return true;
   };
@@ -430,11 +458,11 @@ void URLSessionTask::start() {
                                                                     : NSURLErrorServerCertificateUntrusted,
                                          url));
     }
-    if (code == 0 && cache) {
+    if (code == 0 && stored && stored->kept()) {
       auto response = self->response();
       auto session = self->session_.lock();
       if (URLCache::isStorable(response)) {
-        auto proposed = rt::make<CachedURLResponse>(response, Data::create(std::move(*stored)));
+        auto proposed = rt::make<CachedURLResponse>(response, Data::create(stored->take()));
         if (session && !self->hasCompletion_ && !self->download_ &&
             session->responds(URLSessionDelegate::kWillCacheResponse)) {
           // The delegate decides on its queue, before it hears of the completion.

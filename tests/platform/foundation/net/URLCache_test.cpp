@@ -630,4 +630,38 @@ TEST(URLCache, ConnectionOffersOnlyWhatTheCacheMayStore) {
   }
 }
 
+// A session's task keeps its copy for the cache on the same terms: the delegate is never offered
+// a body the cache could not keep.
+TEST(URLCache, SessionOffersOnlyWhatTheCacheMayStore) {
+  TestServer server;
+  auto reply = [](std::string body, testsupport::HeaderList headers = {}, bool chunked = false) {
+    testsupport::Reply r = testsupport::Reply::text(std::move(body));
+    r.headers = std::move(headers);
+    r.chunked = chunked;
+    return r;
+  };
+  server.route("/small", reply(std::string(1000, 's')));
+  server.route("/no-store", reply("kept nowhere", {{"Cache-Control", "no-store"}}));
+  server.route("/announced", reply(std::string(1001, 'a')));
+  server.route("/chunked", reply(std::string(3000, 'c'), {}, true));
+  struct Case {
+    const char* path;
+    bool offered;
+  } cases[] = {{"/small", true}, {"/no-store", false}, {"/announced", false}, {"/chunked", false}};
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    auto d = rt::make<CacheDecider>();
+    auto config = URLSessionConfiguration::defaultSessionConfiguration();
+    auto cache = URLCache::create(1000, 0, String());  // entries of up to 1000 bytes
+    config->setURLCache(cache);
+    auto session = URLSession::sessionWithConfiguration(config, d);
+    session->dataTaskWithRequest(request(server.url(c.path)))->resume();
+    std::unique_lock l(d->m);
+    ASSERT_TRUE(d->cv.wait_for(l, std::chrono::seconds(10), [&] { return d->done; }));
+    const bool asked = !d->events.empty() && d->events.front().rfind("will-cache", 0) == 0;
+    EXPECT_EQ(asked, c.offered);
+    EXPECT_EQ(cache->cachedResponseForRequest(request(server.url(c.path))) != nullptr, c.offered);
+  }
+}
+
 }  // namespace urlcache_test
