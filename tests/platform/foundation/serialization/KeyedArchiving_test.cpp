@@ -6,6 +6,7 @@
 #include "platform/foundation/Foundation.h"
 #include "platform/foundation/serialization/KeyedArchiver.h"
 #include "platform/foundation/serialization/KeyedUnarchiver.h"
+#include "platform/runtime/WeakProxy.h"
 #include "tests/support/EmptyContainers.h"
 
 namespace fd {
@@ -439,6 +440,29 @@ TEST(KeyedArchiving, ArchivingRefusesWhatCannotBeCoded) {
   ASSERT_TRUE(error);
   EXPECT_EQ(error->code(), CoderInvalidValueError);
   EXPECT_THROW(KeyedArchiver::archivedDataWithRootObject(rt::make<NoCoding>()), rt::Exception);
+}
+
+TEST(KeyedArchiving, AProxyWhoseTargetIsGoneFailsTheArchive) {
+  auto target = note("gone", 1);
+  auto proxy = rt::WeakProxy::proxyWithTarget(target);
+  target.reset();
+  ASSERT_FALSE(proxy->getClass());
+  for (const Id& root : {Id(proxy), Id(Array::create({box(String("kept")), proxy}))}) {
+    for (bool secure : {false, true}) {
+      SCOPED_TRACE(root->className().utf8() + (secure ? " secure" : ""));
+      Ref<Error> error;
+      EXPECT_FALSE(KeyedArchiver::archivedDataWithRootObject(root, secure, &error));
+      ASSERT_TRUE(error);
+      EXPECT_EQ(error->code(), CoderInvalidValueError);
+      EXPECT_TRUE(debugOf(error).contains("target is gone")) << debugOf(error);
+    }
+    try {
+      KeyedArchiver::archivedDataWithRootObject(root);
+      ADD_FAILURE() << "no exception";
+    } catch (const rt::Exception& e) {
+      EXPECT_EQ(e.name(), String(rt::InvalidArgumentException));
+    }
+  }
 }
 
 TEST(KeyedArchiving, ScalarsUnderKeys) {
