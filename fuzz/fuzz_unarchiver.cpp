@@ -7,6 +7,8 @@
 #include "platform/foundation/time/Date.h"
 #include "platform/foundation/values/Array.h"
 #include "platform/foundation/values/Dictionary.h"
+#include "platform/foundation/values/IndexSet.h"
+#include "platform/foundation/values/Null.h"
 #include "platform/foundation/values/Number.h"
 #include "platform/foundation/values/Set.h"
 #include "platform/foundation/text/StringObject.h"
@@ -20,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<const rt::Class*> classes = {
       fd::Dictionary::classObject(), fd::Array::classObject(), fd::Set::classObject(),
       fd::StringObject::classObject(), fd::Number::classObject(), fd::Data::classObject(),
-      fd::Date::classObject(), fd::URL::classObject()};
+      fd::Date::classObject(), fd::URL::classObject(), fd::Null::classObject(), fd::IndexSet::classObject(),
+      fd::Error::classObject(), fd::ValueBox::classObject()};
   Ref<fd::Error> error;
   auto object = fd::KeyedUnarchiver::unarchivedObjectOfClasses(classes, bytes, &error);
   if (object) object->description();

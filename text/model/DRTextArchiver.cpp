@@ -117,6 +117,10 @@ bool DRTextUnarchiver::init(const Ref<fd::Data>& data, Ref<fd::Error>* error) {
   return true;
 }
 
+// Every object of an archive, wherever it sits, must be of one of these: they include what the
+// classes allowed decode of their own (an image view its geometry as boxed values, its colours,
+// images and image subviews; an attributed string its runs as arrays of numbers and
+// dictionaries).
 const std::vector<const rt::Class*>& DRTextUnarchiver::allowedClasses() {
   static const std::vector<const rt::Class*> classes = {
       // the rich-text values
@@ -130,7 +134,7 @@ const std::vector<const rt::Class*>& DRTextUnarchiver::allowedClasses() {
       gfx::Image::classObject(),
       // attachment content: image views, the animated ones that emoji attachments use included
       ui::ImageView::classObject(),
-      // plain values at the top (a highlight archives its attribute dictionary)
+      // plain values: runs, attribute values, user info, geometry
       fd::Dictionary::classObject(), fd::Array::classObject(), fd::Set::classObject(),
       fd::StringObject::classObject(), fd::Number::classObject(), fd::Data::classObject(),
       fd::Date::classObject(), fd::URL::classObject(), fd::Null::classObject(), fd::ValueBox::classObject(),

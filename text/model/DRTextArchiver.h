@@ -2,9 +2,9 @@
 // Keyed archiving of rich text. Typesetter and graphics values that cannot archive themselves
 // (run delegates, ruby annotations, bitmap images) are swapped for codable stand-ins on the
 // way out and back on the way in. Unarchiving accepts only the rich-text classes, the
-// platform's value classes and image views (attachment content): archives come from
-// pasteboards and files, and anything else in one gives no object. One nesting budget covers
-// an archive and the archives inside it.
+// platform's text, graphics and plain values and image views (attachment content), at any
+// depth: archives come from pasteboards and files, and anything else in one gives no object.
+// One nesting budget covers an archive and the archives inside it.
 #include <vector>
 
 #include "platform/foundation/serialization/KeyedArchiver.h"
@@ -47,7 +47,7 @@ class DRTextUnarchiver : public fd::KeyedUnarchiver, public fd::KeyedUnarchiverD
   /// may nest only as deeply as `outer` has left.
   static rt::Id unarchiveObjectWithData(const Ref<fd::Data>& data, const fd::KeyedUnarchiver& outer);
   static rt::Id unarchiveObjectWithFile(const rt::String& path);
-  /// The classes an archive may hold besides the plain values.
+  /// The classes every object of an archive must belong to.
   static const std::vector<const rt::Class*>& allowedClasses();
 
   rt::Id didDecodeObject(fd::KeyedUnarchiver& unarchiver, const rt::Id& object) override;

@@ -233,6 +233,11 @@ void* KeyedArchiver::encodeNode(const Object* o) {
 void* KeyedArchiver::encodeCustom(const Object* o) {
   auto coding = dynamic_cast<const Coding*>(o);
   const Class* cls = o->getClass();
+  // A proxy whose target is gone answers no class, so nothing could decode it again.
+  if (!cls)
+    rt::raise(rt::InvalidArgumentException,
+              String::format("cannot archive instance %p: it has no class%s", static_cast<const void*>(o),
+                             o->isProxy() ? " (a proxy whose target is gone)" : ""));
   if (!coding)
     rt::raise(rt::InvalidArgumentException,
               String::format("-[%@ encodeWithCoder:]: unrecognized selector sent to instance %p", cls->name(),

@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <unordered_set>
+#include <utility>
 
 #include "platform/foundation/serialization/PlistPtr.h"
 #include "platform/foundation/values/Array.h"
@@ -225,11 +226,14 @@ Id KeyedUnarchiver::decodeObjectOfClasses(const std::vector<const Class*>& class
   if (error_) return nullptr;
   void* node = lookup(key);
   if (!node) return nullptr;
-  allowed_.push_back(classes);
-  struct Pop {
-    std::vector<std::vector<const Class*>>& stack;
-    ~Pop() { stack.pop_back(); }
-  } pop{allowed_};
+  // Only the caller's own list bounds the graph: a class decoding its members may narrow what
+  // it accepts for a key, never widen what the archive may hold.
+  if (decoding_->depth > 0) return decodeReference(node, &classes, key);
+  struct Restore {
+    std::vector<const Class*>& slot;
+    std::vector<const Class*> saved;
+    ~Restore() { slot = std::move(saved); }
+  } restore{allowed_, std::exchange(allowed_, classes)};
   return decodeReference(node, &classes, key);
 }
 
@@ -286,6 +290,16 @@ Id KeyedUnarchiver::decodeUID(uint64_t uid) {
   }
   if (d.depth >= maxDepth_) return fail(CoderReadCorruptError, "archive nested too deeply");
   plist_t node = d.objects[uid];
+  // Every object of the graph passes here, so this is where secure decoding checks it: before
+  // anything is made of it, whoever asked for it.
+  if (secure_) {
+    const Class* cls = codedClass(node);
+    if (cls && !classAllowed(cls))
+      return fail(CoderReadCorruptError,
+                  String::format("value of class '%@' is not allowed in this secure decoding. Allowed classes are "
+                                 "'{(%@)}'.",
+                                 cls->name(), classList(allowed_)));
+  }
   d.state[uid] = Decoding::InProgress;
   d.started.push_back(uid);
   ++d.depth;
@@ -467,10 +481,25 @@ Id KeyedUnarchiver::decodeValueObject(uint64_t uid, void* raw) {
 }
 
 bool KeyedUnarchiver::classAllowed(const Class* cls) const {
-  for (const auto& set : allowed_)
-    for (const Class* c : set)
-      if (cls->isSubclassOfClass(c)) return true;
+  for (const Class* c : allowed_)
+    if (cls->isSubclassOfClass(c)) return true;
   return false;
+}
+
+const Class* KeyedUnarchiver::codedClass(void* raw) {
+  auto node = static_cast<plist_t>(raw);
+  switch (plist_get_node_type(node)) {
+    case PLIST_STRING: return StringObject::classObject();
+    case PLIST_UINT:
+    case PLIST_REAL:
+    case PLIST_BOOLEAN: return Number::classObject();
+    case PLIST_DATA: return Data::classObject();
+    case PLIST_DICT: {
+      auto name = stringOf(plist_dict_get_item(node, archive::kClassKey));
+      return name ? Class::named(*name) : nullptr;
+    }
+    default: return nullptr;
+  }
 }
 
 Id KeyedUnarchiver::decodeCustom(uint64_t uid, void* node, const std::string& className) {
@@ -478,9 +507,6 @@ Id KeyedUnarchiver::decodeCustom(uint64_t uid, void* node, const std::string& cl
   if (!cls)
     return fail(CoderReadCorruptError,
                 String::format("cannot decode object of class (%s): the class is not known", className.c_str()));
-  if (secure_ && !classAllowed(cls))
-    return fail(CoderReadCorruptError,
-                String::format("value of class '%@' is not allowed in this secure decoding", cls->name()));
   if (secure_ && !supportsSecureCoding(cls))
     return fail(CoderReadCorruptError, String::format("class '%@' does not support secure coding", cls->name()));
   CurrentScope scope(decoding_->current, static_cast<plist_t>(node));

@@ -1,12 +1,12 @@
 #pragma once
 // Reading archives written by KeyedArchiver back into objects.
 //
-// With secure coding, only the classes a caller names (and the value classes: strings,
-// numbers, data, dates, URLs, the null object, arrays, dictionaries, sets, index sets, errors,
-// boxed values) are decoded; an archive naming anything else fails before any instance of it
-// is made. A failure raises NSInvalidUnarchiveOperationException, or, under
-// DecodingFailurePolicySetErrorAndReturn, records error() and makes every later decode answer
-// nil / 0.
+// With secure coding, every object of the graph, the value classes (strings, numbers, data,
+// arrays, dictionaries...) and whatever an allowed class decodes of its own included, must be
+// of a class the caller names when it decodes a top-level key; an archive naming anything
+// else fails before any instance of it is made. A failure raises
+// NSInvalidUnarchiveOperationException, or, under DecodingFailurePolicySetErrorAndReturn,
+// records error() and makes every later decode answer nil / 0.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -77,10 +77,12 @@ class KeyedUnarchiver : public Coder {
   // Values under keys of the object being decoded (or of the top level). Absent keys give
   // nil, 0 or false.
   bool containsValueForKey(const String& key) const;
-  /// Under secure coding, only value classes and classes already allowed by an enclosing
-  /// decodeObjectOfClass(es) are accepted.
+  /// Under secure coding, only classes the enclosing top-level decodeObjectOfClass(es) named
+  /// are accepted: at the top level, none.
   virtual Id decodeObjectForKey(const String& key);
-  /// The object if it is of kind `cls`; a different class is a failure.
+  /// The object if it is of kind `cls`; a different class is a failure. At the top level, the
+  /// classes named are those every object of its graph must belong to under secure coding;
+  /// inside an object's decoding they only narrow what that key may hold.
   virtual Id decodeObjectOfClass(const Class* cls, const String& key);
   virtual Id decodeObjectOfClasses(const std::vector<const Class*>& classes, const String& key);
   template <class T> Ref<T> decodeObjectOfClass(const String& key) {
@@ -109,6 +111,8 @@ class KeyedUnarchiver : public Coder {
   Id decodeValueObject(uint64_t uid, void* node);
   Id decodeCustom(uint64_t uid, void* node, const std::string& className);
   bool classAllowed(const Class* cls) const;
+  /// The class an object of the archive names (null when it names none that is known).
+  static const Class* codedClass(void* node);
   void* lookup(const String& key) const;
   Id fail(int64_t code, const String& reason);
 
@@ -117,7 +121,7 @@ class KeyedUnarchiver : public Coder {
   Weak<KeyedUnarchiverDelegate> delegate_;
   Ref<Error> error_;
   Decoding* decoding_ = nullptr;
-  std::vector<std::vector<const Class*>> allowed_;  // enclosing decodeObjectOfClass(es) sets
+  std::vector<const Class*> allowed_;  // the caller's list while a top-level object is decoded
   bool finished_ = false;
   bool cycles_ = true;
   unsigned maxDepth_ = archive::kMaxDepth;

@@ -15,6 +15,7 @@
 #include "platform/foundation/text/StringObject.h"
 #include "platform/foundation/net/URL.h"
 #include "platform/foundation/net/URLResponse.h"
+#include "tests/net/http/ArchiveClasses.h"
 #include "tests/net/http/OperationTestSupport.h"
 #include "tests/support/TestServer.h"
 
@@ -415,8 +416,7 @@ TEST(ConnectionOperation, ArchivingCopyingAndDescription) {
   auto data = fd::KeyedArchiver::archivedDataWithRootObject(op, true, &error);
   ASSERT_TRUE(data) << (error ? error->description().utf8() : "");
   EXPECT_TRUE(op->isPaused());  // archiving pauses first
-  auto decoded = rt::as<NKURLConnectionOperation>(
-      fd::KeyedUnarchiver::unarchivedObjectOfClass(NKURLConnectionOperation::classObject(), data, &error));
+  auto decoded = nettest::unarchivedSecurely<NKURLConnectionOperation>(data, &error);
   ASSERT_TRUE(decoded) << (error ? error->description().utf8() : "");
   EXPECT_EQ(decoded->state(), kReady);
   EXPECT_EQ(decoded->request()->URL()->absoluteString(), op->request()->URL()->absoluteString());

@@ -12,6 +12,7 @@
 #include "platform/foundation/text/StringObject.h"
 #include "platform/foundation/net/URL.h"
 #include "platform/foundation/net/URLResponse.h"
+#include "tests/net/http/ArchiveClasses.h"
 #include "tests/net/http/OperationTestSupport.h"
 #include "tests/support/TestServer.h"
 
@@ -271,8 +272,7 @@ TEST(OperationManager, CopyCodingAndDescription) {
   Ref<fd::Error> error;
   auto data = fd::KeyedArchiver::archivedDataWithRootObject(manager, true, &error);
   ASSERT_TRUE(data) << (error ? error->description().utf8() : "");
-  auto decoded = rt::as<NKHTTPRequestOperationManager>(
-      fd::KeyedUnarchiver::unarchivedObjectOfClass(NKHTTPRequestOperationManager::classObject(), data, &error));
+  auto decoded = nettest::unarchivedSecurely<NKHTTPRequestOperationManager>(data, &error);
   ASSERT_TRUE(decoded) << (error ? error->description().utf8() : "");
   EXPECT_EQ(decoded->baseURL()->absoluteString(), fd::String("http://a.test/api/"));
   auto decodedJSON = rt::as<NKJSONResponseSerializer>(decoded->responseSerializer());

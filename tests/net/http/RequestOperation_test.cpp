@@ -14,6 +14,7 @@
 #include "platform/foundation/values/Set.h"
 #include "platform/foundation/text/StringObject.h"
 #include "platform/foundation/net/URLResponse.h"
+#include "tests/net/http/ArchiveClasses.h"
 #include "tests/net/http/OperationTestSupport.h"
 #include "tests/support/TestServer.h"
 
@@ -310,8 +311,7 @@ TEST(RequestOperation, ArchivingAndCopyingCarryTheSerializer) {
   Ref<fd::Error> error;
   auto data = fd::KeyedArchiver::archivedDataWithRootObject(op, true, &error);
   ASSERT_TRUE(data);
-  auto decoded = rt::as<NKHTTPRequestOperation>(
-      fd::KeyedUnarchiver::unarchivedObjectOfClass(NKHTTPRequestOperation::classObject(), data, &error));
+  auto decoded = nettest::unarchivedSecurely<NKHTTPRequestOperation>(data, &error);
   ASSERT_TRUE(decoded) << (error ? error->description().utf8() : "");
   auto decodedSerializer = rt::as<NKJSONResponseSerializer>(decoded->responseSerializer());
   ASSERT_TRUE(decodedSerializer);

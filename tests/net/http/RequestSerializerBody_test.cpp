@@ -15,6 +15,7 @@
 #include "platform/foundation/serialization/PropertyListSerialization.h"
 #include "platform/foundation/text/StringObject.h"
 #include "platform/foundation/net/URL.h"
+#include "tests/net/http/ArchiveClasses.h"
 #include "tests/net/http/RequestInspection.h"
 #include "tests/support/ConnectionRecorder.h"
 #include "tests/support/TestServer.h"
@@ -126,8 +127,7 @@ TEST(BodyRequestSerializers, ArchivingAndCopyingKeepTheOptions) {
   Ref<fd::Error> error;
   auto data = fd::KeyedArchiver::archivedDataWithRootObject(jsonSerializer, true, &error);
   ASSERT_TRUE(data) << error->description();
-  auto decoded = rt::as<NKJSONRequestSerializer>(
-      fd::KeyedUnarchiver::unarchivedObjectOfClass(NKJSONRequestSerializer::classObject(), data, &error));
+  auto decoded = nettest::unarchivedSecurely<NKJSONRequestSerializer>(data, &error);
   ASSERT_TRUE(decoded) << error->description();
   EXPECT_EQ(decoded->writingOptions, 1u);
   EXPECT_EQ(decoded->valueForHTTPHeaderField("X-Sign"), String("v"));
@@ -137,8 +137,7 @@ TEST(BodyRequestSerializers, ArchivingAndCopyingKeepTheOptions) {
   EXPECT_EQ(jsonCopy->valueForHTTPHeaderField("X-Sign"), String("v"));
 
   auto plistData = fd::KeyedArchiver::archivedDataWithRootObject(plist, true, nullptr);
-  auto plistDecoded = rt::as<NKPropertyListRequestSerializer>(fd::KeyedUnarchiver::unarchivedObjectOfClass(
-      NKPropertyListRequestSerializer::classObject(), plistData, nullptr));
+  auto plistDecoded = nettest::unarchivedSecurely<NKPropertyListRequestSerializer>(plistData, nullptr);
   ASSERT_TRUE(plistDecoded);
   EXPECT_EQ(plistDecoded->format, uint64_t(fd::PropertyListBinaryFormat));
   auto plistCopy = rt::as<NKPropertyListRequestSerializer>(plist->copy());

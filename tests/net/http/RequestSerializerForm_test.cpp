@@ -27,6 +27,7 @@
 #include "platform/runtime/CharacterSet.h"
 #include "platform/ui/host/Device.h"
 #include "platform/ui/view/Screen.h"
+#include "tests/net/http/ArchiveClasses.h"
 #include "tests/net/http/RequestInspection.h"
 #include "tests/support/ConnectionRecorder.h"
 #include "tests/support/TestServer.h"
@@ -396,8 +397,7 @@ TEST_F(RequestSerializer, ArchivesAndCopiesHeadersAndQueryStyle) {
 
   auto data = fd::KeyedArchiver::archivedDataWithRootObject(serializer, true, nullptr);
   ASSERT_TRUE(data);
-  auto decoded = rt::as<NKHTTPRequestSerializer>(
-      fd::KeyedUnarchiver::unarchivedObjectOfClass(NKHTTPRequestSerializer::classObject(), data, nullptr));
+  auto decoded = nettest::unarchivedSecurely<NKHTTPRequestSerializer>(data, nullptr);
   ASSERT_TRUE(decoded);
   EXPECT_EQ(decoded->valueForHTTPHeaderField("X-Sign"), String("v"));
   EXPECT_EQ(decoded->valueForHTTPHeaderField("Accept-Language"), String("zh-Hans;q=1, en;q=0.9"));

@@ -14,6 +14,7 @@
 #include "platform/graphics/ImageDestination.h"
 #include "platform/graphics/ImageTypes.h"
 #include "platform/ui/view/Screen.h"
+#include "tests/net/http/ArchiveClasses.h"
 #include "tests/net/http/ArchiveEditing.h"
 
 // A namespace of its own: test programs compile several files as one.
@@ -135,8 +136,7 @@ TEST(ResponseSerializerImage, CopyAndCoding) {
   Ref<fd::Error> error;
   auto data = fd::KeyedArchiver::archivedDataWithRootObject(serializer, true, &error);
   ASSERT_TRUE(data);
-  auto decoded = rt::as<NKImageResponseSerializer>(
-      fd::KeyedUnarchiver::unarchivedObjectOfClass(NKImageResponseSerializer::classObject(), data, &error));
+  auto decoded = nettest::unarchivedSecurely<NKImageResponseSerializer>(data, &error);
   ASSERT_TRUE(decoded);
   EXPECT_EQ(decoded->imageScale(), 3);
   EXPECT_FALSE(decoded->automaticallyInflatesResponseImage());
@@ -144,8 +144,7 @@ TEST(ResponseSerializerImage, CopyAndCoding) {
   // An archive without the flag decodes to init's default (on), not to off.
   auto older = nettest::archiveWithoutKey(data, "automaticallyInflatesResponseImage");
   ASSERT_TRUE(older);
-  decoded = rt::as<NKImageResponseSerializer>(
-      fd::KeyedUnarchiver::unarchivedObjectOfClass(NKImageResponseSerializer::classObject(), older, &error));
+  decoded = nettest::unarchivedSecurely<NKImageResponseSerializer>(older, &error);
   ASSERT_TRUE(decoded);
   EXPECT_EQ(decoded->imageScale(), 3);
   EXPECT_TRUE(decoded->automaticallyInflatesResponseImage());

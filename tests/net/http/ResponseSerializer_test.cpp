@@ -16,6 +16,7 @@
 #include "platform/foundation/net/URL.h"
 #include "platform/foundation/net/URLResponse.h"
 #include "platform/foundation/serialization/XMLParser.h"
+#include "tests/net/http/ArchiveClasses.h"
 
 // A namespace of its own: test programs compile several files as one.
 namespace response_serializer_test {
@@ -293,8 +294,7 @@ TEST(ResponseSerializer, CopyAndSecureCoding) {
   Ref<fd::Error> error;
   auto data = fd::KeyedArchiver::archivedDataWithRootObject(json, true, &error);
   ASSERT_TRUE(data) << text(error);
-  auto decoded = rt::as<NKJSONResponseSerializer>(
-      fd::KeyedUnarchiver::unarchivedObjectOfClass(NKJSONResponseSerializer::classObject(), data, &error));
+  auto decoded = nettest::unarchivedSecurely<NKJSONResponseSerializer>(data, &error);
   ASSERT_TRUE(decoded) << text(error);
   EXPECT_EQ(decoded->readingOptions(), fd::JSONReadingMutableContainers);
   EXPECT_TRUE(decoded->removesKeysWithNullValues());
@@ -306,8 +306,7 @@ TEST(ResponseSerializer, CopyAndSecureCoding) {
       fd::Array::create({NKPropertyListResponseSerializer::serializerWithFormat(200, 1)}));
   data = fd::KeyedArchiver::archivedDataWithRootObject(compound, true, &error);
   ASSERT_TRUE(data) << text(error);
-  auto decodedCompound = rt::as<NKCompoundResponseSerializer>(
-      fd::KeyedUnarchiver::unarchivedObjectOfClass(NKCompoundResponseSerializer::classObject(), data, &error));
+  auto decodedCompound = nettest::unarchivedSecurely<NKCompoundResponseSerializer>(data, &error);
   ASSERT_TRUE(decodedCompound) << text(error);
   ASSERT_EQ(decodedCompound->responseSerializers()->count(), 1u);
   auto inner = rt::as<NKPropertyListResponseSerializer>(decodedCompound->responseSerializers()->objectAtIndex(0));

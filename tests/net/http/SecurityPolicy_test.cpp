@@ -15,6 +15,7 @@
 #include "platform/foundation/serialization/KeyedArchiver.h"
 #include "platform/foundation/serialization/KeyedUnarchiver.h"
 #include "platform/foundation/Log.h"
+#include "tests/net/http/ArchiveClasses.h"
 #include "tests/net/http/ArchiveEditing.h"
 #include "tests/support/TestCertificates.h"
 
@@ -221,8 +222,7 @@ TEST(SecurityPolicy, CopyingAndSecureCoding) {
   auto archived = fd::KeyedArchiver::archivedDataWithRootObject(original, true, nullptr);
   ASSERT_TRUE(archived);
   Ref<fd::Error> error;
-  auto decoded = rt::as<NKSecurityPolicy>(
-      fd::KeyedUnarchiver::unarchivedObjectOfClass(NKSecurityPolicy::classObject(), archived, &error));
+  auto decoded = nettest::unarchivedSecurely<NKSecurityPolicy>(archived, &error);
   auto copied = rt::as<NKSecurityPolicy>(original->copy());
   for (const auto& p : {decoded, copied}) {
     ASSERT_TRUE(p) << (error ? error->description().utf8() : "");
@@ -248,8 +248,7 @@ TEST(SecurityPolicy, DecodingKeepsDefaultsForAbsentKeys) {
     auto older = nettest::archiveWithoutKey(archived, key);
     ASSERT_TRUE(older);
     Ref<fd::Error> error;
-    auto decoded = rt::as<NKSecurityPolicy>(
-        fd::KeyedUnarchiver::unarchivedObjectOfClass(NKSecurityPolicy::classObject(), older, &error));
+    auto decoded = nettest::unarchivedSecurely<NKSecurityPolicy>(older, &error);
     ASSERT_TRUE(decoded) << (error ? error->description().utf8() : "");
     // The absent key takes init's default; the present one keeps its archived value.
     EXPECT_TRUE(decoded->validatesDomainName());

@@ -19,7 +19,9 @@ template <class T> Ref<T> roundTrip(const Ref<T>& object) {
   auto data = fd::KeyedArchiver::archivedDataWithRootObject(object, true, &error);
   EXPECT_TRUE(data) << (error ? error->description().utf8() : "");
   if (!data) return nullptr;
-  auto back = rt::as<T>(fd::KeyedUnarchiver::unarchivedObjectOfClass(T::classObject(), data, &error));
+  // Geometry (an image's cap insets) travels as boxed values.
+  auto back = rt::as<T>(
+      fd::KeyedUnarchiver::unarchivedObjectOfClasses({T::classObject(), fd::ValueBox::classObject()}, data, &error));
   EXPECT_TRUE(back) << (error ? error->description().utf8() : "");
   return back;
 }

@@ -1,12 +1,19 @@
 #include <gtest/gtest.h>
+#include <plist/plist.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "image/codec/DRImage.h"
 #include "image/views/DRAnimatedImageView.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/runtime/Class.h"
 #include "platform/ui/controls/ImageView.h"
 #include "tests/platform/graphics/CodecSamples.h"
 #include "tests/support/DeepTextArchive.h"
 #include "text/model/AttributedString+DRText.h"
+#include "text/model/DRTextArchiver.h"
 #include "text/model/DRTextRubyAnnotation.h"
 #include "text/model/DRTextRunDelegate.h"
 #include "text/model/MutableAttributedString+DRText.h"
@@ -29,6 +36,43 @@ Ref<image::DRImage> animatedGif() {
                                     codec_samples::solidBitmap(4, 4, 0xff0000ffu)},
                                    codec_samples::gifFrameProps(0.1));
   return image::DRImage::imageWithData(gif);
+}
+
+// `archive` with the first subview of its first view renamed to `className`, as a crafted
+// pasteboard item would name it; null when the archive holds no subview.
+Ref<fd::Data> withSubviewNamed(const Ref<fd::Data>& archive, const char* className) {
+  plist_t root = nullptr;
+  plist_from_bin(reinterpret_cast<const char*>(archive->bytes()), static_cast<uint32_t>(archive->length()), &root);
+  if (!root) return nullptr;
+  plist_t objects = plist_dict_get_item(root, "$objects");
+  auto object = [&](plist_t uid) -> plist_t {
+    uint64_t n = 0;
+    if (!uid || plist_get_node_type(uid) != PLIST_UID) return nullptr;
+    plist_get_uid_val(uid, &n);
+    return plist_array_get_item(objects, static_cast<uint32_t>(n));
+  };
+  plist_t subview = nullptr;
+  for (uint32_t i = 0; objects && i < plist_array_get_size(objects) && !subview; ++i) {
+    plist_t list = object(plist_dict_get_item(plist_array_get_item(objects, i), "UISubviews"));
+    if (plist_t items = list ? plist_dict_get_item(list, "items") : nullptr) subview = object(plist_array_get_item(items, 0));
+  }
+  Ref<fd::Data> edited;
+  if (subview && plist_get_node_type(subview) == PLIST_DICT) {
+    plist_dict_set_item(subview, "$class", plist_new_string(className));
+    char* bytes = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(root, &bytes, &length);
+    if (bytes) edited = fd::Data::create(bytes, length);
+    plist_to_bin_free(bytes);
+  }
+  plist_free(root);
+  return edited;
+}
+
+bool allowedInRichText(const rt::Class* cls) {
+  for (const rt::Class* allowed : DRTextUnarchiver::allowedClasses())
+    if (cls->isSubclassOfClass(allowed)) return true;
+  return false;
 }
 
 }  // namespace
@@ -156,6 +200,55 @@ TEST_F(PasteboardTest, AnimatedEmojiSurvivesCopyAndPaste) {
   ASSERT_TRUE(image->animatedImageData());
   EXPECT_TRUE(image->animatedImageData()->isEqual(gif->animatedImageData().get()));
   EXPECT_TRUE(DRTextRunDelegate::delegateOfCTRunDelegate(back->attributeAtIndex(typeset::CTRunDelegateAttributeName, 3)));
+}
+
+TEST_F(PasteboardTest, PastedImageViewsHoldOnlyAllowedClasses) {
+  // An animated emoji whose view holds an image view: copied, then its subview renamed.
+  auto gif = animatedGif();
+  ASSERT_TRUE(gif);
+  auto emoji = attachmentStringWithEmojiImage(gif, 20);
+  ASSERT_TRUE(emoji);
+  auto emojiView = rt::as<image::DRAnimatedImageView>(
+      rt::as<DRTextAttachment>(emoji->attributeAtIndex(DRTextAttachmentKey, 0))->content());
+  ASSERT_TRUE(emojiView);
+  emojiView->addSubview(rt::make<ui::ImageView>());
+  setAttributedString(*board, *emoji);
+  auto items = board->items();
+  ASSERT_GE(items.size(), 2u);
+  auto archive = rt::as<fd::Data>(items[1].at(DRTextPasteboardTypeAttributedString));
+  ASSERT_TRUE(archive);
+
+  // An image view inside the emoji's view is allowed and comes back.
+  auto pastedView = [&]() -> Ref<ui::View> {
+    auto back = attributedString(*board);
+    auto attachment = back ? rt::as<DRTextAttachment>(back->attributeAtIndex(DRTextAttachmentKey, 0)) : nullptr;
+    return attachment ? rt::as<ui::View>(attachment->content()) : nullptr;
+  };
+  auto view = pastedView();
+  ASSERT_TRUE(view);
+  ASSERT_EQ(view->subviews().size(), 1u);
+  EXPECT_EQ(view->subviews()[0]->getClass(), ui::ImageView::classObject());
+
+  // Every other registered class named there refuses the whole item, with an error naming it.
+  std::vector<std::string> accepted;
+  size_t tried = 0;
+  for (const rt::Class* cls : rt::Class::allClasses()) {
+    if (cls->isMetaClass() || allowedInRichText(cls)) continue;
+    SCOPED_TRACE(cls->cName());
+    auto crafted = withSubviewNamed(archive, cls->cName());
+    ASSERT_TRUE(crafted);
+    ++tried;
+    board->setItems({{{rt::String(DRTextPasteboardTypeAttributedString), crafted}}});
+    if (pastedView()) accepted.push_back(cls->cName());
+    auto unarchiver = rt::make<DRTextUnarchiver>(crafted);
+    ASSERT_TRUE(unarchiver);
+    EXPECT_FALSE(unarchiver->decodeObjectOfClasses(DRTextUnarchiver::allowedClasses(), "root"));
+    const auto& error = unarchiver->error();
+    auto reason = error ? error->userInfo()->objectForKey(rt::String(fd::NSDebugDescriptionErrorKey)) : nullptr;
+    EXPECT_TRUE(reason && reason->description().contains(cls->name())) << (reason ? reason->description().utf8() : "");
+  }
+  EXPECT_GT(tried, 10u);
+  EXPECT_TRUE(accepted.empty()) << ::testing::PrintToString(accepted);
 }
 
 TEST_F(PasteboardTest, DeeplyNestedItemsAreRefused) {

@@ -3,6 +3,8 @@
 
 #include "platform/foundation/values/Data.h"
 #include "platform/foundation/values/Dictionary.h"
+#include "platform/foundation/values/Number.h"
+#include "platform/foundation/text/StringObject.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/serialization/KeyedArchiver.h"
 #include "platform/foundation/serialization/KeyedUnarchiver.h"
@@ -21,9 +23,13 @@ Ref<Data> archiveSecurely(const Id& root) {
   return data;
 }
 
+// `T` and the values requests, responses and errors are made of.
 template <class T> Ref<T> roundTrip(const Id& root) {
   Ref<Error> error;
-  auto back = KeyedUnarchiver::unarchivedObjectOfClass(T::classObject(), archiveSecurely(root), &error);
+  auto back = KeyedUnarchiver::unarchivedObjectOfClasses({T::classObject(), URL::classObject(), StringObject::classObject(),
+                                                          Number::classObject(), Data::classObject(),
+                                                          Dictionary::classObject()},
+                                                         archiveSecurely(root), &error);
   EXPECT_FALSE(error) << error->localizedDescription().utf8();
   return rt::as<T>(back);
 }

@@ -11,6 +11,7 @@
 #include "platform/foundation/values/Data.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/net/HTTPCookieStorage.h"
+#include "platform/foundation/text/StringObject.h"
 #include "platform/foundation/serialization/KeyedArchiver.h"
 #include "platform/foundation/serialization/KeyedUnarchiver.h"
 #include "platform/foundation/threads/OperationQueue.h"
@@ -213,7 +214,8 @@ TEST(URLSessionConfiguration, ArchivesItsSettings) {
     auto data = KeyedArchiver::archivedDataWithRootObject(original, true, &error);
     ASSERT_TRUE(data) << (error ? error->description().utf8() : "");
     auto back = rt::as<URLSessionConfiguration>(
-        KeyedUnarchiver::unarchivedObjectOfClass(URLSessionConfiguration::classObject(), data, &error));
+        KeyedUnarchiver::unarchivedObjectOfClasses({URLSessionConfiguration::classObject(), StringObject::classObject()},
+                                                   data, &error));
     ASSERT_TRUE(back) << (error ? error->description().utf8() : "");
     EXPECT_EQ(back->kind(), original->kind());
     EXPECT_EQ(back->identifier(), original->identifier());

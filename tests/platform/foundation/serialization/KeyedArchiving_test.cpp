@@ -6,6 +6,7 @@
 #include "platform/foundation/Foundation.h"
 #include "platform/foundation/serialization/KeyedArchiver.h"
 #include "platform/foundation/serialization/KeyedUnarchiver.h"
+#include "platform/runtime/WeakProxy.h"
 #include "tests/support/EmptyContainers.h"
 
 namespace fd {
@@ -84,6 +85,41 @@ RT_IMPLEMENT(ArchTestPoint) {
   c.protocol("NSSecureCoding");
 }
 
+// Supports secure coding and counts its instances.
+class ArchTestCounted : public Object, public Coding {
+  RT_CLASS(ArchTestCounted, Object)
+ public:
+  static inline int made = 0;
+  ArchTestCounted() { ++made; }
+  void encodeWithCoder(KeyedArchiver&) const override {}
+  bool initWithCoder(KeyedUnarchiver&) override { return true; }
+};
+RT_IMPLEMENT(ArchTestCounted) {
+  c.protocol("NSCoding");
+  c.protocol("NSSecureCoding");
+}
+
+// Decodes members of its own choosing, naming their classes as a careful class does.
+class ArchTestHolder : public Object, public Coding {
+  RT_CLASS(ArchTestHolder, Object)
+ public:
+  Ref<ArchTestCounted> inner;
+  Ref<Array> list;  // of counted objects
+  void encodeWithCoder(KeyedArchiver& c) const override {
+    c.encodeObject(inner, "inner");
+    c.encodeObject(list, "list");
+  }
+  bool initWithCoder(KeyedUnarchiver& c) override {
+    inner = c.decodeObjectOfClass<ArchTestCounted>("inner");
+    list = rt::as<Array>(c.decodeObjectOfClasses({Array::classObject(), ArchTestCounted::classObject()}, "list"));
+    return true;
+  }
+};
+RT_IMPLEMENT(ArchTestHolder) {
+  c.protocol("NSCoding");
+  c.protocol("NSSecureCoding");
+}
+
 class NoCoding : public Object {
   RT_CLASS(NoCoding, Object)
 };
@@ -105,6 +141,23 @@ Ref<Data> archived(const Id& root, bool secure = true) {
   Ref<Data> data = KeyedArchiver::archivedDataWithRootObject(root, secure, &error);
   EXPECT_TRUE(data) << (error ? error->description().utf8() : "");
   return data;
+}
+
+// Every value class: what a secure reader of arbitrary values names.
+const std::vector<const Class*>& valueClasses() {
+  static const std::vector<const Class*> classes = {
+      StringObject::classObject(), Number::classObject(), Data::classObject(), Date::classObject(),
+      URL::classObject(),          Null::classObject(),   Array::classObject(), Dictionary::classObject(),
+      Set::classObject(),          IndexSet::classObject(), Error::classObject(), ValueBox::classObject()};
+  return classes;
+}
+
+// What archives of notes hold: arrays of notes, their texts, numbers and ranges, and dates.
+const std::vector<const Class*>& noteClasses() {
+  static const std::vector<const Class*> classes = {Array::classObject(), ArchTestNote::classObject(),
+                                                    StringObject::classObject(), Number::classObject(),
+                                                    ValueBox::classObject(), Date::classObject()};
+  return classes;
 }
 
 String debugOf(const Ref<Error>& e) {
@@ -161,7 +214,7 @@ TEST(KeyedArchiving, ValueClassesRoundTrip) {
       EXPECT_EQ(m->isFloatingPoint(), n->isFloatingPoint());
     }
     Ref<Error> error;
-    Id secure = KeyedUnarchiver::unarchivedObjectOfClass(value->getClass(), data, &error);
+    Id secure = KeyedUnarchiver::unarchivedObjectOfClasses(valueClasses(), data, &error);
     EXPECT_TRUE(secure && secure->isEqual(value)) << debugOf(error);
   }
 }
@@ -172,8 +225,7 @@ TEST(KeyedArchiving, ModelObjectsNestAndStayShared) {
   first->next = second;
   auto list = Array::create({first, second, second});
   Ref<Error> error;
-  auto back = rt::as<Array>(KeyedUnarchiver::unarchivedObjectOfClasses(
-      {Array::classObject(), ArchTestNote::classObject()}, archived(list), &error));
+  auto back = rt::as<Array>(KeyedUnarchiver::unarchivedObjectOfClasses(noteClasses(), archived(list), &error));
   ASSERT_TRUE(back) << debugOf(error);
   ASSERT_EQ(back->count(), 3u);
   auto a = rt::as<ArchTestNote>(back->objectAtIndex(0));
@@ -249,7 +301,8 @@ TEST(KeyedArchiving, ContainersHoldingEachOtherComeBackDescribedAndComparedOnce)
   for (const std::string& bytes : archives) {
     Ref<Error> error;
     auto set = rt::as<MutableSet>(KeyedUnarchiver::unarchivedObjectOfClasses(
-        {Dictionary::classObject(), Array::classObject(), Set::classObject(), StringObject::classObject()},
+        {Dictionary::classObject(), Array::classObject(), Set::classObject(), StringObject::classObject(),
+         Number::classObject(), Data::classObject()},
         Data::create(std::string_view(bytes)), &error));
     ASSERT_TRUE(set) << debugOf(error);
     String text = set->description();
@@ -279,7 +332,8 @@ TEST(KeyedArchiving, ARefusedArchiveLeavesNoContainersHoldingEachOther) {
       266);
   Ref<Error> error;
   EXPECT_FALSE(KeyedUnarchiver::unarchivedObjectOfClasses(
-      {Dictionary::classObject(), Array::classObject(), Set::classObject(), StringObject::classObject()},
+      {Dictionary::classObject(), Array::classObject(), Set::classObject(), StringObject::classObject(),
+         Number::classObject(), Data::classObject()},
       Data::create(std::string_view(bytes)), &error));
   ASSERT_TRUE(error);
   EXPECT_EQ(error->code(), CoderReadCorruptError) << debugOf(error);
@@ -323,7 +377,57 @@ TEST(KeyedArchiving, SecureDecodingRefusesUnlistedClasses) {
   error = nullptr;
   EXPECT_FALSE(KeyedUnarchiver::unarchivedObjectOfClass(Number::classObject(), archived(box(String("s"))), &error));
   ASSERT_TRUE(error);
-  EXPECT_TRUE(debugOf(error).contains("unexpected class 'NSString'")) << debugOf(error);
+  EXPECT_TRUE(debugOf(error).contains("class 'NSString'")) << debugOf(error);
+}
+
+TEST(KeyedArchiving, SecureDecodingHoldsEveryObjectToTheCallersClasses) {
+  auto holding = [](Ref<ArchTestCounted> inner, Ref<Array> list) {
+    auto h = rt::make<ArchTestHolder>();
+    h->inner = std::move(inner);
+    h->list = std::move(list);
+    return h;
+  };
+  const Class* holder = ArchTestHolder::classObject();
+  const Class* counted = ArchTestCounted::classObject();
+  struct Case {
+    const char* name;
+    Id root;
+    std::vector<const Class*> classes;
+    bool decodes;
+    int made;  // counted objects made while decoding
+  };
+  const Case cases[] = {
+      {"a value inside a listed container", Array::create({box(String("s"))}), {Array::classObject()}, false, 0},
+      {"the value listed too", Array::create({box(String("s"))}), {Array::classObject(), StringObject::classObject()},
+       true, 0},
+      {"a member a listed class names for itself", holding(rt::make<ArchTestCounted>(), nullptr), {holder}, false, 0},
+      {"that member listed too", holding(rt::make<ArchTestCounted>(), nullptr), {holder, counted}, true, 1},
+      {"members of a list a listed class names", holding(nullptr, Array::create({rt::make<ArchTestCounted>()})),
+       {holder, Array::classObject()}, false, 0},
+      {"those members listed too", holding(nullptr, Array::create({rt::make<ArchTestCounted>()})),
+       {holder, Array::classObject(), counted}, true, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Ref<Data> data = archived(c.root);
+    const int before = ArchTestCounted::made;
+    Ref<Error> error;
+    Id back = KeyedUnarchiver::unarchivedObjectOfClasses(c.classes, data, &error);
+    EXPECT_EQ(back != nullptr, c.decodes) << debugOf(error);
+    EXPECT_EQ(error != nullptr, !c.decodes);
+    if (error) {
+      EXPECT_TRUE(debugOf(error).contains("not allowed")) << debugOf(error);
+    }
+    EXPECT_EQ(ArchTestCounted::made - before, c.made);
+  }
+
+  // With no classes named, a secure reader takes no object at all.
+  Ref<Error> error;
+  auto u = KeyedUnarchiver::createForReadingFromData(archived(box(String("s"))), &error);
+  ASSERT_TRUE(u) << debugOf(error);
+  EXPECT_FALSE(u->decodeObjectForKey("root"));
+  ASSERT_TRUE(u->error());
+  EXPECT_TRUE(debugOf(u->error()).contains("class 'NSString'")) << debugOf(u->error());
 }
 
 TEST(KeyedArchiving, ArchivingRefusesWhatCannotBeCoded) {
@@ -336,6 +440,29 @@ TEST(KeyedArchiving, ArchivingRefusesWhatCannotBeCoded) {
   ASSERT_TRUE(error);
   EXPECT_EQ(error->code(), CoderInvalidValueError);
   EXPECT_THROW(KeyedArchiver::archivedDataWithRootObject(rt::make<NoCoding>()), rt::Exception);
+}
+
+TEST(KeyedArchiving, AProxyWhoseTargetIsGoneFailsTheArchive) {
+  auto target = note("gone", 1);
+  auto proxy = rt::WeakProxy::proxyWithTarget(target);
+  target.reset();
+  ASSERT_FALSE(proxy->getClass());
+  for (const Id& root : {Id(proxy), Id(Array::create({box(String("kept")), proxy}))}) {
+    for (bool secure : {false, true}) {
+      SCOPED_TRACE(root->className().utf8() + (secure ? " secure" : ""));
+      Ref<Error> error;
+      EXPECT_FALSE(KeyedArchiver::archivedDataWithRootObject(root, secure, &error));
+      ASSERT_TRUE(error);
+      EXPECT_EQ(error->code(), CoderInvalidValueError);
+      EXPECT_TRUE(debugOf(error).contains("target is gone")) << debugOf(error);
+    }
+    try {
+      KeyedArchiver::archivedDataWithRootObject(root);
+      ADD_FAILURE() << "no exception";
+    } catch (const rt::Exception& e) {
+      EXPECT_EQ(e.name(), String(rt::InvalidArgumentException));
+    }
+  }
 }
 
 TEST(KeyedArchiving, ScalarsUnderKeys) {
@@ -398,8 +525,7 @@ TEST(KeyedArchiving, MalformedDataRaisesOrErrs) {
     SCOPED_TRACE(i);
     EXPECT_THROW(KeyedUnarchiver::unarchiveObjectWithData(bad[i]), rt::Exception);
     Ref<Error> error;
-    EXPECT_FALSE(KeyedUnarchiver::unarchivedObjectOfClasses({Array::classObject(), ArchTestNote::classObject()},
-                                                             bad[i], &error));
+    EXPECT_FALSE(KeyedUnarchiver::unarchivedObjectOfClasses(noteClasses(), bad[i], &error));
     EXPECT_TRUE(error);
   }
   // Damaged bytes give an object, an exception or an error; never a crash.
@@ -411,8 +537,7 @@ TEST(KeyedArchiving, MalformedDataRaisesOrErrs) {
     } catch (const rt::Exception&) {
     }
     Ref<Error> error;
-    Id value = KeyedUnarchiver::unarchivedObjectOfClasses({Array::classObject(), ArchTestNote::classObject()},
-                                                          damaged, &error);
+    Id value = KeyedUnarchiver::unarchivedObjectOfClasses(noteClasses(), damaged, &error);
     EXPECT_TRUE(value || error) << at;
   }
 }
@@ -452,7 +577,8 @@ TEST(KeyedArchiving, DelegatesSubstitute) {
   auto u = KeyedUnarchiver::createForReadingFromData(data, &error);
   ASSERT_TRUE(u);
   u->setDelegate(delegate);
-  auto back = rt::as<Array>(u->decodeObjectOfClass(Array::classObject(), "root"));
+  auto back = rt::as<Array>(
+      u->decodeObjectOfClasses({Array::classObject(), StringObject::classObject(), Number::classObject()}, "root"));
   ASSERT_TRUE(back);
   EXPECT_EQ(back->objectAtIndex(0)->description(), String("redacted"));
   EXPECT_EQ(back->objectAtIndex(2).get(), back->objectAtIndex(0).get());
