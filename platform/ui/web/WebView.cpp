@@ -432,7 +432,7 @@ void WebView::playMedia(const HTMLMediaBox& media, gfx::Rect box) {
   closeMedia();
   auto url = fd::URL::URLWithString(rt::String(media.url.c_str()));
   if (!url) return;
-  mediaView_ = rt::make<MediaPlayerView>(box, url);
+  mediaView_ = rt::make<MediaPlayerView>(box, url, !media.isVideo);
   scrollView_->addSubview(mediaView_);
   mediaView_->player()->play();
 }
