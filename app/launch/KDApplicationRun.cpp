@@ -19,11 +19,11 @@
 #include "platform/ui/host/HostWindow.h"
 #include "platform/ui/host/LaunchSupport.h"
 #include "platform/ui/input/Keyboard.h"
+#include "platform/ui/media/MediaEngine.h"
 
 namespace app {
 
 namespace {
-
 
 constexpr const char* kApplicationName = "kestrel-district";
 
@@ -39,6 +39,18 @@ bool routeLog(const std::string& path, bool verbose) {
     if (verbose) std::fprintf(stderr, "%s\n", message.utf8().c_str());
   });
   return true;
+}
+
+/// The end of a run, before the program returns.
+void finishRun() {
+  // Playback ends as the window closes. No media engine may be alive when the program
+  // returns: its threads would run on through the exit handlers, and its subtitle renderer's
+  // own font configuration would still hold fontconfig's caches when fontconfig is finalised
+  // at exit, which fontconfig answers with an abort. Waiting for the picture loads runs the
+  // main loop, which may start a player again: stop once more after it.
+  ui::MediaEngine::stopAll();
+  stopPictureDownloads();
+  ui::MediaEngine::stopAll();
 }
 
 }  // namespace
@@ -124,7 +136,7 @@ int runApplication(const KDLaunchOptions& options, const std::function<void(cons
     ui::HeadlessHost host;
     std::string error;
     bool played = host.runScript(script, outDir, &error);
-    stopPictureDownloads();
+    finishRun();
     if (!played) {
       say("kdapp: " + error);
       return 1;
@@ -142,7 +154,7 @@ int runApplication(const KDLaunchOptions& options, const std::function<void(cons
   }
   say("window open (close it to quit)");
   host.run();
-  stopPictureDownloads();
+  finishRun();
   return 0;
 }
 

@@ -23,5 +23,4 @@ int runApplication(const KDLaunchOptions& options, const std::function<void(cons
 /// most a few seconds), so that none is left waiting on a main thread that has gone.
 void stopPictureDownloads();
 
-
 }  // namespace app

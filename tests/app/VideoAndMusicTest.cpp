@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <optional>
 
 #include "app/cells/KDVideoCell.h"
 #include "app/screens/KDVideoAndMusicViewController.h"
@@ -17,6 +19,7 @@
 #include "platform/foundation/values/IndexPath.h"
 #include "platform/system/Reachability.h"
 #include "platform/ui/host/Application.h"
+#include "platform/ui/controls/Label.h"
 #include "platform/ui/host/Host.h"
 #include "platform/ui/layer/Transaction.h"
 #include "platform/ui/media/MediaPlayerView.h"
@@ -282,6 +285,120 @@ TEST_F(VideoAndMusicTest, RadioPagePlaysTheProgrammeWhenTapped) {
   RunLoopDriver::advance(2);
   EXPECT_NEAR(ui::MediaTimeGetSeconds(media->player()->currentTime()), 2, 0.05);
   media->player()->pause();
+}
+
+// The radio's audio control, once tapped, draws what it does: a pause mark and the time while
+// it plays, a play mark and the time it stopped at once a tap pauses it; a third tap goes on
+// from there in the same player.
+TEST_F(VideoAndMusicTest, RadioControlShowsPlayingAndTimeAndPausesOnASecondTap) {
+  startSampleService();
+  auto screen = open();
+  showPage(*screen, 2);
+  auto radio = screen->radioView();
+  ASSERT_TRUE(RunLoopDriver::runUntil([&] { return !radio->isLoading(); }, 20));
+  settle();
+  for (double y = 64 + 20; y < 64 + 300 && !radio->activeMediaView(); y += 10) host.tap({150, y});
+  auto media = radio->activeMediaView();
+  ASSERT_TRUE(media);
+  auto player = media->player();
+  ASSERT_TRUE(RunLoopDriver::runUntil([&] { return player->currentItem()->duration().timescale != 0; }, 10));
+  RunLoopDriver::advance(2);
+  gfx::Rect box = media->convertRectToView(media->bounds(), nullptr);
+  ASSERT_EQ(box.size.height, 40);
+  // The button sits at the left end of the bar, where the page drew its play mark.
+  const gfx::Point button{box.origin.x + 22, box.origin.y + box.size.height / 2};
+
+  auto& frame = host.compositor();
+  const double scale = frame.scale();
+  auto grey = [&](double x, double y) {
+    uint32_t p = frame.pixelAt(static_cast<size_t>(x * scale), static_cast<size_t>(y * scale));
+    return (((p >> 16) & 0xff) + ((p >> 8) & 0xff) + (p & 0xff)) / 3;
+  };
+  auto darkShare = [&] {
+    size_t dark = 0, all = 0;
+    for (double y = box.origin.y + 0.5; y < gfx::RectGetMaxY(box); y += 1)
+      for (double x = box.origin.x + 0.5; x < gfx::RectGetMaxX(box); x += 1, ++all) dark += grey(x, y) < 40;
+    return static_cast<double>(dark) / static_cast<double>(all);
+  };
+  auto timeShown = [&]() -> std::string {
+    std::function<std::string(const Ref<ui::View>&)> find = [&](const Ref<ui::View>& v) -> std::string {
+      if (auto label = rt::as<ui::Label>(v)) return label->text().utf8();
+      for (const auto& sub : v->subviews())
+        if (auto text = find(sub); !text.empty()) return text;
+      return "";
+    };
+    return find(media);
+  };
+
+  host.renderFrame();
+  shoot("video-tab-radio-playing.png");
+  EXPECT_LT(darkShare(), 0.3) << "the control is a black box";
+  EXPECT_GT(player->rate(), 0);
+  EXPECT_GT(grey(button.x, button.y), 200) << "a pause mark: light between its two bars";
+  EXPECT_LT(grey(button.x - 3, button.y), 100) << "a pause mark: its left bar";
+  EXPECT_EQ(timeShown(), "0:02 / 0:20");
+
+  host.tap(button);
+  RunLoopDriver::advance(2);
+  host.renderFrame();
+  shoot("video-tab-radio-paused.png");
+  EXPECT_EQ(radio->activeMediaView(), media) << "the tap stays with the control";
+  EXPECT_EQ(player->rate(), 0);
+  EXPECT_NEAR(ui::MediaTimeGetSeconds(player->currentTime()), 2, 0.05);
+  EXPECT_LT(grey(button.x, button.y), 100) << "a play mark: the triangle covers the middle";
+  EXPECT_EQ(timeShown(), "0:02 / 0:20");
+  EXPECT_LT(darkShare(), 0.3);
+
+  host.tap(button);
+  RunLoopDriver::advance(1);
+  host.renderFrame();
+  EXPECT_EQ(radio->activeMediaView(), media);
+  EXPECT_GT(player->rate(), 0);
+  EXPECT_NEAR(ui::MediaTimeGetSeconds(player->currentTime()), 3, 0.05);
+  EXPECT_EQ(timeShown(), "0:03 / 0:20");
+  EXPECT_GT(grey(button.x, button.y), 200);
+  player->pause();
+}
+
+// A sound output that cannot be opened (one named in KD_AUDIO_OUTPUT with no device behind it):
+// the control says the programme cannot play, and a tap starts nothing.
+TEST_F(VideoAndMusicTest, RadioControlSaysWhenTheSoundCannotPlay) {
+  struct Restore {
+    std::optional<std::string> value;
+    ~Restore() {
+      if (value) setenv("KD_AUDIO_OUTPUT", value->c_str(), 1);
+      else unsetenv("KD_AUDIO_OUTPUT");
+    }
+  } restore;
+  if (const char* before = std::getenv("KD_AUDIO_OUTPUT")) restore.value = before;
+  setenv("KD_AUDIO_OUTPUT", "no-such-output", 1);
+  startSampleService();
+  auto screen = open();
+  showPage(*screen, 2);
+  auto radio = screen->radioView();
+  ASSERT_TRUE(RunLoopDriver::runUntil([&] { return !radio->isLoading(); }, 20));
+  settle();
+  for (double y = 64 + 20; y < 64 + 300 && !radio->activeMediaView(); y += 10) host.tap({150, y});
+  auto media = radio->activeMediaView();
+  ASSERT_TRUE(media);
+  auto player = media->player();
+  ASSERT_TRUE(RunLoopDriver::runUntil([&] { return player->status() == ui::MediaPlayerStatus::Failed; }, 10));
+  host.renderFrame();
+  shoot("video-tab-radio-cannot-play.png");
+  std::function<std::string(const Ref<ui::View>&)> shown = [&](const Ref<ui::View>& v) -> std::string {
+    if (auto label = rt::as<ui::Label>(v)) return label->text().utf8();
+    for (const auto& sub : v->subviews())
+      if (auto text = shown(sub); !text.empty()) return text;
+    return "";
+  };
+  EXPECT_EQ(shown(media), "Cannot play");
+  gfx::Rect box = media->convertRectToView(media->bounds(), nullptr);
+  host.tap({box.origin.x + 22, box.origin.y + box.size.height / 2});
+  RunLoopDriver::advance(1);
+  EXPECT_EQ(radio->activeMediaView(), media);
+  EXPECT_EQ(player->status(), ui::MediaPlayerStatus::Failed);
+  EXPECT_EQ(ui::MediaTimeGetSeconds(player->currentTime()), 0);
+  EXPECT_EQ(shown(media), "Cannot play");
 }
 
 TEST_F(VideoAndMusicTest, FailedListsEndTheFooterAndLeaveTheRowsAlone) {

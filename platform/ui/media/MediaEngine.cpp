@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <vector>
 
 #include "platform/dispatch/Queue.h"
 
@@ -17,6 +18,17 @@ namespace ui {
 namespace {
 
 enum PropertyId : uint64_t { kDuration = 1, kPosition, kCacheTime, kWidth, kHeight, kEof };
+
+/// The engines alive, for `stopAll`. Never destroyed: engines may outlive static destruction.
+struct Registry {
+  std::mutex mutex;
+  std::vector<std::weak_ptr<MediaEngine>> engines;
+};
+
+Registry& registry() {
+  static auto* r = new Registry;
+  return *r;
+}
 
 }  // namespace
 
@@ -107,32 +119,56 @@ std::shared_ptr<MediaEngine> MediaEngine::open(const std::string& url, Events ev
       bridge);
 
   engine->command({"loadfile", url.c_str(), "replace"});
+  auto& known = registry();
+  std::lock_guard lock(known.mutex);
+  std::erase_if(known.engines, [](const std::weak_ptr<MediaEngine>& e) { return e.expired(); });
+  known.engines.push_back(engine);
   return engine;
 }
 
-MediaEngine::~MediaEngine() {
-  // The render context goes first; after that neither callback runs again.
+void MediaEngine::stopAll() {
+  std::vector<std::weak_ptr<MediaEngine>> engines;
+  {
+    auto& known = registry();
+    std::lock_guard lock(known.mutex);
+    engines.swap(known.engines);
+  }
+  for (auto& weak : engines)
+    if (auto e = weak.lock()) e->close();
+}
+
+MediaEngine::~MediaEngine() { close(); }
+
+void MediaEngine::close() {
+  // The render context goes first; after that neither callback runs again. Destroying the
+  // instance joins its threads, and with them goes the font configuration its subtitle
+  // renderer made for itself.
   if (render_) mpv_render_context_free(render_);
+  render_ = nullptr;
   if (mpv_) mpv_terminate_destroy(mpv_);
+  mpv_ = nullptr;
 }
 
 void MediaEngine::command(std::initializer_list<const char*> args) {
+  if (!mpv_) return;
   std::vector<const char*> argv(args);
   argv.push_back(nullptr);
   mpv_command_async(mpv_, 0, argv.data());
 }
 
 void MediaEngine::setPaused(bool paused) {
+  if (!mpv_) return;
   int flag = paused ? 1 : 0;
   mpv_set_property_async(mpv_, 0, "pause", MPV_FORMAT_FLAG, &flag);
 }
 
 void MediaEngine::setSpeed(double speed) {
-  if (speed <= 0) return;
+  if (speed <= 0 || !mpv_) return;
   mpv_set_property_async(mpv_, 0, "speed", MPV_FORMAT_DOUBLE, &speed);
 }
 
 void MediaEngine::setVolume(double volume) {
+  if (!mpv_) return;
   double percent = std::clamp(volume, 0.0, 1.0) * 100;
   mpv_set_property_async(mpv_, 0, "volume", MPV_FORMAT_DOUBLE, &percent);
 }

@@ -32,6 +32,10 @@ class MediaEngine : public std::enable_shared_from_this<MediaEngine> {
 
   /// Opens `url` paused. Null with `error` set when the engine cannot start.
   static std::shared_ptr<MediaEngine> open(const std::string& url, Events events, std::string* error);
+  /// Stops every engine open now and waits for their threads to end; the engines, still held
+  /// by their players, do nothing from then on. For the end of a run, before the libraries
+  /// under the engine are finalised at exit (fontconfig, which its subtitle renderer uses).
+  static void stopAll();
   ~MediaEngine();
   MediaEngine(const MediaEngine&) = delete;
   MediaEngine& operator=(const MediaEngine&) = delete;
@@ -52,6 +56,7 @@ class MediaEngine : public std::enable_shared_from_this<MediaEngine> {
   void drainEvents();
   void frameReady();
   void command(std::initializer_list<const char*> args);
+  void close();
 
   mpv_handle* mpv_ = nullptr;
   mpv_render_context* render_ = nullptr;

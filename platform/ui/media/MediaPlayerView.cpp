@@ -7,13 +7,19 @@ namespace ui {
 
 RT_IMPLEMENT_PLATFORM(MediaPlayerView) {}
 
-void MediaPlayerView::init(gfx::Rect frame, Ref<fd::URL> url) {
+void MediaPlayerView::init(gfx::Rect frame, Ref<fd::URL> url, bool soundOnly) {
   View::init(frame);
-  setBackgroundColor(gfx::Color::blackColor());
   player_ = MediaPlayer::playerWithURL(url);
-  playerLayer_ = MediaPlayerLayer::playerLayerWithPlayer(player_);
-  playerLayer_->setFrame(bounds());
-  layer()->addSublayer(playerLayer_);
+  if (soundOnly) {
+    // No picture ever comes: the control draws the state instead.
+    audioControl_ = rt::make<MediaAudioControlView>(bounds(), player_);
+    addSubview(audioControl_);
+  } else {
+    setBackgroundColor(gfx::Color::blackColor());
+    playerLayer_ = MediaPlayerLayer::playerLayerWithPlayer(player_);
+    playerLayer_->setFrame(bounds());
+    layer()->addSublayer(playerLayer_);
+  }
   Weak<MediaPlayerView> weak = std::static_pointer_cast<MediaPlayerView>(self());
   auto tap = rt::make<TapGestureRecognizer>();
   tap->addTarget(self(), [weak](GestureRecognizer& g) {
@@ -25,6 +31,9 @@ void MediaPlayerView::init(gfx::Rect frame, Ref<fd::URL> url) {
   addGestureRecognizer(tap);
 }
 
-void MediaPlayerView::layoutSubviews() { playerLayer_->setFrame(bounds()); }
+void MediaPlayerView::layoutSubviews() {
+  if (playerLayer_) playerLayer_->setFrame(bounds());
+  if (audioControl_) audioControl_->setFrame(bounds());
+}
 
 }  // namespace ui

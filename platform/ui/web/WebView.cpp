@@ -420,6 +420,9 @@ rt::String WebView::pageTitle() const { return page_ ? rt::String(page_->title()
 
 void WebView::tapped(gfx::Point point) {
   if (!page_) return;
+  // The player over the element takes its own taps (pause, play); opening the element again
+  // would start it over.
+  if (mediaView_ && gfx::RectContainsPoint(mediaView_->frame(), point)) return;
   gfx::Rect box = gfx::RectZero;
   const HTMLMediaBox* media = page_->tap(point, &box);
   if (media) playMedia(*media, box);
@@ -429,7 +432,7 @@ void WebView::playMedia(const HTMLMediaBox& media, gfx::Rect box) {
   closeMedia();
   auto url = fd::URL::URLWithString(rt::String(media.url.c_str()));
   if (!url) return;
-  mediaView_ = rt::make<MediaPlayerView>(box, url);
+  mediaView_ = rt::make<MediaPlayerView>(box, url, !media.isVideo);
   scrollView_->addSubview(mediaView_);
   mediaView_->player()->play();
 }

@@ -35,9 +35,13 @@ TEST_F(WebViewTest, VideoElementPlaysInItsBoxWhenTapped) {
   EXPECT_GT(media->player()->rate(), 0);
   ASSERT_TRUE(fd::RunLoopDriver::runUntil([&] { return media->playerLayer()->isReadyForDisplay(); }, 10));
   EXPECT_EQ(media->player()->status(), ui::MediaPlayerStatus::ReadyToPlay);
-  // A tap on the playing video pauses it.
+  // A tap on the playing video pauses it, and the next plays it on.
   host.tap({187, 64 + 150});
+  EXPECT_EQ(web->activeMediaView(), media);
   EXPECT_EQ(media->player()->rate(), 0);
+  host.tap({187, 64 + 150});
+  EXPECT_EQ(web->activeMediaView(), media);
+  EXPECT_GT(media->player()->rate(), 0);
 }
 
 TEST_F(WebViewTest, StreamLoadedDirectlyShowsAPlayerThatWaitsForATap) {
