@@ -182,7 +182,7 @@ void ImageSource::feedStream(const Ref<fd::Data>& previous) {
   const bool continues = stream_ && previous && length >= fed_ && fed_ <= previous->length() && same(0, head) &&
                          same(fed_ - tail, tail);
   if (!continues) {
-    stream_.reset();
+    dropStream();
     fed_ = 0;
   }
   const codecs::Codec* codec = codecs::codecFor(format_);
@@ -190,6 +190,16 @@ void ImageSource::feedStream(const Ref<fd::Data>& previous) {
   if (!stream_ || length <= fed_) return;
   stream_->feed(data_->bytes(), length);
   fed_ = length;
+}
+
+void ImageSource::dropStream() const {
+  if (stream_) readBefore_ += stream_->bytesRead();
+  stream_.reset();
+}
+
+size_t ImageSource::streamedBytesRead() const {
+  std::lock_guard lock(mutex_);
+  return readBefore_ + (stream_ ? stream_->bytesRead() : 0);
 }
 
 const codecs::Raster* ImageSource::streamed() const {
@@ -218,7 +228,7 @@ bool ImageSource::ensureInfo() const {
     auto first = std::make_unique<codecs::Raster>();
     if (info->frames.size() == 1 && streamed() && streamed()->complete()) {
       *first = stream_->takeCanvas();
-      stream_.reset();
+      dropStream();
     } else if (!decoder_->decode(0, *first) || first->width == 0 || first->height == 0 || first->rows == 0) {
       decoder_.reset();
       return false;
@@ -247,6 +257,7 @@ bool ImageSource::decodeFrame(size_t index, codecs::Raster& out, bool keepFirst)
       return true;
     }
   }
+  if (incremental_ && !final_) readBefore_ += data_->length();
   return decoder_->decode(index, out);
 }
 
@@ -347,6 +358,12 @@ Ref<BitmapImage> ImageSource::createImageAtIndex(size_t index, const Ref<fd::Dic
     // Not kept: the next update shows more.
     if (const codecs::Raster* canvas = streamed())
       return bitmapFromCanvas(*canvas, canvas->complete() && !info_->frames[0].hasAlpha);
+    // Until the following decoder has a row, decoding all the bytes again finds none either
+    // (a lossy WebP has none until its first partition is in, hundreds of KB for a large
+    // frame), at the cost of a whole frame each time. Only a progressive JPEG's first scan
+    // shows, in part, before it is complete.
+    if (stream_ && stream_->state() != codecs::IncrementalDecoder::State::Unsupported && !info_->progressive)
+      return nullptr;
   }
   codecs::Raster r;
   if (!decodeFrame(index, r, false) || r.width == 0 || r.height == 0 || r.rows == 0) return nullptr;

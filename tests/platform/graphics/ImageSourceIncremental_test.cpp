@@ -282,6 +282,27 @@ TEST_P(Streamed, PiecesOfAnySizeGiveTheWholeFilesPixels) {
   }
 }
 
+// An update decodes only the bytes it brings, and a partial image nothing more: a source
+// that started over at every update would read the file's first bytes again each time.
+TEST_P(Streamed, EveryByteIsReadOnceHoweverTheFileIsCut) {
+  auto data = streamData(GetParam(), 97, 61);
+  ASSERT_TRUE(data);
+  for (size_t piece : {size_t(1), size_t(100), data->length() / 3}) {
+    SCOPED_TRACE(piece);
+    auto source = ImageSource::createIncremental();
+    for (size_t n = piece; n < data->length(); n += piece) {
+      source->updateData(prefix(data, n), false);
+      source->createImageAtIndex(0);
+      ASSERT_LE(source->streamedBytesRead(), n);
+    }
+    source->updateData(data, true);
+    ASSERT_TRUE(source->createImageAtIndex(0));
+    // All of it but what follows the image data (a padding byte) was read, and only once.
+    EXPECT_LE(source->streamedBytesRead(), data->length());
+    EXPECT_GE(source->streamedBytesRead(), data->length() - 1);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, Streamed,
                          ::testing::Values(StreamSample{"png", gfx::kUTTypePNG, true, -1},
                                            StreamSample{"jpeg", gfx::kUTTypeJPEG, false, 0.8},
