@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -42,26 +41,6 @@ Ref<BitmapImage> bitmapFromRaster(codecs::Raster&& r, uint32_t rows, bool opaque
   auto* px = new std::vector<uint32_t>(std::move(r.pixels));
   px->resize(size_t(r.width) * rows);
   return BitmapImage::createWithBytesNoCopy(f, px->data(), [px](const void*) { delete px; });
-}
-
-// A growing image from the canvas its decoder keeps writing: a copy of the rows decoded so
-// far over memory that starts out clear (which calloc gives without writing it).
-Ref<BitmapImage> bitmapFromCanvas(const codecs::Raster& canvas, bool opaque) {
-  const size_t count = size_t(canvas.width) * canvas.height;
-  auto* px = static_cast<uint32_t*>(std::calloc(count, sizeof(uint32_t)));
-  if (!px) return nullptr;
-  std::memcpy(px, canvas.pixels.data(), size_t(canvas.rows) * canvas.width * sizeof(uint32_t));
-  PixelFormat f;
-  f.width = canvas.width;
-  f.height = canvas.height;
-  f.bytesPerRow = size_t(canvas.width) * 4;
-  f.bitmapInfo = opaque ? BitmapInfoNativeOpaque : BitmapInfoNativePremultiplied;
-  f.colorSpace = ColorSpace::deviceRGB();
-  if (canvas.cmyk) {
-    f.bitmapInfo = ImageAlphaNone;
-    f.colorSpace = ColorSpace::deviceCMYK();
-  }
-  return BitmapImage::createWithBytesNoCopy(f, px, [](const void* p) { std::free(const_cast<void*>(p)); });
 }
 
 // GIF frames shorter than 11 ms play at 100 ms, as browsers do.
@@ -168,6 +147,8 @@ void ImageSource::setData(Ref<fd::Data> data, bool final, bool incremental) {
   cache_.clear();
   format_ = data_ ? detectImageFormat(data_->bytes(), data_->length()) : ImageFormat::Unknown;
   if (incremental_) feedStream(previous);
+  // The last bytes are in: no more partial images.
+  if (final_) partials_.reset();
 }
 
 void ImageSource::feedStream(const Ref<fd::Data>& previous) {
@@ -195,6 +176,7 @@ void ImageSource::feedStream(const Ref<fd::Data>& previous) {
 void ImageSource::dropStream() const {
   if (stream_) readBefore_ += stream_->bytesRead();
   stream_.reset();
+  partials_.reset();
 }
 
 size_t ImageSource::streamedBytesRead() const {
@@ -357,7 +339,7 @@ Ref<BitmapImage> ImageSource::createImageAtIndex(size_t index, const Ref<fd::Dic
   if (index == 0 && !final_ && info_->frames.size() == 1) {
     // Not kept: the next update shows more.
     if (const codecs::Raster* canvas = streamed())
-      return bitmapFromCanvas(*canvas, canvas->complete() && !info_->frames[0].hasAlpha);
+      return partials_.make(*canvas, stream_->settledRows(), canvas->complete() && !info_->frames[0].hasAlpha);
     // Until the following decoder has a row, decoding all the bytes again finds none either
     // (a lossy WebP has none until its first partition is in, hundreds of KB for a large
     // frame), at the cost of a whole frame each time. Only a progressive JPEG's first scan

@@ -8,6 +8,7 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/ImageTypes.h"
+#include "platform/graphics/PartialImages.h"
 #include "platform/runtime/Class.h"
 
 namespace fd {
@@ -102,6 +103,7 @@ class ImageSource : public rt::Object {
   // state and canvas from one update to the next and is fed only the new bytes.
   mutable std::unique_ptr<codecs::IncrementalDecoder> stream_;
   size_t fed_ = 0;
+  mutable PartialImages partials_;  // of stream_'s canvas
   // Read by the decoders let go before stream_, and by whole-file decodes of a growing file.
   mutable size_t readBefore_ = 0;
 };

@@ -269,6 +269,10 @@ class IncrementalJpegDecoder final : public IncrementalDecoder {
   }
 
   Raster takeCanvas() override { return std::move(canvas_); }
+  // A progressive file's rows change with every scan until the last.
+  uint32_t settledRows() const override {
+    return st_->cinfo.buffered_image && state_ == State::Reading ? 0 : canvas_.rows;
+  }
   size_t bytesRead() const override { return read_; }
 
  private:

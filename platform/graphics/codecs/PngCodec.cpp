@@ -184,6 +184,7 @@ class IncrementalPngDecoder final : public IncrementalDecoder {
   }
 
   Raster takeCanvas() override { return std::move(canvas_); }
+  uint32_t settledRows() const override { return st_.interlaced && state_ == State::Reading ? 0 : canvas_.rows; }
   size_t bytesRead() const override { return read_; }
 
  private:

@@ -202,6 +202,8 @@ class IncrementalWebPDecoder final : public IncrementalDecoder {
   State state() const override { return state_; }
   const Raster* canvas() override { return canvas_.height ? &canvas_ : nullptr; }
   Raster takeCanvas() override { return std::move(canvas_); }
+  // libwebp hands out finished rows only, top to bottom.
+  uint32_t settledRows() const override { return canvas_.rows; }
   size_t bytesRead() const override { return read_; }
 
  private:

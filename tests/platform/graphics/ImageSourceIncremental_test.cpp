@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <utility>
+#include <vector>
 
 #include "platform/graphics/ImageSource.h"
 #include "tests/platform/graphics/CodecSamples.h"
@@ -303,6 +305,32 @@ TEST_P(Streamed, EveryByteIsReadOnceHoweverTheFileIsCut) {
   }
 }
 
+// A partial image is the source's copy: later updates, and the partial images made after
+// it, leave it as it was, whether it is held or let go meanwhile.
+TEST_P(Streamed, PartialImagesStayAsTheyWereMade) {
+  auto data = streamData(GetParam(), 97, 61);
+  ASSERT_TRUE(data);
+  auto source = ImageSource::createIncremental();
+  std::vector<std::pair<Ref<gfx::BitmapImage>, Ref<fd::Data>>> held;
+  for (size_t n = data->length() / 8, u = 0; n < data->length(); n += data->length() / 8, ++u) {
+    source->updateData(prefix(data, n), false);
+    // Every other one let go at once, so that later ones may be made in its memory.
+    auto image = source->createImageAtIndex(0);
+    if (image && u % 2 == 0) held.emplace_back(image, image->copyData());
+  }
+  source->updateData(data, true);
+  ASSERT_TRUE(source->createImageAtIndex(0));
+  ASSERT_GE(held.size(), 2u);
+  for (const auto& [image, pixels] : held)
+    EXPECT_EQ(std::memcmp(image->bytes(), pixels->bytes(), pixels->length()), 0);
+}
+
+TEST_P(Streamed, PartialImagesAreAlikeInAnyMemory) {
+  auto data = streamData(GetParam(), 97, 61);
+  ASSERT_TRUE(data);
+  for (size_t piece : {size_t(50), data->length() / 5}) EXPECT_GT(expectPartialImagesAlike(data, piece), 0u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, Streamed,
                          ::testing::Values(StreamSample{"png", gfx::kUTTypePNG, true, -1},
                                            StreamSample{"jpeg", gfx::kUTTypeJPEG, false, 0.8},
@@ -331,6 +359,8 @@ TEST(Streamed, ProgressiveJpegInPiecesEndsAsTheWholeFile) {
       }
     }
     EXPECT_TRUE(sawCoarse) << "an early scan shows the whole frame, coarsely";
+    // Each scan changes rows shown before: a partial image shows the latest, in any memory.
+    EXPECT_GT(expectPartialImagesAlike(data, piece), 0u);
     source->updateData(data, true);
     auto final = source->createImageAtIndex(0);
     ASSERT_TRUE(final);
