@@ -6,6 +6,8 @@
 #include <mutex>
 #include <utility>
 
+#include <sys/mman.h>
+
 #include "platform/graphics/codecs/Codec.h"
 
 namespace gfx {
@@ -20,6 +22,28 @@ struct Buffer {
   uint32_t settled = 0;  // of those, rows that were settled when copied (the canvas still has them)
 };
 
+// Frames this large come straight from the system rather than the heap: clear without being
+// written, in large pages where the system grants them (one fault per 2 MB rather than per
+// 4 KB as the rows arrive: the faults, not the copies, were most of a partial image's cost),
+// and given back whole, so that the heap keeps the memory the decoders' canvases reuse.
+constexpr size_t kMappedBytes = size_t(1) << 21;
+
+uint32_t* allocateClear(size_t count) {
+  const size_t bytes = count * sizeof(uint32_t);
+  if (bytes < kMappedBytes) return static_cast<uint32_t*>(std::calloc(count, sizeof(uint32_t)));
+  void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) return nullptr;
+  madvise(p, bytes, MADV_HUGEPAGE);  // a wish: small pages without it
+  return static_cast<uint32_t*>(p);
+}
+
+void release(const Buffer& b) {
+  if (!b.pixels) return;
+  const size_t bytes = b.count * sizeof(uint32_t);
+  if (bytes < kMappedBytes) std::free(b.pixels);
+  else munmap(b.pixels, bytes);
+}
+
 }  // namespace
 
 struct PartialImages::Pool {
@@ -27,7 +51,7 @@ struct PartialImages::Pool {
   bool open = true;
   Buffer spare;  // the memory of the partial image let go last
 
-  ~Pool() { std::free(spare.pixels); }
+  ~Pool() { release(spare); }
 
   // Keeps the buffer that holds more settled rows, for the next image.
   void giveBack(Buffer b) {
@@ -35,7 +59,7 @@ struct PartialImages::Pool {
       std::lock_guard lock(mutex);
       if (open && (!spare.pixels || spare.settled <= b.settled)) std::swap(spare, b);
     }
-    std::free(b.pixels);
+    release(b);
   }
 
   Buffer take(size_t count) {
@@ -51,7 +75,7 @@ struct PartialImages::Pool {
       open = false;
       b = std::exchange(spare, {});
     }
-    std::free(b.pixels);
+    release(b);
   }
 };
 
@@ -68,8 +92,7 @@ Ref<BitmapImage> PartialImages::make(const codecs::Raster& canvas, uint32_t sett
   const size_t count = size_t(canvas.width) * canvas.height;
   Buffer b = pool_->take(count);
   if (!b.pixels) {
-    // calloc: memory straight from the system comes clear without being written.
-    b.pixels = static_cast<uint32_t*>(std::calloc(count, sizeof(uint32_t)));
+    b.pixels = allocateClear(count);
     if (!b.pixels) return nullptr;
     b.count = count;
   }

@@ -307,9 +307,7 @@ TEST_P(Streamed, EveryByteIsReadOnceHoweverTheFileIsCut) {
 
 // A partial image is the source's copy: later updates, and the partial images made after
 // it, leave it as it was, whether it is held or let go meanwhile.
-TEST_P(Streamed, PartialImagesStayAsTheyWereMade) {
-  auto data = streamData(GetParam(), 97, 61);
-  ASSERT_TRUE(data);
+void expectPartialImagesStayAsTheyWereMade(const Ref<fd::Data>& data) {
   auto source = ImageSource::createIncremental();
   std::vector<std::pair<Ref<gfx::BitmapImage>, Ref<fd::Data>>> held;
   for (size_t n = data->length() / 8, u = 0; n < data->length(); n += data->length() / 8, ++u) {
@@ -325,6 +323,8 @@ TEST_P(Streamed, PartialImagesStayAsTheyWereMade) {
     EXPECT_EQ(std::memcmp(image->bytes(), pixels->bytes(), pixels->length()), 0);
 }
 
+TEST_P(Streamed, PartialImagesStayAsTheyWereMade) { expectPartialImagesStayAsTheyWereMade(streamData(GetParam(), 97, 61)); }
+
 TEST_P(Streamed, PartialImagesAreAlikeInAnyMemory) {
   auto data = streamData(GetParam(), 97, 61);
   ASSERT_TRUE(data);
@@ -337,6 +337,29 @@ INSTANTIATE_TEST_SUITE_P(Formats, Streamed,
                                            StreamSample{"webp_lossless", gfx::kUTTypeWebP, true, -1},
                                            StreamSample{"webp_lossy", gfx::kUTTypeWebP, false, 0.8}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Frames of 2 MB and more get their partial images' memory another way than small ones.
+TEST(Streamed, LargeFramesPartialImagesShowTheRowsSoFarInAnyMemory) {
+  const uint32_t w = 1024, h = 640;
+  auto data = streamData(StreamSample{"png", gfx::kUTTypePNG, true, -1}, w, h);
+  ASSERT_TRUE(data);
+  auto whole = ImageSource::createWithData(data)->createImageAtIndex(0);
+  ASSERT_TRUE(whole);
+  auto source = ImageSource::createIncremental();
+  size_t partials = 0;
+  for (size_t n = data->length() / 6; n < data->length() * 5 / 6; n += data->length() / 6, ++partials) {
+    source->updateData(prefix(data, n), false);
+    auto image = source->createImageAtIndex(0);
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->height(), h);
+    ASSERT_TRUE(sameRow(*image, *whole, 0));
+    ASSERT_TRUE(clearRow(*image, h - 1));
+    for (size_t y = 0; y < h; ++y) ASSERT_TRUE(sameRow(*image, *whole, y) || clearRow(*image, y)) << "row " << y;
+  }
+  EXPECT_GE(partials, 3u);
+  expectPartialImagesStayAsTheyWereMade(data);
+  EXPECT_GT(expectPartialImagesAlike(data, data->length() / 6), 0u);
+}
 
 TEST(Streamed, ProgressiveJpegInPiecesEndsAsTheWholeFile) {
   if (!haveTool("jpegtran")) GTEST_SKIP() << "jpegtran not installed";
