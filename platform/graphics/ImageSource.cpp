@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -42,26 +41,6 @@ Ref<BitmapImage> bitmapFromRaster(codecs::Raster&& r, uint32_t rows, bool opaque
   auto* px = new std::vector<uint32_t>(std::move(r.pixels));
   px->resize(size_t(r.width) * rows);
   return BitmapImage::createWithBytesNoCopy(f, px->data(), [px](const void*) { delete px; });
-}
-
-// A growing image from the canvas its decoder keeps writing: a copy of the rows decoded so
-// far over memory that starts out clear (which calloc gives without writing it).
-Ref<BitmapImage> bitmapFromCanvas(const codecs::Raster& canvas, bool opaque) {
-  const size_t count = size_t(canvas.width) * canvas.height;
-  auto* px = static_cast<uint32_t*>(std::calloc(count, sizeof(uint32_t)));
-  if (!px) return nullptr;
-  std::memcpy(px, canvas.pixels.data(), size_t(canvas.rows) * canvas.width * sizeof(uint32_t));
-  PixelFormat f;
-  f.width = canvas.width;
-  f.height = canvas.height;
-  f.bytesPerRow = size_t(canvas.width) * 4;
-  f.bitmapInfo = opaque ? BitmapInfoNativeOpaque : BitmapInfoNativePremultiplied;
-  f.colorSpace = ColorSpace::deviceRGB();
-  if (canvas.cmyk) {
-    f.bitmapInfo = ImageAlphaNone;
-    f.colorSpace = ColorSpace::deviceCMYK();
-  }
-  return BitmapImage::createWithBytesNoCopy(f, px, [](const void* p) { std::free(const_cast<void*>(p)); });
 }
 
 // GIF frames shorter than 11 ms play at 100 ms, as browsers do.
@@ -168,6 +147,8 @@ void ImageSource::setData(Ref<fd::Data> data, bool final, bool incremental) {
   cache_.clear();
   format_ = data_ ? detectImageFormat(data_->bytes(), data_->length()) : ImageFormat::Unknown;
   if (incremental_) feedStream(previous);
+  // The last bytes are in: no more partial images.
+  if (final_) partials_.reset();
 }
 
 void ImageSource::feedStream(const Ref<fd::Data>& previous) {
@@ -182,7 +163,7 @@ void ImageSource::feedStream(const Ref<fd::Data>& previous) {
   const bool continues = stream_ && previous && length >= fed_ && fed_ <= previous->length() && same(0, head) &&
                          same(fed_ - tail, tail);
   if (!continues) {
-    stream_.reset();
+    dropStream();
     fed_ = 0;
   }
   const codecs::Codec* codec = codecs::codecFor(format_);
@@ -190,6 +171,17 @@ void ImageSource::feedStream(const Ref<fd::Data>& previous) {
   if (!stream_ || length <= fed_) return;
   stream_->feed(data_->bytes(), length);
   fed_ = length;
+}
+
+void ImageSource::dropStream() const {
+  if (stream_) readBefore_ += stream_->bytesRead();
+  stream_.reset();
+  partials_.reset();
+}
+
+size_t ImageSource::streamedBytesRead() const {
+  std::lock_guard lock(mutex_);
+  return readBefore_ + (stream_ ? stream_->bytesRead() : 0);
 }
 
 const codecs::Raster* ImageSource::streamed() const {
@@ -218,7 +210,7 @@ bool ImageSource::ensureInfo() const {
     auto first = std::make_unique<codecs::Raster>();
     if (info->frames.size() == 1 && streamed() && streamed()->complete()) {
       *first = stream_->takeCanvas();
-      stream_.reset();
+      dropStream();
     } else if (!decoder_->decode(0, *first) || first->width == 0 || first->height == 0 || first->rows == 0) {
       decoder_.reset();
       return false;
@@ -247,6 +239,7 @@ bool ImageSource::decodeFrame(size_t index, codecs::Raster& out, bool keepFirst)
       return true;
     }
   }
+  if (incremental_ && !final_) readBefore_ += data_->length();
   return decoder_->decode(index, out);
 }
 
@@ -346,7 +339,13 @@ Ref<BitmapImage> ImageSource::createImageAtIndex(size_t index, const Ref<fd::Dic
   if (index == 0 && !final_ && info_->frames.size() == 1) {
     // Not kept: the next update shows more.
     if (const codecs::Raster* canvas = streamed())
-      return bitmapFromCanvas(*canvas, canvas->complete() && !info_->frames[0].hasAlpha);
+      return partials_.make(*canvas, stream_->settledRows(), canvas->complete() && !info_->frames[0].hasAlpha);
+    // Until the following decoder has a row, decoding all the bytes again finds none either
+    // (a lossy WebP has none until its first partition is in, hundreds of KB for a large
+    // frame), at the cost of a whole frame each time. Only a progressive JPEG's first scan
+    // shows, in part, before it is complete.
+    if (stream_ && stream_->state() != codecs::IncrementalDecoder::State::Unsupported && !info_->progressive)
+      return nullptr;
   }
   codecs::Raster r;
   if (!decodeFrame(index, r, false) || r.width == 0 || r.height == 0 || r.rows == 0) return nullptr;

@@ -8,6 +8,7 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/ImageTypes.h"
+#include "platform/graphics/PartialImages.h"
 #include "platform/runtime/Class.h"
 
 namespace fd {
@@ -70,11 +71,17 @@ class ImageSource : public rt::Object {
   /// when kCGImageSourceCreateThumbnailWithTransform is true.
   Ref<BitmapImage> createThumbnailAtIndex(size_t index, const Ref<fd::Dictionary>& options = nullptr);
 
+  /// The bytes an incremental source's decoders have read while the file grows, counted again
+  /// whenever one starts over from the first byte (for tests and diagnostics): a file decoded
+  /// as it arrives is read once, so about its length.
+  size_t streamedBytesRead() const;
+
  private:
   void setData(Ref<fd::Data> data, bool final, bool incremental);
   bool ensureInfo() const;  // with mutex_ held
   bool decodeFrame(size_t index, codecs::Raster& out, bool keepFirst) const;  // with mutex_ held
   void feedStream(const Ref<fd::Data>& previous);
+  void dropStream() const;  // with mutex_ held
   /// The streamed still so far, when there is one with rows; with mutex_ held.
   const codecs::Raster* streamed() const;
   bool shouldCache(const Ref<fd::Dictionary>& options) const;
@@ -96,6 +103,9 @@ class ImageSource : public rt::Object {
   // state and canvas from one update to the next and is fed only the new bytes.
   mutable std::unique_ptr<codecs::IncrementalDecoder> stream_;
   size_t fed_ = 0;
+  mutable PartialImages partials_;  // of stream_'s canvas
+  // Read by the decoders let go before stream_, and by whole-file decodes of a growing file.
+  mutable size_t readBefore_ = 0;
 };
 
 }  // namespace gfx

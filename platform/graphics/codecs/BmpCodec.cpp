@@ -231,15 +231,6 @@ class BmpDecoder final : public Decoder {
   size_t file_ = 0, dib_ = 14;
 };
 
-void put16(std::vector<uint8_t>& o, uint32_t v) {
-  o.push_back(uint8_t(v));
-  o.push_back(uint8_t(v >> 8));
-}
-void put32(std::vector<uint8_t>& o, uint32_t v) {
-  put16(o, v & 0xffff);
-  put16(o, v >> 16);
-}
-
 }  // namespace
 
 std::unique_ptr<Decoder> makeBmpDecoder(const uint8_t* data, size_t size, bool) {
@@ -286,26 +277,26 @@ bool encodeBmp(const std::vector<EncodeFrame>& frames, const EncodeOptions&, std
   out.reserve(14 + header + imageSize);
   out.push_back('B');
   out.push_back('M');
-  put32(out, uint32_t(14 + header + imageSize));
-  put32(out, 0);
-  put32(out, 14 + header);
-  put32(out, header);
-  put32(out, r.width);
-  put32(out, r.height);
-  put16(out, 1);
-  put16(out, bpp);
-  put32(out, opaque ? 0 : 3);
-  put32(out, uint32_t(imageSize));
-  put32(out, 2835);  // 72 dpi
-  put32(out, 2835);
-  put32(out, 0);
-  put32(out, 0);
+  putLe32(out, uint32_t(14 + header + imageSize));
+  putLe32(out, 0);
+  putLe32(out, 14 + header);
+  putLe32(out, header);
+  putLe32(out, r.width);
+  putLe32(out, r.height);
+  putLe16(out, 1);
+  putLe16(out, bpp);
+  putLe32(out, opaque ? 0 : 3);
+  putLe32(out, uint32_t(imageSize));
+  putLe32(out, 2835);  // 72 dpi
+  putLe32(out, 2835);
+  putLe32(out, 0);
+  putLe32(out, 0);
   if (!opaque) {
-    put32(out, 0x00ff0000u);
-    put32(out, 0x0000ff00u);
-    put32(out, 0x000000ffu);
-    put32(out, 0xff000000u);
-    put32(out, 0x73524742u);  // "sRGB"
+    putLe32(out, 0x00ff0000u);
+    putLe32(out, 0x0000ff00u);
+    putLe32(out, 0x000000ffu);
+    putLe32(out, 0xff000000u);
+    putLe32(out, 0x73524742u);  // "sRGB"
     out.resize(out.size() + 48, 0);  // endpoints and gamma, unused with sRGB
   }
   std::vector<uint8_t> rgba(size_t(r.width) * 4);

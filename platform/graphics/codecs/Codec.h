@@ -86,6 +86,12 @@ class IncrementalDecoder {
   virtual const Raster* canvas() = 0;
   /// Hands the canvas over once done (the decoder is finished with it).
   virtual Raster takeCanvas() = 0;
+  /// Rows from the top of the canvas that later bytes leave as they are: the decoded rows of
+  /// a file decoded top to bottom; none of an interlaced or progressive one before it is done.
+  virtual uint32_t settledRows() const = 0;
+  /// The bytes of the file the codec has read so far, for tests and diagnostics: a file fed in
+  /// pieces is read once, so this never passes the bytes fed.
+  virtual size_t bytesRead() const = 0;
 };
 
 using IncrementalDecoderFactory = std::unique_ptr<IncrementalDecoder> (*)();

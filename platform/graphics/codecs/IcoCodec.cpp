@@ -70,15 +70,6 @@ class IcoDecoder final : public Decoder {
   std::vector<Entry> entries_;
 };
 
-void put16(std::vector<uint8_t>& o, uint32_t v) {
-  o.push_back(uint8_t(v));
-  o.push_back(uint8_t(v >> 8));
-}
-void put32(std::vector<uint8_t>& o, uint32_t v) {
-  put16(o, v & 0xffff);
-  put16(o, v >> 16);
-}
-
 }  // namespace
 
 std::unique_ptr<Decoder> makeIcoDecoder(const uint8_t* data, size_t size, bool) {
@@ -94,9 +85,9 @@ bool encodeIco(const std::vector<EncodeFrame>& frames, const EncodeOptions& opti
     if (!encodePng({frames[i]}, options, pngs[i])) return false;
   }
   out.clear();
-  put16(out, 0);
-  put16(out, 1);
-  put16(out, uint32_t(frames.size()));
+  putLe16(out, 0);
+  putLe16(out, 1);
+  putLe16(out, uint32_t(frames.size()));
   size_t offset = 6 + 16 * frames.size();
   for (size_t i = 0; i < frames.size(); ++i) {
     const Raster* r = frames[i].raster;
@@ -104,10 +95,10 @@ bool encodeIco(const std::vector<EncodeFrame>& frames, const EncodeOptions& opti
     out.push_back(uint8_t(r->height & 0xff));
     out.push_back(0);
     out.push_back(0);
-    put16(out, 1);
-    put16(out, 32);
-    put32(out, uint32_t(pngs[i].size()));
-    put32(out, uint32_t(offset));
+    putLe16(out, 1);
+    putLe16(out, 32);
+    putLe32(out, uint32_t(pngs[i].size()));
+    putLe32(out, uint32_t(offset));
     offset += pngs[i].size();
   }
   for (const auto& p : pngs) out.insert(out.end(), p.begin(), p.end());

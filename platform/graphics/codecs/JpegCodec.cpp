@@ -252,7 +252,9 @@ class IncrementalJpegDecoder final : public IncrementalDecoder {
     src.pub.next_input_byte = data + next;
     src.pub.bytes_in_buffer = size - next;
     if (!advance()) state_ = State::Failed;
-    next_ = size_t(src.pub.next_input_byte - data);
+    const size_t consumed = size_t(src.pub.next_input_byte - data);
+    read_ += consumed - next_;
+    next_ = consumed;
     src.pub.next_input_byte = nullptr;
     src.pub.bytes_in_buffer = 0;
     return state_;
@@ -267,6 +269,11 @@ class IncrementalJpegDecoder final : public IncrementalDecoder {
   }
 
   Raster takeCanvas() override { return std::move(canvas_); }
+  // A progressive file's rows change with every scan until the last.
+  uint32_t settledRows() const override {
+    return st_->cinfo.buffered_image && state_ == State::Reading ? 0 : canvas_.rows;
+  }
+  size_t bytesRead() const override { return read_; }
 
  private:
   enum class Phase { Header, Start, Rows, Scans, Finish, End };
@@ -339,6 +346,8 @@ class IncrementalJpegDecoder final : public IncrementalDecoder {
   std::unique_ptr<IncrementalState> st_;
   size_t fed_ = 0;
   size_t next_ = 0;  // the offset libjpeg goes on from
+  // Bytes libjpeg consumed (or skipped); a unit it backs up to finish later counts once.
+  size_t read_ = 0;
   Phase phase_ = Phase::Header;
   State state_ = State::Reading;
   Raster canvas_;

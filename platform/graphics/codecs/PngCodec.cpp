@@ -155,6 +155,7 @@ class IncrementalPngDecoder final : public IncrementalDecoder {
   State feed(const uint8_t* data, size_t size) override {
     if (state_ != State::Reading || size <= fed_) return state_;
     const size_t from = std::exchange(fed_, size);
+    read_ += size - from;
     process(data + from, size - from);
     if (!st_.interlaced && st_.haveRows) canvas_.rows = st_.lastRow + 1;
     if (st_.ended) {
@@ -183,6 +184,8 @@ class IncrementalPngDecoder final : public IncrementalDecoder {
   }
 
   Raster takeCanvas() override { return std::move(canvas_); }
+  uint32_t settledRows() const override { return st_.interlaced && state_ == State::Reading ? 0 : canvas_.rows; }
+  size_t bytesRead() const override { return read_; }
 
  private:
   // Kept apart so that nothing with a destructor lives between setjmp and the error longjmp.
@@ -207,6 +210,7 @@ class IncrementalPngDecoder final : public IncrementalDecoder {
   png_infop info_ = nullptr;
   State state_ = State::Reading;
   size_t fed_ = 0;
+  size_t read_ = 0;  // handed to libpng, which takes in every byte it is given
   ReadState st_;
   Raster canvas_;
   Raster snapshot_;

@@ -6,6 +6,7 @@
 #include <webp/mux.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/graphics/codecs/PixelRows.h"
 
@@ -183,6 +184,8 @@ class IncrementalWebPDecoder final : public IncrementalDecoder {
     if (state_ != State::Reading || size <= fed_) return state_;
     fed_ = size;
     if (!idec_ && !start(data, size)) return state_;
+    // libwebp goes on from where the last update left it: only the bytes after that are read.
+    read_ += size - std::exchange(given_, size);
     VP8StatusCode status = WebPIUpdate(idec_, data, size);
     int lastY = 0;
     if (WebPIDecGetRGB(idec_, &lastY, nullptr, nullptr, nullptr))
@@ -199,6 +202,9 @@ class IncrementalWebPDecoder final : public IncrementalDecoder {
   State state() const override { return state_; }
   const Raster* canvas() override { return canvas_.height ? &canvas_ : nullptr; }
   Raster takeCanvas() override { return std::move(canvas_); }
+  // libwebp hands out finished rows only, top to bottom.
+  uint32_t settledRows() const override { return canvas_.rows; }
+  size_t bytesRead() const override { return read_; }
 
  private:
   // Reads the features once enough of the header is in; false while it is not (or is bad).
@@ -225,6 +231,8 @@ class IncrementalWebPDecoder final : public IncrementalDecoder {
 
   State state_ = State::Reading;
   size_t fed_ = 0;
+  size_t given_ = 0;  // the file's length at the last update of idec_
+  size_t read_ = 0;
   WebPIDecoder* idec_ = nullptr;
   Raster canvas_;
 };

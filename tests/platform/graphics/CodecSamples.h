@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -84,6 +85,30 @@ inline Ref<fd::Data> encode(const char* type, const std::vector<Ref<gfx::BitmapI
 
 inline Ref<fd::Data> prefix(const Ref<fd::Data>& d, size_t n) {
   return fd::Data::create(d->bytes(), std::min(n, d->length()));
+}
+
+/// Whether two bitmaps have the same size and the same bytes.
+inline bool samePixels(const gfx::BitmapImage& a, const gfx::BitmapImage& b) {
+  return a.width() == b.width() && a.height() == b.height() && a.bytesPerRow() == b.bytesPerRow() &&
+         std::memcmp(a.bytes(), b.bytes(), a.byteLength()) == 0;
+}
+
+/// Feeds `data` to an incremental source `piece` bytes at a time and, after each update,
+/// makes two partial images: one while no other is held, then one while that one is. They
+/// must be alike however the source finds memory for them (a partial image let go may lend
+/// its memory to the next). Answers the updates that gave images.
+inline size_t expectPartialImagesAlike(const Ref<fd::Data>& data, size_t piece) {
+  auto source = gfx::ImageSource::createIncremental();
+  size_t updates = 0;
+  for (size_t n = piece; n < data->length(); n += piece) {
+    source->updateData(prefix(data, n), false);
+    auto first = source->createImageAtIndex(0);
+    if (!first) continue;
+    auto second = source->createImageAtIndex(0);
+    EXPECT_TRUE(second && samePixels(*first, *second)) << "after " << n << " bytes";
+    ++updates;
+  }
+  return updates;
 }
 
 inline int channelDistance(uint32_t a, uint32_t b) {

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <utility>
+#include <vector>
 
 #include "platform/graphics/ImageSource.h"
 #include "tests/platform/graphics/CodecSamples.h"
@@ -282,12 +284,82 @@ TEST_P(Streamed, PiecesOfAnySizeGiveTheWholeFilesPixels) {
   }
 }
 
+// An update decodes only the bytes it brings, and a partial image nothing more: a source
+// that started over at every update would read the file's first bytes again each time.
+TEST_P(Streamed, EveryByteIsReadOnceHoweverTheFileIsCut) {
+  auto data = streamData(GetParam(), 97, 61);
+  ASSERT_TRUE(data);
+  for (size_t piece : {size_t(1), size_t(100), data->length() / 3}) {
+    SCOPED_TRACE(piece);
+    auto source = ImageSource::createIncremental();
+    for (size_t n = piece; n < data->length(); n += piece) {
+      source->updateData(prefix(data, n), false);
+      source->createImageAtIndex(0);
+      ASSERT_LE(source->streamedBytesRead(), n);
+    }
+    source->updateData(data, true);
+    ASSERT_TRUE(source->createImageAtIndex(0));
+    // All of it but what follows the image data (a padding byte) was read, and only once.
+    EXPECT_LE(source->streamedBytesRead(), data->length());
+    EXPECT_GE(source->streamedBytesRead(), data->length() - 1);
+  }
+}
+
+// A partial image is the source's copy: later updates, and the partial images made after
+// it, leave it as it was, whether it is held or let go meanwhile.
+void expectPartialImagesStayAsTheyWereMade(const Ref<fd::Data>& data) {
+  auto source = ImageSource::createIncremental();
+  std::vector<std::pair<Ref<gfx::BitmapImage>, Ref<fd::Data>>> held;
+  for (size_t n = data->length() / 8, u = 0; n < data->length(); n += data->length() / 8, ++u) {
+    source->updateData(prefix(data, n), false);
+    // Every other one let go at once, so that later ones may be made in its memory.
+    auto image = source->createImageAtIndex(0);
+    if (image && u % 2 == 0) held.emplace_back(image, image->copyData());
+  }
+  source->updateData(data, true);
+  ASSERT_TRUE(source->createImageAtIndex(0));
+  ASSERT_GE(held.size(), 2u);
+  for (const auto& [image, pixels] : held)
+    EXPECT_EQ(std::memcmp(image->bytes(), pixels->bytes(), pixels->length()), 0);
+}
+
+TEST_P(Streamed, PartialImagesStayAsTheyWereMade) { expectPartialImagesStayAsTheyWereMade(streamData(GetParam(), 97, 61)); }
+
+TEST_P(Streamed, PartialImagesAreAlikeInAnyMemory) {
+  auto data = streamData(GetParam(), 97, 61);
+  ASSERT_TRUE(data);
+  for (size_t piece : {size_t(50), data->length() / 5}) EXPECT_GT(expectPartialImagesAlike(data, piece), 0u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, Streamed,
                          ::testing::Values(StreamSample{"png", gfx::kUTTypePNG, true, -1},
                                            StreamSample{"jpeg", gfx::kUTTypeJPEG, false, 0.8},
                                            StreamSample{"webp_lossless", gfx::kUTTypeWebP, true, -1},
                                            StreamSample{"webp_lossy", gfx::kUTTypeWebP, false, 0.8}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Frames of 2 MB and more get their partial images' memory another way than small ones.
+TEST(Streamed, LargeFramesPartialImagesShowTheRowsSoFarInAnyMemory) {
+  const uint32_t w = 1024, h = 640;
+  auto data = streamData(StreamSample{"png", gfx::kUTTypePNG, true, -1}, w, h);
+  ASSERT_TRUE(data);
+  auto whole = ImageSource::createWithData(data)->createImageAtIndex(0);
+  ASSERT_TRUE(whole);
+  auto source = ImageSource::createIncremental();
+  size_t partials = 0;
+  for (size_t n = data->length() / 6; n < data->length() * 5 / 6; n += data->length() / 6, ++partials) {
+    source->updateData(prefix(data, n), false);
+    auto image = source->createImageAtIndex(0);
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->height(), h);
+    ASSERT_TRUE(sameRow(*image, *whole, 0));
+    ASSERT_TRUE(clearRow(*image, h - 1));
+    for (size_t y = 0; y < h; ++y) ASSERT_TRUE(sameRow(*image, *whole, y) || clearRow(*image, y)) << "row " << y;
+  }
+  EXPECT_GE(partials, 3u);
+  expectPartialImagesStayAsTheyWereMade(data);
+  EXPECT_GT(expectPartialImagesAlike(data, data->length() / 6), 0u);
+}
 
 TEST(Streamed, ProgressiveJpegInPiecesEndsAsTheWholeFile) {
   if (!haveTool("jpegtran")) GTEST_SKIP() << "jpegtran not installed";
@@ -310,6 +382,8 @@ TEST(Streamed, ProgressiveJpegInPiecesEndsAsTheWholeFile) {
       }
     }
     EXPECT_TRUE(sawCoarse) << "an early scan shows the whole frame, coarsely";
+    // Each scan changes rows shown before: a partial image shows the latest, in any memory.
+    EXPECT_GT(expectPartialImagesAlike(data, piece), 0u);
     source->updateData(data, true);
     auto final = source->createImageAtIndex(0);
     ASSERT_TRUE(final);
