@@ -6,112 +6,55 @@
 // no copy of its own.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <stdexcept>
 #include <string>
-#include <thread>
 
 #include "net/http/NKHTTPRequestOperationManager.h"
 #include "platform/foundation/threads/RunLoop.h"
 #include "platform/foundation/values/Array.h"
 #include "platform/foundation/values/Data.h"
+#include "bench/StreamingAnswerServer.h"
 
 namespace {
 
 constexpr size_t kBodySize = 50u << 20;
 
-/// Serves every request with a JSON array of records of `kBodySize` bytes, made on the fly.
-class StreamingServer {
- public:
-  StreamingServer() {
-    for (int i = 0; pattern_.size() < (64u << 10); ++i)
-      pattern_ += "{\"id\":" + std::to_string(100000 + i) + ",\"title\":\"District news item\",\"views\":" +
-                  std::to_string(i * 7) + "},";
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    int one = 1;
-    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(listener_, 16) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-      throw std::runtime_error("bench server could not bind");
-    port_ = ntohs(addr.sin_port);
-    acceptor_ = std::thread([this] {
-      for (;;) {
-        int fd = ::accept(listener_, nullptr, nullptr);
-        if (fd < 0) return;
-        std::thread([this, fd] { serve(fd); }).detach();
-      }
-    });
+/// Answers every request with a JSON array of records of `kBodySize` bytes, made on the fly.
+void answerRecords(int fd, const std::string&) {
+  static const std::string pattern = [] {
+    std::string p;
+    for (int i = 0; p.size() < (64u << 10); ++i)
+      p += "{\"id\":" + std::to_string(100000 + i) + ",\"title\":\"District news item\",\"views\":" +
+           std::to_string(i * 7) + "},";
+    return p;
+  }();
+  using bench::StreamingAnswerServer;
+  // "[" + patterns + padding record + "]", exactly kBodySize bytes.
+  const std::string last = "{\"id\":0}]";
+  size_t middle = kBodySize - 1 - last.size();
+  std::string head = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
+                     std::to_string(kBodySize) + "\r\nConnection: close\r\n\r\n[";
+  bool ok = StreamingAnswerServer::sendAll(fd, head);
+  for (size_t sent = 0; ok && sent < middle;) {
+    size_t n = std::min(pattern.size(), middle - sent);
+    std::string piece = pattern.substr(0, n);
+    // The cut record is finished with spaces so the document stays well-formed.
+    if (n < pattern.size()) {
+      size_t cut = piece.rfind(',');
+      for (size_t i = cut + 1; i < piece.size(); ++i) piece[i] = ' ';
+    }
+    ok = StreamingAnswerServer::sendAll(fd, piece);
+    sent += n;
   }
-  ~StreamingServer() {
-    ::shutdown(listener_, SHUT_RDWR);
-    ::close(listener_);
-    acceptor_.join();
-  }
-  std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/big.json"; }
+  if (ok) StreamingAnswerServer::sendAll(fd, last);
+}
 
- private:
-  void serve(int fd) {
-    std::string in;
-    char buf[4096];
-    while (in.find("\r\n\r\n") == std::string::npos) {
-      ssize_t n = ::read(fd, buf, sizeof buf);
-      if (n <= 0) return (void)::close(fd);
-      in.append(buf, static_cast<size_t>(n));
-    }
-    // "[" + patterns + padding record + "]", exactly kBodySize bytes.
-    const std::string last = "{\"id\":0}]";
-    size_t middle = kBodySize - 1 - last.size();
-    std::string head = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
-                       std::to_string(kBodySize) + "\r\nConnection: close\r\n\r\n[";
-    bool ok = sendAll(fd, head);
-    for (size_t sent = 0; ok && sent < middle;) {
-      size_t n = std::min(pattern_.size(), middle - sent);
-      std::string piece = pattern_.substr(0, n);
-      // The cut record is finished with spaces so the document stays well-formed.
-      if (n < pattern_.size()) {
-        size_t cut = piece.rfind(',');
-        for (size_t i = cut + 1; i < piece.size(); ++i) piece[i] = ' ';
-      }
-      ok = sendAll(fd, piece);
-      sent += n;
-    }
-    if (ok) sendAll(fd, last);
-    ::shutdown(fd, SHUT_WR);
-    while (::read(fd, buf, sizeof buf) > 0) {
-    }
-    ::close(fd);
-  }
-  static bool sendAll(int fd, const std::string& s) {
-    const char* p = s.data();
-    size_t left = s.size();
-    while (left > 0) {
-      ssize_t w = ::send(fd, p, left, MSG_NOSIGNAL);
-      if (w <= 0) return false;
-      p += w;
-      left -= static_cast<size_t>(w);
-    }
-    return true;
-  }
-
-  std::string pattern_;
-  int listener_ = -1;
-  int port_ = 0;
-  std::thread acceptor_;
-};
-
-StreamingServer& server() {
-  static StreamingServer s;
+bench::StreamingAnswerServer& server() {
+  static bench::StreamingAnswerServer s(answerRecords);
   return s;
 }
 
@@ -136,7 +79,7 @@ rt::Id load(const Ref<net::NKHTTPResponseSerializer>& serializer) {
   rt::Id result;
   bool done = false;
   manager->GET(
-      rt::String(server().url().c_str()), nullptr,
+      rt::String(server().url("/big.json").c_str()), nullptr,
       [&](const Ref<net::NKHTTPRequestOperation>&, const rt::Id& object) {
         result = object;
         done = true;

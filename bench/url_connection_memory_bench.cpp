@@ -6,10 +6,8 @@
 // that memory freed by one load but kept by the allocator hides nothing of the next; the figure
 // is that process's maximum resident size (getrusage) above its size when the load began. The
 // server sends from a small pattern and holds no copy of its own.
-#include <netinet/in.h>
 #include <spawn.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,9 +16,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 #include <string>
-#include <thread>
+#include <string_view>
 #include <vector>
 
 #include "platform/foundation/net/URL.h"
@@ -28,89 +25,37 @@
 #include "platform/foundation/net/URLConnection.h"
 #include "platform/foundation/threads/RunLoop.h"
 #include "platform/foundation/values/Data.h"
+#include "bench/StreamingAnswerServer.h"
 
 namespace {
 
 constexpr size_t kBodySize = 100u << 20;
 
 /// Answers "/length", "/chunked" and "/no-store" with `kBodySize` bytes made on the fly.
-class PatternServer {
- public:
-  PatternServer() : pattern_(64u << 10, 'p') {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    int one = 1;
-    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(listener_, 16) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-      throw std::runtime_error("bench server could not bind");
-    port_ = ntohs(addr.sin_port);
-    acceptor_ = std::thread([this] {
-      for (;;) {
-        int fd = ::accept(listener_, nullptr, nullptr);
-        if (fd < 0) return;
-        std::thread([this, fd] { serve(fd); }).detach();
-      }
-    });
+void answerPattern(int fd, const std::string& request) {
+  static const std::string pattern(64u << 10, 'p');
+  using bench::StreamingAnswerServer;
+  const bool chunked = request.find("GET /chunked ") == 0;
+  std::string head = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n";
+  if (request.find("GET /no-store ") == 0) head += "Cache-Control: no-store\r\n";
+  head += chunked ? "Transfer-Encoding: chunked\r\n\r\n" : "Content-Length: " + std::to_string(kBodySize) + "\r\n\r\n";
+  bool ok = StreamingAnswerServer::sendAll(fd, head);
+  char size[32];
+  for (size_t sent = 0; ok && sent < kBodySize;) {
+    size_t n = std::min(pattern.size(), kBodySize - sent);
+    if (chunked) {
+      int k = std::snprintf(size, sizeof size, "%zx\r\n", n);
+      ok = StreamingAnswerServer::sendAll(fd, std::string_view(size, static_cast<size_t>(k)));
+    }
+    ok = ok && StreamingAnswerServer::sendAll(fd, std::string_view(pattern.data(), n)) &&
+         (!chunked || StreamingAnswerServer::sendAll(fd, "\r\n"));
+    sent += n;
   }
-  ~PatternServer() {
-    ::shutdown(listener_, SHUT_RDWR);
-    ::close(listener_);
-    acceptor_.join();
-  }
-  std::string url(const char* path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+  if (ok && chunked) StreamingAnswerServer::sendAll(fd, "0\r\n\r\n");
+}
 
- private:
-  void serve(int fd) {
-    std::string in;
-    char buf[4096];
-    while (in.find("\r\n\r\n") == std::string::npos) {
-      ssize_t n = ::read(fd, buf, sizeof buf);
-      if (n <= 0) return (void)::close(fd);
-      in.append(buf, static_cast<size_t>(n));
-    }
-    const bool chunked = in.find("GET /chunked ") == 0;
-    std::string head = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n";
-    if (in.find("GET /no-store ") == 0) head += "Cache-Control: no-store\r\n";
-    head += chunked ? "Transfer-Encoding: chunked\r\n\r\n" : "Content-Length: " + std::to_string(kBodySize) + "\r\n\r\n";
-    bool ok = sendAll(fd, head.data(), head.size());
-    char size[32];
-    for (size_t sent = 0; ok && sent < kBodySize;) {
-      size_t n = std::min(pattern_.size(), kBodySize - sent);
-      if (chunked) {
-        int k = std::snprintf(size, sizeof size, "%zx\r\n", n);
-        ok = sendAll(fd, size, static_cast<size_t>(k));
-      }
-      ok = ok && sendAll(fd, pattern_.data(), n) && (!chunked || sendAll(fd, "\r\n", 2));
-      sent += n;
-    }
-    if (ok && chunked) sendAll(fd, "0\r\n\r\n", 5);
-    ::shutdown(fd, SHUT_WR);
-    while (::read(fd, buf, sizeof buf) > 0) {
-    }
-    ::close(fd);
-  }
-  static bool sendAll(int fd, const char* p, size_t left) {
-    while (left > 0) {
-      ssize_t w = ::send(fd, p, left, MSG_NOSIGNAL);
-      if (w <= 0) return false;
-      p += w;
-      left -= static_cast<size_t>(w);
-    }
-    return true;
-  }
-
-  std::string pattern_;
-  int listener_ = -1;
-  int port_ = 0;
-  std::thread acceptor_;
-};
-
-PatternServer& server() {
-  static PatternServer s;
+bench::StreamingAnswerServer& server() {
+  static bench::StreamingAnswerServer s(answerPattern);
   return s;
 }
 
