@@ -352,7 +352,8 @@ int main(int argc, char** argv) {
                 phones2 / matcher);
 #endif
   for (int h = -1; h < static_cast<int>(std::size(kHostile)); ++h) {
-    std::string suffix = "/" + std::to_string(h);
+    std::string suffix = "/";
+    suffix += std::to_string(h);
     double small = reporter.secondsFor("BM_DetectAll/100" + suffix), big = reporter.secondsFor("BM_DetectAll/1024" + suffix);
     if (small > 0 && big > 0)
       std::printf("all types, %s: 1 MB / 100 KB = %.2f (10.24 is linear)\n",

@@ -39,7 +39,12 @@ template <class R, class... A> struct IsFunction<std::function<R(A...)>> : std::
 template <class T> std::string objectEncoding() {
   const char* n = ClassNameOf<T>::value;
   if (!n || std::string_view(n) == "NSObject") return "@";
-  return std::string("@\"") + n + "\"";
+  // Appended piece by piece: the one-expression form trips a false out-of-bounds warning in
+  // optimised builds (GCC 12).
+  std::string encoding = "@\"";
+  encoding += n;
+  encoding += '"';
+  return encoding;
 }
 
 /// The encoding of a C++ type as the runtime writes it.

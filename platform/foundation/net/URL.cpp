@@ -232,12 +232,12 @@ String URL::removeDotSegments(const String& path) {
     } else if (in.starts_with(u"/./")) {
       in.erase(0, 2);
     } else if (in == u"/.") {
-      in = u"/";
+      in.assign(1, u'/');
     } else if (in.starts_with(u"/../")) {
       in.erase(0, 3);
       removeLastSegment();
     } else if (in == u"/..") {
-      in = u"/";
+      in.assign(1, u'/');
       removeLastSegment();
     } else if (in == u"." || in == u"..") {
       in.clear();
