@@ -1,8 +1,15 @@
 #include "platform/ui/host/HostWindow.h"
 
 #include <SDL2/SDL.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -12,6 +19,7 @@
 #include "platform/dispatch/Clock.h"
 #include "platform/foundation/threads/RunLoop.h"
 #include "platform/ui/host/Application.h"
+#include "platform/ui/host/HostConnection.h"
 #include "platform/ui/input/TouchInput.h"
 #include "platform/ui/input/pasteboard/Pasteboard.h"
 
@@ -43,6 +51,72 @@ uint64_t utf16Offset(const rt::String& s, int64_t codePoints) {
 }
 
 }  // namespace
+
+/// A thread that waits until the window's connection has bytes to read and then wakes the main
+/// run loop through a source; it waits again once the main thread has read the connection
+/// (`rearm`), so that it never spins on bytes the main thread has not read yet. It only looks
+/// at the descriptor: the connection is read (by SDL) on the main thread alone.
+class WindowHost::ConnectionWatch {
+ public:
+  ConnectionWatch(int descriptor, Ref<fd::RunLoopSource> source) : fd_(descriptor), source_(std::move(source)) {
+    if (pipe2(stop_, O_CLOEXEC) != 0) stop_[0] = stop_[1] = -1;
+    thread_ = std::thread([this] { watch(); });
+  }
+  ~ConnectionWatch() {
+    {
+      std::lock_guard lk(mutex_);
+      quit_ = true;
+    }
+    cv_.notify_one();
+    if (stop_[1] >= 0) {
+      char c = 0;
+      (void)!write(stop_[1], &c, 1);
+    }
+    thread_.join();
+    for (int f : stop_)
+      if (f >= 0) ::close(f);
+  }
+  /// The main thread has read what was there: watch for more.
+  void rearm() {
+    {
+      std::lock_guard lk(mutex_);
+      if (armed_) return;
+      armed_ = true;
+    }
+    cv_.notify_one();
+  }
+
+ private:
+  void watch() {
+    for (;;) {
+      {
+        std::unique_lock lk(mutex_);
+        cv_.wait(lk, [&] { return armed_ || quit_; });
+        if (quit_) return;
+      }
+      pollfd fds[2] = {{fd_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
+      int n = poll(fds, stop_[0] >= 0 ? 2 : 1, stop_[0] >= 0 ? -1 : 100);
+      if (n < 0 && errno != EINTR) return;
+      if (fds[1].revents) return;
+      if (fds[0].revents & POLLNVAL) return;
+      if (n > 0 && fds[0].revents) {
+        {
+          std::lock_guard lk(mutex_);
+          armed_ = false;
+        }
+        source_->signal();
+      }
+    }
+  }
+
+  int fd_;
+  Ref<fd::RunLoopSource> source_;
+  int stop_[2] = {-1, -1};
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  bool armed_ = true, quit_ = false;
+  std::thread thread_;
+};
 
 WindowHost::~WindowHost() { close(); }
 
@@ -76,8 +150,12 @@ bool WindowHost::open(const std::string& title, double zoom, std::string* error)
   textInput_ = false;
   SDL_StopTextInput();  // on until a responder takes text
   keyboardInput().setInputMethodReset([this] { resetInputMethod(); });
-  rebound_ = std::make_unique<ReboundKeys>(window_);
-  reboundText_.reset();
+  if (int descriptor = windowConnectionDescriptor(window_); descriptor >= 0) {
+    // Read in every mode the loop runs in while the window is open, nested runs included.
+    connectionSource_ = fd::RunLoopSource::create(0, [this] { readConnection(); });
+    fd::RunLoop::mainRunLoop()->addSource(connectionSource_, rt::String(fd::NSRunLoopCommonModes));
+    watch_ = std::make_shared<ConnectionWatch>(descriptor, connectionSource_);
+  }
   Pasteboard::setDesktopClipboard(std::make_shared<SdlClipboard>());
   present();
   return true;
@@ -89,8 +167,12 @@ void WindowHost::close() {
   if (window_) {
     Pasteboard::setDesktopClipboard(nullptr);
     keyboardInput().setInputMethodReset(nullptr);
-    rebound_.reset();
-    reboundText_.reset();
+    watch_.reset();
+    if (connectionSource_) {
+      fd::RunLoop::mainRunLoop()->removeSource(connectionSource_, rt::String(fd::NSRunLoopCommonModes));
+      connectionSource_->invalidate();
+      connectionSource_ = nullptr;
+    }
     if (textInput_) SDL_StopTextInput();
     textInput_ = false;
     SDL_DestroyWindow(window_);
@@ -118,11 +200,9 @@ void WindowHost::present() {
 
 bool WindowHost::pump() {
   if (!window_) return false;
+  readConnection();
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
-    // A press's own events come right after its window-system event: a key event, then its
-    // text. Anything else means the window read no text from a rebound key.
-    if (reboundText_ && e.type != SDL_KEYDOWN && e.type != SDL_TEXTINPUT) typeRebound();
     switch (e.type) {
       case SDL_QUIT: quit_ = true; break;
       case SDL_WINDOWEVENT:
@@ -164,14 +244,7 @@ bool WindowHost::pump() {
         drag(from, to, 0.1);
         break;
       }
-      case SDL_SYSWMEVENT:
-        if (rebound_) reboundText_ = rebound_->textOfPress(e);
-        break;
-      case SDL_TEXTINPUT:
-        // The window's text for a rebound key is what the key meant by the time it was read.
-        if (reboundText_) typeRebound();
-        else typeText(rt::String(std::string_view(e.text.text)));
-        break;
+      case SDL_TEXTINPUT: typeText(rt::String(std::string_view(e.text.text))); break;
       case SDL_TEXTEDITING: {
         rt::String text(std::string_view(e.edit.text));
         uint64_t at = utf16Offset(text, e.edit.start);
@@ -184,7 +257,6 @@ bool WindowHost::pump() {
     }
     followTextInput();
   }
-  typeRebound();
   followTextInput();
   present();
   return !quit_;
@@ -222,11 +294,13 @@ void WindowHost::keyDown(int keycode, uint16_t modifiers) {
   pressKey(k);
 }
 
-void WindowHost::typeRebound() {
-  if (!reboundText_) return;
-  std::string text = std::move(*reboundText_);
-  reboundText_.reset();
-  if (!text.empty()) typeText(rt::String(std::string_view(text)));
+void WindowHost::readConnection() {
+  if (!window_) return;
+  // SDL reads every event the server sent, in order (keyboard-mapping changes among the key
+  // presses), and looks each key up as it reads it: the sooner after the press, the surer the
+  // mapping is still the one it was pressed with.
+  SDL_PumpEvents();
+  if (watch_) watch_->rearm();
 }
 
 void WindowHost::focusChanged(bool focused) {
@@ -272,8 +346,14 @@ uint64_t WindowHost::run(double seconds) {
   uint64_t before = shown_;
   auto loop = fd::RunLoop::mainRunLoop();
   while (pump() && dispatch::realUptime() < end) {
-    // In whatever mode the loop is switched to: tracking while the content is dragged.
-    loop->runInMode(loop->runMode(), 1.0 / 60, true);
+    // Events read meanwhile (a frame's drawing talks to the server too) are handled at once;
+    // otherwise the loop sleeps until the connection has something, a source, timer or block
+    // is due, or a frame's time has passed (events of the desktop bus, as the input method's,
+    // are read then). In whatever mode the loop is switched to: tracking while the content is
+    // dragged.
+    readConnection();
+    double wait = SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) ? 0 : std::min(1.0 / 60, end - dispatch::realUptime());
+    loop->runInMode(loop->runMode(), std::max(wait, 0.0), true);
   }
   return shown_ - before;
 }

@@ -5,8 +5,9 @@
 // compositions (their candidates placed at the caret) and editing keys go to it; when the
 // responder ends a composition on its own, the input method is reset. F6 shakes the device.
 // The general pasteboard's plain text follows the desktop clipboard while open. The application
-// is inactive while the window has no keyboard focus. A key rebound for a moment (as tools that
-// type characters the keyboard lacks do) types what it meant when pressed.
+// is inactive while the window has no keyboard focus. The window's own connection to the X
+// server is read as soon as it has something (a thread waits on it and wakes the main run loop),
+// so that keys are looked up while their mapping is still the one they were pressed with.
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -14,7 +15,7 @@
 #include <string>
 
 #include "platform/ui/host/Host.h"
-#include "platform/ui/host/ReboundKeys.h"
+#include "platform/foundation/threads/RunLoopSource.h"
 #include "platform/ui/input/Touch.h"
 
 struct SDL_Window;
@@ -53,8 +54,8 @@ class WindowHost : public Host {
   /// Makes the input method drop its composition: the responder ended it.
   void resetInputMethod();
   void keyDown(int keycode, uint16_t modifiers);
-  /// Types the text of the rebound key just read, if any.
-  void typeRebound();
+  /// Reads what the window system sent into SDL's queue (keys are looked up then).
+  void readConnection();
   void focusChanged(bool focused);
 
   SDL_Window* window_ = nullptr;
@@ -69,10 +70,10 @@ class WindowHost : public Host {
   bool textInput_ = false;
   gfx::Rect imeRect_;
   bool resignedWithFocus_ = false;
-  std::unique_ptr<ReboundKeys> rebound_;
-  // What the rebound key whose press was just read typed when pressed, until the window's own
-  // reading of that press (its key and text events) has been passed.
-  std::optional<std::string> reboundText_;
+  // Wakes the main run loop when the window's connection has something to read.
+  class ConnectionWatch;
+  std::shared_ptr<ConnectionWatch> watch_;  // shared: the class is complete only in the source
+  Ref<fd::RunLoopSource> connectionSource_;
 };
 
 }  // namespace ui
