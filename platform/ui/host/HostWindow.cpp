@@ -167,6 +167,7 @@ void WindowHost::close() {
   if (window_) {
     Pasteboard::setDesktopClipboard(nullptr);
     keyboardInput().setInputMethodReset(nullptr);
+    events_.clear();
     watch_.reset();
     if (connectionSource_) {
       fd::RunLoop::mainRunLoop()->removeSource(connectionSource_, rt::String(fd::NSRunLoopCommonModes));
@@ -201,65 +202,76 @@ void WindowHost::present() {
 bool WindowHost::pump() {
   if (!window_) return false;
   readConnection();
-  SDL_Event e;
-  while (SDL_PollEvent(&e)) {
-    switch (e.type) {
-      case SDL_QUIT: quit_ = true; break;
-      case SDL_WINDOWEVENT:
-        if (e.window.windowID != SDL_GetWindowID(window_)) break;
-        if (e.window.event == SDL_WINDOWEVENT_CLOSE) quit_ = true;
-        if (e.window.event == SDL_WINDOWEVENT_EXPOSED) shown_ = 0;  // show the frame again
-        if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) focusChanged(false);
-        if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) focusChanged(true);
-        break;
-      case SDL_MOUSEBUTTONDOWN:
-        if (e.button.button == SDL_BUTTON_LEFT && !tracking_) {
-          touchWindow_ = windowAt(toPoints(e.button.x, e.button.y));
-          if (touchWindow_) {
-            tracking_ = true;
-            touch_ = TouchInput(touchWindow_).down(
-                touchWindow_->convertPointFromWindow(toPoints(e.button.x, e.button.y), nullptr));
-          }
-        }
-        break;
-      case SDL_MOUSEMOTION:
-        if (tracking_ && touchWindow_)
-          TouchInput(touchWindow_).move(touch_, touchWindow_->convertPointFromWindow(toPoints(e.motion.x, e.motion.y), nullptr));
-        break;
-      case SDL_MOUSEBUTTONUP:
-        if (e.button.button == SDL_BUTTON_LEFT && tracking_ && touchWindow_) {
-          TouchInput(touchWindow_).move(touch_, touchWindow_->convertPointFromWindow(toPoints(e.button.x, e.button.y), nullptr));
-          TouchInput(touchWindow_).up(touch_);
-          tracking_ = false;
-          touch_ = nullptr;
-          touchWindow_ = nullptr;
-        }
-        break;
-      case SDL_MOUSEWHEEL: {
-        if (tracking_) break;
-        int x = 0, y = 0;
-        SDL_GetMouseState(&x, &y);
-        gfx::Point from = toPoints(x, y);
-        gfx::Point to{from.x - e.wheel.x * 40.0, from.y + e.wheel.y * 40.0};
-        drag(from, to, 0.1);
-        break;
-      }
-      case SDL_TEXTINPUT: typeText(rt::String(std::string_view(e.text.text))); break;
-      case SDL_TEXTEDITING: {
-        rt::String text(std::string_view(e.edit.text));
-        uint64_t at = utf16Offset(text, e.edit.start);
-        uint64_t to = utf16Offset(text, int64_t(e.edit.start) + e.edit.length);
-        keyboardInput().compose(text, {at, to > at ? to - at : 0});
-        break;
-      }
-      case SDL_KEYDOWN: keyDown(e.key.keysym.sym, e.key.keysym.mod); break;
-      default: break;
-    }
+  takeQueuedEvents();
+  while (!events_.empty()) {
+    SDL_Event e = events_.front();
+    events_.pop_front();
+    handleEvent(e);
     followTextInput();
   }
   followTextInput();
   present();
   return !quit_;
+}
+
+void WindowHost::takeQueuedEvents() {
+  SDL_Event e;
+  while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) events_.push_back(e);
+}
+
+void WindowHost::handleEvent(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_QUIT: quit_ = true; break;
+    case SDL_WINDOWEVENT:
+      if (e.window.windowID != SDL_GetWindowID(window_)) break;
+      if (e.window.event == SDL_WINDOWEVENT_CLOSE) quit_ = true;
+      if (e.window.event == SDL_WINDOWEVENT_EXPOSED) shown_ = 0;  // show the frame again
+      if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) focusChanged(false);
+      if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) focusChanged(true);
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+      if (e.button.button == SDL_BUTTON_LEFT && !tracking_) {
+        touchWindow_ = windowAt(toPoints(e.button.x, e.button.y));
+        if (touchWindow_) {
+          tracking_ = true;
+          touch_ = TouchInput(touchWindow_).down(
+              touchWindow_->convertPointFromWindow(toPoints(e.button.x, e.button.y), nullptr));
+        }
+      }
+      break;
+    case SDL_MOUSEMOTION:
+      if (tracking_ && touchWindow_)
+        TouchInput(touchWindow_).move(touch_, touchWindow_->convertPointFromWindow(toPoints(e.motion.x, e.motion.y), nullptr));
+      break;
+    case SDL_MOUSEBUTTONUP:
+      if (e.button.button == SDL_BUTTON_LEFT && tracking_ && touchWindow_) {
+        TouchInput(touchWindow_).move(touch_, touchWindow_->convertPointFromWindow(toPoints(e.button.x, e.button.y), nullptr));
+        TouchInput(touchWindow_).up(touch_);
+        tracking_ = false;
+        touch_ = nullptr;
+        touchWindow_ = nullptr;
+      }
+      break;
+    case SDL_MOUSEWHEEL: {
+      if (tracking_) break;
+      int x = 0, y = 0;
+      SDL_GetMouseState(&x, &y);
+      gfx::Point from = toPoints(x, y);
+      gfx::Point to{from.x - e.wheel.x * 40.0, from.y + e.wheel.y * 40.0};
+      drag(from, to, 0.1);
+      break;
+    }
+    case SDL_TEXTINPUT: typeText(rt::String(std::string_view(e.text.text))); break;
+    case SDL_TEXTEDITING: {
+      rt::String text(std::string_view(e.edit.text));
+      uint64_t at = utf16Offset(text, e.edit.start);
+      uint64_t to = utf16Offset(text, int64_t(e.edit.start) + e.edit.length);
+      keyboardInput().compose(text, {at, to > at ? to - at : 0});
+      break;
+    }
+    case SDL_KEYDOWN: keyDown(e.key.keysym.sym, e.key.keysym.mod); break;
+    default: break;
+  }
 }
 
 void WindowHost::keyDown(int keycode, uint16_t modifiers) {
@@ -316,7 +328,9 @@ void WindowHost::focusChanged(bool focused) {
 
 void WindowHost::resetInputMethod() {
   if (!textInput_) return;
-  // Stopping text input makes the input method drop its composition.
+  // Stopping text input makes the input method drop its composition, and SDL drops the text
+  // events still queued with it: they are taken first, to be handled in their turn.
+  takeQueuedEvents();
   SDL_StopTextInput();
   SDL_StartTextInput();
   imeRect_ = gfx::RectZero;  // placed again
@@ -327,8 +341,12 @@ void WindowHost::followTextInput() {
   bool wants = KeyboardInput::focusedTextInput() != nullptr;
   if (wants != textInput_) {
     textInput_ = wants;
-    if (wants) SDL_StartTextInput();
-    else SDL_StopTextInput();
+    if (wants) {
+      SDL_StartTextInput();
+    } else {
+      takeQueuedEvents();  // text already typed goes to the next responder that takes it
+      SDL_StopTextInput();
+    }
     imeRect_ = gfx::RectZero;
   }
   if (!textInput_) return;

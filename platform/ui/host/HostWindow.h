@@ -8,8 +8,11 @@
 // is inactive while the window has no keyboard focus. The window's own connection to the X
 // server is read as soon as it has something (a thread waits on it and wakes the main run loop),
 // so that keys are looked up while their mapping is still the one they were pressed with.
+#include <SDL2/SDL_events.h>
+
 #include <cmath>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,6 +59,9 @@ class WindowHost : public Host {
   void keyDown(int keycode, uint16_t modifiers);
   /// Reads what the window system sent into SDL's queue (keys are looked up then).
   void readConnection();
+  /// Moves the events in SDL's queue to the end of ours, in order.
+  void takeQueuedEvents();
+  void handleEvent(const SDL_Event& e);
   void focusChanged(bool focused);
 
   SDL_Window* window_ = nullptr;
@@ -70,6 +76,8 @@ class WindowHost : public Host {
   bool textInput_ = false;
   gfx::Rect imeRect_;
   bool resignedWithFocus_ = false;
+  // Events taken from SDL and not yet handled, oldest first.
+  std::deque<SDL_Event> events_;
   // Wakes the main run loop when the window's connection has something to read.
   class ConnectionWatch;
   std::shared_ptr<ConnectionWatch> watch_;  // shared: the class is complete only in the source
