@@ -42,6 +42,14 @@ class SdlClipboard : public DesktopClipboard {
   void setText(const rt::String& text) override { SDL_SetClipboardText(text.utf8().c_str()); }
 };
 
+/// What an event holds beyond itself (a whole composition's text).
+void freeEvent(SDL_Event& e) {
+  if (e.type == SDL_TEXTEDITING_EXT) {
+    SDL_free(e.editExt.text);
+    e.editExt.text = nullptr;
+  }
+}
+
 /// SDL counts a composition's cursor in characters; text input counts UTF-16 units.
 uint64_t utf16Offset(const rt::String& s, int64_t codePoints) {
   uint64_t units = 0;
@@ -125,6 +133,9 @@ bool WindowHost::open(const std::string& title, double zoom, std::string* error)
   zoom_ = zoom > 0 ? zoom : 1;
   // Let quitting release the system-bus library's memory too (the host owns the process).
   SDL_SetHint("SDL_SHUTDOWN_DBUS_ON_QUIT", "1");
+  // A composition comes whole in one event however long it is, not cut into pieces of 31 bytes
+  // that each look like the whole.
+  SDL_SetHint(SDL_HINT_IME_SUPPORT_EXTENDED_TEXT, "1");
 #ifdef KD_HOST_LEAK_CHECKS
   // The display and system-bus libraries keep process-lifetime allocations we cannot free.
   __lsan::ScopedDisabler thirdPartyAllocations;
@@ -167,6 +178,7 @@ void WindowHost::close() {
   if (window_) {
     Pasteboard::setDesktopClipboard(nullptr);
     keyboardInput().setInputMethodReset(nullptr);
+    for (auto& e : events_) freeEvent(e);
     events_.clear();
     watch_.reset();
     if (connectionSource_) {
@@ -207,11 +219,20 @@ bool WindowHost::pump() {
     SDL_Event e = events_.front();
     events_.pop_front();
     handleEvent(e);
+    freeEvent(e);
     followTextInput();
   }
   followTextInput();
   present();
   return !quit_;
+}
+
+void WindowHost::compose(const char* utf8, int start, int length) {
+  rt::String text{std::string_view(utf8)};
+  // SDL counts in characters; a length below zero (as whole compositions come) selects nothing.
+  uint64_t at = utf16Offset(text, start);
+  uint64_t to = length > 0 ? utf16Offset(text, int64_t(start) + length) : at;
+  keyboardInput().compose(text, {at, to > at ? to - at : 0});
 }
 
 void WindowHost::takeQueuedEvents() {
@@ -262,13 +283,8 @@ void WindowHost::handleEvent(const SDL_Event& e) {
       break;
     }
     case SDL_TEXTINPUT: typeText(rt::String(std::string_view(e.text.text))); break;
-    case SDL_TEXTEDITING: {
-      rt::String text(std::string_view(e.edit.text));
-      uint64_t at = utf16Offset(text, e.edit.start);
-      uint64_t to = utf16Offset(text, int64_t(e.edit.start) + e.edit.length);
-      keyboardInput().compose(text, {at, to > at ? to - at : 0});
-      break;
-    }
+    case SDL_TEXTEDITING: compose(e.edit.text, e.edit.start, e.edit.length); break;
+    case SDL_TEXTEDITING_EXT: compose(e.editExt.text ? e.editExt.text : "", e.editExt.start, e.editExt.length); break;
     case SDL_KEYDOWN: keyDown(e.key.keysym.sym, e.key.keysym.mod); break;
     default: break;
   }

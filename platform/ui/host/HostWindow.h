@@ -62,6 +62,8 @@ class WindowHost : public Host {
   /// Moves the events in SDL's queue to the end of ours, in order.
   void takeQueuedEvents();
   void handleEvent(const SDL_Event& e);
+  /// An input method's composition: UTF-8 text with SDL's selection in characters.
+  void compose(const char* utf8, int start, int length);
   void focusChanged(bool focused);
 
   SDL_Window* window_ = nullptr;

@@ -13,6 +13,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -329,4 +331,90 @@ TEST_F(TextLabDesktopTest, TheCaretStopsBlinkingWhileTheWindowHasNoFocus) {
   SDL_DestroyWindow(other);
 }
 
+namespace text_lab_desktop_test {
 
+/// The editor typed into through a desktop input method: ibus and its pinyin engine, on a
+/// session bus of their own. The case runs in a child process under that bus (the window
+/// library looks for the bus once per process).
+class TextLabInputMethodTest : public TextLabDesktopTest {
+ protected:
+  static constexpr const char* kChildVariable = "KD_TEXT_LAB_IBUS_CHILD";
+  static bool inChild() { return std::getenv(kChildVariable) != nullptr; }
+
+  /// Runs this case again in a child under a private session bus, with a home folder of its
+  /// own; true when the child passed.
+  bool runInChild() {
+    const std::string home = "/tmp/kd-text-lab-ibus-" + std::to_string(getpid());
+    std::filesystem::create_directories(home);
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string filter = std::string(info->test_suite_name()) + "." + info->name();
+    char self[4096];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return false;
+    self[n] = 0;
+    const std::string command = "env HOME=" + home + " XDG_CONFIG_HOME=" + home + "/config XDG_CACHE_HOME=" + home +
+                                "/cache XDG_DATA_HOME=" + home + "/data " + kChildVariable + "=1 dbus-run-session -- " +
+                                self + " --gtest_filter=" + filter;
+    Command child(command);
+    auto deadline = Clock::now() + std::chrono::seconds(120);
+    while (!child.finished() && Clock::now() < deadline) usleep(20000);
+    bool passed = child.finished() && child.status() == 0;
+    std::filesystem::remove_all(home);
+    return passed;
+  }
+
+  /// Starts the input method on this display with its pinyin engine; false when it does not
+  /// come up within a few seconds.
+  bool startInputMethod() {
+    daemon_ = std::make_unique<Command>("exec ibus-daemon --panel=disable --emoji-extension=disable > /dev/null 2>&1");
+    auto deadline = Clock::now() + std::chrono::seconds(20);
+    while (Clock::now() < deadline) {
+      // Setting answers failure even when it worked: the engine in use tells.
+      (void)!std::system("ibus engine libpinyin > /dev/null 2>&1");
+      if (std::system("ibus engine 2>/dev/null | grep -qx libpinyin") == 0) return true;
+      usleep(200000);
+    }
+    return false;
+  }
+
+  std::unique_ptr<Command> daemon_;
+};
+
+}  // namespace text_lab_desktop_test
+
+// A pinyin phrase of twenty characters is shown whole while it is composed (not only its last
+// few characters), and the same characters are typed when it is committed.
+TEST_F(TextLabInputMethodTest, ALongPinyinCompositionShowsWhole) {
+  for (const char* program : {"ibus-daemon", "ibus", "dbus-run-session"})
+    if (!installed(program)) GTEST_SKIP() << program << " is not installed";
+  if (access("/usr/share/ibus/component/libpinyin.xml", R_OK) != 0) GTEST_SKIP() << "ibus-libpinyin is not installed";
+  if (!inChild()) {
+    EXPECT_TRUE(runInChild()) << "the case failed under its own session bus (its output is above)";
+    return;
+  }
+  ASSERT_TRUE(startInputMethod()) << "ibus did not start with its pinyin engine";
+  ASSERT_NO_FATAL_FAILURE(openEditor(""));
+  // Twenty syllables, one character each.
+  const std::string pinyin = "zhongguorenmindaxuedexueshengmenzaitushuguanlihennulixuexi";
+  ASSERT_TRUE(xdotool("type --delay 30 " + pinyin));
+  rt::String marked;
+  auto markedText = [&] {
+    auto range = view_->markedTextRange();
+    return range ? view_->textInRange(range) : rt::String();
+  };
+  // Converted whole: no pinyin letters left.
+  pumpUntil([&] {
+    return markedText().length() >= 20 && markedText().utf8().find_first_of("abcdefghijklmnopqrstuvwxyz") == std::string::npos;
+  }, 10);
+  host_->run(0.3);
+  marked = markedText();
+  EXPECT_EQ(marked.length(), 20u) << marked.utf8();
+  EXPECT_EQ(view_->text(), marked) << "the composition is all the text";
+  ASSERT_TRUE(xdotool("key --delay 30 space"));
+  EXPECT_TRUE(pumpUntil([&] { return !view_->markedTextRange() && view_->text().length() >= 20; }, 5));
+  host_->run(0.2);
+  EXPECT_EQ(view_->text().utf8(), marked.utf8()) << "the characters composed are the ones typed";
+  host_->close();
+  host_.reset();
+  daemon_.reset();
+}
