@@ -215,12 +215,18 @@ bool WindowHost::pump() {
   if (!window_) return false;
   readConnection();
   takeQueuedEvents();
-  while (!events_.empty()) {
-    SDL_Event e = events_.front();
-    events_.pop_front();
-    handleEvent(e);
-    freeEvent(e);
-    followTextInput();
+  if (!events_.empty()) {
+    // Everything that waits is applied before one layout and one frame, in order, each key and
+    // text as if alone.
+    keyboardInput().beginBatch();
+    while (!events_.empty()) {
+      SDL_Event e = events_.front();
+      events_.pop_front();
+      handleEvent(e);
+      freeEvent(e);
+      followTextInput(false);
+    }
+    keyboardInput().endBatch();
   }
   followTextInput();
   present();
@@ -352,7 +358,7 @@ void WindowHost::resetInputMethod() {
   imeRect_ = gfx::RectZero;  // placed again
 }
 
-void WindowHost::followTextInput() {
+void WindowHost::followTextInput(bool placeCandidates) {
   keyboardInput().followFocus();
   bool wants = KeyboardInput::focusedTextInput() != nullptr;
   if (wants != textInput_) {
@@ -365,7 +371,7 @@ void WindowHost::followTextInput() {
     }
     imeRect_ = gfx::RectZero;
   }
-  if (!textInput_) return;
+  if (!textInput_ || !placeCandidates) return;
   auto caret = keyboardInput().caretRectOnScreen();
   if (!caret || *caret == imeRect_) return;
   imeRect_ = *caret;

@@ -51,9 +51,9 @@ class WindowHost : public Host {
  private:
   void present();
   gfx::Point toPoints(int x, int y) const;
-  /// Starts or stops the desktop's text input with the first responder and keeps the
-  /// candidate window at the caret.
-  void followTextInput();
+  /// Starts or stops the desktop's text input with the first responder and (unless told not
+  /// to, which saves a layout) keeps the candidate window at the caret.
+  void followTextInput(bool placeCandidates = true);
   /// Makes the input method drop its composition: the responder ended it.
   void resetInputMethod();
   void keyDown(int keycode, uint16_t modifiers);

@@ -180,6 +180,46 @@ TEST_F(TextLabDesktopTest, FastLatinTypingArrivesExactlyOnce) {
   }
 }
 
+// Keys and text that wait when the window reads them are all applied before one layout and
+// one frame, each as if typed alone: the text, the caret and the undo step come out as from
+// typing one by one.
+TEST_F(TextLabDesktopTest, WaitingKeysAreAppliedBeforeOneLayout) {
+  ASSERT_NO_FATAL_FAILURE(openEditor(""));
+  host_->run(0.2);
+  std::string expected;
+  auto pushText = [&](const std::string& utf8) {
+    SDL_Event e{};
+    e.type = SDL_TEXTINPUT;
+    std::snprintf(e.text.text, sizeof e.text.text, "%s", utf8.c_str());
+    ASSERT_EQ(SDL_PushEvent(&e), 1);
+    expected += utf8;
+  };
+  auto pushKey = [&](SDL_Keycode key) {
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.state = SDL_PRESSED;
+    e.key.keysym.sym = key;
+    ASSERT_EQ(SDL_PushEvent(&e), 1);
+  };
+  for (int i = 0; i < 300; ++i) pushText(std::string(1, char('a' + i % 26)));
+  pushKey(SDLK_BACKSPACE);
+  expected.pop_back();
+  for (const char* word : {" \u4E2D\u6587", " \U0001F600", " end"}) pushText(word);
+  const uint64_t layouts = view_->layoutCount();
+  host_->pump();
+  EXPECT_EQ(view_->text().utf8(), expected);
+  EXPECT_EQ(view_->selectedRange(), (rt::Range{view_->text().length(), 0}));
+  EXPECT_LE(view_->layoutCount() - layouts, 2u) << "a layout for the deletion, one at the end";
+  // The caret is in view at the end of the text.
+  const gfx::Rect caret = view_->selectionView()->caretRect();
+  const gfx::Rect shown = {view_->contentOffset(), view_->bounds().size};
+  EXPECT_TRUE(gfx::RectContainsRect(shown, view_->selectionView()->convertRectToView(caret, view_.get())))
+      << "caret at " << caret.origin.y;
+  // One run of typing: one undo step takes it all.
+  ASSERT_TRUE(xdotool("key --delay 30 ctrl+z"));
+  EXPECT_TRUE(pumpUntil([&] { return view_->text().isEmpty(); }, 5)) << view_->text().utf8();
+}
+
 // The window reads the keys the X server sends to it and nothing more: no record of the
 // display's keys (every application's, passwords included) is asked for, and the record
 // extension's library is neither linked nor loaded.
