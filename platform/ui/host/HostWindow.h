@@ -7,7 +7,8 @@
 // The general pasteboard's plain text follows the desktop clipboard while open. The application
 // is inactive while the window has no keyboard focus. The window's own connection to the X
 // server is read as soon as it has something (a thread waits on it and wakes the main run loop),
-// so that keys are looked up while their mapping is still the one they were pressed with.
+// so that keys are looked up while their mapping is still the one they were pressed with. All
+// the events waiting when it reads are applied, in order, before one layout and one frame.
 #include <SDL2/SDL_events.h>
 
 #include <cmath>
