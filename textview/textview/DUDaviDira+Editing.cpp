@@ -175,8 +175,14 @@ void DUDaviDira::replaceRangeWithText(const Ref<text::DRTextRange>& given, const
 
   parseText();
   updateOuterProperties();
-  update();
-  if (isFirstResponder()) scrollRangeToVisible(selectedTextRange_);
+  if (inputBatch_ > 0) {
+    // More input waits behind this edit: one layout for all of it (sooner if asked for).
+    changedInBatch_ = true;
+    commitUpdate();
+  } else {
+    update();
+    if (isFirstResponder()) scrollRangeToVisible(selectedTextRange_);
+  }
   if (auto delegate = outerDelegate_.lock()) {
     delegate->textViewDidChange(*this);
     delegate->textViewDidChangeSelection(*this);
@@ -235,6 +241,13 @@ bool DUDaviDira::parseText() {
     notifyInputDelegate(&ui::TextInputDelegate::selectionDidChange);
   }
   return changed;
+}
+
+void DUDaviDira::endBatchedInput() {
+  if (inputBatch_ == 0 || --inputBatch_ > 0 || !changedInBatch_) return;
+  changedInBatch_ = false;
+  updateIfNeeded();
+  if (isFirstResponder()) scrollRangeToVisible(selectedTextRange_);
 }
 
 }  // namespace textview

@@ -208,6 +208,9 @@ class DUDaviDira : public ui::ScrollView,
   Ref<ui::TextRange> markedTextRange() const override;
   void setMarkedText(const rt::String& marked, rt::Range selected) override;
   void unmarkText() override;
+  /// Within a batch, edits lay out and scroll to the caret once, when it ends.
+  void beginBatchedInput() override { ++inputBatch_; }
+  void endBatchedInput() override;
   Ref<fd::Dictionary> markedTextStyle() const override { return markedTextStyle_; }
   void setMarkedTextStyle(const Ref<fd::Dictionary>& style) override;
   /// Backward when the selection's end leans backward.
@@ -567,6 +570,8 @@ class DUDaviDira : public ui::ScrollView,
   uint64_t dataDetectorCheckingTypes_ = 0;
   DUDaviDiraUndoHistory history_;
   uint64_t layoutCount_ = 0;
+  int inputBatch_ = 0;           // nested batches of waiting input under way
+  bool changedInBatch_ = false;  // the text changed in the batch: lay out and scroll at its end
 
   bool enablesReturnKeyAutomatically_ = false;
   bool secureTextEntry_ = false;

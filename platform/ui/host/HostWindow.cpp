@@ -1,8 +1,15 @@
 #include "platform/ui/host/HostWindow.h"
 
 #include <SDL2/SDL.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -12,6 +19,7 @@
 #include "platform/dispatch/Clock.h"
 #include "platform/foundation/threads/RunLoop.h"
 #include "platform/ui/host/Application.h"
+#include "platform/ui/host/HostConnection.h"
 #include "platform/ui/input/TouchInput.h"
 #include "platform/ui/input/pasteboard/Pasteboard.h"
 
@@ -34,6 +42,14 @@ class SdlClipboard : public DesktopClipboard {
   void setText(const rt::String& text) override { SDL_SetClipboardText(text.utf8().c_str()); }
 };
 
+/// What an event holds beyond itself (a whole composition's text).
+void freeEvent(SDL_Event& e) {
+  if (e.type == SDL_TEXTEDITING_EXT) {
+    SDL_free(e.editExt.text);
+    e.editExt.text = nullptr;
+  }
+}
+
 /// SDL counts a composition's cursor in characters; text input counts UTF-16 units.
 uint64_t utf16Offset(const rt::String& s, int64_t codePoints) {
   uint64_t units = 0;
@@ -44,6 +60,72 @@ uint64_t utf16Offset(const rt::String& s, int64_t codePoints) {
 
 }  // namespace
 
+/// A thread that waits until the window's connection has bytes to read and then wakes the main
+/// run loop through a source; it waits again once the main thread has read the connection
+/// (`rearm`), so that it never spins on bytes the main thread has not read yet. It only looks
+/// at the descriptor: the connection is read (by SDL) on the main thread alone.
+class WindowHost::ConnectionWatch {
+ public:
+  ConnectionWatch(int descriptor, Ref<fd::RunLoopSource> source) : fd_(descriptor), source_(std::move(source)) {
+    if (pipe2(stop_, O_CLOEXEC) != 0) stop_[0] = stop_[1] = -1;
+    thread_ = std::thread([this] { watch(); });
+  }
+  ~ConnectionWatch() {
+    {
+      std::lock_guard lk(mutex_);
+      quit_ = true;
+    }
+    cv_.notify_one();
+    if (stop_[1] >= 0) {
+      char c = 0;
+      (void)!write(stop_[1], &c, 1);
+    }
+    thread_.join();
+    for (int f : stop_)
+      if (f >= 0) ::close(f);
+  }
+  /// The main thread has read what was there: watch for more.
+  void rearm() {
+    {
+      std::lock_guard lk(mutex_);
+      if (armed_) return;
+      armed_ = true;
+    }
+    cv_.notify_one();
+  }
+
+ private:
+  void watch() {
+    for (;;) {
+      {
+        std::unique_lock lk(mutex_);
+        cv_.wait(lk, [&] { return armed_ || quit_; });
+        if (quit_) return;
+      }
+      pollfd fds[2] = {{fd_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
+      int n = poll(fds, stop_[0] >= 0 ? 2 : 1, stop_[0] >= 0 ? -1 : 100);
+      if (n < 0 && errno != EINTR) return;
+      if (fds[1].revents) return;
+      if (fds[0].revents & POLLNVAL) return;
+      if (n > 0 && fds[0].revents) {
+        {
+          std::lock_guard lk(mutex_);
+          armed_ = false;
+        }
+        source_->signal();
+      }
+    }
+  }
+
+  int fd_;
+  Ref<fd::RunLoopSource> source_;
+  int stop_[2] = {-1, -1};
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  bool armed_ = true, quit_ = false;
+  std::thread thread_;
+};
+
 WindowHost::~WindowHost() { close(); }
 
 bool WindowHost::open(const std::string& title, double zoom, std::string* error) {
@@ -51,6 +133,9 @@ bool WindowHost::open(const std::string& title, double zoom, std::string* error)
   zoom_ = zoom > 0 ? zoom : 1;
   // Let quitting release the system-bus library's memory too (the host owns the process).
   SDL_SetHint("SDL_SHUTDOWN_DBUS_ON_QUIT", "1");
+  // A composition comes whole in one event however long it is, not cut into pieces of 31 bytes
+  // that each look like the whole.
+  SDL_SetHint(SDL_HINT_IME_SUPPORT_EXTENDED_TEXT, "1");
 #ifdef KD_HOST_LEAK_CHECKS
   // The display and system-bus libraries keep process-lifetime allocations we cannot free.
   __lsan::ScopedDisabler thirdPartyAllocations;
@@ -76,8 +161,12 @@ bool WindowHost::open(const std::string& title, double zoom, std::string* error)
   textInput_ = false;
   SDL_StopTextInput();  // on until a responder takes text
   keyboardInput().setInputMethodReset([this] { resetInputMethod(); });
-  rebound_ = std::make_unique<ReboundKeys>(window_);
-  reboundText_.reset();
+  if (int descriptor = windowConnectionDescriptor(window_); descriptor >= 0) {
+    // Read in every mode the loop runs in while the window is open, nested runs included.
+    connectionSource_ = fd::RunLoopSource::create(0, [this] { readConnection(); });
+    fd::RunLoop::mainRunLoop()->addSource(connectionSource_, rt::String(fd::NSRunLoopCommonModes));
+    watch_ = std::make_shared<ConnectionWatch>(descriptor, connectionSource_);
+  }
   Pasteboard::setDesktopClipboard(std::make_shared<SdlClipboard>());
   present();
   return true;
@@ -89,8 +178,14 @@ void WindowHost::close() {
   if (window_) {
     Pasteboard::setDesktopClipboard(nullptr);
     keyboardInput().setInputMethodReset(nullptr);
-    rebound_.reset();
-    reboundText_.reset();
+    for (auto& e : events_) freeEvent(e);
+    events_.clear();
+    watch_.reset();
+    if (connectionSource_) {
+      fd::RunLoop::mainRunLoop()->removeSource(connectionSource_, rt::String(fd::NSRunLoopCommonModes));
+      connectionSource_->invalidate();
+      connectionSource_ = nullptr;
+    }
     if (textInput_) SDL_StopTextInput();
     textInput_ = false;
     SDL_DestroyWindow(window_);
@@ -118,76 +213,87 @@ void WindowHost::present() {
 
 bool WindowHost::pump() {
   if (!window_) return false;
-  SDL_Event e;
-  while (SDL_PollEvent(&e)) {
-    // A press's own events come right after its window-system event: a key event, then its
-    // text. Anything else means the window read no text from a rebound key.
-    if (reboundText_ && e.type != SDL_KEYDOWN && e.type != SDL_TEXTINPUT) typeRebound();
-    switch (e.type) {
-      case SDL_QUIT: quit_ = true; break;
-      case SDL_WINDOWEVENT:
-        if (e.window.windowID != SDL_GetWindowID(window_)) break;
-        if (e.window.event == SDL_WINDOWEVENT_CLOSE) quit_ = true;
-        if (e.window.event == SDL_WINDOWEVENT_EXPOSED) shown_ = 0;  // show the frame again
-        if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) focusChanged(false);
-        if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) focusChanged(true);
-        break;
-      case SDL_MOUSEBUTTONDOWN:
-        if (e.button.button == SDL_BUTTON_LEFT && !tracking_) {
-          touchWindow_ = windowAt(toPoints(e.button.x, e.button.y));
-          if (touchWindow_) {
-            tracking_ = true;
-            touch_ = TouchInput(touchWindow_).down(
-                touchWindow_->convertPointFromWindow(toPoints(e.button.x, e.button.y), nullptr));
-          }
-        }
-        break;
-      case SDL_MOUSEMOTION:
-        if (tracking_ && touchWindow_)
-          TouchInput(touchWindow_).move(touch_, touchWindow_->convertPointFromWindow(toPoints(e.motion.x, e.motion.y), nullptr));
-        break;
-      case SDL_MOUSEBUTTONUP:
-        if (e.button.button == SDL_BUTTON_LEFT && tracking_ && touchWindow_) {
-          TouchInput(touchWindow_).move(touch_, touchWindow_->convertPointFromWindow(toPoints(e.button.x, e.button.y), nullptr));
-          TouchInput(touchWindow_).up(touch_);
-          tracking_ = false;
-          touch_ = nullptr;
-          touchWindow_ = nullptr;
-        }
-        break;
-      case SDL_MOUSEWHEEL: {
-        if (tracking_) break;
-        int x = 0, y = 0;
-        SDL_GetMouseState(&x, &y);
-        gfx::Point from = toPoints(x, y);
-        gfx::Point to{from.x - e.wheel.x * 40.0, from.y + e.wheel.y * 40.0};
-        drag(from, to, 0.1);
-        break;
-      }
-      case SDL_SYSWMEVENT:
-        if (rebound_) reboundText_ = rebound_->textOfPress(e);
-        break;
-      case SDL_TEXTINPUT:
-        // The window's text for a rebound key is what the key meant by the time it was read.
-        if (reboundText_) typeRebound();
-        else typeText(rt::String(std::string_view(e.text.text)));
-        break;
-      case SDL_TEXTEDITING: {
-        rt::String text(std::string_view(e.edit.text));
-        uint64_t at = utf16Offset(text, e.edit.start);
-        uint64_t to = utf16Offset(text, int64_t(e.edit.start) + e.edit.length);
-        keyboardInput().compose(text, {at, to > at ? to - at : 0});
-        break;
-      }
-      case SDL_KEYDOWN: keyDown(e.key.keysym.sym, e.key.keysym.mod); break;
-      default: break;
+  readConnection();
+  takeQueuedEvents();
+  if (!events_.empty()) {
+    // Everything that waits is applied before one layout and one frame, in order, each key and
+    // text as if alone.
+    keyboardInput().beginBatch();
+    while (!events_.empty()) {
+      SDL_Event e = events_.front();
+      events_.pop_front();
+      handleEvent(e);
+      freeEvent(e);
+      followTextInput(false);
     }
-    followTextInput();
+    keyboardInput().endBatch();
   }
-  typeRebound();
   followTextInput();
   present();
   return !quit_;
+}
+
+void WindowHost::compose(const char* utf8, int start, int length) {
+  rt::String text{std::string_view(utf8)};
+  // SDL counts in characters; a length below zero (as whole compositions come) selects nothing.
+  uint64_t at = utf16Offset(text, start);
+  uint64_t to = length > 0 ? utf16Offset(text, int64_t(start) + length) : at;
+  keyboardInput().compose(text, {at, to > at ? to - at : 0});
+}
+
+void WindowHost::takeQueuedEvents() {
+  SDL_Event e;
+  while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) events_.push_back(e);
+}
+
+void WindowHost::handleEvent(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_QUIT: quit_ = true; break;
+    case SDL_WINDOWEVENT:
+      if (e.window.windowID != SDL_GetWindowID(window_)) break;
+      if (e.window.event == SDL_WINDOWEVENT_CLOSE) quit_ = true;
+      if (e.window.event == SDL_WINDOWEVENT_EXPOSED) shown_ = 0;  // show the frame again
+      if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) focusChanged(false);
+      if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) focusChanged(true);
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+      if (e.button.button == SDL_BUTTON_LEFT && !tracking_) {
+        touchWindow_ = windowAt(toPoints(e.button.x, e.button.y));
+        if (touchWindow_) {
+          tracking_ = true;
+          touch_ = TouchInput(touchWindow_).down(
+              touchWindow_->convertPointFromWindow(toPoints(e.button.x, e.button.y), nullptr));
+        }
+      }
+      break;
+    case SDL_MOUSEMOTION:
+      if (tracking_ && touchWindow_)
+        TouchInput(touchWindow_).move(touch_, touchWindow_->convertPointFromWindow(toPoints(e.motion.x, e.motion.y), nullptr));
+      break;
+    case SDL_MOUSEBUTTONUP:
+      if (e.button.button == SDL_BUTTON_LEFT && tracking_ && touchWindow_) {
+        TouchInput(touchWindow_).move(touch_, touchWindow_->convertPointFromWindow(toPoints(e.button.x, e.button.y), nullptr));
+        TouchInput(touchWindow_).up(touch_);
+        tracking_ = false;
+        touch_ = nullptr;
+        touchWindow_ = nullptr;
+      }
+      break;
+    case SDL_MOUSEWHEEL: {
+      if (tracking_) break;
+      int x = 0, y = 0;
+      SDL_GetMouseState(&x, &y);
+      gfx::Point from = toPoints(x, y);
+      gfx::Point to{from.x - e.wheel.x * 40.0, from.y + e.wheel.y * 40.0};
+      drag(from, to, 0.1);
+      break;
+    }
+    case SDL_TEXTINPUT: typeText(rt::String(std::string_view(e.text.text))); break;
+    case SDL_TEXTEDITING: compose(e.edit.text, e.edit.start, e.edit.length); break;
+    case SDL_TEXTEDITING_EXT: compose(e.editExt.text ? e.editExt.text : "", e.editExt.start, e.editExt.length); break;
+    case SDL_KEYDOWN: keyDown(e.key.keysym.sym, e.key.keysym.mod); break;
+    default: break;
+  }
 }
 
 void WindowHost::keyDown(int keycode, uint16_t modifiers) {
@@ -222,11 +328,13 @@ void WindowHost::keyDown(int keycode, uint16_t modifiers) {
   pressKey(k);
 }
 
-void WindowHost::typeRebound() {
-  if (!reboundText_) return;
-  std::string text = std::move(*reboundText_);
-  reboundText_.reset();
-  if (!text.empty()) typeText(rt::String(std::string_view(text)));
+void WindowHost::readConnection() {
+  if (!window_) return;
+  // SDL reads every event the server sent, in order (keyboard-mapping changes among the key
+  // presses), and looks each key up as it reads it: the sooner after the press, the surer the
+  // mapping is still the one it was pressed with.
+  SDL_PumpEvents();
+  if (watch_) watch_->rearm();
 }
 
 void WindowHost::focusChanged(bool focused) {
@@ -242,22 +350,28 @@ void WindowHost::focusChanged(bool focused) {
 
 void WindowHost::resetInputMethod() {
   if (!textInput_) return;
-  // Stopping text input makes the input method drop its composition.
+  // Stopping text input makes the input method drop its composition, and SDL drops the text
+  // events still queued with it: they are taken first, to be handled in their turn.
+  takeQueuedEvents();
   SDL_StopTextInput();
   SDL_StartTextInput();
   imeRect_ = gfx::RectZero;  // placed again
 }
 
-void WindowHost::followTextInput() {
+void WindowHost::followTextInput(bool placeCandidates) {
   keyboardInput().followFocus();
   bool wants = KeyboardInput::focusedTextInput() != nullptr;
   if (wants != textInput_) {
     textInput_ = wants;
-    if (wants) SDL_StartTextInput();
-    else SDL_StopTextInput();
+    if (wants) {
+      SDL_StartTextInput();
+    } else {
+      takeQueuedEvents();  // text already typed goes to the next responder that takes it
+      SDL_StopTextInput();
+    }
     imeRect_ = gfx::RectZero;
   }
-  if (!textInput_) return;
+  if (!textInput_ || !placeCandidates) return;
   auto caret = keyboardInput().caretRectOnScreen();
   if (!caret || *caret == imeRect_) return;
   imeRect_ = *caret;
@@ -272,8 +386,14 @@ uint64_t WindowHost::run(double seconds) {
   uint64_t before = shown_;
   auto loop = fd::RunLoop::mainRunLoop();
   while (pump() && dispatch::realUptime() < end) {
-    // In whatever mode the loop is switched to: tracking while the content is dragged.
-    loop->runInMode(loop->runMode(), 1.0 / 60, true);
+    // Events read meanwhile (a frame's drawing talks to the server too) are handled at once;
+    // otherwise the loop sleeps until the connection has something, a source, timer or block
+    // is due, or a frame's time has passed (events of the desktop bus, as the input method's,
+    // are read then). In whatever mode the loop is switched to: tracking while the content is
+    // dragged.
+    readConnection();
+    double wait = SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) ? 0 : std::min(1.0 / 60, end - dispatch::realUptime());
+    loop->runInMode(loop->runMode(), std::max(wait, 0.0), true);
   }
   return shown_ - before;
 }

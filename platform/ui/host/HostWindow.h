@@ -5,16 +5,21 @@
 // compositions (their candidates placed at the caret) and editing keys go to it; when the
 // responder ends a composition on its own, the input method is reset. F6 shakes the device.
 // The general pasteboard's plain text follows the desktop clipboard while open. The application
-// is inactive while the window has no keyboard focus. A key rebound for a moment (as tools that
-// type characters the keyboard lacks do) types what it meant when pressed.
+// is inactive while the window has no keyboard focus. The window's own connection to the X
+// server is read as soon as it has something (a thread waits on it and wakes the main run loop),
+// so that keys are looked up while their mapping is still the one they were pressed with. All
+// the events waiting when it reads are applied, in order, before one layout and one frame.
+#include <SDL2/SDL_events.h>
+
 #include <cmath>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/ui/host/Host.h"
-#include "platform/ui/host/ReboundKeys.h"
+#include "platform/foundation/threads/RunLoopSource.h"
 #include "platform/ui/input/Touch.h"
 
 struct SDL_Window;
@@ -47,14 +52,19 @@ class WindowHost : public Host {
  private:
   void present();
   gfx::Point toPoints(int x, int y) const;
-  /// Starts or stops the desktop's text input with the first responder and keeps the
-  /// candidate window at the caret.
-  void followTextInput();
+  /// Starts or stops the desktop's text input with the first responder and (unless told not
+  /// to, which saves a layout) keeps the candidate window at the caret.
+  void followTextInput(bool placeCandidates = true);
   /// Makes the input method drop its composition: the responder ended it.
   void resetInputMethod();
   void keyDown(int keycode, uint16_t modifiers);
-  /// Types the text of the rebound key just read, if any.
-  void typeRebound();
+  /// Reads what the window system sent into SDL's queue (keys are looked up then).
+  void readConnection();
+  /// Moves the events in SDL's queue to the end of ours, in order.
+  void takeQueuedEvents();
+  void handleEvent(const SDL_Event& e);
+  /// An input method's composition: UTF-8 text with SDL's selection in characters.
+  void compose(const char* utf8, int start, int length);
   void focusChanged(bool focused);
 
   SDL_Window* window_ = nullptr;
@@ -69,10 +79,12 @@ class WindowHost : public Host {
   bool textInput_ = false;
   gfx::Rect imeRect_;
   bool resignedWithFocus_ = false;
-  std::unique_ptr<ReboundKeys> rebound_;
-  // What the rebound key whose press was just read typed when pressed, until the window's own
-  // reading of that press (its key and text events) has been passed.
-  std::optional<std::string> reboundText_;
+  // Events taken from SDL and not yet handled, oldest first.
+  std::deque<SDL_Event> events_;
+  // Wakes the main run loop when the window's connection has something to read.
+  class ConnectionWatch;
+  std::shared_ptr<ConnectionWatch> watch_;  // shared: the class is complete only in the source
+  Ref<fd::RunLoopSource> connectionSource_;
 };
 
 }  // namespace ui

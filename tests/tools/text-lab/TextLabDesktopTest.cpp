@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <SDL2/SDL.h>
+#include <dlfcn.h>
+#include <link.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -11,6 +13,10 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <vector>
 
@@ -156,23 +162,96 @@ class TextLabDesktopTest : public ::testing::Test {
 
 using namespace text_lab_desktop_test;
 
-// Characters the keyboard lacks are typed on a key rebound for a moment each; the window reads
-// its events a frame late, when the key already means the next character or nothing. Every
-// character arrives once, in order, at every typing speed.
-TEST_F(TextLabDesktopTest, FastTypingArrivesWholeInChineseAndLatin) {
+// Latin typed as fast as a tool can send it arrives exactly once each, in order, as in a GTK
+// entry: the window reads its connection as soon as it has something.
+TEST_F(TextLabDesktopTest, FastLatinTypingArrivesExactlyOnce) {
   ASSERT_NO_FATAL_FAILURE(openEditor(""));
-  const std::string chinese = "\u5E02\u573A\u7ECF\u6D4E\u53D1\u5C55\u5F88\u5FEB\uFF0C\u6211\u4EEC\u4E00\u8D77"
-                              "\u5B66\u4E60\u4E2D\u6587\u3002";
-  const std::string latin = " The quick brown fox, 42!";
-  rt::String expected;
-  for (int delay : {10, 30}) {
+  const std::string sentence = "The quick brown fox jumps over the lazy dog, 42 times! (Pack my box: 5 dozen jugs?) ";
+  std::string expected;
+  for (int delay : {0, 10}) {
     SCOPED_TRACE("typed with " + std::to_string(delay) + " ms between keys");
-    const std::string typed = chinese + latin + chinese;
+    const std::string typed = sentence + sentence;
     ASSERT_TRUE(xdotool("type --delay " + std::to_string(delay) + " '" + typed + "'"));
-    expected = rt::String(std::string(expected.utf8()) + typed);
-    pumpUntil([&] { return view_->text().length() >= expected.length(); }, 10);
+    expected += typed;
+    const uint64_t length = rt::String(expected).length();
+    pumpUntil([&] { return view_->text().length() >= length; }, 10);
     host_->run(0.2);  // nothing more comes
-    ASSERT_EQ(view_->text().utf8(), expected.utf8());
+    ASSERT_EQ(view_->text().utf8(), expected);
+  }
+}
+
+// Keys and text that wait when the window reads them are all applied before one layout and
+// one frame, each as if typed alone: the text, the caret and the undo step come out as from
+// typing one by one.
+TEST_F(TextLabDesktopTest, WaitingKeysAreAppliedBeforeOneLayout) {
+  ASSERT_NO_FATAL_FAILURE(openEditor(""));
+  host_->run(0.2);
+  std::string expected;
+  auto pushText = [&](const std::string& utf8) {
+    SDL_Event e{};
+    e.type = SDL_TEXTINPUT;
+    std::snprintf(e.text.text, sizeof e.text.text, "%s", utf8.c_str());
+    ASSERT_EQ(SDL_PushEvent(&e), 1);
+    expected += utf8;
+  };
+  auto pushKey = [&](SDL_Keycode key) {
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.state = SDL_PRESSED;
+    e.key.keysym.sym = key;
+    ASSERT_EQ(SDL_PushEvent(&e), 1);
+  };
+  for (int i = 0; i < 300; ++i) pushText(std::string(1, char('a' + i % 26)));
+  pushKey(SDLK_BACKSPACE);
+  expected.pop_back();
+  for (const char* word : {" \u4E2D\u6587", " \U0001F600", " end"}) pushText(word);
+  const uint64_t layouts = view_->layoutCount();
+  host_->pump();
+  EXPECT_EQ(view_->text().utf8(), expected);
+  EXPECT_EQ(view_->selectedRange(), (rt::Range{view_->text().length(), 0}));
+  EXPECT_LE(view_->layoutCount() - layouts, 2u) << "a layout for the deletion, one at the end";
+  // The caret is in view at the end of the text.
+  const gfx::Rect caret = view_->selectionView()->caretRect();
+  const gfx::Rect shown = {view_->contentOffset(), view_->bounds().size};
+  EXPECT_TRUE(gfx::RectContainsRect(shown, view_->selectionView()->convertRectToView(caret, view_.get())))
+      << "caret at " << caret.origin.y;
+  // One run of typing: one undo step takes it all.
+  ASSERT_TRUE(xdotool("key --delay 30 ctrl+z"));
+  EXPECT_TRUE(pumpUntil([&] { return view_->text().isEmpty(); }, 5)) << view_->text().utf8();
+}
+
+// The window reads the keys the X server sends to it and nothing more: no record of the
+// display's keys (every application's, passwords included) is asked for, and the record
+// extension's library is neither linked nor loaded.
+TEST_F(TextLabDesktopTest, NothingRecordsTheDisplaysKeys) {
+  ASSERT_NO_FATAL_FAILURE(openEditor(""));
+  ASSERT_TRUE(xdotool("type --delay 10 'typed'"));
+  ASSERT_TRUE(pumpUntil([&] { return view_->text() == rt::String("typed"); }, 5));
+  EXPECT_EQ(dlsym(RTLD_DEFAULT, "XRecordCreateContext"), nullptr) << "the record extension is loaded";
+  std::vector<std::string> loaded;
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, size_t, void* out) {
+        if (info->dlpi_name) static_cast<std::vector<std::string>*>(out)->push_back(info->dlpi_name);
+        return 0;
+      },
+      &loaded);
+  for (const auto& name : loaded) EXPECT_EQ(name.find("libXtst"), std::string::npos) << name;
+  // Nor does any source of the programs or their build name it.
+  namespace fs = std::filesystem;
+  const fs::path top(KD_SOURCE_DIR);
+  std::vector<fs::path> files = {top / "CMakeLists.txt", top / "scripts" / "packages.txt"};
+  for (const char* dir : {"platform", "app", "tools", "textview", "text", "base", "widgets", "image", "anim", "net",
+                          "cache", "cmake"}) {
+    if (!fs::exists(top / dir)) continue;
+    for (const auto& entry : fs::recursive_directory_iterator(top / dir))
+      if (entry.is_regular_file()) files.push_back(entry.path());
+  }
+  ASSERT_GT(files.size(), 100u);
+  for (const auto& file : files) {
+    std::ifstream in(file, std::ios::binary);
+    const std::string body((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const char* word : {"XRecord", "extensions/record.h", "xcb_record", "xtst", "Xtst"})
+      EXPECT_EQ(body.find(word), std::string::npos) << file << " names " << word;
   }
 }
 
@@ -292,3 +371,90 @@ TEST_F(TextLabDesktopTest, TheCaretStopsBlinkingWhileTheWindowHasNoFocus) {
   SDL_DestroyWindow(other);
 }
 
+namespace text_lab_desktop_test {
+
+/// The editor typed into through a desktop input method: ibus and its pinyin engine, on a
+/// session bus of their own. The case runs in a child process under that bus (the window
+/// library looks for the bus once per process).
+class TextLabInputMethodTest : public TextLabDesktopTest {
+ protected:
+  static constexpr const char* kChildVariable = "KD_TEXT_LAB_IBUS_CHILD";
+  static bool inChild() { return std::getenv(kChildVariable) != nullptr; }
+
+  /// Runs this case again in a child under a private session bus, with a home folder of its
+  /// own; true when the child passed.
+  bool runInChild() {
+    const std::string home = "/tmp/kd-text-lab-ibus-" + std::to_string(getpid());
+    std::filesystem::create_directories(home);
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string filter = std::string(info->test_suite_name()) + "." + info->name();
+    char self[4096];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return false;
+    self[n] = 0;
+    const std::string command = "env HOME=" + home + " XDG_CONFIG_HOME=" + home + "/config XDG_CACHE_HOME=" + home +
+                                "/cache XDG_DATA_HOME=" + home + "/data " + kChildVariable + "=1 dbus-run-session -- " +
+                                self + " --gtest_filter=" + filter;
+    Command child(command);
+    auto deadline = Clock::now() + std::chrono::seconds(120);
+    while (!child.finished() && Clock::now() < deadline) usleep(20000);
+    bool passed = child.finished() && child.status() == 0;
+    std::filesystem::remove_all(home);
+    return passed;
+  }
+
+  /// Starts the input method on this display with its pinyin engine; false when it does not
+  /// come up within a few seconds.
+  bool startInputMethod() {
+    daemon_ = std::make_unique<Command>("exec ibus-daemon --panel=disable --emoji-extension=disable > /dev/null 2>&1");
+    auto deadline = Clock::now() + std::chrono::seconds(20);
+    while (Clock::now() < deadline) {
+      // Setting answers failure even when it worked: the engine in use tells.
+      (void)!std::system("ibus engine libpinyin > /dev/null 2>&1");
+      if (std::system("ibus engine 2>/dev/null | grep -qx libpinyin") == 0) return true;
+      usleep(200000);
+    }
+    return false;
+  }
+
+  std::unique_ptr<Command> daemon_;
+};
+
+}  // namespace text_lab_desktop_test
+
+// A pinyin phrase of twenty characters is shown whole while it is composed (not only its last
+// few characters), and the same characters are typed when it is committed.
+TEST_F(TextLabInputMethodTest, ALongPinyinCompositionShowsWhole) {
+  for (const char* program : {"ibus-daemon", "ibus", "dbus-run-session"})
+    if (!installed(program)) GTEST_SKIP() << program << " is not installed";
+  if (access("/usr/share/ibus/component/libpinyin.xml", R_OK) != 0) GTEST_SKIP() << "ibus-libpinyin is not installed";
+  if (!inChild()) {
+    EXPECT_TRUE(runInChild()) << "the case failed under its own session bus (its output is above)";
+    return;
+  }
+  ASSERT_TRUE(startInputMethod()) << "ibus did not start with its pinyin engine";
+  ASSERT_NO_FATAL_FAILURE(openEditor(""));
+  // Twenty syllables, one character each.
+  const std::string pinyin = "zhongguorenmindaxuedexueshengmenzaitushuguanlihennulixuexi";
+  ASSERT_TRUE(xdotool("type --delay 30 " + pinyin));
+  rt::String marked;
+  auto markedText = [&] {
+    auto range = view_->markedTextRange();
+    return range ? view_->textInRange(range) : rt::String();
+  };
+  // Converted whole: no pinyin letters left.
+  pumpUntil([&] {
+    return markedText().length() >= 20 && markedText().utf8().find_first_of("abcdefghijklmnopqrstuvwxyz") == std::string::npos;
+  }, 10);
+  host_->run(0.3);
+  marked = markedText();
+  EXPECT_EQ(marked.length(), 20u) << marked.utf8();
+  EXPECT_EQ(view_->text(), marked) << "the composition is all the text";
+  ASSERT_TRUE(xdotool("key --delay 30 space"));
+  EXPECT_TRUE(pumpUntil([&] { return !view_->markedTextRange() && view_->text().length() >= 20; }, 5));
+  host_->run(0.2);
+  EXPECT_EQ(view_->text().utf8(), marked.utf8()) << "the characters composed are the ones typed";
+  host_->close();
+  host_.reset();
+  daemon_.reset();
+}

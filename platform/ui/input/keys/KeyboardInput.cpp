@@ -1,5 +1,7 @@
 #include "platform/ui/input/keys/KeyboardInput.h"
 
+#include <utility>
+
 #include "platform/ui/input/Event.h"
 #include "platform/ui/input/TouchInput.h"
 #include "platform/ui/input/text/TextInput.h"
@@ -66,6 +68,20 @@ void KeyboardInput::typeText(const rt::String& text) {
     --feeding_;
     composing_ = false;
   }
+}
+
+void KeyboardInput::beginBatch() {
+  endBatch();
+  batched_ = Responder::currentFirstResponder();
+  batchedInput_ = dynamic_cast<TextInput*>(batched_.get());
+  if (batchedInput_) batchedInput_->beginBatchedInput();
+}
+
+void KeyboardInput::endBatch() {
+  // The input it began on, wherever the focus went meanwhile.
+  Ref<Responder> held = std::move(batched_);
+  TextInput* input = std::exchange(batchedInput_, nullptr);
+  if (input) input->endBatchedInput();
 }
 
 void KeyboardInput::compose(const rt::String& text, rt::Range selected) {

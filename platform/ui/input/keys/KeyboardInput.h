@@ -45,6 +45,10 @@ class KeyboardInput {
   /// The input method's current composition and its selected range (UTF-16 units within it);
   /// empty text ends the composition without typing anything.
   void compose(const rt::String& text, rt::Range selected);
+  /// Input that was already waiting follows, until `endBatch`: the focused input (when it
+  /// begins) may lay out once at the end. Does not nest.
+  void beginBatch();
+  void endBatch();
   /// A key press; `window` gets the shake. Answers whether it did anything beyond the press.
   bool press(const KeyPress& key, const Ref<Window>& window);
 
@@ -64,6 +68,10 @@ class KeyboardInput {
   std::function<void()> reset_;
   bool composing_ = false;
   int feeding_ = 0;  // inside a call that hands the input method's text to the input
+
+  // The responder a batch began on, and its text input.
+  Ref<Responder> batched_;
+  TextInput* batchedInput_ = nullptr;
 
   // The fixed end of a selection being extended, while the selection is the one we made.
   const TextInput* extending_ = nullptr;

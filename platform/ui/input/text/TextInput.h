@@ -46,6 +46,10 @@ class TextInput : public KeyInput {
   virtual void setMarkedText(const rt::String& marked, rt::Range selected) = 0;
   /// Keeps the composed characters as typed text.
   virtual void unmarkText() = 0;
+  /// The edits until the matching end come from input that was already waiting: the input may
+  /// lay out and scroll once at the end instead of after each. Pairs nest.
+  virtual void beginBatchedInput() {}
+  virtual void endBatchedInput() {}
   virtual Ref<fd::Dictionary> markedTextStyle() const { return nullptr; }
   virtual void setMarkedTextStyle(const Ref<fd::Dictionary>& style) { (void)style; }
 

@@ -376,6 +376,58 @@ TEST_F(HostTest, WindowHostComposesEditsAndSharesTheClipboardUnderXvfb) {
   pasteboard->setItems(saved);
 }
 
+namespace {
+void pushClick(int x, int y) {
+  for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+    SDL_Event e{};
+    e.type = type;
+    e.button.button = SDL_BUTTON_LEFT;
+    e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.button.x = x;
+    e.button.y = y;
+    ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+  }
+}
+}  // namespace
+
+// Resetting the input method (the responder ended a composition on its own) loses none of the
+// text queued behind it.
+TEST_F(HostTest, WindowHostKeepsTextQueuedBehindAnInputMethodResetUnderXvfb) {
+  XvfbDisplay x;
+  if (!x.installed()) GTEST_SKIP() << "Xvfb is not installed";
+  ASSERT_TRUE(x.started()) << "Xvfb did not start";
+  auto screen = rt::make<Screen>(gfx::Size{200, 120}, 1);
+  Demo d = demoTree({200, 120});
+  auto field = rt::make<TextField>(gfx::RectMake(10, 10, 180, 30));
+  auto other = rt::make<TextField>(gfx::RectMake(10, 60, 180, 30));
+  d.window->addSubview(field);
+  d.window->addSubview(other);
+  WindowHost host(screen);
+  host.setWindowSource([&] { return std::vector<Ref<Window>>{d.window}; });
+  std::string error;
+  ASSERT_TRUE(host.open("reset", 1, &error)) << error;
+  ASSERT_TRUE(field->becomeFirstResponder());
+  host.pump();
+  pushEditing("ni", 2, 0);
+  host.pump();
+  ASSERT_TRUE(field->markedTextRange());
+  // In one frame: the composition goes on, a click moves the focus to the other field (the
+  // composition stays in the first as typed), and more text comes.
+  pushEditing("nih", 3, 0);
+  pushClick(100, 75);
+  pushText("x");
+  pushText("yz");
+  host.pump();
+  host.pump();
+  EXPECT_TRUE(other->isFirstResponder());
+  EXPECT_EQ(other->text(), rt::String("xyz"));
+  EXPECT_EQ(field->text(), rt::String("nih"));
+  EXPECT_TRUE(SDL_IsTextInputActive());
+  other->resignFirstResponder();
+  field->resignFirstResponder();
+  host.close();
+}
+
 // A real keyboard through the X server: xdotool types into the focused window as a person
 // would, and the keys travel the same path as at a desk.
 TEST_F(HostTest, WindowHostTakesRealKeystrokesUnderXvfb) {
