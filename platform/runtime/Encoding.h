@@ -39,11 +39,11 @@ template <class R, class... A> struct IsFunction<std::function<R(A...)>> : std::
 template <class T> std::string objectEncoding() {
   const char* n = ClassNameOf<T>::value;
   if (!n || std::string_view(n) == "NSObject") return "@";
-  // Appended piece by piece: the one-expression form trips a false out-of-bounds warning in
-  // optimised builds (GCC 12).
-  std::string encoding = "@\"";
-  encoding += n;
-  encoding += '"';
+  // Sized first: GCC 12 takes the short-string buffer of a chain of + for overflowing.
+  const size_t length = std::char_traits<char>::length(n);
+  std::string encoding(length + 3, '"');
+  encoding[0] = '@';
+  encoding.replace(2, length, n, length);
   return encoding;
 }
 

@@ -134,8 +134,9 @@ void Catalog::addChannels(uint64_t seed) {
     c.title = plan.title;
     c.trs_channel_id = plan.trs;
     c.order_id = std::to_string(++order);
-    c.grade = c.parent_id == "0" ? "1" : "2";
-    c.prefix = c.parent_id == "0" ? "" : "|-";
+    const bool top = c.parent_id == "0";
+    c.grade.assign(1, top ? '1' : '2');
+    c.prefix = top ? std::string() : std::string("|-");
     c.image_id = std::to_string(9000 + order);
     bool cover = c.parent_id == "81";
     c.image = pictureURL(baseURL_, cover ? "cover" : "channel", "c" + c.id, kExtensions[order % 4]);
