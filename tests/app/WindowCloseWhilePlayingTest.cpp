@@ -277,6 +277,8 @@ TEST_F(WindowCloseWhilePlayingTest, ClosingTheWindowWhileTheRadioPlaysExitsClean
   const std::pair<int, int> steps[] = {{318, 39}, {140, 642}, {280, 42}};
   bool shown = waitFor(
       [&, step = size_t(0)]() mutable {
+        // Looked up each round: a window found before its first frame may have been replaced.
+        if (Window now = desktop.windowOf(app.pid())) w = now;
         if (radioShown()) return true;
         if (!app.running()) return true;
         click(steps[step].first, steps[step].second);

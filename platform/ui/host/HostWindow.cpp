@@ -136,6 +136,10 @@ bool WindowHost::open(const std::string& title, double zoom, std::string* error)
   // A composition comes whole in one event however long it is, not cut into pieces of 31 bytes
   // that each look like the whole.
   SDL_SetHint(SDL_HINT_IME_SUPPORT_EXTENDED_TEXT, "1");
+  // Frames are drawn here and shown through the window's own framebuffer: left to itself the
+  // video system would try a GPU texture behind the software renderer, and to get one it
+  // destroys the window it has just shown and makes another (a flash, and a new window id).
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
 #ifdef KD_HOST_LEAK_CHECKS
   // The display and system-bus libraries keep process-lifetime allocations we cannot free.
   __lsan::ScopedDisabler thirdPartyAllocations;
