@@ -242,12 +242,13 @@ namespace {
 struct FullyDeliveredServer {
   const std::string body = makeBody();
   const std::string fresh = "a fresh, shorter entity";
-  std::optional<std::string> contentRange;  // of the 416
+  const std::optional<std::string> contentRange;  // of the 416, fixed before the server starts
   std::atomic<bool> released{false};
   std::atomic<int> plainRequests{0};
   TestServer server;  // after what its handlers use, so that it stops first
 
-  FullyDeliveredServer() {
+  /// `range` is the 416's Content-Range, where "N" stands for the length of the entity.
+  explicit FullyDeliveredServer(std::optional<std::string> range) : contentRange(withLength(std::move(range))) {
     server.route("/file", [this](const httplib::Request& req, httplib::Response& res) {
       res.set_header("ETag", "\"v1\"");
       if (req.has_header("Range")) {
@@ -264,6 +265,12 @@ struct FullyDeliveredServer {
     });
   }
   ~FullyDeliveredServer() { released = true; }
+
+  std::optional<std::string> withLength(std::optional<std::string> range) const {
+    if (range)
+      if (auto n = range->find('N'); n != std::string::npos) range->replace(n, 1, std::to_string(body.size()));
+    return range;
+  }
 };
 
 }  // namespace
@@ -283,12 +290,8 @@ TEST(URLSessionResume, ResumeDataHoldingEveryByteIsTheWholeFileOrStartsOver) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    FullyDeliveredServer fs;
+    FullyDeliveredServer fs(c.contentRange);
     const int64_t held = static_cast<int64_t>(fs.body.size());
-    if (c.contentRange) {
-      fs.contentRange = *c.contentRange;
-      if (auto n = fs.contentRange->find('N'); n != std::string::npos) fs.contentRange->replace(n, 1, std::to_string(held));
-    }
     auto first = rt::make<ResumeWatcher>();
     first->cancelAt = held;
     auto session = URLSession::sessionWithConfiguration(URLSessionConfiguration::ephemeralSessionConfiguration(), first);
