@@ -15,28 +15,21 @@
 #include <string>
 #include <thread>
 
+#include "bench/LoopbackListener.h"
+
 namespace bench {
 
 class LocalAnswerServer {
  public:
   /// `answer` is the whole answer, head and body.
   explicit LocalAnswerServer(std::string answer) : answer_(std::move(answer)) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    int one = 1;
-    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(listener_, 128) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-      throw std::runtime_error("bench server could not bind");
-    port_ = ntohs(addr.sin_port);
-    acceptor_ = std::thread([this, one] {
+    listener_ = listenOnLoopback(128, &port_);
+    acceptor_ = std::thread([this] {
       for (;;) {
         int fd = ::accept(listener_, nullptr, nullptr);
         if (fd < 0) return;
         ++connections_;
+        int one = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         std::thread([this, fd] { serve(fd); }).detach();
       }
@@ -106,7 +99,7 @@ class LocalAnswerServer {
 
   std::string answer_;
   int listener_ = -1;
-  int port_ = 0;
+  uint16_t port_ = 0;
   std::atomic<int> connections_{0};
   std::atomic<long long> cpuNanos_{0};
   std::thread acceptor_;

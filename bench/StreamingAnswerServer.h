@@ -14,6 +14,8 @@
 #include <thread>
 #include <utility>
 
+#include "bench/LoopbackListener.h"
+
 namespace bench {
 
 class StreamingAnswerServer {
@@ -22,17 +24,7 @@ class StreamingAnswerServer {
   using Answer = std::function<void(int fd, const std::string& request)>;
 
   explicit StreamingAnswerServer(Answer answer) : answer_(std::move(answer)) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    int one = 1;
-    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(listener_, 16) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-      throw std::runtime_error("bench server could not bind");
-    port_ = ntohs(addr.sin_port);
+    listener_ = listenOnLoopback(16, &port_);
     acceptor_ = std::thread([this] {
       for (;;) {
         int fd = ::accept(listener_, nullptr, nullptr);
@@ -83,7 +75,7 @@ class StreamingAnswerServer {
 
   Answer answer_;
   int listener_ = -1;
-  int port_ = 0;
+  uint16_t port_ = 0;
   std::thread acceptor_;
 };
 
