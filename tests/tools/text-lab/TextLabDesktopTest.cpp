@@ -434,20 +434,43 @@ TEST_F(TextLabInputMethodTest, ALongPinyinCompositionShowsWhole) {
   }
   ASSERT_TRUE(startInputMethod()) << "ibus did not start with its pinyin engine";
   ASSERT_NO_FATAL_FAILURE(openEditor(""));
-  // Twenty syllables, one character each.
-  const std::string pinyin = "zhongguorenmindaxuedexueshengmenzaitushuguanlihennulixuexi";
-  ASSERT_TRUE(xdotool("type --delay 30 " + pinyin));
-  rt::String marked;
   auto markedText = [&] {
     auto range = view_->markedTextRange();
     return range ? view_->textInRange(range) : rt::String();
   };
-  // Converted whole: no pinyin letters left.
-  pumpUntil([&] {
-    return markedText().length() >= 20 && markedText().utf8().find_first_of("abcdefghijklmnopqrstuvwxyz") == std::string::npos;
-  }, 10);
-  host_->run(0.3);
-  marked = markedText();
+  auto converted = [&](size_t length) {
+    return markedText().length() >= length &&
+           markedText().utf8().find_first_of("abcdefghijklmnopqrstuvwxyz") == std::string::npos;
+  };
+  // Ends a composition unconverted and empties the editor.
+  auto cancel = [&] {
+    ASSERT_TRUE(xdotool("key --delay 30 Escape"));
+    ASSERT_TRUE(pumpUntil([&] { return !view_->markedTextRange(); }, 5)) << "Escape cancels the composition";
+    view_->setText(rt::String());
+    host_->run(0.2);
+  };
+  // SDL waits 300 ms for the engine's answer to a key and otherwise types the key as a plain
+  // letter too; the engine's first keys after it starts have taken longer on a busy machine.
+  // One phrase composed and cancelled first.
+  ASSERT_TRUE(xdotool("type --delay 30 nihao"));
+  ASSERT_TRUE(pumpUntil([&] { return converted(2); }, 15)) << "the engine composes: " << markedText().utf8();
+  ASSERT_NO_FATAL_FAILURE(cancel());
+
+  // Twenty syllables, one character each.
+  const std::string pinyin = "zhongguorenmindaxuedexueshengmenzaitushuguanlihennulixuexi";
+  rt::String marked;
+  for (int attempt = 1;; ++attempt) {
+    ASSERT_TRUE(xdotool("type --delay 30 " + pinyin));
+    // Converted whole: no pinyin letters left.
+    pumpUntil([&] { return converted(20); }, 10);
+    host_->run(0.3);
+    marked = markedText();
+    if (view_->text() == marked || attempt == 3) break;
+    // A key the engine answered late was typed as a letter as well (above): not this case's
+    // concern, so the phrase is typed again.
+    std::cerr << "attempt " << attempt << " typed beside the composition: " << view_->text().utf8() << "\n";
+    ASSERT_NO_FATAL_FAILURE(cancel());
+  }
   EXPECT_EQ(marked.length(), 20u) << marked.utf8();
   EXPECT_EQ(view_->text(), marked) << "the composition is all the text";
   ASSERT_TRUE(xdotool("key --delay 30 space"));
