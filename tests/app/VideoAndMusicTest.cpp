@@ -93,6 +93,20 @@ class VideoAndMusicTest : public apptest::ContentServiceTest {
     return footer && footer->superview() ? footer : nullptr;
   }
   bool namedRadio_ = false;  // the shared radio address was named here and is unnamed after
+  /// The radio page of `screen`, shown and loaded.
+  Ref<ui::WebView> showRadio(KDVideoAndMusicViewController& screen) {
+    showPage(screen, 2);
+    auto radio = screen.radioView();
+    EXPECT_TRUE(RunLoopDriver::runUntil([&] { return !radio->isLoading(); }, 20));
+    settle();
+    return radio;
+  }
+  /// Taps the radio page's audio element; the player view it starts, if any. The element sits
+  /// under the page's heading: taps go down the page until one answers.
+  Ref<ui::MediaPlayerView> tapProgramme(ui::WebView& radio) {
+    for (double y = 64 + 20; y < 64 + 300 && !radio.activeMediaView(); y += 10) host.tap({150, y});
+    return radio.activeMediaView();
+  }
   /// Taps the title of page `index` in the channel bar.
   void showPage(KDVideoAndMusicViewController& screen, int64_t index) {
     auto button = screen.cursor()->scrollNavBar()->getItemWithIndex(index);
@@ -267,15 +281,10 @@ TEST_F(VideoAndMusicTest, APullUpBelongsToItsFootersTableAndTheRadioPageShowsNoL
 TEST_F(VideoAndMusicTest, RadioPagePlaysTheProgrammeWhenTapped) {
   startSampleService();
   auto screen = open();
-  showPage(*screen, 2);
-  auto radio = screen->radioView();
-  ASSERT_TRUE(RunLoopDriver::runUntil([&] { return !radio->isLoading(); }, 20));
-  settle();
+  auto radio = showRadio(*screen);
   shoot("video-tab-radio.png");
   EXPECT_EQ(radio->activeMediaView(), nullptr) << "nothing plays before a tap";
-  // The audio element sits under the page's heading; try down the page until one answers.
-  for (double y = 64 + 20; y < 64 + 300 && !radio->activeMediaView(); y += 10) host.tap({150, y});
-  auto media = radio->activeMediaView();
+  auto media = tapProgramme(*radio);
   ASSERT_TRUE(media);
   EXPECT_EQ(media->player()->currentItem()->URL()->absoluteString().utf8(), service->baseURL() + "/media/radio/live.wav");
   ASSERT_TRUE(RunLoopDriver::runUntil([&] { return media->player()->status() != ui::MediaPlayerStatus::Unknown; }, 10));
@@ -293,12 +302,8 @@ TEST_F(VideoAndMusicTest, RadioPagePlaysTheProgrammeWhenTapped) {
 TEST_F(VideoAndMusicTest, RadioControlShowsPlayingAndTimeAndPausesOnASecondTap) {
   startSampleService();
   auto screen = open();
-  showPage(*screen, 2);
-  auto radio = screen->radioView();
-  ASSERT_TRUE(RunLoopDriver::runUntil([&] { return !radio->isLoading(); }, 20));
-  settle();
-  for (double y = 64 + 20; y < 64 + 300 && !radio->activeMediaView(); y += 10) host.tap({150, y});
-  auto media = radio->activeMediaView();
+  auto radio = showRadio(*screen);
+  auto media = tapProgramme(*radio);
   ASSERT_TRUE(media);
   auto player = media->player();
   ASSERT_TRUE(RunLoopDriver::runUntil([&] { return player->currentItem()->duration().timescale != 0; }, 10));
@@ -374,12 +379,8 @@ TEST_F(VideoAndMusicTest, RadioControlSaysWhenTheSoundCannotPlay) {
   setenv("KD_AUDIO_OUTPUT", "no-such-output", 1);
   startSampleService();
   auto screen = open();
-  showPage(*screen, 2);
-  auto radio = screen->radioView();
-  ASSERT_TRUE(RunLoopDriver::runUntil([&] { return !radio->isLoading(); }, 20));
-  settle();
-  for (double y = 64 + 20; y < 64 + 300 && !radio->activeMediaView(); y += 10) host.tap({150, y});
-  auto media = radio->activeMediaView();
+  auto radio = showRadio(*screen);
+  auto media = tapProgramme(*radio);
   ASSERT_TRUE(media);
   auto player = media->player();
   ASSERT_TRUE(RunLoopDriver::runUntil([&] { return player->status() == ui::MediaPlayerStatus::Failed; }, 10));

@@ -509,9 +509,9 @@ void URLConnection::deliverCached(const Ref<CachedURLResponse>& cached) {
 }
 
 void URLConnection::finishLoading(const std::shared_ptr<Transfer>& t) {
-  // Only an answer the cache may store is offered, to the delegate as to the cache.
-  if (t->cache && t->all && URLCache::isStorable(t->response) &&
-      static_cast<int64_t>(t->all->length()) <= t->cacheLimit) {
+  // Only an answer the cache may store is offered, to the delegate as to the cache (the copy
+  // is gone when the body outgrew the cache's largest entry).
+  if (t->cache && t->all && URLCache::isStorable(t->response)) {
     Ref<CachedURLResponse> cached = rt::make<CachedURLResponse>(t->response, t->all);
     if (responds(URLConnectionDelegate::kWillCacheResponse)) {
       cached = delegate_->willCacheResponse(selfRef(), cached);
